@@ -1,0 +1,20 @@
+# Installs the Debian packages the project needs, when any is missing.
+# Sourced by scripts/test and scripts/demo.
+tm80_install_deps() {
+    local packages=(build-essential cmake g++ pkg-config libgtest-dev libgmock-dev
+                    libbenchmark-dev qt6-base-dev libgl-dev iproute2 util-linux
+                    xvfb xauth fonts-dejavu-core clang-format)
+    local missing=()
+    for p in "${packages[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$p")
+        fi
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing: ${missing[*]}"
+        local sudo=""
+        [ "$(id -u)" -eq 0 ] || sudo="sudo"
+        $sudo apt-get update -q
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+    fi
+}
