@@ -17,39 +17,52 @@ struct CodeText {
 
 // Descriptions of the failure texts, each with its line end as the unit code writes it.
 constexpr CodeText kDescriptions[] = {
-        {8, "WSA_NOT_ENOUGH_MEMORY: A memory allocation failure occurred.\r\n"},
-        {10014, "WSAEFAULT: The nSockAddrLen argument is incorrect.\r\n"},
-        {10022, "WSAEINVAL: nHow is not valid.\r\n"},
-        {10024, "WSAEMFILE: No more file descriptors are available.\r\n"},
-        {10035, "WSAEWOULDBLOCK: The socket is marked as nonblocking and the Receive operation would block.\r\n"},
-        {10036, "WSAEINPROGRESS: A blocking Windows Sockets operation is in progress.\r\n"},
-        {10038, "WSAENOTSOCK: The descriptor is not a socket.\r\n"},
-        {10039, "WSAEDESTADDRREQ: A destination address is required.\r\n"},
-        {10040, "WSAEMSGSIZE: The datagram was too large to fit into the specified buffer and was truncated.\r\n"},
-        {10041, "WSAEPROTOTYPE: The specified port is the wrong type for this socket.\r\n"},
-        {10042, "WSAENOPROTOOPT: The option is unknown or unsupported. In particular, SO_BROADCAST is not supported on sockets of type SOCK_STREAM, while SO_DONTLINGER, SO_KEEPALIVE, SO_LINGER, and SO_OOBINLINE are not supported on sockets of type SOCK_DGRAM.\r\n"},
-        {10043, "WSAEPROTONOSUPPORT: The specified port is not supported.\r\n"},
-        {10044, "WSAESOCKTNOSUPPORT: The specified socket type is not supported in this address family.\r\n"},
-        {10045, "WSAEOPNOTSUPP: MSG_OOB was specified, but the socket is not of type SOCK_STREAM or the referenced socket is not of a type that supports the Listen operation.\r\n"},
-        {10047, "WSAEAFNOSUPPORT: Addresses in the specified family cannot be used with this socket.\r\n"},
-        {10048, "WSAEADDRINUSE: The specified address is already in use.\r\n"},
-        {10049, "WSAEADDRNOTAVAIL: The specified address is not available from the local machine.\r\n"},
-        {10050, "WSAENETDOWN: The Windows Sockets implementation detected that the network subsystem failed.\r\n"},
-        {10051, "WSAENETUNREACH: The network cannot be reached from this host at this time.\r\n"},
-        {10052, "WSAENETRESET: Connection has timed out when SO_KEEPALIVE is set."},
-        {10053, "WSAECONNABORTED: The virtual circuit was aborted due to timeout or other failure.\r\n"},
-        {10054, "WSAECONNRESET: The virtual circuit was reset by the remote side.\r\n"},
-        {10055, "WSAENOBUFS: No buffer space is available. The socket cannot be connected.\r\n"},
-        {10056, "WSAEISCONN: The socket is already connected.\r\n"},
-        {10057, "WSAENOTCONN: The socket is not connected.\r\n"},
-        {10058, "WSAESHUTDOWN: The socket has been shut down; it is not possible to call Receive on a socket after ShutDown has been invoked with nHow set to 0 or 2.\r\n"},
-        {10060, "WSAETIMEDOUT: Attempt to connect timed out without establishing a connection.\r\n"},
-        {10061, "WSAECONNREFUSED: The attempt to connect was rejected.\r\n"},
-        {10093, "WSANOTINITIALISED: A successful AfxSocketInit must occur before using this API.\r\n"},
-        {10109, "WSATYPE_NOT_FOUND: The pServiceName parameter is not supported for the specified ai_socktype member of the pHints parameter.\r\n"},
-        {11001, "WSAHOST_NOT_FOUND: The name does not resolve for the supplied parameters or the pNodeName and pServiceName parameters were not provided.\r\n"},
-        {11002, "WSATRY_AGAIN: A temporary failure in name resolution occurred.\r\n"},
-        {11003, "WSANO_RECOVERY: A nonrecoverable failure in name resolution occurred.\r\n"},};
+    {8, "WSA_NOT_ENOUGH_MEMORY: A memory allocation failure occurred.\r\n"},
+    {10014, "WSAEFAULT: The nSockAddrLen argument is incorrect.\r\n"},
+    {10022, "WSAEINVAL: nHow is not valid.\r\n"},
+    {10024, "WSAEMFILE: No more file descriptors are available.\r\n"},
+    {10035, "WSAEWOULDBLOCK: The socket is marked as nonblocking and the Receive operation would "
+            "block.\r\n"},
+    {10036, "WSAEINPROGRESS: A blocking Windows Sockets operation is in progress.\r\n"},
+    {10038, "WSAENOTSOCK: The descriptor is not a socket.\r\n"},
+    {10039, "WSAEDESTADDRREQ: A destination address is required.\r\n"},
+    {10040, "WSAEMSGSIZE: The datagram was too large to fit into the specified buffer and was "
+            "truncated.\r\n"},
+    {10041, "WSAEPROTOTYPE: The specified port is the wrong type for this socket.\r\n"},
+    {10042, "WSAENOPROTOOPT: The option is unknown or unsupported. In particular, SO_BROADCAST is "
+            "not supported on sockets of type SOCK_STREAM, while SO_DONTLINGER, SO_KEEPALIVE, "
+            "SO_LINGER, and SO_OOBINLINE are not supported on sockets of type SOCK_DGRAM.\r\n"},
+    {10043, "WSAEPROTONOSUPPORT: The specified port is not supported.\r\n"},
+    {10044,
+     "WSAESOCKTNOSUPPORT: The specified socket type is not supported in this address family.\r\n"},
+    {10045, "WSAEOPNOTSUPP: MSG_OOB was specified, but the socket is not of type SOCK_STREAM or "
+            "the referenced socket is not of a type that supports the Listen operation.\r\n"},
+    {10047,
+     "WSAEAFNOSUPPORT: Addresses in the specified family cannot be used with this socket.\r\n"},
+    {10048, "WSAEADDRINUSE: The specified address is already in use.\r\n"},
+    {10049, "WSAEADDRNOTAVAIL: The specified address is not available from the local machine.\r\n"},
+    {10050, "WSAENETDOWN: The Windows Sockets implementation detected that the network subsystem "
+            "failed.\r\n"},
+    {10051, "WSAENETUNREACH: The network cannot be reached from this host at this time.\r\n"},
+    {10052, "WSAENETRESET: Connection has timed out when SO_KEEPALIVE is set."},
+    {10053,
+     "WSAECONNABORTED: The virtual circuit was aborted due to timeout or other failure.\r\n"},
+    {10054, "WSAECONNRESET: The virtual circuit was reset by the remote side.\r\n"},
+    {10055, "WSAENOBUFS: No buffer space is available. The socket cannot be connected.\r\n"},
+    {10056, "WSAEISCONN: The socket is already connected.\r\n"},
+    {10057, "WSAENOTCONN: The socket is not connected.\r\n"},
+    {10058, "WSAESHUTDOWN: The socket has been shut down; it is not possible to call Receive on a "
+            "socket after ShutDown has been invoked with nHow set to 0 or 2.\r\n"},
+    {10060, "WSAETIMEDOUT: Attempt to connect timed out without establishing a connection.\r\n"},
+    {10061, "WSAECONNREFUSED: The attempt to connect was rejected.\r\n"},
+    {10093, "WSANOTINITIALISED: A successful AfxSocketInit must occur before using this API.\r\n"},
+    {10109, "WSATYPE_NOT_FOUND: The pServiceName parameter is not supported for the specified "
+            "ai_socktype member of the pHints parameter.\r\n"},
+    {11001, "WSAHOST_NOT_FOUND: The name does not resolve for the supplied parameters or the "
+            "pNodeName and pServiceName parameters were not provided.\r\n"},
+    {11002, "WSATRY_AGAIN: A temporary failure in name resolution occurred.\r\n"},
+    {11003, "WSANO_RECOVERY: A nonrecoverable failure in name resolution occurred.\r\n"},
+};
 
 } // namespace
 
@@ -192,7 +205,9 @@ int TCPCom::FlushInput() {
     return 0;
 }
 
-int TCPCom::SendByte(std::uint8_t b) { return Send(&b, 1); }
+int TCPCom::SendByte(std::uint8_t b) {
+    return Send(&b, 1);
+}
 
 int TCPCom::Send(const std::uint8_t* buf, int len) {
     if (win::send(socket_, reinterpret_cast<const char*>(buf), len, 0) == win::SOCKET_ERROR) {

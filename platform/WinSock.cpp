@@ -1,8 +1,8 @@
 #include "WinSock.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -19,7 +19,9 @@ namespace {
 std::atomic<int> startupCount{0};
 thread_local int lastError = 0;
 
-int Fd(SOCKET s) { return static_cast<int>(s); }
+int Fd(SOCKET s) {
+    return static_cast<int>(s);
+}
 
 bool IsNonBlocking(SOCKET s) {
     int flags = ::fcntl(Fd(s), F_GETFL);
@@ -37,7 +39,9 @@ int FailWith(int wsaError) {
     return SOCKET_ERROR;
 }
 
-bool Started() { return startupCount.load() > 0; }
+bool Started() {
+    return startupCount.load() > 0;
+}
 
 } // namespace
 
@@ -63,9 +67,15 @@ int WSACleanup() {
     return 0;
 }
 
-int WSAGetLastError() { return lastError; }
-void WSASetLastError(int error) { lastError = error; }
-int WSAStartupCount() { return startupCount.load(); }
+int WSAGetLastError() {
+    return lastError;
+}
+void WSASetLastError(int error) {
+    lastError = error;
+}
+int WSAStartupCount() {
+    return startupCount.load();
+}
 
 int WsaErrorFromErrno(int err, bool nonBlocking) {
     switch (err) {
@@ -73,40 +83,70 @@ int WsaErrorFromErrno(int err, bool nonBlocking) {
         return nonBlocking ? WSAEWOULDBLOCK : WSAETIMEDOUT;
     case EINPROGRESS:
         return nonBlocking ? WSAEWOULDBLOCK : WSAEINPROGRESS;
-    case EINTR: return WSAEINTR;
-    case EACCES: return WSAEACCES;
-    case EFAULT: return WSAEFAULT;
-    case EINVAL: return WSAEINVAL;
+    case EINTR:
+        return WSAEINTR;
+    case EACCES:
+        return WSAEACCES;
+    case EFAULT:
+        return WSAEFAULT;
+    case EINVAL:
+        return WSAEINVAL;
     case EMFILE:
-    case ENFILE: return WSAEMFILE;
-    case EALREADY: return WSAEALREADY;
+    case ENFILE:
+        return WSAEMFILE;
+    case EALREADY:
+        return WSAEALREADY;
     case EBADF:
-    case ENOTSOCK: return WSAENOTSOCK;
-    case EDESTADDRREQ: return WSAEDESTADDRREQ;
-    case EMSGSIZE: return WSAEMSGSIZE;
-    case EPROTOTYPE: return WSAEPROTOTYPE;
-    case ENOPROTOOPT: return WSAENOPROTOOPT;
-    case EPROTONOSUPPORT: return WSAEPROTONOSUPPORT;
-    case ESOCKTNOSUPPORT: return WSAESOCKTNOSUPPORT;
-    case EOPNOTSUPP: return WSAEOPNOTSUPP;
-    case EAFNOSUPPORT: return WSAEAFNOSUPPORT;
-    case EADDRINUSE: return WSAEADDRINUSE;
-    case EADDRNOTAVAIL: return WSAEADDRNOTAVAIL;
-    case ENETDOWN: return WSAENETDOWN;
-    case ENETUNREACH: return WSAENETUNREACH;
-    case ENETRESET: return WSAENETRESET;
-    case ECONNABORTED: return WSAECONNABORTED;
+    case ENOTSOCK:
+        return WSAENOTSOCK;
+    case EDESTADDRREQ:
+        return WSAEDESTADDRREQ;
+    case EMSGSIZE:
+        return WSAEMSGSIZE;
+    case EPROTOTYPE:
+        return WSAEPROTOTYPE;
+    case ENOPROTOOPT:
+        return WSAENOPROTOOPT;
+    case EPROTONOSUPPORT:
+        return WSAEPROTONOSUPPORT;
+    case ESOCKTNOSUPPORT:
+        return WSAESOCKTNOSUPPORT;
+    case EOPNOTSUPP:
+        return WSAEOPNOTSUPP;
+    case EAFNOSUPPORT:
+        return WSAEAFNOSUPPORT;
+    case EADDRINUSE:
+        return WSAEADDRINUSE;
+    case EADDRNOTAVAIL:
+        return WSAEADDRNOTAVAIL;
+    case ENETDOWN:
+        return WSAENETDOWN;
+    case ENETUNREACH:
+        return WSAENETUNREACH;
+    case ENETRESET:
+        return WSAENETRESET;
+    case ECONNABORTED:
+        return WSAECONNABORTED;
     case ECONNRESET:
-    case EPIPE: return WSAECONNRESET;
+    case EPIPE:
+        return WSAECONNRESET;
     case ENOBUFS:
-    case ENOMEM: return WSAENOBUFS;
-    case EISCONN: return WSAEISCONN;
-    case ENOTCONN: return WSAENOTCONN;
-    case ESHUTDOWN: return WSAESHUTDOWN;
-    case ETIMEDOUT: return WSAETIMEDOUT;
-    case ECONNREFUSED: return WSAECONNREFUSED;
-    case EHOSTUNREACH: return WSAEHOSTUNREACH;
-    default: return err; // no Windows counterpart: callers print it as an unknown code
+    case ENOMEM:
+        return WSAENOBUFS;
+    case EISCONN:
+        return WSAEISCONN;
+    case ENOTCONN:
+        return WSAENOTCONN;
+    case ESHUTDOWN:
+        return WSAESHUTDOWN;
+    case ETIMEDOUT:
+        return WSAETIMEDOUT;
+    case ECONNREFUSED:
+        return WSAECONNREFUSED;
+    case EHOSTUNREACH:
+        return WSAEHOSTUNREACH;
+    default:
+        return err; // no Windows counterpart: callers print it as an unknown code
     }
 }
 
@@ -151,7 +191,9 @@ int bind(SOCKET s, const sockaddr* name, int namelen) {
     return ::bind(Fd(s), name, static_cast<socklen_t>(namelen)) == 0 ? 0 : Fail(s, errno);
 }
 
-int listen(SOCKET s, int backlog) { return ::listen(Fd(s), backlog) == 0 ? 0 : Fail(s, errno); }
+int listen(SOCKET s, int backlog) {
+    return ::listen(Fd(s), backlog) == 0 ? 0 : Fail(s, errno);
+}
 
 SOCKET accept(SOCKET s, sockaddr* addr, int* addrlen) {
     socklen_t len = addrlen != nullptr ? static_cast<socklen_t>(*addrlen) : 0;
@@ -254,7 +296,9 @@ int getsockname(SOCKET s, sockaddr* name, int* namelen) {
     return 0;
 }
 
-int shutdown(SOCKET s, int how) { return ::shutdown(Fd(s), how) == 0 ? 0 : Fail(s, errno); }
+int shutdown(SOCKET s, int how) {
+    return ::shutdown(Fd(s), how) == 0 ? 0 : Fail(s, errno);
+}
 
 int ioctlsocket(SOCKET s, long cmd, u_long* argp) {
     if (argp == nullptr) {

@@ -1,0 +1,193 @@
+#include "OutputCapture.h"
+
+#include "device/TCPCom.h"
+#include "platform/Clock.h"
+#include "sim/SimUnit.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sys/ioctl.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+std::unique_ptr<sim::SimUnit> StartUnit(const char* address) {
+    sim::UnitConfig config;
+    config.address = address;
+    auto unit = std::make_unique<sim::SimUnit>(config);
+    EXPECT_TRUE(unit->Start()) << unit->Error();
+    return unit;
+}
+
+int Pending(const TCPCom& com) {
+    int pending = 0;
+    ::ioctl(static_cast<int>(com.Socket()), FIONREAD, &pending);
+    return pending;
+}
+
+// Waits until `count` bytes are pending on the connection (or two seconds passed).
+bool WaitPending(const TCPCom& com, int count) {
+    for (int i = 0; i < 400 && Pending(com) < count; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return Pending(com) >= count;
+}
+
+} // namespace
+
+TEST(TcpTransport, RefusedConnectionComposesTheFailureText) {
+    OutputCapture output;
+    int startups = win::WSAStartupCount();
+    {
+        TCPCom com("127.11.0.1"); // nothing listens here
+        EXPECT_FALSE(com.IsConnected());
+        EXPECT_STREQ(com.LastErrorText(),
+                     "*****\r\n***** connect() failed.\r\n"
+                     "WSAECONNREFUSED: The attempt to connect was rejected.\r\n*****\r\n");
+        EXPECT_STREQ(com.GetAddress(), "127.11.0.1");
+        EXPECT_EQ(com.GetPort(), 5000);
+    }
+    EXPECT_EQ(win::WSAStartupCount(), startups);
+    EXPECT_EQ(output.Stdout(), "shutdown failed with error: 10057\n");
+    EXPECT_EQ(output.Debug(), "");
+}
+
+TEST(TcpTransport, UnspecifiedAddressFailsToConnect) {
+    OutputCapture output;
+    TCPCom com("0.0.0.0");
+    EXPECT_FALSE(com.IsConnected());
+    EXPECT_NE(std::string(com.LastErrorText()).find("WSAEADDRNOTAVAIL"), std::string::npos);
+}
+
+TEST(TcpTransport, FailureTextsForUnknownAndOverlongDescriptions) {
+    EXPECT_EQ(TCPCom::FailureText("::getsockname()", 12345),
+              "Unknown value returned from ::getsockname().\r\nGetLastError=12345.\r\n*****\r\n");
+    // The description of 10042 alone is longer than the 259 characters the field keeps.
+    std::string full = TCPCom::FailureText("::setsockopt()", 10042);
+    EXPECT_GT(full.size(), 259U);
+    struct Probe : TSocket {
+        std::string Store(const std::string& text) {
+            SetField(lastErrorText_, text);
+            return LastErrorText();
+        }
+    } probe;
+    EXPECT_EQ(probe.Store(full), full.substr(0, 259));
+    EXPECT_EQ(std::string(TCPCom::ErrorDescription(10052)),
+              "WSAENETRESET: Connection has timed out when SO_KEEPALIVE is set.");
+    EXPECT_EQ(TCPCom::ErrorDescription(10065), nullptr);
+}
+
+TEST(TcpTransport, ConnectsAndTracesTheLocalEnd) {
+    auto unit = StartUnit("127.11.1.2");
+    OutputCapture output;
+    TCPCom com("127.11.1.2");
+    ASSERT_TRUE(com.IsConnected()) << com.LastErrorText();
+    EXPECT_NE(com.GetLocalPort(), 0);
+    std::string expected =
+        "***** TCPCom() ctor Local IP Addr and Port Num: " + std::string(com.LocalAddress()) + ":" +
+        std::to_string(com.GetLocalPort()) + ".\r\n";
+    EXPECT_EQ(output.Debug(), expected);
+    EXPECT_EQ(std::string(com.LocalAddress()).rfind("127.", 0), 0U);
+}
+
+TEST(TcpTransport, SilentUnitTimesOutEachByteAndStaysConnected) {
+    auto unit = StartUnit("127.11.2.2");
+    unit->SetFault(sim::Fault::Silent);
+    TCPCom com("127.11.2.2");
+    ASSERT_TRUE(com.IsConnected());
+    std::uint8_t byte = 0x5A;
+    std::int64_t start = win::ProcessClock();
+    EXPECT_EQ(com.ReceiveByte(&byte), 0);
+    std::int64_t waited = win::ProcessClock() - start;
+    EXPECT_GE(waited, 350);
+    EXPECT_LT(waited, 2000);
+    EXPECT_EQ(byte, 0x5A);
+    EXPECT_TRUE(com.IsConnected());
+}
+
+TEST(TcpTransport, UnitThatClosedItsSideReportsSuccessWithoutData) {
+    auto unit = StartUnit("127.11.3.2");
+    unit->SetFault(sim::Fault::CloseAfterFrames, 0);
+    TCPCom com("127.11.3.2");
+    ASSERT_TRUE(com.IsConnected());
+    const std::uint8_t query[6] = {};
+    ASSERT_EQ(com.Send(query, 6), 1);
+    std::uint8_t byte = 0x77;
+    std::int64_t start = win::ProcessClock();
+    int result = 0;
+    // The close may arrive a moment after the frame; then every receive succeeds without data.
+    for (int i = 0; i < 10 && result == 0; ++i) {
+        result = com.ReceiveByte(&byte);
+    }
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(byte, 0x77);
+    EXPECT_LT(win::ProcessClock() - start, 2000);
+}
+
+TEST(TcpTransport, FlushInputDrainsEverythingPending) {
+    auto unit = StartUnit("127.11.4.2");
+    TCPCom com("127.11.4.2");
+    ASSERT_TRUE(com.IsConnected());
+    std::int64_t start = win::ProcessClock();
+    EXPECT_EQ(com.FlushInput(), 0);
+    EXPECT_LT(win::ProcessClock() - start, 100); // nothing pending: no wait
+
+    ASSERT_TRUE(unit->WaitForFrames(0, 100));
+    unit->InjectBytes(3000);
+    ASSERT_TRUE(WaitPending(com, 3000));
+    EXPECT_EQ(com.FlushInput(), 0);
+    EXPECT_EQ(Pending(com), 0);
+}
+
+TEST(TcpTransport, GracefulCloseReportsWhatTheUnitStillSent) {
+    auto unit = StartUnit("127.11.5.2");
+    OutputCapture output;
+    {
+        TCPCom com("127.11.5.2");
+        ASSERT_TRUE(com.IsConnected());
+        unit->InjectBytes(10);
+        ASSERT_TRUE(WaitPending(com, 10));
+    }
+    EXPECT_EQ(output.Stdout(), "Bytes received: 10\nConnection closed\n");
+}
+
+TEST(TcpTransport, GracefulCloseGivesUpOnAPeerThatNeverCloses) {
+    // A listener that never accepts: the connection is made by the system and
+    // nobody ever answers or closes it.
+    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_port = htons(5000);
+    at.sin_addr.s_addr = ::inet_addr("127.11.6.2");
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    OutputCapture output;
+    {
+        TCPCom com("127.11.6.2");
+        ASSERT_TRUE(com.IsConnected());
+    }
+    EXPECT_EQ(output.Stdout(), "recv failed with error: 10060\n");
+    ::close(listener);
+}
+
+TEST(TcpTransport, ClosingAConnectionTheUnitResetStillClosesTheSocket) {
+    auto unit = StartUnit("127.11.7.2");
+    unit->SetFault(sim::Fault::Reset);
+    OutputCapture output;
+    int startups = win::WSAStartupCount();
+    {
+        TCPCom com("127.11.7.2");
+        ASSERT_TRUE(com.IsConnected());
+        const std::uint8_t query[6] = {};
+        com.Send(query, 6);
+        ASSERT_TRUE(unit->WaitForFrames(1, 2000));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    std::string out = output.Stdout();
+    EXPECT_TRUE(out.rfind("shutdown failed with error: ", 0) == 0 ||
+                out.rfind("recv failed with error: ", 0) == 0)
+        << out;
+    EXPECT_EQ(win::WSAStartupCount(), startups);
+}
