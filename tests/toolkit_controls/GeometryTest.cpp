@@ -1,0 +1,174 @@
+// Placement arithmetic of the slider, the labels, the lights and the buttons.
+
+#include "toolkit/ControlGeometry.h"
+#include "toolkit/LabelLayout.h"
+#include "toolkit/SliderGeometry.h"
+
+#include <climits>
+#include <gtest/gtest.h>
+
+TEST(SliderGeometry, ClickPositionsOnA202PixelSlider) {
+    const SliderScale s = MakeSliderScale(202, 0, 100);
+    EXPECT_EQ(s.width, 200);
+    EXPECT_DOUBLE_EQ(s.unitsPerPixel, 0.5);
+    struct {
+        int x, pos;
+    } cases[] = {{0, 0}, {100, 50}, {101, 51}, {99, 50}, {200, 100}, {3, 2}};
+    for (auto c : cases)
+        EXPECT_EQ(SliderPositionFromX(s, c.x), c.pos) << "x=" << c.x;
+}
+
+TEST(SliderGeometry, NegativeRangeRoundsHalvesAwayFromZero) {
+    // -12..12 over 48 pixels: half a unit per pixel.
+    const SliderScale s = MakeSliderScale(50, -12, 12);
+    EXPECT_EQ(SliderPositionFromX(s, 0), -12);
+    EXPECT_EQ(SliderPositionFromX(s, 23), -1); // -0.5 -> -1
+    EXPECT_EQ(SliderPositionFromX(s, 24), 0);
+    EXPECT_EQ(SliderPositionFromX(s, 25), 1); // 0.5 -> 1
+    EXPECT_EQ(SliderPositionFromX(s, 48), 12);
+}
+
+TEST(SliderGeometry, ThumbOutline) {
+    const SliderScale s = MakeSliderScale(202, 0, 100);
+    const SliderThumb t = SliderThumbFor(s, 50, 0, 0, 202, 20);
+    EXPECT_EQ(t.x, 100);
+    EXPECT_EQ(t.left, 98);
+    EXPECT_EQ(t.right, 104);
+    EXPECT_EQ(t.top, 2);
+    EXPECT_EQ(t.bottom, 17);
+    EXPECT_TRUE(t.rightSide);
+    EXPECT_EQ(t.topEdgeEnd, 104);
+
+    // At the maximum the thumb runs into the border line.
+    const SliderThumb end = SliderThumbFor(s, 100, 0, 0, 202, 20);
+    EXPECT_EQ(end.x, 200);
+    EXPECT_FALSE(end.rightSide);
+    EXPECT_EQ(end.topEdgeEnd, 200);
+}
+
+TEST(SliderGeometry, SingleValueRanges) {
+    // 5..5 draws as 4..5.
+    SliderScale s = MakeSliderScale(202, 5, 5);
+    EXPECT_EQ(s.minimum, 4);
+    EXPECT_EQ(s.maximum, 5);
+    EXPECT_EQ(SliderThumbFor(s, 5, 0, 0, 202, 20).x, 200);
+    // 0..0 cannot go down past 1 and goes up instead.
+    s = MakeSliderScale(202, 0, 0);
+    EXPECT_EQ(s.minimum, 0);
+    EXPECT_EQ(s.maximum, 1);
+    s = MakeSliderScale(202, -3, -3);
+    EXPECT_EQ(s.minimum, -3);
+    EXPECT_EQ(s.maximum, -2);
+    s = MakeSliderScale(202, INT_MAX, INT_MAX);
+    EXPECT_EQ(s.minimum, INT_MAX - 1);
+}
+
+TEST(SliderGeometry, TinyAndHugeSlidersStayFinite) {
+    const SliderScale s = MakeSliderScale(1, 0, 10);
+    EXPECT_EQ(s.width, 1);
+    EXPECT_EQ(SliderThumbFor(s, 10, 0, 0, 1, 8).x, 1);
+    const SliderScale big = MakeSliderScale(202, INT_MIN, INT_MAX);
+    EXPECT_EQ(SliderThumbFor(big, INT_MAX, 0, 0, 202, 20).x, 200);
+    EXPECT_EQ(SliderThumbFor(big, INT_MIN, 0, 0, 202, 20).x, 0);
+}
+
+TEST(SliderGeometry, Ticks) {
+    const SliderTicks t = SliderTicksFor(0, 0, 91, 30);
+    EXPECT_EQ(t.longX[0], 4);
+    EXPECT_EQ(t.longX[9], 4 + 90);
+    EXPECT_EQ(t.shortX[0], 4 + 5);
+    EXPECT_EQ(t.shortX[8], 4 + 5 + 80);
+    EXPECT_EQ(t.longTop, 5);
+    EXPECT_EQ(t.longBottom, 25);
+    EXPECT_EQ(t.shortTop, 10);
+    EXPECT_EQ(t.shortBottom, 20);
+}
+
+TEST(LightGeometry, BallAndBarPlacement) {
+    EXPECT_EQ(LightRect(LightShape::Ball, 40), (PixelRect{0, 12, 15, 27}));
+    EXPECT_EQ(LightRect(LightShape::Ball, 15), (PixelRect{0, 0, 15, 15}));
+    EXPECT_EQ(LightRect(LightShape::Ball, 10), (PixelRect{0, 0, 15, 15}));
+    EXPECT_EQ(LightRect(LightShape::Bar, 40), (PixelRect{0, 16, 15, 23}));
+    EXPECT_EQ(LightRect(LightShape::Bar, 7), (PixelRect{0, 0, 15, 7}));
+}
+
+TEST(ButtonGeometry, RaisedAndPressedEdges) {
+    const ButtonLook up = ButtonLookFor(80, 30, false);
+    ASSERT_EQ(up.bands.size(), 8u);
+    EXPECT_EQ(up.bands[0].colour, ButtonBand::Shadow);
+    EXPECT_EQ(up.bands.back().colour, ButtonBand::Highlight);
+    EXPECT_EQ(up.bands.back().rect, (PixelRect{6, 6, 74, 8}));
+    EXPECT_EQ(up.focus, (PixelRect{5, 5, 75, 25}));
+
+    const ButtonLook down = ButtonLookFor(80, 30, true);
+    ASSERT_EQ(down.bands.size(), 4u);
+    EXPECT_EQ(down.bands[0].colour, ButtonBand::Highlight);
+    EXPECT_EQ(down.bands[0].rect, (PixelRect{0, 0, 2, 30}));
+    EXPECT_EQ(down.bands[2].colour, ButtonBand::Shadow);
+    EXPECT_EQ(down.bands[2].rect, (PixelRect{2, 2, 4, 28}));
+    EXPECT_EQ(down.focus, (PixelRect{1, 1, 79, 29}));
+}
+
+TEST(LabelLayout, SetAlignmentRules) {
+    struct {
+        int current, flags, result;
+    } cases[] = {
+        {9, 2, 2},           // centre replaces left and top
+        {2, 16, 18},         // no horizontal bit: keeps centre, adds middle
+        {9, 1 | 2 | 4, 1},   // left wins
+        {9, 2 | 4, 2},       // centre beats right
+        {9, 4 | 8 | 32, 36}, // bottom beats top
+        {9, 16 | 8, 25},     // middle beats top, added to what was there
+        {9, 0, 9},
+    };
+    for (auto c : cases)
+        EXPECT_EQ(LabelApplyAlignment(c.current, c.flags), c.result)
+            << c.current << " + " << c.flags;
+}
+
+TEST(LabelLayout, DrawAlignmentPrecedence) {
+    struct {
+        int flags, h, v;
+    } cases[] = {{9, 0, 0}, {2, 1, 0}, {18, 1, 1}, {32, 0, 2}, {4 | 2 | 1 | 32 | 16, 2, 2},
+                 {0, 0, 0}};
+    for (auto c : cases) {
+        const LabelAlignment a = LabelDrawAlignment(c.flags);
+        EXPECT_EQ(a.horizontal, c.h) << c.flags;
+        EXPECT_EQ(a.vertical, c.v) << c.flags;
+    }
+}
+
+TEST(LabelLayout, LinesAndColumns) {
+    EXPECT_EQ(LabelLines("AB\n\nC\n"), (std::vector<std::string>{"AB", "C"}));
+    EXPECT_TRUE(LabelLines("").empty());
+    EXPECT_TRUE(LabelLines("\n\n").empty());
+    EXPECT_EQ(LabelColumnText("INFO"), "I\nN\nF\nO");
+    EXPECT_EQ(LabelColumnText(""), "");
+}
+
+TEST(LabelLayout, TurnedSizeAndPlacement) {
+    EXPECT_EQ(LabelTurnedSize(60, 15, 0).width, 60);
+    EXPECT_EQ(LabelTurnedSize(60, 15, 180).height, 15);
+    EXPECT_EQ(LabelTurnedSize(60, 15, 90).width, 15);
+    EXPECT_EQ(LabelTurnedSize(60, 15, 270).height, 60);
+    EXPECT_EQ(LabelTurnedSize(60, 15, 45).width, 60);
+
+    // A 270 label with flags 32: bottom, left.
+    LabelBox b = LabelPlace(15, 60, 20, 100, LabelDrawAlignment(32));
+    EXPECT_EQ(b.x, 0);
+    EXPECT_EQ(b.y, 40);
+    // Centred both ways, odd free space rounds down.
+    b = LabelPlace(15, 60, 20, 101, LabelDrawAlignment(2 | 16));
+    EXPECT_EQ(b.x, 2);
+    EXPECT_EQ(b.y, 20);
+    // Larger than the label: cut and placed at the origin.
+    b = LabelPlace(150, 60, 20, 30, LabelDrawAlignment(4 | 32));
+    EXPECT_EQ(b.x, 0);
+    EXPECT_EQ(b.y, 0);
+    EXPECT_EQ(b.width, 20);
+    EXPECT_EQ(b.height, 30);
+
+    EXPECT_EQ(LabelLineX(10, 40, 0), 0);
+    EXPECT_EQ(LabelLineX(10, 40, 1), 15);
+    EXPECT_EQ(LabelLineX(10, 40, 2), 30);
+}

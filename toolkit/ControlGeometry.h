@@ -1,0 +1,40 @@
+#pragma once
+
+// Where the owner-drawn controls put their parts, apart from the painting so
+// that the placement can be checked without a window. Rectangles are in
+// client pixels, right and bottom exclusive.
+
+#include <vector>
+
+struct PixelRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool operator==(const PixelRect&) const = default;
+};
+
+enum class LightShape { Ball, Bar };
+
+// The light sits at the left edge, centred vertically when the control is
+// taller than the light, otherwise at the top: a 15-pixel ball or a 15 x 7 bar.
+PixelRect LightRect(LightShape shape, int clientHeight);
+
+// One edge band of an owner-drawn push button.
+struct ButtonBand {
+    enum Colour { Highlight, Shadow } colour;
+    PixelRect rect;
+};
+
+struct ButtonLook {
+    std::vector<ButtonBand> bands; // painted in order over the face
+    PixelRect focus;               // focus rectangle, one pixel outside the innermost edge
+};
+
+// Edges of a button `width` x `height`: raised (a shadow frame, a second shadow
+// line on the right and bottom, a highlight line 6 pixels in on the left and top)
+// or pressed (highlight on the left and top, shadow 2 pixels further in).
+// Edges are 2 pixels wide.
+ButtonLook ButtonLookFor(int width, int height, bool pressed);
