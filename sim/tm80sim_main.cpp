@@ -1,0 +1,215 @@
+// tm80sim: runs simulated TM80 units (each with its WIZnet module) until
+// SIGINT or SIGTERM.
+#include "sim/SimUnit.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+const char* const kUsage =
+    "usage: tm80sim [options] --unit ADDRESS [[options] --unit ADDRESS ...]\n"
+    "\n"
+    "Runs simulated TM80 units on loopback addresses until SIGINT or SIGTERM.\n"
+    "Options apply to the --unit options that follow them:\n"
+    "  --unit ADDRESS           a unit listening on ADDRESS (127.x.y.z)\n"
+    "  --model 80M1|80C2        model code of the following units (default 80M1)\n"
+    "  --note TEXT              user note of the next unit only (default \"UNIT n\")\n"
+    "  --fault NAME[=PARAM]     fault of the following units: None, Silent, HeaderOnly,\n"
+    "                           SlowBytes=MS, DelayedReply=MS, CloseAfterFrames=N,\n"
+    "                           Reset, Garbage, NotListening\n"
+    "  --module-fault NAME[=PARAM]  module fault of the following units: None, NoLI,\n"
+    "                           UnitType=TYPE, InvalidTypeReply, LIOctetAbove255[=N],\n"
+    "                           LIMissingSeparators, SilentTcp, DelayedAnswer=MS,\n"
+    "                           ListenState\n"
+    "  --no-module              the following units have no WIZnet module\n"
+    "  --module                 the following units have a WIZnet module (default)\n"
+    "  --port N                 TCP port of the following units (default 5000)\n"
+    "  --discovery-port N       UDP port of the modules (default 50001)\n"
+    "  --help                   this text\n";
+
+struct Named {
+    const char* name;
+    int value;
+};
+
+constexpr Named kFaults[] = {
+    {"None", static_cast<int>(sim::Fault::None)},
+    {"Silent", static_cast<int>(sim::Fault::Silent)},
+    {"HeaderOnly", static_cast<int>(sim::Fault::HeaderOnly)},
+    {"SlowBytes", static_cast<int>(sim::Fault::SlowBytes)},
+    {"DelayedReply", static_cast<int>(sim::Fault::DelayedReply)},
+    {"CloseAfterFrames", static_cast<int>(sim::Fault::CloseAfterFrames)},
+    {"Reset", static_cast<int>(sim::Fault::Reset)},
+    {"Garbage", static_cast<int>(sim::Fault::Garbage)},
+    {"NotListening", static_cast<int>(sim::Fault::NotListening)},
+};
+
+constexpr Named kModuleFaults[] = {
+    {"None", static_cast<int>(sim::ModuleFault::None)},
+    {"NoLI", static_cast<int>(sim::ModuleFault::NoLI)},
+    {"UnitType", static_cast<int>(sim::ModuleFault::UnitType)},
+    {"InvalidTypeReply", static_cast<int>(sim::ModuleFault::InvalidTypeReply)},
+    {"LIOctetAbove255", static_cast<int>(sim::ModuleFault::LIOctetAbove255)},
+    {"LIMissingSeparators", static_cast<int>(sim::ModuleFault::LIMissingSeparators)},
+    {"SilentTcp", static_cast<int>(sim::ModuleFault::SilentTcp)},
+    {"DelayedAnswer", static_cast<int>(sim::ModuleFault::DelayedAnswer)},
+    {"ListenState", static_cast<int>(sim::ModuleFault::ListenState)},
+};
+
+bool ParseNumber(const std::string& text, long low, long high, long& out) {
+    if (text.empty()) {
+        return false;
+    }
+    char* end = nullptr;
+    long v = std::strtol(text.c_str(), &end, 0);
+    if (*end != '\0' || v < low || v > high) {
+        return false;
+    }
+    out = v;
+    return true;
+}
+
+// "NAME" or "NAME=PARAM" against a table of names.
+template <std::size_t N>
+bool ParseNamed(const std::string& text, const Named (&table)[N], int& value, int& param) {
+    std::string name = text.substr(0, text.find('='));
+    long p = 0;
+    if (name.size() < text.size() && !ParseNumber(text.substr(name.size() + 1), 0, 1000000, p)) {
+        return false;
+    }
+    for (const Named& n : table) {
+        if (name == n.name) {
+            value = n.value;
+            param = static_cast<int>(p);
+            return true;
+        }
+    }
+    return false;
+}
+
+struct UnitOptions {
+    sim::UnitConfig config;
+    sim::Fault fault = sim::Fault::None;
+    int faultParam = 0;
+    sim::ModuleFault moduleFault = sim::ModuleFault::None;
+    int moduleParam = 0;
+};
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "tm80sim: %s\n%s", message.c_str(), kUsage);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<UnitOptions> units;
+    UnitOptions next;
+    next.config.module = true;
+    std::string note;
+    std::uint16_t discoveryPort = 50001;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) {
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        std::string v;
+        long n = 0;
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (arg == "--unit") {
+            if (!value(v)) {
+                return Fail("--unit needs an address");
+            }
+            UnitOptions u = next;
+            u.config.address = v;
+            u.config.serialLow = static_cast<std::uint16_t>(1001 + units.size());
+            u.config.seed = units.size() + 1;
+            u.config.note = note.empty() ? "UNIT " + std::to_string(units.size() + 1) : note;
+            note.clear();
+            units.push_back(u);
+        } else if (arg == "--model") {
+            if (!value(v) || (v != "80M1" && v != "80C2")) {
+                return Fail("--model takes 80M1 or 80C2");
+            }
+            next.config.model = v;
+        } else if (arg == "--note") {
+            if (!value(note)) {
+                return Fail("--note needs a text");
+            }
+            note = note.substr(0, 16);
+        } else if (arg == "--fault") {
+            int f = 0;
+            if (!value(v) || !ParseNamed(v, kFaults, f, next.faultParam)) {
+                return Fail("unknown fault: " + v);
+            }
+            next.fault = static_cast<sim::Fault>(f);
+        } else if (arg == "--module-fault") {
+            int f = 0;
+            if (!value(v) || !ParseNamed(v, kModuleFaults, f, next.moduleParam)) {
+                return Fail("unknown module fault: " + v);
+            }
+            next.moduleFault = static_cast<sim::ModuleFault>(f);
+        } else if (arg == "--no-module" || arg == "--module") {
+            next.config.module = arg == "--module";
+        } else if (arg == "--port") {
+            if (!value(v) || !ParseNumber(v, 1, 65535, n)) {
+                return Fail("--port takes a port number");
+            }
+            next.config.port = static_cast<std::uint16_t>(n);
+        } else if (arg == "--discovery-port") {
+            if (!value(v) || !ParseNumber(v, 1, 65535, n)) {
+                return Fail("--discovery-port takes a port number");
+            }
+            discoveryPort = static_cast<std::uint16_t>(n);
+        } else {
+            return Fail("unknown option: " + arg);
+        }
+    }
+    if (units.empty()) {
+        return Fail("no --unit given");
+    }
+
+    // Block the stop signals before any thread starts, then wait for them here.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    std::vector<std::unique_ptr<sim::SimUnit>> running;
+    for (UnitOptions& u : units) {
+        u.config.discoveryPort = discoveryPort;
+        auto unit = std::make_unique<sim::SimUnit>(u.config);
+        unit->SetFault(u.fault, u.faultParam);
+        unit->SetModuleFault(u.moduleFault, u.moduleParam);
+        if (!unit->Start()) {
+            std::fprintf(stderr, "tm80sim: unit %s: %s\n", u.config.address.c_str(),
+                         unit->Error().c_str());
+            return 1;
+        }
+        std::printf("%s:%u  %s  %4.4X-%u  \"%s\"%s\n", u.config.address.c_str(),
+                    static_cast<unsigned>(u.config.port), u.config.model.c_str(),
+                    static_cast<unsigned>(u.config.serialHigh),
+                    static_cast<unsigned>(u.config.serialLow), unit->Note().c_str(),
+                    u.config.module ? "" : "  (no module)");
+        running.push_back(std::move(unit));
+    }
+    std::fflush(stdout);
+
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    running.clear();
+    return 0;
+}
