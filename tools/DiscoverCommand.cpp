@@ -1,8 +1,143 @@
 #include "tools/DiscoverCommand.h"
 
-#include <cstdio>
+#include "device/DiscoverWizNET_Devices.h"
+#include "device/DiscoveryList.h"
+#include "platform/DebugOutput.h"
+#include "platform/WinSock.h"
 
-int RunDiscoverCommand(const std::vector<std::string>&, bool) {
-    std::fputs("tm80ctl: discover is not available yet\n", stderr);
-    return 1;
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cstdio>
+#include <string_view>
+
+namespace {
+
+constexpr const char* kUsage = "usage: tm80ctl discover [--broadcast ADDRESS] [--json] [--trace]\n";
+
+int Usage(const char* problem, const std::string& word) {
+    std::fprintf(stderr, "tm80ctl discover: %s%s\n", problem, word.c_str());
+    std::fputs(kUsage, stderr);
+    return 2;
+}
+
+// Unit texts are 8-bit; control characters would upset a terminal.
+std::string Printable(const std::string& text) {
+    std::string out = text;
+    std::replace_if(
+        out.begin(), out.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, '?');
+    return out;
+}
+
+// A JSON string; bytes from 0x80 up are read as Latin-1 so the output stays valid UTF-8.
+std::string JsonString(const std::string& text) {
+    std::string out = "\"";
+    for (char ch : text) {
+        auto c = static_cast<unsigned char>(ch);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (c < 0x20 || c >= 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else {
+            out += ch;
+        }
+    }
+    return out + "\"";
+}
+
+void PrintJson(const DiscoveryList& list) {
+    if (list.Count() == 0) {
+        win::StandardOutput("[]\n");
+        return;
+    }
+    win::StandardOutput("[\n");
+    for (int i = 0; i < list.Count(); ++i) {
+        const DiscoveredUnit& unit = list.At(i);
+        win::StandardOutput(
+            "  {\"name\": %s, \"address\": %s, \"serial\": %s, \"note\": %s, \"mac\": %s, "
+            "\"model\": %s}%s\n",
+            JsonString(unit.NameText()).c_str(), JsonString(unit.addressText).c_str(),
+            JsonString(unit.SerialText()).c_str(), JsonString(unit.NoteText()).c_str(),
+            JsonString(unit.MacText()).c_str(), JsonString(unit.ModelText()).c_str(),
+            i + 1 < list.Count() ? "," : "");
+    }
+    win::StandardOutput("]\n");
+}
+
+void PrintTable(const DiscoveryList& list) {
+    if (list.Count() == 0) {
+        win::StandardOutput("No units found.\n");
+        return;
+    }
+    struct Row {
+        std::string name, address, serial, note, mac;
+    };
+    std::vector<Row> rows{{"NAME", "ADDRESS", "SERIAL", "NOTE", "MAC"}};
+    for (const DiscoveredUnit& unit : list.Units()) {
+        rows.push_back({Printable(unit.NameText()), unit.addressText, Printable(unit.SerialText()),
+                        Printable(unit.NoteText()), unit.MacText()});
+    }
+    int name = 0, address = 0, serial = 0, note = 0;
+    for (const Row& row : rows) {
+        name = std::max(name, static_cast<int>(row.name.size()));
+        address = std::max(address, static_cast<int>(row.address.size()));
+        serial = std::max(serial, static_cast<int>(row.serial.size()));
+        note = std::max(note, static_cast<int>(row.note.size()));
+    }
+    for (const Row& row : rows) {
+        win::StandardOutput("%-*s  %-*s  %-*s  %-*s  %s\n", name, row.name.c_str(), address,
+                            row.address.c_str(), serial, row.serial.c_str(), note, row.note.c_str(),
+                            row.mac.c_str());
+    }
+}
+
+} // namespace
+
+int RunDiscoverCommand(const std::vector<std::string>& args, bool json) {
+    DiscoveryTarget target;
+    bool trace = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& word = args[i];
+        if (word == "--json") {
+            json = true;
+        } else if (word == "--trace") {
+            trace = true;
+        } else if (word == "--broadcast") {
+            if (i + 1 >= args.size()) {
+                return Usage("--broadcast needs an address", "");
+            }
+            target.broadcastAddress = args[++i];
+            in_addr parsed{};
+            if (::inet_pton(AF_INET, target.broadcastAddress.c_str(), &parsed) != 1 ||
+                parsed.s_addr == htonl(INADDR_ANY)) {
+                return Usage("not an IPv4 address: ", target.broadcastAddress);
+            }
+        } else {
+            return Usage("unknown argument: ", word);
+        }
+    }
+
+    win::WSADATA data;
+    if (win::WSAStartup(win::MAKEWORD(2, 2), &data) != 0) {
+        std::fputs("tm80ctl discover: the socket library did not start\n", stderr);
+        return 1;
+    }
+    // The discovery's trace is thousands of lines; it is shown on request only.
+    if (!trace) {
+        win::SetDebugOutputSink([](std::string_view) {});
+    }
+    DiscoverWizNET_Devices(target);
+    if (!trace) {
+        win::SetDebugOutputSink({});
+    }
+    win::WSACleanup();
+
+    if (json) {
+        PrintJson(DiscoveryList::Instance());
+    } else {
+        PrintTable(DiscoveryList::Instance());
+    }
+    return 0;
 }

@@ -1,0 +1,32 @@
+// The application-wide list of units found by the last discovery, with its
+// count. Each discovery empties it first; the main window removes the entry
+// of a unit it connects to.
+#pragma once
+
+#include "device/DiscoveredUnit.h"
+
+#include <vector>
+
+class DiscoveryList {
+public:
+    // The one list of the application.
+    static DiscoveryList& Instance();
+
+    DiscoveryList() = default;
+    DiscoveryList(const DiscoveryList&) = delete;
+    DiscoveryList& operator=(const DiscoveryList&) = delete;
+
+    void Clear();
+    void Append(const DiscoveredUnit& unit);
+    // Removes entry `index` and decreases the count; out of range does nothing.
+    void RemoveAt(int index);
+
+    int Count() const { return count_; }
+    // Entry `index`, 0 <= index < Count().
+    const DiscoveredUnit& At(int index) const { return units_[static_cast<std::size_t>(index)]; }
+    const std::vector<DiscoveredUnit>& Units() const { return units_; }
+
+private:
+    std::vector<DiscoveredUnit> units_;
+    int count_ = 0;
+};

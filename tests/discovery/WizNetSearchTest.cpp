@@ -1,0 +1,114 @@
+#include "device/WizNetSearch.h"
+#include "device/DiscoveredUnit.h"
+#include "device/DiscoveryList.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace {
+
+TEST(WizNetSearch, RequestIsTheSearchDatagramByteForByte) {
+    std::string expected = "MA";
+    expected += std::string(6, '\xFF');
+    expected += "\r\nPW \r\n";
+    for (const char* code :
+         {"MC", "VR", "MN", "UN", "ST", "IM", "OP", "DD", "CP", "PO", "DG", "KA", "KI", "KE",
+          "RI", "LI", "SM", "GW", "DS", "PI", "PP", "DX", "DP", "DI", "DW", "DH", "LP", "RP",
+          "RH", "BR", "DB", "PR", "SB", "FL", "IT", "PT", "PS", "PD", "TE", "SS", "NP", "SP"}) {
+        expected += code;
+        expected += "\r\n";
+    }
+    auto request = WizNetSearch::Request();
+    ASSERT_EQ(request.size(), 183u);
+    ASSERT_EQ(expected.size(), 183u);
+    EXPECT_EQ(std::string(request.begin(), request.end()), expected);
+}
+
+struct LineCase {
+    const char* text;
+    const char* code;
+    std::optional<std::string> value;
+};
+
+TEST(WizNetSearch, FindsCodesAtLineStartsOnly) {
+    const LineCase cases[] = {
+        {"MC00:08:DC\r\nLI10.1.2.3\r\nST LISTEN\r\n", "LI", "10.1.2.3"},
+        {"LI10.1.2.3\r\n", "LI", "10.1.2.3"},                  // the first line
+        {"MC00:08:DC\r\nSM255.0.0.0\r\n", "LI", std::nullopt}, // no address line
+        {"MNWIZ LINK 1\r\nLI10.0.0.9\r\n", "LI", "10.0.0.9"},  // "LI" inside a value
+        {"MNWIZ LINK 1\r\nSM255.0.0.0\r\n", "LI", std::nullopt},
+        {"LI10.0.0.9\r\nSTCONNECT\r\n", "ST", "CONNECT"},
+        {"STUDP", "ST", "UDP"}, // no CR: up to the end
+        {"", "LI", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto found = WizNetSearch::FindLine(c.text, c.code);
+        ASSERT_EQ(found.has_value(), c.value.has_value());
+        if (found) {
+            EXPECT_EQ(std::string(WizNetSearch::LineValue(*found)), *c.value);
+        }
+    }
+}
+
+struct AddressCase {
+    const char* afterCode;
+    bool ok;
+    std::array<std::uint8_t, 4> octets;
+};
+
+TEST(WizNetSearch, AddressOctetsTakeTheLowEightBits) {
+    const AddressCase cases[] = {
+        {"192.168.1.300\r\n", true, {192, 168, 1, 44}},
+        {"127.51.0.7\r\nSMx\r\n", true, {127, 51, 0, 7}},
+        {"256.257.511.0\r\n", true, {0, 1, 255, 0}},
+        {"99999999999.0.0.1\r\n", true, {255, 0, 0, 1}}, // saturates like strtoul
+        {" 10.0.0.1 \r\n", true, {10, 0, 0, 1}},
+        // Missing separators or numbers: no address at all rather than a wrong one.
+        {"127001\r\n", false, {0, 0, 0, 0}},
+        {"192.168.1\r\n", false, {0, 0, 0, 0}},
+        {"192.168.1.5", false, {0, 0, 0, 0}}, // cut before its CR
+        {"192.168..5\r\n", false, {0, 0, 0, 0}},
+        {"192.168.1.5x\r\n", false, {0, 0, 0, 0}},
+        {"", false, {0, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.afterCode);
+        std::array<std::uint8_t, 4> octets{9, 9, 9, 9};
+        EXPECT_EQ(WizNetSearch::ParseAddress(c.afterCode, octets), c.ok);
+        EXPECT_EQ(octets, c.octets);
+    }
+}
+
+TEST(DiscoveryList, CountFollowsAppendRemoveAndClear) {
+    DiscoveryList list;
+    DiscoveredUnit a, b, c;
+    a.addressText = "127.51.0.1";
+    b.addressText = "127.51.0.2";
+    c.addressText = "127.51.0.3";
+    list.Append(a);
+    list.Append(b);
+    list.Append(c);
+    ASSERT_EQ(list.Count(), 3);
+    list.RemoveAt(1);
+    list.RemoveAt(7); // out of range: nothing
+    list.RemoveAt(-1);
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.At(0).addressText, "127.51.0.1");
+    EXPECT_EQ(list.At(1).addressText, "127.51.0.3");
+    list.Clear();
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_TRUE(list.Units().empty());
+}
+
+TEST(DiscoveredUnit, ModelCodeAndMacAsText) {
+    DiscoveredUnit unit;
+    unit.modelCode = {'8', '0', 'C', '2'};
+    unit.macAddress = {0x00, 0x08, 0xDC, 0xAB, 0x0C, 0xFF};
+    EXPECT_EQ(unit.ModelText(), "80C2");
+    EXPECT_EQ(unit.MacText(), "00:08:DC:AB:0C:FF");
+}
+
+} // namespace
