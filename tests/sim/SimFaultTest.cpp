@@ -1,0 +1,178 @@
+// Each fault of the simulated unit, as a client on the wire sees it.
+#include "sim/SimUnit.h"
+#include "tests/sim/RawClient.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+
+using simtest::Bytes;
+using simtest::Frame;
+using simtest::RawClient;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+std::unique_ptr<sim::SimUnit> StartUnit(const std::string& address) {
+    sim::UnitConfig c;
+    c.address = address;
+    auto unit = std::make_unique<sim::SimUnit>(c);
+    EXPECT_TRUE(unit->Start()) << unit->Error();
+    return unit;
+}
+
+long MsSince(Clock::time_point start) {
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+const Bytes kIdentity = {0x16, 0, 0x01, 0x20, 20, 0, '8', '0', 'M', '1', 0x00, 0xAB, 0, 17};
+
+} // namespace
+
+TEST(SimFault, SilentRecordsButNeverAnswers) {
+    auto unit = StartUnit("127.32.0.1");
+    unit->SetFault(sim::Fault::Silent);
+    RawClient client;
+    ASSERT_TRUE(client.Connect("127.32.0.1"));
+    ASSERT_TRUE(client.Send(Frame(0x2001)));
+    EXPECT_TRUE(unit->WaitForFrames(1, 1000));
+    EXPECT_TRUE(client.Receive(1, 300).empty());
+    EXPECT_FALSE(client.PeerClosed());
+
+    unit->SetFault(sim::Fault::None);
+    EXPECT_EQ(client.Exchange(0x2001, {}, 20).size(), 26u);
+}
+
+TEST(SimFault, HeaderOnlySendsSixBytes) {
+    auto unit = StartUnit("127.32.0.2");
+    unit->SetFault(sim::Fault::HeaderOnly);
+    RawClient client;
+    ASSERT_TRUE(client.Connect("127.32.0.2"));
+    ASSERT_TRUE(client.Send(Frame(0x2001)));
+    EXPECT_EQ(client.Receive(26, 400), (Bytes{0x16, 0, 0x01, 0x20, 20, 0}));
+}
+
+TEST(SimFault, SlowBytesSpreadsTheReply) {
+    auto unit = StartUnit("127.32.0.3");
+    unit->SetFault(sim::Fault::SlowBytes, 20);
+    RawClient client;
+    ASSERT_TRUE(client.Connect("127.32.0.3"));
+    auto start = Clock::now();
+    ASSERT_TRUE(client.Send(Frame(0x2001)));
+    Bytes first = client.Receive(1, 1000);
+    EXPECT_GE(MsSince(start), 15);
+    Bytes rest = client.Receive(25, 3000);
+    EXPECT_GE(MsSince(start), 26 * 20 - 40);
+    first.insert(first.end(), rest.begin(), rest.end());
+    ASSERT_EQ(first.size(), 26u);
+    EXPECT_EQ(Bytes(first.begin(), first.begin() + 14), kIdentity);
+}
+
+TEST(SimFault, DelayedReplyComesWholeAndLate) {
+    auto unit = StartUnit("127.32.0.4");
+    unit->SetFault(sim::Fault::DelayedReply, 300);
+    RawClient client;
+    ASSERT_TRUE(client.Connect("127.32.0.4"));
+    auto start = Clock::now();
+    ASSERT_TRUE(client.Send(Frame(0x2001)));
+    EXPECT_TRUE(client.Receive(1, 150).empty());
+    Bytes reply = client.Receive(26, 2000);
+    EXPECT_GE(MsSince(start), 280);
+    ASSERT_EQ(reply.size(), 26u);
+    EXPECT_EQ(Bytes(reply.begin(), reply.begin() + 14), kIdentity);
+}
+
+TEST(SimFault, CloseAfterFramesAnswersThenCloses) {
+    auto unit = StartUnit("127.32.0.5");
+    unit->SetFault(sim::Fault::CloseAfterFrames, 2);
+    RawClient client;
+    ASSERT_TRUE(client.Connect("127.32.0.5"));
+    EXPECT_EQ(client.Exchange(0x4000, {}, 10).size(), 16u);
+    EXPECT_EQ(client.Exchange(0x4000, {}, 10).size(), 16u);
+    EXPECT_TRUE(client.Receive(1, 1000).empty());
+    EXPECT_TRUE(client.PeerClosed());
+    // A new connection is answered again, up to the same count.
+    RawClient again;
+    ASSERT_TRUE(again.Connect("127.32.0.5"));
+    EXPECT_EQ(again.Exchange(0x4000, {}, 10).size(), 16u);
+}
+
+TEST(SimFault, ResetAbortsTheConnection) {
+    auto unit = StartUnit("127.32.0.6");
+    unit->SetFault(sim::Fault::Reset);
+    RawClient client;
+    ASSERT_TRUE(client.Connect("127.32.0.6"));
+    ASSERT_TRUE(client.Send(Frame(0x1003, Bytes(17, 0))));
+    EXPECT_TRUE(client.Receive(22, 1000).empty());
+    EXPECT_EQ(client.LastError(), ECONNRESET);
+}
+
+TEST(SimFault, GarbageHasTheReplyLengthButNotItsContent) {
+    auto unit = StartUnit("127.32.0.7");
+    unit->SetFault(sim::Fault::Garbage);
+    RawClient client;
+    ASSERT_TRUE(client.Connect("127.32.0.7"));
+    ASSERT_TRUE(client.Send(Frame(0x2001)));
+    Bytes reply = client.Receive(26, 1000);
+    ASSERT_EQ(reply.size(), 26u);
+    EXPECT_TRUE(client.Receive(1, 50).empty());
+    EXPECT_NE(Bytes(reply.begin(), reply.begin() + 14), kIdentity);
+}
+
+TEST(SimFault, NotListeningRefusesUntilCleared) {
+    auto unit = StartUnit("127.32.0.8");
+    RawClient kept;
+    ASSERT_TRUE(kept.Connect("127.32.0.8"));
+    ASSERT_TRUE(unit->WaitForConnections(1, 1000)); // accepted before the listener goes
+    unit->SetFault(sim::Fault::NotListening);
+    RawClient client;
+    EXPECT_FALSE(client.Connect("127.32.0.8"));
+    EXPECT_EQ(client.LastError(), ECONNREFUSED);
+    EXPECT_EQ(kept.Exchange(0x4004, {}, 10).size(), 16u) << "open connections stay served";
+
+    unit->SetFault(sim::Fault::None);
+    ASSERT_TRUE(client.Connect("127.32.0.8"));
+    EXPECT_EQ(client.Exchange(0x4004, {}, 10).size(), 16u);
+}
+
+TEST(SimFault, InjectedBytesArriveUnasked) {
+    auto unit = StartUnit("127.32.0.9");
+    RawClient client;
+    ASSERT_TRUE(client.Connect("127.32.0.9"));
+    ASSERT_TRUE(unit->WaitForConnections(1, 1000));
+    unit->InjectBytes(3);
+    EXPECT_EQ(client.Receive(3, 1000), (Bytes{0xEE, 0xEE, 0xEE}));
+    EXPECT_TRUE(client.Receive(1, 50).empty());
+}
+
+TEST(SimFault, ModuleFaultsChangeTheTypeQueryAnswer) {
+    struct Case {
+        sim::ModuleFault fault;
+        int param;
+        Bytes reply;
+    };
+    const Case cases[] = {
+        {sim::ModuleFault::None, 0, {0x16, 0, 0, 0, 0, 0}},
+        {sim::ModuleFault::UnitType, 0x17, {0x17, 0, 0, 0, 0, 0}},
+        {sim::ModuleFault::InvalidTypeReply, 0, {0x16, 0, 0, 0, 1, 0}},
+        {sim::ModuleFault::SilentTcp, 0, {}},
+        {sim::ModuleFault::NoLI, 0, {0x16, 0, 0, 0, 0, 0}}, // a UDP-only fault
+    };
+    auto unit = StartUnit("127.32.0.10");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.fault));
+        unit->SetModuleFault(c.fault, c.param);
+        RawClient client;
+        ASSERT_TRUE(client.Connect("127.32.0.10"));
+        ASSERT_TRUE(client.Send(Bytes(6, 0)));
+        EXPECT_EQ(client.Receive(6, c.reply.empty() ? 300 : 1000), c.reply);
+    }
+    // SilentTcp also silences ordinary commands.
+    unit->SetModuleFault(sim::ModuleFault::SilentTcp);
+    RawClient client;
+    ASSERT_TRUE(client.Connect("127.32.0.10"));
+    ASSERT_TRUE(client.Send(Frame(0x2001)));
+    EXPECT_TRUE(client.Receive(1, 300).empty());
+}
