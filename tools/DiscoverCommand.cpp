@@ -4,6 +4,7 @@
 #include "device/DiscoveryList.h"
 #include "platform/DebugOutput.h"
 #include "platform/WinSock.h"
+#include "tools/JsonWriter.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -28,42 +29,28 @@ std::string Printable(const std::string& text) {
     return out;
 }
 
-// A JSON string; bytes from 0x80 up are read as Latin-1 so the output stays valid UTF-8.
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (char ch : text) {
-        auto c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c < 0x20 || c >= 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += ch;
-        }
-    }
-    return out + "\"";
-}
-
+// One line, like tm80ctl's other --json outputs.
 void PrintJson(const DiscoveryList& list) {
-    if (list.Count() == 0) {
-        win::StandardOutput("[]\n");
-        return;
+    JsonWriter json;
+    json.BeginArray();
+    for (const DiscoveredUnit& unit : list.Units()) {
+        json.BeginObject()
+            .Key("name")
+            .String(unit.NameText())
+            .Key("address")
+            .String(unit.addressText)
+            .Key("serial")
+            .String(unit.SerialText())
+            .Key("note")
+            .String(unit.NoteText())
+            .Key("mac")
+            .String(unit.MacText())
+            .Key("model")
+            .String(unit.ModelText())
+            .EndObject();
     }
-    win::StandardOutput("[\n");
-    for (int i = 0; i < list.Count(); ++i) {
-        const DiscoveredUnit& unit = list.At(i);
-        win::StandardOutput(
-            "  {\"name\": %s, \"address\": %s, \"serial\": %s, \"note\": %s, \"mac\": %s, "
-            "\"model\": %s}%s\n",
-            JsonString(unit.NameText()).c_str(), JsonString(unit.addressText).c_str(),
-            JsonString(unit.SerialText()).c_str(), JsonString(unit.NoteText()).c_str(),
-            JsonString(unit.MacText()).c_str(), JsonString(unit.ModelText()).c_str(),
-            i + 1 < list.Count() ? "," : "");
-    }
-    win::StandardOutput("]\n");
+    json.EndArray();
+    win::StandardOutput("%s\n", json.Text().c_str());
 }
 
 void PrintTable(const DiscoveryList& list) {

@@ -1,0 +1,153 @@
+// The discovery as the application and tm80ctl run it: the search goes to
+// 255.255.255.255, UDP port 50001. That may only happen in a private network
+// namespace, so the test runs itself again under
+//   unshare -rn sh -c 'ip link set lo up; ip route add default dev lo; exec ...'
+// where the limited broadcast reaches loopback and nothing else.
+#include "device/DiscoverWizNET_Devices.h"
+#include "device/DiscoveryList.h"
+#include "platform/DebugOutput.h"
+#include "platform/WinSock.h"
+#include "sim/SimUnit.h"
+#include "tests/discovery/TraceCapture.h"
+#include "tools/DiscoverCommand.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr const char* kInsideVariable = "TM80_DISCOVERY_IN_NAMESPACE";
+
+class StandardOutputCapture {
+public:
+    StandardOutputCapture() {
+        win::SetStandardOutputSink([this](std::string_view text) { text_.append(text); });
+    }
+    ~StandardOutputCapture() { win::SetStandardOutputSink({}); }
+    const std::string& Text() const { return text_; }
+
+private:
+    std::string text_;
+};
+
+// The network interfaces of this process's namespace.
+std::vector<std::string> Interfaces() {
+    std::ifstream dev("/proc/self/net/dev");
+    std::vector<std::string> names;
+    std::string line;
+    while (std::getline(dev, line)) {
+        auto colon = line.find(':');
+        if (colon == std::string::npos) {
+            continue;
+        }
+        std::istringstream name(line.substr(0, colon));
+        std::string word;
+        name >> word;
+        names.push_back(word);
+    }
+    return names;
+}
+
+std::string SelfPath() {
+    char path[4096];
+    ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
+}
+
+TEST(DiscoverCommand, RejectsBadArgumentsBeforeSearching) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"--bogus"},
+        {"--broadcast"},
+        {"--broadcast", "300.1.1.1"},
+        {"--broadcast", "0.0.0.0"},
+        {"--broadcast", "broadcast.example"},
+        {"127.0.0.1"},
+    };
+    for (const auto& args : cases) {
+        SCOPED_TRACE(args.back());
+        TraceCapture trace;
+        EXPECT_EQ(RunDiscoverCommand(args, false), 2);
+        EXPECT_EQ(trace.Text(), ""); // no discovery started
+    }
+}
+
+TEST(EndToEnd, DefaultBroadcastInPrivateNamespace) {
+    if (std::getenv(kInsideVariable) == nullptr) {
+        if (std::system("unshare -rn true >/dev/null 2>&1") != 0) {
+            GTEST_SKIP() << "no private network namespaces here (unshare -rn failed)";
+        }
+        std::string command = std::string(kInsideVariable) +
+                              "=1 unshare -rn sh -c 'ip link set lo up && "
+                              "ip route add default dev lo && exec \"$0\" "
+                              "--gtest_filter=EndToEnd.DefaultBroadcastInPrivateNamespace' '" +
+                              SelfPath() + "'";
+        int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "the run inside the namespace failed";
+        return;
+    }
+
+    // Never broadcast where a real network could hear it.
+    ASSERT_EQ(Interfaces(), std::vector<std::string>{"lo"});
+
+    std::vector<std::unique_ptr<sim::SimUnit>> units;
+    auto add = [&](const std::string& address, const std::string& model, const std::string& note,
+                   std::uint16_t serialHigh, std::uint16_t serialLow) -> sim::SimUnit& {
+        sim::UnitConfig config;
+        config.address = address;
+        config.model = model;
+        config.note = note;
+        config.serialHigh = serialHigh;
+        config.serialLow = serialLow;
+        config.module = true; // on UDP port 50001
+        units.push_back(std::make_unique<sim::SimUnit>(config));
+        EXPECT_TRUE(units.back()->Start()) << units.back()->Error();
+        return *units.back();
+    };
+    add("127.59.0.1", "80M1", "FIRST", 0x00AB, 17);
+    // A later answer keeps the order of the list fixed.
+    add("127.59.0.2", "80C2", "SECOND", 0x1234, 9999)
+        .SetModuleFault(sim::ModuleFault::DelayedAnswer, 200);
+
+    win::WSADATA data;
+    ASSERT_EQ(win::WSAStartup(win::MAKEWORD(2, 2), &data), 0);
+    {
+        TraceCapture trace;
+        DiscoverWizNET_Devices();
+        ASSERT_EQ(DiscoveryList::Instance().Count(), 2);
+        EXPECT_EQ(DiscoveryList::Instance().At(0).addressText, "127.59.0.1");
+        EXPECT_EQ(DiscoveryList::Instance().At(1).addressText, "127.59.0.2");
+        EXPECT_TRUE(trace.Contains("Attempting to TCP connect to: 127.59.0.2.\r"));
+    }
+    win::WSACleanup();
+
+    {
+        StandardOutputCapture out;
+        EXPECT_EQ(RunDiscoverCommand({}, true), 0);
+        EXPECT_EQ(out.Text(),
+                  "[{\"name\":\"TM80M Multicoupler\",\"address\":\"127.59.0.1\",\"serial\":\"00AB "
+                  "0017\",\"note\":\"FIRST\",\"mac\":\"00:08:DC:3B:00:01\",\"model\":\"80M1\"},"
+                  "{\"name\":\"TM80C2 Multicoupler\",\"address\":\"127.59.0.2\",\"serial\":"
+                  "\"1234 9999\",\"note\":\"SECOND\",\"mac\":\"00:08:DC:3B:00:02\",\"model\":"
+                  "\"80C2\"}]\n");
+    }
+    {
+        StandardOutputCapture out;
+        EXPECT_EQ(RunDiscoverCommand({"--broadcast", "127.255.255.255"}, false), 0);
+        EXPECT_EQ(out.Text(),
+                  "NAME                 ADDRESS     SERIAL     NOTE    MAC\n"
+                  "TM80M Multicoupler   127.59.0.1  00AB 0017  FIRST   00:08:DC:3B:00:01\n"
+                  "TM80C2 Multicoupler  127.59.0.2  1234 9999  SECOND  00:08:DC:3B:00:02\n");
+    }
+    EXPECT_EQ(win::WSAStartupCount(), 0);
+}
+
+} // namespace
