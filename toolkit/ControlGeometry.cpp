@@ -40,3 +40,11 @@ ButtonLook ButtonLookFor(int width, int height, bool pressed) {
     look.focus = {inner - 1, inner - 1, width - inner + 1, height - inner + 1};
     return look;
 }
+
+PixelRect TabTextRect(const PixelRect& tab, int textHeight) {
+    PixelRect r = tab;
+    const int free = tab.Height() - textHeight;
+    if (free > 0)
+        r.bottom -= free / 2;
+    return r;
+}

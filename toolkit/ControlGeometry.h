@@ -38,3 +38,8 @@ struct ButtonLook {
 // or pressed (highlight on the left and top, shadow 2 pixels further in).
 // Edges are 2 pixels wide.
 ButtonLook ButtonLookFor(int width, int height, bool pressed);
+
+// The rectangle a tab's text is drawn in, left-aligned at its bottom: the tab
+// with its bottom edge raised by half the free height (tab height less text
+// height), which centres one line vertically.
+PixelRect TabTextRect(const PixelRect& tab, int textHeight);

@@ -172,3 +172,9 @@ TEST(LabelLayout, TurnedSizeAndPlacement) {
     EXPECT_EQ(LabelLineX(10, 40, 1), 15);
     EXPECT_EQ(LabelLineX(10, 40, 2), 30);
 }
+
+TEST(TabGeometry, TextCentredByItsBottomEdge) {
+    EXPECT_EQ(TabTextRect({10, 0, 60, 24}, 16), (PixelRect{10, 0, 60, 20}));
+    EXPECT_EQ(TabTextRect({10, 0, 60, 24}, 15), (PixelRect{10, 0, 60, 20}));
+    EXPECT_EQ(TabTextRect({10, 0, 60, 12}, 16), (PixelRect{10, 0, 60, 12}));
+}

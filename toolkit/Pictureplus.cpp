@@ -1,0 +1,56 @@
+#include "toolkit/Pictureplus.h"
+
+#include "platform/ui/CDC.h"
+
+#include <cstdio>
+#include <memory>
+
+using namespace win;
+
+namespace {
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+} // namespace
+
+bool Pictureplus::LoadPicture(const std::string& path) {
+    bytes_.clear();
+    loaded_ = false;
+    decoded_ = false;
+    image_ = CImage();
+
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    bool ok = file != nullptr;
+    if (ok) {
+        unsigned char block[1024];
+        for (;;) {
+            const std::size_t n = std::fread(block, 1, sizeof block, file.get());
+            bytes_.insert(bytes_.end(), block, block + n);
+            if (n < sizeof block) {
+                ok = std::ferror(file.get()) == 0;
+                break;
+            }
+        }
+    }
+    if (!ok)
+        bytes_.clear();
+    loaded_ = ok;
+    if (IsWindow())
+        Invalidate();
+    return ok;
+}
+
+bool Pictureplus::OnPaint(CDC& dc) {
+    if (!loaded_)
+        return false;
+    if (!decoded_) {
+        image_.LoadFromMemory(bytes_);
+        decoded_ = true;
+    }
+    if (image_.IsNull())
+        return false;
+    CRect client;
+    GetClientRect(&client);
+    dc.StretchImage(image_, client);
+    return true;
+}

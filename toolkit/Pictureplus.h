@@ -1,0 +1,29 @@
+#pragma once
+
+// Pictureplus: shows an image file (JPEG, PNG, BMP) stretched over the whole
+// control. The file's bytes are read into memory by LoadPicture; until a file
+// was read the control draws as a plain static.
+
+#include "platform/ui/CImage.h"
+#include "platform/ui/CStatic.h"
+
+#include <string>
+#include <vector>
+
+class Pictureplus : public win::CStatic {
+public:
+    // True when the whole file was read (then the control is redrawn); false
+    // leaves the control empty.
+    bool LoadPicture(const std::string& path);
+    bool IsLoaded() const { return loaded_; }
+    const std::vector<unsigned char>& Bytes() const { return bytes_; }
+
+    bool OnPaint(win::CDC& dc) override;
+
+private:
+    std::vector<unsigned char> bytes_;
+    bool loaded_ = false;
+    // Decoded from the bytes at the first paint after a load.
+    win::CImage image_;
+    bool decoded_ = false;
+};

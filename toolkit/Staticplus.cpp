@@ -1,0 +1,54 @@
+#include "toolkit/Staticplus.h"
+
+#include "infra/ColorScheme.h"
+#include "platform/ui/CDC.h"
+
+using namespace win;
+
+namespace {
+constexpr int kTypeDisabledField = 14;
+}
+
+Staticplus::Staticplus() : background_(GetSysColor(COLOR_BTNFACE)), brush_(background_) {}
+
+void Staticplus::Redraw() {
+    if (IsWindow())
+        Invalidate();
+}
+
+void Staticplus::SetBackColor(COLORREF colour) {
+    background_ = colour == CLR_NONE ? GetSysColor(COLOR_BTNFACE) : colour;
+    brush_.CreateSolidBrush(background_);
+    Redraw();
+}
+
+void Staticplus::SetTextColor(COLORREF colour) {
+    requestedText_ = colour;
+    effectiveText_ = colour == CLR_NONE ? GetSysColor(COLOR_BTNTEXT) : colour;
+    Redraw();
+}
+
+void Staticplus::SetDisabledTextColor(COLORREF colour) {
+    disabledText_ = colour;
+    Redraw();
+}
+
+void Staticplus::Show(bool show) {
+    ShowWindow(show ? SW_SHOW : SW_HIDE);
+}
+
+void Staticplus::SetDisabled(bool disabled) {
+    enabled_ = !disabled;
+    if (disabled && type_ == kTypeDisabledField) {
+        background_ = TheColorScheme().Main.DisabledText;
+        brush_.CreateSolidBrush(background_);
+        disabledText_ = RGB(0, 0, 0);
+    }
+    Redraw();
+}
+
+const CBrush* Staticplus::CtlColor(CDC& dc, UINT /*kind*/) {
+    dc.SetTextColor(enabled_ ? effectiveText_ : disabledText_);
+    dc.SetBkColor(background_);
+    return &brush_;
+}
