@@ -9,9 +9,16 @@
 #pragma once
 
 #include "device/TCPCom.h"
+#include "device/UnitBandTable.h"
+#include "device/UnitCalibration.h"
+#include "device/UnitIdentity.h"
+#include "device/UnitSettings.h"
+#include "device/UnitStatus.h"
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 class CTM80M1_Comm {
 public:
@@ -63,10 +70,66 @@ public:
 
     int Budget() const { return budget_; }
 
+    // Unit operations. Each returns 1 when its exchanges succeeded, else 0.
+    // Values are clamped to their ranges; indices are the caller's concern
+    // except where noted.
+
+    // 0x2001, then the user note, then block 2 (product identifier).
+    int ReadIdentity();
+    // "%4.4X-%u" of serial high and low; reads the identity first if needed.
+    std::string SerialNumberText();
+    // The note becomes the reply payload even when the exchange fails, so a
+    // silent unit reads as an empty note.
+    int ReadUserNote();
+    // Writes the first 16 characters of `text`, zero-padded; the note becomes
+    // what the unit answers, as with ReadUserNote.
+    int WriteUserNote(std::string_view text);
+    // Blocks 0, 1 and 4 to 11: band edges, monitoring flag, user note.
+    int ReadUnitData();
+    // Packs the present bands (both edges non-zero) into the band list.
+    void BuildBandList();
+    int ReadOutputAdjustments();
+    // A channel outside 0-9 sends nothing and fails.
+    int SetOutputAdjustment(int channel, std::int8_t value);
+    int ReadSplitAndBands();
+    // Does not change the model. Split 2 or more is sent as 0; a negative
+    // split sends nothing and fails.
+    int SetSplitAndBands(int split, const std::array<int, UnitSettings::kOutputs>& band);
+    // Zeroes the status when the exchange fails.
+    int ReadStatus();
+    int SelectCalibrationBand(int split, int band);
+    // A channel outside 0-9 or a split other than 0 or 1 sends nothing and
+    // fails; a band outside 0-7 is sent, and kept, as band 0.
+    int SetCalibrationValue(int band, int split, int channel, std::uint8_t value);
+    // Does not change the model; the caller reads the tables again.
+    int FactoryReset(int band);
+    int ReadCalibrationTable(); // blocks 12 and 13
+    int ReadReferenceTable();   // blocks 14 and 15
+    int FlashLeds();
+
+    // Reads one block with 0x2009 into the block buffer. The words that did
+    // not arrive are 0 after a failed read.
+    int ReadBlock(int block);
+    const std::array<std::uint16_t, 64>& BlockBuffer() const { return blockBuffer_; }
+
+    static std::int8_t ClampAdjustment(int channel, int value);
+    static std::uint8_t ClampCalibration(int channel, std::uint8_t value);
+
+    UnitIdentity identity;
+    UnitBandTable bandTable;
+    UnitSettings settings;
+    UnitCalibration calibration;
+    UnitStatus status;
+
 private:
     // Receives `count` bytes into `reply` one at a time; fails once `budgetMs`
     // have passed since `start`, checked after every attempt.
     int ReceiveReply(std::uint8_t* reply, int count, std::int64_t start, int budgetMs);
+    // Fills rows first..first+3 of `table` from the block buffer.
+    void TakeTableRows(UnitCalibration::Table& table, int first) const;
+    int ReadTable(UnitCalibration::Table& table, int firstBlock);
+    // Command 0x1003 in `mode`; the note becomes the reply payload.
+    int ExchangeNote(std::uint8_t mode, std::string_view text);
 
     TCPCom* connection_;
     int budget_ = kDefaultBudgetMs;

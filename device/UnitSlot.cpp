@@ -1,0 +1,140 @@
+#include "device/UnitSlot.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace {
+
+constexpr std::int64_t kHzPerMHz = 1000000;
+
+// Band names by edges in whole MHz, checked in this order; the last match wins,
+// so a narrower later rule overrides a wider earlier one.
+struct NameRule {
+    std::int64_t minLower;
+    std::int64_t aboveUpper; // the upper edge must exceed this (or -1 for no limit)
+    std::int64_t maxUpper;
+    const char* name;
+};
+
+constexpr NameRule kNameRules[] = {
+    {200, -1, 325, "P"},       {290, -1, 1160, "CIF"}, {1400, -1, 1585, "LL"},
+    {1700, -1, 1875, "UL"},    {1890, -1, 2190, "M"},  {2180, -1, 2400, "S"},
+    {2180, 2400, 2490, "E"},   {4390, -1, 4950, "C1"}, {5085, -1, 5155, "C2"},
+    {5085, 5155, 5255, "C2E"},
+};
+
+} // namespace
+
+UnitSlot::UnitSlot(int index, std::unique_ptr<TCPCom> connection,
+                   std::unique_ptr<CTM80M1_Comm> unit)
+    : connection_(std::move(connection)), unit_(std::move(unit)), index_(index) {}
+
+UnitSlot::~UnitSlot() {
+    connection_.reset();
+    unit_.reset();
+    deviceWindow_.reset();
+}
+
+void UnitSlot::Open(UnitSlotHost* host) {
+    unit_->FlashLeds();
+    std::array<std::uint8_t, CTM80M1_Comm::kControlFrameSize> request{};
+    request[CTM80M1_Comm::kHeaderSize] = CTM80M1_Comm::kControlOpen;
+    request[CTM80M1_Comm::kHeaderSize + 1] = CTM80M1_Comm::kControlOpenArgument;
+    std::array<std::uint8_t, CTM80M1_Comm::kControlFrameSize> reply{};
+    unit_->ControlExchange(request.data(), reply.data());
+
+    ReadUnit();
+
+    if (host != nullptr) {
+        deviceWindow_ = host->CreateDeviceWindow(*this);
+        host->RefreshMainWindow(*this);
+    }
+}
+
+int UnitSlot::ReadUnit() {
+    // Every read runs even when an earlier one failed.
+    int ok = unit_->ReadUserNote();
+    ok &= unit_->ReadOutputAdjustments();
+    ok &= unit_->ReadUnitData();
+    ok &= unit_->ReadSplitAndBands();
+    ok &= unit_->ReadCalibrationTable();
+    ok &= unit_->ReadReferenceTable();
+
+    split = unit_->settings.split;
+    CopyTables();
+    BuildBandTexts();
+    CopyBandSelection();
+    CopyAdjustments();
+    ComputeGains();
+
+    userNote = unit_->identity.userNote.data();
+    addressText = connection_ != nullptr ? connection_->GetAddress() : "";
+    return ok;
+}
+
+void UnitSlot::CopyTables() {
+    referenceTable = unit_->calibration.reference;
+    calibrationTable = unit_->calibration.calibration;
+}
+
+void UnitSlot::CopyBandSelection() {
+    bandSelection = unit_->settings.bandSelection;
+}
+
+void UnitSlot::CopyAdjustments() {
+    adjustments = unit_->settings.adjustments;
+}
+
+void UnitSlot::BuildBandTexts() {
+    bandCount = 0;
+    unit_->BuildBandList();
+    for (int e = 0; e < kBands; ++e) {
+        const UnitBandTable::Entry& source = unit_->bandTable.bandList[e];
+        BandEntry& entry = bandEntries[e];
+        entry.lower = source.lower;
+        entry.upper = source.upper;
+        entry.position = source.position;
+        if (entry.lower == 0 || entry.upper == 0) {
+            continue; // an absent entry keeps its previous name and text
+        }
+        entry.name = BandName(e);
+        ++bandCount;
+        char text[64];
+        std::snprintf(text, sizeof text, "%s: %d - %d", entry.name.c_str(),
+                      static_cast<int>(entry.lower / kHzPerMHz),
+                      static_cast<int>(entry.upper / kHzPerMHz));
+        bandTexts[e] = text;
+    }
+}
+
+std::string UnitSlot::BandName(int position) const {
+    if (position < 0 || position >= kBands) {
+        return {};
+    }
+    std::int64_t lo = bandEntries[position].lower / kHzPerMHz;
+    std::int64_t hi = bandEntries[position].upper / kHzPerMHz;
+    std::string name;
+    for (const NameRule& rule : kNameRules) {
+        if (lo >= rule.minLower && hi > rule.aboveUpper && hi <= rule.maxUpper) {
+            name = rule.name;
+        }
+    }
+    return name;
+}
+
+double UnitSlot::OverallGain(std::uint8_t reference, std::uint8_t calibration,
+                             std::int8_t adjustment) {
+    return (static_cast<int>(reference) - static_cast<int>(calibration) -
+            static_cast<int>(adjustment)) *
+               0.25 +
+           3.0;
+}
+
+void UnitSlot::ComputeGains() {
+    for (int b = 0; b < kBands; ++b) {
+        for (int c = 0; c < kChannels; ++c) {
+            gainTable[b][c] =
+                OverallGain(referenceTable[b][c], calibrationTable[b][c], adjustments[c]);
+        }
+    }
+}

@@ -1,0 +1,88 @@
+// Everything the application keeps for one shown unit: its connection and
+// unit object, its device window, and the display copies that the main window
+// and the device window's pages read and edit.
+#pragma once
+
+#include "device/CTM80M1_Comm.h"
+#include "device/TCPCom.h"
+#include "device/UnitDeviceWindow.h"
+#include "device/UnitSlotHost.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class UnitSlot {
+public:
+    static constexpr int kBands = UnitCalibration::kBands;
+    static constexpr int kChannels = UnitCalibration::kChannels;
+    static constexpr int kOutputs = UnitSettings::kOutputs;
+
+    using Table = UnitCalibration::Table;
+    using GainTable = std::array<std::array<double, kChannels>, kBands>;
+
+    struct BandEntry {
+        std::int64_t lower = 0; // Hz
+        std::int64_t upper = 0; // Hz
+        std::uint32_t position = UnitBandTable::kNoPosition;
+        std::string name;
+    };
+
+    // `connection` is already connected and `unit` was created on it; `index`
+    // (0-3) was claimed in the slot table by the caller.
+    UnitSlot(int index, std::unique_ptr<TCPCom> connection, std::unique_ptr<CTM80M1_Comm> unit);
+    // Closes the connection first (gracefully), then drops the unit object,
+    // then the device window.
+    ~UnitSlot();
+    UnitSlot(const UnitSlot&) = delete;
+    UnitSlot& operator=(const UnitSlot&) = delete;
+
+    // The open sequence: flashes the LEDs, sends the open control command,
+    // reads the unit and takes the copies, then lets `host` create the device
+    // window and refresh the main window. Exchange results are not examined.
+    // Without a host (tools, tests) the two window steps are left out.
+    void Open(UnitSlotHost* host);
+
+    // The reading part of the open sequence: every read the open sequence
+    // makes, then the copies, band texts, gains, note and address.
+    // 1 when every read succeeded; the copies are taken either way.
+    int ReadUnit();
+
+    void CopyTables();
+    void CopyBandSelection();
+    void CopyAdjustments();
+    // Rebuilds the unit's band list and the band entries, names, texts and count.
+    void BuildBandTexts();
+    // The name for the band entry at `position`, from its edges in whole MHz.
+    std::string BandName(int position) const;
+    void ComputeGains();
+
+    // The overall gain in dB of one band and channel.
+    static double OverallGain(std::uint8_t reference, std::uint8_t calibration,
+                              std::int8_t adjustment);
+
+    int Index() const { return index_; }
+    TCPCom* Connection() const { return connection_.get(); }
+    CTM80M1_Comm* Unit() const { return unit_.get(); }
+    UnitDeviceWindow* DeviceWindow() const { return deviceWindow_.get(); }
+
+    // Display copies.
+    Table referenceTable{};
+    Table calibrationTable{}; // also what a setup file stores
+    GainTable gainTable{};
+    std::array<BandEntry, kBands> bandEntries{};
+    std::array<int, kOutputs> bandSelection{}; // also what a setup file stores
+    int bandCount = 0;
+    int split = 0;                                    // 0 is "1:8", 1 is "2:4"
+    std::array<std::int8_t, kChannels> adjustments{}; // also what a setup file stores
+    std::array<std::string, kBands> bandTexts{};      // "LL: 1435 - 1535"
+    std::string userNote;                             // as read at open, or as last written
+    std::string addressText;
+
+private:
+    std::unique_ptr<TCPCom> connection_;
+    std::unique_ptr<CTM80M1_Comm> unit_;
+    int index_;
+    std::unique_ptr<UnitDeviceWindow> deviceWindow_;
+};

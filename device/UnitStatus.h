@@ -1,0 +1,9 @@
+// The unit's health readings (command 0x2002). Power is not kept: displays
+// compute it as voltage times current.
+#pragma once
+
+struct UnitStatus {
+    double temperature = 0.0; // degrees Celsius, whole numbers
+    double voltage = 0.0;     // volts, tenths
+    double current = 0.0;     // amperes, tenths
+};

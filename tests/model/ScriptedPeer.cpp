@@ -1,0 +1,212 @@
+#include "tests/model/ScriptedPeer.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <functional>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace testpeer {
+
+namespace {
+
+constexpr std::uint16_t kPort = 5000;
+constexpr int kPollMs = 20;
+
+int ReplyLength(std::uint16_t command) {
+    switch (command) {
+    case 0x1001:
+        return 6;
+    case 0x1003:
+        return 16;
+    case 0x2001:
+        return 20;
+    case 0x2002:
+        return 12;
+    case 0x2009:
+        return 128;
+    case 0x3001:
+        return 1;
+    case 0x4000:
+    case 0x4004:
+        return 10;
+    default:
+        return 0;
+    }
+}
+
+void SendAll(int fd, const std::vector<std::uint8_t>& bytes) {
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+        ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0) {
+            return;
+        }
+        sent += static_cast<std::size_t>(n);
+    }
+}
+
+} // namespace
+
+ScriptedPeer::ScriptedPeer(std::string address) : address_(std::move(address)) {
+    handler_ = [](const PeerFrame& frame) { return Answer{DefaultReply(frame.command)}; };
+}
+
+ScriptedPeer::~ScriptedPeer() {
+    stop_ = true;
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+    if (listenFd_ >= 0) {
+        ::close(listenFd_);
+    }
+}
+
+bool ScriptedPeer::Start() {
+    listenFd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (listenFd_ < 0) {
+        return false;
+    }
+    int yes = 1;
+    ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(kPort);
+    if (::inet_pton(AF_INET, address_.c_str(), &addr.sin_addr) != 1 ||
+        ::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::listen(listenFd_, 4) != 0) {
+        return false;
+    }
+    thread_ = std::thread([this] { Serve(); });
+    return true;
+}
+
+void ScriptedPeer::SetHandler(Handler handler) {
+    std::lock_guard lock(mutex_);
+    handler_ = std::move(handler);
+}
+
+std::vector<PeerFrame> ScriptedPeer::Frames() const {
+    std::lock_guard lock(mutex_);
+    return frames_;
+}
+
+void ScriptedPeer::ClearFrames() {
+    std::lock_guard lock(mutex_);
+    frames_.clear();
+}
+
+std::vector<std::uint8_t> ScriptedPeer::DefaultReply(std::uint16_t command) {
+    return Reply(command, std::vector<std::uint8_t>(ReplyLength(command), 0));
+}
+
+std::vector<std::uint8_t> ScriptedPeer::Reply(std::uint16_t command,
+                                              const std::vector<std::uint8_t>& payload) {
+    std::vector<std::uint8_t> bytes(6 + payload.size(), 0);
+    bytes[0] = 0x16;
+    bytes[2] = static_cast<std::uint8_t>(command & 0xFF);
+    bytes[3] = static_cast<std::uint8_t>(command >> 8);
+    bytes[4] = static_cast<std::uint8_t>(payload.size() & 0xFF);
+    bytes[5] = static_cast<std::uint8_t>(payload.size() >> 8);
+    for (std::size_t i = 0; i < payload.size(); ++i) {
+        bytes[6 + i] = payload[i];
+    }
+    return bytes;
+}
+
+std::vector<std::uint8_t> ScriptedPeer::BlockReply(const std::vector<std::uint16_t>& words) {
+    std::vector<std::uint8_t> payload(128, 0);
+    for (std::size_t w = 0; w < words.size() && w < 64; ++w) {
+        payload[2 * w] = static_cast<std::uint8_t>(words[w] & 0xFF);
+        payload[2 * w + 1] = static_cast<std::uint8_t>(words[w] >> 8);
+    }
+    return Reply(0x2009, payload);
+}
+
+void ScriptedPeer::Serve() {
+    while (!stop_) {
+        pollfd p{listenFd_, POLLIN, 0};
+        if (::poll(&p, 1, kPollMs) <= 0) {
+            continue;
+        }
+        int fd = ::accept(listenFd_, nullptr, nullptr);
+        if (fd < 0) {
+            continue;
+        }
+        int yes = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+        ++connections_;
+        ServeConnection(fd);
+        ++closed_;
+        ::close(fd);
+    }
+}
+
+bool ScriptedPeer::ReadExactly(int fd, std::uint8_t* to, std::size_t count) {
+    std::size_t got = 0;
+    while (got < count) {
+        if (stop_) {
+            return false;
+        }
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, kPollMs) <= 0) {
+            continue;
+        }
+        ssize_t n = ::recv(fd, to + got, count - got, 0);
+        if (n <= 0) {
+            return false; // the client closed its side, or the connection broke
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+void ScriptedPeer::ServeConnection(int fd) {
+    for (;;) {
+        PeerFrame frame;
+        frame.bytes.resize(6);
+        if (!ReadExactly(fd, frame.bytes.data(), 6)) {
+            return;
+        }
+        frame.command = static_cast<std::uint16_t>(frame.bytes[2] | (frame.bytes[3] << 8));
+        std::size_t length = frame.bytes[4] | (frame.bytes[5] << 8);
+        frame.bytes.resize(6 + length);
+        if (length > 0 && !ReadExactly(fd, frame.bytes.data() + 6, length)) {
+            return;
+        }
+        Handler handler;
+        {
+            std::lock_guard lock(mutex_);
+            frames_.push_back(frame);
+            handler = handler_;
+        }
+        Answer answer = handler(frame);
+        SendAll(fd, answer.bytes);
+        if (answer.close) {
+            return;
+        }
+    }
+}
+
+std::string TestAddress(int second, const std::string& name, int attempt) {
+    std::size_t h = std::hash<std::string>{}(name) + static_cast<std::size_t>(attempt) * 7919;
+    int third = static_cast<int>((h >> 8) % 254) + 1;
+    int fourth = static_cast<int>(h % 253) + 2;
+    return "127." + std::to_string(second) + "." + std::to_string(third) + "." +
+           std::to_string(fourth);
+}
+
+std::unique_ptr<ScriptedPeer> StartPeer(int second, const std::string& name) {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        auto peer = std::make_unique<ScriptedPeer>(TestAddress(second, name, attempt));
+        if (peer->Start()) {
+            return peer;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace testpeer
