@@ -1,0 +1,354 @@
+#include "tools/Tm80Ctl.h"
+
+#include "device/CTM80M1_Comm.h"
+#include "device/TCPCom.h"
+#include "device/UnitSlot.h"
+#include "platform/DebugOutput.h"
+#include "platform/WinSock.h"
+#include "tools/CtlArguments.h"
+#include "tools/CtlReport.h"
+#include "tools/DiscoverCommand.h"
+#include "tools/JsonWriter.h"
+
+#include <cstdio>
+#include <memory>
+#include <ostream>
+
+const char* const kTm80CtlUsage =
+    "usage: tm80ctl [--json] ADDRESS COMMAND [ARGUMENTS]\n"
+    "       tm80ctl [--json] discover [--broadcast ADDRESS]\n"
+    "       tm80ctl --help\n"
+    "\n"
+    "Connects to the TM80 unit at ADDRESS (dotted IPv4, TCP port 5000), does one\n"
+    "thing, prints the result and exits.\n"
+    "\n"
+    "Commands:\n"
+    "  info                      identity, bands with names, monitoring, split, band per\n"
+    "                            output, adjustments and overall gains; reads only\n"
+    "  status                    temperature, source voltage, source current, power\n"
+    "  note [TEXT]               read the user note, or write TEXT (at most 16 characters)\n"
+    "                            and print what the unit now holds\n"
+    "  flash                     flash the unit's LEDs\n"
+    "  split 1:8|2:4             set the input split; keeps the band selections the unit\n"
+    "                            reports\n"
+    "  band OUTPUT POSITION      route band POSITION (0..7) to OUTPUT (1..8); keeps the\n"
+    "                            split and the other outputs\n"
+    "  adjust CHANNEL STEPS      set the adjustment of CHANNEL (0..7 the outputs, 8 and 9\n"
+    "                            the two further channels) in steps of 0.25 dB, clamped to\n"
+    "                            -12..12 (channels 0-7) or -8..8 (channels 8-9)\n"
+    "  cal BAND SPLIT CHANNEL VALUE\n"
+    "                            set one calibration value: BAND 0..7, SPLIT 1:8|2:4 (or\n"
+    "                            0|1), CHANNEL 0..9, VALUE in 0.25 dB steps, clamped to\n"
+    "                            12..115 (channels 0-7) or 8..119 (channels 8-9)\n"
+    "  cal-band SPLIT BAND       select the calibration band; prints the band and split\n"
+    "                            the unit reports\n"
+    "  factory-reset BAND        restore the factory calibration of BAND (0..7)\n"
+    "  discover [--broadcast ADDRESS]\n"
+    "                            runs one discovery and prints name, address, serial,\n"
+    "                            note, MAC\n"
+    "\n"
+    "Options:\n"
+    "  --json                    print one JSON object instead of text\n"
+    "  --trace                   show the connection's trace lines on stderr\n"
+    "  --help, -h                print this text\n"
+    "  --                        ends the options (for a note that starts with '-')\n"
+    "\n"
+    "JSON keys:\n"
+    "  info           model, serial, firmware, product, note, monitoring,\n"
+    "                 bands [{position, name, lower_hz, upper_hz}] (present bands),\n"
+    "                 split (\"1:8\" or \"2:4\"), band_selection (8 positions),\n"
+    "                 adjustments (10 steps), gains_db (8 bands x 10 channels)\n"
+    "  status         temperature_c, voltage_v, current_a, power_w\n"
+    "  note           note\n"
+    "  cal-band       band, split\n"
+    "  flash          flashed\n"
+    "  split, band    split, band_selection\n"
+    "  adjust         channel, steps\n"
+    "  cal            band, split, channel, value\n"
+    "  factory-reset  band\n"
+    "\n"
+    "Exit status: 0 when every exchange succeeded; 1 when the unit could not be\n"
+    "reached or an exchange failed (with a message on stderr); 2 for a usage error\n"
+    "(nothing is sent).\n";
+
+namespace {
+
+using Command = CtlArguments::Command;
+
+// Socket calls are refused until the socket library has been started.
+class SocketLibrary {
+public:
+    SocketLibrary() : started_(win::WSAStartup(win::MAKEWORD(2, 2), &data_) == 0) {}
+    ~SocketLibrary() {
+        if (started_) {
+            win::WSACleanup();
+        }
+    }
+    SocketLibrary(const SocketLibrary&) = delete;
+    SocketLibrary& operator=(const SocketLibrary&) = delete;
+
+private:
+    win::WSADATA data_{};
+    bool started_;
+};
+
+// The transport's and the discovery's trace lines would mix with what
+// tm80ctl prints: they go to `err` with --trace, else nowhere.
+class TraceSinks {
+public:
+    TraceSinks(bool trace, std::ostream& err) {
+        win::OutputSink sink = [](std::string_view) {};
+        if (trace) {
+            sink = [&err](std::string_view text) { err << text; };
+        }
+        win::SetDebugOutputSink(sink);
+        win::SetStandardOutputSink(sink);
+    }
+    ~TraceSinks() {
+        win::SetDebugOutputSink({});
+        win::SetStandardOutputSink({});
+    }
+    TraceSinks(const TraceSinks&) = delete;
+    TraceSinks& operator=(const TraceSinks&) = delete;
+};
+
+class Session {
+public:
+    Session(const CtlArguments& args, std::ostream& out, std::ostream& err)
+        : args_(args), out_(out), err_(err) {}
+
+    int Run();
+
+private:
+    int Failed(const char* what) {
+        err_ << "Exchange with " << args_.address << " failed: " << what << "\n";
+        return kCtlFailed;
+    }
+    CTM80M1_Comm& Unit() { return *slot_->Unit(); }
+
+    int Info();
+    int Status();
+    int Note();
+    int Flash();
+    int SplitAndBands();
+    int Adjust();
+    int Calibrate();
+    int CalibrationBand();
+    int FactoryReset();
+
+    const CtlArguments& args_;
+    std::ostream& out_;
+    std::ostream& err_;
+    std::unique_ptr<UnitSlot> slot_;
+};
+
+int Session::Run() {
+    auto connection = std::make_unique<TCPCom>(args_.address.c_str());
+    if (!connection->IsConnected()) {
+        err_ << "Connection could not be made with " << args_.address << "\n";
+        return kCtlFailed;
+    }
+    auto unit = std::make_unique<CTM80M1_Comm>(connection.get());
+    // The slot is not opened: opening flashes the LEDs and sends the open command.
+    slot_ = std::make_unique<UnitSlot>(0, std::move(connection), std::move(unit));
+
+    switch (args_.command) {
+    case Command::Info:
+        return Info();
+    case Command::Status:
+        return Status();
+    case Command::Note:
+        return Note();
+    case Command::Flash:
+        return Flash();
+    case Command::Split:
+    case Command::Band:
+        return SplitAndBands();
+    case Command::Adjust:
+        return Adjust();
+    case Command::Calibrate:
+        return Calibrate();
+    case Command::CalibrationBand:
+        return CalibrationBand();
+    case Command::FactoryReset:
+        return FactoryReset();
+    default:
+        return kCtlUsage;
+    }
+}
+
+int Session::Info() {
+    if (slot_->ReadUnit() == 0) {
+        return Failed("reading the unit");
+    }
+    if (Unit().ReadIdentity() == 0) {
+        return Failed("reading the identity");
+    }
+    out_ << (args_.json ? ctlreport::InfoJson(*slot_) : ctlreport::InfoText(*slot_));
+    return kCtlOk;
+}
+
+int Session::Status() {
+    if (Unit().ReadStatus() == 0) {
+        return Failed("reading the status");
+    }
+    out_ << (args_.json ? ctlreport::StatusJson(Unit().status)
+                        : ctlreport::StatusText(Unit().status));
+    return kCtlOk;
+}
+
+int Session::Note() {
+    int ok = args_.writeNote ? Unit().WriteUserNote(args_.noteText) : Unit().ReadUserNote();
+    if (ok == 0) {
+        return Failed(args_.writeNote ? "writing the note" : "reading the note");
+    }
+    std::string note = Unit().identity.userNote.data();
+    if (args_.json) {
+        out_ << JsonWriter().BeginObject().Key("note").String(note).EndObject().Text() << "\n";
+    } else {
+        out_ << note << "\n";
+    }
+    return kCtlOk;
+}
+
+int Session::Flash() {
+    if (Unit().FlashLeds() == 0) {
+        return Failed("flashing the LEDs");
+    }
+    if (args_.json) {
+        out_ << JsonWriter().BeginObject().Key("flashed").Bool(true).EndObject().Text() << "\n";
+    } else {
+        out_ << "LEDs of " << args_.address << " flashed\n";
+    }
+    return kCtlOk;
+}
+
+int Session::SplitAndBands() {
+    // Split and bands travel together: what is not being changed is read first and kept.
+    if (Unit().ReadSplitAndBands() == 0) {
+        return Failed("reading the split and bands");
+    }
+    UnitSettings wanted = Unit().settings;
+    if (args_.command == Command::Split) {
+        wanted.split = args_.split;
+    } else {
+        wanted.bandSelection[args_.output] = args_.band;
+    }
+    if (Unit().SetSplitAndBands(wanted.split, wanted.bandSelection) == 0) {
+        return Failed("setting the split and bands");
+    }
+    Unit().settings = wanted;
+    if (args_.json) {
+        JsonWriter json;
+        json.BeginObject().Key("split").String(ctlreport::SplitText(wanted.split));
+        json.Key("band_selection").BeginArray();
+        for (int band : wanted.bandSelection) {
+            json.Integer(band);
+        }
+        json.EndArray().EndObject();
+        out_ << json.Text() << "\n";
+    } else {
+        out_ << "Split " << ctlreport::SplitText(wanted.split) << ", bands of outputs 1-8:";
+        for (int band : wanted.bandSelection) {
+            out_ << " " << band;
+        }
+        out_ << "\n";
+    }
+    return kCtlOk;
+}
+
+int Session::Adjust() {
+    if (Unit().SetOutputAdjustment(args_.channel, static_cast<std::int8_t>(args_.steps)) == 0) {
+        return Failed("setting the adjustment");
+    }
+    int steps = Unit().settings.adjustments[args_.channel];
+    if (args_.json) {
+        JsonWriter json;
+        json.BeginObject().Key("channel").Integer(args_.channel).Key("steps").Integer(steps);
+        out_ << json.EndObject().Text() << "\n";
+    } else {
+        char dB[32];
+        std::snprintf(dB, sizeof dB, "%.2f", steps * 0.25);
+        out_ << "Channel " << args_.channel << " adjustment " << steps << " steps (" << dB
+             << " dB)\n";
+    }
+    return kCtlOk;
+}
+
+int Session::Calibrate() {
+    if (Unit().SetCalibrationValue(args_.band, args_.split, args_.channel,
+                                   static_cast<std::uint8_t>(args_.value)) == 0) {
+        return Failed("setting the calibration value");
+    }
+    int value = Unit().calibration.calibration[args_.band][args_.channel];
+    if (args_.json) {
+        JsonWriter json;
+        json.BeginObject().Key("band").Integer(args_.band);
+        json.Key("split").String(ctlreport::SplitText(args_.split));
+        json.Key("channel").Integer(args_.channel).Key("value").Integer(value);
+        out_ << json.EndObject().Text() << "\n";
+    } else {
+        out_ << "Calibration of band " << args_.band << ", split "
+             << ctlreport::SplitText(args_.split) << ", channel " << args_.channel << " set to "
+             << value << "\n";
+    }
+    return kCtlOk;
+}
+
+int Session::CalibrationBand() {
+    if (Unit().SelectCalibrationBand(args_.split, args_.band) == 0) {
+        return Failed("selecting the calibration band");
+    }
+    int band = Unit().calibration.calibrationBand;
+    const char* split = ctlreport::SplitText(Unit().calibration.calibrationSplit);
+    if (args_.json) {
+        JsonWriter json;
+        json.BeginObject().Key("band").Integer(band).Key("split").String(split);
+        out_ << json.EndObject().Text() << "\n";
+    } else {
+        out_ << "Calibration band " << band << ", split " << split << "\n";
+    }
+    return kCtlOk;
+}
+
+int Session::FactoryReset() {
+    if (Unit().FactoryReset(args_.band) == 0) {
+        return Failed("resetting the calibration");
+    }
+    if (args_.json) {
+        out_ << JsonWriter().BeginObject().Key("band").Integer(args_.band).EndObject().Text()
+             << "\n";
+    } else {
+        out_ << "Calibration of band " << args_.band << " reset to the factory values\n";
+    }
+    return kCtlOk;
+}
+
+} // namespace
+
+int RunTm80Ctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    CtlArguments parsed;
+    std::string problem = CtlArguments::Parse(args, parsed);
+    if (!problem.empty()) {
+        err << "tm80ctl: " << problem << "\n\n" << kTm80CtlUsage;
+        return kCtlUsage;
+    }
+    if (parsed.command == Command::Help) {
+        out << kTm80CtlUsage;
+        return kCtlOk;
+    }
+    SocketLibrary sockets;
+    if (parsed.command == Command::Discover) {
+        // The discover command prints through the standard-output channel and
+        // handles its own trace.
+        std::vector<std::string> discoverArgs = parsed.discoverArgs;
+        if (parsed.trace) {
+            discoverArgs.push_back("--trace");
+        }
+        out.flush();
+        return RunDiscoverCommand(discoverArgs, parsed.json);
+    }
+    TraceSinks traces(parsed.trace, err);
+    Session session(parsed, out, err);
+    return session.Run();
+}
