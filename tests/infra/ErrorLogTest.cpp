@@ -1,0 +1,293 @@
+// The error log: stamps, line format, paths, and the timer's recovery.
+#include "infra/ErrorLog.h"
+#include "TempFolder.h"
+#include "infra/Environment.h"
+#include "infra/TimerClass.h"
+#include "infra/WinAppplus.h"
+#include "platform/NamedMutex.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <condition_variable>
+#include <filesystem>
+#include <future>
+#include <limits>
+#include <mutex>
+#include <regex>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+win::SYSTEMTIME Time(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
+                     int ms = 0) {
+    win::SYSTEMTIME t;
+    t.wYear = static_cast<win::WORD>(year);
+    t.wMonth = static_cast<win::WORD>(month);
+    t.wDay = static_cast<win::WORD>(day);
+    t.wHour = static_cast<win::WORD>(hour);
+    t.wMinute = static_cast<win::WORD>(minute);
+    t.wSecond = static_cast<win::WORD>(second);
+    t.wMilliseconds = static_cast<win::WORD>(ms);
+    return t;
+}
+
+TEST(TimerClassTime, DayOfYear) {
+    struct Case {
+        win::SYSTEMTIME time;
+        int day;
+    };
+    const Case cases[] = {
+        {Time(2023, 1, 1), 1},     {Time(2023, 5, 3), 123}, {Time(2024, 5, 3), 124},
+        {Time(2023, 3, 1), 60},    {Time(2024, 3, 1), 61},  {Time(2023, 12, 31), 365},
+        {Time(2024, 12, 31), 366}, {Time(2023, 13, 5), 5},  // a month above 12 is January
+        {Time(2023, 1, 32), 1},    {Time(2023, 2, 29), 32}, // a day beyond its month is day 1
+        {Time(2024, 2, 29), 60},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(TimerClass::DayOfYear(c.time), c.day)
+            << c.time.wYear << "-" << c.time.wMonth << "-" << c.time.wDay;
+    }
+}
+
+TEST(TimerClassTime, StampOfAKnownMoment) {
+    const double t = TimerClass::SecondsOfYear(Time(2023, 5, 3, 14, 5, 7, 123));
+    EXPECT_DOUBLE_EQ(t, 123 * 86400.0 + 14 * 3600 + 5 * 60 + 7.123);
+    EXPECT_EQ(ErrorLog::FormatStamp(t + 0.0004), "123:14:05:07.123400");
+}
+
+TEST(TimerClassTime, LastMomentOfALeapYearStaysInRange) {
+    const double t = TimerClass::SecondsOfYear(Time(2024, 12, 31, 23, 59, 59, 999));
+    EXPECT_GT(t, 366 * 86400.0);
+    EXPECT_LT(t, TimerClass::kUpperBound);
+    EXPECT_EQ(ErrorLog::FormatStamp(t), "366:23:59:59.999000");
+}
+
+TEST(TimerClassTime, StampSplitsAndCarries) {
+    struct Case {
+        double t;
+        const char* stamp;
+    };
+    const Case cases[] = {
+        {0.0, "000:00:00:00.000000"},
+        {86400.0 + 3661.5, "001:01:01:01.500000"},
+        {86400.0 + 59.9999996, "001:00:01:00.000000"},        // seconds carry
+        {2 * 86400.0 + 3599.9999999, "002:01:00:00.000000"},  // and the minutes
+        {5 * 86400.0 + 86399.9999999, "005:00:00:00.000000"}, // an hour of 24 wraps only
+        {-1.0, "000:00:00:00.000000"},
+        {TimerClass::kUpperBound + 1.0, "000:00:00:00.000000"},
+        {std::numeric_limits<double>::quiet_NaN(), "000:00:00:00.000000"},
+        {std::numeric_limits<double>::infinity(), "000:00:00:00.000000"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ErrorLog::FormatStamp(c.t), c.stamp) << c.t;
+    }
+}
+
+TEST(TimerClassTime, RunsForwardFromTheWallClock) {
+    TimerClass timer;
+    EXPECT_TRUE(timer.Valid());
+    const double a = timer.GetTime();
+    const double b = timer.GetTime();
+    EXPECT_GE(a, 86400.0);
+    EXPECT_LE(b, TimerClass::kUpperBound);
+    EXPECT_GE(b, a);
+}
+
+TEST(TimerClassTime, GivesBackItsResolutionRequests) {
+    const int before = win::OutstandingTimerPeriods();
+    {
+        TimerClass timer;
+        EXPECT_EQ(win::OutstandingTimerPeriods(), before + 2);
+    }
+    EXPECT_EQ(win::OutstandingTimerPeriods(), before);
+}
+
+class ErrorLogTest : public ::testing::Test {
+protected:
+    TempFolder root;
+    WorkingFolder here{root.Path()};
+    void SetUp() override { ResetProcessValues(); }
+    void TearDown() override { ResetProcessValues(); }
+};
+
+const std::regex kLine(R"(^(\d{6})  (\d{3}):(\d{2}):(\d{2}):(\d{2}\.\d{6})  (.*)\r$)");
+
+std::vector<std::string> Lines(const std::string& content) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < content.size()) {
+        const std::size_t end = content.find('\n', start);
+        if (end == std::string::npos) {
+            lines.push_back(content.substr(start));
+            break;
+        }
+        lines.push_back(content.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+TEST_F(ErrorLogTest, LineFormat) {
+    auto log = ErrorLog::Create(root / "line.Log");
+    ASSERT_TRUE(log);
+    EXPECT_EQ(ReadFile(root / "line.Log"), "");
+    log->Log("hello there", 7);
+    log->Log("second", -3);
+    const auto lines = Lines(ReadFile(root / "line.Log"));
+    ASSERT_EQ(lines.size(), 2u);
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(lines[0], m, kLine)) << lines[0];
+    EXPECT_EQ(m[1], "000007");
+    EXPECT_EQ(m[6], "hello there");
+    EXPECT_EQ(lines[1].substr(0, 6), "-00003");
+    const std::string content = ReadFile(root / "line.Log");
+    EXPECT_EQ(content.substr(content.size() - 2), "\r\n");
+}
+
+TEST_F(ErrorLogTest, StartWritesTheBannerIntoTheLogFolder) {
+    std::filesystem::create_directories(root / "SYSTEM/ERLOGS");
+    StartErrorLog("", "KD50", "/SYSTEM/ERLOGS/", "");
+    ASSERT_NE(TheErrorLog(), nullptr);
+    EXPECT_EQ(TheErrorLog()->Path(), root.Path() + "/SYSTEM/ERLOGS/KD50.Log");
+    EXPECT_EQ(TheErrorLog()->LockName(), "ERRORLOGGING_KD50" + std::to_string(getpid()));
+    const auto lines = Lines(ReadFile(root / "SYSTEM/ERLOGS/KD50.Log"));
+    ASSERT_EQ(lines.size(), 2u);
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(lines[0], m, kLine)) << lines[0];
+    EXPECT_EQ(m[1], "000000");
+    EXPECT_EQ(m[6], "------------------PROGRAM START--------------------");
+    ASSERT_TRUE(std::regex_match(lines[1], m, kLine)) << lines[1];
+    EXPECT_EQ(m[6], "Program Version ");
+    EXPECT_EQ(TheEnvironment().SystemRoot, root.Path());
+}
+
+TEST_F(ErrorLogTest, WithoutTheLogFolderTheLogIsDotLogInTheRoot) {
+    StartErrorLog("", "KD50", "/SYSTEM/ERLOGS/", "");
+    ASSERT_NE(TheErrorLog(), nullptr);
+    EXPECT_EQ(TheErrorLog()->LockName(), "ERRORLOGGING_" + std::to_string(getpid()));
+    EXPECT_EQ(Lines(ReadFile(root / ".Log")).size(), 2u);
+    EXPECT_FALSE(std::filesystem::exists(root / "SYSTEM"));
+}
+
+TEST_F(ErrorLogTest, WithoutAnyLogFolderLogFileStandsIn) {
+    StartErrorLog("1.0", "KD50", "", "");
+    EXPECT_EQ(Lines(ReadFile(root / "LogFile.Log")).size(), 2u);
+}
+
+TEST_F(ErrorLogTest, LogTextWritesFromTheRootWhateverTheCurrentFolder) {
+    StartErrorLog("", "KD50", "/SYSTEM/ERLOGS/", "");
+    std::filesystem::create_directories(root / "elsewhere");
+    std::filesystem::current_path(root / "elsewhere");
+    LogText("from elsewhere", 1);
+    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(root.Path()));
+    EXPECT_EQ(Lines(ReadFile(root / ".Log")).size(), 3u);
+    EXPECT_FALSE(std::filesystem::exists(root / "elsewhere/.Log"));
+}
+
+TEST_F(ErrorLogTest, ASecondRunEmptiesTheLog) {
+    std::filesystem::create_directories(root / "SYSTEM/ERLOGS");
+    StartErrorLog("", "KD50", "/SYSTEM/ERLOGS/", "");
+    LogText("first run only", 5);
+    StopErrorLog();
+    StartErrorLog("", "KD50", "/SYSTEM/ERLOGS/", "");
+    LogText("second run", 5);
+    const std::string content = ReadFile(root / "SYSTEM/ERLOGS/KD50.Log");
+    EXPECT_EQ(content.find("first run only"), std::string::npos);
+    EXPECT_EQ(Lines(content).size(), 3u);
+}
+
+TEST_F(ErrorLogTest, NoLogWhenTheFileCannotBeCreated) {
+    EXPECT_EQ(ErrorLog::Create(root / "absent/x.Log"), nullptr);
+    LogText("nowhere", 1); // no log: nothing happens
+}
+
+TEST_F(ErrorLogTest, ALongLineIsCutToTheBuffer) {
+    auto log = ErrorLog::Create(root / "long.Log");
+    ASSERT_TRUE(log);
+    log->Log(std::string(20000, 'x'), 1);
+    log->Log("after", 2);
+    const auto lines = Lines(ReadFile(root / "long.Log"));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].size() + 1, ErrorLog::kLineBufferSize - 1); // + the LF
+    EXPECT_EQ(lines[0].back(), '\r');
+    EXPECT_TRUE(std::regex_match(lines[1], kLine));
+}
+
+// Another thread holds `name` from the moment Hold() returns until Let() is called.
+class Holder {
+public:
+    explicit Holder(const std::string& name) {
+        thread_ = std::thread([this, name] {
+            win::NamedMutex lock(name);
+            lock.Wait(win::INFINITE);
+            held_.set_value();
+            release_.get_future().wait();
+            lock.Release();
+        });
+        held_.get_future().wait();
+    }
+    ~Holder() {
+        release_.set_value();
+        thread_.join();
+    }
+
+private:
+    std::promise<void> held_;
+    std::promise<void> release_;
+    std::thread thread_;
+};
+
+TEST_F(ErrorLogTest, ATimerLockHeldTooLongMakesTheLineRebuildTheTimer) {
+    auto log = ErrorLog::Create(root / "timer.Log");
+    ASSERT_TRUE(log);
+    const std::string oldLock = log->Timer().LockName();
+    {
+        Holder holder(oldLock);
+        log->Log("while held", 3);
+    }
+    EXPECT_NE(log->Timer().LockName(), oldLock);
+    const auto lines = Lines(ReadFile(root / "timer.Log"));
+    ASSERT_EQ(lines.size(), 1u);
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(lines[0], m, kLine)) << lines[0];
+    EXPECT_EQ(m[6], "while held  >>>> HAD TO USE THE CPU TIME");
+    EXPECT_NE(m[2], "000"); // the new timer has a real time
+}
+
+TEST_F(ErrorLogTest, ALogLockHeldTooLongDropsTheLine) {
+    auto log = ErrorLog::Create(root / "busy.Log");
+    ASSERT_TRUE(log);
+    {
+        Holder holder(log->LockName());
+        log->Log("dropped", 1);
+    }
+    log->Log("kept", 2);
+    const auto lines = Lines(ReadFile(root / "busy.Log"));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("kept"), std::string::npos);
+}
+
+TEST_F(ErrorLogTest, ThreadsWriteWholeLines) {
+    auto log = ErrorLog::Create(root / "threads.Log");
+    ASSERT_TRUE(log);
+    std::vector<std::thread> threads;
+    for (int k = 0; k < 4; ++k) {
+        threads.emplace_back([&log, k] {
+            for (int i = 0; i < 50; ++i) {
+                log->Log("thread " + std::to_string(k) + " line " + std::to_string(i), k);
+            }
+        });
+    }
+    for (auto& t : threads) {
+        t.join();
+    }
+    const auto lines = Lines(ReadFile(root / "threads.Log"));
+    EXPECT_EQ(lines.size(), 200u);
+    for (const auto& line : lines) {
+        EXPECT_TRUE(std::regex_match(line, kLine)) << line;
+    }
+}
+
+} // namespace

@@ -1,0 +1,46 @@
+#include "TempFolder.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <vector>
+
+TempFolder::TempFolder() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern =
+        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/tm80-infra-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (mkdtemp(buffer.data()) == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    // The real path, as the current folder reads back.
+    path_ = std::filesystem::canonical(buffer.data()).string();
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+WorkingFolder::WorkingFolder(const std::string& path) : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(path);
+}
+
+WorkingFolder::~WorkingFolder() {
+    std::error_code ignored;
+    std::filesystem::current_path(previous_, ignored);
+}
+
+void WriteFile(const std::string& path, const std::string& content) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}

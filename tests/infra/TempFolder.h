@@ -1,0 +1,35 @@
+// A fresh folder for one test, removed with everything in it afterwards, and
+// small helpers to write and read whole files byte for byte.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+// Makes the folder the current one for the test's lifetime.
+class WorkingFolder {
+public:
+    explicit WorkingFolder(const std::string& path);
+    ~WorkingFolder();
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+private:
+    std::filesystem::path previous_;
+};
+
+void WriteFile(const std::string& path, const std::string& content);
+std::string ReadFile(const std::string& path);
