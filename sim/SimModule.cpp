@@ -238,6 +238,10 @@ void SimModule::Serve() {
         if (n <= 0) {
             continue;
         }
+        // The simulator talks to loopback only: searches from elsewhere get no answer.
+        if ((ntohl(from.sin_addr.s_addr) >> 24) != 127) {
+            continue;
+        }
         request.resize(static_cast<std::size_t>(n));
         std::vector<std::uint8_t> answer = BuildAnswer(request);
         if (answer.empty()) {

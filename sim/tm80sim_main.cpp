@@ -2,6 +2,7 @@
 // SIGINT or SIGTERM.
 #include "sim/SimUnit.h"
 
+#include <arpa/inet.h>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -102,8 +103,13 @@ struct UnitOptions {
 };
 
 int Fail(const std::string& message) {
-    std::fprintf(stderr, "tm80sim: %s\n%s", message.c_str(), kUsage);
+    std::fprintf(stderr, "tm80sim: %s (try --help)\n", message.c_str());
     return 2;
+}
+
+bool IsLoopback(const std::string& address) {
+    in_addr a{};
+    return ::inet_pton(AF_INET, address.c_str(), &a) == 1 && (ntohl(a.s_addr) >> 24) == 127;
 }
 
 } // namespace
@@ -129,8 +135,8 @@ int main(int argc, char** argv) {
             std::fputs(kUsage, stdout);
             return 0;
         } else if (arg == "--unit") {
-            if (!value(v)) {
-                return Fail("--unit needs an address");
+            if (!value(v) || !IsLoopback(v)) {
+                return Fail("--unit needs a loopback address 127.x.y.z");
             }
             UnitOptions u = next;
             u.config.address = v;

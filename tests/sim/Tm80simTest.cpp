@@ -1,0 +1,104 @@
+// The tm80sim executable: options, the line per unit, stop on SIGTERM.
+#include "tests/sim/RawClient.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using simtest::Bytes;
+
+namespace {
+
+// Runs tm80sim with `args`; its standard output comes through `out`.
+pid_t Spawn(std::vector<std::string> args, int& out) {
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        return -1;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    args.insert(args.begin(), TM80SIM_PATH);
+    std::vector<char*> argv;
+    for (auto& a : args) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, TM80SIM_PATH, &actions, nullptr, argv.data(), environ) != 0) {
+        pid = -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fds[1]);
+    out = fds[0];
+    return pid;
+}
+
+std::string ReadLine(FILE* f) {
+    char line[256] = {};
+    return std::fgets(line, sizeof line, f) != nullptr ? line : "";
+}
+
+int ExitCode(pid_t pid) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Ends the child when a test stops early, so no simulator outlives it.
+struct Child {
+    pid_t pid;
+    ~Child() {
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+    }
+};
+
+} // namespace
+
+TEST(Tm80sim, RunsUnitsUntilTerminated) {
+    int out = -1;
+    pid_t pid = Spawn({"--no-module", "--unit", "127.34.0.1", "--model", "80C2", "--note", "RACK B",
+                       "--fault", "DelayedReply=50", "--unit", "127.34.0.2"},
+                      out);
+    ASSERT_GT(pid, 0);
+    Child child{pid};
+    FILE* f = ::fdopen(out, "r");
+    EXPECT_EQ(ReadLine(f), "127.34.0.1:5000  80M1  00AB-1001  \"UNIT 1\"  (no module)\n");
+    EXPECT_EQ(ReadLine(f), "127.34.0.2:5000  80C2  00AB-1002  \"RACK B\"  (no module)\n");
+
+    simtest::RawClient client;
+    ASSERT_TRUE(client.Connect("127.34.0.2"));
+    Bytes id = client.Exchange(0x2001, {}, 20);
+    ASSERT_EQ(id.size(), 26u);
+    EXPECT_EQ(std::string(id.begin() + 6, id.begin() + 10), "80C2");
+
+    std::fclose(f);
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(ExitCode(pid), 0);
+    child.pid = -1;
+}
+
+TEST(Tm80sim, RejectsBadOptions) {
+    for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
+             {},
+             {"--unit", "10.1.2.3"},
+             {"--fault", "Sideways", "--unit", "127.34.0.3"},
+             {"--model", "80X9", "--unit", "127.34.0.3"},
+             {"--discovery-port", "70000", "--unit", "127.34.0.3"}}) {
+        int out = -1;
+        pid_t pid = Spawn(args, out);
+        ASSERT_GT(pid, 0);
+        EXPECT_EQ(ExitCode(pid), 2) << (args.empty() ? "" : args[0]);
+        ::close(out);
+    }
+}
