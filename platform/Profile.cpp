@@ -241,7 +241,9 @@ bool ReplaceFileContent(const char* path, const std::string& data) {
         }
     }
     const bool existed = stat(target.c_str(), &st) == 0;
-    if (existed && !S_ISREG(st.st_mode)) {
+    if (existed && (!S_ISREG(st.st_mode) || access(target.c_str(), W_OK) != 0)) {
+        // The rename would replace a file that may not be written, as a
+        // read-only file on Windows may not.
         return false;
     }
     static std::atomic<unsigned> serial{0};

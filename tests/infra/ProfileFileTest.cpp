@@ -284,6 +284,34 @@ TEST(ProfileWrite, InterruptedWriteLeavesTheOldFileWhole) {
     EXPECT_EQ(entries, 1);
 }
 
+// A read-only file stays as it is, although its folder may be written. Run
+// as an unprivileged user, since root may write anything.
+TEST(ProfileWrite, AReadOnlyFileIsNotRewritten) {
+    TempFolder dir;
+    const std::string file = dir / "readonly.ini";
+    WriteFile(file, "[S]\r\nk=1\r\n");
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0777), 0);
+    ASSERT_EQ(chmod(file.c_str(), 0444), 0);
+    const bool root = geteuid() == 0;
+    constexpr uid_t kNobody = 65534;
+    if (root) {
+        ASSERT_EQ(chown(file.c_str(), kNobody, kNobody), 0);
+    }
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (root && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
+            _exit(2);
+        }
+        _exit(WritePrivateProfileStringA("S", "k", "2", file.c_str()) == 0 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadFile(file), "[S]\r\nk=1\r\n");
+}
+
 TEST(ProfileWrite, AFolderInPlaceOfTheFileFails) {
     TempFolder dir;
     const std::string folder = dir / "isdir.ini";
