@@ -1,0 +1,100 @@
+#include "platform/ui/CEdit.h"
+
+#include "platform/ui/QtConvert.h"
+
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+
+namespace win {
+
+namespace {
+constexpr int kDefaultLimit = 30000;
+}
+
+QWidget* CEdit::CreateNative(QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setMaxLength(kDefaultLimit);
+    const DWORD style = GetStyle();
+    edit->setAlignment((style & ES_CENTER)  ? Qt::AlignHCenter
+                       : (style & ES_RIGHT) ? Qt::AlignRight
+                                            : Qt::AlignLeft);
+    edit->setReadOnly((style & ES_READONLY) != 0);
+    edit->setFrame((GetExStyle() & WS_EX_CLIENTEDGE) != 0 || (style & WS_BORDER) != 0);
+    if (style & ES_NUMBER)
+        edit->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+    return edit;
+}
+
+void CEdit::PreSubclassWindow() {
+    auto* edit = qobject_cast<QLineEdit*>(GetNative());
+    if (!edit)
+        return;
+    QObject::connect(edit, &QLineEdit::textChanged, edit, [this] {
+        if (CWnd* parent = GetParent())
+            parent->SendMessage(
+                WM_COMMAND,
+                MAKEWPARAM(static_cast<unsigned>(GetDlgCtrlID()), static_cast<unsigned>(EN_CHANGE)),
+                ToLParam());
+    });
+}
+
+void CEdit::SetNativeText(const std::string& text) {
+    if (auto* edit = qobject_cast<QLineEdit*>(GetNative()))
+        edit->setText(ToQString(text));
+}
+
+std::string CEdit::GetNativeText() const {
+    auto* edit = qobject_cast<QLineEdit*>(GetNative());
+    return edit ? FromQString(edit->text()) : std::string();
+}
+
+UINT CEdit::ColorRequestKind() const {
+    const bool readOnly = (GetStyle() & ES_READONLY) || (GetStyle() & WS_DISABLED);
+    return readOnly ? CTLCOLOR_STATIC : CTLCOLOR_EDIT;
+}
+
+void CEdit::SetLimitText(int maxChars) {
+    if (auto* edit = qobject_cast<QLineEdit*>(GetNative()))
+        edit->setMaxLength(maxChars > 0 ? maxChars : 0x7FFFFFFE);
+}
+
+int CEdit::GetLimitText() const {
+    auto* edit = qobject_cast<QLineEdit*>(GetNative());
+    return edit ? edit->maxLength() : 0;
+}
+
+void CEdit::SetSel(int start, int end) {
+    auto* edit = qobject_cast<QLineEdit*>(GetNative());
+    if (!edit)
+        return;
+    const int length = static_cast<int>(edit->text().size());
+    if (end < 0 || end > length)
+        end = length;
+    if (start < 0) {
+        edit->deselect();
+        return;
+    }
+    edit->setSelection(start, end - start);
+}
+
+void CEdit::GetSel(int& start, int& end) const {
+    auto* edit = qobject_cast<QLineEdit*>(GetNative());
+    start = end = 0;
+    if (!edit)
+        return;
+    if (edit->hasSelectedText()) {
+        start = edit->selectionStart();
+        end = edit->selectionEnd();
+    } else {
+        start = end = edit->cursorPosition();
+    }
+}
+
+void CEdit::SetReadOnly(bool readOnly) {
+    ModifyStyle(readOnly ? 0 : ES_READONLY, readOnly ? ES_READONLY : 0);
+    if (auto* edit = qobject_cast<QLineEdit*>(GetNative()))
+        edit->setReadOnly(readOnly);
+}
+
+} // namespace win

@@ -1,0 +1,29 @@
+// CEdit: a one-line edit field (ES_MULTILINE is not offered). Changes send
+// WM_COMMAND (id, EN_CHANGE) to the parent; Enter and Escape go on to the dialog.
+#pragma once
+
+#include "platform/ui/CWnd.h"
+
+namespace win {
+
+class CEdit : public CWnd {
+public:
+    bool Create(DWORD style, const CRect& rect, CWnd* parent, int id) {
+        return CWnd::Create("", style, rect, parent, id);
+    }
+    // Characters the operator may type; 0 gives the platform's large default.
+    void SetLimitText(int maxChars);
+    int GetLimitText() const;
+    void SetSel(int start, int end); // end -1: to the end of the text
+    void GetSel(int& start, int& end) const;
+    void SetReadOnly(bool readOnly = true);
+
+protected:
+    QWidget* CreateNative(QWidget* parent) override;
+    void PreSubclassWindow() override;
+    void SetNativeText(const std::string& text) override;
+    std::string GetNativeText() const override;
+    UINT ColorRequestKind() const override;
+};
+
+} // namespace win

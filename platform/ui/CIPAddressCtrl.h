@@ -1,0 +1,34 @@
+// CIPAddressCtrl: four fields of 0..255. Blank fields read back as 0, so a
+// blank control reads 0.0.0.0. A dot or a third digit moves on to the next
+// field; a value over 255 becomes 255. Changes send WM_COMMAND (id, EN_CHANGE).
+#pragma once
+
+#include "platform/ui/CWnd.h"
+
+#include <array>
+
+namespace win {
+
+class CIPAddressCtrl : public CWnd {
+public:
+    bool Create(DWORD style, const CRect& rect, CWnd* parent, int id) {
+        return CWnd::Create("", style, rect, parent, id);
+    }
+    void SetAddress(BYTE f0, BYTE f1, BYTE f2, BYTE f3);
+    void SetAddress(DWORD address); // f0 in the high byte
+    // Number of fields that are not blank; blank fields give 0.
+    int GetAddress(BYTE& f0, BYTE& f1, BYTE& f2, BYTE& f3) const;
+    int GetAddress(DWORD& address) const;
+    void ClearAddress();
+    bool IsBlank() const;
+
+protected:
+    QWidget* CreateNative(QWidget* parent) override;
+    void PreSubclassWindow() override;
+    // Text is the dotted address ("" when blank).
+    void SetNativeText(const std::string& text) override;
+    std::string GetNativeText() const override;
+    void OnFontChanged() override;
+};
+
+} // namespace win

@@ -1,0 +1,192 @@
+#include "platform/ui/EventBridge.h"
+
+#include "platform/ui/CDC.h"
+#include "platform/ui/CWnd.h"
+#include "platform/ui/QtConvert.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QWidget>
+
+namespace win {
+
+namespace {
+
+constexpr const char* kOwnerProperty = "win_cwnd";
+
+UINT MouseFlags(const QMouseEvent* e) {
+    UINT flags = 0;
+    if (e->buttons() & Qt::LeftButton)
+        flags |= MK_LBUTTON;
+    if (e->modifiers() & Qt::ShiftModifier)
+        flags |= MK_SHIFT;
+    if (e->modifiers() & Qt::ControlModifier)
+        flags |= MK_CONTROL;
+    return flags;
+}
+
+CPoint PointOf(const QMouseEvent* e) {
+    const QPoint p = e->position().toPoint();
+    return CPoint(p.x(), p.y());
+}
+
+} // namespace
+
+unsigned VirtualKeyOf(int key) {
+    switch (key) {
+    case Qt::Key_Backspace:
+        return VK_BACK;
+    case Qt::Key_Tab:
+        return VK_TAB;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return VK_RETURN;
+    case Qt::Key_Escape:
+        return VK_ESCAPE;
+    case Qt::Key_Space:
+        return VK_SPACE;
+    case Qt::Key_PageUp:
+        return VK_PRIOR;
+    case Qt::Key_PageDown:
+        return VK_NEXT;
+    case Qt::Key_End:
+        return VK_END;
+    case Qt::Key_Home:
+        return VK_HOME;
+    case Qt::Key_Left:
+        return VK_LEFT;
+    case Qt::Key_Up:
+        return VK_UP;
+    case Qt::Key_Right:
+        return VK_RIGHT;
+    case Qt::Key_Down:
+        return VK_DOWN;
+    case Qt::Key_Delete:
+        return VK_DELETE;
+    default:
+        break;
+    }
+    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
+        return static_cast<unsigned>(key); // same codes as the ASCII letters and digits
+    return 0;
+}
+
+CWnd* EventBridge::OwnerOf(const QObject* widget) {
+    if (!widget)
+        return nullptr;
+    const QVariant v = widget->property(kOwnerProperty);
+    return v.isValid() ? reinterpret_cast<CWnd*>(v.value<quintptr>()) : nullptr;
+}
+
+CWnd* EventBridge::OwnerOfNearest(const QObject* widget) {
+    for (const QObject* o = widget; o; o = o->parent()) {
+        if (CWnd* w = OwnerOf(o))
+            return w;
+    }
+    return nullptr;
+}
+
+void EventBridge::ApplyColorAnswer(QWidget* widget, QPainter& painter) {
+    const UINT kind = owner_->ColorRequestKind();
+    if (kind == 0)
+        return;
+    CDC dc(owner_->GetFont());
+    const CBrush* brush = owner_->CtlColor(dc, kind);
+    if (!brush && owner_->GetParent())
+        brush = owner_->GetParent()->OnCtlColor(dc, owner_, kind);
+    if (!brush)
+        return;
+    QPalette pal = widget->palette();
+    const QColor text = ToQColor(dc.GetTextColor());
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        pal.setColor(group, QPalette::WindowText, text);
+        pal.setColor(group, QPalette::Text, text);
+        pal.setColor(group, QPalette::ButtonText, text);
+        if (!brush->IsHollow()) {
+            const QColor back = ToQColor(brush->Colour());
+            pal.setColor(group, QPalette::Window, back);
+            pal.setColor(group, QPalette::Base, back);
+            pal.setColor(group, QPalette::Button, back);
+        }
+    }
+    if (pal != widget->palette())
+        widget->setPalette(pal); // read by the widget's own painting that follows
+    if (!brush->IsHollow() && kind != CTLCOLOR_EDIT)
+        painter.fillRect(widget->rect(), ToQColor(brush->Colour()));
+}
+
+bool EventBridge::Paint(QWidget* widget) {
+    QPainter painter(widget);
+    CDC dc(painter, owner_->GetFont());
+    owner_->OnEraseBkgnd(dc);
+    if (owner_->OnPaint(dc))
+        return true;
+    ApplyColorAnswer(widget, painter);
+    return false; // the platform control paints on top
+}
+
+bool EventBridge::eventFilter(QObject* watched, QEvent* event) {
+    QWidget* widget = owner_->GetNative();
+    if (event->type() == QEvent::Close) {
+        if (widget && watched == widget->window()) {
+            event->ignore();
+            owner_->OnClose();
+            return true;
+        }
+        return false;
+    }
+    if (watched != widget)
+        return false;
+    switch (event->type()) {
+    case QEvent::Paint:
+        return Paint(widget);
+    case QEvent::MouseButtonPress: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        return e->button() == Qt::LeftButton && owner_->OnLButtonDown(MouseFlags(e), PointOf(e));
+    }
+    case QEvent::MouseButtonRelease: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        return e->button() == Qt::LeftButton && owner_->OnLButtonUp(MouseFlags(e), PointOf(e));
+    }
+    case QEvent::MouseButtonDblClick: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        return e->button() == Qt::LeftButton && owner_->OnLButtonDblClk(MouseFlags(e), PointOf(e));
+    }
+    case QEvent::MouseMove: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        return owner_->OnMouseMove(MouseFlags(e), PointOf(e));
+    }
+    case QEvent::KeyPress: {
+        auto* e = static_cast<QKeyEvent*>(event);
+        const unsigned vk = VirtualKeyOf(e->key());
+        if (vk == 0)
+            return false;
+        UINT flags = e->isAutoRepeat() ? 0x4000 : 0;
+        if (owner_->OnKeyDown(vk, static_cast<UINT>(e->count()), flags)) {
+            e->accept();
+            return true;
+        }
+        return false;
+    }
+    case QEvent::FocusIn:
+        owner_->OnSetFocus();
+        widget->update();
+        return false;
+    case QEvent::FocusOut:
+        owner_->OnKillFocus();
+        widget->update();
+        return false;
+    case QEvent::Resize: {
+        auto* e = static_cast<QResizeEvent*>(event);
+        owner_->OnSize(e->size().width(), e->size().height());
+        return false;
+    }
+    default:
+        return false;
+    }
+}
+
+} // namespace win

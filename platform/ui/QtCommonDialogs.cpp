@@ -1,0 +1,165 @@
+#include "platform/ui/QtCommonDialogs.h"
+
+#include "platform/ui/CWinApp.h"
+#include "platform/ui/CWnd.h"
+#include "platform/ui/QtConvert.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace win {
+
+namespace {
+
+QWidget* OwnerWindow(CWnd* owner) {
+    CWnd* w = owner ? owner : AfxGetMainWnd();
+    QWidget* native = w ? w->GetNative() : nullptr;
+    return native ? native->window() : nullptr;
+}
+
+// Modal to the owner's window only, as on Windows; application-wide without one.
+void SetModality(QDialog& dialog, QWidget* owner) {
+    dialog.setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
+}
+
+std::string Trim(const std::string& s) {
+    const auto b = s.find_first_not_of(' ');
+    const auto e = s.find_last_not_of(' ');
+    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
+}
+
+} // namespace
+
+std::string QtFileFilter(const std::string& filter) {
+    std::vector<std::string> parts;
+    std::string current;
+    for (char c : filter) {
+        if (c == '|') {
+            parts.push_back(current);
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    if (!current.empty())
+        parts.push_back(current);
+    std::string out;
+    for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].empty() && parts[i + 1].empty())
+            break;
+        std::string name = parts[i];
+        if (const auto open = name.rfind('('); open != std::string::npos && name.back() == ')')
+            name = name.substr(0, open);
+        std::string patterns;
+        std::string pattern;
+        for (char c : parts[i + 1] + ";") {
+            if (c != ';') {
+                pattern += c;
+                continue;
+            }
+            pattern = Trim(pattern);
+            if (pattern == "*.*")
+                pattern = "*"; // every file, with or without a dot
+            if (!pattern.empty())
+                patterns += (patterns.empty() ? "" : " ") + pattern;
+            pattern.clear();
+        }
+        if (!out.empty())
+            out += ";;";
+        out += Trim(name) + " (" + patterns + ")";
+    }
+    return out;
+}
+
+int QtCommonDialogs::MessageBox(const MessageBoxRequest& request) {
+    QWidget* owner = OwnerWindow(request.owner);
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    switch (request.type & MB_ICONMASK) {
+    case MB_ICONERROR:
+        icon = QMessageBox::Critical;
+        break;
+    case MB_ICONQUESTION:
+        icon = QMessageBox::Question;
+        break;
+    case MB_ICONWARNING:
+        icon = QMessageBox::Warning;
+        break;
+    case MB_ICONINFORMATION:
+        icon = QMessageBox::Information;
+        break;
+    default:
+        break;
+    }
+    const QString caption =
+        request.caption.empty() ? QApplication::applicationName() : ToQString(request.caption);
+    QMessageBox box(icon, caption, ToQString(request.text), QMessageBox::NoButton, owner);
+    SetModality(box, owner);
+    struct Choice {
+        QMessageBox::StandardButton button;
+        int id;
+    };
+    std::vector<Choice> choices;
+    switch (request.type & MB_TYPEMASK) {
+    case MB_OKCANCEL:
+        choices = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
+        break;
+    case MB_YESNOCANCEL:
+        choices = {
+            {QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
+        break;
+    case MB_YESNO:
+        choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
+        break;
+    case MB_RETRYCANCEL:
+        choices = {{QMessageBox::Retry, IDRETRY}, {QMessageBox::Cancel, IDCANCEL}};
+        break;
+    default:
+        choices = {{QMessageBox::Ok, IDOK}};
+        break;
+    }
+    QMessageBox::StandardButtons buttons;
+    for (const Choice& c : choices)
+        buttons |= c.button;
+    box.setStandardButtons(buttons);
+    box.exec();
+    const auto pressed = box.standardButton(box.clickedButton());
+    for (const Choice& c : choices) {
+        if (c.button == pressed)
+            return c.id;
+    }
+    // Closed without a button: Cancel where there is one, else the only answer.
+    return choices.size() == 1 ? choices.front().id : IDCANCEL;
+}
+
+bool QtCommonDialogs::ChooseFile(const FileDialogRequest& request, std::string& path) {
+    QWidget* owner = OwnerWindow(request.owner);
+    QFileDialog dialog(owner, ToQString(request.title), ToQString(request.initialFolder),
+                       ToQString(QtFileFilter(request.filter)));
+    SetModality(dialog, owner);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!request.defaultExtension.empty())
+        dialog.setDefaultSuffix(ToQString(request.defaultExtension));
+    if (!request.fileName.empty())
+        dialog.selectFile(ToQString(request.fileName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    path = FromQString(dialog.selectedFiles().front());
+    return true;
+}
+
+bool QtCommonDialogs::ChooseColor(const ColorRequest& request, COLORREF& colour) {
+    QWidget* owner = OwnerWindow(request.owner);
+    QColorDialog dialog(ToQColor(request.initial), owner);
+    SetModality(dialog, owner);
+    dialog.setOption(QColorDialog::DontUseNativeDialog, true);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    colour = FromQColor(dialog.selectedColor());
+    return true;
+}
+
+} // namespace win
