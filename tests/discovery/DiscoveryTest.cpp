@@ -210,16 +210,6 @@ TEST_F(Discovery, SilentModulesDoNotHoldTheDiscovery) {
     EXPECT_LT(took, 100 + window + 100 + 700);
 }
 
-TEST_F(Discovery, NoModuleLeavesAnEmptyList) {
-    DiscoveredUnit stale;
-    DiscoveryList::Instance().Append(stale);
-    TraceCapture trace;
-    int took = Discover(51506, 300);
-    EXPECT_EQ(DiscoveryList::Instance().Count(), 0);
-    EXPECT_GE(took, 400);
-    EXPECT_FALSE(trace.Contains("Attempting"));
-}
-
 TEST(DiscoveryWithoutSockets, SocketSetUpFailureEndsAtOnce) {
     ASSERT_EQ(win::WSAStartupCount(), 0);
     DiscoveredUnit stale;

@@ -1,5 +1,4 @@
 #include "device/WizNetSearch.h"
-#include "device/DiscoveredUnit.h"
 #include "device/DiscoveryList.h"
 
 #include <gtest/gtest.h>
@@ -101,14 +100,6 @@ TEST(DiscoveryList, CountFollowsAppendRemoveAndClear) {
     list.Clear();
     EXPECT_EQ(list.Count(), 0);
     EXPECT_TRUE(list.Units().empty());
-}
-
-TEST(DiscoveredUnit, ModelCodeAndMacAsText) {
-    DiscoveredUnit unit;
-    unit.modelCode = {'8', '0', 'C', '2'};
-    unit.macAddress = {0x00, 0x08, 0xDC, 0xAB, 0x0C, 0xFF};
-    EXPECT_EQ(unit.ModelText(), "80C2");
-    EXPECT_EQ(unit.MacText(), "00:08:DC:AB:0C:FF");
 }
 
 } // namespace
