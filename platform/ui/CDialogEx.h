@@ -42,6 +42,8 @@ public:
     bool Create(CWnd* parent = nullptr);
     void EndDialog(int result);
     bool IsModal() const { return modal_; }
+    // The owner for the next DoModal (the parent for Create).
+    void SetParentWindow(CWnd* parent) { parentWnd_ = parent; }
 
     virtual bool OnInitDialog();
     virtual void DoDataExchange(CDataExchange* dx);

@@ -5,6 +5,7 @@
 #include "platform/ui/QtConvert.h"
 
 #include <QEvent>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -114,7 +115,8 @@ void EventBridge::ApplyColorAnswer(QWidget* widget, QPainter& painter) {
     }
     if (pal != widget->palette())
         widget->setPalette(pal); // read by the widget's own painting that follows
-    if (!brush->IsHollow() && kind != CTLCOLOR_EDIT)
+    // Edits paint their own field; group boxes leave their inside to the window.
+    if (!brush->IsHollow() && kind != CTLCOLOR_EDIT && !qobject_cast<QGroupBox*>(widget))
         painter.fillRect(widget->rect(), ToQColor(brush->Colour()));
 }
 
