@@ -145,33 +145,4 @@ TEST_F(ExampleResources, EveryWindowHasATitleInBothLanguages) {
     }
 }
 
-// Both files give the same keys, so a translation is never half done.
-TEST_F(ExampleResources, TheTwoLanguagesGiveTheSameKeys) {
-    const fs::path resources = TM80_RESOURCES_DIR;
-    const auto keys = [](const std::string& content) {
-        std::vector<std::string> found;
-        std::string section;
-        std::size_t start = 0;
-        while (start < content.size()) {
-            std::size_t end = content.find('\n', start);
-            if (end == std::string::npos) {
-                end = content.size();
-            }
-            const std::string line = content.substr(start, end - start);
-            start = end + 1;
-            if (line.empty() || line[0] == ';') {
-                continue;
-            }
-            if (line[0] == '[') {
-                section = line;
-            } else if (line.find('=') != std::string::npos) {
-                found.push_back(section + line.substr(0, line.find('=')));
-            }
-        }
-        return found;
-    };
-    EXPECT_EQ(keys(ReadFile((resources / "languages/KD50.ENG").string())),
-              keys(ReadFile((resources / "languages/KD50.DEU").string())));
-}
-
 } // namespace

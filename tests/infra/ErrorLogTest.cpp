@@ -85,16 +85,6 @@ TEST(TimerClassTime, StampSplitsAndCarries) {
     }
 }
 
-TEST(TimerClassTime, RunsForwardFromTheWallClock) {
-    TimerClass timer;
-    EXPECT_TRUE(timer.Valid());
-    const double a = timer.GetTime();
-    const double b = timer.GetTime();
-    EXPECT_GE(a, 86400.0);
-    EXPECT_LE(b, TimerClass::kUpperBound);
-    EXPECT_GE(b, a);
-}
-
 TEST(TimerClassTime, GivesBackItsResolutionRequests) {
     const int before = win::OutstandingTimerPeriods();
     {

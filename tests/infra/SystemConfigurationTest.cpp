@@ -107,16 +107,6 @@ TEST_F(SystemConfigurationTest, ReadsSlotKeysFromZeroAndRewritesInPlace) {
     EXPECT_EQ(TheSystemConfiguration().DeviceColors[0].Text, Rgb(255, 0, 0));
 }
 
-TEST_F(SystemConfigurationTest, ExplicitPathWins) {
-    const std::string other = root / "other.CFG";
-    TheSystemConfiguration().LaunchCount = 4;
-    ASSERT_TRUE(SaveConfiguration(other.c_str()));
-    EXPECT_FALSE(std::filesystem::exists(file));
-    TheSystemConfiguration() = SystemConfiguration{};
-    LoadConfiguration(other.c_str());
-    EXPECT_EQ(TheSystemConfiguration().LaunchCount, 4);
-}
-
 TEST_F(SystemConfigurationTest, TheLaunchCountIsKeptButADirectLaunchUsesAtMostFour) {
     struct Case {
         const char* stored;
