@@ -4,7 +4,6 @@
 #include "platform/Profile.h"
 
 #include <array>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,7 +29,6 @@ bool ReadProfileInt(const std::string& file, const std::string& section, const s
         return false;
     }
     char* end = nullptr;
-    errno = 0;
     const long long parsed = std::strtoll(buffer.data(), &end, 10);
     if (*end != '\0') {
         return false;
