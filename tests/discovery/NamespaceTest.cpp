@@ -1,8 +1,10 @@
 // The discovery as the application and tm80ctl run it: the search goes to
 // 255.255.255.255, UDP port 50001. That may only happen in a private network
 // namespace, so the test runs itself again under
-//   unshare -rn sh -c 'ip link set lo up; ip route add default dev lo; exec ...'
-// where the limited broadcast reaches loopback and nothing else.
+//   unshare -rn sh -c 'ip link set lo up; ip route add default dev lo src 127.0.0.1; exec ...'
+// where the limited broadcast reaches loopback and nothing else. Without the
+// "src" the search would leave from 0.0.0.0, which the simulated modules,
+// answering loopback only, ignore.
 #include "device/DiscoverWizNET_Devices.h"
 #include "device/DiscoveryList.h"
 #include "platform/DebugOutput.h"
@@ -86,7 +88,7 @@ TEST(EndToEnd, DefaultBroadcastInPrivateNamespace) {
         }
         std::string command = std::string(kInsideVariable) +
                               "=1 unshare -rn sh -c 'ip link set lo up && "
-                              "ip route add default dev lo && exec \"$0\" "
+                              "ip route add default dev lo src 127.0.0.1 && exec \"$0\" "
                               "--gtest_filter=EndToEnd.DefaultBroadcastInPrivateNamespace' '" +
                               SelfPath() + "'";
         int status = std::system(command.c_str());
