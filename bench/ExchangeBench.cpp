@@ -192,10 +192,21 @@ BENCHMARK(BM_PlainSocketOpenSequence)->UseRealTime()->Unit(benchmark::kMicroseco
 // Prints the usual table, then each exchange's time as a multiple of its floor.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    explicit RatioReporter(OutputOptions options) : ConsoleReporter(options) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
+        // With repetitions the median stands for the benchmark, else its one run.
         for (const Run& run : runs) {
-            if (!run.error_occurred) {
-                times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+            std::string name = run.run_name.str();
+            if (run.error_occurred) {
+                continue;
+            }
+            if (run.run_type == Run::RT_Aggregate ? run.aggregate_name == "median"
+                                                  : medians_.count(name) == 0) {
+                times_[name] = run.GetAdjustedRealTime();
+                if (run.run_type == Run::RT_Aggregate) {
+                    medians_[name] = true;
+                }
             }
         }
         ConsoleReporter::ReportRuns(runs);
@@ -220,6 +231,7 @@ public:
 
 private:
     std::map<std::string, double> times_;
+    std::map<std::string, bool> medians_;
 };
 
 } // namespace
@@ -247,7 +259,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tm80_bench: no simulated unit could start on 127.47.0.x\n");
         return 1;
     }
-    RatioReporter reporter;
+    RatioReporter reporter(::isatty(STDOUT_FILENO) != 0
+                               ? benchmark::ConsoleReporter::OO_ColorTabular
+                               : benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatios();
     benchmark::Shutdown();
