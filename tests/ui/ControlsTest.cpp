@@ -1,0 +1,218 @@
+// The platform controls the windows use: IP address fields, radio groups,
+// drop-down lists, tab strips, sliders, edit limits, colour buttons, tooltips.
+
+#include "platform/ui/CButton.h"
+#include "platform/ui/CColorButton.h"
+#include "platform/ui/CComboBox.h"
+#include "platform/ui/CEdit.h"
+#include "platform/ui/CIPAddressCtrl.h"
+#include "platform/ui/CSliderCtrl.h"
+#include "platform/ui/CTabCtrl.h"
+#include "platform/ui/CToolTipCtrl.h"
+#include "platform/ui/ScriptedCommonDialogs.h"
+#include "tests/ui/UiTestSupport.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTabBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace win;
+
+namespace {
+
+// A top-level parent that records the commands and notifications of its children.
+class Parent : public CWnd {
+public:
+    struct Note {
+        int id;
+        int code;
+        bool operator==(const Note&) const = default;
+    };
+    bool OnCommand(int id, int code) override {
+        commands.push_back({id, code});
+        return true;
+    }
+    bool OnNotify(int id, int code) override {
+        notes.push_back({id, code});
+        return true;
+    }
+    std::vector<Note> commands;
+    std::vector<Note> notes;
+};
+
+class ControlsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        uitest::EnsureApplication();
+        ASSERT_TRUE(
+            parent.Create("Controls", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 300), nullptr, 0));
+    }
+    const DWORD child = WS_CHILD | WS_VISIBLE;
+    Parent parent;
+};
+
+TEST_F(ControlsTest, IpAddressReadsBlankFieldsAsZero) {
+    CIPAddressCtrl ip;
+    ASSERT_TRUE(ip.Create(child, CRect(10, 10, 160, 32), &parent, 1110));
+    BYTE a = 9, b = 9, c = 9, d = 9;
+    EXPECT_TRUE(ip.IsBlank());
+    EXPECT_EQ(ip.GetAddress(a, b, c, d), 0);
+    EXPECT_EQ((std::array<int, 4>{a, b, c, d}), (std::array<int, 4>{0, 0, 0, 0}));
+
+    const auto fields = ip.GetNative()->findChildren<QLineEdit*>();
+    ASSERT_EQ(fields.size(), 4);
+    QTest::keyClicks(fields[0], "127.");
+    QTest::keyClicks(fields[1], "300"); // over 255
+    QTest::keyClicks(fields[3], "7");
+    EXPECT_EQ(ip.GetAddress(a, b, c, d), 3);
+    EXPECT_EQ((std::array<int, 4>{a, b, c, d}), (std::array<int, 4>{127, 255, 0, 7}));
+    EXPECT_EQ(ip.GetWindowText(), "127.255.0.7");
+    EXPECT_FALSE(parent.commands.empty());
+    EXPECT_EQ(parent.commands.back(), (Parent::Note{1110, EN_CHANGE}));
+
+    ip.SetAddress(0x7F150102);
+    DWORD address = 0;
+    EXPECT_EQ(ip.GetAddress(address), 4);
+    EXPECT_EQ(address, 0x7F150102u);
+    ip.ClearAddress();
+    EXPECT_EQ(ip.GetAddress(address), 0);
+    EXPECT_EQ(address, 0u);
+}
+
+TEST_F(ControlsTest, AutoRadioButtonsClearTheirGroupOnly) {
+    CButton r1, r2, r3, r4;
+    ASSERT_TRUE(r1.Create("Scan", child | WS_GROUP | BS_AUTORADIOBUTTON, CRect(10, 10, 90, 30),
+                          &parent, 1));
+    ASSERT_TRUE(r2.Create("Direct", child | BS_AUTORADIOBUTTON, CRect(10, 30, 90, 50), &parent, 2));
+    ASSERT_TRUE(
+        r3.Create("1:8", child | WS_GROUP | BS_AUTORADIOBUTTON, CRect(10, 60, 90, 80), &parent, 3));
+    ASSERT_TRUE(r4.Create("2:4", child | BS_AUTORADIOBUTTON, CRect(10, 80, 90, 100), &parent, 4));
+    r1.SetCheck(BST_CHECKED);
+    r3.SetCheck(BST_CHECKED);
+    QTest::mouseClick(r2.GetNative(), Qt::LeftButton);
+    EXPECT_EQ(r1.GetCheck(), BST_UNCHECKED);
+    EXPECT_EQ(r2.GetCheck(), BST_CHECKED);
+    EXPECT_EQ(r3.GetCheck(), BST_CHECKED);             // other group
+    QTest::mouseClick(r2.GetNative(), Qt::LeftButton); // a second click keeps it
+    EXPECT_EQ(r2.GetCheck(), BST_CHECKED);
+    EXPECT_EQ(parent.commands.back(), (Parent::Note{2, BN_CLICKED}));
+}
+
+TEST_F(ControlsTest, DropDownListTellsAChoiceFromTheListApart) {
+    CComboBox list;
+    ASSERT_TRUE(list.Create(child | CBS_DROPDOWNLIST, CRect(10, 10, 150, 34), &parent, 11));
+    EXPECT_EQ(list.AddString("LL"), 0);
+    EXPECT_EQ(list.AddString("UL"), 1);
+    EXPECT_EQ(list.AddString("C1"), 2);
+    EXPECT_EQ(list.GetCurSel(), CB_ERR); // nothing chosen yet
+    EXPECT_EQ(list.SetCurSel(1), 1);
+    EXPECT_TRUE(parent.commands.empty()); // SetCurSel tells nobody
+    EXPECT_EQ(list.SetCurSel(7), CB_ERR);
+    EXPECT_EQ(list.GetCurSel(), CB_ERR);
+    EXPECT_EQ(list.GetLBText(2), "C1");
+    EXPECT_EQ(list.FindStringExact(-1, "ul"), 1);
+
+    list.SetCurSel(0);
+    list.SetFocus();
+    QTest::keyClick(list.GetNative(), Qt::Key_Down);
+    EXPECT_EQ(list.GetCurSel(), 1);
+    EXPECT_EQ(parent.commands, (std::vector<Parent::Note>{{11, CBN_SELCHANGE}}));
+
+    parent.commands.clear();
+    list.ShowDropDown(true);
+    auto* view = static_cast<QComboBox*>(list.GetNative())->view();
+    ASSERT_TRUE(uitest::WaitUntil([&] { return view->isVisible(); }));
+    const QRect item = view->visualRect(view->model()->index(2, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
+    ASSERT_TRUE(uitest::WaitUntil([&] { return parent.commands.size() >= 2; }));
+    EXPECT_EQ(parent.commands,
+              (std::vector<Parent::Note>{{11, CBN_SELCHANGE}, {11, CBN_SELENDOK}}));
+    EXPECT_EQ(list.GetCurSel(), 2);
+}
+
+TEST_F(ControlsTest, TabStripSelectionFollowsThePlatform) {
+    CTabCtrl tabs;
+    ASSERT_TRUE(tabs.Create(child | TCS_BOTTOM, CRect(0, 200, 300, 230), &parent, 1011));
+    EXPECT_EQ(tabs.GetCurSel(), -1);
+    EXPECT_EQ(tabs.InsertItem(0, "Home", 0), 0);
+    EXPECT_EQ(tabs.InsertItem(1, "Info", 6), 1);
+    EXPECT_EQ(tabs.InsertItem(2, "Calibration", 5), 2);
+    EXPECT_EQ(tabs.GetCurSel(), 0);
+    EXPECT_EQ(tabs.GetItemImage(1), 6);
+    EXPECT_EQ(tabs.SetCurSel(2), 0);
+    EXPECT_TRUE(tabs.DeleteItem(2)); // the selected one
+    EXPECT_EQ(tabs.GetCurSel(), -1);
+    EXPECT_EQ(tabs.GetItemCount(), 2);
+    EXPECT_TRUE(parent.notes.empty());
+
+    CRect info;
+    ASSERT_TRUE(tabs.GetItemRect(1, &info));
+    EXPECT_EQ(tabs.HitTest(info.CenterPoint()), 1);
+    QTest::mouseClick(tabs.GetNative(), Qt::LeftButton, {},
+                      QPoint(info.CenterPoint().x, info.CenterPoint().y));
+    EXPECT_EQ(tabs.GetCurSel(), 1);
+    EXPECT_EQ(parent.notes, (std::vector<Parent::Note>{{1011, TCN_SELCHANGE}}));
+}
+
+TEST_F(ControlsTest, SliderKeepsItsPositionInsideTheRange) {
+    CSliderCtrl slider;
+    slider.SetRange(-12, 12); // before the window exists
+    ASSERT_TRUE(slider.Create(child, CRect(0, 0, 202, 30), &parent, 1500));
+    EXPECT_EQ(slider.GetRangeMin(), -12);
+    EXPECT_EQ(slider.GetRangeMax(), 12);
+    slider.SetPos(40);
+    EXPECT_EQ(slider.GetPos(), 12);
+    slider.SetRange(0, 5);
+    EXPECT_EQ(slider.GetPos(), 5);
+}
+
+TEST_F(ControlsTest, EditLimitCountsCharactersTyped) {
+    CEdit edit;
+    ASSERT_TRUE(edit.Create(child | ES_AUTOHSCROLL, CRect(0, 0, 100, 24), &parent, 11));
+    edit.SetLimitText(3);
+    edit.SetFocus();
+    QTest::keyClicks(edit.GetNative(), "12345");
+    EXPECT_EQ(edit.GetWindowText(), "123");
+    EXPECT_EQ(parent.commands.back(), (Parent::Note{11, EN_CHANGE}));
+}
+
+TEST_F(ControlsTest, ColourButtonOpensThePickerWithItsColour) {
+    auto scripted = std::make_unique<ScriptedCommonDialogs>();
+    ScriptedCommonDialogs* dialogs = scripted.get();
+    auto previous = CommonDialogs::Install(std::move(scripted));
+    CColorButton button;
+    ASSERT_TRUE(button.Create("", child, CRect(0, 0, 40, 20), &parent, 1094));
+    button.SetColor(RGB(128, 128, 128));
+    dialogs->CancelColor();
+    dialogs->AnswerColor(RGB(255, 0, 0));
+    button.Click(); // cancelled: nothing changes, nobody is told
+    EXPECT_EQ(button.GetColor(), RGB(128, 128, 128));
+    EXPECT_TRUE(parent.commands.empty());
+    button.Click();
+    EXPECT_EQ(button.GetColor(), RGB(255, 0, 0));
+    EXPECT_EQ(parent.commands, (std::vector<Parent::Note>{{1094, BN_CLICKED}}));
+    ASSERT_EQ(dialogs->History().size(), 2u);
+    EXPECT_EQ(dialogs->History()[1].color.initial, RGB(128, 128, 128));
+    CommonDialogs::Install(std::move(previous));
+}
+
+TEST_F(ControlsTest, TooltipsAttachToTheirWindows) {
+    CButton button;
+    ASSERT_TRUE(button.Create("Add Device", child, CRect(0, 0, 80, 24), &parent, 1069));
+    CToolTipCtrl tips;
+    EXPECT_FALSE(tips.AddTool(&button, "x")); // not created yet
+    ASSERT_TRUE(tips.Create(&parent, TTS_ALWAYSTIP | TTS_BALLOON));
+    EXPECT_TRUE(tips.AddTool(&button, "Adds a unit"));
+    EXPECT_EQ(button.GetNative()->toolTip(), QString("Adds a unit"));
+    tips.Activate(false);
+    EXPECT_TRUE(button.GetNative()->toolTip().isEmpty());
+    std::string text;
+    EXPECT_TRUE(tips.GetText(text, &button));
+    EXPECT_EQ(text, "Adds a unit");
+}
+
+} // namespace

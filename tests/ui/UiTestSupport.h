@@ -1,0 +1,31 @@
+// Helpers of the window-layer tests: the Qt application, waiting on events,
+// acting inside modal loops, and pixels of grabbed windows.
+#pragma once
+
+#include "platform/ui/CWnd.h"
+#include "platform/ui/Colorref.h"
+
+#include <QImage>
+
+#include <functional>
+
+class QWidget;
+
+namespace uitest {
+
+// The process's Qt application, made on first use.
+void EnsureApplication();
+// Runs the event loop until `done` holds or `ms` pass; returns done().
+bool WaitUntil(const std::function<bool()>& done, int ms = 5000);
+// Lets queued calls and paints run.
+void Settle();
+// Runs `action` from the event loop as soon as `ready` holds (polling every
+// few milliseconds), for acting on a window that a modal loop shows.
+void WhenReady(std::function<bool()> ready, std::function<void()> action);
+// The visible top-level window whose title is `title`, or nullptr.
+QWidget* VisibleWindowTitled(const QString& title);
+// The window as it paints now.
+QImage Grab(const win::CWnd& wnd);
+win::COLORREF PixelAt(const QImage& image, int x, int y);
+
+} // namespace uitest
