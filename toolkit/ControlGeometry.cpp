@@ -41,6 +41,15 @@ ButtonLook ButtonLookFor(int width, int height, bool pressed) {
     return look;
 }
 
+PixelRect TabButtonRect(const PixelRect& tab) {
+    return {tab.left + 1, tab.top, tab.right - 1, tab.bottom};
+}
+
+PixelRect TabFaceRect(const PixelRect& tab) {
+    const PixelRect b = TabButtonRect(tab);
+    return {b.left + kEdge, b.top + kEdge, b.right - kEdge, b.bottom - kEdge};
+}
+
 PixelRect TabTextRect(const PixelRect& tab, int textHeight) {
     PixelRect r = tab;
     const int free = tab.Height() - textHeight;

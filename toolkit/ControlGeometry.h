@@ -39,6 +39,11 @@ struct ButtonLook {
 // Edges are 2 pixels wide.
 ButtonLook ButtonLookFor(int width, int height, bool pressed);
 
+// A tab drawn as a button: a 1-pixel gap on either side, a 2-pixel edge, and
+// the face inside, where the tab's own drawing goes.
+PixelRect TabButtonRect(const PixelRect& tab);
+PixelRect TabFaceRect(const PixelRect& tab);
+
 // The rectangle a tab's text is drawn in, left-aligned at its bottom: the tab
 // with its bottom edge raised by half the free height (tab height less text
 // height), which centres one line vertically.

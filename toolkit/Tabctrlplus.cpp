@@ -57,13 +57,23 @@ bool Tabctrlplus::OnPaint(CDC& dc) {
     dc.SetBkMode(TRANSPARENT);
     const int count = GetItemCount();
     for (int i = 0; i < count; ++i) {
-        CRect tab;
-        if (!GetItemRect(i, &tab))
+        CRect item;
+        if (!GetItemRect(i, &item))
             continue;
-        dc.FillSolidRect(tab, GetSysColor(COLOR_BTNFACE));
+        const PixelRect tab{item.left, item.top, item.right, item.bottom};
+        // The platform's button edge: sunken for the selected tab, raised otherwise.
+        const PixelRect b = TabButtonRect(tab);
+        const bool selected = i == GetCurSel();
+        const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
+        const COLORREF dark = GetSysColor(COLOR_BTNSHADOW);
+        dc.FillSolidRect(CRect(b.left, b.top, b.right, b.bottom), selected ? light : dark);
+        dc.FillSolidRect(CRect(b.left, b.top, b.right - 2, b.bottom - 2), selected ? dark : light);
+
+        // The tab itself: face, then its text left-aligned at the bottom.
+        const PixelRect f = TabFaceRect(tab);
+        dc.FillSolidRect(CRect(f.left, f.top, f.right, f.bottom), GetSysColor(COLOR_BTNFACE));
         const std::string text = GetItemText(i);
-        const PixelRect t =
-            TabTextRect({tab.left, tab.top, tab.right, tab.bottom}, dc.GetTextExtent(text).cy);
+        const PixelRect t = TabTextRect(f, dc.GetTextExtent(text).cy);
         CRect textRect(t.left, t.top, t.right, t.bottom);
         if (GetEmphasis(i)) {
             textRect.OffsetRect(1, 1);
