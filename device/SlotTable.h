@@ -1,0 +1,39 @@
+// The four positions of the units the application shows (Device 1 to 4).
+// The main window fills and empties it; every device-window pane reaches its
+// unit through it by unit index.
+#pragma once
+
+#include "device/UnitSlot.h"
+
+#include <array>
+#include <memory>
+
+class SlotTable {
+public:
+    static constexpr int kPositions = 4;
+
+    struct Position {
+        std::unique_ptr<UnitSlot> slot;
+        bool occupied = false;
+        bool windowShown = false;
+    };
+
+    // The lowest free position, marked occupied; -1 when all four are taken.
+    int Claim();
+    // Destroys the slot at `index` (connection first) and clears its flags.
+    void Release(int index);
+
+    // The slot at `index`, or nullptr for an empty or out-of-range position.
+    UnitSlot* Slot(int index) const;
+    Position& At(int index) { return positions_.at(static_cast<std::size_t>(index)); }
+    const Position& At(int index) const { return positions_.at(static_cast<std::size_t>(index)); }
+    bool Full() const;
+    // Empties every position (tests, and the end of the main window).
+    void Clear();
+
+private:
+    std::array<Position, kPositions> positions_{};
+};
+
+// The application's one table.
+SlotTable& TheSlotTable();
