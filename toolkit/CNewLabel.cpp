@@ -13,7 +13,11 @@ CNewLabel::CNewLabel()
 
 void CNewLabel::PreSubclassWindow() {
     CStatic::PreSubclassWindow();
-    text_ = GetWindowText();
+    // A text set before the window existed wins over the template's.
+    if (textSet_)
+        SetWindowText(column_ ? LabelColumnText(text_) : text_);
+    else
+        text_ = GetWindowText();
 }
 
 void CNewLabel::Remake() {
@@ -69,6 +73,7 @@ void CNewLabel::SetAlignment(int flags) {
 
 void CNewLabel::SetLabelText(const std::string& text) {
     text_ = text;
+    textSet_ = true;
     if (IsWindow())
         SetWindowText(column_ ? LabelColumnText(text) : text);
     Remake();

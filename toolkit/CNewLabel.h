@@ -59,6 +59,7 @@ private:
     win::LOGFONT logFont_;
     win::CFont font_;
     std::string text_;
+    bool textSet_ = false;
     bool column_ = false;
     int angle_ = 0;
     int alignment_ = 9;

@@ -49,6 +49,13 @@ TEST_F(LabelTest, StyleLabelUsesTheTextUnit) {
     EXPECT_EQ(l.GetTextColor(), kText);
     EXPECT_EQ(l.GetAlignment(), 9 | 16); // no horizontal bit: left kept, middle added
     EXPECT_EQ(l.GetLabelText(), "Unit"); // the template text is drawn
+
+    CNewLabel early; // a text given before the window exists is kept
+    early.SetColumnText();
+    early.SetLabelText("OK");
+    early.Create("template", WS_CHILD | WS_VISIBLE, CRect(0, 0, 20, 40), &parent, 1999);
+    EXPECT_EQ(early.GetLabelText(), "OK");
+    EXPECT_EQ(early.GetWindowText(), "O\nK");
 }
 
 TEST_F(LabelTest, Angle270ReadsUpwardsFromTheBottom) {
