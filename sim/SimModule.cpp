@@ -239,6 +239,12 @@ void SimModule::Serve() {
             continue;
         }
         // The simulator talks to loopback only: searches from elsewhere get no answer.
+        // A search sent before any address was chosen (source 0.0.0.0, as in a
+        // namespace whose default route has no source) came from this host:
+        // its answer goes to loopback.
+        if (from.sin_addr.s_addr == htonl(INADDR_ANY)) {
+            from.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        }
         if ((ntohl(from.sin_addr.s_addr) >> 24) != 127) {
             continue;
         }
