@@ -26,7 +26,7 @@ int CTextEntryDlg::ShowEntry(CWnd* parent, const std::string& title, const std::
                              int maxLength, const std::string& message,
                              const std::string& initialText) {
     SetParentWindow(parent);
-    SetWindowText(title);
+    title_ = title;
     promptText_ = prompt;
     messageText_ = message;
     initialText_ = initialText;
@@ -38,6 +38,7 @@ int CTextEntryDlg::ShowEntry(CWnd* parent, const std::string& title, const std::
 
 bool CTextEntryDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
+    SetWindowText(title_);
     const int w = std::max(width, 2 * kButtonWidth + kButtonGap + 2 * kMargin);
     const int h = std::max(height, 60);
     CRect frame;

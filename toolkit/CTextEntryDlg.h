@@ -36,6 +36,7 @@ private:
     win::CEdit edit_;
     win::CButton ok_;
     win::CButton cancel_;
+    std::string title_;
     std::string promptText_;
     std::string messageText_;
     std::string initialText_;

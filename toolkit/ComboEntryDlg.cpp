@@ -26,7 +26,7 @@ ComboEntryDlg::ComboEntryDlg() : CDialogEx(ChoiceTemplate()) {}
 int ComboEntryDlg::ShowChoice(CWnd* parent, const std::string& title, const std::string& prompt,
                               int current, const std::vector<std::string>& items, int count) {
     SetParentWindow(parent);
-    SetWindowText(title);
+    title_ = title;
     promptText_ = prompt;
     const auto n = static_cast<std::size_t>(std::clamp(count, 0, static_cast<int>(items.size())));
     items_.assign(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(n));
@@ -39,6 +39,7 @@ int ComboEntryDlg::ShowChoice(CWnd* parent, const std::string& title, const std:
 
 bool ComboEntryDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
+    SetWindowText(title_);
     const int w = std::max(width, 2 * kButtonWidth + kButtonGap + 2 * kMargin);
     const int h = std::max(height, 60);
     CRect frame, client;

@@ -39,6 +39,7 @@ private:
     win::CComboBox list_;
     win::CButton ok_;
     win::CButton cancel_;
+    std::string title_;
     std::string promptText_;
     std::vector<std::string> items_;
     int current_ = -1;

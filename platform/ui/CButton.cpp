@@ -150,7 +150,46 @@ UINT CButton::ColorRequestKind() const {
     return f == Family::Push ? 0 : CTLCOLOR_STATIC;
 }
 
+void CButton::PaintGroupBox(CDC& dc) {
+    // An etched frame around a hollow inside, the caption on the frame's top
+    // line in the colours of the colour answer.
+    CDC answer(GetFont());
+    const CBrush* brush = CtlColor(answer, CTLCOLOR_STATIC);
+    if (!brush && GetParent())
+        brush = GetParent()->OnCtlColor(answer, this, CTLCOLOR_STATIC);
+    CRect client;
+    GetClientRect(&client);
+    const std::string caption = GetWindowText();
+    const CSize text = dc.GetTextExtent(caption.empty() ? "X" : caption);
+    const int top = text.cy / 2;
+    CPen shadow(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
+    CPen light(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
+    CBrush hollow = CBrush::Hollow();
+    dc.SelectObject(&hollow);
+    dc.SelectObject(&light);
+    dc.Rectangle(client.left + 1, top + 1, client.right, client.bottom);
+    dc.SelectObject(&shadow);
+    dc.Rectangle(client.left, top, client.right - 1, client.bottom - 1);
+    dc.SelectObject(static_cast<CPen*>(nullptr));
+    dc.SelectObject(static_cast<CBrush*>(nullptr));
+    if (caption.empty())
+        return;
+    CRect r(8, 0, 8 + text.cx + 4, text.cy);
+    if (brush && !brush->IsHollow())
+        dc.FillSolidRect(r, brush->Colour());
+    dc.SetBkMode(TRANSPARENT);
+    dc.SetTextColor(brush ? answer.GetTextColor() : GetSysColor(COLOR_BTNTEXT));
+    if (!IsWindowEnabled())
+        dc.SetTextColor(GetSysColor(COLOR_GRAYTEXT));
+    r.left += 2;
+    dc.DrawText(caption, r, DT_LEFT | DT_SINGLELINE);
+}
+
 bool CButton::OnPaint(CDC& dc) {
+    if (FamilyOf(GetStyle()) == Family::Group) {
+        PaintGroupBox(dc);
+        return true;
+    }
     if ((GetStyle() & BS_TYPEMASK) != BS_OWNERDRAW)
         return false;
     QWidget* w = GetNative();

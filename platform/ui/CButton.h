@@ -5,7 +5,8 @@
 // WS_GROUP among the parent's children; clicking one clears the others.
 // Owner-drawn push buttons (BS_OWNERDRAW, also set later with ModifyStyle or
 // SetButtonStyle) are painted by DrawItem; check and radio buttons take their
-// colours from the colour answer (CTLCOLOR_STATIC).
+// colours from the colour answer (CTLCOLOR_STATIC). Group boxes draw an etched
+// frame and their caption and leave their inside to the window behind.
 #pragma once
 
 #include "platform/ui/CWnd.h"
@@ -45,6 +46,7 @@ protected:
 
 private:
     void ClearGroupSiblings();
+    void PaintGroupBox(CDC& dc);
 };
 
 } // namespace win

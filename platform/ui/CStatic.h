@@ -1,7 +1,8 @@
 // CStatic: a static text or frame. The text is drawn in the colours of the
 // colour answer (CTLCOLOR_STATIC) on its brush; SS_LEFT, SS_CENTER and SS_RIGHT
 // wrap words, SS_LEFTNOWORDWRAP does not; SS_BLACKFRAME and SS_ETCHEDFRAME
-// draw a frame. An owner-drawn static (a toolkit label) overrides OnPaint.
+// draw a hollow frame (no colour request, nothing filled). An owner-drawn static (a toolkit label)
+// overrides OnPaint.
 #pragma once
 
 #include "platform/ui/CWnd.h"
