@@ -1,0 +1,144 @@
+// DefaultDlg: a unit's device window. A top-level window, created hidden by
+// the unit's open sequence and owned by its UnitSlot, that shows the status
+// header across the top, one of three pages below it and a strip of tabs along
+// the bottom with the identity pane to its right.
+//
+// Its timer 1001 re-reads the unit's note about once a second, visible or
+// not; a note that no longer matches the one the slot keeps marks the unit's
+// connection as lost (ConnectionLostFlag). The first unit found lost in a run
+// also shows the notice "TCP connection was lost." once.
+//
+// The main window's use:
+//   std::unique_ptr<UnitDeviceWindow> CreateDeviceWindow(UnitSlot& slot) override {
+//       return DefaultDlg::CreateHidden(slot.Index());
+//   }
+// The slot must already sit in TheSlotTable() when it is opened: the panes
+// read their unit from there while they are created.
+#pragma once
+
+#include "device/UnitDeviceWindow.h"
+#include "devicewindow/Info.h"
+#include "devicewindow/PlaceholderPage.h"
+#include "devicewindow/StatusDlg.h"
+#include "platform/ui/CDialogEx.h"
+#include "platform/ui/CImage.h"
+#include "platform/ui/CImageList.h"
+#include "toolkit/Dlgplus.h"
+#include "toolkit/Tabctrlplus.h"
+
+#include <array>
+#include <memory>
+#include <string>
+
+class DefaultDlg : public win::CDialogEx, public Dlgplus, public UnitDeviceWindow {
+public:
+    static constexpr int kTemplateId = 137;
+    // Control ids of template 137.
+    static constexpr int kIdExit = win::IDCANCEL; // hidden; the close box sends the same
+    static constexpr int kIdPageFrame = 1010;
+    static constexpr int kIdTabStrip = 1011;
+    static constexpr int kIdHeaderFrame = 1013;
+    static constexpr int kIdIdentityFrame = 1014;
+
+    static constexpr win::UINT_PTR kNoteTimer = 1001;
+    static constexpr win::UINT kNoteTimerMs = 1001;
+    static constexpr int kMaxPanes = 10;
+
+    // Pages, by the index of their tab.
+    static constexpr int kPrimarySetupPage = 0;
+    static constexpr int kSystemPage = 1;
+    static constexpr int kCalibrationPage = 2;
+    static constexpr int kPageCount = 3;
+    // Images of the tab bitmap: 25 pixels wide.
+    static constexpr int kTabImageWidth = 25;
+    static constexpr int kHomeImage = 0;
+    static constexpr int kCalibrationImage = 5;
+    static constexpr int kInfoImage = 6;
+
+    static constexpr const char* kVersionText = "1.01.02";
+    static constexpr const char* kTitle = "Tm80_App Version 1.01.02";
+    static constexpr const char* kLostText = "TCP connection was lost.";
+    static constexpr const char* kLostCaption = "Communication to TM80";
+
+    // Keeps the unit index (0..3) and loads the icon; the window is made by
+    // Create (or CreateHidden).
+    explicit DefaultDlg(int unitIndex);
+    ~DefaultDlg() override;
+
+    // Constructs the window for `unitIndex` and creates it from its template:
+    // modeless, top-level (the desktop as parent), hidden. nullptr when the
+    // window cannot be made.
+    static std::unique_ptr<DefaultDlg> CreateHidden(int unitIndex);
+
+    int GetUnitIndex() const { return unitIndex_; }
+
+    // Showing, for the main window's device buttons.
+    void ShowNormal();        // shows the window in its normal state
+    bool IsMinimized() const; // minimised to the task bar
+    void Restore();           // out of the minimised state
+    void BringToFront();      // raises and activates it
+
+    // The pane list: primary setup page, system page, calibration page,
+    // status header, identity pane. Recall, save and apply walk it in this
+    // order. GetPane returns nullptr outside 0..GetPaneCount()-1.
+    int GetPaneCount() const { return paneCount_; }
+    Dlgplus* GetPane(int index) const;
+
+    StatusDlg& GetStatusHeader() { return *header_; }
+    Info& GetIdentityPane() { return *identity_; }
+    Tabctrlplus& GetTabStrip() { return tabs_; }
+    // The page behind tab `index` (0..2), or nullptr.
+    Dlgplus* GetPage(int index) const;
+    int GetCurrentPage() const { return currentPage_; }
+
+    // Refreshes the status header (the main window's UpdateValues does this
+    // for every unit).
+    void UpdateHeader();
+
+    // The system page's "Display Calibration Tab": gives the tab strip a
+    // fresh image list and inserts (shown) or deletes (not shown) tab 2.
+    void ShowCalibrationTab(bool shown);
+    bool HasCalibrationTab() const;
+    // Gives the tab strip a fresh image list made from the tab bitmap.
+    void ResetTabImages();
+
+    // One note check, as each tick of timer 1001 runs it.
+    void NoteCheck();
+
+    // The notice for a lost connection is shown at most once while armed;
+    // showing it disarms it. Armed when the process starts.
+    static void ArmLostNotice(bool armed = true);
+    static bool IsLostNoticeArmed();
+
+    bool OnInitDialog() override;
+    void DoDataExchange(win::CDataExchange* dx) override;
+    bool OnNotify(int id, int code) override;
+    void OnTimer(win::UINT_PTR id) override;
+    void OnOK() override;
+    void OnCancel() override;
+
+private:
+    void LayOutPanes();
+    void AppendPane(Dlgplus* pane);
+    void ChangeTab();
+    void ShowPage(int index);
+    win::CRect ChildRect(int id) const;
+
+    int unitIndex_;
+    int currentPage_ = kPrimarySetupPage;
+    win::CImage icon_;
+    win::CImage tabBitmap_;
+    std::unique_ptr<win::CImageList> tabImages_;
+    Tabctrlplus tabs_;
+
+    // Pages (placeholders until the pages themselves are built), header and
+    // identity pane, in creation order.
+    std::unique_ptr<PlaceholderPage> primarySetup_;
+    std::unique_ptr<PlaceholderPage> system_;
+    std::unique_ptr<PlaceholderPage> calibration_;
+    std::unique_ptr<StatusDlg> header_;
+    std::unique_ptr<Info> identity_;
+
+    std::array<Dlgplus*, kMaxPanes> panes_{};
+    int paneCount_ = 0;
+};
