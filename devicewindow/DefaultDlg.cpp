@@ -1,0 +1,302 @@
+#include "devicewindow/DefaultDlg.h"
+
+#include "device/ProcessValues.h"
+#include "device/SlotTable.h"
+#include "infra/ColorScheme.h"
+#include "platform/ui/CDataExchange.h"
+#include "platform/ui/CommonDialogs.h"
+#include "platform/ui/DialogTemplate.h"
+
+#include <QtCore/qglobal.h>
+
+#include <cstddef>
+#include <mutex>
+
+// The tab bitmap and the icon are resources of this library; a static
+// library has to register them itself.
+static void RegisterDeviceWindowResources() {
+    Q_INIT_RESOURCE(devicewindow);
+}
+
+using namespace win;
+
+namespace {
+
+constexpr const char* kIconResource = ":/devicewindow/tm80.png";
+constexpr const char* kTabBitmapResource = ":/devicewindow/TabImages.png";
+
+// Template 137: popup with caption and system menu, created invisible.
+DialogTemplate DeviceWindowTemplate() {
+    DialogTemplate t;
+    t.cx = 383;
+    t.cy = 264;
+    t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    t.items = {
+        Hidden(PUSHBUTTON("Exit", DefaultDlg::kIdExit, 169, 247, 50, 12)),
+        CONTROL("", DefaultDlg::kIdTabStrip, ControlKind::Tab,
+                WS_CHILD | WS_VISIBLE | TCS_BOTTOM | TCS_BUTTONS | TCS_OWNERDRAWFIXED, 1, 230, 149,
+                14),
+        // Placeholders: only their rectangles are used.
+        Hidden(LTEXT("", DefaultDlg::kIdPageFrame, 0, 36, 389, 206)),
+        Hidden(LTEXT("", DefaultDlg::kIdHeaderFrame, 0, 0, 389, 36)),
+        Hidden(LTEXT("", DefaultDlg::kIdIdentityFrame, 133, 224, 250, 18)),
+    };
+    return t;
+}
+
+bool& LostNoticeLatch() {
+    static bool armed = true; // armed once for the run
+    return armed;
+}
+
+} // namespace
+
+DefaultDlg::DefaultDlg(int unitIndex) : CDialogEx(DeviceWindowTemplate()), unitIndex_(unitIndex) {
+    static std::once_flag registered;
+    std::call_once(registered, RegisterDeviceWindowResources);
+    const Palette& main = TheColorScheme().Main;
+    Setup(this, "DEVICE_WINDOW", main.Background, main.DataBlockBackground);
+    icon_.LoadFromFile(kIconResource);
+    tabBitmap_.LoadFromFile(kTabBitmapResource);
+    primarySetup_ =
+        std::make_unique<PlaceholderPage>(unitIndex, 138, "PRIMARY_SETUP", "Primary setup page");
+    system_ = std::make_unique<PlaceholderPage>(unitIndex, 139, "SYSTEM", "System page");
+    calibration_ =
+        std::make_unique<PlaceholderPage>(unitIndex, 140, "CALIBRATION", "Calibration page");
+    header_ = std::make_unique<StatusDlg>(unitIndex);
+    identity_ = std::make_unique<Info>(unitIndex, this);
+}
+
+DefaultDlg::~DefaultDlg() {
+    KillTimer(kNoteTimer);
+}
+
+std::unique_ptr<DefaultDlg> DefaultDlg::CreateHidden(int unitIndex) {
+    auto window = std::make_unique<DefaultDlg>(unitIndex);
+    if (!window->Create(nullptr))
+        return nullptr;
+    return window;
+}
+
+void DefaultDlg::DoDataExchange(CDataExchange* dx) {
+    DDX_Control(dx, kIdTabStrip, tabs_);
+}
+
+bool DefaultDlg::OnInitDialog() {
+    CDialogEx::OnInitDialog();
+
+    ResetTabImages();
+    tabs_.InsertItem(kPrimarySetupPage, "Home", kHomeImage);
+    tabs_.InsertItem(kSystemPage, "Info", kInfoImage);
+    tabs_.InsertItem(kCalibrationPage, "Calibration", kCalibrationImage);
+    // The calibration tab waits until the system page asks for it.
+    tabs_.DeleteItem(kCalibrationPage);
+    // Readable tab texts on the button face, the dialog colour behind them.
+    tabs_.SetNormalTextColor(GetSysColor(COLOR_BTNTEXT));
+    tabs_.SetEmphasisTextColor(GetSysColor(COLOR_BTNTEXT));
+    tabs_.SetBackColor(TheColorScheme().Main.Background);
+
+    LayOutPanes();
+    ShowPage(currentPage_);
+
+    EnableToolTips(true);
+    Invalidate();
+    if (!icon_.IsNull())
+        SetIcon(icon_, false);
+    SetWindowText(kTitle);
+    SetTimer(kNoteTimer, kNoteTimerMs);
+    return true;
+}
+
+CRect DefaultDlg::ChildRect(int id) const {
+    CRect r;
+    if (const CWnd* child = GetDlgItem(id)) {
+        child->GetWindowRect(&r);
+        ScreenToClient(&r);
+    }
+    return r;
+}
+
+void DefaultDlg::AppendPane(Dlgplus* pane) {
+    if (paneCount_ < kMaxPanes)
+        panes_[static_cast<std::size_t>(paneCount_++)] = pane;
+}
+
+void DefaultDlg::LayOutPanes() {
+    const CRect page = ChildRect(kIdPageFrame);
+    const CRect header = ChildRect(kIdHeaderFrame);
+    const CRect tabs = ChildRect(kIdTabStrip);
+    CRect identity = ChildRect(kIdIdentityFrame);
+
+    // The identity frame goes right of the tab strip, 20 pixels taller.
+    identity.left = tabs.right;
+    identity.top = tabs.top - 20;
+    identity.bottom = tabs.bottom;
+    if (CWnd* frame = GetDlgItem(kIdIdentityFrame))
+        frame->MoveWindow(identity);
+
+    for (PlaceholderPage* p : {primarySetup_.get(), system_.get(), calibration_.get()}) {
+        p->Create(this);
+        p->MoveWindow(page);
+        AppendPane(p);
+    }
+    header_->Create(this);
+    header_->MoveWindow(header);
+    header_->ShowWindow(SW_SHOW);
+    AppendPane(header_.get());
+    identity_->Create(this);
+    identity_->MoveWindow(identity);
+    identity_->ShowWindow(SW_SHOW);
+    AppendPane(identity_.get());
+
+    // The page area reaches down behind the tab strip: keep the tabs on top.
+    tabs_.BringWindowToTop();
+    identity_->BringWindowToTop();
+}
+
+Dlgplus* DefaultDlg::GetPane(int index) const {
+    if (index < 0 || index >= paneCount_)
+        return nullptr;
+    return panes_[static_cast<std::size_t>(index)];
+}
+
+Dlgplus* DefaultDlg::GetPage(int index) const {
+    switch (index) {
+    case kPrimarySetupPage:
+        return primarySetup_.get();
+    case kSystemPage:
+        return system_.get();
+    case kCalibrationPage:
+        return calibration_.get();
+    default:
+        return nullptr;
+    }
+}
+
+void DefaultDlg::ShowPage(int index) {
+    Dlgplus* page = GetPage(index);
+    if (page == nullptr || page->GetWindow() == nullptr)
+        return;
+    page->GetWindow()->EnableWindow(true);
+    page->Start();
+    page->GetWindow()->ShowWindow(SW_SHOW);
+}
+
+void DefaultDlg::ChangeTab() {
+    if (Dlgplus* old = GetPage(currentPage_); old != nullptr && old->GetWindow() != nullptr) {
+        old->GetWindow()->ShowWindow(SW_HIDE);
+        old->Stop();
+    }
+    const int selected = tabs_.GetCurSel();
+    if (selected >= kPrimarySetupPage && selected < kPageCount)
+        currentPage_ = selected;
+    ShowPage(currentPage_);
+}
+
+bool DefaultDlg::OnNotify(int id, int code) {
+    if (id == kIdTabStrip && code == TCN_SELCHANGE) {
+        ChangeTab();
+        return true;
+    }
+    return CDialogEx::OnNotify(id, code);
+}
+
+void DefaultDlg::ResetTabImages() {
+    auto images = std::make_unique<CImageList>();
+    images->Create(kTabImageWidth, kTabImageWidth, 0, 10);
+    images->Add(tabBitmap_);
+    tabs_.SetImageList(images.get());
+    tabImages_ = std::move(images); // the strip no longer uses the old list
+}
+
+bool DefaultDlg::HasCalibrationTab() const {
+    return tabs_.GetItemCount() > kCalibrationPage;
+}
+
+void DefaultDlg::ShowCalibrationTab(bool shown) {
+    ResetTabImages();
+    if (shown) {
+        if (!HasCalibrationTab())
+            tabs_.InsertItem(kCalibrationPage, "Calibration", kCalibrationImage);
+        return;
+    }
+    if (!HasCalibrationTab())
+        return;
+    tabs_.DeleteItem(kCalibrationPage);
+    // A calibration page left showing without its tab could not be left
+    // again by the tabs; go home.
+    if (currentPage_ == kCalibrationPage) {
+        tabs_.SetCurSel(kPrimarySetupPage);
+        ChangeTab();
+    }
+}
+
+void DefaultDlg::UpdateHeader() {
+    header_->UpdateValues();
+}
+
+void DefaultDlg::ShowNormal() {
+    ShowWindow(SW_SHOWNORMAL);
+}
+
+bool DefaultDlg::IsMinimized() const {
+    return IsIconic();
+}
+
+void DefaultDlg::Restore() {
+    ShowWindow(SW_RESTORE);
+}
+
+void DefaultDlg::BringToFront() {
+    SetForegroundWindow();
+}
+
+void DefaultDlg::OnOK() {
+    // Enter has no meaning here: the window has no default button, and
+    // hiding it by Enter would leave the main window believing it shown.
+}
+
+void DefaultDlg::OnCancel() {
+    ShowWindow(SW_HIDE);
+    if (unitIndex_ >= 0 && unitIndex_ < SlotTable::kPositions)
+        TheSlotTable().At(unitIndex_).windowShown = false;
+}
+
+void DefaultDlg::OnTimer(UINT_PTR id) {
+    if (id == kNoteTimer) {
+        NoteCheck();
+        return;
+    }
+    CDialogEx::OnTimer(id);
+}
+
+void DefaultDlg::NoteCheck() {
+    UnitSlot* slot = TheSlotTable().Slot(unitIndex_);
+    if (slot == nullptr || slot->Unit() == nullptr)
+        return;
+    CTM80M1_Comm& unit = *slot->Unit();
+    // A failed read leaves the unit's note empty, which differs from any note
+    // the unit had: a lost connection.
+    unit.ReadUserNote();
+    if (std::string(unit.identity.userNote.data()) == slot->userNote)
+        return;
+    ConnectionLostFlag()[static_cast<std::size_t>(unitIndex_)] = 1;
+    if (!LostNoticeLatch())
+        return;
+    LostNoticeLatch() = false;
+    // Owned by the main window, which waits meanwhile; nothing of this window
+    // is touched once the box has closed.
+    MessageBoxRequest request;
+    request.text = kLostText;
+    request.caption = kLostCaption;
+    request.type = MB_OK;
+    CommonDialogs::Current().MessageBox(request);
+}
+
+void DefaultDlg::ArmLostNotice(bool armed) {
+    LostNoticeLatch() = armed;
+}
+
+bool DefaultDlg::IsLostNoticeArmed() {
+    return LostNoticeLatch();
+}

@@ -1,0 +1,114 @@
+#include "devicewindow/StatusDlg.h"
+
+#include "device/ProcessValues.h"
+#include "device/SlotTable.h"
+#include "infra/ColorScheme.h"
+#include "infra/Environment.h"
+#include "infra/SystemConfiguration.h"
+#include "platform/ui/CDataExchange.h"
+#include "platform/ui/DialogTemplate.h"
+#include "toolkit/TextUnit.h"
+
+#include <cstddef>
+
+using namespace win;
+
+namespace {
+
+DialogTemplate StatusTemplate() {
+    DialogTemplate t;
+    t.cx = 393;
+    t.cy = 59;
+    t.style = WS_CHILD;
+    // The file line lies over the right part of the unit line, so it comes
+    // after it.
+    t.items = {
+        CONTROL("", StatusDlg::kIdLogo, ControlKind::Static, WS_CHILD | WS_VISIBLE, 10, 14, 19, 8),
+        CONTROL("", StatusDlg::kIdLogoCorner, ControlKind::Static, WS_CHILD | WS_VISIBLE, 71, 28,
+                19, 8),
+        LTEXT("", StatusDlg::kIdUnitLine, 0, 0, 393, 10),
+        CTEXT("", StatusDlg::kIdFileLine, 106, 1, 275, 8),
+        CTEXT("INFO", StatusDlg::kIdAlarm, 369, 10, 12, 42),
+    };
+    return t;
+}
+
+} // namespace
+
+StatusDlg::StatusDlg(int unitIndex) : CDialogEx(StatusTemplate()), unitIndex_(unitIndex) {
+    const Palette& main = TheColorScheme().Main;
+    Setup(this, "STATUS", main.Background, main.DataBlockBackground);
+}
+
+void StatusDlg::DoDataExchange(CDataExchange* dx) {
+    DDX_Control(dx, kIdLogo, logo_);
+    DDX_Control(dx, kIdLogoCorner, logoCorner_);
+    DDX_Control(dx, kIdUnitLine, unitLine_);
+    DDX_Control(dx, kIdFileLine, fileLine_);
+    DDX_Control(dx, kIdAlarm, alarm_);
+}
+
+void StatusDlg::StyleLines() {
+    DeviceColorPair colours;
+    if (unitIndex_ >= 0 && unitIndex_ < SystemConfiguration::kSlots)
+        colours = TheSystemConfiguration().DeviceColors[static_cast<std::size_t>(unitIndex_)];
+    StyleLabel(unitLine_, colours.Background, colours.Text, 0, 16);
+    StyleLabel(fileLine_, RGB(255, 255, 255), RGB(0, 0, 0), 0, 2);
+}
+
+void StatusDlg::UpdateValues() {
+    StyleLines();
+    const UnitSlot* slot = TheSlotTable().Slot(unitIndex_);
+    const std::string note = slot != nullptr ? slot->userNote : std::string();
+    const std::string address = slot != nullptr ? slot->addressText : std::string();
+    unitLine_.SetLabelText(" " + note + "  " + address);
+    const std::string& file = CurrentSetupFile();
+    fileLine_.SetLabelText(file.empty() ? std::string(kNoFile) : file);
+}
+
+bool StatusDlg::OnInitDialog() {
+    CDialogEx::OnInitDialog();
+    UpdateValues();
+    EnableToolTips(true);
+    ApplyTooltips();
+    Invalidate();
+    ApplyScheme();
+    StyleLines();
+
+    // The alarm label: one bold character per line, drawn in the dialog
+    // background so that it cannot be seen until an alarm colours it.
+    const COLORREF background = TheColorScheme().Main.Background;
+    alarm_.SetFontName("Segoe UI");
+    alarm_.SetFontSize(TextUnit() * 5 / 4);
+    alarm_.SetColumnText();
+    alarm_.SetTextColor(background);
+    alarm_.SetBkColor(background);
+    alarm_.SetAlignment(2 | 16);
+    alarm_.SetFontBold(true);
+
+    UpdateStates();
+
+    // The logo covers the area from its own upper left corner to the lower
+    // right corner of the corner marker.
+    CRect logo = ChildRect(logo_);
+    const CRect corner = ChildRect(logoCorner_);
+    logo.right = corner.right;
+    logo.bottom = corner.bottom;
+    logo_.MoveWindow(logo);
+    logoCorner_.ShowWindow(SW_HIDE);
+    logo_.LoadPicture(TheEnvironment().ImagesFolder + kLogoFile);
+    return true;
+}
+
+void StatusDlg::SetAlarmColors(COLORREF text, COLORREF background) {
+    alarm_.SetTextColor(text);
+    alarm_.SetBkColor(background);
+    alarm_.RedrawWindow();
+}
+
+CRect StatusDlg::ChildRect(const CWnd& child) const {
+    CRect r;
+    child.GetWindowRect(&r);
+    ScreenToClient(&r);
+    return r;
+}
