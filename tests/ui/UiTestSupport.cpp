@@ -7,7 +7,6 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <memory>
 
 namespace uitest {
 
@@ -17,8 +16,10 @@ void EnsureApplication() {
     static int argc = 1;
     static char name[] = "ui_test";
     static char* argv[] = {name, nullptr};
-    static std::unique_ptr<QApplication> app;
-    app = std::make_unique<QApplication>(argc, argv);
+    // Kept to the end of the process: destroying it among the exit-time
+    // destructors would run after Qt's own have gone.
+    static QApplication* app = new QApplication(argc, argv);
+    (void)app;
     QApplication::setQuitOnLastWindowClosed(false);
 }
 
