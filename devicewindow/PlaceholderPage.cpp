@@ -38,9 +38,11 @@ void PlaceholderPage::DoDataExchange(CDataExchange* dx) {
 
 bool PlaceholderPage::OnInitDialog() {
     CDialogEx::OnInitDialog();
-    // The caption keeps its own text whatever the language file holds.
-    const ControlEntry table[] = {{"IDL_PLACEHOLDER", &caption_, 17, kOverrideKeepText, 9}};
-    SetControlTable(table);
+    // The caption is not enrolled: it keeps its text and its place whatever
+    // the language file holds, in the scheme's label colours.
+    const Palette& main = TheColorScheme().Main;
+    caption_.SetBackColor(main.Background);
+    caption_.SetTextColor(main.Label);
     UpdateValues();
     ApplyTooltips();
     Invalidate();

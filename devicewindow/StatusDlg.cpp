@@ -83,7 +83,7 @@ bool StatusDlg::OnInitDialog() {
     alarm_.SetColumnText();
     alarm_.SetTextColor(background);
     alarm_.SetBkColor(background);
-    alarm_.SetAlignment(2 | 16);
+    alarm_.SetAlignment(2);
     alarm_.SetFontBold(true);
 
     UpdateStates();

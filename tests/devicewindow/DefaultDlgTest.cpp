@@ -1,0 +1,235 @@
+// The device window: template, tabs, pane list and layout, page switching,
+// hiding by the close box and showing again.
+#include "platform/ui/CImageList.h"
+#include "tests/devicewindow/DeviceWindowTestSupport.h"
+
+#include <QTabBar>
+#include <QTest>
+#include <QWidget>
+
+namespace {
+
+using namespace dwtest;
+using win::CRect;
+
+class DefaultDlgTest : public DeviceWindowTest {
+protected:
+    DefaultDlgTest() : DeviceWindowTest(72) {}
+
+    // Opens one unit and returns its window.
+    DefaultDlg& OpenOne() {
+        sim::SimUnit& unit = StartUnit({.note = "Mast 7"});
+        return Window(AddUnit(unit));
+    }
+    static PlaceholderPage& Page(DefaultDlg& w, int index) {
+        return dynamic_cast<PlaceholderPage&>(*w.GetPage(index));
+    }
+    static bool Shown(const win::CWnd& wnd) { return !wnd.GetNative()->isHidden(); }
+    // Which pages are shown, as a string of 0 and 1.
+    static std::string ShownPages(DefaultDlg& w) {
+        std::string s;
+        for (int i = 0; i < DefaultDlg::kPageCount; ++i)
+            s += Shown(*w.GetPage(i)->GetWindow()) ? '1' : '0';
+        return s;
+    }
+    static void ClickTab(DefaultDlg& w, int index) {
+        CRect r;
+        ASSERT_TRUE(w.GetTabStrip().GetItemRect(index, &r));
+        QTest::mouseClick(w.GetTabStrip().GetNative(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+        Settle();
+    }
+    static CRect RectIn(const win::CWnd& parent, const win::CWnd& child) {
+        CRect r;
+        child.GetWindowRect(&r);
+        parent.ScreenToClient(&r);
+        return r;
+    }
+};
+
+TEST_F(DefaultDlgTest, OpensHiddenWithTitleTwoTabsAndFivePanes) {
+    DefaultDlg& w = OpenOne();
+    EXPECT_EQ(host.refreshes, 1);
+    EXPECT_FALSE(w.IsWindowVisible());
+    EXPECT_EQ(w.GetWindowText(), "Tm80_App Version 1.01.02");
+    EXPECT_EQ(w.GetUnitIndex(), 0);
+
+    CRect client;
+    w.GetClientRect(&client);
+    EXPECT_EQ(client.Width(), w.Units().X(383));
+    EXPECT_EQ(client.Height(), w.Units().Y(264));
+
+    // The hidden "Exit" button is the cancel command.
+    const win::CWnd* exit = w.GetDlgItem(win::IDCANCEL);
+    ASSERT_NE(exit, nullptr);
+    EXPECT_EQ(exit->GetWindowText(), "Exit");
+    EXPECT_FALSE(exit->GetStyle() & win::WS_VISIBLE);
+
+    Tabctrlplus& tabs = w.GetTabStrip();
+    ASSERT_EQ(tabs.GetItemCount(), 2);
+    EXPECT_EQ(tabs.GetItemText(0), "Home");
+    EXPECT_EQ(tabs.GetItemImage(0), 0);
+    EXPECT_EQ(tabs.GetItemText(1), "Info");
+    EXPECT_EQ(tabs.GetItemImage(1), 6);
+    EXPECT_EQ(tabs.GetCurSel(), 0);
+    ASSERT_NE(tabs.GetImageList(), nullptr);
+    EXPECT_EQ(tabs.GetImageList()->ImageWidth(), 25);
+    EXPECT_EQ(tabs.GetImageList()->GetImageCount(), 7);
+    EXPECT_FALSE(w.HasCalibrationTab());
+
+    ASSERT_EQ(w.GetPaneCount(), 5);
+    const struct {
+        int templateId;
+        const char* caption;
+    } pages[] = {{138, "Primary setup page (coming)"},
+                 {139, "System page (coming)"},
+                 {140, "Calibration page (coming)"}};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(w.GetPane(i), w.GetPage(i));
+        PlaceholderPage& page = Page(w, i);
+        EXPECT_EQ(page.GetTemplateId(), pages[i].templateId);
+        EXPECT_EQ(page.GetCaption(), pages[i].caption);
+        EXPECT_EQ(page.GetUnitIndex(), 0);
+        EXPECT_EQ(page.GetParent(), &w);
+    }
+    EXPECT_EQ(w.GetPane(3), &w.GetStatusHeader());
+    EXPECT_EQ(w.GetPane(4), &w.GetIdentityPane());
+    EXPECT_EQ(w.GetPane(5), nullptr);
+    EXPECT_EQ(w.GetPane(-1), nullptr);
+
+    // The first page is started and shown; the others stay hidden and idle.
+    EXPECT_EQ(w.GetCurrentPage(), 0);
+    EXPECT_EQ(ShownPages(w), "100");
+    EXPECT_EQ(Page(w, 0).GetStartCount(), 1);
+    EXPECT_EQ(Page(w, 1).GetStartCount(), 0);
+    EXPECT_TRUE(Shown(w.GetStatusHeader()));
+    EXPECT_TRUE(Shown(w.GetIdentityPane()));
+}
+
+TEST_F(DefaultDlgTest, PanesSitOnTheirFramesAndTheIdentityFrameMoves) {
+    DefaultDlg& w = OpenOne();
+    const CRect page = RectIn(w, *w.GetDlgItem(DefaultDlg::kIdPageFrame));
+    const CRect header = RectIn(w, *w.GetDlgItem(DefaultDlg::kIdHeaderFrame));
+    const CRect tabs = RectIn(w, w.GetTabStrip());
+    const CRect identity = RectIn(w, *w.GetDlgItem(DefaultDlg::kIdIdentityFrame));
+
+    EXPECT_EQ(tabs, w.Units().ToPixels(1, 230, 149, 14));
+    EXPECT_EQ(page, w.Units().ToPixels(0, 36, 389, 206));
+    EXPECT_EQ(header, w.Units().ToPixels(0, 0, 389, 36));
+    const CRect original = w.Units().ToPixels(133, 224, 250, 18);
+    EXPECT_EQ(identity, CRect(tabs.right, tabs.top - 20, original.right, tabs.bottom));
+
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(RectIn(w, *w.GetPage(i)->GetWindow()), page) << i;
+    EXPECT_EQ(RectIn(w, w.GetStatusHeader()), header);
+    EXPECT_EQ(RectIn(w, w.GetIdentityPane()), identity);
+
+    // The tabs stay clickable above the page area they overlap.
+    w.ShowNormal();
+    Settle();
+    const QWidget* top = w.GetNative()->childAt((tabs.left + tabs.right) / 4, tabs.bottom - 3);
+    EXPECT_EQ(top, w.GetTabStrip().GetNative());
+}
+
+TEST_F(DefaultDlgTest, ChoosingATabShowsExactlyThatPage) {
+    DefaultDlg& w = OpenOne();
+    w.ShowNormal();
+    Settle();
+
+    ClickTab(w, 1);
+    EXPECT_EQ(w.GetCurrentPage(), 1);
+    EXPECT_EQ(ShownPages(w), "010");
+    EXPECT_EQ(Page(w, 0).GetStopCount(), 1);
+    EXPECT_EQ(Page(w, 1).GetStartCount(), 1);
+
+    ClickTab(w, 0);
+    EXPECT_EQ(ShownPages(w), "100");
+    EXPECT_EQ(Page(w, 0).GetStartCount(), 2);
+    EXPECT_EQ(Page(w, 1).GetStopCount(), 1);
+
+    // The system page's calibration switch adds the third tab, once.
+    w.ShowCalibrationTab(true);
+    w.ShowCalibrationTab(true);
+    ASSERT_EQ(w.GetTabStrip().GetItemCount(), 3);
+    EXPECT_EQ(w.GetTabStrip().GetItemText(2), "Calibration");
+    EXPECT_EQ(w.GetTabStrip().GetItemImage(2), 5);
+    EXPECT_EQ(w.GetTabStrip().GetImageList()->GetImageCount(), 7);
+    ClickTab(w, 2);
+    EXPECT_EQ(ShownPages(w), "001");
+    EXPECT_EQ(Page(w, 2).GetStartCount(), 1);
+
+    // Taking the tab away while its page shows goes back home.
+    w.ShowCalibrationTab(false);
+    EXPECT_EQ(w.GetTabStrip().GetItemCount(), 2);
+    EXPECT_EQ(w.GetCurrentPage(), 0);
+    EXPECT_EQ(ShownPages(w), "100");
+    EXPECT_EQ(w.GetTabStrip().GetCurSel(), 0);
+}
+
+TEST_F(DefaultDlgTest, CloseBoxHidesAndShowingAgainKeepsThePage) {
+    DefaultDlg& w = OpenOne();
+    SlotTable::Position& position = TheSlotTable().At(0);
+    position.windowShown = true;
+    w.ShowNormal();
+    Settle();
+    ClickTab(w, 1);
+
+    w.GetNative()->window()->close();
+    Settle();
+    EXPECT_FALSE(w.IsWindowVisible());
+    EXPECT_FALSE(position.windowShown);
+    EXPECT_TRUE(w.IsWindow());
+
+    position.windowShown = true;
+    w.ShowNormal();
+    Settle();
+    EXPECT_TRUE(w.IsWindowVisible());
+    EXPECT_EQ(w.GetCurrentPage(), 1);
+    EXPECT_EQ(w.GetTabStrip().GetCurSel(), 1);
+    EXPECT_EQ(ShownPages(w), "010");
+
+    // Escape and the hidden "Exit" button hide it as well; Enter does not.
+    QTest::keyClick(w.GetNative(), Qt::Key_Return);
+    Settle();
+    EXPECT_TRUE(w.IsWindowVisible());
+    QTest::keyClick(w.GetNative(), Qt::Key_Escape);
+    Settle();
+    EXPECT_FALSE(w.IsWindowVisible());
+    EXPECT_FALSE(position.windowShown);
+    position.windowShown = true;
+    w.ShowNormal();
+    w.SendMessage(win::WM_COMMAND, win::MAKEWPARAM(win::IDCANCEL, win::BN_CLICKED), 0);
+    EXPECT_FALSE(w.IsWindowVisible());
+    EXPECT_FALSE(position.windowShown);
+}
+
+TEST_F(DefaultDlgTest, MinimisedWindowIsRestored) {
+    DefaultDlg& w = OpenOne();
+    w.ShowNormal();
+    Settle();
+    w.ShowWindow(win::SW_MINIMIZE);
+    Settle();
+    EXPECT_TRUE(w.IsMinimized());
+    w.Restore();
+    Settle();
+    EXPECT_FALSE(w.IsMinimized());
+    EXPECT_TRUE(w.IsWindowVisible());
+    w.BringToFront();
+    EXPECT_TRUE(w.IsWindowVisible());
+}
+
+TEST_F(DefaultDlgTest, EachUnitHasItsOwnWindow) {
+    sim::SimUnit& a = StartUnit({.note = "Mast 7"});
+    sim::SimUnit& b = StartUnit({.note = "Roof 2"});
+    const int ia = AddUnit(a);
+    const int ib = AddUnit(b);
+    ASSERT_NE(&Window(ia), &Window(ib));
+    EXPECT_EQ(Window(ib).GetUnitIndex(), 1);
+    EXPECT_EQ(Window(ib).GetWindowText(), Window(ia).GetWindowText());
+    EXPECT_EQ(Window(ib).GetStatusHeader().GetUnitIndex(), 1);
+    EXPECT_EQ(Window(ib).GetIdentityPane().GetUnitIndex(), 1);
+    EXPECT_EQ(Page(Window(ib), 2).GetUnitIndex(), 1);
+}
+
+} // namespace

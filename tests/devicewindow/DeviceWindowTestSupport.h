@@ -1,0 +1,70 @@
+// Helpers of the device window tests: the Qt application, waiting on events,
+// simulated units on loopback, and a stand-in for the main window that opens
+// units into TheSlotTable() and gives each its DefaultDlg.
+#pragma once
+
+#include "device/SlotTable.h"
+#include "device/UnitSlotHost.h"
+#include "devicewindow/DefaultDlg.h"
+#include "platform/ui/Colorref.h"
+#include "platform/ui/ScriptedCommonDialogs.h"
+#include "sim/SimUnit.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace dwtest {
+
+void EnsureApplication();
+// Runs the event loop until `done` holds or `ms` pass; returns done().
+bool WaitUntil(const std::function<bool()>& done, int ms = 6000);
+// Lets queued calls and paints run.
+void Settle();
+QImage Grab(const win::CWnd& wnd);
+win::COLORREF PixelAt(const QImage& image, int x, int y);
+// Pixels of exactly `colour` inside x, y, w, h.
+int CountColour(const QImage& image, win::COLORREF colour, int x, int y, int w, int h);
+
+// Note reads (command 0x1003, mode 0) the simulated unit has received.
+int NoteReads(const sim::SimUnit& unit);
+
+// Stands in for the main window: the open sequence's window steps.
+class TestHost : public UnitSlotHost {
+public:
+    std::unique_ptr<UnitDeviceWindow> CreateDeviceWindow(UnitSlot& slot) override;
+    void RefreshMainWindow(UnitSlot& slot) override;
+    int refreshes = 0;
+};
+
+// Each test starts with an empty slot table, clear process values, the
+// notice armed, scripted message boxes and the images folder of the source
+// tree; units listen on 127.<octet>.x.y, x and y from the test's name.
+class DeviceWindowTest : public ::testing::Test {
+protected:
+    explicit DeviceWindowTest(int octet) : octet_(octet) {}
+    void SetUp() override;
+    void TearDown() override;
+
+    // A started simulated unit (the test fails when none can be started).
+    sim::SimUnit& StartUnit(sim::UnitConfig config = {});
+    // Connects to `unit`, places the slot in the lowest free position and
+    // opens it, as the main window's AddUnit does; returns the position.
+    int AddUnit(const sim::SimUnit& unit);
+    DefaultDlg& Window(int index);
+    UnitSlot& Slot(int index);
+
+    win::ScriptedCommonDialogs* dialogs = nullptr;
+    TestHost host;
+
+private:
+    int octet_;
+    int started_ = 0;
+    std::vector<std::unique_ptr<sim::SimUnit>> units_;
+};
+
+} // namespace dwtest
