@@ -44,7 +44,7 @@ public:
     std::vector<Note> notes;
 };
 
-class ControlsTest : public ::testing::Test {
+class PlatformControlsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         uitest::EnsureApplication();
@@ -55,7 +55,7 @@ protected:
     Parent parent;
 };
 
-TEST_F(ControlsTest, IpAddressReadsBlankFieldsAsZero) {
+TEST_F(PlatformControlsTest, IpAddressReadsBlankFieldsAsZero) {
     CIPAddressCtrl ip;
     ASSERT_TRUE(ip.Create(child, CRect(10, 10, 160, 32), &parent, 1110));
     BYTE a = 9, b = 9, c = 9, d = 9;
@@ -83,7 +83,7 @@ TEST_F(ControlsTest, IpAddressReadsBlankFieldsAsZero) {
     EXPECT_EQ(address, 0u);
 }
 
-TEST_F(ControlsTest, AutoRadioButtonsClearTheirGroupOnly) {
+TEST_F(PlatformControlsTest, AutoRadioButtonsClearTheirGroupOnly) {
     CButton r1, r2, r3, r4;
     ASSERT_TRUE(r1.Create("Scan", child | WS_GROUP | BS_AUTORADIOBUTTON, CRect(10, 10, 90, 30),
                           &parent, 1));
@@ -102,7 +102,7 @@ TEST_F(ControlsTest, AutoRadioButtonsClearTheirGroupOnly) {
     EXPECT_EQ(parent.commands.back(), (Parent::Note{2, BN_CLICKED}));
 }
 
-TEST_F(ControlsTest, DropDownListTellsAChoiceFromTheListApart) {
+TEST_F(PlatformControlsTest, DropDownListTellsAChoiceFromTheListApart) {
     CComboBox list;
     ASSERT_TRUE(list.Create(child | CBS_DROPDOWNLIST, CRect(10, 10, 150, 34), &parent, 11));
     EXPECT_EQ(list.AddString("LL"), 0);
@@ -135,7 +135,7 @@ TEST_F(ControlsTest, DropDownListTellsAChoiceFromTheListApart) {
     EXPECT_EQ(list.GetCurSel(), 2);
 }
 
-TEST_F(ControlsTest, TabStripSelectionFollowsThePlatform) {
+TEST_F(PlatformControlsTest, TabStripSelectionFollowsThePlatform) {
     CTabCtrl tabs;
     ASSERT_TRUE(tabs.Create(child | TCS_BOTTOM, CRect(0, 200, 300, 230), &parent, 1011));
     EXPECT_EQ(tabs.GetCurSel(), -1);
@@ -159,7 +159,7 @@ TEST_F(ControlsTest, TabStripSelectionFollowsThePlatform) {
     EXPECT_EQ(parent.notes, (std::vector<Parent::Note>{{1011, TCN_SELCHANGE}}));
 }
 
-TEST_F(ControlsTest, SliderKeepsItsPositionInsideTheRange) {
+TEST_F(PlatformControlsTest, SliderKeepsItsPositionInsideTheRange) {
     CSliderCtrl slider;
     slider.SetRange(-12, 12); // before the window exists
     ASSERT_TRUE(slider.Create(child, CRect(0, 0, 202, 30), &parent, 1500));
@@ -171,7 +171,7 @@ TEST_F(ControlsTest, SliderKeepsItsPositionInsideTheRange) {
     EXPECT_EQ(slider.GetPos(), 5);
 }
 
-TEST_F(ControlsTest, EditLimitCountsCharactersTyped) {
+TEST_F(PlatformControlsTest, EditLimitCountsCharactersTyped) {
     CEdit edit;
     ASSERT_TRUE(edit.Create(child | ES_AUTOHSCROLL, CRect(0, 0, 100, 24), &parent, 11));
     edit.SetLimitText(3);
@@ -181,7 +181,7 @@ TEST_F(ControlsTest, EditLimitCountsCharactersTyped) {
     EXPECT_EQ(parent.commands.back(), (Parent::Note{11, EN_CHANGE}));
 }
 
-TEST_F(ControlsTest, ColourButtonOpensThePickerWithItsColour) {
+TEST_F(PlatformControlsTest, ColourButtonOpensThePickerWithItsColour) {
     auto scripted = std::make_unique<ScriptedCommonDialogs>();
     ScriptedCommonDialogs* dialogs = scripted.get();
     auto previous = CommonDialogs::Install(std::move(scripted));
@@ -201,7 +201,7 @@ TEST_F(ControlsTest, ColourButtonOpensThePickerWithItsColour) {
     CommonDialogs::Install(std::move(previous));
 }
 
-TEST_F(ControlsTest, TooltipsAttachToTheirWindows) {
+TEST_F(PlatformControlsTest, TooltipsAttachToTheirWindows) {
     CButton button;
     ASSERT_TRUE(button.Create("Add Device", child, CRect(0, 0, 80, 24), &parent, 1069));
     CToolTipCtrl tips;
