@@ -131,7 +131,9 @@ TEST_F(DialogTest, ModalResultFollowsTheClosingCommand) {
     };
     for (const Case& c : cases) {
         SampleDlg dlg;
-        WhenReady([&] { return dlg.IsWindowVisible(); }, [&] { c.act(dlg); });
+        // Active, so that the focus is where the window put it.
+        WhenReady([&] { return dlg.IsWindowVisible() && dlg.GetNative()->isActiveWindow(); },
+                  [&] { c.act(dlg); });
         EXPECT_EQ(dlg.DoModal(), c.result) << c.what;
         ASSERT_FALSE(dlg.commands.empty()) << c.what;
         EXPECT_EQ(dlg.commands.back(), c.lastCommand) << c.what;
