@@ -1,0 +1,39 @@
+#include "app/CTM80_AppApp.h"
+
+#include "app/CTM80_AppDlg.h"
+#include "app/DemoScreenshots.h"
+#include "app/TerminationSignal.h"
+#include "app/TraceFile.h"
+#include "infra/ApplicationFolders.h"
+#include "infra/Environment.h"
+#include "infra/SystemConfiguration.h"
+#include "platform/DebugOutput.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <memory>
+
+bool CTM80_AppApp::InitInstance() {
+    // A stop signal leaves every loop, modal ones included; the main window
+    // then ends without saving, as any end but Esc or the close box does.
+    TerminationSignal stop([](int signal) {
+        char text[64];
+        std::snprintf(text, sizeof text, "tm80: ending on signal %d\r", signal);
+        win::OutputDebugStringA(text);
+        QCoreApplication::exit(0);
+    });
+
+    win::CWinApp::InitInstance();
+    InitEnvironment();
+    CreateApplicationFolders();
+    TraceFile trace(TheEnvironment().AppLogFolder);
+    ReadLastIpUsed();
+
+    {
+        CTM80_AppDlg mainWindow;
+        const std::unique_ptr<DemoScreenshots> demo = DemoScreenshots::FromEnvironment(mainWindow);
+        mainWindow.DoModal();
+    }
+    return false;
+}

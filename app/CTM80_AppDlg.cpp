@@ -1,0 +1,429 @@
+#include "app/CTM80_AppDlg.h"
+
+#include "app/AppIcon.h"
+#include "app/CAboutDlg.h"
+#include "app/MainWindowLayout.h"
+#include "app/Resources.h"
+#include "app/StartupNetwork.h"
+#include "device/DiscoveryList.h"
+#include "device/SlotTable.h"
+#include "devicewindow/DefaultDlg.h"
+#include "infra/ColorScheme.h"
+#include "infra/Environment.h"
+#include "infra/SystemConfiguration.h"
+#include "platform/WinSock.h"
+#include "platform/ui/CDataExchange.h"
+#include "platform/ui/CWinApp.h"
+#include "toolkit/TextUnit.h"
+
+#include <cstdio>
+#include <utility>
+
+using namespace win;
+using namespace res;
+
+namespace {
+
+// Label looks.
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr int kTurnedUp = 270;
+constexpr int kAlignBottom = 32;
+constexpr int kAlignCentre = 2;
+constexpr int kAlignMiddle = 16;
+
+// Control table types and style.
+constexpr int kTypeHeading = 17;
+constexpr int kTypeLabel = 18;
+constexpr int kTypeLight = 9;
+constexpr int kTypeValue = 1;
+constexpr int kMainStyle = 9;
+
+COLORREF HalfwayToWhite(COLORREF c) {
+    auto lighten = [](int v) { return v + (255 - v) / 2; };
+    return RGB(lighten(GetRValue(c)), lighten(GetGValue(c)), lighten(GetBValue(c)));
+}
+
+std::string Format(const char* format, const std::string& text) {
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, format, text.c_str());
+    return buffer;
+}
+
+std::string Format(const char* format, int value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return buffer;
+}
+
+// The short name of the band that the slot selects for output k.
+std::string OutputBandName(const UnitSlot& slot, int output) {
+    const int selected = slot.bandSelection[static_cast<std::size_t>(output)];
+    if (selected < 0 || selected >= UnitSlot::kBands)
+        return "";
+    return slot.bandEntries[static_cast<std::size_t>(selected)].name;
+}
+
+// Every command of menu 135 comes with a later part of the application; they
+// are shown but greyed until then.
+constexpr unsigned kCommandsToCome[] = {
+    ID_SAVE_SETUP_1,   ID_SAVE_SETUP_1 + 1,       ID_SAVE_SETUP_1 + 2,   ID_SAVE_SETUP_1 + 3,
+    ID_RECALL_SETUP_1, ID_RECALL_SETUP_1 + 1,     ID_RECALL_SETUP_1 + 2, ID_RECALL_SETUP_1 + 3,
+    ID_FLASH_LEDS_1,   ID_FLASH_LEDS_1 + 1,       ID_FLASH_LEDS_1 + 2,   ID_FLASH_LEDS_1 + 3,
+    ID_LAUNCH_OPTIONS, ID_CUSTOMIZE_DEVICE_COLOR,
+};
+
+} // namespace
+
+CTM80_AppDlg::CTM80_AppDlg(CWnd* parent) : CDialogEx(MainWindowTemplate(), parent) {
+    AfxSetMainWnd(this);
+    MainWindowAccess::Register(this);
+    const Palette& main = TheColorScheme().Main;
+    Setup(this, kSection, main.Background, main.DataBlockBackground);
+    unlitFill_ = main.Background;
+    unlitOutline_ = HalfwayToWhite(main.Background);
+    SetTextUnit(kTextUnit);
+
+    menu_.LoadMenu(MainWindowMenu());
+    for (unsigned id : kCommandsToCome)
+        menu_.EnableMenuItem(id, MF_GRAYED);
+    SetMenu(&menu_);
+}
+
+CTM80_AppDlg::~CTM80_AppDlg() {
+    // The units go while their windows can still be destroyed properly.
+    TheSlotTable().Clear();
+    if (MainWindowAccess::Get() == this)
+        MainWindowAccess::Register(nullptr);
+    if (AfxGetMainWnd() == this)
+        AfxSetMainWnd(nullptr);
+    if (socketsStarted_)
+        WSACleanup();
+    SetMenu(nullptr);
+}
+
+void CTM80_AppDlg::DoDataExchange(CDataExchange* dx) {
+    CDialogEx::DoDataExchange(dx);
+    DDX_Control(dx, IDC_LOGO, logo_);
+    DDX_Control(dx, IDC_LOGO_END, logoEnd_);
+    DDX_Control(dx, IDC_DEVICE_IDENTIFICATION, deviceIdentification_);
+    DDX_Control(dx, IDC_MODE_1_8_HEADER, mode18Header_);
+    DDX_Control(dx, IDC_MODE_2_4_HEADER, mode24Header_);
+    for (int k = 0; k < kOutputs; ++k)
+        DDX_Control(dx, IDC_OUTPUT_HEADER_1 + k, outputHeaders_[static_cast<std::size_t>(k)]);
+    for (int r = 0; r < kRows; ++r) {
+        Row& row = rows_[static_cast<std::size_t>(r)];
+        DDX_Control(dx, IDC_REMOVE[r], row.remove);
+        DDX_Control(dx, IDC_DEVICE_ID[r], row.deviceId);
+        DDX_Control(dx, IDC_ADDRESS[r], row.address);
+        DDX_Control(dx, IDC_DEVICE_BUTTON[r], row.deviceButton);
+        DDX_Control(dx, IDC_MODE_1_8[r], row.mode18);
+        DDX_Control(dx, IDC_MODE_2_4[r], row.mode24);
+        for (int k = 0; k < kOutputs; ++k)
+            DDX_Control(dx, IDC_OUTPUT_FIRST[r] + k, row.outputs[static_cast<std::size_t>(k)]);
+        DDX_Control(dx, IDC_FRAME_ALL[r], row.frameAll);
+        DDX_Control(dx, IDC_FRAME_FIRST_HALF[r], row.frameFirstHalf);
+        DDX_Control(dx, IDC_FRAME_SECOND_HALF[r], row.frameSecondHalf);
+    }
+    DDX_Control(dx, IDC_ADD_DEVICE, addDevice_);
+    DDX_Control(dx, IDC_LOCAL_SW_IP, localAddress_);
+    DDX_Control(dx, IDC_DEVICES_FOUND, devicesFound_);
+}
+
+bool CTM80_AppDlg::OnInitDialog() {
+    CDialogEx::OnInitDialog();
+
+    // Linux window managers have no system menu to extend: the About item
+    // sits in the Help menu of the menu bar instead.
+    if (CMenu* systemMenu = GetSystemMenu(false)) {
+        systemMenu->AppendMenu(MF_SEPARATOR);
+        systemMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, "&About TM80_App...");
+    }
+    SetIcon(AppIcon(), true);
+    SetIcon(AppIcon(), false);
+
+    LoadSettings(nullptr);
+    PlaceLogo();
+    StyleInitialLooks();
+    LaunchDirectly();
+
+    WSADATA data;
+    socketsStarted_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    TheStartupNetwork().Discover();
+
+    FillControlTable();
+    UpdateValues();
+    UpdateStates();
+
+    EnableToolTips(true);
+    ApplyTooltips();
+    Invalidate(true);
+    ApplyScheme();
+
+    ShowLocalAddress();
+    SetWindowText(std::string(kTitlePrefix) + kVersion);
+    return true;
+}
+
+void CTM80_AppDlg::PlaceLogo() {
+    // The picture stretches from its own top-left corner to the bottom-right
+    // corner of the marker, which is then hidden.
+    CRect picture;
+    CRect marker;
+    logo_.GetWindowRect(&picture);
+    ScreenToClient(&picture);
+    logoEnd_.GetWindowRect(&marker);
+    ScreenToClient(&marker);
+    logo_.MoveWindow(picture.left, picture.top, marker.right - picture.left,
+                     marker.bottom - picture.top);
+    logoEnd_.ShowWindow(SW_HIDE);
+    logo_.LoadPicture(TheEnvironment().ImagesFolder + "StartupLogo.jpg");
+}
+
+void CTM80_AppDlg::StyleInitialLooks() {
+    const COLORREF background = TheColorScheme().Main.Background;
+    for (CNewLabel& header : outputHeaders_)
+        StyleLabel(header, background, kWhite, kTurnedUp, kAlignBottom);
+    StyleLabel(mode18Header_, background, kWhite, kTurnedUp, kAlignBottom);
+    StyleLabel(mode24Header_, background, kWhite, kTurnedUp, kAlignBottom);
+    const SystemConfiguration& config = TheSystemConfiguration();
+    for (int r = 0; r < kRows; ++r) {
+        Row& row = rows_[static_cast<std::size_t>(r)];
+        const DeviceColorPair& colours = config.DeviceColors[static_cast<std::size_t>(r)];
+        StyleLabel(row.deviceId, colours.Background, colours.Text, 0, kAlignCentre);
+        StyleLabel(row.address, colours.Background, colours.Text, 0, kAlignCentre);
+        SetLight(row.mode18, false);
+        SetLight(row.mode24, false);
+    }
+}
+
+bool CTM80_AppDlg::ConnectFailed(const std::string& address) {
+    MessageBox(Format(kConnectFailedText, address), kAddDeviceCaption, MB_OK);
+    return false;
+}
+
+void CTM80_AppDlg::LaunchDirectly() {
+    const SystemConfiguration& config = TheSystemConfiguration();
+    if (!config.LaunchDirectly)
+        return;
+    // Never more than the four stored addresses, whatever the stored count.
+    for (int k = 0; k < config.LaunchAddressCount(); ++k) {
+        const std::string address = config.DirectAddress[static_cast<std::size_t>(k)];
+        auto connection = std::make_unique<TCPCom>(address.c_str());
+        if (!connection->IsConnected()) {
+            connection.reset();
+            ConnectFailed(address);
+            continue;
+        }
+        auto unit = std::make_unique<CTM80M1_Comm>(connection.get());
+        AddUnit(std::move(connection), std::move(unit));
+    }
+}
+
+void CTM80_AppDlg::FillControlTable() {
+    static const char* const kLightNames[2][kRows] = {
+        {"IDC_MODE_1_8_1", "IDC_MODE_1_8_2", "IDC_MODE_1_8_3", "IDC_MODE_1_8_4"},
+        {"IDC_MODE_2_4_1", "IDC_MODE_2_4_2", "IDC_MODE_2_4_3", "IDC_MODE_2_4_4"}};
+    static const auto kOutputNames = [] {
+        std::array<std::array<char[16], kOutputs>, kRows> names{};
+        for (int r = 0; r < kRows; ++r)
+            for (int k = 0; k < kOutputs; ++k)
+                std::snprintf(names[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)], 16,
+                              "IDC_OUTPUT_%d_%d", r + 1, k + 1);
+        return names;
+    }();
+
+    std::vector<ControlEntry> table;
+    table.reserve(43);
+    table.push_back(
+        {"IDL_DEVICE_IDENTIFICATION", &deviceIdentification_, kTypeHeading, 0, kMainStyle});
+    table.push_back({"IDL_LOCAL_SW_IP", &localAddress_, kTypeLabel, 0, kMainStyle});
+    table.push_back({"IDL_DEVICES_FOUND", &devicesFound_, kTypeLabel, 0, kMainStyle});
+    for (int r = 0; r < kRows; ++r)
+        table.push_back({kLightNames[0][r], &rows_[static_cast<std::size_t>(r)].mode18, kTypeLight,
+                         0, kMainStyle});
+    for (int r = 0; r < kRows; ++r)
+        table.push_back({kLightNames[1][r], &rows_[static_cast<std::size_t>(r)].mode24, kTypeLight,
+                         0, kMainStyle});
+    for (int r = 0; r < kRows; ++r)
+        for (int k = 0; k < kOutputs; ++k)
+            table.push_back(
+                {kOutputNames[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)],
+                 &rows_[static_cast<std::size_t>(r)].outputs[static_cast<std::size_t>(k)],
+                 kTypeValue, 0, kMainStyle});
+    SetControlTable(table.data(), static_cast<int>(table.size()));
+}
+
+void CTM80_AppDlg::ShowLocalAddress() {
+    // An address that cannot be found still writes the label, with an empty address.
+    const std::string address = TheStartupNetwork().LocalAddress();
+    localAddress_.SetWindowText(Format("Local Software IP: %s", address));
+    FitLabel("IDL_LOCAL_SW_IP");
+}
+
+void CTM80_AppDlg::FitLabel(const char* name) {
+    const int index = FindControlByName(name);
+    if (index >= 0)
+        ApplyControlText(index, true);
+}
+
+void CTM80_AppDlg::SetLight(Staticball& light, bool lit) {
+    if (lit)
+        light.SetLightColor(kLitFill, kLitOutline);
+    else
+        light.SetLightColor(unlitFill_, unlitOutline_);
+}
+
+bool CTM80_AppDlg::AddUnit(std::unique_ptr<TCPCom> connection, std::unique_ptr<CTM80M1_Comm> unit) {
+    SlotTable& table = TheSlotTable();
+    const int index = table.Claim();
+    if (index < 0) {
+        // A fifth unit has no row: close its connection and say why.
+        unit.reset();
+        connection.reset();
+        MessageBox(kTableFullText, kAddDeviceCaption, MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    SlotTable::Position& position = table.At(index);
+    position.slot = std::make_unique<UnitSlot>(index, std::move(connection), std::move(unit));
+    // The slot sits in the table before it opens: its device window reads it there.
+    position.slot->Open(this);
+    UpdateValues();
+    UpdateStates();
+    return true;
+}
+
+void CTM80_AppDlg::RemoveUnit(int index) {
+    if (index < 0 || index >= SlotTable::kPositions)
+        return;
+    TheSlotTable().Release(index);
+    UpdateStates();
+    UpdateValues();
+}
+
+DefaultDlg* CTM80_AppDlg::DeviceWindowOf(int index) {
+    UnitSlot* slot = TheSlotTable().Slot(index);
+    return slot != nullptr ? dynamic_cast<DefaultDlg*>(slot->DeviceWindow()) : nullptr;
+}
+
+void CTM80_AppDlg::ShowDeviceWindow(int index) {
+    DefaultDlg* window = DeviceWindowOf(index);
+    if (window == nullptr)
+        return;
+    SlotTable::Position& position = TheSlotTable().At(index);
+    if (window->IsMinimized()) {
+        window->Restore();
+        position.windowShown = true;
+    }
+    if (!position.windowShown || !window->IsWindowVisible()) {
+        window->ShowNormal();
+        position.windowShown = true;
+        return;
+    }
+    window->BringToFront();
+}
+
+std::unique_ptr<UnitDeviceWindow> CTM80_AppDlg::CreateDeviceWindow(UnitSlot& slot) {
+    return DefaultDlg::CreateHidden(slot.Index());
+}
+
+void CTM80_AppDlg::RefreshMainWindow(UnitSlot&) {
+    UpdateValues();
+}
+
+void CTM80_AppDlg::UpdateValues() {
+    if (!IsWindow())
+        return;
+    const SystemConfiguration& config = TheSystemConfiguration();
+    for (int r = 0; r < kRows; ++r) {
+        UnitSlot* slot = TheSlotTable().Slot(r);
+        if (slot == nullptr)
+            continue;
+        Row& row = rows_[static_cast<std::size_t>(r)];
+        const DeviceColorPair& colours = config.DeviceColors[static_cast<std::size_t>(r)];
+        StyleLabel(row.deviceId, colours.Background, colours.Text, 0, kAlignMiddle);
+        StyleLabel(row.address, colours.Background, colours.Text, 0, kAlignMiddle);
+        row.deviceId.SetLabelText(slot->userNote);
+        row.address.SetLabelText(slot->addressText);
+        for (int k = 0; k < kOutputs; ++k)
+            row.outputs[static_cast<std::size_t>(k)].SetWindowText(OutputBandName(*slot, k));
+        const bool split24 = slot->split != 0;
+        SetLight(row.mode18, !split24);
+        SetLight(row.mode24, split24);
+        if (DefaultDlg* window = DeviceWindowOf(r))
+            window->UpdateHeader();
+    }
+    devicesFound_.SetWindowText(Format("Devices Found: %d", DiscoveryList::Instance().Count()));
+    FitLabel("IDL_DEVICES_FOUND");
+}
+
+void CTM80_AppDlg::UpdateStates() {
+    if (!IsWindow())
+        return;
+    auto showIf = [](CWnd& control, bool shown) {
+        control.EnableWindow(shown);
+        control.ShowWindow(shown ? SW_SHOW : SW_HIDE);
+    };
+    for (int r = 0; r < kRows; ++r) {
+        UnitSlot* slot = TheSlotTable().Slot(r);
+        const bool filled = slot != nullptr;
+        // The half frames follow the split as the unit model last read it.
+        const bool split24 = filled && slot->Unit() != nullptr && slot->Unit()->settings.split != 0;
+        Row& row = rows_[static_cast<std::size_t>(r)];
+        showIf(row.deviceId, filled);
+        showIf(row.address, filled);
+        showIf(row.deviceButton, filled);
+        showIf(row.remove, filled);
+        for (Staticplus& output : row.outputs)
+            showIf(output, filled);
+        showIf(row.mode18, filled);
+        showIf(row.mode24, filled);
+        showIf(row.frameAll, filled);
+        showIf(row.frameFirstHalf, split24);
+        showIf(row.frameSecondHalf, split24);
+    }
+    Invalidate(true);
+}
+
+void CTM80_AppDlg::LoadSettings(const char* path) {
+    LoadConfiguration(path);
+}
+
+void CTM80_AppDlg::SaveSettings(const char* path) {
+    SaveConfiguration(path);
+}
+
+void CTM80_AppDlg::ShowAbout() {
+    CAboutDlg about(this);
+    about.DoModal();
+}
+
+bool CTM80_AppDlg::OnCommand(int id, int code) {
+    if (code == BN_CLICKED) {
+        for (int r = 0; r < kRows; ++r) {
+            if (id == IDC_DEVICE_BUTTON[r]) {
+                ShowDeviceWindow(r);
+                return true;
+            }
+            if (id == IDC_REMOVE[r]) {
+                RemoveUnit(r);
+                return true;
+            }
+        }
+        if (id == static_cast<int>(IDM_ABOUTBOX)) {
+            ShowAbout();
+            return true;
+        }
+        if (id == IDC_ADD_DEVICE) {
+            // The communications setup dialog comes later; the button stays
+            // disabled until then and units come in by direct launch.
+            return true;
+        }
+    }
+    return CDialogEx::OnCommand(id, code);
+}
+
+void CTM80_AppDlg::OnCancel() {
+    // Esc and the close box: the configuration is kept for the next run.
+    SaveSettings(nullptr);
+    CDialogEx::OnCancel();
+}

@@ -1,0 +1,133 @@
+#pragma once
+
+// CTM80_AppDlg: the main window. One row per unit in the slot table (Device 1
+// to Device 4), the "Add Device" button, the discovery count and this
+// computer's address. Run modally by the application object: its end ends the
+// process. Closing by Esc or the close box saves the system configuration;
+// Enter ends it without saving.
+//
+// It owns the slot table's contents: AddUnit and RemoveUnit fill and empty
+// positions, and the device windows reach it through MainWindowAccess.
+
+#include "app/RemoveButton.h"
+#include "device/CTM80M1_Comm.h"
+#include "device/TCPCom.h"
+#include "device/UnitSlotHost.h"
+#include "devicewindow/MainWindowAccess.h"
+#include "platform/ui/CButton.h"
+#include "platform/ui/CDialogEx.h"
+#include "platform/ui/CMenu.h"
+#include "platform/ui/CStatic.h"
+#include "toolkit/CNewLabel.h"
+#include "toolkit/Dlgplus.h"
+#include "toolkit/Pictureplus.h"
+#include "toolkit/Staticball.h"
+#include "toolkit/Staticplus.h"
+
+#include <array>
+#include <memory>
+#include <string>
+
+class DefaultDlg;
+
+class CTM80_AppDlg : public win::CDialogEx,
+                     public Dlgplus,
+                     public UnitSlotHost,
+                     public MainWindowAccess {
+public:
+    static constexpr const char* kSection = "TM80MAINDLG";
+    static constexpr const char* kTitlePrefix = "Tm80_App Version ";
+    static constexpr const char* kVersion = "1.01.02";
+    static constexpr const char* kConnectFailedText = "Connection could not be made with %s";
+    static constexpr const char* kAddDeviceCaption = "Add Device";
+    static constexpr const char* kTableFullText = "All four device positions are in use.";
+    static constexpr int kTextUnit = 10;
+    static constexpr win::COLORREF kLitFill = win::RGB(0, 255, 0);
+    static constexpr win::COLORREF kLitOutline = win::RGB(0, 0, 0);
+
+    // Publishes itself as the process's main window.
+    explicit CTM80_AppDlg(win::CWnd* parent = nullptr);
+    // Empties the slot table (connections closed, device windows destroyed)
+    // while the window layer still exists.
+    ~CTM80_AppDlg() override;
+
+    // Puts a freshly connected unit in the lowest free position, opens it and
+    // shows it. When all four positions are in use the unit is refused with a
+    // message and its connection closed; false then.
+    bool AddUnit(std::unique_ptr<TCPCom> connection, std::unique_ptr<CTM80M1_Comm> unit);
+    // Empties position `index` (0-3): connection closed, device window destroyed.
+    void RemoveUnit(int index);
+    // The "Device n" buttons: restores, shows or raises the unit's device window.
+    void ShowDeviceWindow(int index);
+
+    // Dlgplus hooks.
+    void UpdateValues() override;
+    void UpdateStates() override;
+    void LoadSettings(const char* path) override; // LoadConfiguration
+    void SaveSettings(const char* path) override; // SaveConfiguration
+
+    // UnitSlotHost: the open sequence's window steps.
+    std::unique_ptr<UnitDeviceWindow> CreateDeviceWindow(UnitSlot& slot) override;
+    void RefreshMainWindow(UnitSlot& slot) override;
+
+    // MainWindowAccess: the device windows' way back here.
+    void RefreshValues() override { UpdateValues(); }
+    void RefreshStates() override { UpdateStates(); }
+
+    // The device window of position `index`, or nullptr.
+    static DefaultDlg* DeviceWindowOf(int index);
+
+    // Colours of an unlit light: the MAIN background, and that colour
+    // lightened halfway to white for the outline.
+    win::COLORREF UnlitFill() const { return unlitFill_; }
+    win::COLORREF UnlitOutline() const { return unlitOutline_; }
+
+    // The menu bar (menu 135 with the Help menu).
+    win::CMenu& Menu() { return menu_; }
+
+    bool OnInitDialog() override;
+    void DoDataExchange(win::CDataExchange* dx) override;
+    bool OnCommand(int id, int code) override;
+    void OnCancel() override;
+
+private:
+    struct Row {
+        RemoveButton remove;
+        CNewLabel deviceId;
+        CNewLabel address;
+        win::CButton deviceButton;
+        Staticball mode18;
+        Staticball mode24;
+        std::array<Staticplus, 8> outputs;
+        win::CStatic frameAll;
+        win::CStatic frameFirstHalf;
+        win::CStatic frameSecondHalf;
+    };
+
+    void PlaceLogo();
+    void StyleInitialLooks();
+    void LaunchDirectly();
+    void FillControlTable();
+    void ShowLocalAddress();
+    void ShowAbout();
+    void SetLight(Staticball& light, bool lit);
+    // Refits a label of the control table to the text it now holds.
+    void FitLabel(const char* name);
+    bool ConnectFailed(const std::string& address);
+
+    std::array<Row, 4> rows_;
+    Pictureplus logo_;
+    win::CStatic logoEnd_;
+    Staticplus deviceIdentification_;
+    CNewLabel mode18Header_;
+    CNewLabel mode24Header_;
+    std::array<CNewLabel, 8> outputHeaders_;
+    win::CButton addDevice_;
+    Staticplus localAddress_;
+    Staticplus devicesFound_;
+
+    win::CMenu menu_;
+    win::COLORREF unlitFill_ = 0;
+    win::COLORREF unlitOutline_ = 0;
+    bool socketsStarted_ = false;
+};

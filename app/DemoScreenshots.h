@@ -1,0 +1,41 @@
+// Screenshots for the demo script, asked for by the environment only (the
+// application takes no arguments):
+//   TM80_DEMO_SCREENSHOTS=DIR  once the main window is up: show the device
+//                              window of Device 1, wait about 2 s, then save
+//                              DIR/main-window.png and DIR/device-window.png
+//   TM80_DEMO_QUIT=1           then end the main window (without saving the
+//                              configuration); otherwise the run goes on
+#pragma once
+
+#include <QTimer>
+
+#include <memory>
+#include <string>
+
+class CTM80_AppDlg;
+
+class DemoScreenshots {
+public:
+    static constexpr const char* kFolderVariable = "TM80_DEMO_SCREENSHOTS";
+    static constexpr const char* kQuitVariable = "TM80_DEMO_QUIT";
+    static constexpr const char* kMainWindowFile = "main-window.png";
+    static constexpr const char* kDeviceWindowFile = "device-window.png";
+    static constexpr int kSettleMs = 2000;
+
+    // nullptr unless TM80_DEMO_SCREENSHOTS names a folder.
+    static std::unique_ptr<DemoScreenshots> FromEnvironment(CTM80_AppDlg& mainWindow);
+
+    DemoScreenshots(CTM80_AppDlg& mainWindow, std::string folder, bool quit);
+    DemoScreenshots(const DemoScreenshots&) = delete;
+    DemoScreenshots& operator=(const DemoScreenshots&) = delete;
+
+private:
+    void Poll();
+    void Take();
+
+    CTM80_AppDlg& mainWindow_;
+    std::string folder_;
+    bool quit_;
+    QTimer poll_;
+    QTimer settle_;
+};

@@ -1,0 +1,19 @@
+#include "app/StartupNetwork.h"
+
+#include "app/LocalAddress.h"
+
+void StartupNetwork::Discover() const {
+    if (discoveryTarget)
+        DiscoverWizNET_Devices(*discoveryTarget);
+    else
+        DiscoverWizNET_Devices();
+}
+
+std::string StartupNetwork::LocalAddress() const {
+    return localAddress ? localAddress() : ResolveLocalAddress();
+}
+
+StartupNetwork& TheStartupNetwork() {
+    static StartupNetwork network;
+    return network;
+}
