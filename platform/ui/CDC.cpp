@@ -10,6 +10,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace win {
 
@@ -279,8 +280,10 @@ void CDC::TextOut(int x, int y, const std::string& text) {
 }
 
 CSize CDC::GetTextExtent(const std::string& text) const {
-    const QFontMetrics fm(ToQFont(font_));
-    return CSize(fm.horizontalAdvance(ToQString(text)), fm.height());
+    // Rounded up: a control sized to a width rounded down wraps its last word away.
+    const QFontMetricsF fm(ToQFont(font_));
+    return CSize(static_cast<int>(std::ceil(fm.horizontalAdvance(ToQString(text)))),
+                 static_cast<int>(std::ceil(fm.height())));
 }
 
 void CDC::BitBlt(int x, int y, int cx, int cy, const CMemoryDC& source, int sx, int sy) {
