@@ -1,0 +1,235 @@
+#include "tests/app/AppTestSupport.h"
+
+#include "app/Resources.h"
+#include "app/StartupNetwork.h"
+#include "device/DiscoveryList.h"
+#include "device/ProcessValues.h"
+#include "device/SlotTable.h"
+#include "devicewindow/DefaultDlg.h"
+#include "infra/ApplicationFolders.h"
+#include "infra/Environment.h"
+#include "infra/SystemConfiguration.h"
+#include "infra/WinAppplus.h"
+#include "platform/DebugOutput.h"
+#include "platform/ui/QtConvert.h"
+#include "toolkit/CNewLabel.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+namespace apptest {
+
+void EnsureApplication() {
+    if (QApplication::instance())
+        return;
+    static int argc = 1;
+    static char name[] = "app_test";
+    static char* argv[] = {name, nullptr};
+    // Kept until the process ends: static objects of the window layer go
+    // before it.
+    new QApplication(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+bool WaitUntil(const std::function<bool()>& done, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+void Settle() {
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+void WhenReady(std::function<bool()> ready, std::function<void()> action) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, ready, action] {
+        if (!ready())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        action();
+    });
+    timer->start();
+}
+
+QWidget* VisibleWindowTitled(const std::string& title) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->windowTitle() == QString::fromStdString(title))
+            return w;
+    }
+    return nullptr;
+}
+
+QImage Grab(const win::CWnd& wnd) {
+    QWidget* w = wnd.GetNative();
+    return w ? w->grab().toImage() : QImage();
+}
+
+win::COLORREF PixelAt(const QImage& image, int x, int y) {
+    if (!image.valid(x, y))
+        return win::CLR_NONE;
+    return win::FromQColor(QColor(image.pixel(x, y)));
+}
+
+win::CPoint CentreInParent(const win::CWnd& control) {
+    win::CRect r;
+    control.GetWindowRect(&r);
+    control.GetParent()->ScreenToClient(&r);
+    return win::CPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+void Close(CTM80_AppDlg& dlg, CloseBy how) {
+    QWidget* client = dlg.GetNative();
+    switch (how) {
+    case CloseBy::Escape:
+        QTest::keyClick(client, Qt::Key_Escape);
+        break;
+    case CloseBy::Enter:
+        QTest::keyClick(client, Qt::Key_Return);
+        break;
+    case CloseBy::CloseBox:
+        client->window()->close();
+        break;
+    }
+}
+
+void AppTest::SetUp() {
+    EnsureApplication();
+    folder = std::make_unique<TempFolder>();
+    cwd_ = std::make_unique<WorkingFolder>(folder->Path());
+    ResetProcessValues();
+    TheSlotTable().Clear();
+    ResetDeviceProcessValues();
+    DiscoveryList::Instance().Clear();
+    DefaultDlg::ArmLostNotice();
+    // The start-up search goes to a loopback broadcast address and a port
+    // no simulated module of another test listens on.
+    StartupNetwork& network = TheStartupNetwork();
+    network.discoveryTarget =
+        DiscoveryTarget{"127.255.255.255", static_cast<std::uint16_t>(50100 + octet_), 50};
+    network.localAddress = [] { return std::string("127.0.0.1"); };
+    auto scripted = std::make_unique<win::ScriptedCommonDialogs>();
+    dialogs = scripted.get();
+    win::CommonDialogs::Install(std::move(scripted));
+    win::SetDebugOutputSink([this](std::string_view text) { trace.append(text); });
+    win::SetStandardOutputSink([](std::string_view) {});
+}
+
+void AppTest::TearDown() {
+    TheSlotTable().Clear();
+    units_.clear();
+    win::CommonDialogs::Install(nullptr);
+    dialogs = nullptr;
+    TheStartupNetwork() = StartupNetwork{};
+    win::SetDebugOutputSink({});
+    win::SetStandardOutputSink({});
+    ResetProcessValues();
+    cwd_.reset();
+    folder.reset();
+}
+
+std::string AppTest::ConfigPath() const {
+    return folder->Path() + "/SystemTools/Options/Tm80M1System.CFG";
+}
+
+void AppTest::WriteConfiguration(const std::string& keys) {
+    std::filesystem::create_directories(folder->Path() + "/SystemTools/Options");
+    WriteFile(ConfigPath(), "[TM80M1]\r\n" + keys);
+}
+
+void AppTest::StartUp() {
+    WinAppplus environment;
+    environment.InitEnvironment();
+    CreateApplicationFolders();
+    ReadLastIpUsed();
+}
+
+int AppTest::RunMainWindow(CTM80_AppDlg& dlg, const std::function<void()>& inside,
+                           bool insideCloses) {
+    bool ran = false;
+    WhenReady([&] { return dlg.IsWindow() && dlg.IsWindowVisible(); },
+              [&] {
+                  ran = true;
+                  inside();
+                  if (!insideCloses)
+                      dlg.EndDialog(win::IDOK);
+              });
+    // A test whose actions went wrong must not hang the run.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, &watchdog, [&] { dlg.EndDialog(-2); });
+    watchdog.start(60000);
+    const int result = static_cast<int>(dlg.DoModal());
+    EXPECT_TRUE(ran) << "the main window never showed";
+    EXPECT_NE(result, -2) << "the main window was ended by the watchdog";
+    return result;
+}
+
+std::string AppTest::Address(int a, int b) const {
+    return "127." + std::to_string(octet_) + "." + std::to_string(a) + "." + std::to_string(b);
+}
+
+sim::SimUnit& AppTest::StartUnit(int a, int b, const std::string& note) {
+    sim::UnitConfig config;
+    config.address = Address(a, b);
+    config.note = note;
+    config.serialLow = static_cast<std::uint16_t>(1000 + a * 10 + b);
+    units_.push_back(std::make_unique<sim::SimUnit>(config));
+    EXPECT_TRUE(units_.back()->Start()) << units_.back()->Error();
+    return *units_.back();
+}
+
+bool AppTest::Add(CTM80_AppDlg& dlg, const sim::SimUnit& unit) {
+    auto connection = std::make_unique<TCPCom>(unit.Config().address.c_str());
+    EXPECT_TRUE(connection->IsConnected()) << unit.Config().address;
+    auto model = std::make_unique<CTM80M1_Comm>(connection.get());
+    return dlg.AddUnit(std::move(connection), std::move(model));
+}
+
+bool AppTest::RowShown(const CTM80_AppDlg& dlg, int row) {
+    const int ids[] = {res::IDC_REMOVE[row],        res::IDC_DEVICE_ID[row], res::IDC_ADDRESS[row],
+                       res::IDC_DEVICE_BUTTON[row], res::IDC_MODE_1_8[row],  res::IDC_MODE_2_4[row],
+                       res::IDC_FRAME_ALL[row]};
+    bool shown = true;
+    bool hidden = true;
+    auto take = [&](int id) {
+        const win::CWnd* control = dlg.GetDlgItem(id);
+        const bool visible = control != nullptr && control->IsWindowVisible();
+        shown = shown && visible;
+        hidden = hidden && !visible;
+    };
+    for (int id : ids)
+        take(id);
+    for (int k = 0; k < res::kOutputs; ++k)
+        take(res::IDC_OUTPUT_FIRST[row] + k);
+    EXPECT_TRUE(shown || hidden) << "row " << row + 1 << " is partly shown";
+    return shown;
+}
+
+std::string AppTest::LabelText(const CTM80_AppDlg& dlg, int id) {
+    const win::CWnd* control = dlg.GetDlgItem(id);
+    if (const auto* label = dynamic_cast<const CNewLabel*>(control))
+        return label->GetLabelText();
+    return control != nullptr ? control->GetWindowText() : std::string("<none>");
+}
+
+std::vector<std::string> AppTest::Messages() const {
+    std::vector<std::string> texts;
+    for (const auto& shown : dialogs->History())
+        if (shown.kind == win::ScriptedCommonDialogs::Kind::MessageBox)
+            texts.push_back(shown.message.text);
+    return texts;
+}
+
+} // namespace apptest

@@ -1,0 +1,82 @@
+// Helpers of the application tests: the Qt application, waiting on events,
+// running the main window modally with actions inside its loop, and a fixture
+// that gives each test a fresh working folder, the start-up steps of the
+// application object, scripted message boxes, a discovery that stays on a
+// loopback broadcast address, and simulated units on 127.<octet>.x.y.
+#pragma once
+
+#include "app/CTM80_AppDlg.h"
+#include "platform/ui/Colorref.h"
+#include "platform/ui/ScriptedCommonDialogs.h"
+#include "sim/SimUnit.h"
+#include "tests/infra/TempFolder.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+namespace apptest {
+
+void EnsureApplication();
+// Runs the event loop until `done` holds or `ms` pass; returns done().
+bool WaitUntil(const std::function<bool()>& done, int ms = 6000);
+void Settle();
+// Runs `action` from the event loop once `ready` holds.
+void WhenReady(std::function<bool()> ready, std::function<void()> action);
+QWidget* VisibleWindowTitled(const std::string& title);
+QImage Grab(const win::CWnd& wnd);
+win::COLORREF PixelAt(const QImage& image, int x, int y);
+// The centre of `control` in the pixels of its parent's grabbed image.
+win::CPoint CentreInParent(const win::CWnd& control);
+
+// Ends the main window by Escape, Enter or its close box, as the operator would.
+enum class CloseBy { Escape, Enter, CloseBox };
+void Close(CTM80_AppDlg& dlg, CloseBy how);
+
+class AppTest : public ::testing::Test {
+protected:
+    explicit AppTest(int octet) : octet_(octet) {}
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes the system configuration file (section "TM80M1") before the start.
+    void WriteConfiguration(const std::string& keys);
+    // The start-up steps of the application object up to the main window:
+    // environment, folders, "LAST_IP_USED".
+    void StartUp();
+
+    // Runs the main window modally; `inside` runs once it shows. Unless
+    // `insideCloses`, the window is ended with IDOK (no save) afterwards.
+    int RunMainWindow(CTM80_AppDlg& dlg, const std::function<void()>& inside,
+                      bool insideCloses = false);
+
+    // A started simulated unit on 127.<octet>.<a>.<b>.
+    sim::SimUnit& StartUnit(int a, int b, const std::string& note = "SIM UNIT");
+    std::string Address(int a, int b) const;
+    // Connects to `unit` and hands it to the main window's AddUnit.
+    bool Add(CTM80_AppDlg& dlg, const sim::SimUnit& unit);
+
+    // The row's controls by id.
+    static bool RowShown(const CTM80_AppDlg& dlg, int row);
+    static std::string LabelText(const CTM80_AppDlg& dlg, int id);
+
+    std::string ConfigPath() const;
+    std::vector<std::string> Messages() const;
+
+    std::unique_ptr<TempFolder> folder;
+    win::ScriptedCommonDialogs* dialogs = nullptr;
+    std::string trace;
+
+private:
+    int octet_;
+    std::unique_ptr<WorkingFolder> cwd_;
+    std::vector<std::unique_ptr<sim::SimUnit>> units_;
+};
+
+} // namespace apptest

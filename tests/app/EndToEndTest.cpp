@@ -1,0 +1,171 @@
+// The real tm80 binary against a simulated unit. The application broadcasts
+// its discovery to 255.255.255.255, so everything runs in a private network
+// namespace:
+//   unshare -rn sh -c 'ip link set lo up && ip route add default dev lo src 127.0.0.1 && ...'
+// (without the "src" the search would leave from 0.0.0.0, which the simulated
+// modules, answering loopback only, ignore). The working folder holds a system
+// configuration that launches directly to the unit; tm80 runs a few seconds,
+// is stopped by SIGTERM, and the unit's frame log and the files tell the rest.
+
+#include "tests/infra/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+constexpr const char* kUnitAddress = "127.63.0.1";
+
+struct Frame {
+    long ms = 0;
+    unsigned command = 0;
+    std::vector<unsigned> bytes;
+};
+
+std::vector<Frame> ReadFrames(const std::string& path) {
+    std::vector<Frame> frames;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        Frame f;
+        std::string command;
+        std::string hex;
+        fields >> f.ms >> command >> hex;
+        f.command = static_cast<unsigned>(std::stoul(command, nullptr, 16));
+        for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+            f.bytes.push_back(static_cast<unsigned>(std::stoul(hex.substr(i, 2), nullptr, 16)));
+        frames.push_back(f);
+    }
+    return frames;
+}
+
+unsigned PayloadByte(const Frame& f, std::size_t i) {
+    return f.bytes.size() > 6 + i ? f.bytes[6 + i] : 0x100;
+}
+
+std::string Describe(const Frame& f) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%4.4X/%X", f.command, PayloadByte(f, 0));
+    return text;
+}
+
+TEST(EndToEnd, Tm80OpensTheDirectUnitAndChecksItsNoteInAPrivateNamespace) {
+    // Without private namespaces the application could not run without
+    // broadcasting on a real network: fail rather than skip.
+    ASSERT_EQ(std::system("unshare -rn true >/dev/null 2>&1"), 0)
+        << "no private network namespaces here (unshare -rn failed)";
+
+    TempFolder dir;
+    const std::string work = dir / "work";
+    std::filesystem::create_directories(work + "/SystemTools/Options");
+    std::filesystem::create_directories(work + "/SystemTools/Images");
+    std::filesystem::create_directories(work + "/SYSTEM/ERLOGS");
+    std::filesystem::copy_file(TM80_LOGO, work + "/SystemTools/Images/StartupLogo.jpg");
+    const std::string configPath = work + "/SystemTools/Options/Tm80M1System.CFG";
+    const std::string config = std::string("[TM80M1]\r\nLAUNCH_DIRECT=1\r\n"
+                                           "NUMBER_OF_LAUNCH_DEVICES=1\r\n"
+                                           "DEVICE_DIRECT_IP_ADDRESS_0=") +
+                               kUnitAddress + "\r\n";
+    WriteFile(configPath, config);
+
+    WriteFile(dir / "run.sh", R"(set -e
+ip link set lo up
+ip route add default dev lo src 127.0.0.1
+"$UNIT" "$ADDRESS" "$DIR/frames.log" >"$DIR/unit.out" 2>&1 &
+unit=$!
+i=0
+until grep -q ready "$DIR/unit.out" 2>/dev/null; do
+    i=$((i + 1)); [ $i -le 200 ] || exit 3
+    sleep 0.05
+done
+cd "$DIR/work"
+QT_QPA_PLATFORM=offscreen TM80_DEMO_SCREENSHOTS="$DIR/shots" "$TM80" >"$DIR/tm80.out" 2>&1 &
+app=$!
+sleep 8
+kill -TERM $app
+# A tm80 that does not end on SIGTERM within 20 s is killed; the test fails on its status.
+i=0
+while kill -0 $app 2>/dev/null; do
+    i=$((i + 1)); [ $i -le 200 ] || kill -KILL $app
+    sleep 0.1
+done
+set +e
+wait $app
+echo $? >"$DIR/tm80.rc"
+kill -TERM $unit
+wait $unit
+echo $? >"$DIR/unit.rc"
+)");
+    std::filesystem::create_directories(dir / "shots");
+    const std::string command = "DIR='" + dir.Path() + "' UNIT='" + TM80_TEST_UNIT + "' TM80='" +
+                                TM80_BINARY + "' ADDRESS=" + kUnitAddress + " unshare -rn sh '" +
+                                (dir / "run.sh") + "'";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0) << ReadFile(dir / "unit.out");
+
+    // tm80 ended cleanly on SIGTERM, without saving the configuration.
+    EXPECT_EQ(ReadFile(dir / "tm80.rc"), "0\n") << ReadFile(dir / "tm80.out");
+    EXPECT_EQ(ReadFile(dir / "unit.rc"), "0\n");
+    EXPECT_EQ(ReadFile(configPath), config);
+
+    // The open sequence, in order, from the first frame.
+    const std::vector<Frame> frames = ReadFrames(dir / "frames.log");
+    struct Expected {
+        unsigned command;
+        unsigned firstPayloadByte; // 0x100: any
+    };
+    std::vector<Expected> open = {{0x1001, 0x06}, {0x1001, 0x04}, {0x1003, 0x00}, {0x4000, 0x100}};
+    for (unsigned block : {0u, 1u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 11u})
+        open.push_back({0x2009, block});
+    open.push_back({0x4004, 0x100});
+    for (unsigned block : {12u, 13u, 14u, 15u})
+        open.push_back({0x2009, block});
+    ASSERT_GE(frames.size(), open.size());
+    for (std::size_t i = 0; i < open.size(); ++i) {
+        SCOPED_TRACE("frame " + std::to_string(i) + ": " + Describe(frames[i]));
+        EXPECT_EQ(frames[i].command, open[i].command);
+        if (open[i].firstPayloadByte != 0x100) {
+            EXPECT_EQ(PayloadByte(frames[i], 0), open[i].firstPayloadByte);
+        }
+    }
+    EXPECT_EQ(PayloadByte(frames[1], 1), 0x80u); // the open control's argument
+
+    // Then the device window reads the note about once a second. The
+    // discovery's own note read follows its identity request (0x2001).
+    std::vector<long> noteReads;
+    for (std::size_t i = open.size(); i < frames.size(); ++i) {
+        const bool discoveryRead = i > 0 && frames[i - 1].command == 0x2001;
+        if (frames[i].command == 0x1003 && PayloadByte(frames[i], 0) == 0 && !discoveryRead)
+            noteReads.push_back(frames[i].ms);
+    }
+    ASSERT_GE(noteReads.size(), 2u);
+    for (std::size_t i = 1; i < noteReads.size(); ++i) {
+        const long gap = noteReads[i] - noteReads[i - 1];
+        EXPECT_GE(gap, 800) << "note reads " << i - 1 << " and " << i;
+        EXPECT_LE(gap, 1600) << "note reads " << i - 1 << " and " << i;
+    }
+
+    // The folders, the error log with its banner, the trace of this run.
+    for (const char* sub : {"/SystemTools/AppLogs", "/User/Setup Files", "/SystemTools/Options"})
+        EXPECT_TRUE(std::filesystem::is_directory(work + sub)) << sub;
+    EXPECT_NE(ReadFile(work + "/SYSTEM/ERLOGS/KD50.Log").find("PROGRAM START"), std::string::npos);
+    const std::string trace = ReadFile(work + "/SystemTools/AppLogs/tm80-trace.log");
+    for (const char* line : {"tm80 started", "TCPCom() ctor", "Now looking for WizNET Devices.",
+                             "Found a 0x16 device.", "tm80: ending on signal 15"})
+        EXPECT_NE(trace.find(line), std::string::npos) << line;
+
+    // The demo's screenshots.
+    for (const char* shot : {"main-window.png", "device-window.png"})
+        EXPECT_GT(std::filesystem::file_size(dir / "shots/" + shot), 1000u) << shot;
+}
+
+} // namespace

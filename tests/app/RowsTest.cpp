@@ -1,0 +1,193 @@
+// The rows of the main window: filling the lowest free position, removing,
+// the split lights and half frames, the device buttons, a fifth unit.
+
+#include "app/CTM80_AppDlg.h"
+#include "app/Resources.h"
+#include "device/SlotTable.h"
+#include "devicewindow/DefaultDlg.h"
+#include "infra/ColorScheme.h"
+#include "platform/ui/CButton.h"
+#include "tests/app/AppTestSupport.h"
+#include "toolkit/Staticball.h"
+
+#include <QTest>
+#include <QWidget>
+
+using namespace apptest;
+using namespace res;
+
+namespace {
+
+class RowsTest : public AppTest {
+protected:
+    RowsTest() : AppTest(62) {}
+    void SetUp() override {
+        AppTest::SetUp();
+        StartUp();
+    }
+};
+
+const Staticball& Light(const CTM80_AppDlg& dlg, int id) {
+    return dynamic_cast<const Staticball&>(*dlg.GetDlgItem(id));
+}
+
+void ClickButton(CTM80_AppDlg& dlg, int id) {
+    QTest::mouseClick(dlg.GetDlgItem(id)->GetNative(), Qt::LeftButton);
+}
+
+TEST_F(RowsTest, RemovedRowIsFilledFirstByTheNextUnit) {
+    sim::SimUnit& a = StartUnit(1, 1, "UNIT A");
+    sim::SimUnit& b = StartUnit(1, 2, "UNIT B");
+    sim::SimUnit& c = StartUnit(1, 3, "UNIT C");
+    sim::SimUnit& d = StartUnit(1, 4, "UNIT D");
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg, [&] {
+        ASSERT_TRUE(Add(dlg, a));
+        ASSERT_TRUE(Add(dlg, b));
+        ASSERT_TRUE(Add(dlg, c));
+        EXPECT_TRUE(RowShown(dlg, 2));
+        EXPECT_FALSE(RowShown(dlg, 3));
+
+        // The remove button of row 2 closes that unit's connection at once.
+        ClickButton(dlg, IDC_REMOVE[1]);
+        EXPECT_FALSE(RowShown(dlg, 1));
+        EXPECT_EQ(TheSlotTable().Slot(1), nullptr);
+        EXPECT_FALSE(TheSlotTable().At(1).occupied);
+        EXPECT_TRUE(WaitUntil([&] { return b.OpenConnections() == 0; }));
+
+        ASSERT_TRUE(Add(dlg, d));
+        EXPECT_TRUE(RowShown(dlg, 1));
+        EXPECT_FALSE(RowShown(dlg, 3));
+        EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[0]), "UNIT A");
+        EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[1]), "UNIT D");
+        EXPECT_EQ(LabelText(dlg, IDC_ADDRESS[1]), Address(1, 4));
+        EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[2]), "UNIT C");
+
+        // The refilled position opens the new unit's window at the first press.
+        ClickButton(dlg, IDC_DEVICE_BUTTON[1]);
+        DefaultDlg* window = CTM80_AppDlg::DeviceWindowOf(1);
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(window->IsWindowVisible());
+        EXPECT_TRUE(TheSlotTable().At(1).windowShown);
+        EXPECT_EQ(window->GetUnitIndex(), 1);
+    });
+}
+
+TEST_F(RowsTest, SplitTwoFourLightsItsLightAndShowsTheHalfFrames) {
+    sim::SimUnit& unit = StartUnit(2, 1, "SPLIT");
+    {
+        // The unit runs split 2:4 before it is added.
+        TCPCom tool(unit.Config().address.c_str());
+        CTM80M1_Comm model(&tool);
+        ASSERT_EQ(model.SetSplitAndBands(1, {0, 0, 0, 0, 1, 1, 1, 1}), 1);
+    }
+    ASSERT_EQ(unit.Split(), 1);
+
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg, [&] {
+        ASSERT_TRUE(Add(dlg, unit));
+        Settle();
+        const win::COLORREF green = win::RGB(0, 255, 0);
+        EXPECT_EQ(Light(dlg, IDC_MODE_2_4[0]).GetFillColor(), green);
+        EXPECT_EQ(Light(dlg, IDC_MODE_2_4[0]).GetOutlineColor(), win::RGB(0, 0, 0));
+        // Unlit: the MAIN background, outlined halfway to white.
+        const win::COLORREF background = TheColorScheme().Main.Background;
+        EXPECT_EQ(Light(dlg, IDC_MODE_1_8[0]).GetFillColor(), background);
+        EXPECT_EQ(Light(dlg, IDC_MODE_1_8[0]).GetOutlineColor(),
+                  win::RGB(win::GetRValue(background) + (255 - win::GetRValue(background)) / 2,
+                           win::GetGValue(background) + (255 - win::GetGValue(background)) / 2,
+                           win::GetBValue(background) + (255 - win::GetBValue(background)) / 2));
+        EXPECT_TRUE(dlg.GetDlgItem(IDC_FRAME_FIRST_HALF[0])->IsWindowVisible());
+        EXPECT_TRUE(dlg.GetDlgItem(IDC_FRAME_SECOND_HALF[0])->IsWindowVisible());
+        EXPECT_FALSE(dlg.GetDlgItem(IDC_FRAME_FIRST_HALF[1])->IsWindowVisible());
+
+        // On screen: the ball of the 2:4 light is green, the 1:8 ball is not.
+        const QImage image = Grab(dlg);
+        const auto ballCentre = [&](int id) {
+            win::CRect r;
+            dlg.GetDlgItem(id)->GetWindowRect(&r);
+            dlg.ScreenToClient(&r);
+            return win::CPoint(r.left + 7, (r.top + r.bottom) / 2);
+        };
+        const win::CPoint lit = ballCentre(IDC_MODE_2_4[0]);
+        const win::CPoint unlit = ballCentre(IDC_MODE_1_8[0]);
+        EXPECT_EQ(PixelAt(image, lit.x, lit.y), green);
+        EXPECT_EQ(PixelAt(image, unlit.x, unlit.y), background);
+
+        // A page switches the unit to 1:8 and tells the main window.
+        UnitSlot* slot = TheSlotTable().Slot(0);
+        ASSERT_NE(slot, nullptr);
+        ASSERT_EQ(slot->Unit()->SetSplitAndBands(0, slot->bandSelection), 1);
+        ASSERT_EQ(slot->Unit()->ReadSplitAndBands(), 1);
+        slot->split = slot->Unit()->settings.split;
+        MainWindowAccess::UpdateValues();
+        MainWindowAccess::UpdateStates();
+        EXPECT_EQ(Light(dlg, IDC_MODE_1_8[0]).GetFillColor(), green);
+        EXPECT_EQ(Light(dlg, IDC_MODE_2_4[0]).GetFillColor(), background);
+        EXPECT_FALSE(dlg.GetDlgItem(IDC_FRAME_FIRST_HALF[0])->IsWindowVisible());
+        EXPECT_FALSE(dlg.GetDlgItem(IDC_FRAME_SECOND_HALF[0])->IsWindowVisible());
+        EXPECT_TRUE(dlg.GetDlgItem(IDC_FRAME_ALL[0])->IsWindowVisible());
+    });
+}
+
+TEST_F(RowsTest, FifthUnitIsRefusedWithAMessage) {
+    std::vector<sim::SimUnit*> units;
+    for (int b = 1; b <= 5; ++b)
+        units.push_back(&StartUnit(3, b, "UNIT " + std::to_string(b)));
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg, [&] {
+        for (int i = 0; i < 4; ++i)
+            ASSERT_TRUE(Add(dlg, *units[static_cast<std::size_t>(i)]));
+        EXPECT_TRUE(dialogs->History().empty());
+
+        EXPECT_FALSE(Add(dlg, *units[4]));
+        ASSERT_EQ(dialogs->History().size(), 1u);
+        EXPECT_EQ(dialogs->History()[0].message.text, "All four device positions are in use.");
+        EXPECT_EQ(dialogs->History()[0].message.caption, "Add Device");
+        // The refused unit was never opened and its connection is closed.
+        EXPECT_TRUE(WaitUntil([&] { return units[4]->OpenConnections() == 0; }));
+        EXPECT_EQ(units[4]->LedFlashes(), 0);
+        for (int row = 0; row < kRows; ++row)
+            EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[row]), "UNIT " + std::to_string(row + 1));
+    });
+}
+
+TEST_F(RowsTest, DeviceButtonShowsRestoresAndRaisesTheWindow) {
+    sim::SimUnit& unit = StartUnit(4, 1, "WINDOW");
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg, [&] {
+        ASSERT_TRUE(Add(dlg, unit));
+        DefaultDlg* window = CTM80_AppDlg::DeviceWindowOf(0);
+        ASSERT_NE(window, nullptr);
+        EXPECT_FALSE(window->IsWindowVisible());
+        EXPECT_FALSE(TheSlotTable().At(0).windowShown);
+
+        ClickButton(dlg, IDC_DEVICE_BUTTON[0]);
+        EXPECT_TRUE(window->IsWindowVisible());
+        EXPECT_TRUE(TheSlotTable().At(0).windowShown);
+
+        // Its close box hides it and clears the flag; the button shows it again.
+        window->GetNative()->window()->close();
+        Settle();
+        EXPECT_FALSE(window->IsWindowVisible());
+        EXPECT_FALSE(TheSlotTable().At(0).windowShown);
+        ClickButton(dlg, IDC_DEVICE_BUTTON[0]);
+        EXPECT_TRUE(window->IsWindowVisible());
+
+        // Minimised, the button brings it back to its normal state.
+        window->ShowWindow(win::SW_MINIMIZE);
+        Settle();
+        ASSERT_TRUE(window->IsIconic());
+        ClickButton(dlg, IDC_DEVICE_BUTTON[0]);
+        Settle();
+        EXPECT_FALSE(window->IsIconic());
+        EXPECT_TRUE(window->IsWindowVisible());
+        EXPECT_TRUE(TheSlotTable().At(0).windowShown);
+        // Removing the unit destroys its window.
+        ClickButton(dlg, IDC_REMOVE[0]);
+        EXPECT_EQ(CTM80_AppDlg::DeviceWindowOf(0), nullptr);
+        EXPECT_FALSE(RowShown(dlg, 0));
+    });
+}
+
+} // namespace

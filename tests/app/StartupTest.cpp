@@ -1,0 +1,147 @@
+// Start-up: the application object's steps, the first start with nothing
+// configured, and the direct launch with addresses that do not answer.
+
+#include "app/CTM80_AppApp.h"
+#include "app/CTM80_AppDlg.h"
+#include "app/Resources.h"
+#include "app/StartupNetwork.h"
+#include "app/TraceFile.h"
+#include "device/SlotTable.h"
+#include "devicewindow/DefaultDlg.h"
+#include "infra/Environment.h"
+#include "infra/SystemConfiguration.h"
+#include "platform/ui/CWinApp.h"
+#include "tests/app/AppTestSupport.h"
+#include "toolkit/CNewLabel.h"
+
+#include <QWidget>
+
+#include <filesystem>
+
+using namespace apptest;
+using namespace res;
+
+namespace {
+
+class StartupTest : public AppTest {
+protected:
+    StartupTest() : AppTest(61) {}
+};
+
+bool IsFolder(const std::string& path) {
+    return std::filesystem::is_directory(path);
+}
+
+TEST_F(StartupTest, FirstStartWithoutConfigurationOrUnits) {
+    CTM80_AppApp app;
+    bool checked = false;
+    WhenReady(
+        [] { return win::AfxGetMainWnd() != nullptr && win::AfxGetMainWnd()->IsWindowVisible(); },
+        [&] {
+            auto& dlg = dynamic_cast<CTM80_AppDlg&>(*win::AfxGetMainWnd());
+            for (int row = 0; row < kRows; ++row)
+                EXPECT_FALSE(AppTest::RowShown(dlg, row)) << "row " << row + 1;
+            EXPECT_EQ(dlg.GetDlgItemText(IDC_DEVICES_FOUND), "Devices Found: 0");
+            EXPECT_EQ(dlg.GetDlgItemText(IDC_LOCAL_SW_IP), "Local Software IP: 127.0.0.1");
+            EXPECT_EQ(dlg.GetWindowText(), "Tm80_App Version 1.01.02");
+            EXPECT_EQ(dlg.GetNative()->window()->windowTitle().toStdString(),
+                      "Tm80_App Version 1.01.02");
+
+            // Without a configuration the rows take the default greys with white text.
+            for (int row = 0; row < kRows; ++row) {
+                const auto* id = dynamic_cast<const CNewLabel*>(dlg.GetDlgItem(IDC_DEVICE_ID[row]));
+                ASSERT_NE(id, nullptr);
+                EXPECT_EQ(id->GetBkColor(), win::RGB(50 * row, 50 * row, 50 * row));
+                EXPECT_EQ(id->GetTextColor(), win::RGB(255, 255, 255));
+            }
+
+            // "Add Device" and every menu command but About wait for a later part.
+            EXPECT_FALSE(dlg.GetDlgItem(IDC_ADD_DEVICE)->IsWindowEnabled());
+            EXPECT_TRUE(dlg.GetDlgItem(IDC_ADD_DEVICE)->IsWindowVisible());
+            for (unsigned id : {ID_SAVE_SETUP_1, ID_RECALL_SETUP_1 + 3, ID_FLASH_LEDS_1 + 1,
+                                ID_LAUNCH_OPTIONS, ID_CUSTOMIZE_DEVICE_COLOR})
+                EXPECT_FALSE(dlg.Menu().IsEnabled(id)) << id;
+            EXPECT_TRUE(dlg.Menu().IsEnabled(IDM_ABOUTBOX));
+            checked = true;
+            Close(dlg, CloseBy::Escape);
+        });
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(win::AfxGetMainWnd(), nullptr);
+
+    // The folders of the working folder and the trace of this run.
+    const std::string root = folder->Path();
+    for (const char* sub : {"/SystemTools", "/SystemTools/Options", "/SystemTools/AppLogs", "/User",
+                            "/User/Setup Files"})
+        EXPECT_TRUE(IsFolder(root + sub)) << sub;
+    const std::string traceText = ReadFile(root + "/SystemTools/AppLogs/" + TraceFile::kFileName);
+    EXPECT_NE(traceText.find("tm80 started"), std::string::npos);
+    EXPECT_NE(traceText.find("Now looking for WizNET Devices."), std::string::npos);
+
+    // Escape saved the configuration: all fifteen keys, defaults included.
+    const std::string saved = ReadFile(ConfigPath());
+    for (const char* key :
+         {"LAUNCH_DIRECT=0", "NUMBER_OF_LAUNCH_DEVICES=1", "DEVICE_BACKGROUND_COLOR_0=0",
+          "DEVICE_BACKGROUND_COLOR_3=9868950", "DEVICE_LINE_COLOR_2=16777215",
+          "DEVICE_DIRECT_IP_ADDRESS_3=", "LAST_IP_USED="})
+        EXPECT_NE(saved.find(key), std::string::npos) << key;
+}
+
+TEST_F(StartupTest, AddressLabelIsWrittenWhenTheHostNameDoesNotResolve) {
+    TheStartupNetwork().localAddress = [] { return std::string(); };
+    StartUp();
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg,
+                  [&] { EXPECT_EQ(dlg.GetDlgItemText(IDC_LOCAL_SW_IP), "Local Software IP: "); });
+}
+
+TEST_F(StartupTest, DirectLaunchNamesTheAddressThatDoesNotAnswer) {
+    sim::SimUnit& first = StartUnit(1, 1, "FIRST UNIT");
+    WriteConfiguration("LAUNCH_DIRECT=1\r\nNUMBER_OF_LAUNCH_DEVICES=2\r\n"
+                       "DEVICE_DIRECT_IP_ADDRESS_0=" +
+                       Address(1, 1) + "\r\n" + "DEVICE_DIRECT_IP_ADDRESS_1=" + Address(1, 2) +
+                       "\r\n");
+    StartUp();
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg, [&] {
+        ASSERT_EQ(dialogs->History().size(), 1u);
+        const auto& box = dialogs->History()[0].message;
+        EXPECT_EQ(box.text, "Connection could not be made with " + Address(1, 2));
+        EXPECT_EQ(box.caption, "Add Device");
+        EXPECT_EQ(box.type & win::MB_TYPEMASK, win::MB_OK);
+
+        EXPECT_TRUE(RowShown(dlg, 0));
+        EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[0]), "FIRST UNIT");
+        EXPECT_EQ(LabelText(dlg, IDC_ADDRESS[0]), Address(1, 1));
+        for (int row = 1; row < kRows; ++row)
+            EXPECT_FALSE(RowShown(dlg, row)) << "row " << row + 1;
+        // The simulated unit's bands name the outputs; its LEDs flashed when it was added.
+        EXPECT_FALSE(dlg.GetDlgItemText(IDC_OUTPUT_FIRST[0]).empty());
+        EXPECT_EQ(first.LedFlashes(), 1);
+        EXPECT_NE(CTM80_AppDlg::DeviceWindowOf(0), nullptr);
+        EXPECT_FALSE(CTM80_AppDlg::DeviceWindowOf(0)->IsWindowVisible());
+    });
+}
+
+TEST_F(StartupTest, DirectLaunchTriesTheZeroAddressAndNoMoreThanFourAddresses) {
+    StartUnit(2, 4, "FOURTH");
+    WriteConfiguration("LAUNCH_DIRECT=2\r\nNUMBER_OF_LAUNCH_DEVICES=9\r\n"
+                       "DEVICE_DIRECT_IP_ADDRESS_0=0.0.0.0\r\n"
+                       "DEVICE_DIRECT_IP_ADDRESS_1=" +
+                       Address(2, 2) + "\r\n" + "DEVICE_DIRECT_IP_ADDRESS_2=" + Address(2, 3) +
+                       "\r\n" + "DEVICE_DIRECT_IP_ADDRESS_3=" + Address(2, 4) + "\r\n");
+    StartUp();
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg, [&] {
+        EXPECT_EQ(Messages(),
+                  (std::vector<std::string>{"Connection could not be made with 0.0.0.0",
+                                            "Connection could not be made with " + Address(2, 2),
+                                            "Connection could not be made with " + Address(2, 3)}));
+        // The one unit that answered takes the first row, not the fourth.
+        EXPECT_TRUE(RowShown(dlg, 0));
+        EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[0]), "FOURTH");
+        EXPECT_FALSE(RowShown(dlg, 3));
+    });
+}
+
+} // namespace
