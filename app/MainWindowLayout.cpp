@@ -77,14 +77,16 @@ DialogTemplate MainWindowTemplate() {
         items.push_back(CONTROL("", IDC_FRAME_SECOND_HALF[r], ControlKind::Static,
                                 WS_CHILD | SS_ETCHEDFRAME, OutputX(4) - 3, y - 2,
                                 OutputX(7) + kOutputW - OutputX(4) + 6, kRowHeight + 4));
-        items.push_back(CONTROL("", IDC_REMOVE[r], ControlKind::Button,
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, kRemoveX, y,
-                                kRemoveW, kRowHeight));
         items.push_back(
             CTEXT("Customer Dev #" + n, IDC_DEVICE_ID[r], kDeviceIdX, y, kDeviceIdW, kRowHeight));
         items.push_back(CTEXT("IP #" + n, IDC_ADDRESS[r], kAddressX, y, kAddressW, kRowHeight));
         items.push_back(PUSHBUTTON("Device " + n, IDC_DEVICE_BUTTON[r], kDeviceButtonX, y,
                                    kDeviceButtonW, kRowHeight));
+        // After the device button in the tab order: the first button to take
+        // the focus must not be one whose Enter takes a unit away.
+        items.push_back(CONTROL("", IDC_REMOVE[r], ControlKind::Button,
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, kRemoveX, y,
+                                kRemoveW, kRowHeight));
         items.push_back(CONTROL("", IDC_MODE_1_8[r], ControlKind::Static, WS_CHILD | WS_VISIBLE,
                                 kMode18X, y, kLightW, kRowHeight));
         items.push_back(CONTROL("", IDC_MODE_2_4[r], ControlKind::Static, WS_CHILD | WS_VISIBLE,
