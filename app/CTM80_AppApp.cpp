@@ -6,6 +6,7 @@
 #include "app/TraceFile.h"
 #include "infra/ApplicationFolders.h"
 #include "infra/Environment.h"
+#include "infra/ErrorLog.h"
 #include "infra/SystemConfiguration.h"
 #include "platform/DebugOutput.h"
 
@@ -35,5 +36,8 @@ bool CTM80_AppApp::InitInstance() {
         const std::unique_ptr<DemoScreenshots> demo = DemoScreenshots::FromEnvironment(mainWindow);
         mainWindow.DoModal();
     }
+    // The log goes now, before the static objects it relies on (its named
+    // mutex's registry) are destroyed at exit.
+    StopErrorLog();
     return false;
 }
