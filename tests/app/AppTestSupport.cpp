@@ -82,13 +82,6 @@ win::COLORREF PixelAt(const QImage& image, int x, int y) {
     return win::FromQColor(QColor(image.pixel(x, y)));
 }
 
-win::CPoint CentreInParent(const win::CWnd& control) {
-    win::CRect r;
-    control.GetWindowRect(&r);
-    control.GetParent()->ScreenToClient(&r);
-    return win::CPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-}
-
 void Close(CTM80_AppDlg& dlg, CloseBy how) {
     QWidget* client = dlg.GetNative();
     switch (how) {

@@ -32,8 +32,6 @@ void WhenReady(std::function<bool()> ready, std::function<void()> action);
 QWidget* VisibleWindowTitled(const std::string& title);
 QImage Grab(const win::CWnd& wnd);
 win::COLORREF PixelAt(const QImage& image, int x, int y);
-// The centre of `control` in the pixels of its parent's grabbed image.
-win::CPoint CentreInParent(const win::CWnd& control);
 
 // Ends the main window by Escape, Enter or its close box, as the operator would.
 enum class CloseBy { Escape, Enter, CloseBox };

@@ -35,11 +35,4 @@ TEST(TraceFileTest, RunsAppendLinesAfterTheirStartLine) {
     EXPECT_EQ(Count(text, "\r"), 0);
 }
 
-TEST(TraceFileTest, MissingFolderLeavesTheTraceOnStderrOnly) {
-    TempFolder folder;
-    TraceFile trace(folder.Path() + "/missing");
-    EXPECT_FALSE(trace.IsOpen());
-    win::OutputDebugStringA("still traced\r"); // must not fail
-}
-
 } // namespace
