@@ -36,8 +36,7 @@ bool CTM80_AppApp::InitInstance() {
         const std::unique_ptr<DemoScreenshots> demo = DemoScreenshots::FromEnvironment(mainWindow);
         mainWindow.DoModal();
     }
-    // The log goes now, before the static objects it relies on (its named
-    // mutex's registry) are destroyed at exit.
+    // The run is over: close the log rather than leave it to exit.
     StopErrorLog();
     return false;
 }

@@ -22,9 +22,11 @@ struct Registry {
     std::map<std::string, std::weak_ptr<NamedMutex::State>> byName;
 };
 
+// Never destroyed: mutexes held by other static objects (the process's error
+// log) are released after every function-local static has gone.
 Registry& TheRegistry() {
-    static Registry registry;
-    return registry;
+    static Registry* registry = new Registry;
+    return *registry;
 }
 
 } // namespace
