@@ -1,5 +1,7 @@
 #include "toolkit/Tabctrlplus.h"
 
+#include <algorithm>
+
 #include "platform/ui/CDC.h"
 #include "toolkit/ControlGeometry.h"
 
@@ -55,11 +57,15 @@ bool Tabctrlplus::OnPaint(CDC& dc) {
         dc.FillRect(client, &background_);
     }
     dc.SetBkMode(TRANSPARENT);
+    CRect visible;
+    GetClientRect(&visible);
     const int count = GetItemCount();
     for (int i = 0; i < count; ++i) {
         CRect item;
         if (!GetItemRect(i, &item))
             continue;
+        // Tabs sized for their images may be taller than the strip: keep the text inside.
+        item.bottom = std::min(item.bottom, visible.bottom);
         const PixelRect tab{item.left, item.top, item.right, item.bottom};
         // The platform's button edge: sunken for the selected tab, raised otherwise.
         const PixelRect b = TabButtonRect(tab);

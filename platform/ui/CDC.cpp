@@ -240,7 +240,8 @@ int CDC::DrawText(const std::string& text, CRect& rect, UINT format) {
     if (format & DT_CALCRECT) {
         QRect r;
         if (format & DT_SINGLELINE)
-            r = QRect(0, 0, fm.horizontalAdvance(s), fm.height());
+            r = QRect(0, 0, static_cast<int>(std::ceil(QFontMetricsF(font).horizontalAdvance(s))),
+                      fm.height());
         else
             r = fm.boundingRect(
                 QRect(0, 0, (format & DT_WORDBREAK) ? rect.Width() : 100000, 100000), flags, s);
