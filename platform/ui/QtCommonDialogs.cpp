@@ -54,7 +54,9 @@ std::string QtFileFilter(const std::string& filter) {
             name = name.substr(0, open);
         std::string patterns;
         std::string pattern;
-        for (char c : parts[i + 1] + ";") {
+        std::string list = parts[i + 1];
+        list += ';';
+        for (char c : list) {
             if (c != ';') {
                 pattern += c;
                 continue;
