@@ -4,7 +4,9 @@
 
 #include <array>
 #include <chrono>
+#include <cstdio>
 #include <ctime>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -35,6 +37,12 @@ std::string AsLine(std::string_view text) {
 } // namespace
 
 TraceFile::TraceFile(const std::string& folder) : path_(folder + "/" + kFileName) {
+    // Every discovery traces thousands of lines: a file past the limit is kept
+    // as the one previous file and a new one begins.
+    struct stat info {};
+    if (::stat(path_.c_str(), &info) == 0 && info.st_size >= kRotateBytes) {
+        std::rename(path_.c_str(), (path_ + ".1").c_str());
+    }
     file_.reset(std::fopen(path_.c_str(), "a"));
     if (file_) {
         std::fprintf(file_.get(), "==== %s  tm80 started (process %d) ====\n", TimeStamp().c_str(),

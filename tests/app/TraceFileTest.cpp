@@ -35,4 +35,21 @@ TEST(TraceFileTest, RunsAppendLinesAfterTheirStartLine) {
     EXPECT_EQ(Count(text, "\r"), 0);
 }
 
+TEST(TraceFileTest, AFullFileBecomesThePreviousOne) {
+    TempFolder folder;
+    const std::string path = folder.Path() + "/tm80-trace.log";
+    {
+        std::FILE* f = std::fopen(path.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        const std::string block(1024, 'x');
+        for (long n = 0; n < TraceFile::kRotateBytes; n += 1024)
+            std::fwrite(block.data(), 1, block.size(), f);
+        std::fclose(f);
+    }
+    { TraceFile trace(folder.Path()); }
+    EXPECT_EQ(ReadFile(path + ".1").size(), static_cast<std::size_t>(TraceFile::kRotateBytes));
+    EXPECT_EQ(Count(ReadFile(path), "tm80 started"), 1);
+    EXPECT_LT(ReadFile(path).size(), 200U);
+}
+
 } // namespace
