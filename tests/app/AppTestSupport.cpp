@@ -22,66 +22,6 @@
 
 namespace apptest {
 
-void EnsureApplication() {
-    if (QApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "app_test";
-    static char* argv[] = {name, nullptr};
-    // Kept until the process ends: static objects of the window layer go
-    // before it.
-    new QApplication(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-}
-
-bool WaitUntil(const std::function<bool()>& done, int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
-void Settle() {
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-void WhenReady(std::function<bool()> ready, std::function<void()> action) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, ready, action] {
-        if (!ready())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        action();
-    });
-    timer->start();
-}
-
-QWidget* VisibleWindowTitled(const std::string& title) {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->isVisible() && w->windowTitle() == QString::fromStdString(title))
-            return w;
-    }
-    return nullptr;
-}
-
-QImage Grab(const win::CWnd& wnd) {
-    QWidget* w = wnd.GetNative();
-    return w ? w->grab().toImage() : QImage();
-}
-
-win::COLORREF PixelAt(const QImage& image, int x, int y) {
-    if (!image.valid(x, y))
-        return win::CLR_NONE;
-    return win::FromQColor(QColor(image.pixel(x, y)));
-}
-
 void Close(CTM80_AppDlg& dlg, CloseBy how) {
     QWidget* client = dlg.GetNative();
     switch (how) {

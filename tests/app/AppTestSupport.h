@@ -10,6 +10,7 @@
 #include "platform/ui/ScriptedCommonDialogs.h"
 #include "sim/SimUnit.h"
 #include "tests/infra/TempFolder.h"
+#include "tests/ui/UiTestSupport.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -23,15 +24,13 @@ class QWidget;
 
 namespace apptest {
 
-void EnsureApplication();
-// Runs the event loop until `done` holds or `ms` pass; returns done().
-bool WaitUntil(const std::function<bool()>& done, int ms = 6000);
-void Settle();
-// Runs `action` from the event loop once `ready` holds.
-void WhenReady(std::function<bool()> ready, std::function<void()> action);
-QWidget* VisibleWindowTitled(const std::string& title);
-QImage Grab(const win::CWnd& wnd);
-win::COLORREF PixelAt(const QImage& image, int x, int y);
+using uitest::EnsureApplication;
+using uitest::Grab;
+using uitest::PixelAt;
+using uitest::Settle;
+using uitest::VisibleWindowTitled;
+using uitest::WaitUntil;
+using uitest::WhenReady;
 
 // Ends the main window by Escape, Enter or its close box, as the operator would.
 enum class CloseBy { Escape, Enter, CloseBox };

@@ -11,53 +11,6 @@
 
 namespace dwtest {
 
-void EnsureApplication() {
-    if (QApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "devicewindow_test";
-    static char* argv[] = {name, nullptr};
-    // Kept until the process ends: the toolkit's static objects go before
-    // it, and destroying it after them is not safe.
-    new QApplication(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-}
-
-bool WaitUntil(const std::function<bool()>& done, int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
-void Settle() {
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-QImage Grab(const win::CWnd& wnd) {
-    QWidget* w = wnd.GetNative();
-    return w ? w->grab().toImage() : QImage();
-}
-
-win::COLORREF PixelAt(const QImage& image, int x, int y) {
-    if (!image.valid(x, y))
-        return win::CLR_NONE;
-    return win::FromQColor(QColor(image.pixel(x, y)));
-}
-
-int CountColour(const QImage& image, win::COLORREF colour, int x, int y, int w, int h) {
-    int n = 0;
-    for (int j = y; j < y + h; ++j)
-        for (int i = x; i < x + w; ++i)
-            n += PixelAt(image, i, j) == colour ? 1 : 0;
-    return n;
-}
-
 int NoteReads(const sim::SimUnit& unit) {
     int n = 0;
     for (const auto& frame : unit.Frames())

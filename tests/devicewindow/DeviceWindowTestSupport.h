@@ -9,6 +9,7 @@
 #include "platform/ui/Colorref.h"
 #include "platform/ui/ScriptedCommonDialogs.h"
 #include "sim/SimUnit.h"
+#include "tests/ui/UiTestSupport.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -20,15 +21,12 @@
 
 namespace dwtest {
 
-void EnsureApplication();
-// Runs the event loop until `done` holds or `ms` pass; returns done().
-bool WaitUntil(const std::function<bool()>& done, int ms = 6000);
-// Lets queued calls and paints run.
-void Settle();
-QImage Grab(const win::CWnd& wnd);
-win::COLORREF PixelAt(const QImage& image, int x, int y);
-// Pixels of exactly `colour` inside x, y, w, h.
-int CountColour(const QImage& image, win::COLORREF colour, int x, int y, int w, int h);
+using uitest::CountColour;
+using uitest::EnsureApplication;
+using uitest::Grab;
+using uitest::PixelAt;
+using uitest::Settle;
+using uitest::WaitUntil;
 
 // Note reads (command 0x1003, mode 0) the simulated unit has received.
 int NoteReads(const sim::SimUnit& unit);

@@ -9,16 +9,6 @@
 
 using namespace win;
 
-void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "toolkit_controls_test";
-    static char* argv[] = {name, nullptr};
-    // Kept until the process ends: destroying it after the tests' windows
-    // have gone through static destruction is not safe.
-    if (QApplication::instance() == nullptr)
-        new QApplication(argc, argv);
-}
-
 MessageLog::MessageLog(int width, int height) {
     EnsureApplication();
     Create("test parent", WS_POPUP | WS_VISIBLE, CRect(0, 0, width, height), nullptr, 0);
@@ -27,39 +17,6 @@ MessageLog::MessageLog(int width, int height) {
 LRESULT MessageLog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     messages.push_back({message, wParam, lParam});
     return CWnd::WindowProc(message, wParam, lParam);
-}
-
-bool WaitUntil(const std::function<bool()>& done, int ms) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < ms)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
-
-void Settle() {
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
-
-QImage Grab(const CWnd& wnd) {
-    return wnd.GetNative()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-COLORREF PixelAt(const QImage& image, int x, int y) {
-    if (!image.valid(x, y))
-        return CLR_NONE;
-    const QRgb p = image.pixel(x, y);
-    return RGB(qRed(p), qGreen(p), qBlue(p));
-}
-
-int CountColour(const QImage& image, COLORREF colour, int x, int y, int w, int h) {
-    int n = 0;
-    for (int j = y; j < y + h; ++j)
-        for (int i = x; i < x + w; ++i)
-            if (PixelAt(image, i, j) == colour)
-                ++n;
-    return n;
 }
 
 int CountColour(const QImage& image, COLORREF colour) {

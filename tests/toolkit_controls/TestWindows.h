@@ -5,6 +5,7 @@
 
 #include "platform/ui/CWnd.h"
 #include "platform/ui/Colorref.h"
+#include "tests/ui/UiTestSupport.h"
 
 #include <QImage>
 
@@ -13,8 +14,12 @@
 
 class QWidget;
 
-// The process's Qt application, made on first use.
-void EnsureApplication();
+using uitest::CountColour;
+using uitest::EnsureApplication;
+using uitest::Grab;
+using uitest::PixelAt;
+using uitest::Settle;
+using uitest::WaitUntil;
 
 class MessageLog : public win::CWnd {
 public:
@@ -30,16 +35,7 @@ public:
     std::vector<Message> messages;
 };
 
-// Runs the event loop until `done` holds or `ms` pass; returns `done()`.
-bool WaitUntil(const std::function<bool()>& done, int ms = 3000);
-// Lets queued calls and paints run.
-void Settle();
-
-// The control as it paints now.
-QImage Grab(const win::CWnd& wnd);
-win::COLORREF PixelAt(const QImage& image, int x, int y);
 // How many pixels of `rect` (x, y, w, h) have exactly that colour.
-int CountColour(const QImage& image, win::COLORREF colour, int x, int y, int w, int h);
 int CountColour(const QImage& image, win::COLORREF colour);
 // How many pixels are within `tolerance` of the colour in every channel
 // (smoothed text has few pixels of the exact colour).

@@ -7,7 +7,6 @@
 #include <QTimer>
 #include <QWidget>
 
-
 namespace uitest {
 
 void EnsureApplication() {
@@ -60,6 +59,14 @@ QWidget* VisibleWindowTitled(const QString& title) {
     return nullptr;
 }
 
+QWidget* VisibleWindowTitled(const std::string& title) {
+    return VisibleWindowTitled(QString::fromStdString(title));
+}
+
+QWidget* VisibleWindowTitled(const char* title) {
+    return VisibleWindowTitled(QString::fromUtf8(title));
+}
+
 QImage Grab(const win::CWnd& wnd) {
     QWidget* w = wnd.GetNative();
     return w ? w->grab().toImage() : QImage();
@@ -69,6 +76,14 @@ win::COLORREF PixelAt(const QImage& image, int x, int y) {
     if (!image.valid(x, y))
         return win::CLR_NONE;
     return win::FromQColor(QColor(image.pixel(x, y)));
+}
+
+int CountColour(const QImage& image, win::COLORREF colour, int x, int y, int w, int h) {
+    int n = 0;
+    for (int j = y; j < y + h; ++j)
+        for (int i = x; i < x + w; ++i)
+            n += PixelAt(image, i, j) == colour ? 1 : 0;
+    return n;
 }
 
 } // namespace uitest

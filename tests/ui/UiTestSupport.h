@@ -8,6 +8,7 @@
 #include <QImage>
 
 #include <functional>
+#include <string>
 
 class QWidget;
 
@@ -16,7 +17,7 @@ namespace uitest {
 // The process's Qt application, made on first use.
 void EnsureApplication();
 // Runs the event loop until `done` holds or `ms` pass; returns done().
-bool WaitUntil(const std::function<bool()>& done, int ms = 5000);
+bool WaitUntil(const std::function<bool()>& done, int ms = 6000);
 // Lets queued calls and paints run.
 void Settle();
 // Runs `action` from the event loop as soon as `ready` holds (polling every
@@ -24,8 +25,12 @@ void Settle();
 void WhenReady(std::function<bool()> ready, std::function<void()> action);
 // The visible top-level window whose title is `title`, or nullptr.
 QWidget* VisibleWindowTitled(const QString& title);
+QWidget* VisibleWindowTitled(const std::string& title);
+QWidget* VisibleWindowTitled(const char* title);
 // The window as it paints now.
 QImage Grab(const win::CWnd& wnd);
 win::COLORREF PixelAt(const QImage& image, int x, int y);
+// How many pixels of x, y, w, h have exactly `colour`.
+int CountColour(const QImage& image, win::COLORREF colour, int x, int y, int w, int h);
 
 } // namespace uitest
