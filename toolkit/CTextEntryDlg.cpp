@@ -1,26 +1,14 @@
 #include "toolkit/CTextEntryDlg.h"
 
 #include "platform/ui/CDC.h"
+#include "toolkit/EntryDialogLayout.h"
 
 #include <algorithm>
 
 using namespace win;
+using entrylayout::kMargin;
 
-namespace {
-
-DialogTemplate EntryTemplate() {
-    DialogTemplate t;
-    t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    return t;
-}
-
-constexpr int kMargin = 8;
-constexpr int kButtonWidth = 60;
-constexpr int kButtonGap = 30;
-
-} // namespace
-
-CTextEntryDlg::CTextEntryDlg() : CDialogEx(EntryTemplate()) {}
+CTextEntryDlg::CTextEntryDlg() : CDialogEx(entrylayout::Template()) {}
 
 int CTextEntryDlg::ShowEntry(CWnd* parent, const std::string& title, const std::string& prompt,
                              int maxLength, const std::string& message,
@@ -39,14 +27,8 @@ int CTextEntryDlg::ShowEntry(CWnd* parent, const std::string& title, const std::
 bool CTextEntryDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
     SetWindowText(title_);
-    const int w = std::max(width, 2 * kButtonWidth + kButtonGap + 2 * kMargin);
-    const int h = std::max(height, 60);
-    CRect frame;
-    GetWindowRect(&frame);
-    CRect client;
-    GetClientRect(&client);
-    MoveWindow(frame.left + (client.Width() - w) / 2, frame.top + (client.Height() - h) / 2,
-               w + frame.Width() - client.Width(), h + frame.Height() - client.Height());
+    const CSize size = entrylayout::SizeClient(*this, width, height);
+    const int w = size.cx;
 
     CClientDC dc(this);
     const int lineHeight = dc.GetTextExtent("Ag").cy;
@@ -65,17 +47,7 @@ bool CTextEntryDlg::OnInitDialog() {
     edit_.CWnd::Create("", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
                        CRect(editLeft, y, editLeft + editWidth, y + editHeight), this, kEditId,
                        WS_EX_CLIENTEDGE);
-    const int buttonHeight = lineHeight + 8;
-    const int buttonTop = h - kMargin - buttonHeight;
-    const int okLeft = w / 2 - kButtonGap / 2 - kButtonWidth;
-    ok_.Create("OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-               CRect(okLeft, buttonTop, okLeft + kButtonWidth, buttonTop + buttonHeight), this,
-               IDOK);
-    const int cancelLeft = w / 2 + kButtonGap / 2;
-    cancel_.Create(
-        "Cancel", WS_CHILD | WS_VISIBLE | WS_TABSTOP,
-        CRect(cancelLeft, buttonTop, cancelLeft + kButtonWidth, buttonTop + buttonHeight), this,
-        IDCANCEL);
+    entrylayout::CreateButtons(*this, size, lineHeight, ok_, cancel_);
 
     edit_.SetWindowText(initialText_);
     edit_.SetLimitText(maxLength_ + 1);

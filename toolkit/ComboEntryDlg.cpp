@@ -1,27 +1,20 @@
 #include "toolkit/ComboEntryDlg.h"
 
 #include "platform/ui/CDC.h"
+#include "toolkit/EntryDialogLayout.h"
 
 #include <algorithm>
 
 using namespace win;
+using entrylayout::kMargin;
 
 namespace {
 
-DialogTemplate ChoiceTemplate() {
-    DialogTemplate t;
-    t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    return t;
-}
-
-constexpr int kMargin = 8;
-constexpr int kButtonWidth = 60;
-constexpr int kButtonGap = 30;
 constexpr int kScrollBarWidth = 17;
 
 } // namespace
 
-ComboEntryDlg::ComboEntryDlg() : CDialogEx(ChoiceTemplate()) {}
+ComboEntryDlg::ComboEntryDlg() : CDialogEx(entrylayout::Template()) {}
 
 int ComboEntryDlg::ShowChoice(CWnd* parent, const std::string& title, const std::string& prompt,
                               int current, const std::vector<std::string>& items, int count) {
@@ -40,13 +33,8 @@ int ComboEntryDlg::ShowChoice(CWnd* parent, const std::string& title, const std:
 bool ComboEntryDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
     SetWindowText(title_);
-    const int w = std::max(width, 2 * kButtonWidth + kButtonGap + 2 * kMargin);
-    const int h = std::max(height, 60);
-    CRect frame, client;
-    GetWindowRect(&frame);
-    GetClientRect(&client);
-    MoveWindow(frame.left + (client.Width() - w) / 2, frame.top + (client.Height() - h) / 2,
-               w + frame.Width() - client.Width(), h + frame.Height() - client.Height());
+    const CSize size = entrylayout::SizeClient(*this, width, height);
+    const int w = size.cx;
 
     CClientDC dc(this);
     const int lineHeight = dc.GetTextExtent("Ag").cy;
@@ -67,17 +55,7 @@ bool ComboEntryDlg::OnInitDialog() {
         list_.AddString(item);
     list_.SetCurSel(current_);
 
-    const int buttonHeight = lineHeight + 8;
-    const int buttonTop = h - kMargin - buttonHeight;
-    const int okLeft = w / 2 - kButtonGap / 2 - kButtonWidth;
-    ok_.Create("OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-               CRect(okLeft, buttonTop, okLeft + kButtonWidth, buttonTop + buttonHeight), this,
-               IDOK);
-    const int cancelLeft = w / 2 + kButtonGap / 2;
-    cancel_.Create(
-        "Cancel", WS_CHILD | WS_VISIBLE | WS_TABSTOP,
-        CRect(cancelLeft, buttonTop, cancelLeft + kButtonWidth, buttonTop + buttonHeight), this,
-        IDCANCEL);
+    entrylayout::CreateButtons(*this, size, lineHeight, ok_, cancel_);
     list_.SetFocus();
     return false;
 }
