@@ -61,15 +61,8 @@ DialogItem COMBOBOX(int id, int x, int y, int cx, int cy, DWORD style) {
 }
 DialogItem CONTROL(const std::string& text, int id, ControlKind kind, DWORD style, int x, int y,
                    int cx, int cy, DWORD exStyle) {
-    DialogItem item;
-    item.kind = kind;
-    item.text = text;
-    item.id = id;
-    item.x = x;
-    item.y = y;
-    item.cx = cx;
-    item.cy = cy;
-    item.style = style;
+    DialogItem item = Make(kind, text, id, x, y, cx, cy, 0);
+    item.style = style; // CONTROL states every style bit itself
     item.exStyle = exStyle;
     return item;
 }
