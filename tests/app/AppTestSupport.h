@@ -10,7 +10,7 @@
 #include "platform/ui/ScriptedCommonDialogs.h"
 #include "sim/SimUnit.h"
 #include "tests/infra/TempFolder.h"
-#include "tests/ui/UiTestSupport.h"
+#include "tests/platform/ui/UiTestSupport.h"
 
 #include <QImage>
 #include <gtest/gtest.h>

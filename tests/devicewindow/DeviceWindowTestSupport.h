@@ -9,7 +9,7 @@
 #include "platform/ui/Colorref.h"
 #include "platform/ui/ScriptedCommonDialogs.h"
 #include "sim/SimUnit.h"
-#include "tests/ui/UiTestSupport.h"
+#include "tests/platform/ui/UiTestSupport.h"
 
 #include <QImage>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Labels on a real window: fonts, turned and column text, alignment, embossing.
 
 #include "platform/ui/CDC.h"
-#include "tests/toolkit_controls/TestWindows.h"
+#include "tests/toolkit/TestWindows.h"
 #include "toolkit/CNewLabel.h"
 #include "toolkit/TextUnit.h"
 

@@ -6,7 +6,7 @@
 #include "platform/ui/CImageList.h"
 #include "platform/ui/CMemoryDC.h"
 #include "platform/ui/CStatic.h"
-#include "tests/ui/UiTestSupport.h"
+#include "tests/platform/ui/UiTestSupport.h"
 
 #include <QBuffer>
 #include <QImage>

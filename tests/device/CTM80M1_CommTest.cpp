@@ -1,7 +1,7 @@
 // The unit model against a scripted peer: the bytes each operation sends, how
 // values are clamped, how replies are parsed, and what happens when
 // exchanges fail.
-#include "tests/model/ModelTestSupport.h"
+#include "tests/device/ModelTestSupport.h"
 
 #include "platform/Clock.h"
 

@@ -6,7 +6,7 @@
 #include "device/DiscoveryList.h"
 #include "platform/WinSock.h"
 #include "sim/SimUnit.h"
-#include "tests/discovery/TraceCapture.h"
+#include "tests/device/TraceCapture.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include "platform/DebugOutput.h"
 #include "platform/WinSock.h"
 #include "sim/SimUnit.h"
-#include "tests/discovery/TraceCapture.h"
+#include "tests/device/TraceCapture.h"
 #include "tools/DiscoverCommand.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Lights, buttons, static texts, pictures and the tab strip on a real window.
 
 #include "infra/ColorScheme.h"
-#include "tests/toolkit_controls/TestWindows.h"
+#include "tests/toolkit/TestWindows.h"
 #include "toolkit/Buttonplus.h"
 #include "toolkit/ControlGeometry.h"
 #include "toolkit/Lights.h"

@@ -1,7 +1,7 @@
 // The unit slot: band names and texts, gains, the open sequence against a
 // scripted peer, the window seam, and the order of destruction.
 #include "device/UnitSlot.h"
-#include "tests/model/ModelTestSupport.h"
+#include "tests/device/ModelTestSupport.h"
 
 #include <string>
 #include <vector>

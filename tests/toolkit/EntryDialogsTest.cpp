@@ -3,7 +3,7 @@
 
 #include "toolkit/EntryDialogs.h"
 #include "platform/ui/ScriptedCommonDialogs.h"
-#include "tests/ui/UiTestSupport.h"
+#include "tests/platform/ui/UiTestSupport.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -3,7 +3,7 @@
 #include "platform/ui/CWnd.h"
 #include "platform/ui/QtCommonDialogs.h"
 #include "platform/ui/ScriptedCommonDialogs.h"
-#include "tests/ui/UiTestSupport.h"
+#include "tests/platform/ui/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 
 #include "platform/ui/CWnd.h"
 #include "platform/ui/Colorref.h"
-#include "tests/ui/UiTestSupport.h"
+#include "tests/platform/ui/UiTestSupport.h"
 
 #include <QImage>
 

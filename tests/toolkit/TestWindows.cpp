@@ -1,4 +1,4 @@
-#include "tests/toolkit_controls/TestWindows.h"
+#include "tests/toolkit/TestWindows.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

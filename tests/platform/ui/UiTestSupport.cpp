@@ -1,4 +1,4 @@
-#include "tests/ui/UiTestSupport.h"
+#include "tests/platform/ui/UiTestSupport.h"
 
 #include "platform/ui/QtConvert.h"
 

@@ -1,4 +1,4 @@
-#include "tests/toolkit_dialogs/TestDialog.h"
+#include "tests/toolkit/TestDialog.h"
 
 #include "infra/ColorScheme.h"
 #include "infra/LanguageTables.h"

@@ -1,6 +1,6 @@
 // The slider on a real window: painting, mouse, keys and the messages it posts.
 
-#include "tests/toolkit_controls/TestWindows.h"
+#include "tests/toolkit/TestWindows.h"
 #include "toolkit/Sliderplus.h"
 
 #include <QTest>

@@ -4,7 +4,7 @@
 
 #include "device/CTM80M1_Comm.h"
 #include "device/TCPCom.h"
-#include "tests/model/ScriptedPeer.h"
+#include "tests/device/ScriptedPeer.h"
 
 #include <gtest/gtest.h>
 

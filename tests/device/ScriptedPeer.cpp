@@ -1,4 +1,4 @@
-#include "tests/model/ScriptedPeer.h"
+#include "tests/device/ScriptedPeer.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "tests/tm80ctl/MiniJson.h"
+#include "tests/tools/MiniJson.h"
 
 #include <cctype>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 // it says to the unit.
 #include "tools/Tm80Ctl.h"
 #include "sim/SimUnit.h"
-#include "tests/tm80ctl/MiniJson.h"
+#include "tests/tools/MiniJson.h"
 #include "tools/JsonWriter.h"
 
 #include <gtest/gtest.h>

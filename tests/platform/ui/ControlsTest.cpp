@@ -10,7 +10,7 @@
 #include "platform/ui/CTabCtrl.h"
 #include "platform/ui/CToolTipCtrl.h"
 #include "platform/ui/ScriptedCommonDialogs.h"
-#include "tests/ui/UiTestSupport.h"
+#include "tests/platform/ui/UiTestSupport.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
