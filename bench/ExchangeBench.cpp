@@ -29,39 +29,37 @@ std::string g_address;
 struct Exchange {
     std::uint16_t command;
     std::vector<std::uint8_t> payload;
-    std::uint16_t replyLength; // payload bytes
+
+    std::uint16_t ReplyLength() const { return unitprotocol::ReplyLength(command); }
 };
 
+using namespace unitprotocol;
+
 // The reply sizes timed: 6 bytes (a set command), 26 (identity) and 134 (block read).
-const Exchange kShort{CTM80M1_Comm::kSetOutputAdjustment, {0, 0}, 0};
-const Exchange kIdentity{CTM80M1_Comm::kReadIdentity, {}, 20};
-const Exchange kBlock{CTM80M1_Comm::kReadBlock, {0}, 128};
+const Exchange kShort{kSetOutputAdjustment, {0, 0}};
+const Exchange kIdentity{kReadIdentity, {}};
+const Exchange kBlock{kReadBlock, {0}};
 
 // The frames of the open sequence, in its order.
 std::vector<Exchange> OpenSequence() {
-    std::vector<Exchange> frames = {{CTM80M1_Comm::kControl, {0x06, 0, 0, 0, 0, 0}, 6},
-                                    {CTM80M1_Comm::kControl, {0x04, 0x80, 0, 0, 0, 0}, 6},
-                                    {CTM80M1_Comm::kUserNote, std::vector<std::uint8_t>(17, 0), 16},
-                                    {CTM80M1_Comm::kReadOutputAdjustments, {}, 10}};
+    std::vector<Exchange> frames = {{kControl, {kControlFlashLeds, 0, 0, 0, 0, 0}},
+                                    {kControl, {kControlOpen, kControlOpenArgument, 0, 0, 0, 0}},
+                                    {kUserNote, std::vector<std::uint8_t>(1 + kNoteLength, 0)},
+                                    {kReadOutputAdjustments, {}}};
     for (int block : {0, 1, 4, 5, 6, 7, 8, 9, 10, 11}) {
-        frames.push_back({CTM80M1_Comm::kReadBlock, {static_cast<std::uint8_t>(block)}, 128});
+        frames.push_back({kReadBlock, {static_cast<std::uint8_t>(block)}});
     }
-    frames.push_back({CTM80M1_Comm::kReadSplitAndBands, {}, 10});
+    frames.push_back({kReadSplitAndBands, {}});
     for (int block : {12, 13, 14, 15}) {
-        frames.push_back({CTM80M1_Comm::kReadBlock, {static_cast<std::uint8_t>(block)}, 128});
+        frames.push_back({kReadBlock, {static_cast<std::uint8_t>(block)}});
     }
     return frames;
 }
 
 std::vector<std::uint8_t> Frame(const Exchange& e) {
-    std::vector<std::uint8_t> frame(6 + e.payload.size(), 0);
-    frame[0] = 0x16;
-    frame[2] = static_cast<std::uint8_t>(e.command & 0xFF);
-    frame[3] = static_cast<std::uint8_t>(e.command >> 8);
-    frame[4] = static_cast<std::uint8_t>(e.payload.size());
-    for (std::size_t i = 0; i < e.payload.size(); ++i) {
-        frame[6 + i] = e.payload[i];
-    }
+    std::vector<std::uint8_t> frame(kHeaderSize + e.payload.size(), 0);
+    WriteHeader(frame.data(), e.command, static_cast<std::uint16_t>(e.payload.size()));
+    std::copy(e.payload.begin(), e.payload.end(), frame.begin() + kHeaderSize);
     return frame;
 }
 
@@ -72,14 +70,14 @@ void BM_Transact(benchmark::State& state, const Exchange& e) {
         return;
     }
     CTM80M1_Comm unit(&connection);
-    std::vector<std::uint8_t> request(6 + e.payload.size());
-    std::vector<std::uint8_t> reply(6 + e.replyLength);
+    std::vector<std::uint8_t> request(kHeaderSize + e.payload.size());
+    std::vector<std::uint8_t> reply(kHeaderSize + e.ReplyLength());
     for (auto _ : state) {
         for (std::size_t i = 0; i < e.payload.size(); ++i) {
-            request[6 + i] = e.payload[i];
+            request[kHeaderSize + i] = e.payload[i];
         }
         if (unit.Transact(e.command, request.data(), static_cast<std::uint16_t>(e.payload.size()),
-                          reply.data(), e.replyLength) == 0) {
+                          reply.data(), e.ReplyLength()) == 0) {
             state.SkipWithError("exchange failed");
             break;
         }
@@ -150,7 +148,7 @@ void BM_PlainSocket(benchmark::State& state, const Exchange& e) {
         return;
     }
     std::vector<std::uint8_t> frame = Frame(e);
-    std::vector<std::uint8_t> reply(6 + e.replyLength);
+    std::vector<std::uint8_t> reply(kHeaderSize + e.ReplyLength());
     for (auto _ : state) {
         if (!client.RoundTrip(frame, reply)) {
             state.SkipWithError("round trip failed");
@@ -168,7 +166,7 @@ void BM_PlainSocketOpenSequence(benchmark::State& state) {
     }
     std::vector<std::pair<std::vector<std::uint8_t>, std::vector<std::uint8_t>>> frames;
     for (const Exchange& e : OpenSequence()) {
-        frames.emplace_back(Frame(e), std::vector<std::uint8_t>(6 + e.replyLength));
+        frames.emplace_back(Frame(e), std::vector<std::uint8_t>(kHeaderSize + e.ReplyLength()));
     }
     for (auto _ : state) {
         for (auto& [frame, reply] : frames) {

@@ -3,16 +3,8 @@
 #include "platform/Clock.h"
 
 #include <algorithm>
-#include <cstdio>
 
-namespace {
-
-void PutLittleEndian(std::uint8_t* at, std::uint16_t value) {
-    at[0] = static_cast<std::uint8_t>(value & 0xFF);
-    at[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-} // namespace
+using namespace unitprotocol;
 
 CTM80M1_Comm::CTM80M1_Comm(TCPCom* connection) : connection_(connection) {}
 
@@ -33,9 +25,7 @@ int CTM80M1_Comm::ReceiveReply(std::uint8_t* reply, int count, std::int64_t star
 int CTM80M1_Comm::Transact(std::uint16_t command, std::uint8_t* request,
                            std::uint16_t requestPayloadLength, std::uint8_t* reply,
                            std::uint16_t replyPayloadLength) {
-    PutLittleEndian(request, kUnitType);
-    PutLittleEndian(request + 2, command);
-    PutLittleEndian(request + 4, requestPayloadLength);
+    WriteHeader(request, command, requestPayloadLength);
     int sendLength = (kHeaderSize + requestPayloadLength) % 65536;
     if (connection_->Send(request, sendLength) == 0) {
         return 0;
@@ -45,29 +35,19 @@ int CTM80M1_Comm::Transact(std::uint16_t command, std::uint8_t* request,
 }
 
 int CTM80M1_Comm::ControlExchange(std::uint8_t* request, std::uint8_t* reply) {
+    constexpr int kFrameSize = kHeaderSize + RequestLength(kControl);
+    static_assert(kFrameSize == kHeaderSize + ReplyLength(kControl));
     connection_->FlushInput();
-    PutLittleEndian(request, kUnitType);
-    PutLittleEndian(request + 2, kControl);
-    PutLittleEndian(request + 4, kControlFrameSize - kHeaderSize);
-    if (connection_->Send(request, kControlFrameSize) == 0) {
+    WriteHeader(request, kControl, RequestLength(kControl));
+    if (connection_->Send(request, kFrameSize) == 0) {
         return 0;
     }
     std::int64_t start = win::ProcessClock();
-    return ReceiveReply(reply, kControlFrameSize, start, kControlBudgetMs);
+    return ReceiveReply(reply, kFrameSize, start, kControlBudgetMs);
 }
 
 namespace {
 
-constexpr int kBlockWords = 64;
-constexpr std::uint16_t kBlockReplyLength = 2 * kBlockWords;
-constexpr std::uint16_t kIdentityReplyLength = 20;
-constexpr std::uint16_t kStatusReplyLength = 12;
-constexpr std::uint16_t kNoteRequestLength = 1 + UnitIdentity::kNoteLength;
-constexpr std::uint16_t kNoteReplyLength = UnitIdentity::kNoteLength;
-constexpr std::uint16_t kAdjustmentsReplyLength = UnitSettings::kChannels;
-constexpr std::uint16_t kSplitAndBandsLength = 10;
-constexpr std::uint8_t kNoteRead = 0x00;
-constexpr std::uint8_t kNoteWrite = 0x80;
 constexpr std::int64_t kBandEdgeUnitHz = 100000; // block 0 gives edges in 100 kHz
 
 // Blocks the unit model reads with 0x2009.
@@ -81,19 +61,6 @@ constexpr int kReferenceBlock = 14;
 constexpr int kMonitoringWord = 50;
 constexpr int kNoteFirstWord = 16;
 
-// A request or reply frame: header plus payload, zero-filled.
-template <std::size_t PayloadLength>
-using Frame = std::array<std::uint8_t, CTM80M1_Comm::kHeaderSize + PayloadLength>;
-
-std::uint16_t BigEndian16(const std::uint8_t* at) {
-    return static_cast<std::uint16_t>((at[0] << 8) | at[1]);
-}
-
-std::uint32_t BigEndian32(const std::uint8_t* at) {
-    return (static_cast<std::uint32_t>(at[0]) << 24) | (static_cast<std::uint32_t>(at[1]) << 16) |
-           (static_cast<std::uint32_t>(at[2]) << 8) | at[3];
-}
-
 // A band position in the high nibble, as 0x1004, 0x3000 and 0x3002 carry it.
 std::uint8_t HighNibble(int band) {
     return static_cast<std::uint8_t>((static_cast<unsigned>(band) << 4) & 0xFF);
@@ -106,32 +73,27 @@ bool IsBand(int band) {
 } // namespace
 
 int CTM80M1_Comm::ReadBlock(int block) {
-    Frame<1> request{};
+    auto request = Request<kReadBlock>();
     request[kHeaderSize] = static_cast<std::uint8_t>(block);
-    Frame<kBlockReplyLength> reply{};
-    int ok = Transact(kReadBlock, request.data(), 1, reply.data(), kBlockReplyLength);
+    ReplyFrame<kReadBlock> reply{};
+    int ok = Exchange<kReadBlock>(request, reply);
     // Taken whether or not the read succeeded: callers use what arrived.
-    const std::uint8_t* words = reply.data() + kHeaderSize;
-    for (int w = 0; w < kBlockWords; ++w) {
-        blockBuffer_[w] = static_cast<std::uint16_t>(words[2 * w] | (words[2 * w + 1] << 8));
-    }
+    blockBuffer_ = ReadBlockWords(reply.data() + kHeaderSize);
     return ok;
 }
 
 int CTM80M1_Comm::ReadIdentity() {
-    Frame<0> request{};
-    Frame<kIdentityReplyLength> reply{};
-    if (Transact(kReadIdentity, request.data(), 0, reply.data(), kIdentityReplyLength) == 0) {
+    auto request = Request<kReadIdentity>();
+    ReplyFrame<kReadIdentity> reply{};
+    if (Exchange<kReadIdentity>(request, reply) == 0) {
         return 0;
     }
-    const std::uint8_t* payload = reply.data() + kHeaderSize;
-    for (std::size_t i = 0; i < UnitIdentity::kModelCodeLength; ++i) {
-        identity.modelCode[i] = static_cast<char>(payload[i]);
-    }
+    const Identity fields = ReadIdentityPayload(reply.data() + kHeaderSize);
+    std::copy(fields.modelCode.begin(), fields.modelCode.end(), identity.modelCode.begin());
     identity.modelCode[UnitIdentity::kModelCodeLength] = '\0';
-    identity.serialHigh = BigEndian16(payload + 4);
-    identity.serialLow = BigEndian16(payload + 6);
-    identity.firmware = BigEndian32(payload + 8);
+    identity.serialHigh = fields.serialHigh;
+    identity.serialLow = fields.serialLow;
+    identity.firmware = fields.firmware;
     identity.identityRead = 1;
 
     if (ReadUserNote() == 0) {
@@ -149,22 +111,18 @@ std::string CTM80M1_Comm::SerialNumberText() {
     if (identity.identityRead == 0) {
         ReadIdentity();
     }
-    char text[32];
-    std::snprintf(text, sizeof text, "%4.4X-%u", static_cast<unsigned>(identity.serialHigh),
-                  static_cast<unsigned>(identity.serialLow));
-    return text;
+    return unitprotocol::SerialNumberText(identity.serialHigh, identity.serialLow);
 }
 
 int CTM80M1_Comm::ExchangeNote(std::uint8_t mode, std::string_view text) {
-    Frame<kNoteRequestLength> request{};
+    auto request = Request<kUserNote>();
     request[kHeaderSize] = mode;
     std::size_t length = std::min(text.size(), UnitIdentity::kNoteLength);
     for (std::size_t i = 0; i < length; ++i) {
         request[kHeaderSize + 1 + i] = static_cast<std::uint8_t>(text[i]);
     }
-    Frame<kNoteReplyLength> reply{};
-    int ok =
-        Transact(kUserNote, request.data(), kNoteRequestLength, reply.data(), kNoteReplyLength);
+    ReplyFrame<kUserNote> reply{};
+    int ok = Exchange<kUserNote>(request, reply);
     // Kept even after a failure: an empty note tells the note check the unit went silent.
     for (std::size_t i = 0; i < UnitIdentity::kNoteLength; ++i) {
         identity.userNote[i] = static_cast<char>(reply[kHeaderSize + i]);
@@ -245,10 +203,9 @@ std::uint8_t CTM80M1_Comm::ClampCalibration(int channel, std::uint8_t value) {
 }
 
 int CTM80M1_Comm::ReadOutputAdjustments() {
-    Frame<0> request{};
-    Frame<kAdjustmentsReplyLength> reply{};
-    if (Transact(kReadOutputAdjustments, request.data(), 0, reply.data(),
-                 kAdjustmentsReplyLength) == 0) {
+    auto request = Request<kReadOutputAdjustments>();
+    ReplyFrame<kReadOutputAdjustments> reply{};
+    if (Exchange<kReadOutputAdjustments>(request, reply) == 0) {
         return 0;
     }
     for (int c = 0; c < UnitSettings::kChannels; ++c) {
@@ -263,11 +220,11 @@ int CTM80M1_Comm::SetOutputAdjustment(int channel, std::int8_t value) {
         return 0;
     }
     std::int8_t clamped = ClampAdjustment(channel, value);
-    Frame<2> request{};
+    auto request = Request<kSetOutputAdjustment>();
     request[kHeaderSize] = static_cast<std::uint8_t>(channel);
     request[kHeaderSize + 1] = static_cast<std::uint8_t>(clamped);
-    Frame<0> reply{};
-    if (Transact(kSetOutputAdjustment, request.data(), 2, reply.data(), 0) == 0) {
+    ReplyFrame<kSetOutputAdjustment> reply{};
+    if (Exchange<kSetOutputAdjustment>(request, reply) == 0) {
         return 0;
     }
     settings.adjustments[channel] = clamped;
@@ -275,9 +232,9 @@ int CTM80M1_Comm::SetOutputAdjustment(int channel, std::int8_t value) {
 }
 
 int CTM80M1_Comm::ReadSplitAndBands() {
-    Frame<0> request{};
-    Frame<kSplitAndBandsLength> reply{};
-    if (Transact(kReadSplitAndBands, request.data(), 0, reply.data(), kSplitAndBandsLength) == 0) {
+    auto request = Request<kReadSplitAndBands>();
+    ReplyFrame<kReadSplitAndBands> reply{};
+    if (Exchange<kReadSplitAndBands>(request, reply) == 0) {
         return 0;
     }
     const std::uint8_t* payload = reply.data() + kHeaderSize;
@@ -296,19 +253,19 @@ int CTM80M1_Comm::SetSplitAndBands(int split, const std::array<int, UnitSettings
     if (split >= 2) {
         split = 0;
     }
-    Frame<kSplitAndBandsLength> request{};
+    auto request = Request<kSetSplitAndBands>();
     request[kHeaderSize] = static_cast<std::uint8_t>(split);
     for (int k = 0; k < UnitSettings::kOutputs; ++k) {
         request[kHeaderSize + 2 + k] = HighNibble(band[k]);
     }
-    Frame<0> reply{};
-    return Transact(kSetSplitAndBands, request.data(), kSplitAndBandsLength, reply.data(), 0);
+    ReplyFrame<kSetSplitAndBands> reply{};
+    return Exchange<kSetSplitAndBands>(request, reply);
 }
 
 int CTM80M1_Comm::ReadStatus() {
-    Frame<0> request{};
-    Frame<kStatusReplyLength> reply{};
-    if (Transact(kReadStatus, request.data(), 0, reply.data(), kStatusReplyLength) == 0) {
+    auto request = Request<kReadStatus>();
+    ReplyFrame<kReadStatus> reply{};
+    if (Exchange<kReadStatus>(request, reply) == 0) {
         status = UnitStatus{};
         return 0;
     }
@@ -331,10 +288,10 @@ int CTM80M1_Comm::SelectCalibrationBand(int split, int band) {
         return 0;
     }
     calibration.calibrationSplit = split;
-    Frame<1> request{};
+    auto request = Request<kSelectCalibrationBand>();
     request[kHeaderSize] = static_cast<std::uint8_t>(HighNibble(band) | 0x08 | split);
-    Frame<1> reply{};
-    if (Transact(kSelectCalibrationBand, request.data(), 1, reply.data(), 1) == 0) {
+    ReplyFrame<kSelectCalibrationBand> reply{};
+    if (Exchange<kSelectCalibrationBand>(request, reply) == 0) {
         return 0;
     }
     int reported = reply[kHeaderSize] >> 4;
@@ -355,12 +312,12 @@ int CTM80M1_Comm::SetCalibrationValue(int band, int split, int channel, std::uin
     if (!IsBand(band)) {
         band = 0;
     }
-    Frame<3> request{};
+    auto request = Request<kSetCalibrationValue>();
     request[kHeaderSize] = static_cast<std::uint8_t>(channel);
     request[kHeaderSize + 1] = clamped;
     request[kHeaderSize + 2] = static_cast<std::uint8_t>(HighNibble(band) | split);
-    Frame<0> reply{};
-    if (Transact(kSetCalibrationValue, request.data(), 3, reply.data(), 0) == 0) {
+    ReplyFrame<kSetCalibrationValue> reply{};
+    if (Exchange<kSetCalibrationValue>(request, reply) == 0) {
         return 0;
     }
     calibration.calibration[band][channel] = clamped;
@@ -371,10 +328,10 @@ int CTM80M1_Comm::FactoryReset(int band) {
     if (!IsBand(band)) {
         band = 0;
     }
-    Frame<1> request{};
+    auto request = Request<kFactoryReset>();
     request[kHeaderSize] = HighNibble(band);
-    Frame<0> reply{};
-    return Transact(kFactoryReset, request.data(), 1, reply.data(), 0);
+    ReplyFrame<kFactoryReset> reply{};
+    return Exchange<kFactoryReset>(request, reply);
 }
 
 void CTM80M1_Comm::TakeTableRows(UnitCalibration::Table& table, int first) const {
@@ -404,8 +361,7 @@ int CTM80M1_Comm::ReadReferenceTable() {
 }
 
 int CTM80M1_Comm::FlashLeds() {
-    std::array<std::uint8_t, kControlFrameSize> request{};
-    request[kHeaderSize] = kControlFlashLeds;
-    std::array<std::uint8_t, kControlFrameSize> reply{};
+    auto request = ControlRequest(kControlFlashLeds);
+    ReplyFrame<kControl> reply{};
     return ControlExchange(request.data(), reply.data());
 }

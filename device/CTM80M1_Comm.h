@@ -1,17 +1,13 @@
 // The application's picture of one unit and the only way to talk to it.
-//
-// Every exchange is one request frame and one reply of known length:
-//   offset 0  u16 unit type (0x0016 in every request)
-//   offset 2  u16 command code
-//   offset 4  u16 payload length
-//   offset 6  payload
-// header fields little-endian. Replies are read byte by byte within a budget.
+// Every exchange is one request frame and one reply of known length
+// (device/UnitProtocol.h); replies are read byte by byte within a budget.
 #pragma once
 
 #include "device/TCPCom.h"
 #include "device/UnitBandTable.h"
 #include "device/UnitCalibration.h"
 #include "device/UnitIdentity.h"
+#include "device/UnitProtocol.h"
 #include "device/UnitSettings.h"
 #include "device/UnitStatus.h"
 
@@ -22,30 +18,8 @@
 
 class CTM80M1_Comm {
 public:
-    static constexpr std::uint16_t kUnitType = 0x0016;
-    static constexpr int kHeaderSize = 6;
     static constexpr int kDefaultBudgetMs = 1000;
     static constexpr int kControlBudgetMs = 3000;
-    static constexpr int kControlFrameSize = 12;
-
-    // Command codes.
-    static constexpr std::uint16_t kSetOutputAdjustment = 0x1000;
-    static constexpr std::uint16_t kControl = 0x1001;
-    static constexpr std::uint16_t kUserNote = 0x1003;
-    static constexpr std::uint16_t kSetSplitAndBands = 0x1004;
-    static constexpr std::uint16_t kReadIdentity = 0x2001;
-    static constexpr std::uint16_t kReadStatus = 0x2002;
-    static constexpr std::uint16_t kReadBlock = 0x2009;
-    static constexpr std::uint16_t kSetCalibrationValue = 0x3000;
-    static constexpr std::uint16_t kSelectCalibrationBand = 0x3001;
-    static constexpr std::uint16_t kFactoryReset = 0x3002;
-    static constexpr std::uint16_t kReadOutputAdjustments = 0x4000;
-    static constexpr std::uint16_t kReadSplitAndBands = 0x4004;
-
-    // Control functions of command 0x1001.
-    static constexpr std::uint8_t kControlFlashLeds = 0x06;
-    static constexpr std::uint8_t kControlOpen = 0x04;
-    static constexpr std::uint8_t kControlOpenArgument = 0x80;
 
     // The connection is not owned; it must outlive this object.
     explicit CTM80M1_Comm(TCPCom* connection);
@@ -110,7 +84,9 @@ public:
     // Reads one block with 0x2009 into the block buffer. The words that did
     // not arrive are 0 after a failed read.
     int ReadBlock(int block);
-    const std::array<std::uint16_t, 64>& BlockBuffer() const { return blockBuffer_; }
+    const std::array<std::uint16_t, unitprotocol::kBlockWords>& BlockBuffer() const {
+        return blockBuffer_;
+    }
 
     static std::int8_t ClampAdjustment(int channel, int value);
     static std::uint8_t ClampCalibration(int channel, std::uint8_t value);
@@ -130,10 +106,17 @@ private:
     int ReadTable(UnitCalibration::Table& table, int firstBlock);
     // Command 0x1003 in `mode`; the note becomes the reply payload.
     int ExchangeNote(std::uint8_t mode, std::string_view text);
+    // Transact with the payload lengths of the command table.
+    template <std::uint16_t Command>
+    int Exchange(unitprotocol::RequestFrame<Command>& request,
+                 unitprotocol::ReplyFrame<Command>& reply) {
+        return Transact(Command, request.data(), unitprotocol::RequestLength(Command), reply.data(),
+                        unitprotocol::ReplyLength(Command));
+    }
 
     TCPCom* connection_;
     int budget_ = kDefaultBudgetMs;
 
 protected:
-    std::array<std::uint16_t, 64> blockBuffer_{};
+    std::array<std::uint16_t, unitprotocol::kBlockWords> blockBuffer_{};
 };

@@ -1,6 +1,7 @@
 #include "device/DiscoverWizNET_Devices.h"
 
 #include "device/DiscoveryList.h"
+#include "device/UnitProtocol.h"
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
 #include "platform/SocketWait.h"
@@ -19,7 +20,6 @@ namespace {
 constexpr const char* kStars = "*****************************************************";
 constexpr int kPauseAfterSearchMs = 100;
 constexpr int kAnswerBufferSize = 500;
-constexpr std::uint8_t kUnitType = 0x16;
 // Each TCP wait (the connect, each reply) takes what is left of the window,
 // but never more than a unit's 1000 ms reply budget, so one module that
 // accepts and never answers cannot use up the window of all the others, and
@@ -190,8 +190,29 @@ int ReceiveWithin(win::SOCKET s, std::uint8_t* buffer, int count, int timeoutMs)
     return received;
 }
 
-int SendAll(win::SOCKET s, const std::uint8_t* bytes, int count) {
-    return win::send(s, reinterpret_cast<const char*>(bytes), count, 0);
+// Sends the whole request; false, traced, when the count sent falls short.
+template <std::size_t N>
+bool SendRequest(win::SOCKET s, const std::array<std::uint8_t, N>& request) {
+    int sent = win::send(s, reinterpret_cast<const char*>(request.data()), static_cast<int>(N), 0);
+    if (sent != static_cast<int>(N)) {
+        TraceFormat("Characters sent should have been %d: %ld.\r\n", static_cast<int>(N),
+                    static_cast<long>(sent));
+        return false;
+    }
+    return true;
+}
+
+// Collects the whole reply; false, traced with `shortTrace` and the count,
+// when fewer bytes came.
+template <std::size_t N>
+bool ReceiveReply(win::SOCKET s, const Window& window, std::array<std::uint8_t, N>& reply,
+                  const char* shortTrace) {
+    int received = ReceiveWithin(s, reply.data(), static_cast<int>(N), window.WaitBound());
+    if (received != static_cast<int>(N)) {
+        TraceFormat(shortTrace, static_cast<long>(received));
+        return false;
+    }
+    return true;
 }
 
 std::string DottedText(const std::array<std::uint8_t, 4>& octets) {
@@ -222,14 +243,12 @@ enum class Next {
 Next IdentifyUnit(win::SOCKET tcp, const Window& window, DiscoveredUnit& unit) {
     Trace("Now reading WizNET Device ID.\r");
     unit.reachable = 1;
-    const std::array<std::uint8_t, 6> typeQuery{};
-    int sent = SendAll(tcp, typeQuery.data(), static_cast<int>(typeQuery.size()));
-    if (sent != 6) {
-        TraceFormat("Characters sent should have been 6: %ld.\r\n", static_cast<long>(sent));
+    if (!SendRequest(tcp, unitprotocol::kTypeQuery)) {
         return Next::PollAgain;
     }
-    std::array<std::uint8_t, 6> typeReply{};
-    int received = ReceiveWithin(tcp, typeReply.data(), 6, window.WaitBound());
+    std::array<std::uint8_t, unitprotocol::kHeaderSize> typeReply{};
+    int received = ReceiveWithin(tcp, typeReply.data(), static_cast<int>(typeReply.size()),
+                                 window.WaitBound());
     if (received == win::SOCKET_ERROR) {
         int code = win::WSAGetLastError();
         const auto* entry = std::find_if(std::begin(kReceiveFailures), std::end(kReceiveFailures),
@@ -241,7 +260,7 @@ Next IdentifyUnit(win::SOCKET tcp, const Window& window, DiscoveredUnit& unit) {
         }
         return Next::PollAgain;
     }
-    if (received != 6) {
+    if (received != static_cast<int>(typeReply.size())) {
         return Next::PollAgain;
     }
     if (std::any_of(typeReply.begin() + 1, typeReply.end(),
@@ -251,50 +270,36 @@ Next IdentifyUnit(win::SOCKET tcp, const Window& window, DiscoveredUnit& unit) {
     }
     unit.unitType = typeReply[0];
     TraceFormat("Found a 0x%2.2X device.\r\n", unit.unitType);
-    if (unit.unitType != kUnitType) {
+    if (unit.unitType != unitprotocol::kUnitType) {
         Trace("Unknown Device ID.\r\n");
         return Next::Finished;
     }
 
     Trace("Discovered TM80M1 or TM80C2.\r");
     Trace("Now reading Identity Values of TM80.\r");
-    const std::array<std::uint8_t, 6> identityRequest{0x16, 0x00, 0x01, 0x20, 0x00, 0x00};
-    sent = SendAll(tcp, identityRequest.data(), static_cast<int>(identityRequest.size()));
-    if (sent != 6) {
-        TraceFormat("Characters sent should have been 6: %ld.\r\n", static_cast<long>(sent));
+    unitprotocol::ReplyFrame<unitprotocol::kReadIdentity> identity{};
+    if (!SendRequest(tcp, unitprotocol::Request<unitprotocol::kReadIdentity>()) ||
+        !ReceiveReply(tcp, window, identity,
+                      "Characters received for 0x2001 command should have been 26: %ld.\r\n")) {
         return Next::PollAgain;
     }
-    std::array<std::uint8_t, 26> identity{};
-    received = ReceiveWithin(tcp, identity.data(), 26, window.WaitBound());
-    if (received != 26) {
-        TraceFormat("Characters received for 0x2001 command should have been 26: %ld.\r\n",
-                    static_cast<long>(received));
-        return Next::PollAgain;
-    }
-    std::memcpy(unit.modelCode.data(), identity.data() + 6, unit.modelCode.size());
-    unsigned serialHigh = (identity[10] << 8) | identity[11];
-    unsigned serialLow = (identity[12] << 8) | identity[13];
+    const auto fields =
+        unitprotocol::ReadIdentityPayload(identity.data() + unitprotocol::kHeaderSize);
+    unit.modelCode = fields.modelCode;
     unit.serialText.fill('\0');
-    std::snprintf(unit.serialText.data(), unit.serialText.size(), "%4.4X %4.4u", serialHigh,
-                  serialLow);
+    std::snprintf(unit.serialText.data(), unit.serialText.size(), "%s",
+                  unitprotocol::DiscoverySerialText(fields.serialHigh, fields.serialLow).c_str());
     SetName(unit);
 
     Trace("Now reading User Note of TM80.\r");
-    std::array<std::uint8_t, 23> noteRequest{0x16, 0x00, 0x03, 0x10, 0x11, 0x00};
-    sent = SendAll(tcp, noteRequest.data(), static_cast<int>(noteRequest.size()));
-    if (sent != 23) {
-        TraceFormat("Characters sent should have been 23: %ld.\r\n", static_cast<long>(sent));
+    unitprotocol::ReplyFrame<unitprotocol::kUserNote> note{};
+    if (!SendRequest(tcp, unitprotocol::Request<unitprotocol::kUserNote>()) ||
+        !ReceiveReply(tcp, window, note, "Characters received should have been 22: %ld.\r\n")) {
         return Next::PollAgain;
     }
-    std::array<std::uint8_t, 22> note{};
-    received = ReceiveWithin(tcp, note.data(), 22, window.WaitBound());
-    if (received != 22) {
-        TraceFormat("Characters received should have been 22: %ld.\r\n",
-                    static_cast<long>(received));
-        return Next::PollAgain;
-    }
-    std::memcpy(unit.userNote.data(), note.data() + 6, 16);
-    unit.userNote[16] = '\0';
+    std::memcpy(unit.userNote.data(), note.data() + unitprotocol::kHeaderSize,
+                unitprotocol::kNoteLength);
+    unit.userNote[unitprotocol::kNoteLength] = '\0';
 
     unit.addressText = DottedText(unit.ipAddress);
     DiscoveryList::Instance().Append(unit);

@@ -2,17 +2,19 @@
 // and what the unit told about itself over TCP.
 #pragma once
 
+#include "device/UnitProtocol.h"
+
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
 struct DiscoveredUnit {
-    static constexpr std::uint16_t kCommandPort = 5000;
-    static constexpr std::size_t kModelCodeSize = 4;
-    static constexpr std::size_t kNameSize = 101;      // 100 characters and the terminating 0
-    static constexpr std::size_t kSerialSize = 11;     // "%4.4X %4.4u" of two 16-bit numbers
-    static constexpr std::size_t kNoteSize = 17;       // 16 characters and the terminating 0
+    static constexpr std::uint16_t kCommandPort = unitprotocol::kCommandPort;
+    static constexpr std::size_t kModelCodeSize = unitprotocol::kModelCodeLength;
+    static constexpr std::size_t kNameSize = 101;  // 100 characters and the terminating 0
+    static constexpr std::size_t kSerialSize = 11; // "%4.4X %4.4u" of two 16-bit numbers
+    static constexpr std::size_t kNoteSize = unitprotocol::kNoteLength + 1;
     static constexpr std::size_t kAddressTextMax = 15; // "255.255.255.255"
 
     std::int32_t reachable = 0; // 1 once the TCP connection to the module succeeded

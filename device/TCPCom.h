@@ -3,12 +3,13 @@
 #pragma once
 
 #include "device/TSocket.h"
+#include "device/UnitProtocol.h"
 
 #include <string>
 
 class TCPCom : public TSocket {
 public:
-    static constexpr std::uint16_t kCommandPort = 5000;
+    static constexpr std::uint16_t kCommandPort = unitprotocol::kCommandPort;
     static constexpr std::uint32_t kReceiveTimeoutMs = 400;
     static constexpr int kReceiveBufferSize = 2000;
 

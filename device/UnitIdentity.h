@@ -2,13 +2,15 @@
 // product identifier of block 2 and the user note.
 #pragma once
 
+#include "device/UnitProtocol.h"
+
 #include <array>
 #include <cstdint>
 
 struct UnitIdentity {
-    static constexpr std::size_t kModelCodeLength = 4;
+    static constexpr std::size_t kModelCodeLength = unitprotocol::kModelCodeLength;
     static constexpr std::size_t kProductLength = 64;
-    static constexpr std::size_t kNoteLength = 16;
+    static constexpr std::size_t kNoteLength = unitprotocol::kNoteLength;
 
     int identityRead = 0; // 1 once the identity reply has been taken
     std::array<char, kModelCodeLength + 1> modelCode{};

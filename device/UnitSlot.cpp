@@ -37,10 +37,9 @@ UnitSlot::~UnitSlot() {
 
 void UnitSlot::Open(UnitSlotHost* host) {
     unit_->FlashLeds();
-    std::array<std::uint8_t, CTM80M1_Comm::kControlFrameSize> request{};
-    request[CTM80M1_Comm::kHeaderSize] = CTM80M1_Comm::kControlOpen;
-    request[CTM80M1_Comm::kHeaderSize + 1] = CTM80M1_Comm::kControlOpenArgument;
-    std::array<std::uint8_t, CTM80M1_Comm::kControlFrameSize> reply{};
+    auto request = unitprotocol::ControlRequest(unitprotocol::kControlOpen,
+                                                unitprotocol::kControlOpenArgument);
+    unitprotocol::ReplyFrame<unitprotocol::kControl> reply{};
     unit_->ControlExchange(request.data(), reply.data());
 
     ReadUnit();

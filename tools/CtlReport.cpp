@@ -1,5 +1,6 @@
 #include "tools/CtlReport.h"
 
+#include "device/UnitProtocol.h"
 #include "tools/JsonWriter.h"
 
 #include <cstdio>
@@ -67,9 +68,8 @@ const char* SplitText(int split) {
 std::string InfoText(const UnitSlot& slot) {
     const CTM80M1_Comm& unit = *slot.Unit();
     const UnitIdentity& identity = unit.identity;
-    char serial[32];
-    std::snprintf(serial, sizeof serial, "%4.4X-%u", static_cast<unsigned>(identity.serialHigh),
-                  static_cast<unsigned>(identity.serialLow));
+    const std::string serial =
+        unitprotocol::SerialNumberText(identity.serialHigh, identity.serialLow);
 
     std::string text;
     text += Line("Address", slot.addressText);
@@ -126,9 +126,8 @@ std::string InfoText(const UnitSlot& slot) {
 std::string InfoJson(const UnitSlot& slot) {
     const CTM80M1_Comm& unit = *slot.Unit();
     const UnitIdentity& identity = unit.identity;
-    char serial[32];
-    std::snprintf(serial, sizeof serial, "%4.4X-%u", static_cast<unsigned>(identity.serialHigh),
-                  static_cast<unsigned>(identity.serialLow));
+    const std::string serial =
+        unitprotocol::SerialNumberText(identity.serialHigh, identity.serialLow);
 
     JsonWriter json;
     json.BeginObject();

@@ -1,5 +1,8 @@
 #include "tests/device/ScriptedPeer.h"
 
+#include "sim/UnitState.h"
+
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <functional>
@@ -15,28 +18,6 @@ namespace {
 
 constexpr std::uint16_t kPort = 5000;
 constexpr int kPollMs = 20;
-
-int ReplyLength(std::uint16_t command) {
-    switch (command) {
-    case 0x1001:
-        return 6;
-    case 0x1003:
-        return 16;
-    case 0x2001:
-        return 20;
-    case 0x2002:
-        return 12;
-    case 0x2009:
-        return 128;
-    case 0x3001:
-        return 1;
-    case 0x4000:
-    case 0x4004:
-        return 10;
-    default:
-        return 0;
-    }
-}
 
 void SendAll(int fd, const std::vector<std::uint8_t>& bytes) {
     std::size_t sent = 0;
@@ -100,7 +81,9 @@ void ScriptedPeer::ClearFrames() {
 }
 
 std::vector<std::uint8_t> ScriptedPeer::DefaultReply(std::uint16_t command) {
-    return Reply(command, std::vector<std::uint8_t>(ReplyLength(command), 0));
+    // The simulator's table, not the application's: the peer must not share its faults.
+    int length = std::max(sim::UnitState::ReplyLength(command), 0);
+    return Reply(command, std::vector<std::uint8_t>(static_cast<std::size_t>(length), 0));
 }
 
 std::vector<std::uint8_t> ScriptedPeer::Reply(std::uint16_t command,
