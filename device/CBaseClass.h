@@ -6,9 +6,7 @@
 class CBaseClass {
 public:
     virtual ~CBaseClass() = default;
-    virtual void* GetReserved() = 0;
     virtual int FlushInput() = 0;
-    virtual int SendByte(std::uint8_t b) = 0;
     virtual int Send(const std::uint8_t* buf, int len) = 0;
     virtual int ReceiveByte(std::uint8_t* out) = 0;
     virtual std::uint16_t GetLocalPort() = 0;

@@ -205,10 +205,6 @@ int TCPCom::FlushInput() {
     return 0;
 }
 
-int TCPCom::SendByte(std::uint8_t b) {
-    return Send(&b, 1);
-}
-
 int TCPCom::Send(const std::uint8_t* buf, int len) {
     if (win::send(socket_, reinterpret_cast<const char*>(buf), len, 0) == win::SOCKET_ERROR) {
         connected_ = 0;

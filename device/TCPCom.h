@@ -20,7 +20,6 @@ public:
     ~TCPCom() override;
 
     int FlushInput() override;
-    int SendByte(std::uint8_t b) override;
     int Send(const std::uint8_t* buf, int len) override;
     int ReceiveByte(std::uint8_t* out) override;
     virtual int ReceiveChunk();

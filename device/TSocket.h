@@ -15,9 +15,7 @@ public:
     TSocket() = default;
     ~TSocket() override = default;
 
-    void* GetReserved() override { return reserved_.data(); }
     int FlushInput() override { return 0; }
-    int SendByte(std::uint8_t) override { return 0; }
     int Send(const std::uint8_t*, int) override { return 0; }
     int ReceiveByte(std::uint8_t*) override { return 0; }
     std::uint16_t GetLocalPort() override { return localPort_; }
@@ -25,7 +23,6 @@ public:
     std::uint16_t GetPort() override { return remotePort_; }
 
     bool IsConnected() const { return connected_ != 0; }
-    int Connected() const { return connected_; }
     const char* LocalAddress() const { return localAddress_.data(); }
     const char* LastErrorText() const { return lastErrorText_.data(); }
     win::SOCKET Socket() const { return socket_; }
@@ -34,7 +31,6 @@ protected:
     // Copies text into a fixed field, cutting it at the field's limit.
     static void SetField(std::array<char, kTextField>& field, std::string_view text);
 
-    std::array<std::uint8_t, 68> reserved_;
     std::array<char, kTextField> remoteAddress_{};
     std::uint16_t remotePort_ = 0;
     std::array<char, kTextField> localAddress_{};
