@@ -9,7 +9,6 @@
 
 class DiscoveryList {
 public:
-    // The one list of the application.
     static DiscoveryList& Instance();
 
     DiscoveryList() = default;

@@ -35,5 +35,4 @@ private:
     std::array<Position, kPositions> positions_{};
 };
 
-// The application's one table.
 SlotTable& TheSlotTable();

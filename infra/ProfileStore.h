@@ -33,7 +33,6 @@ bool WriteProfileInt(const std::string& file, const std::string& section, const 
 
 // True when `path` is a file that can be opened for reading (not a folder).
 bool FileExists(const std::string& path);
-// True when `path` is a folder.
 bool FolderExists(const std::string& path);
 // Makes `path` the current folder; a null path does nothing, failures are
 // ignored. Windows first switched drives for "D:\x"; Linux has no drives.
