@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,20 +16,41 @@ using testpeer::Answer;
 using testpeer::PeerFrame;
 using testpeer::ScriptedPeer;
 using Bytes = std::vector<std::uint8_t>;
+using Words = std::vector<std::uint16_t>;
 
 namespace {
 
-std::vector<std::uint16_t> Words(std::initializer_list<std::pair<int, std::uint16_t>> set) {
-    std::vector<std::uint16_t> words(64, 0);
-    for (auto [index, value] : set) {
-        words[index] = value;
+// "16 00 0C" as bytes.
+Bytes Hex(const char* text) {
+    Bytes bytes;
+    std::istringstream in(text);
+    unsigned byte = 0;
+    while (in >> std::hex >> byte) {
+        bytes.push_back(static_cast<std::uint8_t>(byte));
     }
-    return words;
+    return bytes;
 }
 
 // Block 0 with bands 1 (1435-1535 MHz) and 3 (2200-2395 MHz) and monitoring.
-std::vector<std::uint16_t> BandBlock() {
-    return Words({{2, 14350}, {3, 15350}, {6, 22000}, {7, 23950}, {50, 0x0001}});
+Words BandBlock() {
+    Words words(64, 0);
+    words[2] = 14350;
+    words[3] = 15350;
+    words[6] = 22000;
+    words[7] = 23950;
+    words[50] = 0x0001;
+    return words;
+}
+
+// Four table rows of ten channels, sixteen words apart; `value(r, c)` fills them.
+Words TableBlock(const std::function<int(int, int)>& value) {
+    Words words(64, 0);
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 10; ++c) {
+            words[16 * r + c] = static_cast<std::uint16_t>(value(r, c));
+        }
+    }
+    return words;
 }
 
 class CommTest : public testpeer::PeerTest {
@@ -36,22 +58,16 @@ protected:
     // Answers `command` with `payload`; everything else with zeros.
     void AnswerWith(std::uint16_t command, Bytes payload) {
         peer->SetHandler([command, payload](const PeerFrame& frame) {
-            if (frame.command == command) {
-                return Answer{ScriptedPeer::Reply(command, payload)};
-            }
-            return Answer{ScriptedPeer::DefaultReply(frame.command)};
+            return Answer{frame.command == command ? ScriptedPeer::Reply(command, payload)
+                                                   : ScriptedPeer::DefaultReply(frame.command)};
         });
     }
     // Answers block reads from `blocks` (block number -> words); others with zeros.
-    void AnswerBlocks(std::map<int, std::vector<std::uint16_t>> blocks) {
+    void AnswerBlocks(std::map<int, Words> blocks) {
         peer->SetHandler([blocks](const PeerFrame& frame) {
-            if (frame.command == 0x2009) {
-                auto it = blocks.find(frame.Payload(0));
-                if (it != blocks.end()) {
-                    return Answer{ScriptedPeer::BlockReply(it->second)};
-                }
-            }
-            return Answer{ScriptedPeer::DefaultReply(frame.command)};
+            auto it = frame.command == 0x2009 ? blocks.find(frame.Payload(0)) : blocks.end();
+            return Answer{it != blocks.end() ? ScriptedPeer::BlockReply(it->second)
+                                             : ScriptedPeer::DefaultReply(frame.command)};
         });
     }
     std::vector<int> BlocksRequested() const {
@@ -68,109 +84,59 @@ protected:
 // ---------------------------------------------------------------------------
 // Requests: exact frames, clamping, refusals that send nothing.
 
-struct RequestCase {
-    const char* name;
-    std::function<int(CTM80M1_Comm&)> operation;
-    int result;
-    Bytes sent; // empty: nothing may be sent
-};
-
 TEST_F(CommTest, RequestsCarryTheClampedValues) {
-    std::array<int, 8> bands = {0, 1, 2, 3, 4, 5, 6, 7};
-    std::array<int, 8> wideBands = {17, -1, 0, 0, 0, 0, 0, 15};
-    const RequestCase cases[] = {
-        {"adjust 3 by -2",
-         [](auto& u) { return u.SetOutputAdjustment(3, -2); },
-         1,
-         {0x16, 0, 0x00, 0x10, 2, 0, 3, 0xFE}},
-        {"adjust 3 by 20 clamps to 12",
-         [](auto& u) { return u.SetOutputAdjustment(3, 20); },
-         1,
-         {0x16, 0, 0x00, 0x10, 2, 0, 3, 12}},
-        {"adjust 9 by -10 clamps to -8",
-         [](auto& u) { return u.SetOutputAdjustment(9, -10); },
-         1,
-         {0x16, 0, 0x00, 0x10, 2, 0, 9, 0xF8}},
-        {"adjust 7 by -13 clamps to -12",
-         [](auto& u) { return u.SetOutputAdjustment(7, -13); },
-         1,
-         {0x16, 0, 0x00, 0x10, 2, 0, 7, 0xF4}},
-        {"adjust channel 10", [](auto& u) { return u.SetOutputAdjustment(10, 0); }, 0, {}},
-        {"adjust channel -1", [](auto& u) { return u.SetOutputAdjustment(-1, 0); }, 0, {}},
-        {"calibration 200 clamps to 115",
-         [](auto& u) { return u.SetCalibrationValue(2, 1, 0, 200); },
-         1,
-         {0x16, 0, 0x00, 0x30, 3, 0, 0, 115, 0x21}},
-        {"calibration 3 on channel 8 clamps to 8",
-         [](auto& u) { return u.SetCalibrationValue(2, 1, 8, 3); },
-         1,
-         {0x16, 0, 0x00, 0x30, 3, 0, 8, 8, 0x21}},
-        {"calibration 5 on channel 0 clamps to 12",
-         [](auto& u) { return u.SetCalibrationValue(0, 0, 0, 5); },
-         1,
-         {0x16, 0, 0x00, 0x30, 3, 0, 0, 12, 0x00}},
-        {"calibration 255 on channel 9 clamps to 119",
-         [](auto& u) { return u.SetCalibrationValue(7, 0, 9, 255); },
-         1,
-         {0x16, 0, 0x00, 0x30, 3, 0, 9, 119, 0x70}},
-        {"calibration band 9 is sent as band 0",
-         [](auto& u) { return u.SetCalibrationValue(9, 1, 1, 50); },
-         1,
-         {0x16, 0, 0x00, 0x30, 3, 0, 1, 50, 0x01}},
-        {"calibration channel 10",
-         [](auto& u) { return u.SetCalibrationValue(0, 0, 10, 50); },
-         0,
-         {}},
-        {"calibration channel -1",
-         [](auto& u) { return u.SetCalibrationValue(0, 0, -1, 50); },
-         0,
-         {}},
-        {"calibration split 2", [](auto& u) { return u.SetCalibrationValue(0, 2, 0, 50); }, 0, {}},
-        {"select band 3 split 1",
-         [](auto& u) { return u.SelectCalibrationBand(1, 3); },
-         1,
-         {0x16, 0, 0x01, 0x30, 1, 0, 0x39}},
-        {"select split 5 counts as 0",
-         [](auto& u) { return u.SelectCalibrationBand(5, 2); },
-         1,
-         {0x16, 0, 0x01, 0x30, 1, 0, 0x28}},
-        {"select band 8 counts as 0",
-         [](auto& u) { return u.SelectCalibrationBand(1, 8); },
-         1,
-         {0x16, 0, 0x01, 0x30, 1, 0, 0x09}},
-        {"select split -1", [](auto& u) { return u.SelectCalibrationBand(-1, 2); }, 0, {}},
-        {"split and bands",
-         [&](auto& u) { return u.SetSplitAndBands(1, bands); },
-         1,
-         {0x16, 0, 0x04, 0x10, 10, 0, 1, 0, 0x00, 0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70}},
-        {"split 3 counts as 0, bands keep their low 4 bits",
-         [&](auto& u) { return u.SetSplitAndBands(3, wideBands); },
-         1,
-         {0x16, 0, 0x04, 0x10, 10, 0, 0, 0, 0x10, 0xF0, 0, 0, 0, 0, 0, 0xF0}},
-        {"split -1", [&](auto& u) { return u.SetSplitAndBands(-1, bands); }, 0, {}},
-        {"factory reset band 3",
-         [](auto& u) { return u.FactoryReset(3); },
-         1,
-         {0x16, 0, 0x02, 0x30, 1, 0, 0x30}},
-        {"factory reset band 9 is sent as band 0",
-         [](auto& u) { return u.FactoryReset(9); },
-         1,
-         {0x16, 0, 0x02, 0x30, 1, 0, 0x00}},
-        {"flash LEDs",
-         [](auto& u) { return u.FlashLeds(); },
-         1,
-         {0x16, 0, 0x01, 0x10, 6, 0, 6, 0, 0, 0, 0, 0}},
-        {"read block 12",
-         [](auto& u) { return u.ReadBlock(12); },
-         1,
-         {0x16, 0, 0x09, 0x20, 1, 0, 12}},
-        {"identity request has no payload",
-         [](auto& u) {
-             u.ReadIdentity();
-             return 1;
-         },
-         1,
-         {0x16, 0, 0x01, 0x20, 0, 0}},
+    struct Case {
+        const char* name;
+        std::function<int(CTM80M1_Comm&)> operation;
+        int result;
+        const char* sent; // empty: nothing may be sent
+    };
+    const std::array<int, 8> bands = {0, 1, 2, 3, 4, 5, 6, 7};
+    const std::array<int, 8> wideBands = {17, -1, 0, 0, 0, 0, 0, 15};
+    const Case cases[] = {
+        {"adjust 3 by -2", [](auto& u) { return u.SetOutputAdjustment(3, -2); }, 1,
+         "16 00 00 10 02 00 03 FE"},
+        {"adjust 3 by 20", [](auto& u) { return u.SetOutputAdjustment(3, 20); }, 1,
+         "16 00 00 10 02 00 03 0C"},
+        {"adjust 7 by -13", [](auto& u) { return u.SetOutputAdjustment(7, -13); }, 1,
+         "16 00 00 10 02 00 07 F4"},
+        {"adjust 9 by -10", [](auto& u) { return u.SetOutputAdjustment(9, -10); }, 1,
+         "16 00 00 10 02 00 09 F8"},
+        {"adjust channel 10", [](auto& u) { return u.SetOutputAdjustment(10, 0); }, 0, ""},
+        {"adjust channel -1", [](auto& u) { return u.SetOutputAdjustment(-1, 0); }, 0, ""},
+        {"calibration 200", [](auto& u) { return u.SetCalibrationValue(2, 1, 0, 200); }, 1,
+         "16 00 00 30 03 00 00 73 21"},
+        {"calibration 5", [](auto& u) { return u.SetCalibrationValue(0, 0, 0, 5); }, 1,
+         "16 00 00 30 03 00 00 0C 00"},
+        {"calibration 3 on 8", [](auto& u) { return u.SetCalibrationValue(2, 1, 8, 3); }, 1,
+         "16 00 00 30 03 00 08 08 21"},
+        {"calibration 255 on 9", [](auto& u) { return u.SetCalibrationValue(7, 0, 9, 255); }, 1,
+         "16 00 00 30 03 00 09 77 70"},
+        {"calibration band 9", [](auto& u) { return u.SetCalibrationValue(9, 1, 1, 50); }, 1,
+         "16 00 00 30 03 00 01 32 01"},
+        {"calibration channel 10", [](auto& u) { return u.SetCalibrationValue(0, 0, 10, 50); }, 0,
+         ""},
+        {"calibration channel -1", [](auto& u) { return u.SetCalibrationValue(0, 0, -1, 50); }, 0,
+         ""},
+        {"calibration split 2", [](auto& u) { return u.SetCalibrationValue(0, 2, 0, 50); }, 0, ""},
+        {"select band 3 split 1", [](auto& u) { return u.SelectCalibrationBand(1, 3); }, 1,
+         "16 00 01 30 01 00 39"},
+        {"select split 5", [](auto& u) { return u.SelectCalibrationBand(5, 2); }, 1,
+         "16 00 01 30 01 00 28"},
+        {"select band 8", [](auto& u) { return u.SelectCalibrationBand(1, 8); }, 1,
+         "16 00 01 30 01 00 09"},
+        {"select split -1", [](auto& u) { return u.SelectCalibrationBand(-1, 2); }, 0, ""},
+        {"split and bands", [&](auto& u) { return u.SetSplitAndBands(1, bands); }, 1,
+         "16 00 04 10 0A 00 01 00 00 10 20 30 40 50 60 70"},
+        {"split 3, wide bands", [&](auto& u) { return u.SetSplitAndBands(3, wideBands); }, 1,
+         "16 00 04 10 0A 00 00 00 10 F0 00 00 00 00 00 F0"},
+        {"split -1", [&](auto& u) { return u.SetSplitAndBands(-1, bands); }, 0, ""},
+        {"factory reset 3", [](auto& u) { return u.FactoryReset(3); }, 1, "16 00 02 30 01 00 30"},
+        {"factory reset 9", [](auto& u) { return u.FactoryReset(9); }, 1, "16 00 02 30 01 00 00"},
+        {"flash LEDs", [](auto& u) { return u.FlashLeds(); }, 1,
+         "16 00 01 10 06 00 06 00 00 00 00 00"},
+        {"read block 12", [](auto& u) { return u.ReadBlock(12); }, 1, "16 00 09 20 01 00 0C"},
+        {"identity", [](auto& u) { return u.ReadIdentity(); }, 1, "16 00 01 20 00 00"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -180,12 +146,7 @@ TEST_F(CommTest, RequestsCarryTheClampedValues) {
         unit->ReadStatus();
         auto frames = peer->Frames();
         ASSERT_FALSE(frames.empty());
-        if (c.sent.empty()) {
-            EXPECT_EQ(frames.size(), 1u);
-            EXPECT_EQ(frames.front().command, 0x2002);
-        } else {
-            EXPECT_EQ(frames.front().bytes, c.sent);
-        }
+        EXPECT_EQ(frames.front().bytes, *c.sent ? Hex(c.sent) : Hex("16 00 02 20 00 00"));
     }
 }
 
@@ -194,14 +155,12 @@ TEST_F(CommTest, SettingsThatSucceedAreKeptClamped) {
     ASSERT_EQ(unit->SetOutputAdjustment(9, -10), 1);
     EXPECT_EQ(unit->settings.adjustments[3], 12);
     EXPECT_EQ(unit->settings.adjustments[9], -8);
-
     ASSERT_EQ(unit->SetCalibrationValue(2, 1, 0, 200), 1);
     EXPECT_EQ(unit->calibration.calibration[2][0], 115);
     ASSERT_EQ(unit->SetCalibrationValue(9, 1, 1, 50), 1);
     EXPECT_EQ(unit->calibration.calibration[0][1], 50);
 
     // Split and bands, and a factory reset, leave the model alone.
-    unit->settings.split = 0;
     ASSERT_EQ(unit->SetSplitAndBands(1, {1, 1, 1, 1, 1, 1, 1, 1}), 1);
     EXPECT_EQ(unit->settings.split, 0);
     EXPECT_EQ(unit->settings.bandSelection[0], 0);
@@ -210,21 +169,18 @@ TEST_F(CommTest, SettingsThatSucceedAreKeptClamped) {
 }
 
 TEST_F(CommTest, NotesSendTheirFirstSixteenCharacters) {
+    // The unit answers with what it now holds: the written characters.
     peer->SetHandler([](const PeerFrame& frame) {
-        // The unit answers with what it now holds: the written characters.
-        Bytes payload(frame.bytes.begin() + 7, frame.bytes.end());
-        return Answer{ScriptedPeer::Reply(frame.command, payload)};
+        return Answer{
+            ScriptedPeer::Reply(frame.command, Bytes(frame.bytes.begin() + 7, frame.bytes.end()))};
     });
     ASSERT_EQ(unit->WriteUserNote("ABCDEFGHIJKLMNOPQRS"), 1);
     ASSERT_EQ(unit->ReadUserNote(), 1);
     auto frames = peer->Frames();
     ASSERT_EQ(frames.size(), 2u);
-    Bytes write = {0x16, 0, 0x03, 0x10, 17, 0, 0x80};
-    for (char c : std::string("ABCDEFGHIJKLMNOP")) {
-        write.push_back(static_cast<std::uint8_t>(c));
-    }
-    EXPECT_EQ(frames[0].bytes, write);
-    Bytes read = {0x16, 0, 0x03, 0x10, 17, 0};
+    EXPECT_EQ(frames[0].bytes, Hex("16 00 03 10 11 00 80 41 42 43 44 45 46 47 48 49 4A 4B 4C 4D "
+                                   "4E 4F 50"));
+    Bytes read = Hex("16 00 03 10 11 00");
     read.resize(23, 0);
     EXPECT_EQ(frames[1].bytes, read);
     EXPECT_STREQ(unit->identity.userNote.data(), "");
@@ -238,17 +194,18 @@ TEST_F(CommTest, NotesSendTheirFirstSixteenCharacters) {
 
 TEST_F(CommTest, StatusReplies) {
     struct Case {
-        Bytes tail; // reply bytes 8-11
+        const char* tail; // reply bytes 8-11
         double temperature, voltage, current;
     };
     const Case cases[] = {
-        {{0x2D, 0x00, 0x78, 0x0F}, 45, 12.0, 1.5},
-        {{0x2D, 0xFF, 0x9C, 0x0F}, 45, -10.0, 1.5},
-        {{0xF6, 0x01, 0x00, 0xFF}, -10, 25.6, 25.5},
+        {"2D 00 78 0F", 45, 12.0, 1.5},
+        {"2D FF 9C 0F", 45, -10.0, 1.5},
+        {"F6 01 00 FF", -10, 25.6, 25.5},
     };
     for (const auto& c : cases) {
-        Bytes payload = {9, 9, 9, 9, 9, 9, 9, 9};
-        payload.insert(payload.end(), c.tail.begin(), c.tail.end());
+        Bytes payload = Hex("09 09 09 09 09 09 09 09");
+        Bytes tail = Hex(c.tail);
+        payload.insert(payload.end(), tail.begin(), tail.end());
         AnswerWith(0x2002, payload);
         ASSERT_EQ(unit->ReadStatus(), 1);
         EXPECT_DOUBLE_EQ(unit->status.temperature, c.temperature);
@@ -257,22 +214,18 @@ TEST_F(CommTest, StatusReplies) {
     }
 }
 
-TEST_F(CommTest, SplitAndBandReplies) {
-    AnswerWith(0x4004, {0xFF, 0xAA, 0x90, 0x70, 0x85, 0x10, 0x2F, 0xF0, 0x00, 0x30});
+TEST_F(CommTest, SettingReplies) {
+    AnswerWith(0x4004, Hex("FF AA 90 70 85 10 2F F0 00 30"));
     unit->settings.bandSelection.fill(5);
     ASSERT_EQ(unit->ReadSplitAndBands(), 1);
     EXPECT_EQ(unit->settings.split, 1);
     EXPECT_EQ(unit->settings.bandSelection, (std::array<int, 8>{0, 7, 0, 1, 2, 0, 0, 3}));
-}
 
-TEST_F(CommTest, AdjustmentRepliesAreClampedPerChannel) {
-    AnswerWith(0x4000, {20, 0xEC, 5, 0xFB, 12, 0xF4, 13, 0x80, 9, 0xF7});
+    AnswerWith(0x4000, Hex("14 EC 05 FB 0C F4 0D 80 09 F7"));
     ASSERT_EQ(unit->ReadOutputAdjustments(), 1);
     EXPECT_EQ(unit->settings.adjustments,
               (std::array<std::int8_t, 10>{12, -12, 5, -5, 12, -12, 12, -12, 8, -8}));
-}
 
-TEST_F(CommTest, CalibrationBandReply) {
     AnswerWith(0x3001, {0x51});
     ASSERT_EQ(unit->SelectCalibrationBand(0, 5), 1);
     EXPECT_EQ(unit->calibration.calibrationBand, 5);
@@ -284,7 +237,7 @@ TEST_F(CommTest, CalibrationBandReply) {
 }
 
 TEST_F(CommTest, IdentityAndSerialNumber) {
-    std::vector<std::uint16_t> product(64, 0);
+    Words product(64, 0);
     std::string text = "TM80M Multicoupler";
     for (std::size_t i = 0; i < text.size(); ++i) {
         product[i] = static_cast<std::uint16_t>(0x4100 | static_cast<std::uint8_t>(text[i]));
@@ -292,14 +245,11 @@ TEST_F(CommTest, IdentityAndSerialNumber) {
     peer->SetHandler([product](const PeerFrame& frame) {
         switch (frame.command) {
         case 0x2001:
-            return Answer{
-                ScriptedPeer::Reply(0x2001, {'8',  '0',  'M', '1', 0x00, 0xAB, 0x00, 17, 0xDE, 0xAD,
-                                             0xBE, 0xEF, 1,   2,   3,    4,    5,    6,  7,    8})};
-        case 0x1003: {
-            Bytes note = {'B', 'e', 'n', 'c', 'h', ' ', '4'};
-            note.resize(16, 0);
-            return Answer{ScriptedPeer::Reply(0x1003, note)};
-        }
+            return Answer{ScriptedPeer::Reply(
+                0x2001, Hex("38 30 4D 31 00 AB 00 11 DE AD BE EF 01 02 03 04 05 06 07 08"))};
+        case 0x1003:
+            return Answer{ScriptedPeer::Reply(0x1003, Hex("42 65 6E 63 68 20 34 00 00 00 00 00 "
+                                                          "00 00 00 00"))};
         case 0x2009:
             return Answer{ScriptedPeer::BlockReply(product)};
         default:
@@ -311,7 +261,6 @@ TEST_F(CommTest, IdentityAndSerialNumber) {
     EXPECT_EQ(unit->SerialNumberText(), "00AB-17");
     EXPECT_EQ(peer->Frames().size(), 3u);
 
-    EXPECT_EQ(unit->identity.identityRead, 1);
     EXPECT_STREQ(unit->identity.modelCode.data(), "80M1");
     EXPECT_EQ(unit->identity.firmware, 0xDEADBEEFu);
     EXPECT_STREQ(unit->identity.userNote.data(), "Bench 4");
@@ -320,7 +269,7 @@ TEST_F(CommTest, IdentityAndSerialNumber) {
 }
 
 TEST_F(CommTest, UnitDataFillsBandsMonitoringAndNote) {
-    std::vector<std::uint16_t> noteBlock(64, 0);
+    Words noteBlock(64, 0);
     const char* note = "Mast 3, rack 12!";
     for (int k = 0; k < 8; ++k) {
         noteBlock[16 + k] = static_cast<std::uint16_t>((note[2 * k] << 8) | note[2 * k + 1]);
@@ -332,18 +281,10 @@ TEST_F(CommTest, UnitDataFillsBandsMonitoringAndNote) {
     const auto& bands = unit->bandTable;
     EXPECT_EQ(bands.monitoring, 1);
     EXPECT_EQ(bands.lower[1], 1435000000);
-    EXPECT_EQ(bands.upper[1], 1535000000);
-    EXPECT_EQ(bands.lower[3], 2200000000);
     EXPECT_EQ(bands.upper[3], 2395000000);
-    EXPECT_EQ(bands.bandList[0].lower, 1435000000);
-    EXPECT_EQ(bands.bandList[0].position, 0u);
-    EXPECT_EQ(bands.bandList[1].upper, 2395000000);
+    EXPECT_EQ(bands.bandList[1].lower, 2200000000);
     EXPECT_EQ(bands.bandList[1].position, 1u);
-    for (int e = 2; e < 8; ++e) {
-        EXPECT_EQ(bands.bandList[e].lower, 0);
-        EXPECT_EQ(bands.bandList[e].upper, 0);
-        EXPECT_EQ(bands.bandList[e].position, 8u);
-    }
+    EXPECT_EQ(bands.bandList[2].position, 8u);
     EXPECT_STREQ(unit->identity.userNote.data(), note);
 }
 
@@ -369,13 +310,7 @@ TEST(BandList, PacksPresentBandsInOrder) {
 
 TEST_F(CommTest, CalibrationAndReferenceTables) {
     auto rows = [](int base) {
-        std::vector<std::uint16_t> words(64, 0);
-        for (int r = 0; r < 4; ++r) {
-            for (int c = 0; c < 10; ++c) {
-                words[16 * r + c] = static_cast<std::uint16_t>(0x7700 + base + 10 * r + c);
-            }
-        }
-        return words;
+        return TableBlock([base](int r, int c) { return 0x7700 + base + 10 * r + c; });
     };
     AnswerBlocks({{12, rows(0)}, {13, rows(40)}, {14, rows(100)}, {15, rows(140)}});
     ASSERT_EQ(unit->ReadCalibrationTable(), 1);
@@ -402,7 +337,6 @@ TEST_F(CommTest, SilentUnitEmptiesTheNoteAndZeroesTheStatus) {
     EXPECT_EQ(unit->ReadUserNote(), 0);
     EXPECT_GE(win::ProcessClock() - start, 1000);
     EXPECT_STREQ(unit->identity.userNote.data(), "");
-
     EXPECT_EQ(unit->ReadStatus(), 0);
     EXPECT_EQ(unit->status.temperature, 0);
     EXPECT_EQ(unit->status.voltage, 0);
@@ -418,12 +352,7 @@ TEST_F(CommTest, SilentUnitEmptiesTheNoteAndZeroesTheStatus) {
 TEST_F(CommTest, FailedBlockReadsStillFillTablesFromWhatArrived) {
     // Block 12 arrives whole, block 13 only up to word 20: rows 4 and 5 get
     // what came, rows 6 and 7 get zeros, and the read fails.
-    std::vector<std::uint16_t> full(64, 0);
-    for (int r = 0; r < 4; ++r) {
-        for (int c = 0; c < 10; ++c) {
-            full[16 * r + c] = static_cast<std::uint16_t>(20 + r);
-        }
-    }
+    Words full = TableBlock([](int r, int) { return 20 + r; });
     peer->SetHandler([full](const PeerFrame& frame) {
         Bytes reply = ScriptedPeer::BlockReply(full);
         if (frame.Payload(0) == 13) {
@@ -432,28 +361,24 @@ TEST_F(CommTest, FailedBlockReadsStillFillTablesFromWhatArrived) {
         return Answer{reply};
     });
     EXPECT_EQ(unit->ReadCalibrationTable(), 0);
-    EXPECT_EQ(unit->calibration.calibration[0][0], 20);
-    EXPECT_EQ(unit->calibration.calibration[3][9], 23);
-    EXPECT_EQ(unit->calibration.calibration[4][9], 20);
-    EXPECT_EQ(unit->calibration.calibration[5][3], 21);
-    EXPECT_EQ(unit->calibration.calibration[5][4], 0);
-    EXPECT_EQ(unit->calibration.calibration[7][0], 0);
+    const auto& table = unit->calibration.calibration;
+    EXPECT_EQ(table[3][9], 23);
+    EXPECT_EQ(table[4][9], 20);
+    EXPECT_EQ(table[5][3], 21);
+    EXPECT_EQ(table[5][4], 0);
+    EXPECT_EQ(table[7][0], 0);
 }
 
 TEST_F(CommTest, FailedFirstBlockRepeatsItsRowsAndSkipsTheSecond) {
-    std::vector<std::uint16_t> words(64, 0);
-    for (int w = 0; w < 64; ++w) {
-        words[w] = static_cast<std::uint16_t>(50 + w);
-    }
-    peer->SetHandler([words](const PeerFrame&) {
-        Bytes reply = ScriptedPeer::BlockReply(words);
+    peer->SetHandler([](const PeerFrame&) {
+        Bytes reply =
+            ScriptedPeer::BlockReply(TableBlock([](int r, int c) { return 50 + r * 16 + c; }));
         reply.resize(6 + 2 * 36); // rows 0-1 and part of row 2
         return Answer{reply};
     });
     EXPECT_EQ(unit->ReadReferenceTable(), 0);
     EXPECT_EQ(BlocksRequested(), std::vector<int>{14});
     const auto& table = unit->calibration.reference;
-    EXPECT_EQ(table[0][0], 50);
     EXPECT_EQ(table[2][3], 50 + 35);
     EXPECT_EQ(table[2][4], 0);
     for (int r = 0; r < 4; ++r) {
@@ -461,11 +386,12 @@ TEST_F(CommTest, FailedFirstBlockRepeatsItsRowsAndSkipsTheSecond) {
     }
 }
 
-TEST_F(CommTest, FailedBandBlockSkipsTheNoteBlockButStillTakesTheNote) {
+TEST_F(CommTest, FailedUnitDataBlocks) {
+    // Block 0 cut after band 1: the note block is skipped, the note still taken.
     std::strcpy(unit->identity.userNote.data(), "old note");
     peer->SetHandler([](const PeerFrame&) {
         Bytes reply = ScriptedPeer::BlockReply(BandBlock());
-        reply.resize(6 + 2 * 4); // bands 0 and 1 only
+        reply.resize(6 + 2 * 4);
         return Answer{reply};
     });
     EXPECT_EQ(unit->ReadUnitData(), 0);
@@ -474,14 +400,11 @@ TEST_F(CommTest, FailedBandBlockSkipsTheNoteBlockButStillTakesTheNote) {
     EXPECT_EQ(unit->bandTable.lower[3], 0);
     EXPECT_EQ(unit->bandTable.bandList[0].upper, 1535000000);
     EXPECT_STREQ(unit->identity.userNote.data(), "");
-}
 
-TEST_F(CommTest, TextBlocksStopAtTheFirstFailure) {
+    // A text block that fails ends the reads there.
+    peer->ClearFrames();
     peer->SetHandler([](const PeerFrame& frame) {
-        if (frame.Payload(0) == 6) {
-            return Answer{};
-        }
-        return Answer{ScriptedPeer::BlockReply(BandBlock())};
+        return frame.Payload(0) == 6 ? Answer{} : Answer{ScriptedPeer::BlockReply(BandBlock())};
     });
     EXPECT_EQ(unit->ReadUnitData(), 0);
     EXPECT_EQ(BlocksRequested(), (std::vector<int>{0, 1, 4, 5, 6}));
@@ -490,17 +413,14 @@ TEST_F(CommTest, TextBlocksStopAtTheFirstFailure) {
 
 TEST_F(CommTest, UnitClosingMidReplyLeavesAnEmptyNote) {
     peer->SetHandler([](const PeerFrame&) {
-        return Answer{{0x16, 0, 0x03, 0x10, 16, 0, 'A', 'B', 'C', 'D'}, true};
+        return Answer{Hex("16 00 03 10 10 00 41 42 43 44"), true};
     });
     std::strcpy(unit->identity.userNote.data(), "old note");
-    std::int64_t start = win::ProcessClock();
     unit->ReadUserNote();
     EXPECT_STREQ(unit->identity.userNote.data(), "ABCD");
-    // The note check relies on a vanished unit reading as an empty note, quickly.
+    // The note check takes a vanished unit's empty note for a lost connection.
     unit->ReadUserNote();
     EXPECT_STREQ(unit->identity.userNote.data(), "");
-    EXPECT_LT(win::ProcessClock() - start, 1500);
-    EXPECT_EQ(peer->Frames().size(), 1u);
 }
 
 } // namespace

@@ -5,18 +5,13 @@
 #include "device/CTM80M1_Comm.h"
 #include "device/TCPCom.h"
 #include "tests/device/ScriptedPeer.h"
+#include "tests/sim/SimTestUnit.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
 
 namespace testpeer {
-
-inline std::string CurrentTestName() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return std::string(info->test_suite_name()) + "." + info->name();
-}
 
 class PeerTest : public ::testing::Test {
 protected:
@@ -24,7 +19,13 @@ protected:
     virtual int AddressSeries() const { return 41; }
 
     void SetUp() override {
-        peer = StartPeer(AddressSeries(), CurrentTestName());
+        for (int attempt = 0; attempt < 50 && peer == nullptr; ++attempt) {
+            auto candidate = std::make_unique<ScriptedPeer>(
+                simtest::TestAddress(AddressSeries(), simtest::CurrentTestName(), attempt));
+            if (candidate->Start()) {
+                peer = std::move(candidate);
+            }
+        }
         ASSERT_NE(peer, nullptr) << "no free loopback address for the scripted peer";
         connection = std::make_unique<TCPCom>(peer->Address().c_str());
         ASSERT_TRUE(connection->IsConnected());

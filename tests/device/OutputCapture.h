@@ -1,17 +1,43 @@
-// Keeps what the transport writes to standard output and the debugger channel.
+// Keeps what is written to standard output and to the debugger output channel
+// while it lives.
 #pragma once
+
+#include "platform/DebugOutput.h"
 
 #include <mutex>
 #include <string>
 
 class OutputCapture {
 public:
-    OutputCapture();
-    ~OutputCapture();
-    std::string Stdout() const;
-    std::string Debug() const;
+    OutputCapture() {
+        win::SetStandardOutputSink([this](std::string_view t) { Append(stdout_, t); });
+        win::SetDebugOutputSink([this](std::string_view t) { Append(debug_, t); });
+    }
+    ~OutputCapture() {
+        win::SetStandardOutputSink({});
+        win::SetDebugOutputSink({});
+    }
+    OutputCapture(const OutputCapture&) = delete;
+    OutputCapture& operator=(const OutputCapture&) = delete;
+
+    std::string Stdout() const {
+        std::lock_guard guard(lock_);
+        return stdout_;
+    }
+    std::string Debug() const {
+        std::lock_guard guard(lock_);
+        return debug_;
+    }
+    bool InDebug(const std::string& piece) const {
+        return Debug().find(piece) != std::string::npos;
+    }
 
 private:
+    void Append(std::string& to, std::string_view text) {
+        std::lock_guard guard(lock_);
+        to.append(text);
+    }
+
     mutable std::mutex lock_;
     std::string stdout_;
     std::string debug_;

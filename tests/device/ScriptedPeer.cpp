@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
-#include <cerrno>
-#include <functional>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -121,7 +119,6 @@ void ScriptedPeer::Serve() {
         }
         int yes = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-        ++connections_;
         ServeConnection(fd);
         ++closed_;
         ::close(fd);
@@ -172,24 +169,6 @@ void ScriptedPeer::ServeConnection(int fd) {
             return;
         }
     }
-}
-
-std::string TestAddress(int second, const std::string& name, int attempt) {
-    std::size_t h = std::hash<std::string>{}(name) + static_cast<std::size_t>(attempt) * 7919;
-    int third = static_cast<int>((h >> 8) % 254) + 1;
-    int fourth = static_cast<int>(h % 253) + 2;
-    return "127." + std::to_string(second) + "." + std::to_string(third) + "." +
-           std::to_string(fourth);
-}
-
-std::unique_ptr<ScriptedPeer> StartPeer(int second, const std::string& name) {
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        auto peer = std::make_unique<ScriptedPeer>(TestAddress(second, name, attempt));
-        if (peer->Start()) {
-            return peer;
-        }
-    }
-    return nullptr;
 }
 
 } // namespace testpeer

@@ -7,7 +7,6 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -45,7 +44,6 @@ public:
     const std::string& Address() const { return address_; }
     std::vector<PeerFrame> Frames() const;
     void ClearFrames();
-    int Connections() const { return connections_; }
     int ClosedConnections() const { return closed_; }
 
     // Header + zero payload of the reply length of `command`.
@@ -65,18 +63,10 @@ private:
     int listenFd_ = -1;
     std::thread thread_;
     std::atomic<bool> stop_{false};
-    std::atomic<int> connections_{0};
     std::atomic<int> closed_{0};
     mutable std::mutex mutex_;
     Handler handler_;
     std::vector<PeerFrame> frames_;
 };
-
-// A loopback address 127.<second>.x.y picked from `name`, so that test
-// processes running side by side rarely meet; `attempt` walks on from there.
-std::string TestAddress(int second, const std::string& name, int attempt = 0);
-
-// A started peer on the first address of that series that is free.
-std::unique_ptr<ScriptedPeer> StartPeer(int second, const std::string& name);
 
 } // namespace testpeer

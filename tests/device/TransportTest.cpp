@@ -1,4 +1,6 @@
-#include "OutputCapture.h"
+// The TCP transport against simulated units and bare sockets: failure texts,
+// the local end, receive time-outs, draining and the graceful close.
+#include "tests/device/OutputCapture.h"
 
 #include "device/TCPCom.h"
 #include "platform/Clock.h"
@@ -35,30 +37,31 @@ bool WaitPending(const TCPCom& com, int count) {
     return Pending(com) >= count;
 }
 
-} // namespace
-
-TEST(TcpTransport, RefusedConnectionComposesTheFailureText) {
-    OutputCapture output;
-    int startups = win::WSAStartupCount();
-    {
-        TCPCom com("127.11.0.1"); // nothing listens here
-        EXPECT_FALSE(com.IsConnected());
-        EXPECT_STREQ(com.LastErrorText(),
-                     "*****\r\n***** connect() failed.\r\n"
-                     "WSAECONNREFUSED: The attempt to connect was rejected.\r\n*****\r\n");
-        EXPECT_STREQ(com.GetAddress(), "127.11.0.1");
-        EXPECT_EQ(com.GetPort(), 5000);
+TEST(TcpTransport, FailedConnectComposesTheFailureText) {
+    struct Case {
+        const char* address;
+        const char* description;
+    };
+    const Case cases[] = {
+        {"127.11.0.1", "WSAECONNREFUSED: The attempt to connect was rejected.\r\n"}, // no listener
+        {"0.0.0.0", "WSAEADDRNOTAVAIL: The specified address is not available from the local "
+                    "machine.\r\n"},
+    };
+    for (const auto& c : cases) {
+        OutputCapture output;
+        int startups = win::WSAStartupCount();
+        {
+            TCPCom com(c.address);
+            EXPECT_FALSE(com.IsConnected());
+            EXPECT_EQ(std::string(com.LastErrorText()),
+                      std::string("*****\r\n***** connect() failed.\r\n") + c.description +
+                          "*****\r\n");
+            EXPECT_STREQ(com.GetAddress(), c.address);
+        }
+        EXPECT_EQ(win::WSAStartupCount(), startups);
+        EXPECT_EQ(output.Stdout(), "shutdown failed with error: 10057\n");
+        EXPECT_EQ(output.Debug(), "");
     }
-    EXPECT_EQ(win::WSAStartupCount(), startups);
-    EXPECT_EQ(output.Stdout(), "shutdown failed with error: 10057\n");
-    EXPECT_EQ(output.Debug(), "");
-}
-
-TEST(TcpTransport, UnspecifiedAddressFailsToConnect) {
-    OutputCapture output;
-    TCPCom com("0.0.0.0");
-    EXPECT_FALSE(com.IsConnected());
-    EXPECT_NE(std::string(com.LastErrorText()).find("WSAEADDRNOTAVAIL"), std::string::npos);
 }
 
 TEST(TcpTransport, FailureTextsForUnknownAndOverlongDescriptions) {
@@ -66,7 +69,6 @@ TEST(TcpTransport, FailureTextsForUnknownAndOverlongDescriptions) {
               "Unknown value returned from ::getsockname().\r\nGetLastError=12345.\r\n*****\r\n");
     // The description of 10042 alone is longer than the 259 characters the field keeps.
     std::string full = TCPCom::FailureText("::setsockopt()", 10042);
-    EXPECT_GT(full.size(), 259U);
     struct Probe : TSocket {
         std::string Store(const std::string& text) {
             SetField(lastErrorText_, text);
@@ -74,9 +76,6 @@ TEST(TcpTransport, FailureTextsForUnknownAndOverlongDescriptions) {
         }
     } probe;
     EXPECT_EQ(probe.Store(full), full.substr(0, 259));
-    EXPECT_EQ(std::string(TCPCom::ErrorDescription(10052)),
-              "WSAENETRESET: Connection has timed out when SO_KEEPALIVE is set.");
-    EXPECT_EQ(TCPCom::ErrorDescription(10065), nullptr);
 }
 
 TEST(TcpTransport, ConnectsAndTracesTheLocalEnd) {
@@ -85,11 +84,10 @@ TEST(TcpTransport, ConnectsAndTracesTheLocalEnd) {
     TCPCom com("127.11.1.2");
     ASSERT_TRUE(com.IsConnected()) << com.LastErrorText();
     EXPECT_NE(com.GetLocalPort(), 0);
-    std::string expected =
-        "***** TCPCom() ctor Local IP Addr and Port Num: " + std::string(com.LocalAddress()) + ":" +
-        std::to_string(com.GetLocalPort()) + ".\r\n";
-    EXPECT_EQ(output.Debug(), expected);
     EXPECT_EQ(std::string(com.LocalAddress()).rfind("127.", 0), 0U);
+    EXPECT_EQ(output.Debug(),
+              "***** TCPCom() ctor Local IP Addr and Port Num: " + std::string(com.LocalAddress()) +
+                  ":" + std::to_string(com.GetLocalPort()) + ".\r\n");
 }
 
 TEST(TcpTransport, SilentUnitTimesOutEachByteAndStaysConnected) {
@@ -107,25 +105,6 @@ TEST(TcpTransport, SilentUnitTimesOutEachByteAndStaysConnected) {
     EXPECT_TRUE(com.IsConnected());
 }
 
-TEST(TcpTransport, UnitThatClosedItsSideReportsSuccessWithoutData) {
-    auto unit = StartUnit("127.11.3.2");
-    unit->SetFault(sim::Fault::CloseAfterFrames, 0);
-    TCPCom com("127.11.3.2");
-    ASSERT_TRUE(com.IsConnected());
-    const std::uint8_t query[6] = {};
-    ASSERT_EQ(com.Send(query, 6), 1);
-    std::uint8_t byte = 0x77;
-    std::int64_t start = win::ProcessClock();
-    int result = 0;
-    // The close may arrive a moment after the frame; then every receive succeeds without data.
-    for (int i = 0; i < 10 && result == 0; ++i) {
-        result = com.ReceiveByte(&byte);
-    }
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(byte, 0x77);
-    EXPECT_LT(win::ProcessClock() - start, 2000);
-}
-
 TEST(TcpTransport, FlushInputDrainsEverythingPending) {
     auto unit = StartUnit("127.11.4.2");
     TCPCom com("127.11.4.2");
@@ -134,7 +113,6 @@ TEST(TcpTransport, FlushInputDrainsEverythingPending) {
     EXPECT_EQ(com.FlushInput(), 0);
     EXPECT_LT(win::ProcessClock() - start, 100); // nothing pending: no wait
 
-    ASSERT_TRUE(unit->WaitForFrames(0, 100));
     unit->InjectBytes(3000);
     ASSERT_TRUE(WaitPending(com, 3000));
     EXPECT_EQ(com.FlushInput(), 0);
@@ -154,7 +132,7 @@ TEST(TcpTransport, GracefulCloseReportsWhatTheUnitStillSent) {
 }
 
 TEST(TcpTransport, GracefulCloseGivesUpOnAPeerThatNeverCloses) {
-    // A listener that never accepts: the connection is made by the system and
+    // A listener that never accepts: the system makes the connection and
     // nobody ever answers or closes it.
     int listener = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in at{};
@@ -191,3 +169,5 @@ TEST(TcpTransport, ClosingAConnectionTheUnitResetStillClosesTheSocket) {
         << out;
     EXPECT_EQ(win::WSAStartupCount(), startups);
 }
+
+} // namespace

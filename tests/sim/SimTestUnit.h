@@ -1,0 +1,41 @@
+// Simulated units for tests on loopback addresses of their own: the address
+// is picked from the test's name, so test processes running side by side
+// rarely meet, and walks on while it is taken.
+#pragma once
+
+#include "sim/SimUnit.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace simtest {
+
+inline std::string CurrentTestName() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    return std::string(info->test_suite_name()) + "." + info->name();
+}
+
+// 127.<second>.x.y from `name`; `attempt` walks on from there.
+inline std::string TestAddress(int second, const std::string& name, int attempt = 0) {
+    std::size_t h = std::hash<std::string>{}(name) + static_cast<std::size_t>(attempt) * 7919;
+    return "127." + std::to_string(second) + "." + std::to_string((h >> 8) % 254 + 1) + "." +
+           std::to_string(h % 253 + 2);
+}
+
+// A started unit on the first free address of that series; nullptr when none could be had.
+inline std::unique_ptr<sim::SimUnit> StartUnit(int second, const std::string& name,
+                                               sim::UnitConfig config = {}) {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        config.address = TestAddress(second, name, attempt);
+        auto unit = std::make_unique<sim::SimUnit>(config);
+        if (unit->Start()) {
+            return unit;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace simtest
