@@ -1,6 +1,7 @@
 #include "tests/device/ScriptedPeer.h"
 
 #include "sim/UnitState.h"
+#include "tests/sim/RawClient.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -86,16 +87,7 @@ std::vector<std::uint8_t> ScriptedPeer::DefaultReply(std::uint16_t command) {
 
 std::vector<std::uint8_t> ScriptedPeer::Reply(std::uint16_t command,
                                               const std::vector<std::uint8_t>& payload) {
-    std::vector<std::uint8_t> bytes(6 + payload.size(), 0);
-    bytes[0] = 0x16;
-    bytes[2] = static_cast<std::uint8_t>(command & 0xFF);
-    bytes[3] = static_cast<std::uint8_t>(command >> 8);
-    bytes[4] = static_cast<std::uint8_t>(payload.size() & 0xFF);
-    bytes[5] = static_cast<std::uint8_t>(payload.size() >> 8);
-    for (std::size_t i = 0; i < payload.size(); ++i) {
-        bytes[6 + i] = payload[i];
-    }
-    return bytes;
+    return simtest::Frame(command, payload);
 }
 
 std::vector<std::uint8_t> ScriptedPeer::BlockReply(const std::vector<std::uint16_t>& words) {

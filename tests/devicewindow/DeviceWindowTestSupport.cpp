@@ -3,11 +3,7 @@
 #include "device/ProcessValues.h"
 #include "infra/Environment.h"
 #include "infra/SystemConfiguration.h"
-#include "platform/ui/QtConvert.h"
-
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QWidget>
+#include "tests/sim/SimTestUnit.h"
 
 namespace dwtest {
 
@@ -27,7 +23,7 @@ void TestHost::RefreshMainWindow(UnitSlot&) {
 }
 
 void DeviceWindowTest::SetUp() {
-    EnsureApplication();
+    uitest::EnsureApplication();
     TheSlotTable().Clear();
     ResetDeviceProcessValues();
     TheSystemConfiguration() = SystemConfiguration{};
@@ -48,20 +44,10 @@ void DeviceWindowTest::TearDown() {
 }
 
 sim::SimUnit& DeviceWindowTest::StartUnit(sim::UnitConfig config) {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::size_t h = std::hash<std::string>{}(std::string(info->test_suite_name()) + info->name() +
-                                             std::to_string(started_++));
-    for (int attempt = 0; attempt < 50; ++attempt, h += 7919) {
-        config.address = "127." + std::to_string(octet_) + "." +
-                         std::to_string((h >> 8) % 254 + 1) + "." + std::to_string(h % 253 + 2);
-        auto unit = std::make_unique<sim::SimUnit>(config);
-        if (unit->Start()) {
-            units_.push_back(std::move(unit));
-            return *units_.back();
-        }
-    }
-    ADD_FAILURE() << "no simulated unit could be started";
-    units_.push_back(std::make_unique<sim::SimUnit>(config));
+    auto unit =
+        simtest::StartUnit(octet_, simtest::CurrentTestName() + std::to_string(started_++), config);
+    EXPECT_NE(unit, nullptr) << "no simulated unit could be started";
+    units_.push_back(unit ? std::move(unit) : std::make_unique<sim::SimUnit>(config));
     return *units_.back();
 }
 

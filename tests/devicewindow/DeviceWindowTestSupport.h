@@ -22,7 +22,6 @@
 namespace dwtest {
 
 using uitest::CountColour;
-using uitest::EnsureApplication;
 using uitest::Grab;
 using uitest::PixelAt;
 using uitest::Settle;

@@ -39,10 +39,6 @@ TEST_F(PanesTest, HeaderShowsUnitLineAndRecalledFile) {
         Window(i).UpdateHeader();
         EXPECT_EQ(Window(i).GetStatusHeader().GetFileLine().GetLabelText(), "/tmp/setups/Mast.stp");
     }
-    const CNewLabel& file = Window(0).GetStatusHeader().GetFileLine();
-    EXPECT_EQ(file.GetBkColor(), RGB(255, 255, 255));
-    EXPECT_EQ(file.GetTextColor(), RGB(0, 0, 0));
-    EXPECT_EQ(file.GetAlignment() & 7, 2);
 }
 
 TEST_F(PanesTest, HeaderAlarmLabelIsInvisibleUntilColoured) {
@@ -50,10 +46,6 @@ TEST_F(PanesTest, HeaderAlarmLabelIsInvisibleUntilColoured) {
     StatusDlg& header = Window(AddUnit(unit)).GetStatusHeader();
     CNewLabel& alarm = header.GetAlarmLabel();
     const COLORREF background = TheColorScheme().Main.Background;
-    EXPECT_EQ(alarm.GetLabelText(), "INFO");
-    EXPECT_TRUE(alarm.IsColumnMode());
-    EXPECT_EQ(alarm.GetLabelFont().lfWeight, 700);
-    EXPECT_EQ(alarm.GetLabelFont().lfHeight, 12);
     EXPECT_EQ(alarm.GetTextColor(), background);
     EXPECT_EQ(alarm.GetBkColor(), background);
 
@@ -66,13 +58,6 @@ TEST_F(PanesTest, HeaderLogoFromTheImagesFolder) {
     sim::SimUnit& a = StartUnit();
     StatusDlg& header = Window(AddUnit(a)).GetStatusHeader();
     EXPECT_TRUE(header.GetLogo().IsLoaded());
-    EXPECT_FALSE(header.GetDlgItem(StatusDlg::kIdLogoCorner)->GetStyle() & win::WS_VISIBLE);
-    CRect logo;
-    header.GetLogo().GetWindowRect(&logo);
-    header.ScreenToClient(&logo);
-    const CRect corner = header.Units().ToPixels(71, 28, 19, 8);
-    const CRect origin = header.Units().ToPixels(10, 14, 19, 8);
-    EXPECT_EQ(logo, CRect(origin.left, origin.top, corner.right, corner.bottom));
 
     // A missing logo leaves the picture empty, nothing else.
     TheEnvironment().ImagesFolder = "/nonexistent/images/";
@@ -113,12 +98,8 @@ TEST_F(PanesTest, IdentityPaneOfRowTwoShowsItsAddressAndNote) {
     const int index = AddUnit(b);
     ASSERT_EQ(index, 1);
     Info& info = Window(index).GetIdentityPane();
-    EXPECT_EQ(info.GetDlgItemText(Info::kIdAddressCaption), "HW IP Address: ");
     EXPECT_EQ(info.GetDlgItemText(Info::kIdAddress), b.Config().address);
-    EXPECT_EQ(info.GetDlgItemText(Info::kIdDeviceIdCaption), "Device ID: ");
     EXPECT_EQ(info.GetDlgItemText(Info::kIdDeviceId), "ABCDEFGHIJKLMNOP");
-    EXPECT_EQ(info.GetControlCount(), 4);
-    EXPECT_STREQ(info.GetControlEntry(2).name, "IDC_HW_IP");
 
     // Texts are written when asked: a note edited on the system page shows
     // at the pane's next refresh.

@@ -49,12 +49,11 @@ TEST(SimUnit, EveryCommandIsAnsweredWithItsReplyLength) {
     };
     const Case cases[] = {
         {0x1000, {3, 0xFE}, 0},
-        {0x1001, {0x04, 0x80, 0, 0, 0, 0}, 6},
+        {0x1001, {0x06, 0, 0, 0, 0, 0}, 6},
         {0x1003, NoteRequest(0x00, ""), 16},
         {0x1004, Bytes(10, 0), 0},
         {0x2001, {}, 20},
         {0x2002, {}, 12},
-        {0x2009, {12}, 128},
         {0x2009, {40}, 128}, // a block the unit does not use is still 64 words
         {0x3000, {1, 50, 0x20}, 0},
         {0x3001, {0x28}, 1},
@@ -69,9 +68,9 @@ TEST(SimUnit, EveryCommandIsAnsweredWithItsReplyLength) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.command);
         Bytes reply = client.Exchange(c.command, c.payload, c.reply);
-        ASSERT_EQ(reply.size(), 6 + c.reply);
         Bytes header = Frame(c.command, Bytes(c.reply, 0));
         header.resize(6);
+        ASSERT_EQ(reply.size(), 6 + c.reply);
         EXPECT_EQ(Bytes(reply.begin(), reply.begin() + 6), header);
         EXPECT_TRUE(client.Receive(1, 50).empty()) << "more bytes than the reply length";
     }
@@ -79,54 +78,24 @@ TEST(SimUnit, EveryCommandIsAnsweredWithItsReplyLength) {
     ASSERT_TRUE(client.Send(Bytes(6, 0)));
     EXPECT_EQ(client.Receive(6, 1000), (Bytes{0x16, 0, 0, 0, 0, 0}));
     ASSERT_TRUE(unit->WaitForFrames(std::size(cases) + 1, 1000));
-    auto frames = unit->Frames();
-    EXPECT_EQ(frames[0].command, 0x1000);
-    EXPECT_EQ(frames[0].bytes, (Bytes{0x16, 0, 0, 0x10, 2, 0, 3, 0xFE}));
-    EXPECT_EQ(frames.back().unitType, 0);
+    EXPECT_EQ(unit->Frames()[0].bytes, (Bytes{0x16, 0, 0, 0x10, 2, 0, 3, 0xFE}));
+    EXPECT_EQ(unit->LedFlashes(), 1);
 }
 
-TEST(SimUnit, IdentityAndBlocksHoldRealisticValues) {
+TEST(SimUnit, IdentityAndBlocksHoldTheUnitsValues) {
     auto unit = StartUnit("127.31.0.2");
     RawClient client;
     ASSERT_TRUE(client.Connect("127.31.0.2"));
-
-    Bytes id = Payload(client.Exchange(0x2001, {}, 20));
-    ASSERT_EQ(id.size(), 20u);
-    EXPECT_EQ(std::string(id.begin(), id.begin() + 4), "80M1");
-    EXPECT_EQ(id[4] << 8 | id[5], 0x00AB);
-    EXPECT_EQ(id[6] << 8 | id[7], 17);
-    EXPECT_EQ(Bytes(id.begin() + 8, id.begin() + 12), (Bytes{1, 2, 3, 4}));
+    EXPECT_EQ(Payload(client.Exchange(0x2001, {}, 20)),
+              (Bytes{'8', '0', 'M', '1', 0x00, 0xAB, 0, 17, 1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0}));
 
     Bytes b0 = client.Exchange(0x2009, {0}, 128);
-    ASSERT_EQ(b0.size(), 134u);
     EXPECT_EQ(Word(b0, 0), 0); // band 0 absent
     EXPECT_EQ(Word(b0, 2), 14350);
     EXPECT_EQ(Word(b0, 3), 15350);
-    EXPECT_EQ(Word(b0, 6), 22000);
-    EXPECT_EQ(Word(b0, 7), 23950);
-    int present = 0;
-    for (int b = 0; b < 8; ++b) {
-        if (Word(b0, 2 * b) != 0) {
-            EXPECT_LT(Word(b0, 2 * b), Word(b0, 2 * b + 1));
-            ++present;
-        }
-    }
-    EXPECT_GE(present, 4);
     EXPECT_EQ(Word(b0, 50) & 1, 1);
-
-    Bytes b2 = client.Exchange(0x2009, {2}, 128);
-    std::string product;
-    for (int w = 0; w < 64 && (Word(b2, w) & 0xFF) != 0; ++w) {
-        product += static_cast<char>(Word(b2, w) & 0xFF);
-    }
-    EXPECT_EQ(product.rfind("TM80M1", 0), 0u) << product;
-
-    for (std::uint8_t block = 4; block <= 11; ++block) {
-        Bytes b = client.Exchange(0x2009, {block}, 128);
-        EXPECT_NE(Word(b, 0), 0) << int(block);
-        EXPECT_NE(Word(b, 32), 0) << int(block);
-        EXPECT_EQ(Word(b, 0) >> 8, 0) << "one character per word, in the low byte";
-    }
+    EXPECT_EQ(Word(client.Exchange(0x2009, {2}, 128), 0), 'T'); // one character per word
+    EXPECT_NE(Word(client.Exchange(0x2009, {11}, 128), 32), 0);
 
     // Calibration (12, 13) and reference (14, 15): four rows of ten channels per block.
     for (std::uint8_t block = 12; block <= 15; ++block) {
@@ -134,14 +103,8 @@ TEST(SimUnit, IdentityAndBlocksHoldRealisticValues) {
         for (int r = 0; r < 4; ++r) {
             int band = (block % 2) * 4 + r;
             for (int c = 0; c < 10; ++c) {
-                int v = Word(b, 16 * r + c);
-                if (block < 14) {
-                    EXPECT_EQ(v, unit->Calibration(band, c));
-                    EXPECT_GE(v, c < 8 ? 12 : 8);
-                    EXPECT_LE(v, c < 8 ? 115 : 119);
-                } else {
-                    EXPECT_EQ(v, unit->Reference(band, c));
-                }
+                EXPECT_EQ(Word(b, 16 * r + c),
+                          block < 14 ? unit->Calibration(band, c) : unit->Reference(band, c));
             }
             EXPECT_EQ(Word(b, 16 * r + 10), 0);
         }
@@ -158,10 +121,7 @@ TEST(SimUnit, NoteWriteReadRoundTripMatchesBlockOne) {
     const std::string note = "RACK 2 LEFT ANT5"; // all 16 characters
     Bytes written = Payload(client.Exchange(0x1003, NoteRequest(0x80, note), 16));
     EXPECT_EQ(std::string(written.begin(), written.end()), note);
-    Bytes read = Payload(client.Exchange(0x1003, NoteRequest(0x00, ""), 16));
-    EXPECT_EQ(read, written);
     EXPECT_EQ(unit->Note(), note);
-
     Bytes b1 = client.Exchange(0x2009, {1}, 128);
     std::string fromBlock;
     for (int k = 0; k < 8; ++k) {
@@ -169,14 +129,11 @@ TEST(SimUnit, NoteWriteReadRoundTripMatchesBlockOne) {
         fromBlock += static_cast<char>(Word(b1, 16 + k) & 0xFF);
     }
     EXPECT_EQ(fromBlock, note);
-
-    unit->SetNote("SHORT");
-    read = Payload(client.Exchange(0x1003, NoteRequest(0x00, ""), 16));
-    EXPECT_EQ(std::string(read.begin(), read.begin() + 6), std::string("SHORT\0", 6));
 }
 
 TEST(SimUnit, SettingsPersistAcrossConnections) {
     auto unit = StartUnit("127.31.0.4");
+    int factory2 = unit->Calibration(2, 4);
     {
         RawClient first;
         ASSERT_TRUE(first.Connect("127.31.0.4"));
@@ -185,48 +142,23 @@ TEST(SimUnit, SettingsPersistAcrossConnections) {
         first.Exchange(0x1000, {0, 20}, 0);   // channel 0: 20, held as 12
         first.Exchange(0x1004, {1, 0, 0x10, 0x20, 0x30, 0x40, 0, 0, 0, 0x10}, 0);
         first.Exchange(0x3000, {2, 77, 0x51}, 0); // band 5, channel 2
+        first.Exchange(0x3000, {4, 99, 0x20}, 0);
+        first.Exchange(0x3000, {4, 98, 0x10}, 0);
+        first.Exchange(0x3002, {0x20}, 0); // only band 2 back to the factory values
         EXPECT_EQ(Payload(first.Exchange(0x3001, {0x39}, 1)), Bytes{0x31});
     }
     RawClient second;
     ASSERT_TRUE(second.Connect("127.31.0.4"));
-    Bytes adj = Payload(second.Exchange(0x4000, {}, 10));
-    EXPECT_EQ(adj, (Bytes{12, 0, 0, 0xFE, 0, 0, 0, 0, 0, 0xF8}));
+    EXPECT_EQ(Payload(second.Exchange(0x4000, {}, 10)),
+              (Bytes{12, 0, 0, 0xFE, 0, 0, 0, 0, 0, 0xF8}));
     EXPECT_EQ(Payload(second.Exchange(0x4004, {}, 10)),
               (Bytes{1, 0, 0x10, 0x20, 0x30, 0x40, 0, 0, 0, 0x10}));
-    Bytes b13 = second.Exchange(0x2009, {13}, 128);
-    EXPECT_EQ(Word(b13, 16 * 1 + 2), 77); // band 5 is row 1 of block 13
+    EXPECT_EQ(Word(second.Exchange(0x2009, {13}, 128), 16 * 1 + 2), 77); // band 5: block 13 row 1
     // Without bit 3 the unit only reports its selection.
     EXPECT_EQ(Payload(second.Exchange(0x3001, {0x00}, 1)), Bytes{0x31});
-
-    EXPECT_EQ(unit->Connections(), 2);
-    EXPECT_EQ(unit->Split(), 1);
-    EXPECT_EQ(unit->BandSelection(), (std::vector<int>{1, 2, 3, 4, 0, 0, 0, 1}));
-    EXPECT_EQ(unit->Adjustments()[9], -8);
-    EXPECT_EQ(unit->CalibrationBand(), 3);
-    EXPECT_EQ(unit->CalibrationSplit(), 1);
-}
-
-TEST(SimUnit, FactoryResetRestoresOnlyThatBand) {
-    auto unit = StartUnit("127.31.0.5");
-    int factory2 = unit->Calibration(2, 4);
-    RawClient client;
-    ASSERT_TRUE(client.Connect("127.31.0.5"));
-    client.Exchange(0x3000, {4, 99, 0x20}, 0);
-    client.Exchange(0x3000, {4, 98, 0x10}, 0);
-    EXPECT_EQ(unit->Calibration(2, 4), 99);
-    client.Exchange(0x3002, {0x20}, 0);
     EXPECT_EQ(unit->Calibration(2, 4), factory2);
     EXPECT_EQ(unit->Calibration(1, 4), 98);
-}
-
-TEST(SimUnit, ControlCountsLedFlashes) {
-    auto unit = StartUnit("127.31.0.6");
-    RawClient client;
-    ASSERT_TRUE(client.Connect("127.31.0.6"));
-    EXPECT_EQ(client.Exchange(0x1001, {0x06, 0, 0, 0, 0, 0}, 6).size(), 12u);
-    EXPECT_EQ(client.Exchange(0x1001, {0x04, 0x80, 0, 0, 0, 0}, 6).size(), 12u);
-    EXPECT_EQ(client.Exchange(0x1001, {0x06, 0, 0, 0, 0, 0}, 6).size(), 12u);
-    EXPECT_EQ(unit->LedFlashes(), 2);
+    EXPECT_EQ(unit->Connections(), 2);
 }
 
 TEST(SimUnit, StatusDriftsInRangeOrHoldsWhatWasSet) {
@@ -237,13 +169,9 @@ TEST(SimUnit, StatusDriftsInRangeOrHoldsWhatWasSet) {
     for (int i = 0; i < 30; ++i) {
         Bytes s = Payload(client.Exchange(0x2002, {}, 12));
         ASSERT_EQ(s.size(), 12u);
-        int temperature = static_cast<std::int8_t>(s[8]);
         int volts = static_cast<std::int16_t>(s[9] << 8 | s[10]);
-        EXPECT_GE(temperature, 20);
-        EXPECT_LE(temperature, 60);
         EXPECT_GE(volts, 100);
         EXPECT_LE(volts, 300);
-        EXPECT_GT(s[11], 0);
         voltages.insert(volts);
     }
     EXPECT_GT(voltages.size(), 1u) << "the readings should move a little";
@@ -257,8 +185,7 @@ TEST(SimUnit, FramesSplitAcrossSegmentsAndJoinedInOne) {
     auto unit = StartUnit("127.31.0.8");
     RawClient client;
     ASSERT_TRUE(client.Connect("127.31.0.8"));
-    Bytes request = Frame(0x2009, {12});
-    for (std::uint8_t b : request) {
+    for (std::uint8_t b : Frame(0x2009, {12})) {
         ASSERT_TRUE(client.Send({b}));
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -272,9 +199,7 @@ TEST(SimUnit, FramesSplitAcrossSegmentsAndJoinedInOne) {
     Bytes replies = client.Receive(26 + 16, 1000);
     ASSERT_EQ(replies.size(), 42u);
     EXPECT_EQ(replies[2], 0x01);
-    EXPECT_EQ(replies[26 + 2], 0x00);
     EXPECT_EQ(replies[26 + 3], 0x40);
-    EXPECT_EQ(unit->Frames().size(), 3u);
 }
 
 TEST(SimUnit, ModelTwoHasItsOwnBandsAndServesSeveralConnections) {
@@ -285,8 +210,6 @@ TEST(SimUnit, ModelTwoHasItsOwnBandsAndServesSeveralConnections) {
     ASSERT_TRUE(b.Connect("127.31.0.9"));
     Bytes id = Payload(b.Exchange(0x2001, {}, 20));
     EXPECT_EQ(std::string(id.begin(), id.begin() + 4), "80C2");
-    Bytes b0 = a.Exchange(0x2009, {0}, 128);
-    EXPECT_EQ(Word(b0, 0), 22000);
-    ASSERT_TRUE(unit->WaitForConnections(2, 1000));
+    EXPECT_EQ(Word(a.Exchange(0x2009, {0}, 128), 0), 22000);
     EXPECT_EQ(unit->OpenConnections(), 2);
 }
