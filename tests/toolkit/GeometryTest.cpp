@@ -1,4 +1,4 @@
-// Placement arithmetic of the slider, the labels, the lights and the buttons.
+// Placement arithmetic of the slider, the labels and the tab texts.
 
 #include "toolkit/ControlGeometry.h"
 #include "toolkit/LabelLayout.h"
@@ -28,24 +28,6 @@ TEST(SliderGeometry, NegativeRangeRoundsHalvesAwayFromZero) {
     EXPECT_EQ(SliderPositionFromX(s, 48), 12);
 }
 
-TEST(SliderGeometry, ThumbOutline) {
-    const SliderScale s = MakeSliderScale(202, 0, 100);
-    const SliderThumb t = SliderThumbFor(s, 50, 0, 0, 202, 20);
-    EXPECT_EQ(t.x, 100);
-    EXPECT_EQ(t.left, 98);
-    EXPECT_EQ(t.right, 104);
-    EXPECT_EQ(t.top, 2);
-    EXPECT_EQ(t.bottom, 17);
-    EXPECT_TRUE(t.rightSide);
-    EXPECT_EQ(t.topEdgeEnd, 104);
-
-    // At the maximum the thumb runs into the border line.
-    const SliderThumb end = SliderThumbFor(s, 100, 0, 0, 202, 20);
-    EXPECT_EQ(end.x, 200);
-    EXPECT_FALSE(end.rightSide);
-    EXPECT_EQ(end.topEdgeEnd, 200);
-}
-
 TEST(SliderGeometry, SingleValueRanges) {
     // 5..5 draws as 4..5.
     SliderScale s = MakeSliderScale(202, 5, 5);
@@ -70,43 +52,6 @@ TEST(SliderGeometry, TinyAndHugeSlidersStayFinite) {
     const SliderScale big = MakeSliderScale(202, INT_MIN, INT_MAX);
     EXPECT_EQ(SliderThumbFor(big, INT_MAX, 0, 0, 202, 20).x, 200);
     EXPECT_EQ(SliderThumbFor(big, INT_MIN, 0, 0, 202, 20).x, 0);
-}
-
-TEST(SliderGeometry, Ticks) {
-    const SliderTicks t = SliderTicksFor(0, 0, 91, 30);
-    EXPECT_EQ(t.longX[0], 4);
-    EXPECT_EQ(t.longX[9], 4 + 90);
-    EXPECT_EQ(t.shortX[0], 4 + 5);
-    EXPECT_EQ(t.shortX[8], 4 + 5 + 80);
-    EXPECT_EQ(t.longTop, 5);
-    EXPECT_EQ(t.longBottom, 25);
-    EXPECT_EQ(t.shortTop, 10);
-    EXPECT_EQ(t.shortBottom, 20);
-}
-
-TEST(LightGeometry, BallAndBarPlacement) {
-    EXPECT_EQ(LightRect(LightShape::Ball, 40), (PixelRect{0, 12, 15, 27}));
-    EXPECT_EQ(LightRect(LightShape::Ball, 15), (PixelRect{0, 0, 15, 15}));
-    EXPECT_EQ(LightRect(LightShape::Ball, 10), (PixelRect{0, 0, 15, 15}));
-    EXPECT_EQ(LightRect(LightShape::Bar, 40), (PixelRect{0, 16, 15, 23}));
-    EXPECT_EQ(LightRect(LightShape::Bar, 7), (PixelRect{0, 0, 15, 7}));
-}
-
-TEST(ButtonGeometry, RaisedAndPressedEdges) {
-    const ButtonLook up = ButtonLookFor(80, 30, false);
-    ASSERT_EQ(up.bands.size(), 8u);
-    EXPECT_EQ(up.bands[0].colour, ButtonBand::Shadow);
-    EXPECT_EQ(up.bands.back().colour, ButtonBand::Highlight);
-    EXPECT_EQ(up.bands.back().rect, (PixelRect{6, 6, 74, 8}));
-    EXPECT_EQ(up.focus, (PixelRect{5, 5, 75, 25}));
-
-    const ButtonLook down = ButtonLookFor(80, 30, true);
-    ASSERT_EQ(down.bands.size(), 4u);
-    EXPECT_EQ(down.bands[0].colour, ButtonBand::Highlight);
-    EXPECT_EQ(down.bands[0].rect, (PixelRect{0, 0, 2, 30}));
-    EXPECT_EQ(down.bands[2].colour, ButtonBand::Shadow);
-    EXPECT_EQ(down.bands[2].rect, (PixelRect{2, 2, 4, 28}));
-    EXPECT_EQ(down.focus, (PixelRect{1, 1, 79, 29}));
 }
 
 TEST(LabelLayout, SetAlignmentRules) {
@@ -147,11 +92,8 @@ TEST(LabelLayout, LinesAndColumns) {
 }
 
 TEST(LabelLayout, TurnedSizeAndPlacement) {
-    EXPECT_EQ(LabelTurnedSize(60, 15, 0).width, 60);
-    EXPECT_EQ(LabelTurnedSize(60, 15, 180).height, 15);
     EXPECT_EQ(LabelTurnedSize(60, 15, 90).width, 15);
-    EXPECT_EQ(LabelTurnedSize(60, 15, 270).height, 60);
-    EXPECT_EQ(LabelTurnedSize(60, 15, 45).width, 60);
+    EXPECT_EQ(LabelTurnedSize(60, 15, 45).width, 60); // only quarter turns swap
 
     // A 270 label with flags 32: bottom, left.
     LabelBox b = LabelPlace(15, 60, 20, 100, LabelDrawAlignment(32));
