@@ -1,4 +1,4 @@
-// The error log: stamps, line format, paths, and the timer's recovery.
+// The error log: stamps, line format, paths, and the recovery from a held lock.
 #include "infra/ErrorLog.h"
 #include "TempFolder.h"
 #include "infra/Environment.h"
@@ -8,73 +8,27 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <condition_variable>
 #include <filesystem>
 #include <future>
 #include <limits>
-#include <mutex>
 #include <regex>
 #include <thread>
 #include <unistd.h>
 
 namespace {
 
-win::SYSTEMTIME Time(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
-                     int ms = 0) {
-    win::SYSTEMTIME t;
-    t.wYear = static_cast<win::WORD>(year);
-    t.wMonth = static_cast<win::WORD>(month);
-    t.wDay = static_cast<win::WORD>(day);
-    t.wHour = static_cast<win::WORD>(hour);
-    t.wMinute = static_cast<win::WORD>(minute);
-    t.wSecond = static_cast<win::WORD>(second);
-    t.wMilliseconds = static_cast<win::WORD>(ms);
-    return t;
-}
-
-TEST(TimerClassTime, DayOfYear) {
-    struct Case {
-        win::SYSTEMTIME time;
-        int day;
-    };
-    const Case cases[] = {
-        {Time(2023, 1, 1), 1},     {Time(2023, 5, 3), 123}, {Time(2024, 5, 3), 124},
-        {Time(2023, 3, 1), 60},    {Time(2024, 3, 1), 61},  {Time(2023, 12, 31), 365},
-        {Time(2024, 12, 31), 366}, {Time(2023, 13, 5), 5},  // a month above 12 is January
-        {Time(2023, 1, 32), 1},    {Time(2023, 2, 29), 32}, // a day beyond its month is day 1
-        {Time(2024, 2, 29), 60},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(TimerClass::DayOfYear(c.time), c.day)
-            << c.time.wYear << "-" << c.time.wMonth << "-" << c.time.wDay;
-    }
-}
-
-TEST(TimerClassTime, StampOfAKnownMoment) {
-    const double t = TimerClass::SecondsOfYear(Time(2023, 5, 3, 14, 5, 7, 123));
-    EXPECT_DOUBLE_EQ(t, 123 * 86400.0 + 14 * 3600 + 5 * 60 + 7.123);
-    EXPECT_EQ(ErrorLog::FormatStamp(t + 0.0004), "123:14:05:07.123400");
-}
-
-TEST(TimerClassTime, LastMomentOfALeapYearStaysInRange) {
-    const double t = TimerClass::SecondsOfYear(Time(2024, 12, 31, 23, 59, 59, 999));
-    EXPECT_GT(t, 366 * 86400.0);
-    EXPECT_LT(t, TimerClass::kUpperBound);
-    EXPECT_EQ(ErrorLog::FormatStamp(t), "366:23:59:59.999000");
-}
-
-TEST(TimerClassTime, StampSplitsAndCarries) {
+TEST(ErrorLogStamp, SplitsAndCarries) {
     struct Case {
         double t;
         const char* stamp;
     };
     const Case cases[] = {
         {0.0, "000:00:00:00.000000"},
-        {86400.0 + 3661.5, "001:01:01:01.500000"},
+        {123 * 86400.0 + 14 * 3600 + 5 * 60 + 7.1234, "123:14:05:07.123400"},
         {86400.0 + 59.9999996, "001:00:01:00.000000"},        // seconds carry
         {2 * 86400.0 + 3599.9999999, "002:01:00:00.000000"},  // and the minutes
         {5 * 86400.0 + 86399.9999999, "005:00:00:00.000000"}, // an hour of 24 wraps only
+        {366 * 86400.0 + 86399.999, "366:23:59:59.999000"},
         {-1.0, "000:00:00:00.000000"},
         {TimerClass::kUpperBound + 1.0, "000:00:00:00.000000"},
         {std::numeric_limits<double>::quiet_NaN(), "000:00:00:00.000000"},
@@ -83,15 +37,6 @@ TEST(TimerClassTime, StampSplitsAndCarries) {
     for (const Case& c : cases) {
         EXPECT_EQ(ErrorLog::FormatStamp(c.t), c.stamp) << c.t;
     }
-}
-
-TEST(TimerClassTime, GivesBackItsResolutionRequests) {
-    const int before = win::OutstandingTimerPeriods();
-    {
-        TimerClass timer;
-        EXPECT_EQ(win::OutstandingTimerPeriods(), before + 2);
-    }
-    EXPECT_EQ(win::OutstandingTimerPeriods(), before);
 }
 
 class ErrorLogTest : public ::testing::Test {
@@ -136,7 +81,16 @@ TEST_F(ErrorLogTest, LineFormat) {
     EXPECT_EQ(content.substr(content.size() - 2), "\r\n");
 }
 
-TEST_F(ErrorLogTest, StartWritesTheBannerIntoTheLogFolder) {
+TEST_F(ErrorLogTest, StartWritesTheBannerIntoTheLogFolderWhenThereIsOne) {
+    StartErrorLog("1.0", "KD50", "", "");
+    EXPECT_EQ(Lines(ReadFile(root / "LogFile.Log")).size(), 2u); // no log folder named
+    StopErrorLog();
+    StartErrorLog("", "KD50", "/SYSTEM/ERLOGS/", "");
+    EXPECT_EQ(TheErrorLog()->LockName(), "ERRORLOGGING_" + std::to_string(getpid()));
+    EXPECT_EQ(Lines(ReadFile(root / ".Log")).size(), 2u); // the folder does not exist
+    EXPECT_FALSE(std::filesystem::exists(root / "SYSTEM"));
+    StopErrorLog();
+
     std::filesystem::create_directories(root / "SYSTEM/ERLOGS");
     StartErrorLog("", "KD50", "/SYSTEM/ERLOGS/", "");
     ASSERT_NE(TheErrorLog(), nullptr);
@@ -150,20 +104,6 @@ TEST_F(ErrorLogTest, StartWritesTheBannerIntoTheLogFolder) {
     EXPECT_EQ(m[6], "------------------PROGRAM START--------------------");
     ASSERT_TRUE(std::regex_match(lines[1], m, kLine)) << lines[1];
     EXPECT_EQ(m[6], "Program Version ");
-    EXPECT_EQ(TheEnvironment().SystemRoot, root.Path());
-}
-
-TEST_F(ErrorLogTest, WithoutTheLogFolderTheLogIsDotLogInTheRoot) {
-    StartErrorLog("", "KD50", "/SYSTEM/ERLOGS/", "");
-    ASSERT_NE(TheErrorLog(), nullptr);
-    EXPECT_EQ(TheErrorLog()->LockName(), "ERRORLOGGING_" + std::to_string(getpid()));
-    EXPECT_EQ(Lines(ReadFile(root / ".Log")).size(), 2u);
-    EXPECT_FALSE(std::filesystem::exists(root / "SYSTEM"));
-}
-
-TEST_F(ErrorLogTest, WithoutAnyLogFolderLogFileStandsIn) {
-    StartErrorLog("1.0", "KD50", "", "");
-    EXPECT_EQ(Lines(ReadFile(root / "LogFile.Log")).size(), 2u);
 }
 
 TEST_F(ErrorLogTest, LogTextWritesFromTheRootWhateverTheCurrentFolder) {
@@ -171,7 +111,6 @@ TEST_F(ErrorLogTest, LogTextWritesFromTheRootWhateverTheCurrentFolder) {
     std::filesystem::create_directories(root / "elsewhere");
     std::filesystem::current_path(root / "elsewhere");
     LogText("from elsewhere", 1);
-    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(root.Path()));
     EXPECT_EQ(Lines(ReadFile(root / ".Log")).size(), 3u);
     EXPECT_FALSE(std::filesystem::exists(root / "elsewhere/.Log"));
 }

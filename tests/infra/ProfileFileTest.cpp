@@ -137,11 +137,33 @@ TEST(ProfileRead, ReadsTheFileAgainEveryTime) {
     EXPECT_EQ(Get(file, "S", "k"), "2");
 }
 
-TEST(ProfileWrite, NewFileHasExactlySectionAndKey) {
-    TempFolder dir;
-    const std::string file = dir / "new.ini";
-    ASSERT_NE(WritePrivateProfileStringA(" Sec ", " key ", "value", file.c_str()), 0);
-    EXPECT_EQ(ReadFile(file), "[Sec]\r\nkey=value\r\n");
+TEST(ProfileWrite, NewFilesSectionsAndValues) {
+    struct Case {
+        const char* before; // nullptr: no file yet
+        const char* section;
+        const char* key;
+        const char* value;
+        const char* after;
+    };
+    const Case cases[] = {
+        {nullptr, " Sec ", " key ", "value", "[Sec]\r\nkey=value\r\n"},
+        // A new section goes at the end, after a line end.
+        {"[A]\nk=1", "B", "k", "2", "[A]\nk=1\r\n[B]\r\nk=2\r\n"},
+        // A null key deletes header and keys, not the comments.
+        {"[A]\r\na=1\r\n; note\r\nb=2\r\n[B]\r\nc=3\r\n", "a", nullptr, nullptr,
+         "; note\r\n[B]\r\nc=3\r\n"},
+        // The value is written as it is.
+        {nullptr, "S", "k", "  padded ; \"q\"  ", "[S]\r\nk=  padded ; \"q\"  \r\n"},
+    };
+    for (const Case& c : cases) {
+        TempFolder dir;
+        const std::string file = dir / "write.ini";
+        if (c.before != nullptr) {
+            WriteFile(file, c.before);
+        }
+        ASSERT_NE(WritePrivateProfileStringA(c.section, c.key, c.value, file.c_str()), 0);
+        EXPECT_EQ(ReadFile(file), c.after) << c.section;
+    }
 }
 
 // Each write changes only the bytes it has to.
@@ -184,32 +206,6 @@ TEST(ProfileWrite, KeepsEveryOtherByte) {
     }
 }
 
-TEST(ProfileWrite, NewSectionGoesAtTheEndAfterALineEnd) {
-    TempFolder dir;
-    const std::string file = dir / "append.ini";
-    WriteFile(file, "[A]\nk=1");
-    ASSERT_NE(WritePrivateProfileStringA("B", "k", "2", file.c_str()), 0);
-    EXPECT_EQ(ReadFile(file), "[A]\nk=1\r\n[B]\r\nk=2\r\n");
-    ASSERT_NE(WritePrivateProfileStringA("C", "k", "3", file.c_str()), 0);
-    EXPECT_EQ(ReadFile(file), "[A]\nk=1\r\n[B]\r\nk=2\r\n[C]\r\nk=3\r\n");
-}
-
-TEST(ProfileWrite, NullKeyDeletesHeaderAndKeysButNotComments) {
-    TempFolder dir;
-    const std::string file = dir / "section.ini";
-    WriteFile(file, "[A]\r\na=1\r\n; note\r\nb=2\r\n[B]\r\nc=3\r\n");
-    ASSERT_NE(WritePrivateProfileStringA("a", nullptr, nullptr, file.c_str()), 0);
-    EXPECT_EQ(ReadFile(file), "; note\r\n[B]\r\nc=3\r\n");
-}
-
-TEST(ProfileWrite, ValueIsWrittenVerbatim) {
-    TempFolder dir;
-    const std::string file = dir / "verbatim.ini";
-    ASSERT_NE(WritePrivateProfileStringA("S", "k", "  padded ; \"q\"  ", file.c_str()), 0);
-    EXPECT_EQ(ReadFile(file), "[S]\r\nk=  padded ; \"q\"  \r\n");
-    EXPECT_EQ(Get(file, "S", "k"), "padded ; \"q\"");
-}
-
 TEST(ProfileWrite, RoundTripKeepsCommentsAndOtherKeys) {
     TempFolder dir;
     const std::string file = dir / "round.ini";
@@ -223,20 +219,19 @@ TEST(ProfileWrite, RoundTripKeepsCommentsAndOtherKeys) {
     EXPECT_EQ(Get(file, "S", "other"), "keep me");
 }
 
-TEST(ProfileWrite, MissingFolderFailsAndCreatesNothing) {
+TEST(ProfileWrite, WhatCannotBeWrittenFailsAndCreatesNothing) {
     TempFolder dir;
-    const std::string folder = dir / "absent";
-    const std::string file = folder + "/x.ini";
-    EXPECT_EQ(WritePrivateProfileStringA("S", "k", "v", file.c_str()), 0);
-    EXPECT_FALSE(std::filesystem::exists(folder));
-}
-
-TEST(ProfileWrite, DeletingFromAMissingFileCreatesNothing) {
-    TempFolder dir;
-    const std::string file = dir / "none.ini";
-    EXPECT_NE(WritePrivateProfileStringA("S", "k", nullptr, file.c_str()), 0);
-    EXPECT_NE(WritePrivateProfileStringA("S", nullptr, nullptr, file.c_str()), 0);
-    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_EQ(WritePrivateProfileStringA("S", "k", "v", (dir / "absent/x.ini").c_str()), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir / "absent"));
+    const std::string folder = dir / "isdir.ini";
+    std::filesystem::create_directory(folder);
+    EXPECT_EQ(WritePrivateProfileStringA("S", "k", "v", folder.c_str()), 0);
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    // Deleting from a missing file succeeds without making one.
+    const std::string none = dir / "none.ini";
+    EXPECT_NE(WritePrivateProfileStringA("S", "k", nullptr, none.c_str()), 0);
+    EXPECT_NE(WritePrivateProfileStringA("S", nullptr, nullptr, none.c_str()), 0);
+    EXPECT_FALSE(std::filesystem::exists(none));
 }
 
 TEST(ProfileWrite, KeepsPermissionsAndSymbolicLinks) {
@@ -310,14 +305,6 @@ TEST(ProfileWrite, AReadOnlyFileIsNotRewritten) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(ReadFile(file), "[S]\r\nk=1\r\n");
-}
-
-TEST(ProfileWrite, AFolderInPlaceOfTheFileFails) {
-    TempFolder dir;
-    const std::string folder = dir / "isdir.ini";
-    std::filesystem::create_directory(folder);
-    EXPECT_EQ(WritePrivateProfileStringA("S", "k", "v", folder.c_str()), 0);
-    EXPECT_TRUE(std::filesystem::is_directory(folder));
 }
 
 } // namespace

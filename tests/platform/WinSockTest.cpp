@@ -2,7 +2,6 @@
 #include "platform/Clock.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
 #include <gtest/gtest.h>
 
 namespace {
@@ -37,24 +36,6 @@ TEST(WinSockStartup, SocketsAreRefusedUntilStartedAndCountsBalance) {
     EXPECT_EQ(win::WSAStartupCount(), before + 1);
     EXPECT_EQ(win::WSACleanup(), 0);
     EXPECT_EQ(win::WSAStartupCount(), before);
-}
-
-TEST(WinSockErrors, ErrnoMapsToWindowsNumbers) {
-    struct Case {
-        int err;
-        bool nonBlocking;
-        int wsa;
-    } cases[] = {
-        {EAGAIN, false, win::WSAETIMEDOUT},          {EAGAIN, true, win::WSAEWOULDBLOCK},
-        {ECONNREFUSED, false, win::WSAECONNREFUSED}, {ECONNRESET, false, win::WSAECONNRESET},
-        {ENOTCONN, false, win::WSAENOTCONN},         {EADDRNOTAVAIL, false, win::WSAEADDRNOTAVAIL},
-        {ENOTSOCK, false, win::WSAENOTSOCK},         {EBADF, false, win::WSAENOTSOCK},
-        {ENOPROTOOPT, false, win::WSAENOPROTOOPT},   {ETIMEDOUT, false, win::WSAETIMEDOUT},
-        {EPIPE, false, win::WSAECONNRESET},          {ENETUNREACH, false, win::WSAENETUNREACH},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(win::WsaErrorFromErrno(c.err, c.nonBlocking), c.wsa) << "errno " << c.err;
-    }
 }
 
 TEST_F(WinSockTest, ConnectToUnspecifiedAddressFailsAsOnWindows) {
