@@ -132,6 +132,7 @@ TEST_F(CtlTest, InfoJsonHasTheUnitsPicture) {
                            "model", "monitoring", "note", "product", "serial", "split"}));
     EXPECT_EQ(info["serial"].toString(), "00AB-17");
     EXPECT_EQ(info["firmware"].toString(), "01020304");
+    EXPECT_EQ(info["product"].toString(), "TM80M1 8-OUTPUT RF MULTICOUPLER 1435-5150 MHZ");
     EXPECT_EQ(info["note"].toString(), "Rack 4");
     EXPECT_TRUE(info["monitoring"].toBool());
     EXPECT_EQ(info["split"].toString(), "1:8");

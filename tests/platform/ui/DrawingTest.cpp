@@ -96,20 +96,6 @@ TEST_F(DrawingTest, SurfacesTurnClockwise) {
     }
 }
 
-TEST_F(DrawingTest, TextFillsItsCellInOpaqueMode) {
-    dc.SetBkColor(kBlue);
-    dc.SetTextColor(kWhite);
-    CRect r(0, 0, 40, 40);
-    dc.DrawText("i", r, DT_LEFT | DT_TOP | DT_SINGLELINE);
-    EXPECT_EQ(dc.GetPixel(0, 1), kBlue);
-    const CSize size = dc.GetTextExtent("ii");
-    EXPECT_GT(size.cx, dc.GetTextExtent("i").cx);
-    CRect calc(3, 4, 3, 4);
-    dc.DrawText("Hello", calc, DT_CALCRECT | DT_SINGLELINE);
-    EXPECT_EQ(calc.Width(), dc.GetTextExtent("Hello").cx);
-    EXPECT_EQ(calc.left, 3);
-}
-
 TEST_F(DrawingTest, ImagesDecodeFromMemoryAndCutIntoLists) {
     QImage strip(75, 10, QImage::Format_RGB32);
     strip.fill(Qt::white);
