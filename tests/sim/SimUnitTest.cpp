@@ -131,34 +131,19 @@ TEST(SimUnit, NoteWriteReadRoundTripMatchesBlockOne) {
     EXPECT_EQ(fromBlock, note);
 }
 
-TEST(SimUnit, SettingsPersistAcrossConnections) {
+TEST(SimUnit, CalibrationSelectionAndFactoryReset) {
     auto unit = StartUnit("127.31.0.4");
     int factory2 = unit->Calibration(2, 4);
-    {
-        RawClient first;
-        ASSERT_TRUE(first.Connect("127.31.0.4"));
-        first.Exchange(0x1000, {3, 0xFE}, 0); // channel 3: -2
-        first.Exchange(0x1000, {9, 0xF6}, 0); // channel 9: -10, held as -8
-        first.Exchange(0x1000, {0, 20}, 0);   // channel 0: 20, held as 12
-        first.Exchange(0x1004, {1, 0, 0x10, 0x20, 0x30, 0x40, 0, 0, 0, 0x10}, 0);
-        first.Exchange(0x3000, {2, 77, 0x51}, 0); // band 5, channel 2
-        first.Exchange(0x3000, {4, 99, 0x20}, 0);
-        first.Exchange(0x3000, {4, 98, 0x10}, 0);
-        first.Exchange(0x3002, {0x20}, 0); // only band 2 back to the factory values
-        EXPECT_EQ(Payload(first.Exchange(0x3001, {0x39}, 1)), Bytes{0x31});
-    }
-    RawClient second;
-    ASSERT_TRUE(second.Connect("127.31.0.4"));
-    EXPECT_EQ(Payload(second.Exchange(0x4000, {}, 10)),
-              (Bytes{12, 0, 0, 0xFE, 0, 0, 0, 0, 0, 0xF8}));
-    EXPECT_EQ(Payload(second.Exchange(0x4004, {}, 10)),
-              (Bytes{1, 0, 0x10, 0x20, 0x30, 0x40, 0, 0, 0, 0x10}));
-    EXPECT_EQ(Word(second.Exchange(0x2009, {13}, 128), 16 * 1 + 2), 77); // band 5: block 13 row 1
-    // Without bit 3 the unit only reports its selection.
-    EXPECT_EQ(Payload(second.Exchange(0x3001, {0x00}, 1)), Bytes{0x31});
+    RawClient client;
+    ASSERT_TRUE(client.Connect("127.31.0.4"));
+    client.Exchange(0x3000, {4, 99, 0x20}, 0);
+    client.Exchange(0x3000, {4, 98, 0x10}, 0);
+    client.Exchange(0x3002, {0x20}, 0); // only band 2 goes back to the factory values
     EXPECT_EQ(unit->Calibration(2, 4), factory2);
     EXPECT_EQ(unit->Calibration(1, 4), 98);
-    EXPECT_EQ(unit->Connections(), 2);
+    EXPECT_EQ(Payload(client.Exchange(0x3001, {0x39}, 1)), Bytes{0x31});
+    // Without bit 3 the unit only reports its selection.
+    EXPECT_EQ(Payload(client.Exchange(0x3001, {0x00}, 1)), Bytes{0x31});
 }
 
 TEST(SimUnit, StatusDriftsInRangeOrHoldsWhatWasSet) {
