@@ -83,9 +83,8 @@ int CTM80M1_Comm::ReadBlock(int block) {
 }
 
 int CTM80M1_Comm::ReadIdentity() {
-    auto request = Request<kReadIdentity>();
     ReplyFrame<kReadIdentity> reply{};
-    if (Exchange<kReadIdentity>(request, reply) == 0) {
+    if (Query<kReadIdentity>(reply) == 0) {
         return 0;
     }
     const Identity fields = ReadIdentityPayload(reply.data() + kHeaderSize);
@@ -203,9 +202,8 @@ std::uint8_t CTM80M1_Comm::ClampCalibration(int channel, std::uint8_t value) {
 }
 
 int CTM80M1_Comm::ReadOutputAdjustments() {
-    auto request = Request<kReadOutputAdjustments>();
     ReplyFrame<kReadOutputAdjustments> reply{};
-    if (Exchange<kReadOutputAdjustments>(request, reply) == 0) {
+    if (Query<kReadOutputAdjustments>(reply) == 0) {
         return 0;
     }
     for (int c = 0; c < UnitSettings::kChannels; ++c) {
@@ -232,9 +230,8 @@ int CTM80M1_Comm::SetOutputAdjustment(int channel, std::int8_t value) {
 }
 
 int CTM80M1_Comm::ReadSplitAndBands() {
-    auto request = Request<kReadSplitAndBands>();
     ReplyFrame<kReadSplitAndBands> reply{};
-    if (Exchange<kReadSplitAndBands>(request, reply) == 0) {
+    if (Query<kReadSplitAndBands>(reply) == 0) {
         return 0;
     }
     const std::uint8_t* payload = reply.data() + kHeaderSize;
@@ -263,9 +260,8 @@ int CTM80M1_Comm::SetSplitAndBands(int split, const std::array<int, UnitSettings
 }
 
 int CTM80M1_Comm::ReadStatus() {
-    auto request = Request<kReadStatus>();
     ReplyFrame<kReadStatus> reply{};
-    if (Exchange<kReadStatus>(request, reply) == 0) {
+    if (Query<kReadStatus>(reply) == 0) {
         status = UnitStatus{};
         return 0;
     }

@@ -113,6 +113,11 @@ private:
         return Transact(Command, request.data(), unitprotocol::RequestLength(Command), reply.data(),
                         unitprotocol::ReplyLength(Command));
     }
+    // A command without request payload.
+    template <std::uint16_t Command> int Query(unitprotocol::ReplyFrame<Command>& reply) {
+        auto request = unitprotocol::Request<Command>();
+        return Exchange<Command>(request, reply);
+    }
 
     TCPCom* connection_;
     int budget_ = kDefaultBudgetMs;
