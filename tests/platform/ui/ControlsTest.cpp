@@ -1,5 +1,5 @@
 // The platform controls the windows use: IP address fields, radio groups,
-// drop-down lists, tab strips, sliders, edit limits, colour buttons, tooltips.
+// drop-down lists, sliders, edit limits, colour buttons, tooltips.
 
 #include "platform/ui/CButton.h"
 #include "platform/ui/CColorButton.h"
@@ -7,7 +7,6 @@
 #include "platform/ui/CEdit.h"
 #include "platform/ui/CIPAddressCtrl.h"
 #include "platform/ui/CSliderCtrl.h"
-#include "platform/ui/CTabCtrl.h"
 #include "platform/ui/CToolTipCtrl.h"
 #include "platform/ui/ScriptedCommonDialogs.h"
 #include "tests/platform/ui/UiTestSupport.h"
@@ -15,7 +14,6 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QTabBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -133,30 +131,6 @@ TEST_F(PlatformControlsTest, DropDownListTellsAChoiceFromTheListApart) {
     EXPECT_EQ(parent.commands,
               (std::vector<Parent::Note>{{11, CBN_SELCHANGE}, {11, CBN_SELENDOK}}));
     EXPECT_EQ(list.GetCurSel(), 2);
-}
-
-TEST_F(PlatformControlsTest, TabStripSelectionFollowsThePlatform) {
-    CTabCtrl tabs;
-    ASSERT_TRUE(tabs.Create(child | TCS_BOTTOM, CRect(0, 200, 300, 230), &parent, 1011));
-    EXPECT_EQ(tabs.GetCurSel(), -1);
-    EXPECT_EQ(tabs.InsertItem(0, "Home", 0), 0);
-    EXPECT_EQ(tabs.InsertItem(1, "Info", 6), 1);
-    EXPECT_EQ(tabs.InsertItem(2, "Calibration", 5), 2);
-    EXPECT_EQ(tabs.GetCurSel(), 0);
-    EXPECT_EQ(tabs.GetItemImage(1), 6);
-    EXPECT_EQ(tabs.SetCurSel(2), 0);
-    EXPECT_TRUE(tabs.DeleteItem(2)); // the selected one
-    EXPECT_EQ(tabs.GetCurSel(), -1);
-    EXPECT_EQ(tabs.GetItemCount(), 2);
-    EXPECT_TRUE(parent.notes.empty());
-
-    CRect info;
-    ASSERT_TRUE(tabs.GetItemRect(1, &info));
-    EXPECT_EQ(tabs.HitTest(info.CenterPoint()), 1);
-    QTest::mouseClick(tabs.GetNative(), Qt::LeftButton, {},
-                      QPoint(info.CenterPoint().x, info.CenterPoint().y));
-    EXPECT_EQ(tabs.GetCurSel(), 1);
-    EXPECT_EQ(parent.notes, (std::vector<Parent::Note>{{1011, TCN_SELCHANGE}}));
 }
 
 TEST_F(PlatformControlsTest, SliderKeepsItsPositionInsideTheRange) {
