@@ -27,16 +27,6 @@ namespace {
 // Label looks.
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr int kTurnedUp = 270;
-constexpr int kAlignBottom = 32;
-constexpr int kAlignCentre = 2;
-constexpr int kAlignMiddle = 16;
-
-// Control table types and style.
-constexpr int kTypeHeading = 17;
-constexpr int kTypeLabel = 18;
-constexpr int kTypeLight = 9;
-constexpr int kTypeValue = 1;
-constexpr int kMainStyle = 9;
 
 COLORREF HalfwayToWhite(COLORREF c) {
     auto lighten = [](int v) { return v + (255 - v) / 2; };
@@ -182,15 +172,15 @@ void CTM80_AppDlg::PlaceLogo() {
 void CTM80_AppDlg::StyleInitialLooks() {
     const COLORREF background = TheColorScheme().Main.Background;
     for (CNewLabel& header : outputHeaders_)
-        StyleLabel(header, background, kWhite, kTurnedUp, kAlignBottom);
-    StyleLabel(mode18Header_, background, kWhite, kTurnedUp, kAlignBottom);
-    StyleLabel(mode24Header_, background, kWhite, kTurnedUp, kAlignBottom);
+        StyleLabel(header, background, kWhite, kTurnedUp, kLabelBottom);
+    StyleLabel(mode18Header_, background, kWhite, kTurnedUp, kLabelBottom);
+    StyleLabel(mode24Header_, background, kWhite, kTurnedUp, kLabelBottom);
     const SystemConfiguration& config = TheSystemConfiguration();
     for (int r = 0; r < kRows; ++r) {
         Row& row = rows_[static_cast<std::size_t>(r)];
         const DeviceColorPair& colours = config.DeviceColors[static_cast<std::size_t>(r)];
-        StyleLabel(row.deviceId, colours.Background, colours.Text, 0, kAlignCentre);
-        StyleLabel(row.address, colours.Background, colours.Text, 0, kAlignCentre);
+        StyleLabel(row.deviceId, colours.Background, colours.Text, 0, kLabelCentre);
+        StyleLabel(row.address, colours.Background, colours.Text, 0, kLabelCentre);
         SetLight(row.mode18, false);
         SetLight(row.mode24, false);
     }
@@ -232,24 +222,25 @@ void CTM80_AppDlg::FillControlTable() {
         return names;
     }();
 
+    using enum ControlType;
     std::vector<ControlEntry> table;
     table.reserve(43);
     table.push_back(
-        {"IDL_DEVICE_IDENTIFICATION", &deviceIdentification_, kTypeHeading, 0, kMainStyle});
-    table.push_back({"IDL_LOCAL_SW_IP", &localAddress_, kTypeLabel, 0, kMainStyle});
-    table.push_back({"IDL_DEVICES_FOUND", &devicesFound_, kTypeLabel, 0, kMainStyle});
+        {"IDL_DEVICE_IDENTIFICATION", &deviceIdentification_, CentredLabel, 0, kMainStyle});
+    table.push_back({"IDL_LOCAL_SW_IP", &localAddress_, LeftLabel, 0, kMainStyle});
+    table.push_back({"IDL_DEVICES_FOUND", &devicesFound_, LeftLabel, 0, kMainStyle});
     for (int r = 0; r < kRows; ++r)
-        table.push_back({kLightNames[0][r], &rows_[static_cast<std::size_t>(r)].mode18, kTypeLight,
-                         0, kMainStyle});
+        table.push_back(
+            {kLightNames[0][r], &rows_[static_cast<std::size_t>(r)].mode18, Light, 0, kMainStyle});
     for (int r = 0; r < kRows; ++r)
-        table.push_back({kLightNames[1][r], &rows_[static_cast<std::size_t>(r)].mode24, kTypeLight,
-                         0, kMainStyle});
+        table.push_back(
+            {kLightNames[1][r], &rows_[static_cast<std::size_t>(r)].mode24, Light, 0, kMainStyle});
     for (int r = 0; r < kRows; ++r)
         for (int k = 0; k < kOutputs; ++k)
             table.push_back(
                 {kOutputNames[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)],
                  &rows_[static_cast<std::size_t>(r)].outputs[static_cast<std::size_t>(k)],
-                 kTypeValue, 0, kMainStyle});
+                 ValueField, 0, kMainStyle});
     SetControlTable(table.data(), static_cast<int>(table.size()));
 }
 
@@ -340,8 +331,8 @@ void CTM80_AppDlg::UpdateValues() {
             continue;
         Row& row = rows_[static_cast<std::size_t>(r)];
         const DeviceColorPair& colours = config.DeviceColors[static_cast<std::size_t>(r)];
-        StyleLabel(row.deviceId, colours.Background, colours.Text, 0, kAlignMiddle);
-        StyleLabel(row.address, colours.Background, colours.Text, 0, kAlignMiddle);
+        StyleLabel(row.deviceId, colours.Background, colours.Text, 0, kLabelMiddle);
+        StyleLabel(row.address, colours.Background, colours.Text, 0, kLabelMiddle);
         row.deviceId.SetLabelText(slot->userNote);
         row.address.SetLabelText(slot->addressText);
         for (int k = 0; k < kOutputs; ++k)

@@ -41,10 +41,10 @@ void Info::DoDataExchange(CDataExchange* dx) {
 bool Info::OnInitDialog() {
     CDialogEx::OnInitDialog();
     const ControlEntry table[] = {
-        {"IDL_HW_IP", &addressCaption_, 18, 0, 9},
-        {"IDL_DEVICE_ID", &deviceIdCaption_, 18, 0, 9},
-        {"IDC_HW_IP", &address_, 1, 0, 9},
-        {"IDC_DEVICE_ID", &deviceId_, 1, 0, 9},
+        {"IDL_HW_IP", &addressCaption_, ControlType::LeftLabel, 0, kMainStyle},
+        {"IDL_DEVICE_ID", &deviceIdCaption_, ControlType::LeftLabel, 0, kMainStyle},
+        {"IDC_HW_IP", &address_, ControlType::ValueField, 0, kMainStyle},
+        {"IDC_DEVICE_ID", &deviceId_, ControlType::ValueField, 0, kMainStyle},
     };
     SetControlTable(table);
     EnableToolTips(true);

@@ -52,8 +52,8 @@ void StatusDlg::StyleLines() {
     DeviceColorPair colours;
     if (unitIndex_ >= 0 && unitIndex_ < SystemConfiguration::kSlots)
         colours = TheSystemConfiguration().DeviceColors[static_cast<std::size_t>(unitIndex_)];
-    StyleLabel(unitLine_, colours.Background, colours.Text, 0, 16);
-    StyleLabel(fileLine_, RGB(255, 255, 255), RGB(0, 0, 0), 0, 2);
+    StyleLabel(unitLine_, colours.Background, colours.Text, 0, kLabelMiddle);
+    StyleLabel(fileLine_, RGB(255, 255, 255), RGB(0, 0, 0), 0, kLabelCentre);
 }
 
 void StatusDlg::UpdateValues() {
@@ -83,7 +83,7 @@ bool StatusDlg::OnInitDialog() {
     alarm_.SetColumnText();
     alarm_.SetTextColor(background);
     alarm_.SetBkColor(background);
-    alarm_.SetAlignment(2);
+    alarm_.SetAlignment(kLabelCentre);
     alarm_.SetFontBold(true);
 
     UpdateStates();

@@ -55,16 +55,19 @@ enum : int {
 
 // One row per label type: the type, its palette style, its sample text.
 struct StaticRow {
-    int type;
+    ControlType type;
     int style;
     const char* name;
     const char* sample;
 };
 constexpr StaticRow kRows[GalleryDlg::kStaticRows] = {
-    {17, 9, "type 17", "Heading"},     {18, 9, "type 18", "Left label"},
-    {19, 9, "type 19", "Right label"}, {0, 10, "type 0", "Dialog label"},
-    {1, 9, "type 1", "12.75"},         {10, 9, "type 10", "Data block"},
-    {14, 9, "type 14", "Field"},
+    {ControlType::CentredLabel, kMainStyle, "type 17", "Heading"},
+    {ControlType::LeftLabel, kMainStyle, "type 18", "Left label"},
+    {ControlType::RightLabel, kMainStyle, "type 19", "Right label"},
+    {ControlType::DialogLabel, kDialogStyle, "type 0", "Dialog label"},
+    {ControlType::ValueField, kMainStyle, "type 1", "12.75"},
+    {ControlType::ValueBlock, kMainStyle, "type 10", "Data block"},
+    {ControlType::DimmableField, kMainStyle, "type 14", "Field"},
 };
 
 constexpr COLORREF kDeviceBack = RGB(0, 0, 0);
@@ -123,7 +126,9 @@ DialogTemplate GalleryTemplate() {
     for (int i = 0; i < GalleryDlg::kStaticRows; ++i) {
         const StaticRow& row = kRows[i];
         const int y = 61 + 11 * i;
-        const DWORD align = row.type == 19 ? SS_RIGHT : row.type == 17 ? SS_CENTER : SS_LEFT;
+        const DWORD align = row.type == ControlType::RightLabel     ? SS_RIGHT
+                            : row.type == ControlType::CentredLabel ? SS_CENTER
+                                                                    : SS_LEFT;
         items.push_back(LTEXT(row.name, IDC_TYPE_NAME_0 + i, 6, y, 40, 9));
         // Fitted labels are narrower than their slot, so the fitting shows.
         items.push_back(CONTROL(row.sample, IDC_ENABLED_0 + i, ControlKind::Static,
@@ -199,25 +204,27 @@ bool GalleryDlg::OnInitDialog() {
     SetTextUnit(10);
 
     // The control table: every control the dialog base colours.
+    using enum ControlType;
     std::vector<ControlEntry> table = {
-        {"IDL_STATIC_HEADING", &staticHeading_, 17, 0, 9},
-        {"IDL_ENABLED", &enabledCaption_, 17, 0, 9},
-        {"IDL_DISABLED", &disabledCaption_, 17, 0, 9},
-        {"IDL_LABEL_HEADING", &labelHeading_, 17, 0, 9},
-        {"IDL_LIGHT_PANEL", &lightPanel_, 3, kOverrideBackground | RGB(0, 71, 142), 9},
-        {"IDL_LIGHTS", &lightHeading_, 17, kOverrideBackground | RGB(0, 71, 142), 9},
-        {"IDL_SLIDER_HEADING", &sliderHeading_, 17, 0, 9},
-        {"IDL_DECREASE", &decrease_, 17, 0, 9},
-        {"IDL_INCREASE", &increase_, 17, 0, 9},
-        {"IDC_SLIDER_VALUE", &sliderValue_, 18, 0, 9},
-        {"IDL_DISABLED_SLIDER", &disabledSliderName_, 17, 0, 9},
-        {"IDL_BUTTON_HEADING", &buttonHeading_, 17, 0, 9},
-        {"IDC_APPLY", &apply_, 2, 0, 9},
-        {"IDC_FOCUSED", &focused_, 2, 0, 9},
-        {"IDC_DISABLED_BUTTON", &disabledButton_, 2, 0, 9},
-        {"IDC_LAUNCH", &launchCheck_, 5, 0, 9},
-        {"IDC_SPLIT_18", &split18_, 6, 0, 9},
-        {"IDC_SPLIT_24", &split24_, 6, 0, 9},
+        {"IDL_STATIC_HEADING", &staticHeading_, CentredLabel, 0, kMainStyle},
+        {"IDL_ENABLED", &enabledCaption_, CentredLabel, 0, kMainStyle},
+        {"IDL_DISABLED", &disabledCaption_, CentredLabel, 0, kMainStyle},
+        {"IDL_LABEL_HEADING", &labelHeading_, CentredLabel, 0, kMainStyle},
+        {"IDL_LIGHT_PANEL", &lightPanel_, Panel, kOverrideBackground | RGB(0, 71, 142), kMainStyle},
+        {"IDL_LIGHTS", &lightHeading_, CentredLabel, kOverrideBackground | RGB(0, 71, 142),
+         kMainStyle},
+        {"IDL_SLIDER_HEADING", &sliderHeading_, CentredLabel, 0, kMainStyle},
+        {"IDL_DECREASE", &decrease_, CentredLabel, 0, kMainStyle},
+        {"IDL_INCREASE", &increase_, CentredLabel, 0, kMainStyle},
+        {"IDC_SLIDER_VALUE", &sliderValue_, LeftLabel, 0, kMainStyle},
+        {"IDL_DISABLED_SLIDER", &disabledSliderName_, CentredLabel, 0, kMainStyle},
+        {"IDL_BUTTON_HEADING", &buttonHeading_, CentredLabel, 0, kMainStyle},
+        {"IDC_APPLY", &apply_, PushButton, 0, kMainStyle},
+        {"IDC_FOCUSED", &focused_, PushButton, 0, kMainStyle},
+        {"IDC_DISABLED_BUTTON", &disabledButton_, PushButton, 0, kMainStyle},
+        {"IDC_LAUNCH", &launchCheck_, OptionButton5, 0, kMainStyle},
+        {"IDC_SPLIT_18", &split18_, OptionButton6, 0, kMainStyle},
+        {"IDC_SPLIT_24", &split24_, OptionButton6, 0, kMainStyle},
     };
     static const char* const kEnabledKeys[kStaticRows] = {"IDL_T17", "IDL_T18", "IDL_T19", "IDL_T0",
                                                           "IDC_T1",  "IDC_T10", "IDC_T14"};
@@ -229,16 +236,16 @@ bool GalleryDlg::OnInitDialog() {
     for (int i = 0; i < kStaticRows; ++i) {
         const StaticRow& row = kRows[i];
         const auto k = static_cast<std::size_t>(i);
-        table.push_back({kNameKeys[i], &typeNames_[k], 18, 0, 9});
+        table.push_back({kNameKeys[i], &typeNames_[k], LeftLabel, 0, kMainStyle});
         table.push_back({kEnabledKeys[i], &enabledStatics_[k], row.type, 0, row.style});
         table.push_back({kDisabledKeys[i], &disabledStatics_[k], row.type, 0, row.style});
     }
     static const char* const kLightKeys[4] = {"IDL_OFF", "IDL_ON", "IDL_WARNING", "IDL_BAR"};
     for (std::size_t i = 0; i < 4; ++i)
-        table.push_back(
-            {kLightKeys[i], &lightNames_[i], 18, kOverrideBackground | RGB(0, 71, 142), 9});
+        table.push_back({kLightKeys[i], &lightNames_[i], LeftLabel,
+                         kOverrideBackground | RGB(0, 71, 142), kMainStyle});
     for (std::size_t i = 0; i < 3; ++i)
-        table.push_back({"IDC_LIGHT", &balls_[i], 9, 0, 9});
+        table.push_back({"IDC_LIGHT", &balls_[i], Light, 0, kMainStyle});
     SetControlTable(table.data(), static_cast<int>(table.size()));
 
     slider_.SetRange(-12, 12);
@@ -288,17 +295,18 @@ bool GalleryDlg::OnInitDialog() {
 void GalleryDlg::StyleLabels() {
     const COLORREF back = TheColorScheme().Main.Background;
     unitLine_.SetLabelText(" Customer Dev #1  127.0.0.1");
-    StyleLabel(unitLine_, kDeviceBack, kDeviceText, 0, 16);
+    StyleLabel(unitLine_, kDeviceBack, kDeviceText, 0, kLabelMiddle);
     fileLine_.SetLabelText("No File Loaded");
-    StyleLabel(fileLine_, RGB(255, 255, 255), RGB(0, 0, 0), 0, 2);
+    StyleLabel(fileLine_, RGB(255, 255, 255), RGB(0, 0, 0), 0, kLabelCentre);
 
-    StyleLabel(deviceLabel_, RGB(64, 64, 64), kDeviceText, 0, 2 | 16);
-    StyleLabel(disabledLabel_, GetSysColor(COLOR_BTNFACE), RGB(0, 0, 0), 0, 2 | 16);
-    StyleLabel(upsideDown_, RGB(128, 128, 128), kDeviceText, 180, 2 | 16);
-    StyleLabel(twoLines_, RGB(192, 192, 192), RGB(0, 0, 0), 0, 2 | 16);
+    StyleLabel(deviceLabel_, RGB(64, 64, 64), kDeviceText, 0, kLabelCentre | kLabelMiddle);
+    StyleLabel(disabledLabel_, GetSysColor(COLOR_BTNFACE), RGB(0, 0, 0), 0,
+               kLabelCentre | kLabelMiddle);
+    StyleLabel(upsideDown_, RGB(128, 128, 128), kDeviceText, 180, kLabelCentre | kLabelMiddle);
+    StyleLabel(twoLines_, RGB(192, 192, 192), RGB(0, 0, 0), 0, kLabelCentre | kLabelMiddle);
     for (auto& banner : banners_)
-        StyleLabel(banner, back, RGB(255, 255, 255), 270, 32);
-    StyleLabel(downwards_, back, RGB(255, 255, 0), 90, 8);
+        StyleLabel(banner, back, RGB(255, 255, 255), 270, kLabelBottom);
+    StyleLabel(downwards_, back, RGB(255, 255, 0), 90, kLabelTop);
 
     // The alarm label of the status header, shown lit.
     infoColumn_.SetFontName("Segoe UI");
@@ -307,7 +315,7 @@ void GalleryDlg::StyleLabels() {
     infoColumn_.SetLabelText("INFO");
     infoColumn_.SetTextColor(RGB(255, 255, 255));
     infoColumn_.SetBkColor(RGB(255, 0, 0));
-    infoColumn_.SetAlignment(2 | 16);
+    infoColumn_.SetAlignment(kLabelCentre | kLabelMiddle);
     infoColumn_.SetFontBold(true);
 }
 

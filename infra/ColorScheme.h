@@ -34,6 +34,9 @@ struct ColorScheme {
     Palette Dialog1U;     // section "DIALOG1U": style 11
 };
 
+// Palette styles of a control table entry; any style but 10 and 11 selects
+// MAIN, and the windows use 9 for it.
+inline constexpr int kMainStyle = 9;
 inline constexpr int kDialogStyle = 10;
 inline constexpr int kDialog1UStyle = 11;
 // Flags in the top byte of a PaletteFor override.

@@ -2,15 +2,16 @@
 
 // CNewLabel: a static control that paints itself completely: its background
 // colour, then its text in its own font and colour, turned by 0, 90, 180 or 270
-// degrees (clockwise) and placed by its alignment flags (1 left, 2 centre,
-// 4 right; 8 top, 16 middle, 32 bottom). A disabled label shows embossed text.
+// degrees (clockwise) and placed by its alignment flags (LabelAlignFlags). A
+// disabled label shows embossed text.
 //
 //   label.SetLabelText("OUTPUT 1");
-//   StyleLabel(label, background, RGB(255, 255, 255), 270, 32); // reads upwards, at the bottom
+//   StyleLabel(label, background, RGB(255, 255, 255), 270, kLabelBottom); // reads upwards
 
 #include "platform/ui/CStatic.h"
 #include "platform/ui/Colorref.h"
 #include "platform/ui/Gdi.h"
+#include "toolkit/LabelLayout.h"
 
 #include <string>
 

@@ -13,40 +13,51 @@ namespace {
 
 enum class Fit { None, Left, Centre, Right };
 
-Fit FittingFor(int type) {
+using enum ControlType;
+
+Fit FittingFor(ControlType type) {
     switch (type) {
-    case 0:
-    case 4:
-    case 7:
-    case 18:
+    case DialogLabel:
+    case PlainLabel:
+    case LeftLabel7:
+    case LeftLabel:
         return Fit::Left;
-    case 17:
+    case CentredLabel:
         return Fit::Centre;
-    case 19:
+    case RightLabel:
         return Fit::Right;
     default:
         return Fit::None;
     }
 }
 
-bool Enrolled(int type) {
+bool Known(ControlType type) {
+    return type >= DialogLabel && type <= RightLabel;
+}
+
+bool Enrolled(ControlType type) {
     switch (type) {
-    case 0:
-    case 1:
-    case 3:
-    case 7:
-    case 10:
-    case 12:
-    case 13:
-    case 14:
-    case 16:
-    case 17:
-    case 18:
-    case 19:
+    case DialogLabel:
+    case ValueField:
+    case Panel:
+    case LeftLabel7:
+    case ValueBlock:
+    case DimSecond:
+    case PanelLabel13:
+    case DimmableField:
+    case PanelLabel16:
+    case CentredLabel:
+    case LeftLabel:
+    case RightLabel:
         return true;
     default:
         return false;
     }
+}
+
+// Types that get neither colours nor a language text.
+bool Untouched(ControlType type) {
+    return type == Light || type == Bare11 || type == Bare15;
 }
 
 } // namespace
@@ -128,8 +139,8 @@ std::string Dlgplus::GetText(const std::string& key, const std::string& fallback
 }
 
 void Dlgplus::ApplyEntryColors(const ControlEntry& entry, int index) {
-    const int type = entry.type;
-    if (type < 0 || type > 19 || !entry.control)
+    const ControlType type = entry.type;
+    if (!Known(type) || !entry.control)
         return; // left alone
     Tplus* t = dynamic_cast<Tplus*>(entry.control);
     const Palette p = PaletteFor(entry.style, entry.colorOverride);
@@ -142,51 +153,51 @@ void Dlgplus::ApplyEntryColors(const ControlEntry& entry, int index) {
         t->SetDisabledTextColor(disabled);
     };
     switch (type) {
-    case 0:
+    case DialogLabel:
         colours(p.Background, p.Label, p.DisabledText);
         break;
-    case 1:
-    case 14:
+    case ValueField:
+    case DimmableField:
         colours(RGB(255, 255, 255), RGB(0, 0, 0), p.DisabledText);
         break;
-    case 2:
+    case PushButton:
         if (auto* button = dynamic_cast<CButton*>(entry.control))
             button->SetButtonStyle(BS_OWNERDRAW);
         if (t)
             t->SetButtonColors(b.Face, b.Highlight, b.Shadow, b.Text, b.DisabledText);
         break;
-    case 5:
-    case 6:
+    case OptionButton5:
+    case OptionButton6:
         if (t) {
             t->SetButtonFace(p.Background); // keeps the face before as the alternate
             t->SetButtonColors(b.Face, b.Highlight, b.Shadow, b.Text, b.DisabledText);
         }
         break;
-    case 8:
+    case TwoColour:
         if (t) {
             t->SetFirstColor(p.Background);
             t->SetSecondColor(p.Label);
         }
         break;
-    case 10:
+    case ValueBlock:
         colours(p.DataBlockBackground, p.Data, p.DisabledText);
         break;
-    case 12:
+    case DimSecond:
         if (t)
             t->SetSecondColor(p.DisabledText);
         break;
-    case 3:
-    case 7:
-    case 13:
-    case 16:
-    case 17:
-    case 18:
-    case 19: {
+    case Panel:
+    case LeftLabel7:
+    case PanelLabel13:
+    case PanelLabel16:
+    case CentredLabel:
+    case LeftLabel:
+    case RightLabel: {
         const COLORREF text = p.PanelText == CLR_NONE ? GetSysColor(COLOR_BTNTEXT) : p.PanelText;
         colours(p.Background, text, p.DisabledText);
         break;
     }
-    default: // 4, 9, 11, 15: no colours
+    default: // PlainLabel, Light, Bare11, Bare15: no colours
         break;
     }
     if (t && Enrolled(type))
@@ -199,8 +210,8 @@ void Dlgplus::ApplyScheme() {
     for (std::size_t i = 0; i < table_.size(); ++i)
         ApplyEntryColors(table_[i], static_cast<int>(i));
     for (std::size_t i = 0; i < table_.size(); ++i) {
-        const int type = table_[i].type;
-        if (type == 9 || type == 11 || type == 15 || type < 0 || type > 19)
+        const ControlType type = table_[i].type;
+        if (Untouched(type) || !Known(type))
             continue;
         ApplyControlText(static_cast<int>(i), false);
     }
@@ -264,11 +275,11 @@ const CBrush* Dlgplus::AnswerCtlColor(CDC& dc, CWnd* wnd, UINT kind) {
         return &backgroundBrush_;
     const ControlEntry& e = table_[static_cast<std::size_t>(index)];
     switch (e.type) {
-    case 10:
+    case ValueBlock:
         return &dataBlockBrush_;
-    case 1:
+    case ValueField:
         return &whiteBrush_;
-    case 14: {
+    case DimmableField: {
         const Tplus* t = dynamic_cast<const Tplus*>(wnd);
         return t && t->IsDisabled() ? &disabledTextBrush_ : &whiteBrush_;
     }
@@ -279,7 +290,7 @@ const CBrush* Dlgplus::AnswerCtlColor(CDC& dc, CWnd* wnd, UINT kind) {
 
 void Dlgplus::PaintDialog(CDC& dc) {
     for (const ControlEntry& e : table_) {
-        if (e.type != 3 || !e.control || !e.control->IsWindow())
+        if (e.type != Panel || !e.control || !e.control->IsWindow())
             continue;
         CRect r;
         e.control->GetWindowRect(&r);

@@ -6,7 +6,7 @@
 // invalidates the window, ApplyScheme and UpdateStates.
 //
 // Setup makes Dlgplus the dialog's shared handlers: it answers the controls'
-// colour requests, paints the type-3 panels and counts the ticks of timer 250.
+// colour requests, paints the Panel entries and counts the ticks of timer 250.
 // A dialog that overrides CDialogEx::OnTimer passes ids it does not know on
 // to CDialogEx::OnTimer.
 #pragma once

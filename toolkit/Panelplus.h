@@ -1,6 +1,6 @@
 #pragma once
 
-// Panelplus: a frame whose area the dialog base paints (type 3); it can only be
+// Panelplus: a frame whose area the dialog base paints (ControlType::Panel); it can only be
 // shown and hidden. It draws no background of its own, so the dialog's panel
 // colour shows through; a black or etched frame style draws just the frame.
 

@@ -5,10 +5,6 @@
 
 using namespace win;
 
-namespace {
-constexpr int kTypeDisabledField = 14;
-}
-
 Staticplus::Staticplus() : background_(GetSysColor(COLOR_BTNFACE)), brush_(background_) {}
 
 void Staticplus::Redraw() {
@@ -39,7 +35,7 @@ void Staticplus::Show(bool show) {
 
 void Staticplus::SetDisabled(bool disabled) {
     enabled_ = !disabled;
-    if (disabled && type_ == kTypeDisabledField) {
+    if (disabled && type_ == ControlType::DimmableField) {
         background_ = TheColorScheme().Main.DisabledText;
         brush_.CreateSolidBrush(background_);
         disabledText_ = RGB(0, 0, 0);

@@ -16,11 +16,12 @@
 #pragma once
 
 #include "platform/ui/Colorref.h"
+#include "toolkit/ControlEntry.h"
 
 class Tplus {
 public:
     // Type of a control that is not enrolled in a control table.
-    static constexpr int kNotEnrolled = 20;
+    static constexpr ControlType kNotEnrolled{20};
 
     Tplus() = default;
     virtual ~Tplus() = default;
@@ -33,7 +34,7 @@ public:
     // False unless the control keeps an enabled state of its own.
     virtual bool IsDisabled() const { return false; }
     // Type and table index given by the dialog's control table.
-    virtual void SetEnrolment(int type, int index) {
+    virtual void SetEnrolment(ControlType type, int index) {
         type_ = type;
         tableIndex_ = index;
     }
@@ -47,15 +48,15 @@ public:
         (void)face, (void)highlight, (void)shadow, (void)text, (void)disabledText;
     }
     virtual void SetButtonFace(win::COLORREF colour) { (void)colour; }
-    // The "first" and "second" colour of controls that have two (types 8, 12).
+    // The "first" and "second" colour of controls that have two (TwoColour, DimSecond).
     virtual void SetFirstColor(win::COLORREF colour) { (void)colour; }
     virtual void SetSecondColor(win::COLORREF colour) { (void)colour; }
 
-    int GetType() const { return type_; }
+    ControlType GetType() const { return type_; }
     int GetTableIndex() const { return tableIndex_; }
 
 protected:
-    int type_ = kNotEnrolled;
+    ControlType type_ = kNotEnrolled;
     int tableIndex_ = -1;
     bool enabled_ = true;
 };

@@ -169,7 +169,7 @@ TEST(Staticplus, ColoursAndDisabledText) {
 
 TEST(Staticplus, Type14TakesTheDisabledBackground) {
     Staticplus s;
-    s.SetEnrolment(14, 3);
+    s.SetEnrolment(ControlType::DimmableField, 3);
     s.SetBackColor(RGB(255, 255, 255));
     s.SetDisabled(true);
     EXPECT_EQ(s.GetBackColor(), TheColorScheme().Main.DisabledText);
@@ -178,7 +178,7 @@ TEST(Staticplus, Type14TakesTheDisabledBackground) {
     EXPECT_EQ(s.GetBackColor(), TheColorScheme().Main.DisabledText); // not restored
 
     Staticplus other;
-    other.SetEnrolment(1, 4);
+    other.SetEnrolment(ControlType::ValueField, 4);
     other.SetBackColor(RGB(255, 255, 255));
     other.SetDisabled(true);
     EXPECT_EQ(other.GetBackColor(), RGB(255, 255, 255));

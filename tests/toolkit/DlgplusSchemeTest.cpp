@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 using namespace win;
+using enum ControlType;
 
 namespace {
 
@@ -28,39 +29,44 @@ protected:
 };
 
 TEST_F(DlgplusSchemeTest, LabelTypesTakeTheirPaletteColoursAndEnrolment) {
-    const Palette main = PaletteFor(9, 0);
-    const Palette dialog = PaletteFor(10, 0);
+    const Palette main = PaletteFor(kMainStyle, 0);
+    const Palette dialog = PaletteFor(kDialogStyle, 0);
     struct Case {
-        int type;
+        ControlType type;
         int style;
         COLORREF back, text, disabled;
         bool enrolled;
     } cases[] = {
-        {0, 9, main.Background, main.Label, main.DisabledText, true},
-        {1, 9, RGB(255, 255, 255), RGB(0, 0, 0), main.DisabledText, true},
-        {10, 10, dialog.DataBlockBackground, dialog.Data, dialog.DisabledText, true},
-        {17, 9, main.Background, main.PanelText, main.DisabledText, true},
-        {18, 10, dialog.Background, dialog.PanelText, dialog.DisabledText, true},
-        {9, 9, CLR_NONE, CLR_NONE, CLR_NONE, false},  // lights: nothing
-        {25, 9, CLR_NONE, CLR_NONE, CLR_NONE, false}, // outside 0..19: left alone
+        {DialogLabel, kMainStyle, main.Background, main.Label, main.DisabledText, true},
+        {ValueField, kMainStyle, RGB(255, 255, 255), RGB(0, 0, 0), main.DisabledText, true},
+        {ValueBlock, kDialogStyle, dialog.DataBlockBackground, dialog.Data, dialog.DisabledText,
+         true},
+        {CentredLabel, kMainStyle, main.Background, main.PanelText, main.DisabledText, true},
+        {LeftLabel, kDialogStyle, dialog.Background, dialog.PanelText, dialog.DisabledText, true},
+        {Light, kMainStyle, CLR_NONE, CLR_NONE, CLR_NONE, false}, // lights: nothing
+        {ControlType{25}, kMainStyle, CLR_NONE, CLR_NONE, CLR_NONE,
+         false}, // outside 0..19: left alone
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.type));
         TestDialog dlg;
-        Open(dlg,
-             {{"IDL_X", &dlg.labels[0], 0, 0, 9}, {"IDL_Y", &dlg.labels[1], c.type, 0, c.style}});
+        Open(dlg, {{"IDL_X", &dlg.labels[0], DialogLabel, 0, kMainStyle},
+                   {"IDL_Y", &dlg.labels[1], c.type, 0, c.style}});
         const FakeLabel& l = dlg.labels[1];
-        EXPECT_EQ(l.back, c.back) << c.type;
-        EXPECT_EQ(l.text, c.text) << c.type;
-        EXPECT_EQ(l.disabled, c.disabled) << c.type;
-        EXPECT_EQ(l.GetType(), c.enrolled ? c.type : Tplus::kNotEnrolled) << c.type;
-        EXPECT_EQ(l.GetTableIndex(), c.enrolled ? 1 : -1) << c.type;
+        EXPECT_EQ(l.back, c.back);
+        EXPECT_EQ(l.text, c.text);
+        EXPECT_EQ(l.disabled, c.disabled);
+        EXPECT_EQ(l.GetType(), c.enrolled ? c.type : Tplus::kNotEnrolled);
+        EXPECT_EQ(l.GetTableIndex(), c.enrolled ? 1 : -1);
     }
 }
 
 TEST_F(DlgplusSchemeTest, OverrideBitsReplaceBackgroundOrPanelText) {
     TestDialog dlg;
-    Open(dlg, {{"IDL_A", &dlg.labels[0], 17, kOverrideBackground | RGB(0, 200, 0), 9},
-               {"IDL_B", &dlg.labels[1], 17, kOverridePanelText | RGB(0, 0, 255), 9}});
+    Open(
+        dlg,
+        {{"IDL_A", &dlg.labels[0], CentredLabel, kOverrideBackground | RGB(0, 200, 0), kMainStyle},
+         {"IDL_B", &dlg.labels[1], CentredLabel, kOverridePanelText | RGB(0, 0, 255), kMainStyle}});
     EXPECT_EQ(dlg.labels[0].back, RGB(0, 200, 0));
     EXPECT_EQ(dlg.labels[1].text, RGB(0, 0, 255));
 }
@@ -68,7 +74,8 @@ TEST_F(DlgplusSchemeTest, OverrideBitsReplaceBackgroundOrPanelText) {
 TEST_F(DlgplusSchemeTest, ButtonTypesTakeTheButtonColours) {
     const ButtonColors& b = TheColorScheme().Buttons;
     TestDialog dlg;
-    Open(dlg, {{"IDC_APPLY", &dlg.buttons[0], 2, 0, 9}, {"IDC_SCAN", &dlg.buttons[1], 5, 0, 9}});
+    Open(dlg, {{"IDC_APPLY", &dlg.buttons[0], PushButton, 0, kMainStyle},
+               {"IDC_SCAN", &dlg.buttons[1], OptionButton5, 0, kMainStyle}});
     EXPECT_EQ(dlg.buttons[0].GetButtonStyle(), BS_OWNERDRAW);
     EXPECT_EQ(dlg.buttons[0].face, b.Face);
     EXPECT_EQ(dlg.buttons[0].text, b.Text);
@@ -82,10 +89,10 @@ TEST_F(DlgplusSchemeTest, ButtonTypesTakeTheButtonColours) {
 
 TEST_F(DlgplusSchemeTest, ControlColourAnswerGoesByType) {
     TestDialog dlg;
-    Open(dlg, {{"IDC_DATA", &dlg.labels[0], 10, 0, 9},
-               {"IDC_VALUE", &dlg.labels[1], 1, 0, 9},
-               {"IDC_DIM", &dlg.labels[2], 14, 0, 9},
-               {"IDL_HEAD", &dlg.labels[3], 17, 0, 9}});
+    Open(dlg, {{"IDC_DATA", &dlg.labels[0], ValueBlock, 0, kMainStyle},
+               {"IDC_VALUE", &dlg.labels[1], ValueField, 0, kMainStyle},
+               {"IDC_DIM", &dlg.labels[2], DimmableField, 0, kMainStyle},
+               {"IDL_HEAD", &dlg.labels[3], CentredLabel, 0, kMainStyle}});
     const ColorScheme& s = TheColorScheme();
     CDC dc(DefaultGuiFont());
     auto answer = [&](CWnd* w) { return dlg.AnswerCtlColor(dc, w, CTLCOLOR_STATIC)->Colour(); };
@@ -101,7 +108,8 @@ TEST_F(DlgplusSchemeTest, ControlColourAnswerGoesByType) {
 
 TEST_F(DlgplusSchemeTest, PanelsArePaintedFromSevenPixelsBelowTheirTop) {
     TestDialog dlg;
-    Open(dlg, {{"IDC_PANEL", &dlg.panelBox, 3, kOverrideBackground | RGB(0, 200, 0), 9}});
+    Open(dlg,
+         {{"IDC_PANEL", &dlg.panelBox, Panel, kOverrideBackground | RGB(0, 200, 0), kMainStyle}});
     uitest::Settle();
     const QImage image = uitest::Grab(dlg);
     CRect panel;

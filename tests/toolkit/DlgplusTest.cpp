@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 using namespace win;
+using enum ControlType;
 
 namespace {
 
@@ -55,7 +56,8 @@ protected:
 
 TEST_F(DlgplusTest, ControlsAreFoundByExactNameAndByWindow) {
     TestDialog dlg;
-    Open(dlg, {{"IDL_OUTPUT", &dlg.labels[0], 18, 0, 9}, {"IDC_VALUE", &dlg.labels[1], 1, 0, 9}});
+    Open(dlg, {{"IDL_OUTPUT", &dlg.labels[0], LeftLabel, 0, kMainStyle},
+               {"IDC_VALUE", &dlg.labels[1], ValueField, 0, kMainStyle}});
     EXPECT_EQ(dlg.FindControlByName("IDC_VALUE"), 1);
     EXPECT_EQ(dlg.FindControlByName("idl_output"), -1);
     EXPECT_EQ(dlg.FindControlByName("IDL_OUTPUT_1"), -1);
@@ -89,10 +91,10 @@ TEST_F(DlgplusTest, StartRefreshesAndTicksUntilStopped) {
 TEST_F(DlgplusTest, TextsComeFromTheLanguageFileWithTemplateFallbacks) {
     LanguageFile language(kLanguage, true);
     TestDialog dlg;
-    Open(dlg, {{"IDL_WIDE", &dlg.labels[0], 18, 0, 9},
-               {"IDL_SHARED", &dlg.labels[1], 18, 0, 9},
-               {"IDL_MISSING", &dlg.labels[2], 18, 0, 9},
-               {"IDL_KEEP", &dlg.labels[3], 18, kOverrideKeepText, 9}});
+    Open(dlg, {{"IDL_WIDE", &dlg.labels[0], LeftLabel, 0, kMainStyle},
+               {"IDL_SHARED", &dlg.labels[1], LeftLabel, 0, kMainStyle},
+               {"IDL_MISSING", &dlg.labels[2], LeftLabel, 0, kMainStyle},
+               {"IDL_KEEP", &dlg.labels[3], LeftLabel, kOverrideKeepText, kMainStyle}});
     EXPECT_EQ(dlg.GetWindowText(), "Test Window");
     EXPECT_EQ(dlg.labels[0].GetWindowText(), "A considerably longer heading text");
     EXPECT_EQ(dlg.labels[1].GetWindowText(), "Shared"); // from COMMON
@@ -114,7 +116,7 @@ TEST_F(DlgplusTest, TextsComeFromTheLanguageFileWithTemplateFallbacks) {
 TEST_F(DlgplusTest, WithoutALanguageSelectedTitleAndTipsStayButTextsAreLookedUp) {
     LanguageFile language(kLanguage, false);
     TestDialog dlg;
-    Open(dlg, {{"IDL_WIDE", &dlg.labels[0], 18, 0, 9}});
+    Open(dlg, {{"IDL_WIDE", &dlg.labels[0], LeftLabel, 0, kMainStyle}});
     EXPECT_EQ(dlg.GetWindowText(), "Template Title");
     EXPECT_EQ(dlg.GetTooltip().GetToolCount(), 0);
     EXPECT_EQ(dlg.labels[0].GetWindowText(), "A considerably longer heading text");
@@ -130,11 +132,11 @@ TEST_F(DlgplusTest, TitleMissingFromTheLanguageFileIsEmpty) {
 TEST_F(DlgplusTest, LabelsFitTheirTextAboutTheEdgeTheirTypeKeeps) {
     LanguageFile language(kLanguage, true);
     TestDialog dlg;
-    ControlEntry wide17{"IDL_WIDE", &dlg.labels[0], 17, 0, 9};
-    ControlEntry wide18{"IDL_WIDE", &dlg.labels[1], 18, 0, 9};
-    ControlEntry wide19{"IDL_WIDE", &dlg.labels[2], 19, 0, 9};
-    ControlEntry wide0{"IDL_WIDE", &dlg.labels[3], 0, 0, 9};
-    ControlEntry wide1{"IDL_WIDE", &dlg.labels[4], 1, 0, 9}; // no fitting
+    ControlEntry wide17{"IDL_WIDE", &dlg.labels[0], CentredLabel, 0, kMainStyle};
+    ControlEntry wide18{"IDL_WIDE", &dlg.labels[1], LeftLabel, 0, kMainStyle};
+    ControlEntry wide19{"IDL_WIDE", &dlg.labels[2], RightLabel, 0, kMainStyle};
+    ControlEntry wide0{"IDL_WIDE", &dlg.labels[3], DialogLabel, 0, kMainStyle};
+    ControlEntry wide1{"IDL_WIDE", &dlg.labels[4], ValueField, 0, kMainStyle}; // no fitting
     std::vector<CRect> before;
     dlg.init = [&](TestDialog& d) {
         for (int i = 0; i < 5; ++i)

@@ -42,13 +42,14 @@ protected:
 
 TEST_F(LabelTest, StyleLabelUsesTheTextUnit) {
     SetTextUnit(10);
-    CNewLabel& l = Make(100, 30, "Unit", 0, 16);
+    CNewLabel& l = Make(100, 30, "Unit", 0, kLabelMiddle);
     EXPECT_EQ(l.GetLabelFont().FaceName(), "Segoe UI");
     EXPECT_EQ(l.GetLabelFont().lfHeight, 15);
     EXPECT_EQ(l.GetBkColor(), kBack);
     EXPECT_EQ(l.GetTextColor(), kText);
-    EXPECT_EQ(l.GetAlignment(), 9 | 16); // no horizontal bit: left kept, middle added
-    EXPECT_EQ(l.GetLabelText(), "Unit"); // the template text is drawn
+    EXPECT_EQ(l.GetAlignment(),
+              kLabelLeft | kLabelTop | kLabelMiddle); // no horizontal bit: left kept, middle added
+    EXPECT_EQ(l.GetLabelText(), "Unit");              // the template text is drawn
 
     CNewLabel early; // a text given before the window exists is kept
     early.SetColumnText();
@@ -62,8 +63,8 @@ TEST_F(LabelTest, Angle270ReadsUpwardsFromTheBottom) {
     // Heavy letters first, light ones last: the start of the text shows where
     // reading begins.
     const std::string text = "MMMMM.....";
-    CNewLabel& up = Make(30, 240, text, 270, 32);
-    CNewLabel& down = Make(30, 240, text, 90, 32);
+    CNewLabel& up = Make(30, 240, text, 270, kLabelBottom);
+    CNewLabel& down = Make(30, 240, text, 90, kLabelBottom);
     Settle();
     const QImage a = Grab(up);
     const InkBox box = FindInk(a, kBack);
@@ -88,12 +89,12 @@ TEST_F(LabelTest, Angle270ReadsUpwardsFromTheBottom) {
 }
 
 TEST_F(LabelTest, ColumnModeDrawsOneCharacterPerLine) {
-    CNewLabel& column = Make(40, 90, "", 0, 8);
+    CNewLabel& column = Make(40, 90, "", 0, kLabelTop);
     column.SetColumnText();
     column.SetLabelText("AB");
     EXPECT_EQ(column.GetWindowText(), "A\nB");
-    CNewLabel& a = Make(40, 90, "A", 0, 8);
-    CNewLabel& b = Make(40, 90, "B", 0, 8);
+    CNewLabel& a = Make(40, 90, "A", 0, kLabelTop);
+    CNewLabel& b = Make(40, 90, "B", 0, kLabelTop);
     Settle();
     const int h = LineHeight(column, "A");
     ASSERT_GT(h, 5);
@@ -111,7 +112,7 @@ TEST_F(LabelTest, ColumnModeDrawsOneCharacterPerLine) {
 }
 
 TEST_F(LabelTest, TwoCentredLinesShareTheCentre) {
-    CNewLabel& l = Make(200, 80, "MMMMMMMMMM\nI", 0, 2 | 16);
+    CNewLabel& l = Make(200, 80, "MMMMMMMMMM\nI", 0, kLabelCentre | kLabelMiddle);
     Settle();
     const QImage img = Grab(l);
     const InkBox all = FindInk(img, kBack);
@@ -128,20 +129,20 @@ TEST_F(LabelTest, TwoCentredLinesShareTheCentre) {
 }
 
 TEST_F(LabelTest, SetAlignmentKeepsStyleInStep) {
-    CNewLabel& l = Make(100, 30, "x", 0, 9);
-    l.SetAlignment(2);
+    CNewLabel& l = Make(100, 30, "x", 0, kLabelLeft | kLabelTop);
+    l.SetAlignment(kLabelCentre);
     EXPECT_EQ(l.GetStyle() & SS_TYPEMASK, SS_CENTER);
-    l.SetAlignment(16); // no horizontal bit: the centre stays
-    EXPECT_EQ(l.GetAlignment(), 2 | 16);
+    l.SetAlignment(kLabelMiddle); // no horizontal bit: the centre stays
+    EXPECT_EQ(l.GetAlignment(), kLabelCentre | kLabelMiddle);
     EXPECT_EQ(l.GetStyle() & SS_TYPEMASK, SS_CENTER);
-    l.SetAlignment(4 | 32);
+    l.SetAlignment(kLabelRight | kLabelBottom);
     EXPECT_EQ(l.GetStyle() & SS_TYPEMASK, SS_RIGHT);
-    l.SetAlignment(1 | 4);
+    l.SetAlignment(kLabelLeft | kLabelRight);
     EXPECT_EQ(l.GetStyle() & SS_TYPEMASK, SS_LEFT);
 }
 
 TEST_F(LabelTest, DisabledTextIsEmbossed) {
-    CNewLabel& l = Make(120, 30, "MMMM", 0, 2 | 16);
+    CNewLabel& l = Make(120, 30, "MMMM", 0, kLabelCentre | kLabelMiddle);
     l.SetTextColor(RGB(255, 0, 0));
     Settle();
     QImage img = Grab(l);
