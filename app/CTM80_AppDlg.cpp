@@ -16,6 +16,8 @@
 #include "platform/ui/CWinApp.h"
 #include "toolkit/TextUnit.h"
 
+#include "Version.h"
+
 #include <cstdio>
 #include <utility>
 
@@ -150,7 +152,7 @@ bool CTM80_AppDlg::OnInitDialog() {
     ApplyScheme();
 
     ShowLocalAddress();
-    SetWindowText(std::string(kTitlePrefix) + kVersion);
+    SetWindowText(std::string(kTitlePrefix) + kVersionText);
     return true;
 }
 

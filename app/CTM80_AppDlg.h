@@ -37,7 +37,6 @@ class CTM80_AppDlg : public win::CDialogEx,
 public:
     static constexpr const char* kSection = "TM80MAINDLG";
     static constexpr const char* kTitlePrefix = "Tm80_App Version ";
-    static constexpr const char* kVersion = "1.01.02";
     static constexpr const char* kConnectFailedText = "Connection could not be made with %s";
     static constexpr const char* kAddDeviceCaption = "Add Device";
     static constexpr const char* kTableFullText = "All four device positions are in use.";

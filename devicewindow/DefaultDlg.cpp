@@ -7,6 +7,8 @@
 #include "platform/ui/CommonDialogs.h"
 #include "platform/ui/DialogTemplate.h"
 
+#include "Version.h"
+
 #include <QtCore/qglobal.h>
 
 #include <cstddef>
@@ -103,7 +105,7 @@ bool DefaultDlg::OnInitDialog() {
     Invalidate();
     if (!icon_.IsNull())
         SetIcon(icon_, false);
-    SetWindowText(kTitle);
+    SetWindowText(std::string(kTitlePrefix) + kVersionText);
     SetTimer(kNoteTimer, kNoteTimerMs);
     return true;
 }

@@ -55,8 +55,7 @@ public:
     static constexpr int kCalibrationImage = 5;
     static constexpr int kInfoImage = 6;
 
-    static constexpr const char* kVersionText = "1.01.02";
-    static constexpr const char* kTitle = "Tm80_App Version 1.01.02";
+    static constexpr const char* kTitlePrefix = "Tm80_App Version ";
     static constexpr const char* kLostText = "TCP connection was lost.";
     static constexpr const char* kLostCaption = "Communication to TM80";
 

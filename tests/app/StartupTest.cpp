@@ -14,7 +14,11 @@
 #include "tests/app/AppTestSupport.h"
 #include "toolkit/CNewLabel.h"
 
+#include "Version.h"
+
 #include <QWidget>
+
+#include <cstdio>
 
 using namespace apptest;
 using namespace res;
@@ -37,9 +41,9 @@ TEST_F(StartupTest, FirstStartWithoutConfigurationOrUnits) {
                 EXPECT_FALSE(AppTest::RowShown(dlg, row)) << "row " << row + 1;
             EXPECT_EQ(dlg.GetDlgItemText(IDC_DEVICES_FOUND), "Devices Found: 0");
             EXPECT_EQ(dlg.GetDlgItemText(IDC_LOCAL_SW_IP), "Local Software IP: 127.0.0.1");
-            EXPECT_EQ(dlg.GetWindowText(), "Tm80_App Version 1.01.02");
-            EXPECT_EQ(dlg.GetNative()->window()->windowTitle().toStdString(),
-                      "Tm80_App Version 1.01.02");
+            const std::string title = std::string("Tm80_App Version ") + kVersionText;
+            EXPECT_EQ(dlg.GetWindowText(), title);
+            EXPECT_EQ(dlg.GetNative()->window()->windowTitle().toStdString(), title);
 
             // Without a configuration the rows take the default greys with white text.
             for (int row = 0; row < kRows; ++row) {
@@ -128,6 +132,15 @@ TEST_F(StartupTest, DirectLaunchTriesTheZeroAddressAndNoMoreThanFourAddresses) {
         EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[0]), "FOURTH");
         EXPECT_FALSE(RowShown(dlg, 3));
     });
+}
+
+// The windows' version text is the plain version with minor and patch as two digits.
+TEST(Version, TextIsThePlainVersionWithTwoDigitMinorAndPatch) {
+    int major = -1, minor = -1, patch = -1;
+    ASSERT_EQ(std::sscanf(kVersion, "%d.%d.%d", &major, &minor, &patch), 3);
+    char text[32];
+    std::snprintf(text, sizeof text, "%d.%02d.%02d", major, minor, patch);
+    EXPECT_STREQ(kVersionText, text);
 }
 
 } // namespace

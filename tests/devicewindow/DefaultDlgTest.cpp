@@ -2,6 +2,8 @@
 // hiding by the close box and showing again.
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 
+#include "Version.h"
+
 #include <QTabBar>
 #include <QTest>
 #include <QWidget>
@@ -50,7 +52,7 @@ TEST_F(DefaultDlgTest, OpensHiddenWithTheFirstPageStarted) {
     DefaultDlg& w = OpenOne();
     EXPECT_EQ(host.refreshes, 1);
     EXPECT_FALSE(w.IsWindowVisible());
-    EXPECT_EQ(w.GetWindowText(), "Tm80_App Version 1.01.02");
+    EXPECT_EQ(w.GetWindowText(), std::string("Tm80_App Version ") + kVersionText);
     EXPECT_EQ(w.GetTabStrip().GetItemCount(), 2);
     EXPECT_FALSE(w.HasCalibrationTab());
 
