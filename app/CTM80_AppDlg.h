@@ -59,11 +59,11 @@ public:
     // The "Device n" buttons: restores, shows or raises the unit's device window.
     void ShowDeviceWindow(int index);
 
-    // Dlgplus hooks.
     void UpdateValues() override;
     void UpdateStates() override;
-    void LoadSettings(const char* path) override; // LoadConfiguration
-    void SaveSettings(const char* path) override; // SaveConfiguration
+    // The system configuration (nullptr: its usual file).
+    void LoadSettings(const char* path) override;
+    void SaveSettings(const char* path) override;
 
     // UnitSlotHost: the open sequence's window steps.
     std::unique_ptr<UnitDeviceWindow> CreateDeviceWindow(UnitSlot& slot) override;

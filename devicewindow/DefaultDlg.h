@@ -49,7 +49,7 @@ public:
     static constexpr int kSystemPage = 1;
     static constexpr int kCalibrationPage = 2;
     static constexpr int kPageCount = 3;
-    // Images of the tab bitmap: 25 pixels wide.
+    // Images of the tab bitmap.
     static constexpr int kTabImageWidth = 25;
     static constexpr int kHomeImage = 0;
     static constexpr int kCalibrationImage = 5;
@@ -72,10 +72,10 @@ public:
     int GetUnitIndex() const { return unitIndex_; }
 
     // Showing, for the main window's device buttons.
-    void ShowNormal();        // shows the window in its normal state
-    bool IsMinimized() const; // minimised to the task bar
-    void Restore();           // out of the minimised state
-    void BringToFront();      // raises and activates it
+    void ShowNormal();
+    bool IsMinimized() const;
+    void Restore();
+    void BringToFront();
 
     // The pane list: primary setup page, system page, calibration page,
     // status header, identity pane. Recall, save and apply walk it in this

@@ -6,8 +6,8 @@
 class MainWindowAccess {
 public:
     virtual ~MainWindowAccess() = default;
-    virtual void RefreshValues() = 0; // the main window's UpdateValues
-    virtual void RefreshStates() = 0; // the main window's UpdateStates
+    virtual void RefreshValues() = 0;
+    virtual void RefreshStates() = 0;
 
     static void Register(MainWindowAccess* mainWindow);
     static MainWindowAccess* Get();

@@ -12,7 +12,6 @@ using namespace win;
 
 namespace {
 
-// Control ids.
 enum : int {
     IDC_LOGO = 1000,
     IDC_UNIT_LINE,

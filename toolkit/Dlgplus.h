@@ -34,11 +34,8 @@ public:
     // Virtual operations, in their order.
     virtual void Stop();
     virtual void Start();
-    virtual void ExtraHook1() {} // spare hooks, empty here
     virtual void UpdateValues() {}
     virtual void UpdateStates() {}
-    virtual void ExtraHook2() {}
-    virtual void ExtraHook3() {}
     virtual int FindControlByName(const char* name) const;
     virtual int FindControlByWindow(const win::CWnd* control) const;
     virtual bool SetControlStyle(const char* name, int style);

@@ -30,11 +30,10 @@ SliderScale Sliderplus::CurrentScale() const {
     return MakeSliderScale(client.Width(), GetRangeMin(), GetRangeMax());
 }
 
-bool Sliderplus::SetPositionFromPoint(CPoint point) {
+void Sliderplus::SetPositionFromPoint(CPoint point) {
     SetPos(SliderPositionFromX(CurrentScale(), point.x));
     Redraw();
     changed_ = true;
-    return true;
 }
 
 void Sliderplus::PostScroll(int code) {
@@ -103,8 +102,8 @@ bool Sliderplus::OnLButtonDown(UINT /*flags*/, CPoint point) {
     dragging_ = true;
     SetCapture();
     SetFocus();
-    if (SetPositionFromPoint(point))
-        PostScroll(SB_THUMBTRACK);
+    SetPositionFromPoint(point);
+    PostScroll(SB_THUMBTRACK);
     Redraw();
     return true;
 }
@@ -113,7 +112,6 @@ bool Sliderplus::OnMouseMove(UINT /*flags*/, CPoint point) {
     if (!dragging_)
         return true;
     SetPositionFromPoint(point);
-    moved_ = true;
     PostScroll(SB_THUMBTRACK);
     Redraw();
     return true;
@@ -127,11 +125,7 @@ bool Sliderplus::OnLButtonUp(UINT /*flags*/, CPoint point) {
     SetPositionFromPoint(point);
     PostScroll(SB_THUMBTRACK);
     PostValueSet();
-    moved_ = true;
-    if (moved_) {
-        PostScroll(SB_THUMBPOSITION);
-        moved_ = false;
-    }
+    PostScroll(SB_THUMBPOSITION);
     Redraw();
     return true;
 }

@@ -33,7 +33,7 @@ public:
 
     // Sets the position for a point in client pixels (clamped to the range),
     // redraws and marks the slider changed.
-    bool SetPositionFromPoint(win::CPoint point);
+    void SetPositionFromPoint(win::CPoint point);
     bool IsChanged() const { return changed_; }
     void ClearChanged() { changed_ = false; }
     bool IsDragging() const { return dragging_; }
@@ -58,7 +58,6 @@ private:
     void Redraw();
 
     bool dragging_ = false;
-    bool moved_ = false;
     bool changed_ = false;
     SliderThumb thumb_;
     win::COLORREF disabledBack_ = win::RGB(128, 128, 128);

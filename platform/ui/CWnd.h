@@ -193,7 +193,6 @@ protected:
     virtual std::string GetNativeText() const;
     // The class part of the style (low word) changed.
     virtual void OnStyleChanged();
-    // The font changed.
     virtual void OnFontChanged();
     // Which colour request a platform-drawn control makes before it paints
     // (CTLCOLOR_STATIC, CTLCOLOR_EDIT, CTLCOLOR_BTN), 0 for none.

@@ -18,7 +18,6 @@ public:
     virtual const CBrush* AnswerCtlColor(CDC& dc, CWnd* wnd, UINT kind) = 0;
     // Paints over the dialog background.
     virtual void PaintDialog(CDC& dc) = 0;
-    // A timer tick of the dialog.
     virtual void DialogTimer(UINT_PTR id) = 0;
 };
 
