@@ -112,8 +112,8 @@ TEST(UnitSlotGains, FromReferenceCalibrationAndAdjustment) {
 Answer RichUnit(const PeerFrame& frame) {
     switch (frame.command) {
     case 0x1003: {
-        std::vector<std::uint8_t> note = {'R', 'o', 'o', 'f'};
-        note.resize(16, 0);
+        const std::vector<std::uint8_t> note = {'R', 'o', 'o', 'f', 0, 0, 0, 0,
+                                                0,   0,   0,   0,   0, 0, 0, 0};
         return Answer{ScriptedPeer::Reply(0x1003, note)};
     }
     case 0x4000:

@@ -211,7 +211,8 @@ TEST(ProfileWrite, RoundTripKeepsCommentsAndOtherKeys) {
     const std::string file = dir / "round.ini";
     WriteFile(file, "; top\n[S]\nother = keep me\n; mid\nk=old\n");
     for (int i = 0; i < 3; ++i) {
-        const std::string value = "v" + std::to_string(i);
+        std::string value = "v";
+        value += std::to_string(i);
         ASSERT_NE(WritePrivateProfileStringA("S", "k", value.c_str(), file.c_str()), 0);
         EXPECT_EQ(Get(file, "S", "k"), value);
     }
