@@ -1,6 +1,5 @@
 #include "toolkit/CTextEntryDlg.h"
 
-#include "platform/ui/CDC.h"
 #include "toolkit/EntryDialogLayout.h"
 
 #include <algorithm>
@@ -13,30 +12,23 @@ CTextEntryDlg::CTextEntryDlg() : CDialogEx(entrylayout::Template()) {}
 int CTextEntryDlg::ShowEntry(CWnd* parent, const std::string& title, const std::string& prompt,
                              int maxLength, const std::string& message,
                              const std::string& initialText) {
-    SetParentWindow(parent);
     title_ = title;
     promptText_ = prompt;
     messageText_ = message;
     initialText_ = initialText;
     maxLength_ = std::max(0, maxLength);
     enteredText_.clear();
-    const INT_PTR result = DoModal();
-    return result == IDOK || result == IDCANCEL ? static_cast<int>(result) : 0;
+    return entrylayout::RunModal(*this, parent);
 }
 
 bool CTextEntryDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
-    SetWindowText(title_);
-    const CSize size = entrylayout::SizeClient(*this, width, height);
-    const int w = size.cx;
-
-    CClientDC dc(this);
-    const int lineHeight = dc.GetTextExtent("Ag").cy;
+    const entrylayout::Top top =
+        entrylayout::CreateTop(*this, title_, width, height, prompt_, promptText_);
+    const int w = top.client.cx;
+    const int lineHeight = top.lineHeight;
     const int averageWidth = std::max(1, Units().BaseX());
-    int y = kMargin;
-    prompt_.Create(promptText_, WS_CHILD | WS_VISIBLE | SS_CENTER,
-                   CRect(kMargin, y, w - kMargin, y + lineHeight), this, IDC_STATIC);
-    y += lineHeight + 2;
+    int y = top.promptBottom + 2;
     message_.Create(messageText_, WS_CHILD | WS_VISIBLE | SS_CENTER,
                     CRect(kMargin, y, w - kMargin, y + lineHeight), this, IDC_STATIC);
     y += lineHeight + 6;
@@ -47,7 +39,7 @@ bool CTextEntryDlg::OnInitDialog() {
     edit_.CWnd::Create("", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
                        CRect(editLeft, y, editLeft + editWidth, y + editHeight), this, kEditId,
                        WS_EX_CLIENTEDGE);
-    entrylayout::CreateButtons(*this, size, lineHeight, ok_, cancel_);
+    entrylayout::CreateButtons(*this, top.client, lineHeight, ok_, cancel_);
 
     edit_.SetWindowText(initialText_);
     edit_.SetLimitText(maxLength_ + 1);

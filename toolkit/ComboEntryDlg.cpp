@@ -18,7 +18,6 @@ ComboEntryDlg::ComboEntryDlg() : CDialogEx(entrylayout::Template()) {}
 
 int ComboEntryDlg::ShowChoice(CWnd* parent, const std::string& title, const std::string& prompt,
                               int current, const std::vector<std::string>& items, int count) {
-    SetParentWindow(parent);
     title_ = title;
     promptText_ = prompt;
     const auto n = static_cast<std::size_t>(std::clamp(count, 0, static_cast<int>(items.size())));
@@ -26,25 +25,20 @@ int ComboEntryDlg::ShowChoice(CWnd* parent, const std::string& title, const std:
     current_ = current;
     selected_ = -1;
     enteredText_.clear();
-    const INT_PTR result = DoModal();
-    return result == IDOK || result == IDCANCEL ? static_cast<int>(result) : 0;
+    return entrylayout::RunModal(*this, parent);
 }
 
 bool ComboEntryDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
-    SetWindowText(title_);
-    const CSize size = entrylayout::SizeClient(*this, width, height);
-    const int w = size.cx;
-
+    const entrylayout::Top top =
+        entrylayout::CreateTop(*this, title_, width, height, prompt_, promptText_);
+    const int w = top.client.cx;
+    const int lineHeight = top.lineHeight;
     CClientDC dc(this);
-    const int lineHeight = dc.GetTextExtent("Ag").cy;
     int widest = 0;
     for (const std::string& item : items_)
         widest = std::max(widest, dc.GetTextExtent(item).cx);
-    int y = kMargin;
-    prompt_.Create(promptText_, WS_CHILD | WS_VISIBLE | SS_CENTER,
-                   CRect(kMargin, y, w - kMargin, y + lineHeight), this, IDC_STATIC);
-    y += lineHeight + 8;
+    const int y = top.promptBottom + 8;
     const int listWidth =
         std::min(w, widest + kScrollBarWidth + dc.GetTextExtent("0").cx + 2 * kMargin);
     const int listLeft = std::max(0, (w - listWidth) / 2);
@@ -55,7 +49,7 @@ bool ComboEntryDlg::OnInitDialog() {
         list_.AddString(item);
     list_.SetCurSel(current_);
 
-    entrylayout::CreateButtons(*this, size, lineHeight, ok_, cancel_);
+    entrylayout::CreateButtons(*this, top.client, lineHeight, ok_, cancel_);
     list_.SetFocus();
     return false;
 }

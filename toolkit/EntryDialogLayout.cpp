@@ -1,5 +1,7 @@
 #include "toolkit/EntryDialogLayout.h"
 
+#include "platform/ui/CDC.h"
+
 #include <algorithm>
 
 using namespace win;
@@ -10,6 +12,26 @@ DialogTemplate Template() {
     DialogTemplate t;
     t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     return t;
+}
+
+int RunModal(CDialogEx& dlg, CWnd* parent) {
+    dlg.SetParentWindow(parent);
+    const INT_PTR result = dlg.DoModal();
+    return result == IDOK || result == IDCANCEL ? static_cast<int>(result) : 0;
+}
+
+Top CreateTop(CDialogEx& dlg, const std::string& title, int width, int height, CStatic& prompt,
+              const std::string& promptText) {
+    dlg.SetWindowText(title);
+    Top top;
+    top.client = SizeClient(dlg, width, height);
+    CClientDC dc(&dlg);
+    top.lineHeight = dc.GetTextExtent("Ag").cy;
+    top.promptBottom = kMargin + top.lineHeight;
+    prompt.Create(promptText, WS_CHILD | WS_VISIBLE | SS_CENTER,
+                  CRect(kMargin, kMargin, top.client.cx - kMargin, top.promptBottom), &dlg,
+                  IDC_STATIC);
+    return top;
 }
 
 CSize SizeClient(CDialogEx& dlg, int width, int height) {
