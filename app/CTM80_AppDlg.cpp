@@ -69,8 +69,8 @@ constexpr unsigned kCommandsToCome[] = {
 CTM80_AppDlg::CTM80_AppDlg(CWnd* parent) : CDialogEx(MainWindowTemplate(), parent) {
     AfxSetMainWnd(this);
     MainWindowAccess::Register(this);
+    Setup(this, kSection);
     const Palette& main = TheColorScheme().Main;
-    Setup(this, kSection, main.Background, main.DataBlockBackground);
     unlitFill_ = main.Background;
     unlitOutline_ = HalfwayToWhite(main.Background);
     SetTextUnit(kTextUnit);

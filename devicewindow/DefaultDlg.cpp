@@ -56,8 +56,7 @@ bool& LostNoticeLatch() {
 DefaultDlg::DefaultDlg(int unitIndex) : CDialogEx(DeviceWindowTemplate()), unitIndex_(unitIndex) {
     static std::once_flag registered;
     std::call_once(registered, RegisterDeviceWindowResources);
-    const Palette& main = TheColorScheme().Main;
-    Setup(this, "DEVICE_WINDOW", main.Background, main.DataBlockBackground);
+    Setup(this, "DEVICE_WINDOW");
     icon_.LoadFromFile(kIconResource);
     tabBitmap_.LoadFromFile(kTabBitmapResource);
     primarySetup_ =
@@ -119,9 +118,14 @@ CRect DefaultDlg::ChildRect(int id) const {
     return r;
 }
 
-void DefaultDlg::AppendPane(Dlgplus* pane) {
+void DefaultDlg::AddPane(Dlgplus& pane, const CRect& place, bool shown) {
+    CDialogEx* window = pane.GetWindow();
+    window->Create(this);
+    window->MoveWindow(place);
+    if (shown)
+        window->ShowWindow(SW_SHOW);
     if (paneCount_ < kMaxPanes)
-        panes_[static_cast<std::size_t>(paneCount_++)] = pane;
+        panes_[static_cast<std::size_t>(paneCount_++)] = &pane;
 }
 
 void DefaultDlg::LayOutPanes() {
@@ -137,19 +141,11 @@ void DefaultDlg::LayOutPanes() {
     if (CWnd* frame = GetDlgItem(kIdIdentityFrame))
         frame->MoveWindow(identity);
 
-    for (PlaceholderPage* p : {primarySetup_.get(), system_.get(), calibration_.get()}) {
-        p->Create(this);
-        p->MoveWindow(page);
-        AppendPane(p);
-    }
-    header_->Create(this);
-    header_->MoveWindow(header);
-    header_->ShowWindow(SW_SHOW);
-    AppendPane(header_.get());
-    identity_->Create(this);
-    identity_->MoveWindow(identity);
-    identity_->ShowWindow(SW_SHOW);
-    AppendPane(identity_.get());
+    // The pages stay hidden until their tab shows them.
+    for (PlaceholderPage* p : {primarySetup_.get(), system_.get(), calibration_.get()})
+        AddPane(*p, page, false);
+    AddPane(*header_, header, true);
+    AddPane(*identity_, identity, true);
 
     // The page area reaches down behind the tab strip: keep the tabs on top.
     tabs_.BringWindowToTop();

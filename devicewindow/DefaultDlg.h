@@ -118,7 +118,8 @@ public:
 
 private:
     void LayOutPanes();
-    void AppendPane(Dlgplus* pane);
+    // Creates the pane's window as a child at `place` and adds it to the list.
+    void AddPane(Dlgplus& pane, const win::CRect& place, bool shown);
     void ChangeTab();
     void ShowPage(int index);
     win::CRect ChildRect(int id) const;

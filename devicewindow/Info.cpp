@@ -27,8 +27,7 @@ DialogTemplate InfoTemplate() {
 } // namespace
 
 Info::Info(int unitIndex, CWnd* parent) : CDialogEx(InfoTemplate(), parent), unitIndex_(unitIndex) {
-    const Palette& main = TheColorScheme().Main;
-    Setup(this, "KD5_INFO", main.Background, main.DataBlockBackground);
+    Setup(this, "KD5_INFO");
 }
 
 void Info::DoDataExchange(CDataExchange* dx) {

@@ -28,8 +28,7 @@ PlaceholderPage::PlaceholderPage(int unitIndex, int templateId, const std::strin
                                  const std::string& title)
     : CDialogEx(PageTemplate(title)), unitIndex_(unitIndex), templateId_(templateId),
       title_(title) {
-    const Palette& main = TheColorScheme().Main;
-    Setup(this, section, main.Background, main.DataBlockBackground);
+    Setup(this, section);
 }
 
 void PlaceholderPage::DoDataExchange(CDataExchange* dx) {

@@ -36,8 +36,7 @@ DialogTemplate StatusTemplate() {
 } // namespace
 
 StatusDlg::StatusDlg(int unitIndex) : CDialogEx(StatusTemplate()), unitIndex_(unitIndex) {
-    const Palette& main = TheColorScheme().Main;
-    Setup(this, "STATUS", main.Background, main.DataBlockBackground);
+    Setup(this, "STATUS");
 }
 
 void StatusDlg::DoDataExchange(CDataExchange* dx) {

@@ -149,8 +149,7 @@ DialogTemplate GalleryTemplate() {
 
 GalleryDlg::GalleryDlg(std::string logoPath)
     : CDialogEx(GalleryTemplate()), logoPath_(std::move(logoPath)) {
-    const Palette& main = TheColorScheme().Main;
-    Setup(this, "GALLERY", main.Background, main.DataBlockBackground);
+    Setup(this, "GALLERY");
 }
 
 void GalleryDlg::DoDataExchange(CDataExchange* dx) {

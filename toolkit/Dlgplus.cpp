@@ -81,6 +81,11 @@ void Dlgplus::Setup(CDialogEx* window, const std::string& sectionName, COLORREF 
         window_->SetDialogHandlers(this);
 }
 
+void Dlgplus::Setup(CDialogEx* window, const std::string& sectionName) {
+    const Palette& main = TheColorScheme().Main;
+    Setup(window, sectionName, main.Background, main.DataBlockBackground);
+}
+
 void Dlgplus::SetControlTable(const ControlEntry* entries, int count) {
     table_.clear();
     if (entries && count > 0)

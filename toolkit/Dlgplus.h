@@ -47,6 +47,9 @@ public:
 
     void Setup(win::CDialogEx* window, const std::string& sectionName, win::COLORREF background,
                win::COLORREF dataBlock);
+    // With the scheme's MAIN background and data block colours, as the
+    // windows of the system take them.
+    void Setup(win::CDialogEx* window, const std::string& sectionName);
     // Copies the table into the dialog's own memory.
     void SetControlTable(const ControlEntry* entries, int count);
     template <std::size_t N> void SetControlTable(const ControlEntry (&entries)[N]) {

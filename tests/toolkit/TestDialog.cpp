@@ -28,8 +28,7 @@ DialogTemplate Layout() {
 } // namespace
 
 TestDialog::TestDialog() : CDialogEx(Layout()) {
-    Setup(this, "TESTDLG", TheColorScheme().Main.Background,
-          TheColorScheme().Main.DataBlockBackground);
+    Setup(this, "TESTDLG");
 }
 
 void TestDialog::DoDataExchange(CDataExchange* dx) {
