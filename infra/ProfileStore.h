@@ -6,6 +6,8 @@
 // the key is missing. Nothing is cached.
 #pragma once
 
+#include "platform/ProfileWriteBatch.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -30,6 +32,15 @@ bool ReadProfileText(const std::string& file, const std::string& section, const 
 // needed. True when the write succeeded.
 bool WriteProfileInt(const std::string& file, const std::string& section, const std::string& key,
                      std::int32_t value);
+
+// The same write into a batch, which puts all its writes into the file with
+// one atomic replacement at its Commit (platform/ProfileWriteBatch.h):
+//
+//     win::ProfileWriteBatch batch(file);
+//     WriteProfileInt(batch, "DEVICE", "SPLIT", split);   // ... every key
+//     bool saved = batch.Commit();
+bool WriteProfileInt(win::ProfileWriteBatch& batch, const std::string& section,
+                     const std::string& key, std::int32_t value);
 
 // True when `path` is a file that can be opened for reading (not a folder).
 bool FileExists(const std::string& path);

@@ -12,8 +12,13 @@
 //  - a write changes only the bytes it has to: a new file is
 //    "[Sec]\r\nkey=value\r\n", a new section goes at the end, a new key after
 //    the last key of its section, an existing value is replaced in place.
+//  - a file that starts with the UTF-16LE byte-order mark is read as UTF-16
+//    and written back so; names and values are 8-bit (Windows-1252) texts.
 // Beyond Windows, every write replaces the file atomically (a temporary file
-// beside it, then a rename), so a crash or a full disk never leaves half a file.
+// beside it, then a rename), so a crash or a full disk never leaves half a file;
+// only where the folder may not be written but the file may, the file is
+// rewritten in place as Windows does. Several writes to one file go in as one
+// replacement through a ProfileWriteBatch (platform/ProfileWriteBatch.h).
 // Nothing is cached: every call reads the file again.
 #pragma once
 

@@ -6,8 +6,11 @@
 #include <stdexcept>
 #include <vector>
 
-TempFolder::TempFolder() {
+TempFolder::TempFolder(bool inMemory) {
     const char* base = std::getenv("TMPDIR");
+    if (inMemory && std::filesystem::is_directory("/dev/shm")) {
+        base = "/dev/shm";
+    }
     std::string pattern =
         std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/tm80-infra-XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());

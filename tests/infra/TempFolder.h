@@ -7,7 +7,9 @@
 
 class TempFolder {
 public:
-    TempFolder();
+    // `inMemory`: under /dev/shm when there is one, for tests that write
+    // (and flush) files by the thousand.
+    explicit TempFolder(bool inMemory = false);
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;

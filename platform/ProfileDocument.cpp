@@ -1,0 +1,337 @@
+#include "platform/ProfileDocument.h"
+
+#include "platform/CodePage.h"
+#include "platform/FileContent.h"
+
+#include <vector>
+
+namespace win {
+
+namespace {
+
+// The rules below work alike on 8-bit text and on UTF-16 text.
+template <class C> using Text = std::basic_string<C>;
+template <class C> using View = std::basic_string_view<C>;
+
+template <class C> Text<C> FromAnsi(std::string_view text);
+template <> std::string FromAnsi<char>(std::string_view text) {
+    return std::string(text);
+}
+template <> std::u16string FromAnsi<char16_t>(std::string_view text) {
+    return AnsiToUtf16(text);
+}
+
+std::string ToAnsi(std::string_view text) {
+    return std::string(text);
+}
+std::string ToAnsi(std::u16string_view text) {
+    return Utf16ToAnsi(text);
+}
+
+// Blanks inside the file; names passed in lose spaces only, as on Windows.
+template <class C> bool IsBlank(C c) {
+    return c == ' ' || c == '\t' || c == '\v';
+}
+
+template <class C> bool IsLineEnd(C c) {
+    return c == '\r' || c == '\n';
+}
+
+std::string_view TrimSpaces(std::string_view s) {
+    while (!s.empty() && s.front() == ' ') {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && s.back() == ' ') {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+template <class C> C Folded(C c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<C>(c - 'A' + 'a') : c;
+}
+
+template <class C> bool SameName(View<C> a, View<C> b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (Folded(a[i]) != Folded(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+template <class C> struct Line {
+    enum Kind { Other, Section, Key };
+    std::size_t begin = 0; // first character of the line
+    std::size_t end = 0;   // end of its content, before the line end
+    std::size_t next = 0;  // first character after the line end
+    Kind kind = Other;
+    View<C> name;               // section or key name without blanks
+    std::size_t valueBegin = 0; // key lines: the value without blanks
+    std::size_t valueEnd = 0;
+};
+
+template <class C> Line<C> ParseLine(const Text<C>& text, std::size_t begin, std::size_t end) {
+    Line<C> line;
+    line.begin = begin;
+    line.end = end;
+    std::size_t p = begin;
+    while (p < end && IsBlank(text[p])) {
+        ++p;
+    }
+    if (p == end || text[p] == ';') {
+        return line;
+    }
+    const View<C> all(text);
+    if (text[p] == '[') {
+        std::size_t nameBegin = p + 1;
+        while (nameBegin < end && IsBlank(text[nameBegin])) {
+            ++nameBegin;
+        }
+        std::size_t nameEnd = nameBegin;
+        while (nameEnd < end && text[nameEnd] != ']') {
+            ++nameEnd;
+        }
+        while (nameEnd > nameBegin && IsBlank(text[nameEnd - 1])) {
+            --nameEnd;
+        }
+        line.kind = Line<C>::Section;
+        line.name = all.substr(nameBegin, nameEnd - nameBegin);
+        return line;
+    }
+    std::size_t eq = p;
+    while (eq < end && text[eq] != '=') {
+        ++eq;
+    }
+    if (eq == end) {
+        return line;
+    }
+    std::size_t nameEnd = eq;
+    while (nameEnd > p && IsBlank(text[nameEnd - 1])) {
+        --nameEnd;
+    }
+    std::size_t valueBegin = eq + 1;
+    while (valueBegin < end && IsBlank(text[valueBegin])) {
+        ++valueBegin;
+    }
+    std::size_t valueEnd = end;
+    while (valueEnd > valueBegin && IsBlank(text[valueEnd - 1])) {
+        --valueEnd;
+    }
+    line.kind = Line<C>::Key;
+    line.name = all.substr(p, nameEnd - p);
+    line.valueBegin = valueBegin;
+    line.valueEnd = valueEnd;
+    return line;
+}
+
+// CRLF, LF and CR all end a line.
+template <class C> std::vector<Line<C>> SplitLines(const Text<C>& text) {
+    std::vector<Line<C>> lines;
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        std::size_t end = begin;
+        while (end < text.size() && !IsLineEnd(text[end])) {
+            ++end;
+        }
+        std::size_t next = end;
+        if (next < text.size()) {
+            next +=
+                (text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n') ? 2 : 1;
+        }
+        lines.push_back(ParseLine(text, begin, end));
+        lines.back().next = next;
+        begin = next;
+    }
+    return lines;
+}
+
+constexpr int kNone = -1;
+
+struct Place {
+    int section = kNone; // the first header of the section
+    int sectionEnd = 0;  // the line after its last line
+    int key = kNone;     // the first line of the key in that section
+    int lastKey = kNone; // the last key line of that section
+};
+
+// `key` null: the section only.
+template <class C>
+Place Find(const std::vector<Line<C>>& lines, View<C> section, const View<C>* key) {
+    Place place;
+    const int count = static_cast<int>(lines.size());
+    for (int i = 0; i < count; ++i) {
+        if (lines[i].kind == Line<C>::Section && SameName(lines[i].name, section)) {
+            place.section = i;
+            break;
+        }
+    }
+    if (place.section == kNone) {
+        return place;
+    }
+    int i = place.section + 1;
+    for (; i < count && lines[i].kind != Line<C>::Section; ++i) {
+        if (lines[i].kind != Line<C>::Key) {
+            continue;
+        }
+        place.lastKey = i;
+        if (key != nullptr && place.key == kNone && SameName(lines[i].name, *key)) {
+            place.key = i;
+        }
+    }
+    place.sectionEnd = i;
+    return place;
+}
+
+template <class C>
+bool LookupIn(const Text<C>& text, std::string_view section, std::string_view key,
+              std::string& value) {
+    const Text<C> sectionName = FromAnsi<C>(TrimSpaces(section));
+    const Text<C> keyName = FromAnsi<C>(TrimSpaces(key));
+    const View<C> keyView(keyName);
+    const std::vector<Line<C>> lines = SplitLines(text);
+    const Place place = Find<C>(lines, sectionName, &keyView);
+    if (place.key == kNone) {
+        return false;
+    }
+    const Line<C>& line = lines[place.key];
+    View<C> found(text.data() + line.valueBegin, line.valueEnd - line.valueBegin);
+    if (found.size() >= 2 && (found.front() == '"' || found.front() == '\'') &&
+        found.back() == found.front()) {
+        found = found.substr(1, found.size() - 2);
+    }
+    value = ToAnsi(found);
+    return true;
+}
+
+// Changes only the characters it has to: a new file is "[Sec]\r\nkey=value\r\n",
+// a new section goes at the end, a new key after the last key of its section,
+// an existing value is replaced in place.
+template <class C>
+bool EditIn(Text<C>& text, bool& exists, std::string_view section, const char* key,
+            const char* value) {
+    const Text<C> crlf = FromAnsi<C>("\r\n");
+    const Text<C> sectionName = FromAnsi<C>(TrimSpaces(section));
+    const Text<C> keyName = FromAnsi<C>(key == nullptr ? std::string_view() : TrimSpaces(key));
+    const Text<C> newValue = FromAnsi<C>(value == nullptr ? "" : value);
+    const Text<C> newKeyLine = keyName + FromAnsi<C>("=") + newValue + crlf;
+    const Text<C> newSection = FromAnsi<C>("[") + sectionName + FromAnsi<C>("]") + crlf;
+    if (!exists) {
+        if (key == nullptr || value == nullptr) {
+            return false; // nothing to delete
+        }
+        text = newSection + newKeyLine;
+        exists = true;
+        return true;
+    }
+
+    const View<C> keyView(keyName);
+    const std::vector<Line<C>> lines = SplitLines(text);
+    const Place place = Find<C>(lines, sectionName, key == nullptr ? nullptr : &keyView);
+    Text<C> updated;
+    if (key == nullptr) {
+        if (place.section == kNone) {
+            return false;
+        }
+        // Drop the header and the key lines; comments and other lines stay.
+        updated.reserve(text.size());
+        updated.append(text, 0, lines[place.section].begin);
+        for (int i = place.section + 1; i < static_cast<int>(lines.size()); ++i) {
+            if (i < place.sectionEnd && lines[i].kind == Line<C>::Key) {
+                continue;
+            }
+            updated.append(text, lines[i].begin, lines[i].next - lines[i].begin);
+        }
+    } else if (value == nullptr) {
+        if (place.key == kNone) {
+            return false;
+        }
+        const Line<C>& line = lines[place.key];
+        updated = text.substr(0, line.begin) + text.substr(line.next);
+    } else if (place.key != kNone) {
+        // Keep the key as spelt and the blanks before the value.
+        const Line<C>& line = lines[place.key];
+        updated = text.substr(0, line.valueBegin) + newValue + text.substr(line.end);
+    } else if (place.section != kNone) {
+        const Line<C>& anchor = lines[place.lastKey != kNone ? place.lastKey : place.section];
+        const Text<C> lineEnd = anchor.next == anchor.end ? crlf : Text<C>();
+        updated = text.substr(0, anchor.next) + lineEnd + newKeyLine + text.substr(anchor.next);
+    } else {
+        updated = text;
+        if (!updated.empty() && !IsLineEnd(updated.back())) {
+            updated += crlf;
+        }
+        updated += newSection + newKeyLine;
+    }
+    text = std::move(updated);
+    return true;
+}
+
+constexpr unsigned char kMarkLow = 0xFF; // FF FE: UTF-16, little-endian
+constexpr unsigned char kMarkHigh = 0xFE;
+
+bool StartsWithMark(const std::string& bytes) {
+    return bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == kMarkLow &&
+           static_cast<unsigned char>(bytes[1]) == kMarkHigh;
+}
+
+} // namespace
+
+bool ProfileDocument::Load(const char* path) {
+    *this = ProfileDocument{};
+    std::string bytes;
+    const FileRead read = ReadWholeFile(path, bytes);
+    if (read == FileRead::Failed) {
+        usable_ = false;
+        return false;
+    }
+    exists_ = read == FileRead::Read;
+    unicode_ = StartsWithMark(bytes);
+    if (!unicode_) {
+        ansi_ = std::move(bytes);
+        return true;
+    }
+    // An odd last byte holds no whole character.
+    wide_.reserve(bytes.size() / 2);
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        wide_ += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                       (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    }
+    return true;
+}
+
+bool ProfileDocument::Lookup(std::string_view section, std::string_view key,
+                             std::string& value) const {
+    if (!usable_ || !exists_) {
+        return false;
+    }
+    return unicode_ ? LookupIn(wide_, section, key, value) : LookupIn(ansi_, section, key, value);
+}
+
+bool ProfileDocument::Edit(std::string_view section, const char* key, const char* value) {
+    if (!usable_) {
+        return false;
+    }
+    return unicode_ ? EditIn(wide_, exists_, section, key, value)
+                    : EditIn(ansi_, exists_, section, key, value);
+}
+
+std::string ProfileDocument::Bytes() const {
+    if (!unicode_) {
+        return ansi_;
+    }
+    std::string bytes;
+    bytes.reserve(2 + 2 * wide_.size());
+    bytes += static_cast<char>(kMarkLow);
+    bytes += static_cast<char>(kMarkHigh);
+    for (char16_t c : wide_) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+}
+
+} // namespace win

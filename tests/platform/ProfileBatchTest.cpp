@@ -1,0 +1,267 @@
+// Profile files as Windows writes them (UTF-16 with a byte-order mark, a
+// folder that may not be written), write batches byte for byte against single
+// writes, and writers killed at random points.
+#include "../infra/TempFolder.h"
+#include "platform/Profile.h"
+#include "platform/ProfileWriteBatch.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <optional>
+#include <random>
+#include <set>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+using win::GetPrivateProfileStringA;
+using win::WritePrivateProfileStringA;
+
+namespace {
+
+std::string Get(const std::string& file, const char* section, const char* key) {
+    char buffer[256];
+    GetPrivateProfileStringA(section, key, "DEFAULT", buffer, sizeof buffer, file.c_str());
+    return buffer;
+}
+
+std::string Utf16File(std::u16string_view text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+}
+
+struct Write {
+    std::string section;
+    std::optional<std::string> key;
+    std::optional<std::string> value;
+};
+
+const char* Ptr(const std::optional<std::string>& text) {
+    return text ? text->c_str() : nullptr;
+}
+
+// The writes of a setup save, in its order, with `seed` varying the values.
+std::vector<Write> SetupSave(int seed) {
+    std::vector<Write> writes;
+    for (int band = 0; band < 8; ++band) {
+        for (int channel = 0; channel < 10; ++channel) {
+            writes.push_back({"DEVICE",
+                              std::to_string(band) + "_" + std::to_string(channel) + "_ATT_SETTING",
+                              std::to_string(12 + (band * 10 + channel + seed) % 100)});
+        }
+        writes.push_back({"DEVICE", std::to_string(band) + "_BAND_SELECTION",
+                          std::to_string((band + seed) % 8)});
+    }
+    for (int channel = 0; channel < 10; ++channel) {
+        writes.push_back({"DEVICE", std::to_string(channel) + "_ATT_ADJ",
+                          std::to_string((channel + seed) % 25 - 12)});
+    }
+    writes.push_back({"CALIBRATION", "SPLIT_MODE", std::to_string(seed % 2)});
+    writes.push_back({"CALIBRATION", "CAL_BAND_SELECTION", std::to_string(seed % 8)});
+    return writes;
+}
+
+// A file as a Windows user leaves it: comments, other sections, part of the
+// keys present with blanks around "=".
+const std::string kWindowsFile = "; TM80 setup\r\n"
+                                 "[NOTES]\r\n"
+                                 "Site=North mast\r\n"
+                                 "[DEVICE]\r\n"
+                                 "0_0_ATT_SETTING = 40\r\n"
+                                 "; hand edit\r\n"
+                                 "3_BAND_SELECTION=2\r\n"
+                                 "\r\n"
+                                 "[OLD]\r\n"
+                                 "x=1\r\n";
+const std::u16string kWindowsFileWide = u"; TM80 \u8A2D\u5B9A\r\n"
+                                        u"[NOTES]\r\n"
+                                        u"Site=Nordmast \u00DC\u20AC\r\n"
+                                        u"[DEVICE]\r\n"
+                                        u"0_0_ATT_SETTING = 40\r\n";
+
+TEST(ProfileUnicode, ReadsAndKeepsWritingUtf16) {
+    TempFolder dir(true);
+    const std::string file = dir / "unicode.ini";
+    WriteFile(file, Utf16File(kWindowsFileWide));
+    EXPECT_EQ(Get(file, "notes", "site"), "Nordmast \xDC\x80"); // 8-bit as Windows-1252
+    EXPECT_EQ(Get(file, "DEVICE", "0_0_ATT_SETTING"), "40");
+
+    ASSERT_NE(WritePrivateProfileStringA("NOTES", "Site", "M\xFCnchen \x80\x81", file.c_str()), 0);
+    ASSERT_NE(WritePrivateProfileStringA("NEW", "k", "v", file.c_str()), 0);
+    const std::u16string expected = u"; TM80 \u8A2D\u5B9A\r\n"
+                                    u"[NOTES]\r\n"
+                                    u"Site=M\u00FCnchen \u20AC\u0081\r\n"
+                                    u"[DEVICE]\r\n"
+                                    u"0_0_ATT_SETTING = 40\r\n"
+                                    u"[NEW]\r\n"
+                                    u"k=v\r\n";
+    EXPECT_EQ(ReadFile(file), Utf16File(expected));
+    EXPECT_EQ(Get(file, "NOTES", "Site"), "M\xFCnchen \x80\x81");
+
+    // What 1252 cannot hold reads as "?"; an odd last byte is no character.
+    WriteFile(file, Utf16File(u"[S]\r\nk=\u8A2D\U0001F600x\r\n") + "\x41");
+    EXPECT_EQ(Get(file, "S", "k"), "??x");
+}
+
+// Windows writes such a file in place; only the atomic replacement needs the folder.
+TEST(ProfileWrite, AFileInAFolderThatMayNotBeWrittenIsWrittenInPlace) {
+    TempFolder dir(true);
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0755), 0);
+    const std::string folder = dir / "locked";
+    std::filesystem::create_directory(folder);
+    const std::string file = folder + "/in-place.ini";
+    WriteFile(file, "[S]\r\nk=1\r\n");
+    constexpr uid_t kNobody = 65534;
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown(file.c_str(), kNobody, kNobody), 0);
+    }
+    ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (root && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
+            _exit(2);
+        }
+        const bool written = WritePrivateProfileStringA("S", "k", "22", file.c_str()) != 0;
+        const bool created =
+            WritePrivateProfileStringA("S", "k", "1", (folder + "/new.ini").c_str());
+        _exit(written && !created ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    chmod(folder.c_str(), 0755);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadFile(file), "[S]\r\nk=22\r\n");
+}
+
+TEST(ProfileWriteBatch, LeavesExactlyTheBytesOfTheSameSingleWrites) {
+    struct Fixture {
+        const char* name;
+        std::optional<std::string> content;
+    };
+    const Fixture fixtures[] = {
+        {"windows", kWindowsFile},
+        {"lf-without-last-line-end", "[DEVICE]\n1_ATT_ADJ=4\n[CALIBRATION]\nSPLIT_MODE=1"},
+        {"utf16", Utf16File(kWindowsFileWide)},
+        {"missing", std::nullopt},
+    };
+    std::vector<Write> writes = SetupSave(3);
+    writes.push_back({"OLD", std::nullopt, std::nullopt});   // a section goes
+    writes.push_back({"DEVICE", "9_ATT_ADJ", std::nullopt}); // a key goes
+    writes.push_back({"DEVICE", "9_ATT_ADJ", "-3"});         // and comes back last
+    writes.push_back({"ABSENT", "gone", std::nullopt});      // nothing to delete
+    for (const Fixture& f : fixtures) {
+        TempFolder dir(true);
+        const std::string single = dir / "single.ini";
+        const std::string batched = dir / "batched.ini";
+        if (f.content) {
+            WriteFile(single, *f.content);
+            WriteFile(batched, *f.content);
+        }
+        for (const Write& w : writes) {
+            ASSERT_NE(WritePrivateProfileStringA(w.section.c_str(), Ptr(w.key), Ptr(w.value),
+                                                 single.c_str()),
+                      0);
+        }
+        win::ProfileWriteBatch batch(batched);
+        for (const Write& w : writes) {
+            ASSERT_NE(batch.Write(w.section.c_str(), Ptr(w.key), Ptr(w.value)), 0);
+        }
+        EXPECT_EQ(std::filesystem::exists(batched), f.content.has_value()) << f.name;
+        if (f.content) {
+            EXPECT_EQ(ReadFile(batched), *f.content) << f.name << ": written before Commit";
+        }
+        ASSERT_NE(batch.Commit(), 0) << f.name;
+        EXPECT_EQ(ReadFile(batched), ReadFile(single)) << f.name;
+    }
+}
+
+TEST(ProfileWriteBatch, FailsWithoutItsFolderAndCreatesNothing) {
+    TempFolder dir(true);
+    const std::string file = dir / "absent/setup.TM80";
+    win::ProfileWriteBatch batch(file);
+    EXPECT_NE(batch.Write("DEVICE", "SPLIT", "1"), 0);
+    EXPECT_EQ(batch.Commit(), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir / "absent"));
+
+    win::ProfileWriteBatch onlyDeletes(dir / "none.ini");
+    EXPECT_NE(onlyDeletes.Write("DEVICE", "SPLIT", nullptr), 0);
+    EXPECT_NE(onlyDeletes.Commit(), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir / "none.ini"));
+}
+
+// Writers killed (SIGKILL) at random points, a thousand times: each file is
+// always the old one or a new one, whole, and a killed writer's temporary file
+// is gone after the next write.
+TEST(ProfileWrite, KilledWritersLeaveWholeFiles) {
+    TempFolder dir(true);
+    const std::string single = dir / "Tm80M1System.CFG";
+    const std::string setup = dir / "unit.TM80";
+    WriteFile(single, kWindowsFile);
+    WriteFile(setup, kWindowsFile);
+
+    auto writeSingle = [&](int i) {
+        return WritePrivateProfileStringA("TM80M1", "LAUNCH_DIRECT", i % 2 != 0 ? "1" : "0",
+                                          single.c_str()) != 0;
+    };
+    auto saveSetup = [&](int i) {
+        win::ProfileWriteBatch batch(setup);
+        for (const Write& w : SetupSave(i % 2)) {
+            batch.Write(w.section.c_str(), Ptr(w.key), Ptr(w.value));
+        }
+        return batch.Commit() != 0;
+    };
+    // Every content a file may have: the original and the results of each kind of write.
+    std::set<std::string> singleStates{kWindowsFile};
+    std::set<std::string> setupStates{kWindowsFile};
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(writeSingle(i) && saveSetup(i));
+        singleStates.insert(ReadFile(single));
+        setupStates.insert(ReadFile(setup));
+    }
+    const auto perRound = (std::chrono::steady_clock::now() - start) / 4;
+    const int spanMicros = static_cast<int>(std::max<long>(
+        200, std::chrono::duration_cast<std::chrono::microseconds>(perRound).count() * 3));
+    WriteFile(single, kWindowsFile);
+    WriteFile(setup, kWindowsFile);
+
+    std::mt19937 random(15);
+    std::uniform_int_distribution<int> delay(0, spanMicros);
+    for (int round = 0; round < 1000; ++round) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int i = 0;; ++i) {
+                writeSingle(i);
+                saveSetup(i);
+            }
+        }
+        usleep(static_cast<useconds_t>(delay(random)));
+        kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_EQ(singleStates.count(ReadFile(single)), 1u) << "round " << round;
+        ASSERT_EQ(setupStates.count(ReadFile(setup)), 1u) << "round " << round;
+    }
+    ASSERT_TRUE(writeSingle(0) && saveSetup(0));
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        left.push_back(entry.path().filename().string());
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"Tm80M1System.CFG", "unit.TM80"}));
+}
+
+} // namespace
