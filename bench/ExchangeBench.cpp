@@ -1,7 +1,7 @@
 // Times of the command exchange against a simulated unit on loopback, each
 // beside a plain-socket round trip of the same frames as its floor: the plain
 // client sends the request and takes the reply with one receive, where the
-// exchange receives one byte per call.
+// exchange takes one byte per call from the transport's receive buffer.
 //
 //   tm80_bench [--benchmark_min_time=0.5]
 #include "device/CTM80M1_Comm.h"

@@ -124,42 +124,6 @@ private:
     int lengthMs_;
 };
 
-// Connects within `timeoutMs`: a non-blocking connect and a wait for it to
-// complete, then the socket is blocking again. 0 or SOCKET_ERROR with the
-// Windows error (WSAETIMEDOUT when the time ran out).
-int ConnectWithin(win::SOCKET s, const sockaddr_in& address, int timeoutMs) {
-    win::u_long nonBlocking = 1;
-    if (win::ioctlsocket(s, win::FIONBIO_, &nonBlocking) == win::SOCKET_ERROR) {
-        return win::SOCKET_ERROR;
-    }
-    int error = 0;
-    if (win::connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) ==
-        win::SOCKET_ERROR) {
-        error = win::WSAGetLastError();
-        if (error == win::WSAEWOULDBLOCK) {
-            int ready = win::WaitReady(s, timeoutMs, true);
-            if (ready == 1) {
-                int length = sizeof error;
-                if (win::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error),
-                                    &length) == win::SOCKET_ERROR) {
-                    error = win::WSAGetLastError();
-                }
-            } else {
-                error = ready == 0 ? win::WSAETIMEDOUT : win::WSAGetLastError();
-            }
-        }
-    }
-    win::u_long blocking = 0;
-    if (error == 0 && win::ioctlsocket(s, win::FIONBIO_, &blocking) == win::SOCKET_ERROR) {
-        error = win::WSAGetLastError();
-    }
-    if (error != 0) {
-        win::WSASetLastError(error);
-        return win::SOCKET_ERROR;
-    }
-    return 0;
-}
-
 // Collects up to `count` bytes until all have arrived, the peer closed, or
 // `timeoutMs` ran out, so a reply split over several TCP segments is read
 // whole. The number of bytes collected; SOCKET_ERROR when the receive failed
@@ -348,7 +312,7 @@ Next HandleAnswer(const std::array<char, kAnswerBufferSize>& answer, int length,
     if (converted != 1) {
         TraceFormat("InetPton() returned %d.\r", converted);
     }
-    if (ConnectWithin(tcp.Get(), to, window.WaitBound()) == win::SOCKET_ERROR) {
+    if (win::ConnectWithin(tcp.Get(), to, window.WaitBound()) == win::SOCKET_ERROR) {
         TraceFormat("Could not connect() TCP socket : %d\r\n", win::WSAGetLastError());
         return Next::Finished;
     }
@@ -361,40 +325,47 @@ void DiscoverWizNET_Devices() {
     DiscoverWizNET_Devices(DiscoveryTarget{});
 }
 
-void DiscoverWizNET_Devices(const DiscoveryTarget& target) {
+int DiscoverWizNET_Devices(const DiscoveryTarget& target) {
     DiscoveryList::Instance().Clear();
     TraceFormat("%s\r", kStars);
     Trace("Now looking for WizNET Devices.\r");
 
     OwnedSocket udp(win::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
     if (!udp.Valid()) {
-        TraceFormat("Could not create UDP socket : %d\r\n", win::WSAGetLastError());
-        return;
+        const int error = win::WSAGetLastError();
+        TraceFormat("Could not create UDP socket : %d\r\n", error);
+        return error;
     }
     const char broadcastOn = '1';
     if (win::setsockopt(udp.Get(), SOL_SOCKET, SO_BROADCAST, &broadcastOn, 1) ==
         win::SOCKET_ERROR) {
         Trace("Error in setting Broadcast option.\r\n");
-        return;
+        return win::WSAGetLastError();
     }
     win::u_long nonBlocking = 1;
     int result = win::ioctlsocket(udp.Get(), win::FIONBIO_, &nonBlocking);
     if (result != 0) {
+        const int error = win::WSAGetLastError();
         TraceFormat("ioctlsocket failed with error: %ld\r\n", static_cast<long>(result));
-        return;
+        return error;
     }
 
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = htons(target.port);
     // An address that does not read sends nothing, and neither does 0.0.0.0,
-    // which Windows refuses and Linux would take for this host.
+    // which Windows refuses and Linux would take for this host. The search's
+    // fate does not change the window, as on Windows; it is only reported.
+    int searchError = win::WSAEDESTADDRREQ;
     if (win::inet_pton(AF_INET, target.broadcastAddress.c_str(), &to.sin_addr) == 1 &&
         to.sin_addr.s_addr != htonl(INADDR_ANY)) {
         const auto request = WizNetSearch::Request();
-        win::sendto(udp.Get(), reinterpret_cast<const char*>(request.data()),
-                    static_cast<int>(request.size()), 0, reinterpret_cast<const sockaddr*>(&to),
-                    sizeof to);
+        searchError =
+            win::sendto(udp.Get(), reinterpret_cast<const char*>(request.data()),
+                        static_cast<int>(request.size()), 0, reinterpret_cast<const sockaddr*>(&to),
+                        sizeof to) == win::SOCKET_ERROR
+                ? win::WSAGetLastError()
+                : 0;
     }
 
     win::Sleep(kPauseAfterSearchMs);
@@ -429,4 +400,5 @@ void DiscoverWizNET_Devices(const DiscoveryTarget& target) {
     Trace("Now exiting DiscoverWizNET_Devices().\r\n");
     TraceFormat("Time used: %d.\r\n", used);
     TraceFormat("%s\r\n", kStars);
+    return searchError;
 }

@@ -22,4 +22,8 @@ struct DiscoveryTarget {
 
 // Searches 255.255.255.255, UDP port 50001, with a 3000 ms window.
 void DiscoverWizNET_Devices();
-void DiscoverWizNET_Devices(const DiscoveryTarget& target);
+// The same for `target`. 0 when the search went out; otherwise the Windows
+// Sockets error of the step that failed (creating the UDP socket, the
+// broadcast option, non-blocking mode, sendto), or WSAEDESTADDRREQ for an
+// address that does not read: then no unit can have heard it.
+int DiscoverWizNET_Devices(const DiscoveryTarget& target);

@@ -1,5 +1,7 @@
 #include "device/SlotTable.h"
 
+#include "platform/Clock.h"
+
 int SlotTable::Claim() {
     for (int i = 0; i < kPositions; ++i) {
         if (!positions_[static_cast<std::size_t>(i)].occupied) {
@@ -37,6 +39,19 @@ bool SlotTable::Full() const {
 }
 
 void SlotTable::Clear() {
+    // Every unit is told at once and all share one wait for their ends, so
+    // silent units cannot keep the application alive a receive time-out each.
+    const std::int64_t deadline = win::ProcessClock() + kClearBudgetMs;
+    for (const auto& position : positions_) {
+        if (position.slot != nullptr && position.slot->Connection() != nullptr) {
+            position.slot->Connection()->BeginClose();
+        }
+    }
+    for (const auto& position : positions_) {
+        if (position.slot != nullptr && position.slot->Connection() != nullptr) {
+            position.slot->Connection()->FinishClose(deadline);
+        }
+    }
     for (int i = 0; i < kPositions; ++i) {
         Release(i);
     }

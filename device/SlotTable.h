@@ -11,6 +11,8 @@
 class SlotTable {
 public:
     static constexpr int kPositions = 4;
+    // The most Clear waits for all the units to close their connections.
+    static constexpr int kClearBudgetMs = 250;
 
     struct Position {
         std::unique_ptr<UnitSlot> slot;
@@ -28,7 +30,8 @@ public:
     Position& At(int index) { return positions_.at(static_cast<std::size_t>(index)); }
     const Position& At(int index) const { return positions_.at(static_cast<std::size_t>(index)); }
     bool Full() const;
-    // Empties every position (tests, and the end of the main window).
+    // Empties every position (tests, and the end of the main window); the
+    // connections are closed gracefully, all together, within kClearBudgetMs.
     void Clear();
 
 private:

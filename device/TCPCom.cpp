@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
+#include "platform/SocketWait.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -99,7 +100,7 @@ void TCPCom::ComposeFailure(const char* operation, int code) {
     SetField(lastErrorText_, FailureText(operation, code));
 }
 
-TCPCom::TCPCom(const char* address) {
+TCPCom::TCPCom(const char* address, int connectTimeoutMs) {
     SetField(remoteAddress_, address != nullptr ? address : "");
     remotePort_ = kCommandPort;
     receiveTimeout_ = kReceiveTimeoutMs;
@@ -116,8 +117,7 @@ TCPCom::TCPCom(const char* address) {
     remoteSockAddr_.sin_family = AF_INET;
     remoteSockAddr_.sin_port = htons(remotePort_);
     remoteSockAddr_.sin_addr.s_addr = win::inet_addr(remoteAddress_.data());
-    if (win::connect(socket_, reinterpret_cast<const sockaddr*>(&remoteSockAddr_),
-                     sizeof remoteSockAddr_) == win::SOCKET_ERROR) {
+    if (win::ConnectWithin(socket_, remoteSockAddr_, connectTimeoutMs) == win::SOCKET_ERROR) {
         ComposeFailure("connect()", win::WSAGetLastError());
         connected_ = 0;
         return;
@@ -163,34 +163,66 @@ TCPCom::TCPCom(const char* address) {
 }
 
 TCPCom::~TCPCom() {
-    if (socket_ != win::INVALID_SOCKET) {
-        if (win::shutdown(socket_, win::SD_SEND) == win::SOCKET_ERROR) {
-            win::StandardOutput("shutdown failed with error: %d\n", win::WSAGetLastError());
-        } else {
-            for (;;) {
-                int n = win::recv(socket_, reinterpret_cast<char*>(receiveBuffer_.data()),
-                                  kReceiveBufferSize, 0);
-                if (n > 0) {
-                    win::StandardOutput("Bytes received: %d\n", n);
-                    continue;
-                }
-                if (n == 0) {
-                    win::StandardOutput("Connection closed\n");
-                } else {
-                    win::StandardOutput("recv failed with error: %d\n", win::WSAGetLastError());
-                }
-                break;
-            }
-        }
-        win::closesocket(socket_);
-        socket_ = win::INVALID_SOCKET;
-    }
+    FinishClose(win::ProcessClock() + kCloseBudgetMs);
     if (libraryStarted_) {
         win::WSACleanup();
     }
 }
 
+void TCPCom::BeginClose() {
+    if (closing_ || socket_ == win::INVALID_SOCKET) {
+        return;
+    }
+    closing_ = true;
+    if (win::shutdown(socket_, win::SD_SEND) == win::SOCKET_ERROR) {
+        shutdownFailed_ = true;
+        win::StandardOutput("shutdown failed with error: %d\n", win::WSAGetLastError());
+    }
+}
+
+void TCPCom::FinishClose(std::int64_t deadlineMs) {
+    if (socket_ == win::INVALID_SOCKET) {
+        return;
+    }
+    BeginClose();
+    if (!shutdownFailed_) {
+        if (bufferedEnd_ > bufferedFirst_) {
+            win::StandardOutput("Bytes received: %d\n", bufferedEnd_ - bufferedFirst_);
+        }
+        for (;;) {
+            // An end the unit already sent is still taken once the time is up.
+            const std::int64_t left = std::clamp<std::int64_t>(
+                deadlineMs - win::ProcessClock(), 0, static_cast<std::int64_t>(receiveTimeout_));
+            const int ready = win::WaitReady(socket_, static_cast<int>(left));
+            const int n = ready == 1
+                              ? win::recv(socket_, reinterpret_cast<char*>(receiveBuffer_.data()),
+                                          kReceiveBufferSize, 0)
+                              : win::SOCKET_ERROR;
+            // Waiting out the time reads as the receive time-out would.
+            int error = ready == 0 ? win::WSAETIMEDOUT : win::WSAGetLastError();
+            if (n > 0) {
+                win::StandardOutput("Bytes received: %d\n", n);
+                if (win::ProcessClock() < deadlineMs) {
+                    continue;
+                }
+                error = win::WSAETIMEDOUT;
+            }
+            if (n == 0) {
+                win::StandardOutput("Connection closed\n");
+            } else {
+                win::StandardOutput("recv failed with error: %d\n", error);
+            }
+            break;
+        }
+    }
+    bufferedFirst_ = bufferedEnd_ = 0;
+    win::closesocket(socket_);
+    socket_ = win::INVALID_SOCKET;
+    connected_ = 0;
+}
+
 int TCPCom::FlushInput() {
+    bufferedFirst_ = bufferedEnd_ = 0;
     win::u_long pending = 0;
     if (win::ioctlsocket(socket_, win::FIONREAD_, &pending) == win::SOCKET_ERROR) {
         return 0;
@@ -214,7 +246,13 @@ int TCPCom::Send(const std::uint8_t* buf, int len) {
 }
 
 int TCPCom::ReceiveByte(std::uint8_t* out) {
-    int n = win::recv(socket_, reinterpret_cast<char*>(receiveBuffer_.data()), 1, 0);
+    if (bufferedFirst_ < bufferedEnd_) {
+        *out = receiveBuffer_[static_cast<std::size_t>(bufferedFirst_++)];
+        return 1;
+    }
+    bufferedFirst_ = bufferedEnd_ = 0;
+    int n =
+        win::recv(socket_, reinterpret_cast<char*>(receiveBuffer_.data()), kReceiveBufferSize, 0);
     if (n == win::SOCKET_ERROR) {
         if (win::WSAGetLastError() == win::WSAEWOULDBLOCK) {
             connected_ = 0;
@@ -225,11 +263,20 @@ int TCPCom::ReceiveByte(std::uint8_t* out) {
     }
     if (n > 0) {
         *out = receiveBuffer_[0];
+        bufferedFirst_ = 1;
+        bufferedEnd_ = n;
     }
     return 1;
 }
 
 int TCPCom::ReceiveChunk() {
+    if (bufferedFirst_ < bufferedEnd_) {
+        const int count = bufferedEnd_ - bufferedFirst_;
+        std::memmove(receiveBuffer_.data(), receiveBuffer_.data() + bufferedFirst_,
+                     static_cast<std::size_t>(count));
+        bufferedFirst_ = bufferedEnd_ = 0;
+        return count;
+    }
     return win::recv(socket_, reinterpret_cast<char*>(receiveBuffer_.data()), kReceiveBufferSize,
                      0);
 }

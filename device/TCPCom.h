@@ -12,16 +12,37 @@ public:
     static constexpr std::uint16_t kCommandPort = unitprotocol::kCommandPort;
     static constexpr std::uint32_t kReceiveTimeoutMs = 400;
     static constexpr int kReceiveBufferSize = 2000;
+    // Windows gives up a connect after about 21 s; Linux only after about
+    // 127 s, which would freeze a start-up with a stored address whose unit
+    // is off for two minutes.
+    static constexpr int kConnectTimeoutMs = 21000;
+    // A lone graceful close waits at most this long for the unit to close its
+    // side (each wait for data still at most the receive time-out).
+    static constexpr int kCloseBudgetMs = 1000;
 
-    // Connects at once; the caller tests IsConnected() afterwards.
-    explicit TCPCom(const char* address);
-    // Graceful close: shut down sending, drain until the unit closes or the
-    // receive time-out ends the wait, then close.
+    // Connects at once, within `connectTimeoutMs`; the caller tests
+    // IsConnected() afterwards.
+    explicit TCPCom(const char* address, int connectTimeoutMs = kConnectTimeoutMs);
+    // Graceful close (BeginClose, then FinishClose within kCloseBudgetMs)
+    // unless it was done already.
     ~TCPCom() override;
 
+    // The graceful close in two steps, so that several connections can be
+    // closed together under one deadline: BeginClose shuts down the sending
+    // direction; FinishClose takes what the unit still sends until it closes
+    // its side, the receive time-out passes without data, or the process
+    // clock reaches `deadlineMs`, then closes the socket.
+    void BeginClose();
+    void FinishClose(std::int64_t deadlineMs);
+
+    // Received bytes are served from the receive buffer, which one receive
+    // fills with whatever has arrived; the buffer is empty before every
+    // receive, so each byte still waits at most the receive time-out.
     int FlushInput() override;
     int Send(const std::uint8_t* buf, int len) override;
     int ReceiveByte(std::uint8_t* out) override;
+    // Bytes received but not yet taken come first (moved to the start of the
+    // receive buffer); otherwise one receive of up to 2000 bytes.
     virtual int ReceiveChunk();
 
     const std::uint8_t* ReceiveBuffer() const { return receiveBuffer_.data(); }
@@ -36,6 +57,10 @@ private:
 
     std::uint32_t receiveTimeout_ = kReceiveTimeoutMs;
     std::array<std::uint8_t, kReceiveBufferSize> receiveBuffer_{};
+    int bufferedFirst_ = 0; // bytes [first, end) of the receive buffer are not taken yet
+    int bufferedEnd_ = 0;
     sockaddr_in remoteSockAddr_{};
     bool libraryStarted_ = false;
+    bool closing_ = false; // BeginClose ran
+    bool shutdownFailed_ = false;
 };

@@ -40,4 +40,36 @@ int getsockopt(SOCKET s, int level, int optname, char* optval, int* optlen) {
     return 0;
 }
 
+int ConnectWithin(SOCKET s, const sockaddr_in& address, int timeoutMs) {
+    u_long nonBlocking = 1;
+    if (ioctlsocket(s, FIONBIO_, &nonBlocking) == SOCKET_ERROR) {
+        return SOCKET_ERROR;
+    }
+    int error = 0;
+    if (connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == SOCKET_ERROR) {
+        error = WSAGetLastError();
+        if (error == WSAEWOULDBLOCK) {
+            const int ready = WaitReady(s, timeoutMs, true);
+            if (ready == 1) {
+                int length = sizeof error;
+                if (getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) ==
+                    SOCKET_ERROR) {
+                    error = WSAGetLastError();
+                }
+            } else {
+                error = ready == 0 ? WSAETIMEDOUT : WSAGetLastError();
+            }
+        }
+    }
+    u_long blocking = 0;
+    if (error == 0 && ioctlsocket(s, FIONBIO_, &blocking) == SOCKET_ERROR) {
+        error = WSAGetLastError();
+    }
+    if (error != 0) {
+        WSASetLastError(error);
+        return SOCKET_ERROR;
+    }
+    return 0;
+}
+
 } // namespace win

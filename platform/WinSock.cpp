@@ -1,5 +1,7 @@
 #include "WinSock.h"
 
+#include "platform/Clock.h"
+
 #include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
@@ -180,11 +182,15 @@ int connect(SOCKET s, const sockaddr* name, int namelen) {
         reinterpret_cast<const sockaddr_in*>(name)->sin_addr.s_addr == htonl(INADDR_ANY)) {
         return FailWith(WSAEADDRNOTAVAIL);
     }
-    int rc;
-    do {
-        rc = ::connect(Fd(s), name, static_cast<socklen_t>(namelen));
-    } while (rc != 0 && errno == EINTR && !IsNonBlocking(s));
-    return rc == 0 ? 0 : Fail(s, errno);
+    for (;;) {
+        if (::connect(Fd(s), name, static_cast<socklen_t>(namelen)) == 0) {
+            return 0;
+        }
+        const int err = errno; // before the flags are read, which may set errno
+        if (err != EINTR || IsNonBlocking(s)) {
+            return Fail(s, err);
+        }
+    }
 }
 
 int bind(SOCKET s, const sockaddr* name, int namelen) {
@@ -222,8 +228,9 @@ int recv(SOCKET s, char* buf, int len, int flags) {
     }
     ssize_t n = ::recv(Fd(s), buf, static_cast<size_t>(len), flags);
     if (n < 0) {
+        const int err = errno; // before the flags are read, which may set errno
         bool nonBlocking = (flags & MSG_DONTWAIT) != 0 || IsNonBlocking(s);
-        lastError = WsaErrorFromErrno(errno, nonBlocking);
+        lastError = WsaErrorFromErrno(err, nonBlocking);
         return SOCKET_ERROR;
     }
     return static_cast<int>(n);
@@ -344,11 +351,17 @@ int gethostname(char* name, int namelen) {
 
 int WaitReady(SOCKET s, int timeoutMs, bool forWrite) {
     pollfd p{Fd(s), static_cast<short>(forWrite ? POLLOUT : POLLIN), 0};
-    int rc = ::poll(&p, 1, timeoutMs < 0 ? 0 : timeoutMs);
-    if (rc < 0) {
-        return Fail(s, errno);
+    const std::int64_t deadline = ProcessClock() + std::max(timeoutMs, 0);
+    for (;;) {
+        const int left = static_cast<int>(std::max<std::int64_t>(deadline - ProcessClock(), 0));
+        const int rc = ::poll(&p, 1, left);
+        if (rc >= 0) {
+            return rc > 0 ? 1 : 0;
+        }
+        if (errno != EINTR) { // a signal does not end the wait
+            return Fail(s, errno);
+        }
     }
-    return rc > 0 ? 1 : 0;
 }
 
 } // namespace win

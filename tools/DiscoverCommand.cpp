@@ -2,6 +2,7 @@
 
 #include "device/DiscoverWizNET_Devices.h"
 #include "device/DiscoveryList.h"
+#include "device/TCPCom.h"
 #include "platform/DebugOutput.h"
 #include "platform/WinSock.h"
 #include "tools/JsonWriter.h"
@@ -115,11 +116,22 @@ int RunDiscoverCommand(const std::vector<std::string>& args, bool json) {
     if (!trace) {
         win::SetDebugOutputSink([](std::string_view) {});
     }
-    DiscoverWizNET_Devices(target);
+    const int searchError = DiscoverWizNET_Devices(target);
     if (!trace) {
         win::SetDebugOutputSink({});
     }
     win::WSACleanup();
+    if (searchError != 0) {
+        // No unit can have heard a search that never went out: not "No units found.".
+        std::string reason = "error " + std::to_string(searchError);
+        if (const char* description = TCPCom::ErrorDescription(searchError)) {
+            reason = description;
+            reason.erase(reason.find_last_not_of("\r\n") + 1);
+        }
+        std::fprintf(stderr, "tm80ctl discover: the search could not be sent: %s\n",
+                     reason.c_str());
+        return 1;
+    }
 
     if (json) {
         PrintJson(DiscoveryList::Instance());

@@ -19,6 +19,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -51,6 +52,53 @@ std::string SelfPath() {
     return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
 }
 
+// Runs `test` of this program again inside a private network namespace set
+// up by `setup` (shell commands); false when that run failed.
+void RunInPrivateNamespace(const std::string& test, const std::string& setup) {
+    // Without a private namespace the test must not broadcast at all: it fails instead.
+    ASSERT_EQ(std::system("unshare -rn true >/dev/null 2>&1"), 0)
+        << "no private network namespaces here (unshare -rn failed)";
+    std::string command = std::string(kInsideVariable) + "=1 unshare -rn sh -c '" + setup +
+                          "exec \"$0\" --gtest_filter=" + test + "' '" + SelfPath() + "'";
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the run inside the namespace failed";
+}
+
+// The search cannot go out: without a UDP socket (no descriptor left), or
+// with no route for the broadcast (a namespace whose loopback is down).
+TEST(DiscoverCommand, ASearchThatCannotBeSentIsAFailure) {
+    if (std::getenv(kInsideVariable) == nullptr) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            OutputCapture out;
+            const int lowestFree = ::dup(0);
+            ::close(lowestFree);
+            const rlimit limit{static_cast<rlim_t>(lowestFree), static_cast<rlim_t>(lowestFree)};
+            ::setrlimit(RLIMIT_NOFILE, &limit);
+            // Loopback only, should the socket come after all.
+            _exit(RunDiscoverCommand({"--broadcast", "127.255.255.255"}, false) == 1 &&
+                          out.Stdout().empty()
+                      ? 0
+                      : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "without a socket";
+        RunInPrivateNamespace("DiscoverCommand.ASearchThatCannotBeSentIsAFailure", "");
+        return;
+    }
+    ASSERT_EQ(Interfaces(), std::vector<std::string>{"lo"});
+    OutputCapture out;
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(RunDiscoverCommand({}, false), 1);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "tm80ctl discover: the search could not be sent: WSAENETUNREACH: The network "
+              "cannot be reached from this host at this time.\n");
+    EXPECT_EQ(out.Stdout(), "");
+}
+
 TEST(DiscoverCommand, RejectsBadArgumentsBeforeSearching) {
     const std::vector<std::vector<std::string>> cases = {{"--bogus"},
                                                          {"--broadcast"},
@@ -67,17 +115,8 @@ TEST(DiscoverCommand, RejectsBadArgumentsBeforeSearching) {
 
 TEST(EndToEnd, DefaultBroadcastInPrivateNamespace) {
     if (std::getenv(kInsideVariable) == nullptr) {
-        // Without a private namespace the test must not broadcast at all: it fails instead.
-        ASSERT_EQ(std::system("unshare -rn true >/dev/null 2>&1"), 0)
-            << "no private network namespaces here (unshare -rn failed)";
-        std::string command = std::string(kInsideVariable) +
-                              "=1 unshare -rn sh -c 'ip link set lo up && "
-                              "ip route add default dev lo src 127.0.0.1 && exec \"$0\" "
-                              "--gtest_filter=EndToEnd.DefaultBroadcastInPrivateNamespace' '" +
-                              SelfPath() + "'";
-        int status = std::system(command.c_str());
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 0) << "the run inside the namespace failed";
+        RunInPrivateNamespace("EndToEnd.DefaultBroadcastInPrivateNamespace",
+                              "ip link set lo up && ip route add default dev lo src 127.0.0.1 && ");
         return;
     }
 

@@ -2,6 +2,8 @@
 // the local end, receive time-outs, draining and the graceful close.
 #include "tests/device/OutputCapture.h"
 
+#include "device/CTM80M1_Comm.h"
+#include "device/SlotTable.h"
 #include "device/TCPCom.h"
 #include "platform/Clock.h"
 #include "sim/SimUnit.h"
@@ -12,6 +14,7 @@
 #include <sys/ioctl.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -35,6 +38,19 @@ bool WaitPending(const TCPCom& com, int count) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return Pending(com) >= count;
+}
+
+// A listener that never accepts: the system makes the connections it has
+// room for, and nobody ever answers or closes them.
+int ListenWithoutAccepting(const char* address, int backlog) {
+    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_port = htons(5000);
+    at.sin_addr.s_addr = ::inet_addr(address);
+    EXPECT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
+    EXPECT_EQ(::listen(listener, backlog), 0);
+    return listener;
 }
 
 TEST(TcpTransport, FailedConnectComposesTheFailureText) {
@@ -132,15 +148,7 @@ TEST(TcpTransport, GracefulCloseReportsWhatTheUnitStillSent) {
 }
 
 TEST(TcpTransport, GracefulCloseGivesUpOnAPeerThatNeverCloses) {
-    // A listener that never accepts: the system makes the connection and
-    // nobody ever answers or closes it.
-    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in at{};
-    at.sin_family = AF_INET;
-    at.sin_port = htons(5000);
-    at.sin_addr.s_addr = ::inet_addr("127.11.6.2");
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
-    ASSERT_EQ(::listen(listener, 4), 0);
+    int listener = ListenWithoutAccepting("127.11.6.2", 4);
     OutputCapture output;
     {
         TCPCom com("127.11.6.2");
@@ -168,6 +176,85 @@ TEST(TcpTransport, ClosingAConnectionTheUnitResetStillClosesTheSocket) {
                 out.rfind("recv failed with error: ", 0) == 0)
         << out;
     EXPECT_EQ(win::WSAStartupCount(), startups);
+}
+
+// A full accept queue drops the connect's SYNs, as an address whose unit is
+// off would: the connect gives up at its bound with the time-out's text.
+TEST(TcpTransport, ConnectGivesUpAtItsBound) {
+    int listener = ListenWithoutAccepting("127.11.20.2", 0);
+    std::vector<std::unique_ptr<TCPCom>> queued;
+    OutputCapture output;
+    std::int64_t waited = 0;
+    for (int i = 0; i < 4 && waited < 250; ++i) {
+        std::int64_t start = win::ProcessClock();
+        queued.push_back(std::make_unique<TCPCom>("127.11.20.2", 300));
+        waited = win::ProcessClock() - start;
+    }
+    EXPECT_FALSE(queued.back()->IsConnected());
+    EXPECT_GE(waited, 250);
+    EXPECT_LT(waited, 3000);
+    EXPECT_STREQ(queued.back()->LastErrorText(),
+                 "*****\r\n***** connect() failed.\r\nWSAETIMEDOUT: Attempt to connect timed out "
+                 "without establishing a connection.\r\n*****\r\n");
+    queued.clear();
+    ::close(listener);
+}
+
+// What one receive brought in is served byte by byte, taken by ReceiveChunk
+// before anything newer, and dropped by FlushInput with what is pending.
+TEST(TcpTransport, BufferedBytesComeInOrderAndGoWithFlushInput) {
+    auto unit = StartUnit("127.11.21.2");
+    TCPCom com("127.11.21.2");
+    ASSERT_TRUE(com.IsConnected());
+    ASSERT_TRUE(unit->WaitForFrames(0, 100));
+    unit->InjectBytes(5, 0x31);
+    ASSERT_TRUE(WaitPending(com, 5));
+    std::uint8_t byte = 0;
+    ASSERT_EQ(com.ReceiveByte(&byte), 1);
+    EXPECT_EQ(byte, 0x31);
+    EXPECT_EQ(Pending(com), 0); // the other four wait in the receive buffer
+    EXPECT_EQ(com.ReceiveChunk(), 4);
+
+    unit->InjectBytes(3, 0x32);
+    ASSERT_TRUE(WaitPending(com, 3));
+    ASSERT_EQ(com.ReceiveByte(&byte), 1);
+    unit->InjectBytes(2, 0x33);
+    ASSERT_TRUE(WaitPending(com, 2));
+    EXPECT_EQ(com.FlushInput(), 0);
+    byte = 0x5A;
+    EXPECT_EQ(com.ReceiveByte(&byte), 0); // nothing left: the receive time-out
+    EXPECT_EQ(byte, 0x5A);
+}
+
+// Closing the application closes every unit at once: the ones that answer
+// gracefully, the silent ones within one shared budget.
+TEST(TcpTransport, ClearingTheSlotTableClosesSilentUnitsWithinItsBudget) {
+    auto answering = StartUnit("127.11.22.2");
+    const char* silent[] = {"127.11.22.3", "127.11.22.4", "127.11.22.5"};
+    std::vector<int> listeners;
+    SlotTable table;
+    OutputCapture output;
+    for (const char* address : {"127.11.22.2", silent[0], silent[1], silent[2]}) {
+        if (address != std::string("127.11.22.2")) {
+            listeners.push_back(ListenWithoutAccepting(address, 4));
+        }
+        auto connection = std::make_unique<TCPCom>(address);
+        ASSERT_TRUE(connection->IsConnected());
+        auto model = std::make_unique<CTM80M1_Comm>(connection.get());
+        const int index = table.Claim();
+        table.At(index).slot =
+            std::make_unique<UnitSlot>(index, std::move(connection), std::move(model));
+    }
+    std::int64_t start = win::ProcessClock();
+    table.Clear();
+    EXPECT_LT(win::ProcessClock() - start, 500);
+    EXPECT_EQ(table.Slot(0), nullptr);
+    const std::string out = output.Stdout();
+    EXPECT_EQ(out.find("Connection closed\n"), out.rfind("Connection closed\n")) << out;
+    EXPECT_NE(out.find("Connection closed\n"), std::string::npos) << out;
+    for (int listener : listeners) {
+        ::close(listener);
+    }
 }
 
 } // namespace
