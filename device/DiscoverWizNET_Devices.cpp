@@ -273,30 +273,24 @@ Next IdentifyUnit(win::SOCKET tcp, const Window& window, DiscoveredUnit& unit) {
 // One answer of `length` bytes in `answer` (length 0 for an empty poll).
 Next HandleAnswer(const std::array<char, kAnswerBufferSize>& answer, int length,
                   const Window& window, DiscoveredUnit& unit) {
-    std::string_view text;
-    if (length > static_cast<int>(WizNetSearch::kTextOffset)) {
-        text = std::string_view(answer.data() + WizNetSearch::kTextOffset,
-                                static_cast<std::size_t>(length) - WizNetSearch::kTextOffset);
-    }
+    const WizNetSearch::Answer read =
+        WizNetSearch::ReadAnswer(answer.data(), answer.size(), length);
     Trace("***** Data received from Broadcast response is =>\r\n");
-    TraceLine(text);
-    std::memcpy(unit.macAddress.data(), answer.data() + WizNetSearch::kMacOffset,
-                unit.macAddress.size());
-
-    auto address = WizNetSearch::FindLine(text, "LI");
-    if (!address) {
+    TraceLine(read.text);
+    unit.macAddress = read.mac;
+    if (!read.hasAddress) {
         Trace("Data did not match expected values in Broadcast response.\r\n");
         return Next::PollAgain;
     }
-    WizNetSearch::ParseAddress(*address, unit.ipAddress);
+    unit.ipAddress = read.address;
     unit.reachable = 0;
     unit.commandPort = DiscoveredUnit::kCommandPort;
     TraceFormat("%s\r", kStars);
     TraceFormat("Attempting to TCP connect to: %d.%d.%d.%d.\r", unit.ipAddress[0],
                 unit.ipAddress[1], unit.ipAddress[2], unit.ipAddress[3]);
-    if (auto state = WizNetSearch::FindLine(text, "ST")) {
+    if (read.state) {
         std::string line = "Connection State: ";
-        line += WizNetSearch::LineValue(*state);
+        line += *read.state;
         TraceLine(line);
     }
 

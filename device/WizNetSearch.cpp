@@ -1,5 +1,6 @@
 #include "device/WizNetSearch.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -99,4 +100,23 @@ bool WizNetSearch::ParseAddress(std::string_view afterCode, std::array<std::uint
     }
     octets = parsed;
     return true;
+}
+
+WizNetSearch::Answer WizNetSearch::ReadAnswer(const char* buffer, std::size_t size, int length) {
+    Answer answer;
+    const std::size_t used = length > 0 ? std::min(static_cast<std::size_t>(length), size) : 0;
+    if (used > kTextOffset) {
+        answer.text = std::string_view(buffer + kTextOffset, used - kTextOffset);
+    }
+    if (size >= kMacOffset + answer.mac.size()) {
+        std::memcpy(answer.mac.data(), buffer + kMacOffset, answer.mac.size());
+    }
+    if (auto address = FindLine(answer.text, "LI")) {
+        answer.hasAddress = true;
+        ParseAddress(*address, answer.address);
+    }
+    if (auto state = FindLine(answer.text, "ST")) {
+        answer.state = LineValue(*state);
+    }
+    return answer;
 }

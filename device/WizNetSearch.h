@@ -37,4 +37,18 @@ public:
     // separator is missing: such a module must not be listed with a wrong
     // address, and the connect to 0.0.0.0 is refused.
     static bool ParseAddress(std::string_view afterCode, std::array<std::uint8_t, 4>& octets);
+
+    // What the discovery takes from one answer.
+    struct Answer {
+        std::string_view text;                 // the lines: byte 10 to the end of the answer
+        std::array<std::uint8_t, 6> mac{};     // bytes 2..7 of the receive buffer
+        bool hasAddress = false;               // an "LI" line is there
+        std::array<std::uint8_t, 4> address{}; // its octets; 0.0.0.0 when it does not read
+        std::optional<std::string_view> state; // the "ST" value up to its CR
+    };
+    // Reads the answer that fills the first `length` bytes of the receive
+    // buffer (`size` bytes; length 0 or less for an empty poll). The MAC
+    // address comes from the buffer even when the answer is shorter, as the
+    // buffer keeps what an earlier answer left.
+    static Answer ReadAnswer(const char* buffer, std::size_t size, int length);
 };

@@ -128,23 +128,25 @@ template <class C> Line<C> ParseLine(const Text<C>& text, std::size_t begin, std
     return line;
 }
 
-// CRLF, LF and CR all end a line.
+// The line starting at `begin`; CRLF, LF and CR all end a line.
+template <class C> Line<C> LineAt(const Text<C>& text, std::size_t begin) {
+    std::size_t end = begin;
+    while (end < text.size() && !IsLineEnd(text[end])) {
+        ++end;
+    }
+    std::size_t next = end;
+    if (next < text.size()) {
+        next += (text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n') ? 2 : 1;
+    }
+    Line<C> line = ParseLine(text, begin, end);
+    line.next = next;
+    return line;
+}
+
 template <class C> std::vector<Line<C>> SplitLines(const Text<C>& text) {
     std::vector<Line<C>> lines;
-    std::size_t begin = 0;
-    while (begin < text.size()) {
-        std::size_t end = begin;
-        while (end < text.size() && !IsLineEnd(text[end])) {
-            ++end;
-        }
-        std::size_t next = end;
-        if (next < text.size()) {
-            next +=
-                (text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n') ? 2 : 1;
-        }
-        lines.push_back(ParseLine(text, begin, end));
-        lines.back().next = next;
-        begin = next;
+    for (std::size_t begin = 0; begin < text.size(); begin = lines.back().next) {
+        lines.push_back(LineAt(text, begin));
     }
     return lines;
 }
@@ -186,25 +188,33 @@ Place Find(const std::vector<Line<C>>& lines, View<C> section, const View<C>* ke
     return place;
 }
 
+// Reads are far more frequent than writes: one pass, up to the key.
 template <class C>
 bool LookupIn(const Text<C>& text, std::string_view section, std::string_view key,
               std::string& value) {
     const Text<C> sectionName = FromAnsi<C>(TrimSpaces(section));
     const Text<C> keyName = FromAnsi<C>(TrimSpaces(key));
-    const View<C> keyView(keyName);
-    const std::vector<Line<C>> lines = SplitLines(text);
-    const Place place = Find<C>(lines, sectionName, &keyView);
-    if (place.key == kNone) {
-        return false;
+    bool inSection = false;
+    for (std::size_t begin = 0; begin < text.size();) {
+        const Line<C> line = LineAt(text, begin);
+        begin = line.next;
+        if (line.kind == Line<C>::Section) {
+            if (inSection) {
+                return false; // only the first section of that name counts
+            }
+            inSection = SameName(line.name, View<C>(sectionName));
+        } else if (inSection && line.kind == Line<C>::Key &&
+                   SameName(line.name, View<C>(keyName))) {
+            View<C> found(text.data() + line.valueBegin, line.valueEnd - line.valueBegin);
+            if (found.size() >= 2 && (found.front() == '"' || found.front() == '\'') &&
+                found.back() == found.front()) {
+                found = found.substr(1, found.size() - 2);
+            }
+            value = ToAnsi(found);
+            return true;
+        }
     }
-    const Line<C>& line = lines[place.key];
-    View<C> found(text.data() + line.valueBegin, line.valueEnd - line.valueBegin);
-    if (found.size() >= 2 && (found.front() == '"' || found.front() == '\'') &&
-        found.back() == found.front()) {
-        found = found.substr(1, found.size() - 2);
-    }
-    value = ToAnsi(found);
-    return true;
+    return false;
 }
 
 // Changes only the characters it has to: a new file is "[Sec]\r\nkey=value\r\n",

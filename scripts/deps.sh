@@ -1,9 +1,13 @@
 # Installs the Debian packages the project needs, when any is missing.
-# Sourced by scripts/test and scripts/demo.
+# Sourced by scripts/test, scripts/demo and scripts/fuzz; `tm80_install_deps fuzz`
+# adds clang with libFuzzer and the symbolizer for the fuzz harnesses.
 tm80_install_deps() {
     local packages=(build-essential cmake g++ pkg-config libgtest-dev libgmock-dev
                     libbenchmark-dev qt6-base-dev libgl-dev iproute2 util-linux
                     xvfb xauth fonts-dejavu-core clang-format)
+    if [ "${1:-}" = fuzz ]; then
+        packages+=(clang libclang-rt-dev llvm)
+    fi
     local missing=()
     for p in "${packages[@]}"; do
         if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

@@ -1,0 +1,95 @@
+// The discovery's reading of a search answer, on arbitrary datagrams up to
+// the largest UDP payload. Each input goes over loopback UDP into the
+// discovery's 500-byte receive buffer, kept from one answer to the next as
+// the discovery keeps it, and is read as the discovery reads it.
+//
+// Checked: nothing reads outside the buffer; the text and the "ST" value lie
+// inside what arrived; an address that reads is the one the "LI" line gives.
+#include "device/WizNetSearch.h"
+#include "fuzz/FuzzSupport.h"
+#include "platform/WinSock.h"
+
+#include <array>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr int kAnswerBufferSize = 500; // as the discovery receives
+
+void Check(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+// A UDP socket on 127.0.0.1 that sends to itself.
+class Loopback {
+public:
+    Loopback() {
+        win::WSADATA data;
+        win::WSAStartup(win::MAKEWORD(2, 2), &data);
+        socket_ = win::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+        sockaddr_in at{};
+        at.sin_family = AF_INET;
+        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        int length = sizeof at;
+        Check(win::bind(socket_, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0);
+        Check(win::getsockname(socket_, reinterpret_cast<sockaddr*>(&address_), &length) == 0);
+        int big = 1 << 20;
+        win::setsockopt(socket_, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&big),
+                        sizeof big);
+        win::setsockopt(socket_, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&big),
+                        sizeof big);
+        win::u_long nonBlocking = 1;
+        win::ioctlsocket(socket_, win::FIONBIO_, &nonBlocking);
+    }
+    // Sends the datagram and receives it as the discovery's poll does.
+    int Pass(const std::uint8_t* data, std::size_t size, std::array<char, kAnswerBufferSize>& to) {
+        const int sent =
+            win::sendto(socket_, reinterpret_cast<const char*>(data), static_cast<int>(size), 0,
+                        reinterpret_cast<const sockaddr*>(&address_), sizeof address_);
+        if (sent == win::SOCKET_ERROR) {
+            return 0; // larger than the system sends: nothing arrives
+        }
+        sockaddr_in from{};
+        int fromLength = sizeof from;
+        return win::recvfrom(socket_, to.data(), kAnswerBufferSize, 0,
+                             reinterpret_cast<sockaddr*>(&from), &fromLength);
+    }
+
+private:
+    win::SOCKET socket_ = win::INVALID_SOCKET;
+    sockaddr_in address_{};
+};
+
+bool Inside(std::string_view part, const char* begin, std::size_t size) {
+    return part.empty() || (part.data() >= begin && part.data() + part.size() <= begin + size);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static Loopback loopback;
+    static std::array<char, kAnswerBufferSize> buffer{};
+    const int length = loopback.Pass(data, size, buffer);
+    const WizNetSearch::Answer answer =
+        WizNetSearch::ReadAnswer(buffer.data(), buffer.size(), length);
+
+    const std::size_t arrived = length > 0 ? static_cast<std::size_t>(length) : 0;
+    Check(arrived <= buffer.size());
+    Check(Inside(answer.text, buffer.data(), arrived));
+    Check(std::memcmp(answer.mac.data(), buffer.data() + WizNetSearch::kMacOffset, 6) == 0);
+    if (answer.state) {
+        Check(Inside(*answer.state, buffer.data(), arrived));
+        Check(answer.state->find('\r') == std::string_view::npos);
+    }
+    std::array<std::uint8_t, 4> octets{};
+    if (answer.hasAddress &&
+        WizNetSearch::ParseAddress(*WizNetSearch::FindLine(answer.text, "LI"), octets)) {
+        Check(octets == answer.address);
+    } else {
+        Check(answer.address == (std::array<std::uint8_t, 4>{}));
+    }
+    return 0;
+}
