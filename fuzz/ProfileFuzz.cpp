@@ -141,10 +141,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string second = value + "+";
     Check(win::WritePrivateProfileStringA(otherSection.c_str(), otherKey.c_str(), second.c_str(),
                                           single.c_str()) != 0);
-    win::ProfileWriteBatch batch(batched);
-    Check(batch.Write(section.c_str(), keyArg, valueArg) != 0);
-    Check(batch.Write(otherSection.c_str(), otherKey.c_str(), second.c_str()) != 0);
-    Check(batch.Commit() != 0);
+    {
+        win::ProfileWriteBatch batch(batched);
+        Check(win::WritePrivateProfileStringA(section.c_str(), keyArg, valueArg, batched.c_str()) !=
+              0);
+        Check(batch.Write(otherSection.c_str(), otherKey.c_str(), second.c_str()) != 0);
+        Check(batch.Commit() != 0);
+    }
     Check(fuzz::ReadBytes(single) == fuzz::ReadBytes(batched));
     return 0;
 }

@@ -60,12 +60,6 @@ bool WriteProfileInt(const std::string& file, const std::string& section, const 
                                            file.c_str()) != 0;
 }
 
-bool WriteProfileInt(win::ProfileWriteBatch& batch, const std::string& section,
-                     const std::string& key, std::int32_t value) {
-    const std::string text = std::to_string(value);
-    return batch.Write(section.c_str(), key.c_str(), text.c_str()) != 0;
-}
-
 bool FileExists(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "r");
     if (f == nullptr) {

@@ -6,8 +6,6 @@
 // the key is missing. Nothing is cached.
 #pragma once
 
-#include "platform/ProfileWriteBatch.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -29,18 +27,12 @@ bool ReadProfileText(const std::string& file, const std::string& section, const 
                      std::string& text);
 
 // Writes the value as plain decimal text, creating file, section or key as
-// needed. True when the write succeeded.
+// needed. True when the write succeeded. While a win::ProfileWriteBatch is
+// open for the file, the write goes into the batch, and reaches the file in
+// one replacement with all the others at its Commit
+// (platform/ProfileWriteBatch.h).
 bool WriteProfileInt(const std::string& file, const std::string& section, const std::string& key,
                      std::int32_t value);
-
-// The same write into a batch, which puts all its writes into the file with
-// one atomic replacement at its Commit (platform/ProfileWriteBatch.h):
-//
-//     win::ProfileWriteBatch batch(file);
-//     WriteProfileInt(batch, "DEVICE", "SPLIT", split);   // ... every key
-//     bool saved = batch.Commit();
-bool WriteProfileInt(win::ProfileWriteBatch& batch, const std::string& section,
-                     const std::string& key, std::int32_t value);
 
 // True when `path` is a file that can be opened for reading (not a folder).
 bool FileExists(const std::string& path);

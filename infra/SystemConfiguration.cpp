@@ -3,6 +3,7 @@
 #include "infra/Environment.h"
 #include "infra/ProfileStore.h"
 #include "platform/Profile.h"
+#include "platform/ProfileWriteBatch.h"
 
 #include <algorithm>
 
@@ -69,25 +70,29 @@ void LoadConfiguration(const char* path) {
 }
 
 bool SaveConfiguration(const char* path) {
+    const std::string file = FileOrDefault(path);
     const SystemConfiguration& c = TheSystemConfiguration();
     // One replacement of the file for all fifteen keys, so a crash mid-save
     // leaves the previous configuration whole.
-    win::ProfileWriteBatch batch(FileOrDefault(path));
-    bool ok = WriteProfileInt(batch, kSection, "LAUNCH_DIRECT", c.LaunchDirectly ? 1 : 0);
-    ok = WriteProfileInt(batch, kSection, "NUMBER_OF_LAUNCH_DEVICES", c.LaunchCount) && ok;
+    win::ProfileWriteBatch batch(file);
+    bool ok = WriteProfileInt(file, kSection, "LAUNCH_DIRECT", c.LaunchDirectly ? 1 : 0);
+    ok = WriteProfileInt(file, kSection, "NUMBER_OF_LAUNCH_DEVICES", c.LaunchCount) && ok;
     for (int i = 0; i < SystemConfiguration::kSlots; ++i) {
         const DeviceColorPair& colors = c.DeviceColors[static_cast<std::size_t>(i)];
-        ok = WriteProfileInt(batch, kSection, SlotKey("DEVICE_BACKGROUND_COLOR_", i),
+        ok = WriteProfileInt(file, kSection, SlotKey("DEVICE_BACKGROUND_COLOR_", i),
                              static_cast<std::int32_t>(colors.Background)) &&
              ok;
-        ok = WriteProfileInt(batch, kSection, SlotKey("DEVICE_LINE_COLOR_", i),
+        ok = WriteProfileInt(file, kSection, SlotKey("DEVICE_LINE_COLOR_", i),
                              static_cast<std::int32_t>(colors.Text)) &&
              ok;
-        ok = batch.Write(kSection, SlotKey("DEVICE_DIRECT_IP_ADDRESS_", i).c_str(),
-                         c.DirectAddress[static_cast<std::size_t>(i)].c_str()) != 0 &&
+        ok = win::WritePrivateProfileStringA(
+                 kSection, SlotKey("DEVICE_DIRECT_IP_ADDRESS_", i).c_str(),
+                 c.DirectAddress[static_cast<std::size_t>(i)].c_str(), file.c_str()) != 0 &&
              ok;
     }
-    ok = batch.Write(kSection, "LAST_IP_USED", c.LastIpUsed.c_str()) != 0 && ok;
+    ok = win::WritePrivateProfileStringA(kSection, "LAST_IP_USED", c.LastIpUsed.c_str(),
+                                         file.c_str()) != 0 &&
+         ok;
     return batch.Commit() != 0 && ok;
 }
 

@@ -1,5 +1,6 @@
 #include "Profile.h"
 
+#include "platform/FileContent.h"
 #include "platform/ProfileDocument.h"
 #include "platform/ProfileWriteBatch.h"
 
@@ -18,9 +19,15 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
         return 0;
     }
     std::string result;
-    ProfileDocument document;
-    const bool found =
-        file != nullptr && document.Load(file) && document.Lookup(section, key, result);
+    bool found = false;
+    if (file != nullptr) {
+        if (const ProfileWriteBatch* batch = ProfileWriteBatch::OpenFor(file)) {
+            found = batch->Document().Lookup(section, key, result);
+        } else {
+            ProfileDocument document;
+            found = document.Load(file) && document.Lookup(section, key, result);
+        }
+    }
     if (!found) {
         result = deflt == nullptr ? "" : deflt;
         while (!result.empty() && result.back() == ' ') {
@@ -38,8 +45,16 @@ BOOL WritePrivateProfileStringA(const char* section, const char* key, const char
     if (section == nullptr || file == nullptr) {
         return 0;
     }
-    ProfileWriteBatch batch(file);
-    return batch.Write(section, key, value) != 0 && batch.Commit() != 0 ? 1 : 0;
+    if (ProfileWriteBatch* batch = ProfileWriteBatch::OpenFor(file)) {
+        return batch->Write(section, key, value);
+    }
+    ProfileDocument document;
+    if (!document.Load(file)) {
+        return 0;
+    }
+    // Deleting what is not there changes nothing and needs no write.
+    return !document.Edit(section, key, value) || ReplaceFileContent(file, document.Bytes()) ? 1
+                                                                                             : 0;
 }
 
 } // namespace win

@@ -3,8 +3,6 @@
 #include "platform/CodePage.h"
 #include "platform/FileContent.h"
 
-#include <vector>
-
 namespace win {
 
 namespace {
@@ -143,78 +141,69 @@ template <class C> Line<C> LineAt(const Text<C>& text, std::size_t begin) {
     return line;
 }
 
-template <class C> std::vector<Line<C>> SplitLines(const Text<C>& text) {
-    std::vector<Line<C>> lines;
-    for (std::size_t begin = 0; begin < text.size(); begin = lines.back().next) {
-        lines.push_back(LineAt(text, begin));
-    }
-    return lines;
-}
-
-constexpr int kNone = -1;
-
-struct Place {
-    int section = kNone; // the first header of the section
-    int sectionEnd = 0;  // the line after its last line
-    int key = kNone;     // the first line of the key in that section
-    int lastKey = kNone; // the last key line of that section
+// Where a section and a key of it are: the first header of the section, the
+// first line of the key and the last key line in that section, and where the
+// section ends (the next header, or the end of the text).
+template <class C> struct Place {
+    bool hasSection = false;
+    Line<C> header;
+    bool hasKey = false;
+    Line<C> key;
+    bool hasLastKey = false;
+    Line<C> lastKey;
+    std::size_t sectionEnd = 0;
 };
 
+// One pass over the text; with `stopAtKey` it ends at the key (a read).
 // `key` null: the section only.
 template <class C>
-Place Find(const std::vector<Line<C>>& lines, View<C> section, const View<C>* key) {
-    Place place;
-    const int count = static_cast<int>(lines.size());
-    for (int i = 0; i < count; ++i) {
-        if (lines[i].kind == Line<C>::Section && SameName(lines[i].name, section)) {
-            place.section = i;
-            break;
+Place<C> Locate(const Text<C>& text, View<C> section, const View<C>* key, bool stopAtKey) {
+    Place<C> place;
+    for (std::size_t begin = 0; begin < text.size();) {
+        const Line<C> line = LineAt(text, begin);
+        begin = line.next;
+        if (line.kind == Line<C>::Section) {
+            if (place.hasSection) {
+                place.sectionEnd = line.begin; // only the first section of that name counts
+                return place;
+            }
+            if (SameName(line.name, section)) {
+                place.hasSection = true;
+                place.header = line;
+            }
+        } else if (place.hasSection && line.kind == Line<C>::Key) {
+            place.hasLastKey = true;
+            place.lastKey = line;
+            if (key != nullptr && !place.hasKey && SameName(line.name, *key)) {
+                place.hasKey = true;
+                place.key = line;
+                if (stopAtKey) {
+                    return place;
+                }
+            }
         }
     }
-    if (place.section == kNone) {
-        return place;
-    }
-    int i = place.section + 1;
-    for (; i < count && lines[i].kind != Line<C>::Section; ++i) {
-        if (lines[i].kind != Line<C>::Key) {
-            continue;
-        }
-        place.lastKey = i;
-        if (key != nullptr && place.key == kNone && SameName(lines[i].name, *key)) {
-            place.key = i;
-        }
-    }
-    place.sectionEnd = i;
+    place.sectionEnd = text.size();
     return place;
 }
 
-// Reads are far more frequent than writes: one pass, up to the key.
 template <class C>
 bool LookupIn(const Text<C>& text, std::string_view section, std::string_view key,
               std::string& value) {
     const Text<C> sectionName = FromAnsi<C>(TrimSpaces(section));
     const Text<C> keyName = FromAnsi<C>(TrimSpaces(key));
-    bool inSection = false;
-    for (std::size_t begin = 0; begin < text.size();) {
-        const Line<C> line = LineAt(text, begin);
-        begin = line.next;
-        if (line.kind == Line<C>::Section) {
-            if (inSection) {
-                return false; // only the first section of that name counts
-            }
-            inSection = SameName(line.name, View<C>(sectionName));
-        } else if (inSection && line.kind == Line<C>::Key &&
-                   SameName(line.name, View<C>(keyName))) {
-            View<C> found(text.data() + line.valueBegin, line.valueEnd - line.valueBegin);
-            if (found.size() >= 2 && (found.front() == '"' || found.front() == '\'') &&
-                found.back() == found.front()) {
-                found = found.substr(1, found.size() - 2);
-            }
-            value = ToAnsi(found);
-            return true;
-        }
+    const View<C> keyView(keyName);
+    const Place<C> place = Locate<C>(text, sectionName, &keyView, true);
+    if (!place.hasKey) {
+        return false;
     }
-    return false;
+    View<C> found(text.data() + place.key.valueBegin, place.key.valueEnd - place.key.valueBegin);
+    if (found.size() >= 2 && (found.front() == '"' || found.front() == '\'') &&
+        found.back() == found.front()) {
+        found = found.substr(1, found.size() - 2);
+    }
+    value = ToAnsi(found);
+    return true;
 }
 
 // Changes only the characters it has to: a new file is "[Sec]\r\nkey=value\r\n",
@@ -239,44 +228,39 @@ bool EditIn(Text<C>& text, bool& exists, std::string_view section, const char* k
     }
 
     const View<C> keyView(keyName);
-    const std::vector<Line<C>> lines = SplitLines(text);
-    const Place place = Find<C>(lines, sectionName, key == nullptr ? nullptr : &keyView);
-    Text<C> updated;
+    const Place<C> place = Locate<C>(text, sectionName, key == nullptr ? nullptr : &keyView, false);
     if (key == nullptr) {
-        if (place.section == kNone) {
+        if (!place.hasSection) {
             return false;
         }
         // Drop the header and the key lines; comments and other lines stay.
-        updated.reserve(text.size());
-        updated.append(text, 0, lines[place.section].begin);
-        for (int i = place.section + 1; i < static_cast<int>(lines.size()); ++i) {
-            if (i < place.sectionEnd && lines[i].kind == Line<C>::Key) {
-                continue;
+        Text<C> kept;
+        for (std::size_t begin = place.header.next; begin < place.sectionEnd;) {
+            const Line<C> line = LineAt(text, begin);
+            begin = line.next;
+            if (line.kind != Line<C>::Key) {
+                kept.append(text, line.begin, line.next - line.begin);
             }
-            updated.append(text, lines[i].begin, lines[i].next - lines[i].begin);
         }
+        text.replace(place.header.begin, place.sectionEnd - place.header.begin, kept);
     } else if (value == nullptr) {
-        if (place.key == kNone) {
+        if (!place.hasKey) {
             return false;
         }
-        const Line<C>& line = lines[place.key];
-        updated = text.substr(0, line.begin) + text.substr(line.next);
-    } else if (place.key != kNone) {
+        text.erase(place.key.begin, place.key.next - place.key.begin);
+    } else if (place.hasKey) {
         // Keep the key as spelt and the blanks before the value.
-        const Line<C>& line = lines[place.key];
-        updated = text.substr(0, line.valueBegin) + newValue + text.substr(line.end);
-    } else if (place.section != kNone) {
-        const Line<C>& anchor = lines[place.lastKey != kNone ? place.lastKey : place.section];
+        text.replace(place.key.valueBegin, place.key.end - place.key.valueBegin, newValue);
+    } else if (place.hasSection) {
+        const Line<C>& anchor = place.hasLastKey ? place.lastKey : place.header;
         const Text<C> lineEnd = anchor.next == anchor.end ? crlf : Text<C>();
-        updated = text.substr(0, anchor.next) + lineEnd + newKeyLine + text.substr(anchor.next);
+        text.insert(anchor.next, lineEnd + newKeyLine);
     } else {
-        updated = text;
-        if (!updated.empty() && !IsLineEnd(updated.back())) {
-            updated += crlf;
+        if (!text.empty() && !IsLineEnd(text.back())) {
+            text += crlf;
         }
-        updated += newSection + newKeyLine;
+        text += newSection + newKeyLine;
     }
-    text = std::move(updated);
     return true;
 }
 
