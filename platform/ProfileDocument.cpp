@@ -283,18 +283,24 @@ bool ProfileDocument::Load(const char* path) {
         return false;
     }
     exists_ = read == FileRead::Read;
+    TakeBytes(std::move(bytes));
+    return true;
+}
+
+void ProfileDocument::TakeBytes(std::string bytes) {
     unicode_ = StartsWithMark(bytes);
     if (!unicode_) {
         ansi_ = std::move(bytes);
-        return true;
+        return;
     }
     // An odd last byte holds no whole character.
+    ansi_.clear();
+    wide_.clear();
     wide_.reserve(bytes.size() / 2);
     for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
         wide_ += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
                                        (static_cast<unsigned char>(bytes[i + 1]) << 8));
     }
-    return true;
 }
 
 bool ProfileDocument::Lookup(std::string_view section, std::string_view key,
@@ -309,8 +315,18 @@ bool ProfileDocument::Edit(std::string_view section, const char* key, const char
     if (!usable_) {
         return false;
     }
-    return unicode_ ? EditIn(wide_, exists_, section, key, value)
-                    : EditIn(ansi_, exists_, section, key, value);
+    if (unicode_) {
+        return EditIn(wide_, exists_, section, key, value);
+    }
+    if (!EditIn(ansi_, exists_, section, key, value)) {
+        return false;
+    }
+    // An edit that leaves the mark at the start (a section before it deleted)
+    // makes a file the next read takes for UTF-16, so the rest of a batch does too.
+    if (StartsWithMark(ansi_)) {
+        TakeBytes(std::move(ansi_));
+    }
+    return true;
 }
 
 std::string ProfileDocument::Bytes() const {

@@ -36,6 +36,9 @@ public:
     std::string Bytes() const;
 
 private:
+    // The file's content: UTF-16 after the mark, else 8-bit.
+    void TakeBytes(std::string bytes);
+
     bool usable_ = true;
     bool exists_ = false;
     bool unicode_ = false;

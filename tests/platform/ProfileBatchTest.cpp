@@ -154,6 +154,9 @@ TEST(ProfileWriteBatch, LeavesExactlyTheBytesOfTheSameSingleWrites) {
         {"windows", kWindowsFile},
         {"lf-without-last-line-end", "[DEVICE]\n1_ATT_ADJ=4\n[CALIBRATION]\nSPLIT_MODE=1"},
         {"utf16", Utf16File(kWindowsFileWide)},
+        // Deleting [OLD] leaves the UTF-16 mark at the start: from then on the
+        // file reads as UTF-16 (found by fuzzing).
+        {"mark-after-the-first-section", "[OLD]\r\nx=1\r\n\xFF\xFE\r\n"},
         {"missing", std::nullopt},
     };
     std::vector<Write> writes = SetupSave(3);
