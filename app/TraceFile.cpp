@@ -5,9 +5,12 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -25,13 +28,25 @@ std::string TimeStamp() {
     return text.data();
 }
 
-// Trace texts end their lines with "\r" as on Windows; the file gets "\n".
-std::string AsLine(std::string_view text) {
-    std::string line(text);
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
-        line.pop_back();
-    line += '\n';
-    return line;
+// Trace texts end their lines with "\r", "\r\n" or "\n" as on Windows; one
+// text may hold several lines. The lines without their ends.
+std::vector<std::string> Lines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '\r' && c != '\n') {
+            line += c;
+            continue;
+        }
+        lines.push_back(std::move(line));
+        line.clear();
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+    }
+    if (!line.empty() || lines.empty())
+        lines.push_back(std::move(line));
+    return lines;
 }
 
 } // namespace
@@ -49,26 +64,32 @@ TraceFile::TraceFile(const std::string& folder) : path_(folder + "/" + kFileName
                      static_cast<int>(::getpid()));
         std::fflush(file_.get());
     }
-    win::SetDebugOutputSink([this](std::string_view text) { Write(text, true); });
-    win::SetStandardOutputSink([this](std::string_view text) { Write(text, false); });
+    const char* mirror = std::getenv(kStderrVariable);
+    toStderr_ = mirror != nullptr && std::string_view(mirror) == "1";
+    win::SetDebugOutputSink([this](std::string_view text) { Write(text); });
+    win::SetStandardOutputSink([this](std::string_view text) { Write(text); });
 }
 
 TraceFile::~TraceFile() {
     win::SetDebugOutputSink({});
     win::SetStandardOutputSink({});
+    std::lock_guard guard(lock_);
+    repeats_.Flush();
 }
 
-void TraceFile::Write(std::string_view text, bool toStderr) {
-    const std::string line = AsLine(text);
+void TraceFile::Write(std::string_view text) {
     std::lock_guard guard(lock_);
-    if (toStderr) {
-        std::fwrite(line.data(), 1, line.size(), stderr);
+    for (const std::string& line : Lines(text))
+        repeats_.Add(line);
+}
+
+void TraceFile::WriteLine(const std::string& line) {
+    if (toStderr_) {
+        std::fprintf(stderr, "%s\n", line.c_str());
         std::fflush(stderr);
     }
     if (file_) {
-        const std::string stamp = TimeStamp() + "  ";
-        std::fwrite(stamp.data(), 1, stamp.size(), file_.get());
-        std::fwrite(line.data(), 1, line.size(), file_.get());
+        std::fprintf(file_.get(), "%s  %s\n", TimeStamp().c_str(), line.c_str());
         std::fflush(file_.get());
     }
 }
