@@ -2,6 +2,7 @@
 
 #include "app/CTM80_AppDlg.h"
 #include "app/DemoScreenshots.h"
+#include "app/StartupWindow.h"
 #include "app/TerminationSignal.h"
 #include "app/TraceFile.h"
 #include "infra/ApplicationFolders.h"
@@ -32,6 +33,9 @@ bool CTM80_AppApp::InitInstance() {
     ReadLastIpUsed();
 
     {
+        // Shown while the main window connects and searches; it closes when
+        // the main window shows.
+        StartupWindow startup;
         CTM80_AppDlg mainWindow;
         const std::unique_ptr<DemoScreenshots> demo = DemoScreenshots::FromEnvironment(mainWindow);
         mainWindow.DoModal();

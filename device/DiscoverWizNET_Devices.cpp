@@ -1,6 +1,7 @@
 #include "device/DiscoverWizNET_Devices.h"
 
 #include "device/DiscoveryList.h"
+#include "device/NetworkProgress.h"
 #include "device/UnitProtocol.h"
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
@@ -27,6 +28,8 @@ constexpr int kAnswerBufferSize = 500;
 // answers at the very end of the window still gets its exchange.
 constexpr int kShortestWaitMs = 100;
 constexpr int kLongestWaitMs = 1000;
+// Progress is reported this often while the window runs.
+constexpr int kProgressStepMs = 50;
 // An empty poll waits this long for the next datagram, which is handled the
 // moment it arrives, instead of spinning at full load.
 constexpr int kIdlePollMs = 1;
@@ -320,6 +323,8 @@ void DiscoverWizNET_Devices() {
 }
 
 int DiscoverWizNET_Devices(const DiscoveryTarget& target) {
+    NetworkProgress progress = NetworkProgress::Searching(0, target.windowMs);
+    ReportNetworkProgress(progress);
     DiscoveryList::Instance().Clear();
     TraceFormat("%s\r", kStars);
     Trace("Now looking for WizNET Devices.\r");
@@ -387,7 +392,13 @@ int DiscoverWizNET_Devices(const DiscoveryTarget& target) {
         if (HandleAnswer(answer, length, window, unit) == Next::Finished && window.Over()) {
             break;
         }
+        if (window.Elapsed() >= progress.elapsedMs + kProgressStepMs) {
+            progress.elapsedMs = std::min(window.Elapsed(), target.windowMs);
+            ReportNetworkProgress(progress);
+        }
     }
+    progress.elapsedMs = target.windowMs;
+    ReportNetworkProgress(progress);
 
     Trace("Time out completed.\r\n");
     const int used = window.Elapsed();

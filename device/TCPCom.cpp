@@ -1,5 +1,6 @@
 #include "device/TCPCom.h"
 
+#include "device/NetworkProgress.h"
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
 #include "platform/SocketWait.h"
@@ -102,6 +103,7 @@ void TCPCom::ComposeFailure(const char* operation, int code) {
 
 TCPCom::TCPCom(const char* address, int connectTimeoutMs) {
     SetField(remoteAddress_, address != nullptr ? address : "");
+    ReportNetworkProgress(NetworkProgress::Connecting(remoteAddress_.data()));
     remotePort_ = kCommandPort;
     receiveTimeout_ = kReceiveTimeoutMs;
 

@@ -5,6 +5,7 @@
 #include "app/CTM80_AppDlg.h"
 #include "app/Resources.h"
 #include "app/StartupNetwork.h"
+#include "app/StartupWindow.h"
 #include "app/TraceFile.h"
 #include "device/SlotTable.h"
 #include "devicewindow/DefaultDlg.h"
@@ -14,11 +15,17 @@
 #include "tests/app/AppTestSupport.h"
 #include "toolkit/CNewLabel.h"
 
+#include "platform/ui/EventBridge.h"
+
 #include "Version.h"
 
+#include <QApplication>
+#include <QTest>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 using namespace apptest;
 using namespace res;
@@ -141,6 +148,72 @@ TEST(Version, TextIsThePlainVersionWithTwoDigitMinorAndPatch) {
     char text[32];
     std::snprintf(text, sizeof text, "%d.%02d.%02d", major, minor, patch);
     EXPECT_STREQ(kVersionText, text);
+}
+
+// What the operator could see during a start, in order: windows shown and
+// hidden (by title) and each line the start-up window painted.
+class StartRecorder : public QObject {
+public:
+    StartRecorder() { qApp->installEventFilter(this); }
+    ~StartRecorder() override { qApp->removeEventFilter(this); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget == nullptr)
+            return false;
+        const std::string title = widget->window()->windowTitle().toStdString();
+        if ((event->type() == QEvent::Show || event->type() == QEvent::Hide) && widget->isWindow())
+            Note((event->type() == QEvent::Show ? "show " : "hide ") + title);
+        if (event->type() == QEvent::Paint && title == StartupWindow::kTitle &&
+            !widget->isWindow()) {
+            const win::CWnd* control = win::EventBridge::OwnerOf(widget);
+            if (control != nullptr && !control->GetWindowText().empty()) {
+                Note("line " + control->GetWindowText());
+                // The operator presses Esc and clicks: nothing may come of it.
+                QTest::keyClick(widget->window(), Qt::Key_Escape);
+                QTest::mouseClick(widget->window(), Qt::LeftButton);
+            }
+        }
+        return false;
+    }
+
+    std::vector<std::string> seen;
+
+private:
+    void Note(const std::string& what) {
+        if (seen.empty() || seen.back() != what)
+            seen.push_back(what);
+    }
+};
+
+TEST_F(StartupTest, StartupWindowShowsTheStepsUntilTheMainWindowShows) {
+    StartUnit(3, 1, "FIRST UNIT");
+    WriteConfiguration("LAUNCH_DIRECT=1\r\nNUMBER_OF_LAUNCH_DEVICES=1\r\n"
+                       "DEVICE_DIRECT_IP_ADDRESS_0=" +
+                       Address(3, 1) + "\r\n");
+    CTM80_AppApp app;
+    StartRecorder recorder;
+    WhenReady(
+        [] { return win::AfxGetMainWnd() != nullptr && win::AfxGetMainWnd()->IsWindowVisible(); },
+        [&] { Close(dynamic_cast<CTM80_AppDlg&>(*win::AfxGetMainWnd()), CloseBy::Enter); });
+    app.InitInstance();
+
+    const std::string main = std::string("show Tm80_App Version ") + kVersionText;
+    std::vector<std::string> seen = recorder.seen;
+    // Only the start-up window and the main window's showing matter here.
+    seen.erase(std::remove_if(seen.begin(), seen.end(),
+                              [&](const std::string& s) {
+                                  return s != main && s != "show TM80" && s != "hide TM80" &&
+                                         s.rfind("line ", 0) != 0;
+                              }),
+               seen.end());
+    const auto mainShown = std::find(seen.begin(), seen.end(), main);
+    ASSERT_NE(mainShown, seen.end());
+    seen.erase(mainShown + 1, seen.end());
+    EXPECT_EQ(seen, (std::vector<std::string>{"show TM80", "line Starting\x85",
+                                              "line Connecting to " + Address(3, 1) + "\x85",
+                                              "line Searching the network for TM80 units\x85",
+                                              "hide TM80", main}));
 }
 
 } // namespace
