@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <iterator>
 #include <netinet/in.h>
+#include <utility>
 
 namespace {
 
@@ -82,7 +84,12 @@ constexpr CommandName kCommands[] = {
     {"cal", CtlArguments::Command::Calibrate, 4, 4},
     {"cal-band", CtlArguments::Command::CalibrationBand, 2, 2},
     {"factory-reset", CtlArguments::Command::FactoryReset, 1, 1},
+    {"watch", CtlArguments::Command::Watch, 0, 0},
 };
+
+// Options of the watch command, each with its value.
+constexpr const char* kWatchOptions[] = {"--interval", "--count"};
+constexpr long long kLongestIntervalMs = 24LL * 60 * 60 * 1000;
 
 } // namespace
 
@@ -93,8 +100,14 @@ std::string CtlArguments::Parse(const std::vector<std::string>& args, CtlArgumen
     bool optionsEnded = false;
     bool help = false;
     std::string unknownOption;
-    for (const auto& arg : args) {
-        if (!optionsEnded && arg == "--") {
+    std::vector<std::pair<std::string, std::string>> watchOptions;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool isWatchOption = std::find(std::begin(kWatchOptions), std::end(kWatchOptions),
+                                             arg) != std::end(kWatchOptions);
+        if (!optionsEnded && isWatchOption) {
+            watchOptions.emplace_back(arg, i + 1 < args.size() ? args[++i] : std::string());
+        } else if (!optionsEnded && arg == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && arg == "--json") {
             parsed.json = true;
@@ -140,6 +153,9 @@ std::string CtlArguments::Parse(const std::vector<std::string>& args, CtlArgumen
     }
     if (found == nullptr) {
         return "unknown command \"" + words[1] + "\"";
+    }
+    if (!watchOptions.empty() && found->command != Command::Watch) {
+        return watchOptions.front().first + " belongs to watch";
     }
     std::vector<std::string> rest(words.begin() + 2, words.end());
     if (rest.size() < found->minWords || rest.size() > found->maxWords) {
@@ -197,6 +213,22 @@ std::string CtlArguments::Parse(const std::vector<std::string>& args, CtlArgumen
     }
     case Command::FactoryReset:
         return ParseRanged(rest[0], 0, 7, "BAND", parsed.band);
+    case Command::Watch:
+        for (const auto& [option, value] : watchOptions) {
+            long long number = 0;
+            if (option == "--interval") {
+                if (!ParseInteger(value, number) || number < 200 || number > kLongestIntervalMs) {
+                    return "--interval takes milliseconds, 200 or more, not \"" + value + "\"";
+                }
+                parsed.intervalMs = static_cast<int>(number);
+            } else {
+                if (!ParseInteger(value, number) || number < 1) {
+                    return "--count takes a number of readings, 1 or more, not \"" + value + "\"";
+                }
+                parsed.count = static_cast<long>(number);
+            }
+        }
+        return {};
     default:
         return {};
     }

@@ -80,6 +80,12 @@ JsonWriter& JsonWriter::Bool(bool value) {
     return *this;
 }
 
+JsonWriter& JsonWriter::Null() {
+    BeforeValue();
+    text_ += "null";
+    return *this;
+}
+
 std::string JsonWriter::Quote(std::string_view text) {
     std::string quoted = "\"";
     for (char ch : text) {

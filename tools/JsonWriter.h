@@ -20,6 +20,7 @@ public:
     // A number with a fixed count of decimals (values here are exact in them).
     JsonWriter& Fixed(double value, int decimals);
     JsonWriter& Bool(bool value);
+    JsonWriter& Null();
 
     const std::string& Text() const { return text_; }
 

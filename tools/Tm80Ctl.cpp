@@ -9,6 +9,7 @@
 #include "tools/CtlReport.h"
 #include "tools/DiscoverCommand.h"
 #include "tools/JsonWriter.h"
+#include "tools/WatchCommand.h"
 
 #include <cstdio>
 #include <memory>
@@ -16,6 +17,7 @@
 
 const char* const kTm80CtlUsage =
     "usage: tm80ctl [--json] ADDRESS COMMAND [ARGUMENTS]\n"
+    "       tm80ctl [--json] ADDRESS watch [--interval MS] [--count N]\n"
     "       tm80ctl [--json] discover [--broadcast ADDRESS]\n"
     "       tm80ctl --help\n"
     "\n"
@@ -43,6 +45,10 @@ const char* const kTm80CtlUsage =
     "  cal-band SPLIT BAND       select the calibration band; prints the band and split\n"
     "                            the unit reports\n"
     "  factory-reset BAND        restore the factory calibration of BAND (0..7)\n"
+    "  watch [--interval MS] [--count N]\n"
+    "                            read the status every MS milliseconds (1000; 200 or\n"
+    "                            more), one line per reading, \"ALARM\" above 80 C or when\n"
+    "                            a reading fails; N readings, or until Ctrl-C\n"
     "  discover [--broadcast ADDRESS]\n"
     "                            runs one discovery and prints name, address, serial,\n"
     "                            note, MAC\n"
@@ -59,6 +65,8 @@ const char* const kTm80CtlUsage =
     "                 split (\"1:8\" or \"2:4\"), band_selection (8 positions),\n"
     "                 adjustments (10 steps), gains_db (8 bands x 10 channels)\n"
     "  status         temperature_c, voltage_v, current_a, power_w\n"
+    "  watch          one object per line: time, ok, temperature_c, voltage_v,\n"
+    "                 current_a, power_w (null when the reading failed), alarm\n"
     "  note           note\n"
     "  cal-band       band, split\n"
     "  flash          flashed\n"
@@ -349,6 +357,14 @@ int RunTm80Ctl(const std::vector<std::string>& args, std::ostream& out, std::ost
         return RunDiscoverCommand(discoverArgs, parsed.json);
     }
     TraceSinks traces(parsed.trace, err);
+    if (parsed.command == Command::Watch) {
+        WatchOptions watch;
+        watch.address = parsed.address;
+        watch.intervalMs = parsed.intervalMs;
+        watch.count = parsed.count;
+        watch.json = parsed.json;
+        return RunWatchCommand(watch, out, err);
+    }
     Session session(parsed, out, err);
     return session.Run();
 }
