@@ -67,9 +67,13 @@ private:
 StartupWindow::StartupWindow() : CDialogEx(StartupTemplate()) {
     if (!Create())
         return;
-    // Input never reaches it: the window is disabled, and its handlers ignore
-    // whatever would still come.
-    EnableWindow(false);
+    // Input never reaches it: it takes no focus, lets the mouse through, and
+    // its handlers ignore whatever would still come. (Disabled, it would
+    // draw its line greyed.)
+    QWidget* top = GetNative()->window();
+    top->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+    top->setAttribute(Qt::WA_TransparentForMouseEvents);
+    top->setAttribute(Qt::WA_ShowWithoutActivating);
     ShowWindow(SW_SHOW);
     open_ = true;
     progress_ = std::make_unique<NetworkProgressScope>(
