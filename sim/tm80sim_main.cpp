@@ -2,6 +2,8 @@
 // SIGINT or SIGTERM.
 #include "sim/SimUnit.h"
 
+#include "Version.h"
+
 #include <arpa/inet.h>
 #include <csignal>
 #include <cstdio>
@@ -32,7 +34,8 @@ const char* const kUsage =
     "  --module                 the following units have a WIZnet module (default)\n"
     "  --port N                 TCP port of the following units (default 5000)\n"
     "  --discovery-port N       UDP port of the modules (default 50001)\n"
-    "  --help                   this text\n";
+    "  --help                   this text\n"
+    "  --version                the version\n";
 
 struct Named {
     const char* name;
@@ -133,6 +136,9 @@ int main(int argc, char** argv) {
         long n = 0;
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
+            return 0;
+        } else if (arg == "--version") {
+            std::printf("tm80sim %s\n", kVersion);
             return 0;
         } else if (arg == "--unit") {
             if (!value(v) || !IsLoopback(v)) {

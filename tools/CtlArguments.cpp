@@ -99,6 +99,7 @@ std::string CtlArguments::Parse(const std::vector<std::string>& args, CtlArgumen
     std::vector<std::string> words;
     bool optionsEnded = false;
     bool help = false;
+    bool version = false;
     std::string unknownOption;
     std::vector<std::pair<std::string, std::string>> watchOptions;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -115,6 +116,8 @@ std::string CtlArguments::Parse(const std::vector<std::string>& args, CtlArgumen
             parsed.trace = true;
         } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
             help = true;
+        } else if (!optionsEnded && arg == "--version") {
+            version = true;
         } else {
             if (!optionsEnded && unknownOption.empty() && arg.rfind("--", 0) == 0) {
                 unknownOption = arg;
@@ -124,6 +127,10 @@ std::string CtlArguments::Parse(const std::vector<std::string>& args, CtlArgumen
     }
     if (help) {
         parsed.command = Command::Help;
+        return {};
+    }
+    if (version) {
+        parsed.command = Command::Version;
         return {};
     }
     if (words.empty()) {

@@ -7,6 +7,7 @@
 struct CtlArguments {
     enum class Command {
         Help,
+        Version,
         Discover,
         Info,
         Status,

@@ -11,6 +11,8 @@
 #include "tools/JsonWriter.h"
 #include "tools/WatchCommand.h"
 
+#include "Version.h"
+
 #include <cstdio>
 #include <memory>
 #include <ostream>
@@ -19,7 +21,7 @@ const char* const kTm80CtlUsage =
     "usage: tm80ctl [--json] ADDRESS COMMAND [ARGUMENTS]\n"
     "       tm80ctl [--json] ADDRESS watch [--interval MS] [--count N]\n"
     "       tm80ctl [--json] discover [--broadcast ADDRESS]\n"
-    "       tm80ctl --help\n"
+    "       tm80ctl --help | --version\n"
     "\n"
     "Connects to the TM80 unit at ADDRESS (dotted IPv4, TCP port 5000), does one\n"
     "thing, prints the result and exits.\n"
@@ -57,6 +59,7 @@ const char* const kTm80CtlUsage =
     "  --json                    print one JSON object instead of text\n"
     "  --trace                   show the connection's trace lines on stderr\n"
     "  --help, -h                print this text\n"
+    "  --version                 print the version\n"
     "  --                        ends the options (for a note that starts with '-')\n"
     "\n"
     "JSON keys:\n"
@@ -343,6 +346,10 @@ int RunTm80Ctl(const std::vector<std::string>& args, std::ostream& out, std::ost
     }
     if (parsed.command == Command::Help) {
         out << kTm80CtlUsage;
+        return kCtlOk;
+    }
+    if (parsed.command == Command::Version) {
+        out << "tm80ctl " << kVersion << "\n";
         return kCtlOk;
     }
     SocketLibrary sockets;
