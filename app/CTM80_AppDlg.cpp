@@ -188,9 +188,19 @@ void CTM80_AppDlg::StyleInitialLooks() {
     }
 }
 
-bool CTM80_AppDlg::ConnectFailed(const std::string& address) {
+void CTM80_AppDlg::ConnectFailed(const std::string& address) {
     MessageBox(Format(kConnectFailedText, address), kAddDeviceCaption, MB_OK);
-    return false;
+}
+
+bool CTM80_AppDlg::ConnectUnit(const std::string& address) {
+    auto connection = std::make_unique<TCPCom>(address.c_str());
+    if (!connection->IsConnected()) {
+        connection.reset();
+        ConnectFailed(address);
+        return false;
+    }
+    auto unit = std::make_unique<CTM80M1_Comm>(connection.get());
+    return AddUnit(std::move(connection), std::move(unit));
 }
 
 void CTM80_AppDlg::LaunchDirectly() {
@@ -198,17 +208,8 @@ void CTM80_AppDlg::LaunchDirectly() {
     if (!config.LaunchDirectly)
         return;
     // Never more than the four stored addresses, whatever the stored count.
-    for (int k = 0; k < config.LaunchAddressCount(); ++k) {
-        const std::string address = config.DirectAddress[static_cast<std::size_t>(k)];
-        auto connection = std::make_unique<TCPCom>(address.c_str());
-        if (!connection->IsConnected()) {
-            connection.reset();
-            ConnectFailed(address);
-            continue;
-        }
-        auto unit = std::make_unique<CTM80M1_Comm>(connection.get());
-        AddUnit(std::move(connection), std::move(unit));
-    }
+    for (int k = 0; k < config.LaunchAddressCount(); ++k)
+        ConnectUnit(config.DirectAddress[static_cast<std::size_t>(k)]);
 }
 
 void CTM80_AppDlg::FillControlTable() {
@@ -276,10 +277,17 @@ bool CTM80_AppDlg::AddUnit(std::unique_ptr<TCPCom> connection, std::unique_ptr<C
         MessageBox(kTableFullText, kAddDeviceCaption, MB_OK | MB_ICONWARNING);
         return false;
     }
+    const std::string address = connection->GetAddress();
     SlotTable::Position& position = table.At(index);
     position.slot = std::make_unique<UnitSlot>(index, std::move(connection), std::move(unit));
     // The slot sits in the table before it opens: its device window reads it there.
-    position.slot->Open(this);
+    if (position.slot->Open(this) == 0) {
+        // A module that accepts the connection for a unit that does not
+        // answer: a row would show a healthy unit with nothing behind it.
+        table.Release(index);
+        ConnectFailed(address);
+        return false;
+    }
     UpdateValues();
     UpdateStates();
     return true;

@@ -52,8 +52,16 @@ public:
 
     // Puts a freshly connected unit in the lowest free position, opens it and
     // shows it. When all four positions are in use the unit is refused with a
-    // message and its connection closed; false then.
+    // message and its connection closed; false then. A unit that leaves the
+    // first exchange of its open sequence unanswered gets no row: its
+    // connection is closed and "Connection could not be made with %s" names
+    // it; false.
     bool AddUnit(std::unique_ptr<TCPCom> connection, std::unique_ptr<CTM80M1_Comm> unit);
+    // Connects to `address` and adds the unit (AddUnit). A connection that
+    // cannot be made gives "Connection could not be made with %s" with
+    // `address`. True when the unit took a row. The direct launch and Add
+    // Device both come in here.
+    bool ConnectUnit(const std::string& address);
     // Empties position `index` (0-3): connection closed, device window destroyed.
     void RemoveUnit(int index);
     // The "Device n" buttons: restores, shows or raises the unit's device window.
@@ -112,7 +120,7 @@ private:
     void SetLight(Staticball& light, bool lit);
     // Refits a label of the control table to the text it now holds.
     void FitLabel(const char* name);
-    bool ConnectFailed(const std::string& address);
+    void ConnectFailed(const std::string& address);
 
     std::array<Row, 4> rows_;
     Pictureplus logo_;

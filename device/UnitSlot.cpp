@@ -35,8 +35,10 @@ UnitSlot::~UnitSlot() {
     deviceWindow_.reset();
 }
 
-void UnitSlot::Open(UnitSlotHost* host) {
-    unit_->FlashLeds();
+int UnitSlot::Open(UnitSlotHost* host) {
+    if (unit_->FlashLeds() == 0) {
+        return 0;
+    }
     auto request = unitprotocol::ControlRequest(unitprotocol::kControlOpen,
                                                 unitprotocol::kControlOpenArgument);
     unitprotocol::ReplyFrame<unitprotocol::kControl> reply{};
@@ -48,6 +50,7 @@ void UnitSlot::Open(UnitSlotHost* host) {
         deviceWindow_ = host->CreateDeviceWindow(*this);
         host->RefreshMainWindow(*this);
     }
+    return 1;
 }
 
 int UnitSlot::ReadUnit() {

@@ -40,9 +40,13 @@ public:
 
     // The open sequence: flashes the LEDs, sends the open control command,
     // reads the unit and takes the copies, then lets `host` create the device
-    // window and refresh the main window. Exchange results are not examined.
-    // Without a host (tools, tests) the two window steps are left out.
-    void Open(UnitSlotHost* host);
+    // window and refresh the main window. Without a host (tools, tests) the
+    // two window steps are left out.
+    // A unit that leaves the LED flash unanswered (a module that accepted the
+    // connection for a unit that does not answer) is not read further: 0, and
+    // the caller drops the slot. Once the flash is answered the sequence runs
+    // to its end whatever the later exchanges give: 1.
+    int Open(UnitSlotHost* host);
 
     // The reading part of the open sequence: every read the open sequence
     // makes, then the copies, band texts, gains, note and address.

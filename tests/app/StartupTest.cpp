@@ -20,6 +20,7 @@
 #include "Version.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -118,6 +119,32 @@ TEST_F(StartupTest, DirectLaunchNamesTheAddressThatDoesNotAnswer) {
         EXPECT_EQ(first.LedFlashes(), 1);
         EXPECT_NE(CTM80_AppDlg::DeviceWindowOf(0), nullptr);
         EXPECT_FALSE(CTM80_AppDlg::DeviceWindowOf(0)->IsWindowVisible());
+    });
+}
+
+TEST_F(StartupTest, SilentUnitAtDirectLaunchGetsNoRowAndHoldsTheStartForOneBudget) {
+    // The module accepts the connection, the unit never answers.
+    sim::SimUnit& silent = StartUnit(3, 1, "SILENT");
+    silent.SetFault(sim::Fault::Silent);
+    WriteConfiguration("LAUNCH_DIRECT=1\r\nNUMBER_OF_LAUNCH_DEVICES=1\r\n"
+                       "DEVICE_DIRECT_IP_ADDRESS_0=" +
+                       Address(3, 1) + "\r\n");
+    StartUp();
+    CTM80_AppDlg dlg;
+    QElapsedTimer start;
+    start.start();
+    RunMainWindow(dlg, [&] {
+        // The LED flash waits out its 3 s budget; the rest of the open
+        // sequence (another 15 s) is not run.
+        EXPECT_LT(start.elapsed(), 8000);
+        EXPECT_EQ(Messages(),
+                  std::vector<std::string>{"Connection could not be made with " + Address(3, 1)});
+        EXPECT_EQ(dialogs->History()[0].message.caption, "Add Device");
+        EXPECT_FALSE(RowShown(dlg, 0));
+        EXPECT_EQ(TheSlotTable().Slot(0), nullptr);
+        EXPECT_FALSE(TheSlotTable().At(0).occupied);
+        EXPECT_EQ(silent.Frames().size(), 1u);
+        EXPECT_TRUE(WaitUntil([&] { return silent.OpenConnections() == 0; }));
     });
 }
 

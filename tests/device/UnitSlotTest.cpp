@@ -229,12 +229,22 @@ TEST_F(SlotTest, UnitThatHangsUpEndsEmptyButStillGetsItsWindow) {
     RecordingHost host;
     auto slot = MakeSlot();
     slot->bandTexts[0] = "stale";
-    slot->Open(&host);
+    EXPECT_EQ(slot->Open(&host), 1);
     EXPECT_EQ(slot->bandCount, 0);
     EXPECT_EQ(slot->userNote, "");
     EXPECT_EQ(slot->calibrationTable, UnitSlot::Table{});
     EXPECT_NE(slot->DeviceWindow(), nullptr);
     EXPECT_EQ(host.events.log.size(), 2u);
+}
+
+TEST_F(SlotTest, UnitThatLeavesTheFlashUnansweredIsNotReadFurther) {
+    peer->SetHandler([](const PeerFrame&) { return Answer{}; });
+    RecordingHost host;
+    auto slot = MakeSlot();
+    EXPECT_EQ(slot->Open(&host), 0);
+    EXPECT_EQ(peer->Frames().size(), 1u);
+    EXPECT_EQ(slot->DeviceWindow(), nullptr);
+    EXPECT_TRUE(host.events.log.empty());
 }
 
 // Destruction: the connection is closed (the unit sees it go) before the
