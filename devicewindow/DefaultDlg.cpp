@@ -12,6 +12,7 @@
 #include <QtCore/qglobal.h>
 
 #include <cstddef>
+#include <cstdio>
 #include <mutex>
 
 // The tab bitmap and the icon are resources of this library; a static
@@ -275,17 +276,24 @@ void DefaultDlg::NoteCheck() {
     CTM80M1_Comm& unit = *slot->Unit();
     // A failed read leaves the unit's note empty, which differs from any note
     // the unit had: a lost connection.
-    unit.ReadUserNote();
-    if (std::string(unit.identity.userNote.data()) == slot->userNote)
+    const bool answered = unit.ReadUserNote() != 0;
+    const std::string note = unit.identity.userNote.data();
+    if (note == slot->userNote)
         return;
     ConnectionLostFlag()[static_cast<std::size_t>(unitIndex_)] = 1;
     if (!LostNoticeLatch())
         return;
     LostNoticeLatch() = false;
+    char text[256];
+    if (answered)
+        std::snprintf(text, sizeof text, kNoteChangedText, unitIndex_ + 1,
+                      slot->addressText.c_str(), note.c_str());
+    else
+        std::snprintf(text, sizeof text, kLostText, unitIndex_ + 1, slot->addressText.c_str());
     // Owned by the main window, which waits meanwhile; nothing of this window
     // is touched once the box has closed.
     MessageBoxRequest request;
-    request.text = kLostText;
+    request.text = text;
     request.caption = kLostCaption;
     request.type = MB_OK;
     CommonDialogs::Current().MessageBox(request);

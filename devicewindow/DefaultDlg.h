@@ -6,7 +6,7 @@
 // Its timer 1001 re-reads the unit's note about once a second, visible or
 // not; a note that no longer matches the one the slot keeps marks the unit's
 // connection as lost (ConnectionLostFlag). The first unit found lost in a run
-// also shows the notice "TCP connection was lost." once.
+// also shows a notice once, naming the unit and what was seen.
 //
 // The main window's use:
 //   std::unique_ptr<UnitDeviceWindow> CreateDeviceWindow(UnitSlot& slot) override {
@@ -56,7 +56,12 @@ public:
     static constexpr int kInfoImage = 6;
 
     static constexpr const char* kTitlePrefix = "Tm80_App Version ";
-    static constexpr const char* kLostText = "TCP connection was lost.";
+    // The notice for a lost unit, by what the note check saw: the read failed,
+    // or the unit answered with another note (another unit may now answer at
+    // that address). Position (1-4) and address name the unit.
+    static constexpr const char* kLostText = "TCP connection to Device %d (%s) was lost.";
+    static constexpr const char* kNoteChangedText =
+        "Device %d (%s) now reports the note \"%s\"; remove it and add it again to control it.";
     static constexpr const char* kLostCaption = "Communication to TM80";
 
     // Keeps the unit index (0..3) and loads the icon; the window is made by

@@ -7,11 +7,17 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 namespace win {
 
 namespace {
+
+// Icon, minimise, maximise and close boxes of a usual title bar.
+constexpr int kTitleBarButtonsWidth = 160;
 
 QWidget* OwnerWindow(CWnd* owner) {
     CWnd* w = owner ? owner : AfxGetMainWnd();
@@ -22,6 +28,19 @@ QWidget* OwnerWindow(CWnd* owner) {
 // Modal to the owner's window only, as on Windows; application-wide without one.
 void SetModality(QDialog& dialog, QWidget* owner) {
     dialog.setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
+}
+
+// The box sizes itself to its text; the window manager then cuts a longer
+// caption short. A spacer row as wide as the caption, with room for the
+// title bar's buttons, keeps the whole caption readable.
+void ReserveCaptionWidth(QMessageBox& box, const QString& caption) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr)
+        return;
+    const QFontMetrics title(QApplication::font("QMdiSubWindowTitleBar"));
+    const int width = title.horizontalAdvance(caption) + kTitleBarButtonsWidth;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 std::string Trim(const std::string& s) {
@@ -97,6 +116,9 @@ int QtCommonDialogs::MessageBox(const MessageBoxRequest& request) {
     const QString caption =
         request.caption.empty() ? QApplication::applicationName() : ToQString(request.caption);
     QMessageBox box(icon, caption, ToQString(request.text), QMessageBox::NoButton, owner);
+    // Texts carry what units report: never read as markup.
+    box.setTextFormat(Qt::PlainText);
+    ReserveCaptionWidth(box, caption);
     SetModality(box, owner);
     struct Choice {
         QMessageBox::StandardButton button;

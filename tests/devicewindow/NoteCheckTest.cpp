@@ -1,6 +1,6 @@
 // The device window's connection watch: timer 1001 re-reads the note; a note
 // that differs from the slot's marks the unit lost for good, and the first
-// loss of a run shows the notice once.
+// loss of a run shows the notice once, naming the unit and what was seen.
 #include "device/ProcessValues.h"
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 
@@ -47,6 +47,10 @@ TEST_F(NoteCheckTest, SilentUnitIsFlaggedAndStaysFlaggedAfterRecovery) {
     // Each unanswered read blocks for its one-second budget.
     ASSERT_TRUE(WaitUntil([&] { return Lost(index); }, 8000));
     EXPECT_STREQ(Slot(index).Unit()->identity.userNote.data(), "");
+    ASSERT_EQ(dialogs->History().size(), 1u);
+    EXPECT_EQ(dialogs->History()[0].message.text, "TCP connection to Device " +
+                                                      std::to_string(index + 1) + " (" +
+                                                      unit.Config().address + ") was lost.");
 
     unit.SetFault(sim::Fault::None);
     ASSERT_TRUE(WaitUntil(
@@ -79,9 +83,14 @@ TEST_F(NoteCheckTest, LostNoticeIsShownOncePerRun) {
     // Both keep being found lost on every tick.
     ASSERT_TRUE(WaitForNoteReads(a, 2));
 
+    // The unit answers, with another note: the notice says so, naming it.
     ASSERT_EQ(dialogs->History().size(), 1u);
     const win::MessageBoxRequest& shown = dialogs->History()[0].message;
-    EXPECT_EQ(shown.text, "TCP connection was lost.");
+    const bool first = shown.text.find("Device " + std::to_string(ia + 1)) == 0;
+    const sim::SimUnit& named = first ? a : b;
+    EXPECT_EQ(shown.text, "Device " + std::to_string((first ? ia : ib) + 1) + " (" +
+                              named.Config().address + ") now reports the note \"" + named.Note() +
+                              "\"; remove it and add it again to control it.");
     EXPECT_EQ(shown.caption, "Communication to TM80");
     EXPECT_EQ(shown.type, win::MB_OK);
     EXPECT_FALSE(DefaultDlg::IsLostNoticeArmed());
