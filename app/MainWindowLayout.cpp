@@ -115,20 +115,20 @@ std::vector<MenuItem> MainWindowMenu() {
         return items;
     };
     return {
-        MenuItem{"File",
+        MenuItem{"&File",
                  0,
                  {MenuItem{"Save Setup", 0, devices(ID_SAVE_SETUP_1), false},
                   MenuItem{"Recall Setup", 0, devices(ID_RECALL_SETUP_1), false}},
                  false},
-        MenuItem{"System",
+        MenuItem{"&System",
                  0,
                  {MenuItem{"Launch Options", ID_LAUNCH_OPTIONS, {}, false},
                   MenuItem{"Flash LEDs", 0, devices(ID_FLASH_LEDS_1), false}},
                  false},
-        MenuItem{"Tools",
+        MenuItem{"&Tools",
                  0,
                  {MenuItem{"Customize Device Color", ID_CUSTOMIZE_DEVICE_COLOR, {}, false}},
                  false},
-        MenuItem{"Help", 0, {MenuItem{"&About TM80_App...", IDM_ABOUTBOX, {}, false}}, false},
+        MenuItem{"&Help", 0, {MenuItem{"&About TM80_App...", IDM_ABOUTBOX, {}, false}}, false},
     };
 }

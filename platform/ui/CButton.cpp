@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -34,6 +35,29 @@ Family FamilyOf(DWORD style) {
     }
 }
 
+// A platform push button draws a dotted rectangle inside its edge while it
+// has the focus, as on Windows; Qt's styles mark it faintly or only after
+// Tab, which on a dark window cannot be seen. An owner-drawn button paints
+// itself (its paint event never gets here) and draws its own mark.
+class PushButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPushButton::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QPainter painter(this);
+        CDC dc(painter, DefaultGuiFont());
+        dc.DrawFocusRect(
+            CRect(kFocusInset, kFocusInset, width() - kFocusInset, height() - kFocusInset));
+    }
+
+private:
+    static constexpr int kFocusInset = 3;
+};
+
 } // namespace
 
 QWidget* CButton::CreateNative(QWidget* parent) {
@@ -49,7 +73,7 @@ QWidget* CButton::CreateNative(QWidget* parent) {
         return new QGroupBox(parent);
     case Family::Push:
     default: {
-        auto* push = new QPushButton(parent);
+        auto* push = new PushButton(parent);
         push->setAutoDefault(false);
         if (GetStyle() & BS_PUSHLIKE)
             push->setCheckable(true);

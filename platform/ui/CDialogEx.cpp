@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <QWindow>
@@ -269,6 +270,17 @@ void CDialogEx::RebuildMenuBar() {
         layout->setSpacing(0);
         auto* bar = new QMenuBar(frame);
         layout->setMenuBar(bar);
+        // F10 opens the first menu, as on Windows; Alt with a menu's
+        // underlined letter is the menu bar's own.
+        auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), frame);
+        QObject::connect(f10, &QShortcut::activated, bar, [bar] {
+            for (QAction* menu : bar->actions()) {
+                if (menu->isEnabled() && menu->isVisible() && !menu->isSeparator()) {
+                    bar->setActiveAction(menu);
+                    return;
+                }
+            }
+        });
         const QSize size = client->size();
         client->setParent(frame, Qt::Widget);
         client->setFixedSize(size);

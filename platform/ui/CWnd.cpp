@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QImage>
+#include <QMenuBar>
 #include <QPixmap>
 #include <QPointer>
 #include <QTimer>
@@ -41,8 +42,12 @@ QWidget* CWnd::TopWidget() const {
 
 void CWnd::AdoptFrame(QWidget* frame) {
     impl_->topLevel = true;
-    if (frame && impl_->bridge)
+    if (frame && impl_->bridge) {
         frame->installEventFilter(impl_->bridge.get());
+        // The menu bar keeps the focus once its menus close; Esc there is the window's.
+        for (QMenuBar* bar : frame->findChildren<QMenuBar*>())
+            bar->installEventFilter(impl_->bridge.get());
+    }
 }
 
 CWnd::CWnd() : impl_(std::make_unique<Impl>()), font_(DefaultGuiFont()) {}

@@ -4,9 +4,11 @@
 #include "platform/ui/CWnd.h"
 #include "platform/ui/QtConvert.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
@@ -32,6 +34,22 @@ UINT MouseFlags(const QMouseEvent* e) {
 CPoint PointOf(const QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
     return CPoint(p.x(), p.y());
+}
+
+// Whether the focus is in `widget` or a child of it, whose keys reached the
+// widget's handler on their way up.
+bool HoldsFocus(const QWidget* widget) {
+    const QWidget* focus = QApplication::focusWidget();
+    return focus != nullptr && (focus == widget || widget->isAncestorOf(focus));
+}
+
+// The frame around a window's client area, or its menu bar while no menu of
+// it is open or highlighted.
+bool IsFrameOrIdleMenuBar(const QObject* watched, const QWidget* client) {
+    if (watched == client->window())
+        return true;
+    const auto* bar = qobject_cast<const QMenuBar*>(watched);
+    return bar != nullptr && bar->window() == client->window() && bar->activeAction() == nullptr;
 }
 
 } // namespace
@@ -130,6 +148,18 @@ bool EventBridge::Paint(QWidget* widget) {
     return false; // the platform control paints on top
 }
 
+bool EventBridge::KeyPress(QKeyEvent* e) {
+    const unsigned vk = VirtualKeyOf(e->key());
+    if (vk == 0)
+        return false;
+    UINT flags = e->isAutoRepeat() ? 0x4000 : 0;
+    if (owner_->OnKeyDown(vk, static_cast<UINT>(e->count()), flags)) {
+        e->accept();
+        return true;
+    }
+    return false;
+}
+
 bool EventBridge::eventFilter(QObject* watched, QEvent* event) {
     QWidget* widget = owner_->GetNative();
     if (event->type() == QEvent::Close) {
@@ -139,6 +169,14 @@ bool EventBridge::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         return false;
+    }
+    if (event->type() == QEvent::KeyPress && widget && watched != widget &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !HoldsFocus(widget) &&
+        IsFrameOrIdleMenuBar(watched, widget)) {
+        // Nothing in the client area has the focus (its controls are all
+        // hidden or disabled, or the menu bar kept it after its menus
+        // closed): Esc still closes the window.
+        return KeyPress(static_cast<QKeyEvent*>(event));
     }
     if (watched != widget)
         return false;
@@ -161,18 +199,8 @@ bool EventBridge::eventFilter(QObject* watched, QEvent* event) {
         auto* e = static_cast<QMouseEvent*>(event);
         return owner_->OnMouseMove(MouseFlags(e), PointOf(e));
     }
-    case QEvent::KeyPress: {
-        auto* e = static_cast<QKeyEvent*>(event);
-        const unsigned vk = VirtualKeyOf(e->key());
-        if (vk == 0)
-            return false;
-        UINT flags = e->isAutoRepeat() ? 0x4000 : 0;
-        if (owner_->OnKeyDown(vk, static_cast<UINT>(e->count()), flags)) {
-            e->accept();
-            return true;
-        }
-        return false;
-    }
+    case QEvent::KeyPress:
+        return KeyPress(static_cast<QKeyEvent*>(event));
     case QEvent::FocusIn:
         owner_->OnSetFocus();
         widget->update();

@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+class QKeyEvent;
 class QPainter;
 class QWidget;
 
@@ -23,6 +24,7 @@ public:
 
 private:
     bool Paint(QWidget* widget);
+    bool KeyPress(QKeyEvent* event);
     void ApplyColorAnswer(QWidget* widget, QPainter& painter);
     CWnd* owner_;
 };
