@@ -95,6 +95,8 @@ bool StatusDlg::OnInitDialog() {
     logo.bottom = corner.bottom;
     logo_.MoveWindow(logo);
     logoCorner_.ShowWindow(SW_HIDE);
+    // The area is far wider than the logo: stretched, it would be squashed.
+    logo_.SetFitted(true);
     logo_.LoadPicture(TheEnvironment().ImagesFolder + kLogoFile);
     return true;
 }

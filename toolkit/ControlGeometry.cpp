@@ -57,3 +57,24 @@ PixelRect TabTextRect(const PixelRect& tab, int textHeight) {
         r.bottom -= free / 2;
     return r;
 }
+
+PixelRect FitRect(int width, int height, const PixelRect& area) {
+    if (width <= 0 || height <= 0 || area.Width() <= 0 || area.Height() <= 0)
+        return {area.left, area.top, area.left, area.top};
+    // The side that limits the picture decides the scale; the other follows,
+    // rounded to the nearest pixel.
+    int w = area.Width();
+    int h = static_cast<int>((static_cast<long long>(height) * w * 2 + width) / (2LL * width));
+    if (h > area.Height()) {
+        h = area.Height();
+        w = static_cast<int>((static_cast<long long>(width) * h * 2 + height) / (2LL * height));
+    }
+    const int left = area.left + (area.Width() - w) / 2;
+    const int top = area.top + (area.Height() - h) / 2;
+    return {left, top, left + w, top + h};
+}
+
+PixelRect TabImageRect(const PixelRect& face, int imageWidth, int imageHeight) {
+    const PixelRect square{face.left + 1, face.top, face.left + 1 + face.Height(), face.bottom};
+    return FitRect(imageWidth, imageHeight, square);
+}

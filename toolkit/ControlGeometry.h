@@ -48,3 +48,11 @@ PixelRect TabFaceRect(const PixelRect& tab);
 // with its bottom edge raised by half the free height (tab height less text
 // height), which centres one line vertically.
 PixelRect TabTextRect(const PixelRect& tab, int textHeight);
+
+// A picture of `width` x `height` at its own aspect ratio, as large as fits in
+// `area` and centred there; empty for an empty picture or area.
+PixelRect FitRect(int width, int height, const PixelRect& area);
+
+// Where a tab's image goes: a square at the left of the tab's face, as high
+// as the face, the image fitted into it.
+PixelRect TabImageRect(const PixelRect& face, int imageWidth, int imageHeight);

@@ -1,6 +1,7 @@
 #include "toolkit/Pictureplus.h"
 
 #include "platform/ui/CDC.h"
+#include "toolkit/ControlGeometry.h"
 
 #include <cstdio>
 #include <memory>
@@ -51,6 +52,17 @@ bool Pictureplus::OnPaint(CDC& dc) {
         return false;
     CRect client;
     GetClientRect(&client);
+    if (fitted_) {
+        const PixelRect fit = FitRect(image_.Width(), image_.Height(),
+                                      {client.left, client.top, client.right, client.bottom});
+        client = CRect(fit.left, fit.top, fit.right, fit.bottom);
+    }
     dc.StretchImage(image_, client);
     return true;
+}
+
+void Pictureplus::SetFitted(bool fitted) {
+    fitted_ = fitted;
+    if (IsWindow())
+        Invalidate();
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 // Pictureplus: shows an image file (JPEG, PNG, BMP) stretched over the whole
-// control. The file's bytes are read into memory by LoadPicture; until a file
-// was read the control draws as a plain static.
+// control, or, once fitted, at its own aspect ratio as large as fits, centred.
+// The file's bytes are read into memory by LoadPicture; until a file was read
+// the control draws as a plain static.
 
 #include "platform/ui/CImage.h"
 #include "platform/ui/CStatic.h"
@@ -16,6 +17,8 @@ public:
     // leaves the control empty.
     bool LoadPicture(const std::string& path);
     bool IsLoaded() const { return loaded_; }
+    // Keeps the picture's aspect ratio instead of stretching it.
+    void SetFitted(bool fitted);
     const std::vector<unsigned char>& Bytes() const { return bytes_; }
 
     bool OnPaint(win::CDC& dc) override;
@@ -26,4 +29,5 @@ private:
     // Decoded from the bytes at the first paint after a load.
     win::CImage image_;
     bool decoded_ = false;
+    bool fitted_ = false;
 };

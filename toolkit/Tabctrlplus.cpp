@@ -3,9 +3,14 @@
 #include <algorithm>
 
 #include "platform/ui/CDC.h"
+#include "platform/ui/CImageList.h"
 #include "toolkit/ControlGeometry.h"
 
 using namespace win;
+
+namespace {
+constexpr int kImageGap = 2; // between a tab's image and its text
+} // namespace
 
 void Tabctrlplus::Redraw() {
     if (IsWindow())
@@ -78,8 +83,17 @@ bool Tabctrlplus::OnPaint(CDC& dc) {
         // The tab itself: face, then its text left-aligned at the bottom.
         const PixelRect f = TabFaceRect(tab);
         dc.FillSolidRect(CRect(f.left, f.top, f.right, f.bottom), GetSysColor(COLOR_BTNFACE));
+        // The tab's image at the left of the face, its text after it.
+        PixelRect textArea = f;
+        const CImage image =
+            GetImageList() != nullptr ? GetImageList()->GetImage(GetItemImage(i)) : CImage();
+        if (!image.IsNull()) {
+            const PixelRect place = TabImageRect(f, image.Width(), image.Height());
+            dc.StretchImage(image, CRect(place.left, place.top, place.right, place.bottom));
+            textArea.left = place.right + kImageGap;
+        }
         const std::string text = GetItemText(i);
-        const PixelRect t = TabTextRect(f, dc.GetTextExtent(text).cy);
+        const PixelRect t = TabTextRect(textArea, dc.GetTextExtent(text).cy);
         CRect textRect(t.left, t.top, t.right, t.bottom);
         if (GetEmphasis(i)) {
             textRect.OffsetRect(1, 1);

@@ -1,8 +1,9 @@
 #pragma once
 
 // Tabctrlplus: a tab strip that draws its own tabs: each on the system button
-// face with its text left-aligned in the normal colour, or, for a tab flagged
-// for emphasis, in the emphasis colour and one pixel down and to the right.
+// face with its image (from the strip's image list) at the left and its text
+// left-aligned after it in the normal colour, or, for a tab flagged for
+// emphasis, in the emphasis colour and one pixel down and to the right.
 // The area behind the tabs takes the background colour when one is set.
 // Tabs are added with the platform's InsertItem / DeleteItem.
 

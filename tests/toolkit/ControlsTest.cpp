@@ -1,6 +1,8 @@
 // Lights, buttons, static texts, pictures and the tab strip on a real window.
 
 #include "infra/ColorScheme.h"
+#include "platform/ui/CImage.h"
+#include "platform/ui/CImageList.h"
 #include "tests/toolkit/TestWindows.h"
 #include "toolkit/Buttonplus.h"
 #include "toolkit/ControlGeometry.h"
@@ -17,6 +19,8 @@
 #include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace win;
 
@@ -216,6 +220,14 @@ TEST(Pictureplus, LoadsAFileAndDrawsItStretched) {
     EXPECT_LT(GetRValue(right), 60);
     EXPECT_GT(GetRValue(PixelAt(img, 55, 5)), 150) << "stretched over the whole control";
 
+    // Fitted into a taller control the 2:1 picture keeps its shape, centred.
+    picture.MoveWindow(0, 0, 120, 100);
+    picture.SetFitted(true);
+    const QImage fitted = Grab(picture);
+    EXPECT_LT(GetGValue(PixelAt(fitted, 10, 50)), 60) << "red";
+    EXPECT_GT(GetGValue(PixelAt(fitted, 10, 10)), 150) << "nothing above the picture";
+    EXPECT_GT(GetGValue(PixelAt(fitted, 10, 90)), 150) << "nothing below the picture";
+
     // A failed load drops the picture.
     EXPECT_FALSE(picture.LoadPicture(dir.filePath("gone.jpg").toStdString()));
     EXPECT_TRUE(picture.Bytes().empty());
@@ -258,4 +270,27 @@ TEST(Tabctrlplus, DrawsTabsInTheirColours) {
     const InkBox e = FindInk(t0, face), n = FindInk(t1, face);
     EXPECT_EQ(e.left, n.left + 1);
     EXPECT_EQ(e.top, n.top + 1);
+
+    // A tab's image goes at the left of its face, its text after it.
+    QImage green(25, 25, QImage::Format_ARGB32);
+    green.fill(Qt::green);
+    CImage strip;
+    strip.SetImage(green);
+    CImageList images;
+    images.Create(25, 25, 0, 10);
+    images.Add(strip);
+    tabs.SetImageList(&images);
+    tabs.InsertItem(2, "MMMM", 0);
+    CRect r2;
+    ASSERT_TRUE(tabs.GetItemRect(2, &r2));
+    r2.bottom = std::min(r2.bottom, 30); // the strip keeps taller tabs inside
+    const PixelRect f2 = TabFaceRect({r2.left, r2.top, r2.right, r2.bottom});
+    const PixelRect place = TabImageRect(f2, 25, 25);
+    const QImage withImage = Grab(tabs);
+    EXPECT_EQ(PixelAt(withImage, (place.left + place.right) / 2, (place.top + place.bottom) / 2),
+              RGB(0, 255, 0));
+    const QImage t2 = withImage.copy(place.right, f2.top, f2.right - place.right, f2.Height());
+    EXPECT_GT(CountColour(t2, RGB(0, 0, 255)), 5) << "the text right of the image";
+    EXPECT_EQ(CountColour(img.copy(f0.left, f0.top, f0.Width(), f0.Height()), RGB(0, 255, 0)), 0);
+    tabs.SetImageList(nullptr);
 }

@@ -115,6 +115,22 @@ TEST(LabelLayout, TurnedSizeAndPlacement) {
     EXPECT_EQ(LabelLineX(10, 40, 2), 30);
 }
 
+TEST(PictureGeometry, FitKeepsTheAspectRatioAndCentres) {
+    struct Case {
+        int width, height;
+        PixelRect area, fitted;
+    };
+    const Case cases[] = {
+        {240, 100, {20, 26, 180, 68}, {49, 26, 150, 68}}, // the logo in the header
+        {240, 100, {0, 0, 120, 200}, {0, 75, 120, 125}},  // width limits
+        {25, 25, {3, 2, 26, 25}, {3, 2, 26, 25}},         // a tab image, shrunk
+        {0, 25, {3, 2, 26, 25}, {3, 2, 3, 2}},            // no picture
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FitRect(c.width, c.height, c.area), c.fitted) << c.width << "x" << c.height;
+    EXPECT_EQ(TabImageRect({10, 2, 80, 25}, 25, 25), (PixelRect{11, 2, 34, 25}));
+}
+
 TEST(TabGeometry, TextCentredByItsBottomEdge) {
     EXPECT_EQ(TabTextRect({10, 0, 60, 24}, 16), (PixelRect{10, 0, 60, 20}));
     EXPECT_EQ(TabTextRect({10, 0, 60, 24}, 15), (PixelRect{10, 0, 60, 20}));
