@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -116,6 +117,9 @@ echo $? >"$DIR/unit.rc"
     EXPECT_EQ(ReadFile(dir / "tm80.rc"), "0\n") << ReadFile(dir / "tm80.out");
     EXPECT_EQ(ReadFile(dir / "unit.rc"), "0\n");
     EXPECT_EQ(ReadFile(configPath), config);
+    // The unit's module heard the start-up search (the other test relies on it hearing).
+    EXPECT_EQ(ReadFile(dir / "unit.out").find("searches 0"), std::string::npos);
+    EXPECT_NE(ReadFile(dir / "unit.out").find("searches "), std::string::npos);
 
     // The open sequence starts with the flash and the open control; its order
     // is the unit slot's (pinned by its own tests).
@@ -159,6 +163,67 @@ echo $? >"$DIR/unit.rc"
     // The demo's screenshots.
     for (const char* shot : {"main-window.png", "device-window.png"})
         EXPECT_GT(std::filesystem::file_size(dir / "shots/" + shot), 1000u) << shot;
+}
+
+TEST(EndToEnd, Tm80CommandLineStartsNothing) {
+    ASSERT_EQ(std::system("unshare -rn true >/dev/null 2>&1"), 0)
+        << "no private network namespaces here (unshare -rn failed)";
+    TempFolder dir;
+    std::filesystem::create_directories(dir / "work");
+    // Each run's exit status, output and errors (a run that starts the
+    // application is stopped after 20 s); the unit's module counts searches.
+    WriteFile(dir / "run.sh", R"(set -e
+ip link set lo up
+ip route add default dev lo src 127.0.0.1
+"$UNIT" "$ADDRESS" "$DIR/frames.log" >"$DIR/unit.out" 2>&1 &
+unit=$!
+i=0
+until grep -q ready "$DIR/unit.out" 2>/dev/null; do
+    i=$((i + 1)); [ $i -le 200 ] || exit 3
+    sleep 0.05
+done
+cd "$DIR/work"
+set +e
+run() {
+    name=$1; shift
+    timeout 20 "$@" >"$DIR/$name.out" 2>"$DIR/$name.err"
+    echo $? >"$DIR/$name.rc"
+}
+run help "$TM80" --help
+run version "$TM80" --version
+run bad "$TM80" --help-me
+run display env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$TM80"
+kill -TERM $unit
+wait $unit
+)");
+    const std::string command = "DIR='" + dir.Path() + "' UNIT='" + TM80_TEST_UNIT + "' TM80='" +
+                                TM80_BINARY + "' ADDRESS=127.63.0.2 unshare -rn sh '" +
+                                (dir / "run.sh") + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << ReadFile(dir / "unit.out");
+
+    struct Case {
+        const char* name;
+        const char* rc;
+        const char* outStart;
+        const char* errStart;
+    };
+    const Case cases[] = {
+        {"help", "0\n", "usage: tm80 [--help | --version]\n", ""},
+        {"version", "0\n", "tm80 1.01.02\n", ""},
+        {"bad", "2\n", "", "tm80: unknown argument \"--help-me\""},
+        {"display", "1\n", "", "tm80: no display"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string err = ReadFile(dir / (std::string(c.name) + ".err"));
+        EXPECT_EQ(ReadFile(dir / (std::string(c.name) + ".rc")), c.rc) << err;
+        EXPECT_EQ(ReadFile(dir / (std::string(c.name) + ".out")).rfind(c.outStart, 0), 0u);
+        EXPECT_EQ(err.rfind(c.errStart, 0), 0u) << err;
+        EXPECT_LE(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    }
+    // No search went out, and nothing was made in the working folder.
+    EXPECT_NE(ReadFile(dir / "unit.out").find("searches 0\n"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "work"));
 }
 
 } // namespace

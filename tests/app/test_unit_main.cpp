@@ -1,8 +1,9 @@
 // tm80-test-unit: one simulated unit (with its WIZnet module) for the
 // end-to-end test, which keeps the frames it receives.
 //   tm80-test-unit ADDRESS FRAME_LOG
-// Prints "ready" once it listens, runs until SIGTERM or SIGINT, then writes
-// one line per received frame to FRAME_LOG:
+// Prints "ready" once it listens, runs until SIGTERM or SIGINT, prints
+// "searches N" (the searches its module received), then writes one line per
+// received frame to FRAME_LOG:
 //   <ms since start> <command, 4 hex digits> <frame bytes in hex>
 // The time is when the frame was seen, to about 10 ms.
 #include "sim/SimUnit.h"
@@ -58,6 +59,9 @@ int main(int argc, char** argv) {
     sigwait(&stopSignals, &signal);
     stop = true;
     watcher.join();
+    // Searches the unit's module received, for tests that check none was sent.
+    std::printf("searches %d\n", unit.ModuleSearches());
+    std::fflush(stdout);
     unit.Stop();
 
     std::FILE* log = std::fopen(argv[2], "w");
