@@ -2,6 +2,7 @@
 
 #include "device/UnitProtocol.h"
 #include "tools/JsonWriter.h"
+#include "tools/TerminalText.h"
 
 #include <cstdio>
 #include <string_view>
@@ -73,11 +74,11 @@ std::string InfoText(const UnitSlot& slot) {
 
     std::string text;
     text += Line("Address", slot.addressText);
-    text += Line("Model", identity.modelCode.data());
+    text += Line("Model", TerminalText(identity.modelCode.data()));
     text += Line("Serial", serial);
     text += Line("Firmware", Firmware(identity.firmware));
-    text += Line("Product", identity.productIdentifier.data());
-    text += Line("Note", slot.userNote);
+    text += Line("Product", TerminalText(identity.productIdentifier.data()));
+    text += Line("Note", TerminalText(slot.userNote));
     text += Line("Monitoring", unit.bandTable.monitoring != 0 ? "yes" : "no");
     text += Line("Split", SplitText(slot.split));
 

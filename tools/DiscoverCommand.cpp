@@ -6,6 +6,8 @@
 #include "platform/DebugOutput.h"
 #include "platform/WinSock.h"
 #include "tools/JsonWriter.h"
+#include "tools/TerminalText.h"
+#include "tools/Tm80Ctl.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -14,20 +16,9 @@
 
 namespace {
 
-constexpr const char* kUsage = "usage: tm80ctl discover [--broadcast ADDRESS] [--json] [--trace]\n";
-
 int Usage(const char* problem, const std::string& word) {
-    std::fprintf(stderr, "tm80ctl discover: %s%s\n", problem, word.c_str());
-    std::fputs(kUsage, stderr);
+    std::fprintf(stderr, "tm80ctl discover: %s%s\n%s\n", problem, word.c_str(), kTm80CtlHelpHint);
     return 2;
-}
-
-// Unit texts are 8-bit; control characters would upset a terminal.
-std::string Printable(const std::string& text) {
-    std::string out = text;
-    std::replace_if(
-        out.begin(), out.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, '?');
-    return out;
 }
 
 // One line, like tm80ctl's other --json outputs.
@@ -64,8 +55,9 @@ void PrintTable(const DiscoveryList& list) {
     };
     std::vector<Row> rows{{"NAME", "ADDRESS", "SERIAL", "NOTE", "MAC"}};
     for (const DiscoveredUnit& unit : list.Units()) {
-        rows.push_back({Printable(unit.NameText()), unit.addressText, Printable(unit.SerialText()),
-                        Printable(unit.NoteText()), unit.MacText()});
+        rows.push_back({TerminalText(unit.NameText()), unit.addressText,
+                        TerminalText(unit.SerialText()), TerminalText(unit.NoteText()),
+                        unit.MacText()});
     }
     int name = 0, address = 0, serial = 0, note = 0;
     for (const Row& row : rows) {

@@ -9,6 +9,7 @@
 #include "tools/CtlReport.h"
 #include "tools/DiscoverCommand.h"
 #include "tools/JsonWriter.h"
+#include "tools/TerminalText.h"
 #include "tools/WatchCommand.h"
 
 #include "Version.h"
@@ -16,11 +17,12 @@
 #include <cstdio>
 #include <memory>
 #include <ostream>
+#include <string>
 
 const char* const kTm80CtlUsage =
     "usage: tm80ctl [--json] ADDRESS COMMAND [ARGUMENTS]\n"
     "       tm80ctl [--json] ADDRESS watch [--interval MS] [--count N]\n"
-    "       tm80ctl [--json] discover [--broadcast ADDRESS]\n"
+    "       tm80ctl [--json] discover [--broadcast ADDRESS] [--trace]\n"
     "       tm80ctl --help | --version\n"
     "\n"
     "Connects to the TM80 unit at ADDRESS (dotted IPv4, TCP port 5000), does one\n"
@@ -35,8 +37,8 @@ const char* const kTm80CtlUsage =
     "  flash                     flash the unit's LEDs\n"
     "  split 1:8|2:4             set the input split; keeps the band selections the unit\n"
     "                            reports\n"
-    "  band OUTPUT POSITION      route band POSITION (0..7) to OUTPUT (1..8); keeps the\n"
-    "                            split and the other outputs\n"
+    "  band OUTPUT POSITION      route band POSITION (0..7, below the unit's band count)\n"
+    "                            to OUTPUT (1..8); keeps the split and the other outputs\n"
     "  adjust CHANNEL STEPS      set the adjustment of CHANNEL (0..7 the outputs, 8 and 9\n"
     "                            the two further channels) in steps of 0.25 dB, clamped to\n"
     "                            -12..12 (channels 0-7) or -8..8 (channels 8-9)\n"
@@ -53,11 +55,14 @@ const char* const kTm80CtlUsage =
     "                            a reading fails; N readings, or until Ctrl-C\n"
     "  discover [--broadcast ADDRESS]\n"
     "                            runs one discovery and prints name, address, serial,\n"
-    "                            note, MAC\n"
+    "                            note, MAC: a search to 255.255.255.255 (or ADDRESS), UDP\n"
+    "                            port 50001, answers taken for 3 s; no unit found is not\n"
+    "                            an error\n"
     "\n"
     "Options:\n"
     "  --json                    print one JSON object instead of text\n"
-    "  --trace                   show the connection's trace lines on stderr\n"
+    "  --trace                   show the connection's trace lines on stderr; with\n"
+    "                            discover, the discovery's trace\n"
     "  --help, -h                print this text\n"
     "  --version                 print the version\n"
     "  --                        ends the options (for a note that starts with '-')\n"
@@ -77,10 +82,19 @@ const char* const kTm80CtlUsage =
     "  adjust         channel, steps\n"
     "  cal            band, split, channel, value\n"
     "  factory-reset  band\n"
+    "  discover       an array, one object per unit: name (\"TM80M Multicoupler\"),\n"
+    "                 address, serial (\"00AB 1001\"), note, mac (\"00:08:DC:00:00:02\"),\n"
+    "                 model (\"80M1\"); [] when no unit answered\n"
+    "\n"
+    "Texts from the unit (note, product, names) are printed with control\n"
+    "characters and bytes outside printable ASCII written as \\xHH; JSON output\n"
+    "escapes them as JSON does.\n"
     "\n"
     "Exit status: 0 when every exchange succeeded; 1 when the unit could not be\n"
     "reached or an exchange failed (with a message on stderr); 2 for a usage error\n"
-    "(nothing is sent).\n";
+    "(nothing is written to the unit; band reads the unit's band list first).\n";
+
+const char* const kTm80CtlHelpHint = "Run 'tm80ctl --help' for the commands and options.";
 
 namespace {
 
@@ -122,6 +136,11 @@ public:
     TraceSinks(const TraceSinks&) = delete;
     TraceSinks& operator=(const TraceSinks&) = delete;
 };
+
+int UsageError(std::ostream& err, const std::string& problem) {
+    err << "tm80ctl: " << problem << "\n" << kTm80CtlHelpHint << "\n";
+    return kCtlUsage;
+}
 
 class Session {
 public:
@@ -217,7 +236,7 @@ int Session::Note() {
     if (args_.json) {
         out_ << JsonWriter().BeginObject().Key("note").String(note).EndObject().Text() << "\n";
     } else {
-        out_ << note << "\n";
+        out_ << TerminalText(note) << "\n";
     }
     return kCtlOk;
 }
@@ -235,6 +254,21 @@ int Session::Flash() {
 }
 
 int Session::SplitAndBands() {
+    if (args_.command == Command::Band) {
+        // A position the unit does not offer is refused before anything is written.
+        if (Unit().ReadUnitData() == 0) {
+            return Failed("reading the bands");
+        }
+        slot_->BuildBandTexts();
+        if (args_.band >= slot_->bandCount) {
+            return UsageError(
+                err_, "POSITION " + std::to_string(args_.band) + " is not offered: " +
+                          args_.address + " has " + std::to_string(slot_->bandCount) + " bands" +
+                          (slot_->bandCount > 0
+                               ? " (positions 0.." + std::to_string(slot_->bandCount - 1) + ")"
+                               : std::string()));
+        }
+    }
     // Split and bands travel together: what is not being changed is read first and kept.
     if (Unit().ReadSplitAndBands() == 0) {
         return Failed("reading the split and bands");
@@ -341,8 +375,7 @@ int RunTm80Ctl(const std::vector<std::string>& args, std::ostream& out, std::ost
     CtlArguments parsed;
     std::string problem = CtlArguments::Parse(args, parsed);
     if (!problem.empty()) {
-        err << "tm80ctl: " << problem << "\n\n" << kTm80CtlUsage;
-        return kCtlUsage;
+        return UsageError(err, problem);
     }
     if (parsed.command == Command::Help) {
         out << kTm80CtlUsage;

@@ -12,6 +12,8 @@ inline constexpr int kCtlUsage = 2;  // nothing was sent
 
 // The usage text that --help prints.
 extern const char* const kTm80CtlUsage;
+// The line that follows the error of a usage error.
+extern const char* const kTm80CtlHelpHint;
 
 // Runs one tm80ctl command; `args` are the words after the program name.
 int RunTm80Ctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

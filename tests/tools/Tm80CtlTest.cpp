@@ -68,7 +68,9 @@ TEST_F(CtlTest, HelpDocumentsEveryCommand) {
     for (const char* text :
          {"note [TEXT]", "split 1:8|2:4", "band OUTPUT POSITION", "adjust CHANNEL STEPS",
           "cal BAND SPLIT CHANNEL VALUE", "cal-band SPLIT BAND", "factory-reset BAND",
-          "discover [--broadcast ADDRESS]", "gains_db", "Exit status"}) {
+          "discover [--broadcast ADDRESS] [--trace]", "gains_db",
+          "with\n                            discover, the discovery's trace",
+          "serial (\"00AB 1001\"), note, mac", "Exit status"}) {
         EXPECT_NE(run.out.find(text), std::string::npos) << text;
     }
     EXPECT_EQ(unit->Connections(), 0);
@@ -104,8 +106,10 @@ TEST_F(CtlTest, UsageErrorsSendNothing) {
         SCOPED_TRACE(args.empty() ? "(none)" : args.back());
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(run.out, "");
+        // The error and where to read more, not the whole help.
         EXPECT_EQ(run.err.rfind("tm80ctl: ", 0), 0u);
-        EXPECT_NE(run.err.find("usage: tm80ctl"), std::string::npos);
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;
+        EXPECT_NE(run.err.find("\nRun 'tm80ctl --help'"), std::string::npos) << run.err;
     }
     EXPECT_EQ(unit->Connections(), 0);
 }
@@ -200,10 +204,31 @@ TEST_F(CtlTest, NoteReadWriteAndEscaping) {
     EXPECT_EQ(write.out, "-Roof \"east\"\n");
     EXPECT_EQ(unit->Note(), "-Roof \"east\"");
 
-    // 8-bit texts come back as the same bytes, each as one \u00XX character.
-    std::string odd = "a\\b\x01\xE9";
+    // A faulty unit's note cannot drive the terminal: escaped in text; JSON
+    // gives the same bytes back, each as one \u00XX character.
+    std::string odd = "a\\b\x1B[2J\xE9";
     unit->SetNote(odd);
+    EXPECT_EQ(Ctl({"@", "note"}).out, "a\\b\\x1B[2J\\xE9\n");
+    EXPECT_NE(Ctl({"@", "info"}).out.find("Note          a\\b\\x1B[2J\\xE9\n"), std::string::npos);
     EXPECT_EQ(Json({"@", "note", "--json"})["note"].toString(), QString::fromLatin1(odd));
+}
+
+TEST_F(CtlTest, BandPositionBeyondTheUnitsBandsIsAUsageError) {
+    const std::vector<int> bands = unit->BandSelection();
+    CtlRun run = Ctl({"@", "band", "2", "5"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err.rfind("tm80ctl: POSITION 5 is not offered: " + address +
+                                " has 5 bands (positions 0..4)\n",
+                            0),
+              0u)
+        << run.err;
+    // Only the band list was read; nothing was written.
+    for (const auto& frame : unit->Frames()) {
+        EXPECT_TRUE(frame.command == 0x2009 || frame.command == 0x1003)
+            << std::hex << frame.command;
+    }
+    EXPECT_EQ(unit->BandSelection(), bands);
+    EXPECT_EQ(Ctl({"@", "band", "2", "4"}).status, 0);
 }
 
 TEST_F(CtlTest, SettingCommandsReachTheUnit) {
