@@ -23,11 +23,13 @@ const char* const kUsage =
     "  --unit ADDRESS           a unit listening on ADDRESS (127.x.y.z)\n"
     "  --model 80M1|80C2        model code of the following units (default 80M1)\n"
     "  --note TEXT              user note of the next unit only (default \"UNIT n\")\n"
-    "  --fault NAME[=PARAM]     fault of the following units: None, Silent, HeaderOnly,\n"
+    "  --fault NAME[=PARAM]     fault of the following units (MS, N and TYPE are\n"
+    "                           required where shown): None, Silent, HeaderOnly,\n"
     "                           SlowBytes=MS, DelayedReply=MS, CloseAfterFrames=N,\n"
     "                           Reset, Garbage, NotListening\n"
     "  --module-fault NAME[=PARAM]  module fault of the following units: None, NoLI,\n"
-    "                           UnitType=TYPE, InvalidTypeReply, LIOctetAbove255[=N],\n"
+    "                           UnitType=TYPE (0..255; 0 answers 0x17),\n"
+    "                           InvalidTypeReply, LIOctetAbove255[=N],\n"
     "                           LIMissingSeparators, SilentTcp, DelayedAnswer=MS,\n"
     "                           ListenState\n"
     "  --no-module              the following units have no WIZnet module\n"
@@ -37,18 +39,28 @@ const char* const kUsage =
     "  --help                   this text\n"
     "  --version                the version\n";
 
+// A fault by name; `param` tells whether "=PARAM" must, may or must not follow.
+enum class Param { None, Required, Optional };
+
 struct Named {
     const char* name;
     int value;
+    Param param = Param::None;
+    long low = 0;
+    long high = 0;
+    const char* what = ""; // the parameter's name in --help
 };
+
+constexpr long kMostMs = 1000000;
 
 constexpr Named kFaults[] = {
     {"None", static_cast<int>(sim::Fault::None)},
     {"Silent", static_cast<int>(sim::Fault::Silent)},
     {"HeaderOnly", static_cast<int>(sim::Fault::HeaderOnly)},
-    {"SlowBytes", static_cast<int>(sim::Fault::SlowBytes)},
-    {"DelayedReply", static_cast<int>(sim::Fault::DelayedReply)},
-    {"CloseAfterFrames", static_cast<int>(sim::Fault::CloseAfterFrames)},
+    {"SlowBytes", static_cast<int>(sim::Fault::SlowBytes), Param::Required, 0, kMostMs, "MS"},
+    {"DelayedReply", static_cast<int>(sim::Fault::DelayedReply), Param::Required, 0, kMostMs, "MS"},
+    {"CloseAfterFrames", static_cast<int>(sim::Fault::CloseAfterFrames), Param::Required, 0,
+     kMostMs, "N"},
     {"Reset", static_cast<int>(sim::Fault::Reset)},
     {"Garbage", static_cast<int>(sim::Fault::Garbage)},
     {"NotListening", static_cast<int>(sim::Fault::NotListening)},
@@ -57,12 +69,14 @@ constexpr Named kFaults[] = {
 constexpr Named kModuleFaults[] = {
     {"None", static_cast<int>(sim::ModuleFault::None)},
     {"NoLI", static_cast<int>(sim::ModuleFault::NoLI)},
-    {"UnitType", static_cast<int>(sim::ModuleFault::UnitType)},
+    {"UnitType", static_cast<int>(sim::ModuleFault::UnitType), Param::Required, 0, 255, "TYPE"},
     {"InvalidTypeReply", static_cast<int>(sim::ModuleFault::InvalidTypeReply)},
-    {"LIOctetAbove255", static_cast<int>(sim::ModuleFault::LIOctetAbove255)},
+    {"LIOctetAbove255", static_cast<int>(sim::ModuleFault::LIOctetAbove255), Param::Optional, 0,
+     kMostMs, "N"},
     {"LIMissingSeparators", static_cast<int>(sim::ModuleFault::LIMissingSeparators)},
     {"SilentTcp", static_cast<int>(sim::ModuleFault::SilentTcp)},
-    {"DelayedAnswer", static_cast<int>(sim::ModuleFault::DelayedAnswer)},
+    {"DelayedAnswer", static_cast<int>(sim::ModuleFault::DelayedAnswer), Param::Required, 0,
+     kMostMs, "MS"},
     {"ListenState", static_cast<int>(sim::ModuleFault::ListenState)},
 };
 
@@ -79,22 +93,38 @@ bool ParseNumber(const std::string& text, long low, long high, long& out) {
     return true;
 }
 
-// "NAME" or "NAME=PARAM" against a table of names.
+// "NAME" or "NAME=PARAM" against a table of faults (`kind` names it in the
+// complaint). An empty text when it fits, else what is wrong with it.
 template <std::size_t N>
-bool ParseNamed(const std::string& text, const Named (&table)[N], int& value, int& param) {
-    std::string name = text.substr(0, text.find('='));
-    long p = 0;
-    if (name.size() < text.size() && !ParseNumber(text.substr(name.size() + 1), 0, 1000000, p)) {
-        return false;
-    }
+std::string ParseNamed(const std::string& text, const Named (&table)[N], const char* kind,
+                       int& value, int& param) {
+    const std::size_t equals = text.find('=');
+    const std::string name = text.substr(0, equals);
+    const Named* found = nullptr;
     for (const Named& n : table) {
         if (name == n.name) {
-            value = n.value;
-            param = static_cast<int>(p);
-            return true;
+            found = &n;
         }
     }
-    return false;
+    if (found == nullptr) {
+        return std::string("unknown ") + kind + ": " + text;
+    }
+    long p = 0;
+    if (equals == std::string::npos) {
+        if (found->param == Param::Required) {
+            return std::string(kind) + " " + name + " needs a parameter: " + name + "=" +
+                   found->what;
+        }
+    } else if (found->param == Param::None) {
+        return std::string(kind) + " " + name + " takes no parameter";
+    } else if (!ParseNumber(text.substr(equals + 1), found->low, found->high, p)) {
+        return "bad parameter of " + std::string(kind) + " " + name + ": \"" +
+               text.substr(equals + 1) + "\" (" + found->what + " is a number " +
+               std::to_string(found->low) + ".." + std::to_string(found->high) + ")";
+    }
+    value = found->value;
+    param = static_cast<int>(p);
+    return {};
 }
 
 struct UnitOptions {
@@ -163,14 +193,23 @@ int main(int argc, char** argv) {
             note = note.substr(0, 16);
         } else if (arg == "--fault") {
             int f = 0;
-            if (!value(v) || !ParseNamed(v, kFaults, f, next.faultParam)) {
-                return Fail("unknown fault: " + v);
+            if (!value(v)) {
+                return Fail("--fault needs a fault name");
+            }
+            if (std::string problem = ParseNamed(v, kFaults, "fault", f, next.faultParam);
+                !problem.empty()) {
+                return Fail(problem);
             }
             next.fault = static_cast<sim::Fault>(f);
         } else if (arg == "--module-fault") {
             int f = 0;
-            if (!value(v) || !ParseNamed(v, kModuleFaults, f, next.moduleParam)) {
-                return Fail("unknown module fault: " + v);
+            if (!value(v)) {
+                return Fail("--module-fault needs a fault name");
+            }
+            if (std::string problem =
+                    ParseNamed(v, kModuleFaults, "module fault", f, next.moduleParam);
+                !problem.empty()) {
+                return Fail(problem);
             }
             next.moduleFault = static_cast<sim::ModuleFault>(f);
         } else if (arg == "--no-module" || arg == "--module") {

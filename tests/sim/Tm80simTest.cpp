@@ -14,8 +14,9 @@ using simtest::Bytes;
 
 namespace {
 
-// Runs tm80sim with `args`; its standard output comes through `out`.
-pid_t Spawn(std::vector<std::string> args, int& out) {
+// Runs tm80sim with `args`; its standard output (and with `errorsToo` its
+// standard error) comes through `out`.
+pid_t Spawn(std::vector<std::string> args, int& out, bool errorsToo = false) {
     int fds[2];
     if (::pipe(fds) != 0) {
         return -1;
@@ -24,7 +25,11 @@ pid_t Spawn(std::vector<std::string> args, int& out) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
     posix_spawn_file_actions_addclose(&actions, fds[0]);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    if (errorsToo) {
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    }
     args.insert(args.begin(), TM80SIM_PATH);
     std::vector<char*> argv;
     for (auto& a : args) {
@@ -89,16 +94,34 @@ TEST(Tm80sim, RunsUnitsUntilTerminated) {
 }
 
 TEST(Tm80sim, RejectsBadOptions) {
-    for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
-             {},
-             {"--unit", "10.1.2.3"},
-             {"--fault", "Sideways", "--unit", "127.34.0.3"},
-             {"--model", "80X9", "--unit", "127.34.0.3"},
-             {"--discovery-port", "70000", "--unit", "127.34.0.3"}}) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{}, "no --unit given"},
+        {{"--unit", "10.1.2.3"}, "--unit needs a loopback address"},
+        {{"--fault", "Sideways"}, "unknown fault: Sideways"},
+        {{"--fault", "SlowBytes"}, "fault SlowBytes needs a parameter: SlowBytes=MS"},
+        {{"--fault", "CloseAfterFrames="}, "bad parameter of fault CloseAfterFrames"},
+        {{"--fault", "Silent=3"}, "fault Silent takes no parameter"},
+        {{"--module-fault", "UnitType=XYZ"}, "bad parameter of module fault UnitType: \"XYZ\""},
+        {{"--module-fault", "DelayedAnswer"}, "module fault DelayedAnswer needs a parameter"},
+        {{"--model", "80X9"}, "--model takes 80M1 or 80C2"},
+        {{"--discovery-port", "70000"}, "--discovery-port takes a port number"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.args;
+        if (!args.empty() && args[0] != "--unit") {
+            args.insert(args.end(), {"--unit", "127.34.0.3"});
+        }
         int out = -1;
-        pid_t pid = Spawn(args, out);
+        pid_t pid = Spawn(args, out, true);
         ASSERT_GT(pid, 0);
-        EXPECT_EQ(ExitCode(pid), 2) << (args.empty() ? "" : args[0]);
-        ::close(out);
+        FILE* f = ::fdopen(out, "r");
+        const std::string line = ReadLine(f);
+        EXPECT_EQ(line.rfind(std::string("tm80sim: ") + c.says, 0), 0u) << line;
+        std::fclose(f);
+        EXPECT_EQ(ExitCode(pid), 2) << c.says;
     }
 }
