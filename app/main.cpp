@@ -3,7 +3,8 @@
 // --version; Qt's own options are not taken (its environment variables, such
 // as QT_QPA_PLATFORM, still work).
 #include "app/CTM80_AppApp.h"
-#include "app/CTM80_AppDlg.h"
+
+#include "Version.h"
 
 #include <QApplication>
 
@@ -91,7 +92,7 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (arg == "--version") {
-            std::printf("tm80 %s\n", CTM80_AppDlg::kVersion);
+            std::printf("tm80 %s\n", kVersion);
             return 0;
         }
         std::fprintf(stderr, "tm80: unknown argument \"%s\" (tm80 --help lists the options)\n",

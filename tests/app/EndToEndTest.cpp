@@ -9,6 +9,8 @@
 
 #include "tests/infra/TempFolder.h"
 
+#include "Version.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -204,12 +206,12 @@ wait $unit
     struct Case {
         const char* name;
         const char* rc;
-        const char* outStart;
+        std::string outStart;
         const char* errStart;
     };
     const Case cases[] = {
         {"help", "0\n", "usage: tm80 [--help | --version]\n", ""},
-        {"version", "0\n", "tm80 1.01.02\n", ""},
+        {"version", "0\n", std::string("tm80 ") + kVersion + "\n", ""},
         {"bad", "2\n", "", "tm80: unknown argument \"--help-me\""},
         {"display", "1\n", "", "tm80: no display"},
     };
