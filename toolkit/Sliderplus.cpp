@@ -134,6 +134,45 @@ bool Sliderplus::OnLButtonDblClk(UINT /*flags*/, CPoint /*point*/) {
     return true;
 }
 
+// The platform slider would move itself on these; they do nothing here.
+bool Sliderplus::OnMButtonDown(UINT /*flags*/, CPoint /*point*/) {
+    return true;
+}
+bool Sliderplus::OnMButtonUp(UINT /*flags*/, CPoint /*point*/) {
+    return true;
+}
+bool Sliderplus::OnRButtonDown(UINT /*flags*/, CPoint /*point*/) {
+    return true;
+}
+bool Sliderplus::OnRButtonUp(UINT /*flags*/, CPoint /*point*/) {
+    return true;
+}
+
+bool Sliderplus::OnMouseWheel(UINT /*flags*/, short delta, CPoint /*point*/) {
+    if (!enabled_ || dragging_) {
+        wheelTurn_ = 0;
+        return true;
+    }
+    // Fine-grained wheels turn a notch in several parts.
+    wheelTurn_ += delta;
+    while (wheelTurn_ >= WHEEL_DELTA || wheelTurn_ <= -WHEEL_DELTA) {
+        const bool away = wheelTurn_ > 0;
+        wheelTurn_ += away ? -WHEEL_DELTA : WHEEL_DELTA;
+        Step(away);
+    }
+    return true;
+}
+
+void Sliderplus::Step(bool lower) {
+    const int pos = GetPos();
+    if (lower ? pos <= GetRangeMin() : pos >= GetRangeMax())
+        return;
+    SetPos(lower ? pos - 1 : pos + 1);
+    Redraw();
+    PostScroll(lower ? SB_LINELEFT : SB_LINERIGHT);
+    PostValueSet();
+}
+
 bool Sliderplus::OnKeyDown(UINT key, UINT /*repeat*/, UINT /*flags*/) {
     switch (key) {
     case VK_PRIOR:
@@ -144,19 +183,10 @@ bool Sliderplus::OnKeyDown(UINT key, UINT /*repeat*/, UINT /*flags*/) {
     case VK_LEFT:
     case VK_UP:
     case VK_RIGHT:
-    case VK_DOWN: {
-        if (!enabled_)
-            return true;
-        const bool lower = key == VK_LEFT || key == VK_UP;
-        const int pos = GetPos();
-        if (lower ? pos <= GetRangeMin() : pos >= GetRangeMax())
-            return true;
-        SetPos(lower ? pos - 1 : pos + 1);
-        Redraw();
-        PostScroll(lower ? SB_LINELEFT : SB_LINERIGHT);
-        PostValueSet();
+    case VK_DOWN:
+        if (enabled_)
+            Step(key == VK_LEFT || key == VK_UP);
         return true;
-    }
     default:
         return false;
     }

@@ -7,10 +7,13 @@
 //   SB_LINERIGHT 1 for arrow keys, SB_THUMBTRACK 5 while dragging,
 //   SB_THUMBPOSITION 4 at the end of a drag), the position in its high word,
 //   the slider (CWnd::ToLParam) as second parameter;
-// - SliderValueSet when a move is finished (mouse released, arrow key): the
-//   slider's id as first parameter, its position as second.
-// Disabling it greys it and makes it ignore the mouse and keys; the window
-// itself stays enabled.
+// - SliderValueSet when a move is finished (mouse released, arrow key, wheel
+//   notch): the slider's id as first parameter, its position as second.
+// The wheel steps as the arrow keys do, one step a notch: turned away from
+// the user as Up, towards the user as Down. The middle and right buttons do
+// nothing; no input reaches the platform slider, so every move ends with
+// SliderValueSet. Disabling it greys it and makes it ignore the mouse, the
+// wheel and the keys; the window itself stays enabled.
 
 #include "platform/ui/CSliderCtrl.h"
 #include "platform/ui/Colorref.h"
@@ -49,6 +52,11 @@ public:
     bool OnLButtonUp(win::UINT flags, win::CPoint point) override;
     bool OnLButtonDblClk(win::UINT flags, win::CPoint point) override;
     bool OnMouseMove(win::UINT flags, win::CPoint point) override;
+    bool OnMButtonDown(win::UINT flags, win::CPoint point) override;
+    bool OnMButtonUp(win::UINT flags, win::CPoint point) override;
+    bool OnRButtonDown(win::UINT flags, win::CPoint point) override;
+    bool OnRButtonUp(win::UINT flags, win::CPoint point) override;
+    bool OnMouseWheel(win::UINT flags, short delta, win::CPoint point) override;
     bool OnKeyDown(win::UINT key, win::UINT repeat, win::UINT flags) override;
     const win::CBrush* CtlColor(win::CDC& dc, win::UINT kind) override;
 
@@ -56,8 +64,12 @@ private:
     void PostScroll(int code);
     void PostValueSet();
     void Redraw();
+    // One step down (lower) or up, as an arrow key makes it: nothing at the
+    // end of the range, else the new position, a scroll and SliderValueSet.
+    void Step(bool lower);
 
     bool dragging_ = false;
+    int wheelTurn_ = 0; // the part of a notch turned so far
     bool changed_ = false;
     SliderThumb thumb_;
     win::COLORREF disabledBack_ = win::RGB(128, 128, 128);

@@ -17,6 +17,16 @@ void CStatic::SetNativeText(const std::string& text) {
         label->setText(ToQString(text));
 }
 
+bool CStatic::OnLButtonDown(UINT, CPoint) {
+    if (!(GetStyle() & SS_NOTIFY) || GetParent() == nullptr)
+        return false;
+    GetParent()->PostMessage(
+        WM_COMMAND,
+        MAKEWPARAM(static_cast<unsigned>(GetDlgCtrlID()), static_cast<unsigned>(STN_CLICKED)),
+        ToLParam());
+    return true;
+}
+
 UINT CStatic::ColorRequestKind() const {
     return CTLCOLOR_STATIC;
 }

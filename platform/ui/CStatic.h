@@ -2,7 +2,9 @@
 // colour answer (CTLCOLOR_STATIC) on its brush; SS_LEFT, SS_CENTER and SS_RIGHT
 // wrap words, SS_LEFTNOWORDWRAP does not; SS_BLACKFRAME and SS_ETCHEDFRAME
 // draw a hollow frame (no colour request, nothing filled). An owner-drawn static (a toolkit label)
-// overrides OnPaint.
+// overrides OnPaint. With SS_NOTIFY a press of the left button posts
+// WM_COMMAND (id, STN_CLICKED) to the parent, so what the click opens runs
+// after the press has been handled.
 #pragma once
 
 #include "platform/ui/CWnd.h"
@@ -10,6 +12,9 @@
 namespace win {
 
 class CStatic : public CWnd {
+public:
+    bool OnLButtonDown(UINT flags, CPoint point) override;
+
 protected:
     QWidget* CreateNative(QWidget* parent) override;
     void SetNativeText(const std::string& text) override;

@@ -556,6 +556,21 @@ bool CWnd::OnLButtonDblClk(UINT, CPoint) {
 bool CWnd::OnMouseMove(UINT, CPoint) {
     return false;
 }
+bool CWnd::OnMButtonDown(UINT, CPoint) {
+    return false;
+}
+bool CWnd::OnMButtonUp(UINT, CPoint) {
+    return false;
+}
+bool CWnd::OnRButtonDown(UINT, CPoint) {
+    return false;
+}
+bool CWnd::OnRButtonUp(UINT, CPoint) {
+    return false;
+}
+bool CWnd::OnMouseWheel(UINT, short, CPoint) {
+    return false;
+}
 bool CWnd::OnKeyDown(UINT, UINT, UINT) {
     return false;
 }

@@ -13,8 +13,12 @@
 //   (CtlColor of the control itself, then OnCtlColor of its parent) for its
 //   text and background colours.
 // - Mouse: OnLButtonDown / OnLButtonUp / OnLButtonDblClk / OnMouseMove with the
-//   MK_* key flags and the point in client pixels. Return true when handled;
-//   false passes the event on to the platform control.
+//   MK_* key flags and the point in client pixels, OnMButtonDown / OnMButtonUp
+//   and OnRButtonDown / OnRButtonUp for the middle and right buttons (a double
+//   click of these arrives as a second down), and OnMouseWheel with the
+//   vertical turn in WHEEL_DELTA units per notch (positive away from the
+//   user; 0 for a sideways turn) and the point in client pixels. Return true
+//   when handled; false passes the event on to the platform control.
 // - Keys: OnKeyDown(virtual key VK_*, repeat count, flags); true when handled.
 // - Focus: OnSetFocus / OnKillFocus, after which the window is repainted.
 // - Timers: SetTimer(id, ms) calls OnTimer(id) every period until KillTimer.
@@ -166,6 +170,11 @@ public:
     virtual bool OnLButtonUp(UINT flags, CPoint point);
     virtual bool OnLButtonDblClk(UINT flags, CPoint point);
     virtual bool OnMouseMove(UINT flags, CPoint point);
+    virtual bool OnMButtonDown(UINT flags, CPoint point);
+    virtual bool OnMButtonUp(UINT flags, CPoint point);
+    virtual bool OnRButtonDown(UINT flags, CPoint point);
+    virtual bool OnRButtonUp(UINT flags, CPoint point);
+    virtual bool OnMouseWheel(UINT flags, short delta, CPoint point);
     virtual bool OnKeyDown(UINT key, UINT repeat, UINT flags);
     virtual void OnSetFocus();
     virtual void OnKillFocus();

@@ -12,7 +12,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QWheelEvent>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace win {
 
@@ -20,15 +23,23 @@ namespace {
 
 constexpr const char* kOwnerProperty = "win_cwnd";
 
-UINT MouseFlags(const QMouseEvent* e) {
+UINT KeyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
     UINT flags = 0;
-    if (e->buttons() & Qt::LeftButton)
+    if (buttons & Qt::LeftButton)
         flags |= MK_LBUTTON;
-    if (e->modifiers() & Qt::ShiftModifier)
+    if (buttons & Qt::RightButton)
+        flags |= MK_RBUTTON;
+    if (buttons & Qt::MiddleButton)
+        flags |= MK_MBUTTON;
+    if (modifiers & Qt::ShiftModifier)
         flags |= MK_SHIFT;
-    if (e->modifiers() & Qt::ControlModifier)
+    if (modifiers & Qt::ControlModifier)
         flags |= MK_CONTROL;
     return flags;
+}
+
+UINT MouseFlags(const QMouseEvent* e) {
+    return KeyFlags(e->buttons(), e->modifiers());
 }
 
 CPoint PointOf(const QMouseEvent* e) {
@@ -183,21 +194,49 @@ bool EventBridge::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::Paint:
         return Paint(widget);
-    case QEvent::MouseButtonPress: {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
         auto* e = static_cast<QMouseEvent*>(event);
-        return e->button() == Qt::LeftButton && owner_->OnLButtonDown(MouseFlags(e), PointOf(e));
+        const bool dbl = event->type() == QEvent::MouseButtonDblClick;
+        switch (e->button()) {
+        case Qt::LeftButton:
+            return dbl ? owner_->OnLButtonDblClk(MouseFlags(e), PointOf(e))
+                       : owner_->OnLButtonDown(MouseFlags(e), PointOf(e));
+        case Qt::MiddleButton:
+            return owner_->OnMButtonDown(MouseFlags(e), PointOf(e));
+        case Qt::RightButton:
+            return owner_->OnRButtonDown(MouseFlags(e), PointOf(e));
+        default:
+            return false;
+        }
     }
     case QEvent::MouseButtonRelease: {
         auto* e = static_cast<QMouseEvent*>(event);
-        return e->button() == Qt::LeftButton && owner_->OnLButtonUp(MouseFlags(e), PointOf(e));
-    }
-    case QEvent::MouseButtonDblClick: {
-        auto* e = static_cast<QMouseEvent*>(event);
-        return e->button() == Qt::LeftButton && owner_->OnLButtonDblClk(MouseFlags(e), PointOf(e));
+        switch (e->button()) {
+        case Qt::LeftButton:
+            return owner_->OnLButtonUp(MouseFlags(e), PointOf(e));
+        case Qt::MiddleButton:
+            return owner_->OnMButtonUp(MouseFlags(e), PointOf(e));
+        case Qt::RightButton:
+            return owner_->OnRButtonUp(MouseFlags(e), PointOf(e));
+        default:
+            return false;
+        }
     }
     case QEvent::MouseMove: {
         auto* e = static_cast<QMouseEvent*>(event);
         return owner_->OnMouseMove(MouseFlags(e), PointOf(e));
+    }
+    case QEvent::Wheel: {
+        auto* e = static_cast<QWheelEvent*>(event);
+        const int turn = std::clamp(e->angleDelta().y(), -32768, 32767);
+        const QPoint p = e->position().toPoint();
+        if (owner_->OnMouseWheel(KeyFlags(e->buttons(), e->modifiers()), static_cast<short>(turn),
+                                 CPoint(p.x(), p.y()))) {
+            e->accept();
+            return true;
+        }
+        return false;
     }
     case QEvent::KeyPress:
         return KeyPress(static_cast<QKeyEvent*>(event));

@@ -26,6 +26,7 @@ inline constexpr int IDC_STATIC = 0xFFFF; // id of controls nobody addresses
 
 // Notification codes (high word of WM_COMMAND's first parameter, or OnNotify's code).
 inline constexpr int BN_CLICKED = 0;
+inline constexpr int STN_CLICKED = 0; // a static with SS_NOTIFY was clicked
 inline constexpr int CBN_SELCHANGE = 1;
 inline constexpr int CBN_SELENDOK = 9;
 inline constexpr int EN_CHANGE = 0x0300;
@@ -150,8 +151,12 @@ inline constexpr UINT ODS_FOCUS = 0x10;
 
 // Mouse key flags.
 inline constexpr UINT MK_LBUTTON = 0x1;
+inline constexpr UINT MK_RBUTTON = 0x2;
 inline constexpr UINT MK_SHIFT = 0x4;
 inline constexpr UINT MK_CONTROL = 0x8;
+inline constexpr UINT MK_MBUTTON = 0x10;
+// One notch of the mouse wheel.
+inline constexpr int WHEEL_DELTA = 120;
 
 // Virtual key codes.
 inline constexpr UINT VK_BACK = 0x08;

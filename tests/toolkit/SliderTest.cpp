@@ -3,7 +3,10 @@
 #include "tests/toolkit/TestWindows.h"
 #include "toolkit/Sliderplus.h"
 
+#include <QApplication>
+#include <QSlider>
 #include <QTest>
+#include <QWheelEvent>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -180,6 +183,43 @@ TEST_F(SliderTest, ArrowKeysStepAndStopAtTheEnds) {
                                           Scroll(SB_LINELEFT, 1),  ValueSet(1),
                                           Scroll(SB_LINELEFT, 0),  ValueSet(0)};
     EXPECT_EQ(posted, expected);
+}
+
+TEST_F(SliderTest, WheelStepsAsTheKeysAndOtherButtonsDoNothing) {
+    const auto wheel = [this](int turn) {
+        QWheelEvent e(QPointF(100, 10), QPointF(W()->mapToGlobal(QPoint(100, 10))), QPoint(),
+                      QPoint(0, turn), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(W(), &e);
+    };
+    slider.SetRange(-2, 2);
+    slider.SetPos(0);
+    wheel(WHEEL_DELTA); // away from the user: as Up
+    EXPECT_EQ(slider.GetPos(), -1);
+    wheel(-2 * WHEEL_DELTA);
+    EXPECT_EQ(slider.GetPos(), 1);
+    wheel(-WHEEL_DELTA / 2); // half a notch, then the other half
+    EXPECT_EQ(slider.GetPos(), 1);
+    wheel(-WHEEL_DELTA / 2);
+    EXPECT_EQ(slider.GetPos(), 2);
+    wheel(-WHEEL_DELTA); // at the maximum: nothing
+    const std::vector<Posted> expected = {
+        Scroll(SB_LINELEFT, -1), ValueSet(-1), Scroll(SB_LINERIGHT, 0), ValueSet(0),
+        Scroll(SB_LINERIGHT, 1), ValueSet(1),  Scroll(SB_LINERIGHT, 2), ValueSet(2)};
+    EXPECT_EQ(WaitFor(8), expected);
+
+    // The middle and right buttons would move the platform slider.
+    parent.messages.clear();
+    for (Qt::MouseButton button : {Qt::MiddleButton, Qt::RightButton}) {
+        QTest::mouseClick(W(), button, Qt::NoModifier, QPoint(20, 10));
+        QTest::mouseDClick(W(), button, Qt::NoModifier, QPoint(20, 10));
+    }
+    // Disabled, the wheel does nothing either.
+    slider.SetDisabled(true);
+    wheel(WHEEL_DELTA);
+    Settle();
+    EXPECT_EQ(slider.GetPos(), 2);
+    EXPECT_EQ(qobject_cast<QSlider*>(W())->value(), 2);
+    EXPECT_TRUE(parent.messages.empty());
 }
 
 TEST_F(SliderTest, DisabledPaintsGreyAndIgnoresInput) {
