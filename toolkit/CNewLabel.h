@@ -22,7 +22,8 @@ public:
     void SetBkColor(win::COLORREF colour);
     void SetTextColor(win::COLORREF colour);
     void SetFontName(const std::string& face);
-    // Font height in pixels.
+    // Font height in pixels: positive the cell height, negative the
+    // character height.
     void SetFontSize(int height);
     void SetFontBold(bool bold);
     void SetAngle(int angle);

@@ -17,7 +17,8 @@ inline constexpr int FW_NORMAL = 400;
 inline constexpr int FW_BOLD = 700;
 
 // The font description record. lfHeight is in pixels: negative gives the
-// character height, positive the cell height (both are taken as the pixel size).
+// character height, positive the cell height (ascent plus descent, so the
+// letters come out smaller), 0 a default height.
 struct LOGFONT {
     int lfHeight = 0;
     int lfWidth = 0;

@@ -59,6 +59,22 @@ TEST_F(LabelTest, StyleLabelUsesTheTextUnit) {
     EXPECT_EQ(early.GetWindowText(), "O\nK");
 }
 
+TEST_F(LabelTest, PositiveHeightIsTheCellNegativeTheCharacterHeight) {
+    // 15 as StyleLabel gives it: the whole line, leading included, is 15
+    // pixels; -15 makes the letters themselves that size, so they are larger.
+    CNewLabel& cell = Make(100, 30, "H", 0, kLabelMiddle);
+    CNewLabel& character = Make(100, 30, "H", 0, kLabelMiddle);
+    character.SetFontSize(-15);
+    Settle();
+    const int cellLine = LineHeight(cell, "H"); // rounded up from the font's own metrics
+    EXPECT_NEAR(cellLine, 15, 1);
+    EXPECT_GT(LineHeight(character, "H"), cellLine);
+    const int cellInk = FindInk(Grab(cell), kBack).Height();
+    const int characterInk = FindInk(Grab(character), kBack).Height();
+    EXPECT_LE(cellInk, 11);
+    EXPECT_LT(cellInk, characterInk);
+}
+
 TEST_F(LabelTest, Angle270ReadsUpwardsFromTheBottom) {
     // Heavy letters first, light ones last: the start of the text shows where
     // reading begins.
