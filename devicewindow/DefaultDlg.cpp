@@ -60,11 +60,9 @@ DefaultDlg::DefaultDlg(int unitIndex) : CDialogEx(DeviceWindowTemplate()), unitI
     Setup(this, "DEVICE_WINDOW");
     icon_.LoadFromFile(kIconResource);
     tabBitmap_.LoadFromFile(kTabBitmapResource);
-    primarySetup_ =
-        std::make_unique<PlaceholderPage>(unitIndex, 138, "PRIMARY_SETUP", "Primary setup page");
+    primarySetup_ = std::make_unique<PrimarySetupDlg>(unitIndex);
     system_ = std::make_unique<PlaceholderPage>(unitIndex, 139, "SYSTEM", "System page");
-    calibration_ =
-        std::make_unique<PlaceholderPage>(unitIndex, 140, "CALIBRATION", "Calibration page");
+    calibration_ = std::make_unique<Calibration>(unitIndex);
     header_ = std::make_unique<StatusDlg>(unitIndex);
     identity_ = std::make_unique<Info>(unitIndex, this);
 }
@@ -143,8 +141,8 @@ void DefaultDlg::LayOutPanes() {
         frame->MoveWindow(identity);
 
     // The pages stay hidden until their tab shows them.
-    for (PlaceholderPage* p : {primarySetup_.get(), system_.get(), calibration_.get()})
-        AddPane(*p, page, false);
+    for (int i = 0; i < kPageCount; ++i)
+        AddPane(*GetPage(i), page, false);
     AddPane(*header_, header, true);
     AddPane(*identity_, identity, true);
 

@@ -17,8 +17,10 @@
 #pragma once
 
 #include "device/UnitDeviceWindow.h"
+#include "devicewindow/Calibration.h"
 #include "devicewindow/Info.h"
 #include "devicewindow/PlaceholderPage.h"
+#include "devicewindow/PrimarySetupDlg.h"
 #include "devicewindow/StatusDlg.h"
 #include "platform/ui/CDialogEx.h"
 #include "platform/ui/CImage.h"
@@ -136,11 +138,11 @@ private:
     std::unique_ptr<win::CImageList> tabImages_;
     Tabctrlplus tabs_;
 
-    // Pages (placeholders until the pages themselves are built), header and
+    // Pages (the system page a placeholder until it is built), header and
     // identity pane, in creation order.
-    std::unique_ptr<PlaceholderPage> primarySetup_;
+    std::unique_ptr<PrimarySetupDlg> primarySetup_;
     std::unique_ptr<PlaceholderPage> system_;
-    std::unique_ptr<PlaceholderPage> calibration_;
+    std::unique_ptr<Calibration> calibration_;
     std::unique_ptr<StatusDlg> header_;
     std::unique_ptr<Info> identity_;
 

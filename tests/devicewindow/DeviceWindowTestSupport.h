@@ -14,6 +14,7 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -29,6 +30,18 @@ using uitest::WaitUntil;
 
 // Note reads (command 0x1003, mode 0) the simulated unit has received.
 int NoteReads(const sim::SimUnit& unit);
+// The payloads of the frames of `command` the simulated unit has received.
+std::vector<std::vector<std::uint8_t>> Payloads(const sim::SimUnit& unit, std::uint16_t command);
+
+// Answers the next band choice window ("Band Selection") as the operator
+// would: picks list entry `index` and presses OK, or presses Cancel when
+// `index` is negative. What the window offered is kept in `offered` (its
+// items and the entry selected when it opened).
+struct BandChoice {
+    std::vector<std::string> items;
+    int selected = -2;
+};
+void AnswerBandChoice(int index, BandChoice* offered = nullptr);
 
 // Stands in for the main window: the open sequence's window steps.
 class TestHost : public UnitSlotHost {
