@@ -2,9 +2,15 @@
 
 #include "app/CTM80_AppDlg.h"
 #include "devicewindow/DefaultDlg.h"
+#include "devicewindow/PrimarySetupDlg.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPixmap>
+#include <QPushButton>
 #include <QString>
 #include <QWidget>
 
@@ -50,7 +56,44 @@ void DemoScreenshots::Poll() {
         return;
     poll_.stop();
     mainWindow_.ShowDeviceWindow(0);
+    if (DefaultDlg* device = CTM80_AppDlg::DeviceWindowOf(0))
+        ActAsNewUser(*device);
     settle_.start();
+}
+
+void DemoScreenshots::ActAsNewUser(DefaultDlg& device) {
+    auto* page = dynamic_cast<PrimarySetupDlg*>(device.GetPage(DefaultDlg::kPrimarySetupPage));
+    if (page == nullptr)
+        return;
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QCoreApplication::sendEvent(page->Columns().Slider(3).GetNative(), &right);
+
+    // The band choice runs modally: answer it from the event loop once it shows.
+    auto* answer = new QTimer(&poll_);
+    answer->setInterval(20);
+    QObject::connect(answer, &QTimer::timeout, answer, [answer] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* list = w->isVisible() ? w->findChild<QComboBox*>() : nullptr;
+            if (list == nullptr || list->count() == 0)
+                continue;
+            list->setCurrentIndex((list->currentIndex() + 1) % list->count());
+            for (auto* button : w->findChildren<QPushButton*>()) {
+                if (button->text() == "OK")
+                    button->click();
+            }
+            answer->stop();
+            return;
+        }
+    });
+    answer->start();
+    QWidget* band = page->BandText(1).GetNative();
+    const QPointF at(2, 2);
+    QMouseEvent press(QEvent::MouseButtonPress, at, band->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, band->mapToGlobal(at), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(band, &press);
+    QCoreApplication::sendEvent(band, &release);
 }
 
 void DemoScreenshots::Take() {

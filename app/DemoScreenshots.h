@@ -1,8 +1,11 @@
 // Screenshots for the demo script, asked for by the environment only (the
 // application takes no arguments):
 //   TM80_DEMO_SCREENSHOTS=DIR  once the main window is up: show the device
-//                              window of Device 1, wait about 2 s, then save
-//                              DIR/main-window.png and DIR/device-window.png
+//                              window of Device 1 and act there as a new user
+//                              would (output 3's slider one step right, the
+//                              next band for output 1), wait about 2 s, then
+//                              save DIR/main-window.png and
+//                              DIR/device-window.png
 //   TM80_DEMO_QUIT=1           then end the main window (without saving the
 //                              configuration); otherwise the run goes on
 #pragma once
@@ -13,6 +16,7 @@
 #include <string>
 
 class CTM80_AppDlg;
+class DefaultDlg;
 
 class DemoScreenshots {
 public:
@@ -31,6 +35,9 @@ public:
 
 private:
     void Poll();
+    // Works the primary setup page of `device` with the keyboard and the band
+    // choice, as the operator would.
+    void ActAsNewUser(DefaultDlg& device);
     void Take();
 
     CTM80_AppDlg& mainWindow_;
