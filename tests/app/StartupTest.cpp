@@ -215,10 +215,10 @@ private:
 };
 
 TEST_F(StartupTest, StartupWindowShowsTheStepsUntilTheMainWindowShows) {
-    StartUnit(3, 1, "FIRST UNIT");
+    StartUnit(6, 1, "FIRST UNIT");
     WriteConfiguration("LAUNCH_DIRECT=1\r\nNUMBER_OF_LAUNCH_DEVICES=1\r\n"
                        "DEVICE_DIRECT_IP_ADDRESS_0=" +
-                       Address(3, 1) + "\r\n");
+                       Address(6, 1) + "\r\n");
     CTM80_AppApp app;
     StartRecorder recorder;
     WhenReady(
@@ -242,7 +242,7 @@ TEST_F(StartupTest, StartupWindowShowsTheStepsUntilTheMainWindowShows) {
     EXPECT_NE(std::find(mainShown, seen.end(), "timer"), seen.end());
     seen.erase(mainShown + 1, seen.end());
     EXPECT_EQ(seen, (std::vector<std::string>{"show TM80", "line Starting\x85",
-                                              "line Connecting to " + Address(3, 1) + "\x85",
+                                              "line Connecting to " + Address(6, 1) + "\x85",
                                               "line Searching the network for TM80 units\x85",
                                               "hide TM80", main}));
 }
