@@ -20,19 +20,18 @@ TEST(QtMessageBoxTest, WideEnoughForItsCaptionAndTextIsNoMarkup) {
     request.text = "<b>TCP</b>";
     request.caption = "Communication to TM80";
     bool checked = false;
-    uitest::WhenReady([&] { return uitest::VisibleWindowTitled(request.caption) != nullptr; },
-                      [&] {
-                          auto* box = qobject_cast<QMessageBox*>(
-                              uitest::VisibleWindowTitled(request.caption));
-                          ASSERT_NE(box, nullptr);
-                          const QFontMetrics title(QApplication::font("QMdiSubWindowTitleBar"));
-                          // The caption and the title bar's buttons fit.
-                          EXPECT_GE(box->width(),
-                                    title.horizontalAdvance(box->windowTitle()) + 100);
-                          EXPECT_EQ(box->textFormat(), Qt::PlainText);
-                          checked = true;
-                          box->accept();
-                      });
+    uitest::WhenReady(
+        [&] { return uitest::VisibleWindowTitled(request.caption) != nullptr; },
+        [&] {
+            auto* box = qobject_cast<QMessageBox*>(uitest::VisibleWindowTitled(request.caption));
+            ASSERT_NE(box, nullptr);
+            const QFontMetrics title(QApplication::font("QMdiSubWindowTitleBar"));
+            // The caption and the title bar's buttons fit.
+            EXPECT_GE(box->width(), title.horizontalAdvance(box->windowTitle()) + 100);
+            EXPECT_EQ(box->textFormat(), Qt::PlainText);
+            checked = true;
+            box->accept();
+        });
     EXPECT_EQ(dialogs.MessageBox(request), IDOK);
     EXPECT_TRUE(checked);
 }
