@@ -93,19 +93,23 @@ std::string InfoText(const UnitSlot& slot) {
         }
     }
 
-    text += "\n" + Label("Channel");
+    text += "\n";
+    text += Label("Channel");
     for (int c = 0; c < UnitSlot::kChannels; ++c) {
         text += Column("ch" + std::to_string(c));
     }
-    text += "\n" + Label("Output");
+    text += "\n";
+    text += Label("Output");
     for (int k = 0; k < UnitSlot::kOutputs; ++k) {
         text += Column(std::to_string(k + 1));
     }
-    text += "\n" + Label("Band");
+    text += "\n";
+    text += Label("Band");
     for (int k = 0; k < UnitSlot::kOutputs; ++k) {
         text += Column(BandLabel(slot, slot.bandSelection[k]));
     }
-    text += "\n" + Label("Adjustment");
+    text += "\n";
+    text += Label("Adjustment");
     for (int c = 0; c < UnitSlot::kChannels; ++c) {
         text += Column(std::to_string(slot.adjustments[c]));
     }
