@@ -1,6 +1,6 @@
 // Each fault of the simulated unit, as a client on the wire sees it.
-#include "sim/SimUnit.h"
 #include "tests/sim/RawClient.h"
+#include "tests/sim/SimTestUnit.h"
 
 #include <gtest/gtest.h>
 
@@ -15,13 +15,17 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-std::unique_ptr<sim::SimUnit> StartUnit(const std::string& address) {
-    sim::UnitConfig c;
-    c.address = address;
-    auto unit = std::make_unique<sim::SimUnit>(c);
-    EXPECT_TRUE(unit->Start()) << unit->Error();
-    return unit;
-}
+// A started unit with a client connected to it.
+class SimFault : public ::testing::Test {
+protected:
+    void SetUp() override {
+        unit = simtest::StartUnit(32, simtest::CurrentTestName());
+        ASSERT_NE(unit, nullptr);
+        ASSERT_TRUE(client.Connect(unit->Config().address));
+    }
+    std::unique_ptr<sim::SimUnit> unit;
+    RawClient client;
+};
 
 long MsSince(Clock::time_point start) {
     return static_cast<long>(
@@ -32,7 +36,7 @@ const Bytes kIdentity = {0x16, 0, 0x01, 0x20, 20, 0, '8', '0', 'M', '1', 0x00, 0
 
 } // namespace
 
-TEST(SimFault, RepliesUnderEachFault) {
+TEST_F(SimFault, RepliesUnderEachFault) {
     struct Case {
         sim::Fault fault;
         std::size_t length; // bytes of the identity reply that come
@@ -42,9 +46,6 @@ TEST(SimFault, RepliesUnderEachFault) {
                           {sim::Fault::Silent, 0, false},
                           {sim::Fault::HeaderOnly, 6, true},
                           {sim::Fault::Garbage, 26, false}};
-    auto unit = StartUnit("127.32.0.1");
-    RawClient client;
-    ASSERT_TRUE(client.Connect("127.32.0.1"));
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.fault));
         unit->SetFault(c.fault);
@@ -60,11 +61,8 @@ TEST(SimFault, RepliesUnderEachFault) {
     EXPECT_EQ(unit->Frames().size(), 4u); // every frame is recorded
 }
 
-TEST(SimFault, SlowBytesSpreadsTheReply) {
-    auto unit = StartUnit("127.32.0.3");
+TEST_F(SimFault, SlowBytesSpreadsTheReply) {
     unit->SetFault(sim::Fault::SlowBytes, 20);
-    RawClient client;
-    ASSERT_TRUE(client.Connect("127.32.0.3"));
     auto start = Clock::now();
     ASSERT_TRUE(client.Send(Frame(0x2001)));
     Bytes first = client.Receive(1, 1000);
@@ -76,11 +74,8 @@ TEST(SimFault, SlowBytesSpreadsTheReply) {
     EXPECT_EQ(Bytes(first.begin(), first.begin() + 14), kIdentity);
 }
 
-TEST(SimFault, DelayedReplyComesWholeAndLate) {
-    auto unit = StartUnit("127.32.0.4");
+TEST_F(SimFault, DelayedReplyComesWholeAndLate) {
     unit->SetFault(sim::Fault::DelayedReply, 300);
-    RawClient client;
-    ASSERT_TRUE(client.Connect("127.32.0.4"));
     auto start = Clock::now();
     ASSERT_TRUE(client.Send(Frame(0x2001)));
     EXPECT_TRUE(client.Receive(1, 150).empty());
@@ -90,43 +85,34 @@ TEST(SimFault, DelayedReplyComesWholeAndLate) {
     EXPECT_EQ(Bytes(reply.begin(), reply.begin() + 14), kIdentity);
 }
 
-TEST(SimFault, CloseAfterFramesAnswersThenCloses) {
-    auto unit = StartUnit("127.32.0.5");
+TEST_F(SimFault, CloseAfterFramesAnswersThenCloses) {
     unit->SetFault(sim::Fault::CloseAfterFrames, 2);
-    RawClient client;
-    ASSERT_TRUE(client.Connect("127.32.0.5"));
     EXPECT_EQ(client.Exchange(0x4000, {}, 10).size(), 16u);
     EXPECT_EQ(client.Exchange(0x4000, {}, 10).size(), 16u);
     EXPECT_TRUE(client.Receive(1, 1000).empty());
     EXPECT_TRUE(client.PeerClosed());
     // A new connection is answered again, up to the same count.
     RawClient again;
-    ASSERT_TRUE(again.Connect("127.32.0.5"));
+    ASSERT_TRUE(again.Connect(unit->Config().address));
     EXPECT_EQ(again.Exchange(0x4000, {}, 10).size(), 16u);
 }
 
-TEST(SimFault, ResetAbortsTheConnection) {
-    auto unit = StartUnit("127.32.0.6");
+TEST_F(SimFault, ResetAbortsTheConnection) {
     unit->SetFault(sim::Fault::Reset);
-    RawClient client;
-    ASSERT_TRUE(client.Connect("127.32.0.6"));
     ASSERT_TRUE(client.Send(Frame(0x1003, Bytes(17, 0))));
     EXPECT_TRUE(client.Receive(22, 1000).empty());
     EXPECT_EQ(client.LastError(), ECONNRESET);
 }
 
-TEST(SimFault, NotListeningRefusesUntilCleared) {
-    auto unit = StartUnit("127.32.0.8");
-    RawClient kept;
-    ASSERT_TRUE(kept.Connect("127.32.0.8"));
+TEST_F(SimFault, NotListeningRefusesUntilCleared) {
     ASSERT_TRUE(unit->WaitForConnections(1, 1000)); // accepted before the listener goes
     unit->SetFault(sim::Fault::NotListening);
-    RawClient client;
-    EXPECT_FALSE(client.Connect("127.32.0.8"));
-    EXPECT_EQ(client.LastError(), ECONNREFUSED);
-    EXPECT_EQ(kept.Exchange(0x4004, {}, 10).size(), 16u) << "open connections stay served";
+    RawClient refused;
+    EXPECT_FALSE(refused.Connect(unit->Config().address));
+    EXPECT_EQ(refused.LastError(), ECONNREFUSED);
+    EXPECT_EQ(client.Exchange(0x4004, {}, 10).size(), 16u) << "open connections stay served";
 
     unit->SetFault(sim::Fault::None);
-    ASSERT_TRUE(client.Connect("127.32.0.8"));
-    EXPECT_EQ(client.Exchange(0x4004, {}, 10).size(), 16u);
+    ASSERT_TRUE(refused.Connect(unit->Config().address));
+    EXPECT_EQ(refused.Exchange(0x4004, {}, 10).size(), 16u);
 }
