@@ -2,7 +2,7 @@
 // stale input and a connection the unit reset.
 #include "device/CTM80M1_Comm.h"
 #include "platform/Clock.h"
-#include "sim/SimUnit.h"
+#include "tests/sim/SimTestUnit.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -16,12 +16,12 @@ using Bytes = std::vector<std::uint8_t>;
 
 // A simulated unit on its own address with one connection and one exchange object.
 struct Rig {
-    explicit Rig(const char* address) {
-        sim::UnitConfig config;
-        config.address = address;
-        unit = std::make_unique<sim::SimUnit>(config);
-        EXPECT_TRUE(unit->Start()) << unit->Error();
-        Connect();
+    Rig() {
+        unit = simtest::StartUnit(12, simtest::CurrentTestName());
+        EXPECT_NE(unit, nullptr);
+        if (unit != nullptr) {
+            Connect();
+        }
     }
     void Connect() {
         com = std::make_unique<TCPCom>(unit->Config().address.c_str());
@@ -61,7 +61,7 @@ struct Rig {
 };
 
 TEST(CommandExchange, BudgetsAreMeasuredAfterEveryByte) {
-    Rig rig("127.12.2.2");
+    Rig rig;
     std::int64_t elapsed = 0;
     // A complete reply that arrives only after the budget still fails.
     rig.unit->SetFault(sim::Fault::DelayedReply, 1150);
@@ -76,7 +76,7 @@ TEST(CommandExchange, BudgetsAreMeasuredAfterEveryByte) {
 }
 
 TEST(CommandExchange, HeaderOnlyReplyFailsWithTheHeaderInTheBuffer) {
-    Rig rig("127.12.3.2");
+    Rig rig;
     rig.unit->SetFault(sim::Fault::HeaderOnly);
     Bytes reply;
     std::int64_t elapsed = 0;
@@ -89,7 +89,7 @@ TEST(CommandExchange, HeaderOnlyReplyFailsWithTheHeaderInTheBuffer) {
 }
 
 TEST(CommandExchange, ControlExchangeDrainsStaleInputAndTransactDoesNot) {
-    Rig rig("127.12.4.2");
+    Rig rig;
     rig.InjectStale(3);
     std::uint8_t request[12] = {0, 0, 0, 0, 0, 0, 0x04, 0x80, 0, 0, 0, 0};
     std::uint8_t reply[12] = {};
@@ -103,7 +103,7 @@ TEST(CommandExchange, ControlExchangeDrainsStaleInputAndTransactDoesNot) {
 }
 
 TEST(CommandExchange, SendFailureReturnsAtOnce) {
-    Rig rig("127.12.6.2");
+    Rig rig;
     rig.unit->SetFault(sim::Fault::Reset);
     rig.Run(0x2001, 20); // the unit resets the connection
     ASSERT_TRUE(rig.unit->WaitForFrames(1, 1000));
