@@ -67,7 +67,6 @@ TEST_F(ColorSchemeTest, EachKeyFillsItsOwnField) {
 TEST_F(ColorSchemeTest, MissingFileOrBadValuesKeepTheDefaults) {
     LoadColorScheme(options);
     EXPECT_EQ(Fields(TheColorScheme()), Fields(DefaultColorScheme()));
-    EXPECT_EQ(TheColorScheme().Main.Background, 6697728u);
 
     WriteFile(options, "[MAIN]\r\nBackgroundColor=255\r\nLabelColor=red\r\nDataColor=-1\r\n");
     LoadColorScheme(options);

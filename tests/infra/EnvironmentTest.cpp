@@ -71,11 +71,7 @@ TEST_F(EnvironmentTest, CreatesTheApplicationFoldersOneLevelAtATime) {
     app.InitEnvironment();
     CreateApplicationFolders();
     const Environment& env = TheEnvironment();
-    EXPECT_EQ(env.SystemToolsFolder, root.Path() + "/SystemTools");
-    EXPECT_EQ(env.ConfigFolder, root.Path() + "/SystemTools/Options");
     EXPECT_EQ(env.SystemConfigurationFile, root.Path() + "/SystemTools/Options/Tm80M1System.CFG");
-    EXPECT_EQ(env.UserFolder, root.Path() + "/User");
-    EXPECT_EQ(env.SetupFilesFolder, root.Path() + "/User/Setup Files");
     for (const char* folder : {"SystemTools", "SystemTools/Options", "User", "User/Setup Files",
                                "SystemTools/AppLogs"}) {
         EXPECT_TRUE(fs::is_directory(root / folder)) << folder;

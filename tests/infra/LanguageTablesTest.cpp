@@ -42,6 +42,8 @@ TEST_F(LanguageTablesTest, KeepsOnlyEntriesWhoseFileExists) {
     EXPECT_FALSE(SelectLanguage("Francais"));
     EXPECT_FALSE(SelectLanguage("deutsch")); // names match exactly
     EXPECT_FALSE(t.LanguageLoaded);
+    // After a failed selection, lookups read the file of the last entry examined.
+    EXPECT_EQ(LanguageTextWithCommon("S", "k", ""), "deutsch");
     ASSERT_TRUE(SelectLanguage("Deutsch"));
     EXPECT_TRUE(t.LanguageLoaded);
     EXPECT_EQ(t.SelectedIndex, 1);
@@ -83,18 +85,6 @@ TEST_F(LanguageTablesTest, NoCatalogueMeansFallbacks) {
     EXPECT_EQ(TheLanguageTables().CurrentLanguageFile, "");
     EXPECT_EQ(LanguageText("S", "k", "fallback"), "fallback");
     EXPECT_EQ(LanguageTextWithCommon("S", "k", "fallback"), "fallback");
-}
-
-// After a failed selection, lookups read the file of the last entry examined.
-TEST_F(LanguageTablesTest, AFailedSelectionLeavesTheLastExaminedFile) {
-    Catalogue("ENTRIES=2\r\nLANG_1=English\r\nLANG_EXT_1=ENG\r\nLANG_2=Deutsch\r\n"
-              "LANG_EXT_2=DEU\r\n");
-    Language("ENG", "[S]\r\nk=english\r\n");
-    Language("DEU", "[S]\r\nk=deutsch\r\n");
-    ASSERT_TRUE(LoadLanguageCatalogue("KD50"));
-    EXPECT_FALSE(SelectLanguage("Klingon"));
-    EXPECT_FALSE(TheLanguageTables().LanguageLoaded);
-    EXPECT_EQ(LanguageTextWithCommon("S", "k", ""), "deutsch");
 }
 
 TEST_F(LanguageTablesTest, LookupCleansRemarksAndFallsBackToCommon) {

@@ -10,7 +10,6 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using win::GetPrivateProfileStringA;
@@ -100,17 +99,21 @@ TEST_P(HandWrittenFile, ReadsAsWindowsDoes) {
 
 INSTANTIATE_TEST_SUITE_P(LineEnds, HandWrittenFile, ::testing::Values("\r\n", "\n", "\r"));
 
-TEST(ProfileRead, ByteOrderMarkIsNotSpecial) {
+class ProfileRead : public ::testing::Test {
+protected:
     TempFolder dir;
-    const std::string file = dir / "bom.ini";
+    std::string file = dir / "read.ini";
+};
+
+TEST_F(ProfileRead, ByteOrderMarkIsNotSpecialAndTheFileIsReadEveryTime) {
     WriteFile(file, "\xEF\xBB\xBF[First]\r\na=1\r\n[Second]\r\nb=2\r\n");
     EXPECT_EQ(Get(file, "First", "a"), kDefault);
     EXPECT_EQ(Get(file, "Second", "b"), "2");
+    WriteFile(file, "[Second]\r\nb=3\r\n");
+    EXPECT_EQ(Get(file, "Second", "b"), "3");
 }
 
-TEST(ProfileRead, CopiesAtMostSizeMinusOneAndTerminates) {
-    TempFolder dir;
-    const std::string file = dir / "size.ini";
+TEST_F(ProfileRead, CopiesAtMostSizeMinusOneAndTerminates) {
     WriteFile(file, "[S]\r\nk=abcdef\r\n");
     char buffer[8] = "zzzzzzz";
     EXPECT_EQ(GetPrivateProfileStringA("S", "k", "", buffer, 4, file.c_str()), 3u);
@@ -119,22 +122,9 @@ TEST(ProfileRead, CopiesAtMostSizeMinusOneAndTerminates) {
     EXPECT_STREQ(buffer, "abc");
     EXPECT_EQ(GetPrivateProfileStringA("S", "none", "long default", buffer, 5, file.c_str()), 4u);
     EXPECT_STREQ(buffer, "long");
-}
-
-TEST(ProfileRead, DefaultLosesTrailingSpacesOnly) {
-    TempFolder dir;
-    const std::string missing = dir / "missing.ini";
-    EXPECT_EQ(Get(missing, "S", "k", "  dflt \t  "), "  dflt \t");
-    EXPECT_EQ(Get(missing, "S", "k", nullptr), "");
-}
-
-TEST(ProfileRead, ReadsTheFileAgainEveryTime) {
-    TempFolder dir;
-    const std::string file = dir / "again.ini";
-    WriteFile(file, "[S]\r\nk=1\r\n");
-    EXPECT_EQ(Get(file, "S", "k"), "1");
-    WriteFile(file, "[S]\r\nk=2\r\n");
-    EXPECT_EQ(Get(file, "S", "k"), "2");
+    // Without a file the default loses its trailing spaces only.
+    EXPECT_EQ(Get(dir / "missing.ini", "S", "k", "  dflt \t  "), "  dflt \t");
+    EXPECT_EQ(Get(dir / "missing.ini", "S", "k", nullptr), "");
 }
 
 TEST(ProfileWrite, NewFilesSectionsAndValues) {
@@ -257,27 +247,19 @@ TEST(ProfileWrite, InterruptedWriteLeavesTheOldFileWhole) {
     const std::string file = dir / "setup.ini";
     const std::string original = "[DEVICE]\r\nSPLIT=1\r\n; keep\r\n";
     WriteFile(file, original);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{64, 64};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        const std::string big(4096, 'x');
-        const int ok = WritePrivateProfileStringA("DEVICE", "NOTE", big.c_str(), file.c_str());
-        _exit(ok == 0 ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the cut write was reported as success";
+    EXPECT_EQ(RunInChild([&] {
+                  std::signal(SIGXFSZ, SIG_IGN);
+                  rlimit limit{64, 64};
+                  setrlimit(RLIMIT_FSIZE, &limit);
+                  const std::string big(4096, 'x');
+                  return WritePrivateProfileStringA("DEVICE", "NOTE", big.c_str(), file.c_str()) !=
+                         0;
+              }),
+              0)
+        << "the cut write was reported as success";
     EXPECT_EQ(ReadFile(file), original);
-    int entries = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
-        (void)entry;
-        ++entries;
-    }
-    EXPECT_EQ(entries, 1);
+    const std::filesystem::directory_iterator entries(dir.Path());
+    EXPECT_EQ(std::distance(begin(entries), end(entries)), 1);
 }
 
 // A read-only file stays as it is, although its folder may be written. Run
@@ -288,23 +270,11 @@ TEST(ProfileWrite, AReadOnlyFileIsNotRewritten) {
     WriteFile(file, "[S]\r\nk=1\r\n");
     ASSERT_EQ(chmod(dir.Path().c_str(), 0777), 0);
     ASSERT_EQ(chmod(file.c_str(), 0444), 0);
-    const bool root = geteuid() == 0;
-    constexpr uid_t kNobody = 65534;
-    if (root) {
+    if (geteuid() == 0) {
         ASSERT_EQ(chown(file.c_str(), kNobody, kNobody), 0);
     }
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        if (root && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
-            _exit(2);
-        }
-        _exit(WritePrivateProfileStringA("S", "k", "2", file.c_str()) == 0 ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const auto write = [&] { return WritePrivateProfileStringA("S", "k", "2", file.c_str()) != 0; };
+    EXPECT_EQ(RunInChild(write, true), 0);
     EXPECT_EQ(ReadFile(file), "[S]\r\nk=1\r\n");
 }
 

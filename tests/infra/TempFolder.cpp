@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 TempFolder::TempFolder(bool inMemory) {
@@ -46,4 +48,19 @@ std::string ReadFile(const std::string& path) {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+int RunInChild(const std::function<int()>& body, bool asNobody) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (asNobody && geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
+            _exit(2);
+        }
+        _exit(body());
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
+        return -1;
+    }
+    return WEXITSTATUS(status);
 }

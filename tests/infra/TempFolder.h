@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 class TempFolder {
@@ -35,3 +36,8 @@ private:
 
 void WriteFile(const std::string& path, const std::string& content);
 std::string ReadFile(const std::string& path);
+
+// The exit status of `body` run in a child process, -1 when it did not exit.
+// With `asNobody` a root parent runs it as user nobody, since root may write anything.
+constexpr unsigned kNobody = 65534;
+int RunInChild(const std::function<int()>& body, bool asNobody = false);

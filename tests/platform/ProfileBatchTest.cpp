@@ -120,28 +120,20 @@ TEST(ProfileWrite, AFileInAFolderThatMayNotBeWrittenIsWrittenInPlace) {
     std::filesystem::create_directory(folder);
     const std::string file = folder + "/in-place.ini";
     WriteFile(file, "[S]\r\nk=1\r\n");
-    constexpr uid_t kNobody = 65534;
-    const bool root = geteuid() == 0;
-    if (root) {
+    if (geteuid() == 0) {
         ASSERT_EQ(chown(file.c_str(), kNobody, kNobody), 0);
     }
     ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        if (root && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
-            _exit(2);
-        }
-        const bool written = WritePrivateProfileStringA("S", "k", "22", file.c_str()) != 0;
-        const bool created =
-            WritePrivateProfileStringA("S", "k", "1", (folder + "/new.ini").c_str());
-        _exit(written && !created ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
+    const int status = RunInChild(
+        [&] {
+            const bool written = WritePrivateProfileStringA("S", "k", "22", file.c_str()) != 0;
+            const bool created =
+                WritePrivateProfileStringA("S", "k", "1", (folder + "/new.ini").c_str());
+            return written && !created ? 0 : 1;
+        },
+        true);
     chmod(folder.c_str(), 0755);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(status, 0);
     EXPECT_EQ(ReadFile(file), "[S]\r\nk=22\r\n");
 }
 
