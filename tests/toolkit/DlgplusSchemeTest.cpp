@@ -13,20 +13,7 @@ using enum ControlType;
 
 namespace {
 
-class DlgplusSchemeTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        uitest::EnsureApplication();
-        SetDefaultColors();
-    }
-    void Open(TestDialog& dlg, std::vector<ControlEntry> table) {
-        dlg.init = [table](TestDialog& d) {
-            d.SetControlTable(table.data(), static_cast<int>(table.size()));
-            d.ApplyScheme();
-        };
-        ASSERT_TRUE(dlg.Create(nullptr));
-    }
-};
+using DlgplusSchemeTest = DialogBaseTest;
 
 TEST_F(DlgplusSchemeTest, LabelTypesTakeTheirPaletteColoursAndEnrolment) {
     const Palette main = PaletteFor(kMainStyle, 0);

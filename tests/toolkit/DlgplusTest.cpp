@@ -27,25 +27,8 @@ constexpr const char* kLanguage = "[TESTDLG]\n"
                                   "IDL_WIDE=General tip\n"
                                   "IDL_SHARED=General shared tip\n";
 
-class DlgplusTest : public ::testing::Test {
+class DlgplusTest : public DialogBaseTest {
 protected:
-    void SetUp() override {
-        uitest::EnsureApplication();
-        SetDefaultColors();
-    }
-    // Makes the dialog (modeless, shown) with `table` enrolled and the
-    // initialisation order of the windows.
-    void Open(TestDialog& dlg, std::vector<ControlEntry> table) {
-        dlg.init = [table](TestDialog& d) {
-            d.SetControlTable(table.data(), static_cast<int>(table.size()));
-            d.UpdateValues();
-            d.ApplyTooltips();
-            d.Invalidate();
-            d.ApplyScheme();
-            d.UpdateStates();
-        };
-        ASSERT_TRUE(dlg.Create(nullptr));
-    }
     static CRect Place(CWnd& w) {
         CRect r;
         w.GetWindowRect(&r);

@@ -92,9 +92,6 @@ TEST_F(SliderTest, ClickSetsPositionAndDrawsThumb) {
     EXPECT_EQ(CountColour(img, kRed, 98, top, 7, 1), 7);
     EXPECT_EQ(CountColour(img, kRed, 98, bottom, 7, 1), 7);
     EXPECT_EQ(CountColour(img, kRed), 2 * 7 + 2 * (bottom - top - 1)); // hollow, nothing else
-
-    QTest::mouseClick(W(), Qt::LeftButton, Qt::NoModifier, QPoint(101, 10));
-    EXPECT_EQ(slider.GetPos(), 51);
 }
 
 TEST_F(SliderTest, ScaleAndBorderInBlackOnWhite) {
@@ -156,8 +153,6 @@ TEST_F(SliderTest, SingleValueRangeDrawsAsOneBelow) {
     slider.SetPos(5);
     const QImage img = Grab(slider);
     // Drawn as 4..5: position 5 at x = 200, where the thumb meets the border.
-    EXPECT_EQ(slider.LastThumb().x, 200);
-    EXPECT_FALSE(slider.LastThumb().rightSide);
     EXPECT_EQ(CountColour(img, kRed, 198, 2, 3, 1), 3);
     EXPECT_EQ(PixelAt(img, 201, 2), RGB(0, 0, 0)); // the border line stays
     // Any click keeps 5.

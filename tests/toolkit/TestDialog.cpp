@@ -3,9 +3,7 @@
 #include "infra/ColorScheme.h"
 #include "infra/LanguageTables.h"
 #include "platform/ui/CDataExchange.h"
-
-#include <fstream>
-#include <unistd.h>
+#include "tests/platform/ui/UiTestSupport.h"
 
 using namespace win;
 
@@ -46,20 +44,30 @@ bool TestDialog::OnInitDialog() {
     return true;
 }
 
+void DialogBaseTest::SetUp() {
+    uitest::EnsureApplication();
+    SetDefaultColors();
+}
+
+void DialogBaseTest::Open(TestDialog& dlg, std::vector<ControlEntry> table) {
+    dlg.init = [table](TestDialog& d) {
+        d.SetControlTable(table.data(), static_cast<int>(table.size()));
+        d.UpdateValues();
+        d.ApplyTooltips();
+        d.Invalidate();
+        d.ApplyScheme();
+        d.UpdateStates();
+    };
+    ASSERT_TRUE(dlg.Create(nullptr));
+}
+
 LanguageFile::LanguageFile(const std::string& contents, bool loaded) {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("tm80_lang_" + std::to_string(::getpid()) + "_" +
-               std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-    std::filesystem::create_directories(folder_);
-    const auto file = folder_ / "TM80.ENG";
-    std::ofstream(file) << contents;
+    WriteFile(folder_ / "TM80.ENG", contents);
     ResetLanguageTables();
-    TheLanguageTables().CurrentLanguageFile = file.string();
+    TheLanguageTables().CurrentLanguageFile = folder_ / "TM80.ENG";
     TheLanguageTables().LanguageLoaded = loaded;
 }
 
 LanguageFile::~LanguageFile() {
     ResetLanguageTables();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
 }

@@ -1,13 +1,15 @@
-// A dialog with enrolled stand-in controls for the dialog-base tests, and a
-// language file written for one test.
+// A dialog with enrolled stand-in controls for the dialog-base tests, their
+// fixture, and a language file written for one test.
 #pragma once
 
 #include "platform/ui/CButton.h"
 #include "platform/ui/CStatic.h"
+#include "tests/infra/TempFolder.h"
 #include "toolkit/Dlgplus.h"
 #include "toolkit/Tplus.h"
 
-#include <filesystem>
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -62,12 +64,21 @@ public:
     void UpdateStates() override { calls.push_back("UpdateStates"); }
 };
 
-// A language file in a fresh folder, made the current one; removed with it.
+// The application and the default colours for each test.
+class DialogBaseTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    // Makes the dialog (modeless, shown) with `table` enrolled and the
+    // initialisation order of the windows.
+    static void Open(TestDialog& dlg, std::vector<ControlEntry> table);
+};
+
+// A language file in a fresh folder, taken as the current one; removed with it.
 class LanguageFile {
 public:
     LanguageFile(const std::string& contents, bool loaded);
     ~LanguageFile();
 
 private:
-    std::filesystem::path folder_;
+    TempFolder folder_;
 };
