@@ -1,6 +1,6 @@
 // tm80ctl watch against a simulated unit: the count, JSON Lines, alarms for
 // heat and for a unit that goes silent, Ctrl-C, and its usage errors.
-#include "sim/SimUnit.h"
+#include "tests/sim/SimTestUnit.h"
 #include "tools/Tm80Ctl.h"
 
 #include <QJsonDocument>
@@ -24,12 +24,9 @@ struct WatchRun {
 
 class WatchTest : public ::testing::Test {
 protected:
-    // Each test has its own unit on 127.45.<n>.1.
-    void Start(int n) {
-        sim::UnitConfig config;
-        config.address = "127.45." + std::to_string(n) + ".1";
-        unit = std::make_unique<sim::SimUnit>(config);
-        ASSERT_TRUE(unit->Start()) << unit->Error();
+    void SetUp() override {
+        unit = simtest::StartUnit(45, simtest::CurrentTestName());
+        ASSERT_NE(unit, nullptr);
         unit->SetStatus(41, 120, 15);
     }
 
@@ -51,7 +48,6 @@ bool Alarmed(const std::string& line) {
 }
 
 TEST_F(WatchTest, CountedReadingsAsTextAndAsJsonLines) {
-    Start(1);
     WatchRun text = Watch({"--interval", "200", "--count", "2"});
     EXPECT_EQ(text.status, 0) << text.err;
     ASSERT_EQ(text.lines.size(), 2u);
@@ -78,7 +74,6 @@ TEST_F(WatchTest, CountedReadingsAsTextAndAsJsonLines) {
 }
 
 TEST_F(WatchTest, AboveEightyDegreesIsAnAlarm) {
-    Start(2);
     for (int temperature : {80, 81, 200 /* -56 as the unit's signed byte */}) {
         unit->SetStatus(temperature, 120, 15);
         WatchRun run = Watch({"--count", "1"});
@@ -89,7 +84,6 @@ TEST_F(WatchTest, AboveEightyDegreesIsAnAlarm) {
 }
 
 TEST_F(WatchTest, AUnitGoingSilentGivesAlarmsAndStatusOne) {
-    Start(3);
     std::thread silence([&] {
         if (unit->WaitForFrames(1, 5000))
             unit->SetFault(sim::Fault::Silent);
@@ -107,7 +101,6 @@ TEST_F(WatchTest, AUnitGoingSilentGivesAlarmsAndStatusOne) {
 }
 
 TEST_F(WatchTest, CtrlCEndsTheWatchWithTheConnectionClosed) {
-    Start(4);
     std::thread interrupt([&] {
         if (unit->WaitForFrames(2, 5000))
             ::kill(::getpid(), SIGINT);
@@ -125,7 +118,6 @@ TEST_F(WatchTest, CtrlCEndsTheWatchWithTheConnectionClosed) {
 }
 
 TEST_F(WatchTest, UsageErrorsSendNothing) {
-    Start(5);
     const std::vector<std::vector<std::string>> cases = {
         {"watch", "--interval", "199"}, {"watch", "--interval"},    {"watch", "--count", "0"},
         {"watch", "--count", "x"},      {"status", "--count", "1"}, {"watch", "now"},
