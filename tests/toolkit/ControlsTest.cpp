@@ -291,6 +291,7 @@ TEST(Tabctrlplus, DrawsTabsInTheirColours) {
               RGB(0, 255, 0));
     const QImage t2 = withImage.copy(place.right, f2.top, f2.right - place.right, f2.Height());
     EXPECT_GT(CountColour(t2, RGB(0, 0, 255)), 5) << "the text right of the image";
-    EXPECT_EQ(CountColour(img.copy(f0.left, f0.top, f0.Width(), f0.Height()), RGB(0, 255, 0)), 0);
+    const QImage t0Now = withImage.copy(f0.left, f0.top, f0.Width(), f0.Height());
+    EXPECT_EQ(CountColour(t0Now, RGB(0, 255, 0)), 0) << "no image on a tab without one";
     tabs.SetImageList(nullptr);
 }
