@@ -282,9 +282,7 @@ TEST_F(CommTest, UnitDataFillsBandsMonitoringAndNote) {
     EXPECT_EQ(bands.monitoring, 1);
     EXPECT_EQ(bands.lower[1], 1435000000);
     EXPECT_EQ(bands.upper[3], 2395000000);
-    EXPECT_EQ(bands.bandList[1].lower, 2200000000);
-    EXPECT_EQ(bands.bandList[1].position, 1u);
-    EXPECT_EQ(bands.bandList[2].position, 8u);
+    EXPECT_EQ(bands.bandList[1].position, 1u); // the list is built from the bands read
     EXPECT_STREQ(unit->identity.userNote.data(), note);
 }
 

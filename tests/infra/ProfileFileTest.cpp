@@ -196,20 +196,6 @@ TEST(ProfileWrite, KeepsEveryOtherByte) {
     }
 }
 
-TEST(ProfileWrite, RoundTripKeepsCommentsAndOtherKeys) {
-    TempFolder dir;
-    const std::string file = dir / "round.ini";
-    WriteFile(file, "; top\n[S]\nother = keep me\n; mid\nk=old\n");
-    for (int i = 0; i < 3; ++i) {
-        std::string value = "v";
-        value += std::to_string(i);
-        ASSERT_NE(WritePrivateProfileStringA("S", "k", value.c_str(), file.c_str()), 0);
-        EXPECT_EQ(Get(file, "S", "k"), value);
-    }
-    EXPECT_EQ(ReadFile(file), "; top\n[S]\nother = keep me\n; mid\nk=v2\n");
-    EXPECT_EQ(Get(file, "S", "other"), "keep me");
-}
-
 TEST(ProfileWrite, WhatCannotBeWrittenFailsAndCreatesNothing) {
     TempFolder dir;
     EXPECT_EQ(WritePrivateProfileStringA("S", "k", "v", (dir / "absent/x.ini").c_str()), 0);
