@@ -30,11 +30,6 @@ namespace {
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr int kTurnedUp = 270;
 
-COLORREF HalfwayToWhite(COLORREF c) {
-    auto lighten = [](int v) { return v + (255 - v) / 2; };
-    return RGB(lighten(GetRValue(c)), lighten(GetGValue(c)), lighten(GetBValue(c)));
-}
-
 std::string Format(const char* format, const std::string& text) {
     char buffer[512];
     std::snprintf(buffer, sizeof buffer, format, text.c_str());

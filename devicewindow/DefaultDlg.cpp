@@ -61,7 +61,7 @@ DefaultDlg::DefaultDlg(int unitIndex) : CDialogEx(DeviceWindowTemplate()), unitI
     icon_.LoadFromFile(kIconResource);
     tabBitmap_.LoadFromFile(kTabBitmapResource);
     primarySetup_ = std::make_unique<PrimarySetupDlg>(unitIndex);
-    system_ = std::make_unique<PlaceholderPage>(unitIndex, 139, "SYSTEM", "System page");
+    system_ = std::make_unique<SystemDlg>(unitIndex);
     calibration_ = std::make_unique<Calibration>(unitIndex);
     header_ = std::make_unique<StatusDlg>(unitIndex);
     identity_ = std::make_unique<Info>(unitIndex, this);
@@ -273,8 +273,13 @@ void DefaultDlg::NoteCheck() {
         return;
     CTM80M1_Comm& unit = *slot->Unit();
     // A failed read leaves the unit's note empty, which differs from any note
-    // the unit had: a lost connection.
-    const bool answered = unit.ReadUserNote() != 0;
+    // the unit had: a lost connection. A unit that has stopped answering is
+    // read only now and then; in between there is nothing new to compare.
+    const int read = periodicReads_.Run(
+        PeriodicReads::Kind::NoteCheck, [&unit] { return unit.ReadUserNote(); }, unit.Budget());
+    if (read < 0)
+        return;
+    const bool answered = read != 0;
     const std::string note = unit.identity.userNote.data();
     if (note == slot->userNote)
         return;

@@ -19,9 +19,10 @@
 #include "device/UnitDeviceWindow.h"
 #include "devicewindow/Calibration.h"
 #include "devicewindow/Info.h"
-#include "devicewindow/PlaceholderPage.h"
+#include "devicewindow/PeriodicReads.h"
 #include "devicewindow/PrimarySetupDlg.h"
 #include "devicewindow/StatusDlg.h"
+#include "devicewindow/SystemDlg.h"
 #include "platform/ui/CDialogEx.h"
 #include "platform/ui/CImage.h"
 #include "platform/ui/CImageList.h"
@@ -110,6 +111,9 @@ public:
 
     // One note check, as each tick of timer 1001 runs it.
     void NoteCheck();
+    // The pace of the unit's periodic reads (the note check and the system
+    // page's status refresh).
+    PeriodicReads& GetPeriodicReads() { return periodicReads_; }
 
     // The notice for a lost connection is shown at most once while armed;
     // showing it disarms it. Armed when the process starts.
@@ -138,10 +142,10 @@ private:
     std::unique_ptr<win::CImageList> tabImages_;
     Tabctrlplus tabs_;
 
-    // Pages (the system page a placeholder until it is built), header and
-    // identity pane, in creation order.
+    PeriodicReads periodicReads_;
+    // Pages, header and identity pane, in creation order.
     std::unique_ptr<PrimarySetupDlg> primarySetup_;
-    std::unique_ptr<PlaceholderPage> system_;
+    std::unique_ptr<SystemDlg> system_;
     std::unique_ptr<Calibration> calibration_;
     std::unique_ptr<StatusDlg> header_;
     std::unique_ptr<Info> identity_;

@@ -4,6 +4,11 @@
 
 using namespace win;
 
+COLORREF HalfwayToWhite(COLORREF colour) {
+    auto lighten = [](int v) { return v + (255 - v) / 2; };
+    return RGB(lighten(GetRValue(colour)), lighten(GetGValue(colour)), lighten(GetBValue(colour)));
+}
+
 void Lights::SetLightColor(COLORREF fill, COLORREF outline) {
     brush_.CreateSolidBrush(fill);
     pen_.CreatePen(PS_SOLID, 1, outline);

@@ -11,6 +11,10 @@
 #include "platform/ui/Gdi.h"
 #include "toolkit/ControlGeometry.h"
 
+// The outline of a light that is off: its fill colour moved halfway to white
+// (each channel c becomes c + (255 - c) / 2).
+win::COLORREF HalfwayToWhite(win::COLORREF colour);
+
 class Lights : public win::CStatic {
 public:
     Lights() = default;

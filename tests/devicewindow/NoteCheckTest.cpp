@@ -52,10 +52,11 @@ TEST_F(NoteCheckTest, SilentUnitIsFlaggedAndStaysFlaggedAfterRecovery) {
                                                       std::to_string(index + 1) + " (" +
                                                       unit.Config().address + ") was lost.");
 
+    // A silent unit's note is read every ten seconds only.
     unit.SetFault(sim::Fault::None);
     ASSERT_TRUE(WaitUntil(
         [&] { return std::string(Slot(index).Unit()->identity.userNote.data()) == "Mast 7"; },
-        10000));
+        16000));
     ASSERT_TRUE(WaitForNoteReads(unit, 1));
     EXPECT_TRUE(Lost(index));
 }
@@ -66,7 +67,7 @@ TEST_F(NoteCheckTest, UnitWithEmptyNoteIsNeverFlagged) {
     ASSERT_TRUE(WaitForNoteReads(unit, 1));
     // A failed read also yields an empty note.
     unit.SetFault(sim::Fault::Silent);
-    ASSERT_TRUE(WaitForNoteReads(unit, 2));
+    ASSERT_TRUE(WaitForNoteReads(unit, 1));
     Settle();
     EXPECT_FALSE(Lost(index));
     EXPECT_TRUE(dialogs->History().empty());

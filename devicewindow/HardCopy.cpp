@@ -1,0 +1,57 @@
+#include "devicewindow/HardCopy.h"
+
+#include "device/UnitSlot.h"
+#include "infra/Environment.h"
+#include "infra/ProfileStore.h"
+#include "platform/Files.h"
+#include "platform/ui/CWnd.h"
+#include "platform/ui/CommonDialogs.h"
+#include "platform/ui/WindowPicture.h"
+#include "toolkit/EntryDialogs.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+using namespace win;
+
+std::string HardCopy::UnitFolder(const std::string& serial) {
+    return TheEnvironment().SetupFilesFolder + "/" + serial + "_Setup";
+}
+
+std::string HardCopy::DefaultName(const std::string& serial, const SYSTEMTIME& time) {
+    char stamp[64];
+    std::snprintf(stamp, sizeof stamp, "_%04d-%02d-%02d_%02d%02d.pdf", time.wYear, time.wMonth,
+                  time.wDay, time.wHour, time.wMinute);
+    return serial + stamp;
+}
+
+void HardCopy::Save(const CWnd& page, const UnitSlot& slot, const std::string& serial,
+                    const std::string& dateLine) {
+    const std::string folder = UnitFolder(serial);
+    if (!FolderExists(folder))
+        CreateDirectoryA(folder.c_str(), nullptr);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    std::string path;
+    if (!ChooseFileToSave(path, folder, "pdf", kTitle, DefaultName(serial, now), kFilter))
+        return;
+
+    std::string extension = path.size() >= 4 ? path.substr(path.size() - 4) : "";
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string heading =
+        slot.userNote + "    " + slot.addressText + "    " + serial + "    " + dateLine;
+    const bool written =
+        extension == ".png" ? SaveWindowPng(page, path) : SaveWindowPdf(page, path, heading);
+    if (written)
+        return;
+    char text[1024];
+    std::snprintf(text, sizeof text, kFailedText, path.c_str());
+    MessageBoxRequest request;
+    request.owner = page.GetParent();
+    request.text = text;
+    request.caption = kTitle;
+    request.type = MB_OK | MB_ICONWARNING;
+    CommonDialogs::Current().MessageBox(request);
+}

@@ -1,0 +1,33 @@
+// HardCopy: the system page's "Hard Copy", a record of a unit's state for a
+// site report. The operator picks a file in the unit's folder below the setup
+// files folder (the folder the setup commands use, created when missing); the
+// default name is the serial text with the date and time
+// ("00AB-1001_2026-12-06_1405.pdf"). A ".png" name saves the page as it is on
+// screen; any other name saves a one-page A4 landscape PDF with a heading
+// line (note, address, serial, date line) over the page.
+#pragma once
+
+#include "platform/Time.h"
+
+#include <string>
+
+namespace win {
+class CWnd;
+}
+class UnitSlot;
+
+class HardCopy {
+public:
+    static constexpr const char* kTitle = "Hard Copy";
+    static constexpr const char* kFilter = "PDF (*.pdf)|*.pdf|PNG (*.png)|*.png||";
+    static constexpr const char* kFailedText = "The hard copy could not be written to %s.";
+
+    // Asks for the file and writes it; a file that cannot be written is told
+    // in a message box naming the path. Cancel writes nothing.
+    static void Save(const win::CWnd& page, const UnitSlot& slot, const std::string& serial,
+                     const std::string& dateLine);
+
+    // The unit's folder below the setup files folder.
+    static std::string UnitFolder(const std::string& serial);
+    static std::string DefaultName(const std::string& serial, const win::SYSTEMTIME& time);
+};
