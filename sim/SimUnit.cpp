@@ -592,4 +592,9 @@ void SimUnit::SetStatus(int temperature, int voltageTenths, int currentTenths) {
     impl_->state.SetStatus(temperature, voltageTenths, currentTenths);
 }
 
+void SimUnit::SetTemperature(int temperature) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->state.SetTemperature(temperature);
+}
+
 } // namespace sim

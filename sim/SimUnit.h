@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,9 @@ struct UnitConfig {
     std::string note = "SIM UNIT"; // at most 16 characters
     std::uint64_t seed = 1;        // for status drift and garbage
     bool monitoring = true;        // block 0 word 50 bit 0
+    // System temperature in degrees C, as the unit's signed byte reports it;
+    // nullopt: drifts around 41.
+    std::optional<int> temperature;
 
     // The WIZnet module beside the unit (off by default: it binds the shared
     // discovery port). A MAC of all zeros becomes 00:08:DC and the address's
@@ -102,6 +106,9 @@ public:
     void SetCalibration(int band, int channel, int value);
     // Fixes the status readings (and stops their drift).
     void SetStatus(int temperature, int voltageTenths, int currentTenths);
+    // Fixes the temperature only (-128..127 as the unit reports it, wider
+    // values wrap as its byte does); voltage and current go on drifting.
+    void SetTemperature(int temperature);
 
 private:
     struct Impl;

@@ -39,6 +39,9 @@ UnitState::UnitState(const UnitConfig& config)
                                   : "TM80M1 8-OUTPUT RF MULTICOUPLER 1435-5150 MHZ";
     FillTexts();
     SetNote(config.note);
+    if (config.temperature) {
+        SetTemperature(*config.temperature);
+    }
     // Factory calibration differs a little from unit to unit and band to band.
     for (int b = 0; b < kBands; ++b) {
         for (int c = 0; c < kChannels; ++c) {
@@ -203,7 +206,9 @@ void UnitState::Drift(int& value, int base, int range) {
 
 std::vector<std::uint8_t> UnitState::Status() {
     if (drift_) {
-        Drift(temperature_, 41, 3);
+        if (!temperatureFixed_) {
+            Drift(temperature_, 41, 3);
+        }
         Drift(voltageTenths_, 120, 3);
         Drift(currentTenths_, 15, 1);
     }
@@ -325,6 +330,11 @@ void UnitState::SetStatus(int temperature, int voltageTenths, int currentTenths)
     voltageTenths_ = voltageTenths;
     currentTenths_ = currentTenths;
     drift_ = false;
+}
+
+void UnitState::SetTemperature(int temperature) {
+    temperature_ = temperature;
+    temperatureFixed_ = true;
 }
 
 std::vector<std::uint8_t> UnitState::RandomBytes(std::size_t count) {

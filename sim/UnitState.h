@@ -44,6 +44,7 @@ public:
     void SetAdjustment(int channel, int value);
     void SetCalibration(int band, int channel, int value);
     void SetStatus(int temperature, int voltageTenths, int currentTenths);
+    void SetTemperature(int temperature);
 
     // Random bytes for the garbage fault, from the unit's own generator.
     std::vector<std::uint8_t> RandomBytes(std::size_t count);
@@ -81,6 +82,7 @@ private:
     int voltageTenths_;
     int currentTenths_;
     bool drift_ = true;
+    bool temperatureFixed_ = false;
     std::mt19937_64 random_;
 };
 

@@ -23,6 +23,9 @@ const char* const kUsage =
     "  --unit ADDRESS           a unit listening on ADDRESS (127.x.y.z)\n"
     "  --model 80M1|80C2        model code of the following units (default 80M1)\n"
     "  --note TEXT              user note of the next unit only (default \"UNIT n\")\n"
+    "  --temperature C          system temperature of the following units, fixed\n"
+    "                           (-128..127 degrees C; default: drifts around 41);\n"
+    "                           above 80 the application raises its alarm\n"
     "  --fault NAME[=PARAM]     fault of the following units (MS, N and TYPE are\n"
     "                           required where shown): None, Silent, HeaderOnly,\n"
     "                           SlowBytes=MS, DelayedReply=MS, CloseAfterFrames=N,\n"
@@ -191,6 +194,11 @@ int main(int argc, char** argv) {
                 return Fail("--note needs a text");
             }
             note = note.substr(0, 16);
+        } else if (arg == "--temperature") {
+            if (!value(v) || !ParseNumber(v, -128, 127, n)) {
+                return Fail("--temperature takes degrees C, -128..127");
+            }
+            next.config.temperature = static_cast<int>(n);
         } else if (arg == "--fault") {
             int f = 0;
             if (!value(v)) {

@@ -72,9 +72,10 @@ struct Child {
 
 TEST(Tm80sim, RunsUnitsUntilTerminated) {
     int out = -1;
-    pid_t pid = Spawn({"--no-module", "--unit", "127.34.0.1", "--model", "80C2", "--note", "RACK B",
-                       "--fault", "DelayedReply=50", "--unit", "127.34.0.2"},
-                      out);
+    pid_t pid =
+        Spawn({"--no-module", "--unit", "127.34.0.1", "--model", "80C2", "--note", "RACK B",
+               "--fault", "DelayedReply=50", "--temperature", "-56", "--unit", "127.34.0.2"},
+              out);
     ASSERT_GT(pid, 0);
     Child child{pid};
     FILE* f = ::fdopen(out, "r");
@@ -86,6 +87,12 @@ TEST(Tm80sim, RunsUnitsUntilTerminated) {
     Bytes id = client.Exchange(0x2001, {}, 20);
     ASSERT_EQ(id.size(), 26u);
     EXPECT_EQ(std::string(id.begin() + 6, id.begin() + 10), "80C2");
+    // The fixed temperature does not drift: byte 8 of the status, signed.
+    for (int read = 0; read < 3; ++read) {
+        Bytes status = client.Exchange(0x2002, {}, 12);
+        ASSERT_EQ(status.size(), 18u);
+        EXPECT_EQ(static_cast<std::int8_t>(status[6 + 8]), -56);
+    }
 
     std::fclose(f);
     ::kill(pid, SIGTERM);
@@ -109,6 +116,7 @@ TEST(Tm80sim, RejectsBadOptions) {
         {{"--module-fault", "DelayedAnswer"}, "module fault DelayedAnswer needs a parameter"},
         {{"--model", "80X9"}, "--model takes 80M1 or 80C2"},
         {{"--discovery-port", "70000"}, "--discovery-port takes a port number"},
+        {{"--temperature", "128"}, "--temperature takes degrees C, -128..127"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = c.args;
