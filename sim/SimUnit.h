@@ -40,7 +40,7 @@ struct UnitConfig {
     bool monitoring = true;        // block 0 word 50 bit 0
     // System temperature in degrees C, as the unit's signed byte reports it;
     // nullopt: drifts around 41.
-    std::optional<int> temperature;
+    std::optional<int> temperature = std::nullopt;
 
     // The WIZnet module beside the unit (off by default: it binds the shared
     // discovery port). A MAC of all zeros becomes 00:08:DC and the address's

@@ -1,0 +1,349 @@
+// The system page against simulated units: health and its lights, the alarm
+// blink of the header, bands and layout, note editing, the calibration tab,
+// Hard Copy, and a silent unit that must not freeze the application.
+#include "device/ProcessValues.h"
+#include "devicewindow/HardCopy.h"
+#include "infra/ColorScheme.h"
+#include "infra/Environment.h"
+#include "tests/devicewindow/DeviceWindowTestSupport.h"
+#include "tests/infra/TempFolder.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+
+#include <climits>
+#include <filesystem>
+
+namespace {
+
+using namespace dwtest;
+using Bytes = std::vector<std::uint8_t>;
+using win::COLORREF;
+using win::RGB;
+
+constexpr COLORREF kGreen = RGB(0, 255, 0);
+constexpr COLORREF kYellow = RGB(255, 255, 0);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+
+class SystemPageTest : public DeviceWindowTest {
+protected:
+    SystemPageTest() : DeviceWindowTest(78) {}
+
+    SystemDlg& Page(int index) {
+        return dynamic_cast<SystemDlg&>(*Window(index).GetPage(DefaultDlg::kSystemPage));
+    }
+    // The system page of a new unit, its window showing the Info tab.
+    SystemDlg& Open(sim::UnitConfig config) {
+        unit = &StartUnit(config);
+        const int index = AddUnit(*unit);
+        DefaultDlg& w = Window(index);
+        w.ShowNormal();
+        w.GetTabStrip().SetCurSel(DefaultDlg::kSystemPage);
+        w.OnNotify(DefaultDlg::kIdTabStrip, win::TCN_SELCHANGE);
+        Settle();
+        return Page(index);
+    }
+    // The header label's look: 'Y' black on yellow, '-' invisible, '?' other.
+    char AlarmLook(int index) {
+        const CNewLabel& label = Window(index).GetStatusHeader().GetAlarmLabel();
+        const COLORREF background = TheColorScheme().Main.Background;
+        if (label.GetTextColor() == kBlack && label.GetBkColor() == kYellow)
+            return 'Y';
+        return label.GetTextColor() == background && label.GetBkColor() == background ? '-' : '?';
+    }
+    // Runs one refresh and returns the look the counter's phase asks for.
+    char RefreshExpectingBlink(SystemDlg& page) {
+        const char expected = AlarmBlinkCounter() % 2 == 0 ? 'Y' : '-';
+        page.StatusRefresh();
+        return expected;
+    }
+    static void Click(const win::CWnd& control) {
+        QTest::mouseClick(control.GetNative(), Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+        Settle();
+    }
+    // Answers the next "User Notes" entry with `text` (Escape when null).
+    static void AnswerNote(const char* text) {
+        uitest::WhenReady(
+            [] { return uitest::VisibleWindowTitled("User Notes") != nullptr; },
+            [text] {
+                auto* edit = uitest::VisibleWindowTitled("User Notes")->findChild<QLineEdit*>();
+                edit->clear();
+                QTest::keyClicks(edit, text != nullptr ? text : "");
+                QTest::keyClick(edit, text != nullptr ? Qt::Key_Return : Qt::Key_Escape);
+            });
+    }
+    std::vector<Bytes> NoteWrites() const {
+        std::vector<Bytes> writes;
+        for (const Bytes& p : Payloads(*unit, 0x1003))
+            if (!p.empty() && p[0] == 0x80)
+                writes.push_back(p);
+        return writes;
+    }
+
+    sim::SimUnit* unit = nullptr;
+};
+
+TEST_F(SystemPageTest, TemperatureLightsTextsAndBlink) {
+    SystemDlg& page = Open({.note = "Mast 7"});
+    const struct {
+        int temperature;
+        const char* text;
+        COLORREF light;
+        bool alarm;
+    } cases[] = {
+        {80,
+         "80 \xB0"
+         "C",
+         kGreen, false},
+        {81,
+         "81 \xB0"
+         "C",
+         kYellow, true},
+        {200,
+         "-56 \xB0"
+         "C",
+         kGreen, false}, // the unit's byte is signed
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.temperature);
+        unit->SetStatus(c.temperature, 125, 20);
+        const char before = AlarmLook(0);
+        const char expected = RefreshExpectingBlink(page);
+        EXPECT_EQ(page.MonitorValue(SystemDlg::Temperature).GetWindowText(), c.text);
+        EXPECT_EQ(page.MonitorLight(SystemDlg::Temperature).GetFillColor(), c.light);
+        EXPECT_EQ(AlarmLook(0), c.alarm ? expected : before);
+    }
+    EXPECT_EQ(page.MonitorValue(SystemDlg::Voltage).GetWindowText(), "12.5 V");
+    EXPECT_EQ(page.MonitorValue(SystemDlg::Current).GetWindowText(), "2.0 A");
+    EXPECT_EQ(page.MonitorValue(SystemDlg::Power).GetWindowText(), "25.0 W");
+
+    // Hot: the label alternates tick by tick; cooled down it keeps its last look.
+    unit->SetTemperature(90);
+    std::string looks;
+    for (int tick = 0; tick < 4; ++tick) {
+        const char expected = RefreshExpectingBlink(page);
+        looks += AlarmLook(0);
+        EXPECT_EQ(AlarmLook(0), expected);
+    }
+    EXPECT_TRUE(looks == "Y-Y-" || looks == "-Y-Y") << looks;
+    unit->SetTemperature(41);
+    const char last = AlarmLook(0);
+    for (int tick = 0; tick < 3; ++tick) {
+        page.StatusRefresh();
+        EXPECT_EQ(AlarmLook(0), last);
+    }
+}
+
+TEST_F(SystemPageTest, OneCounterForAllUnitsAndItsWrap) {
+    sim::SimUnit& a = StartUnit({.note = "A"});
+    sim::SimUnit& b = StartUnit({.note = "B"});
+    SystemDlg& pa = Page(AddUnit(a));
+    SystemDlg& pb = Page(AddUnit(b));
+    const int start = AlarmBlinkCounter();
+    pa.StatusRefresh();
+    pb.StatusRefresh();
+    pa.StatusRefresh();
+    EXPECT_EQ(AlarmBlinkCounter(), start + 3);
+    // The timers of both pages step it too, about once a second each.
+    const int now = AlarmBlinkCounter();
+    EXPECT_TRUE(WaitUntil([&] { return AlarmBlinkCounter() >= now + 4; }, 5000));
+
+    AlarmBlinkCounter() = INT_MAX;
+    SystemDlg::StepAlarmBlinkCounter();
+    EXPECT_EQ(AlarmBlinkCounter(), 1);
+}
+
+TEST_F(SystemPageTest, IdentityAndThreeBands) {
+    SystemDlg& page =
+        Open({.model = "80C2", .serialHigh = 0x00AB, .serialLow = 1001, .note = "Roof 2"});
+    EXPECT_EQ(page.IdentityText(0), "1.01.02");
+    EXPECT_EQ(page.IdentityText(1), "00AB-1001");
+    EXPECT_EQ(page.IdentityText(2), "Roof 2");
+    EXPECT_EQ(page.IdentityText(3), unit->Config().address);
+    EXPECT_EQ(page.Firmware().GetWindowText(), "01020304");
+    const char* ranges[] = {": 2200 - 2395", ": 4400 - 4940", ": 5091 - 5150"};
+    for (int k = 1; k <= 8; ++k) {
+        SCOPED_TRACE(k);
+        const std::string text = page.BandValue(k).GetWindowText();
+        if (k <= 3) {
+            EXPECT_TRUE(text.ends_with(ranges[k - 1])) << text;
+            EXPECT_EQ(page.BandLight(k).GetFillColor(), kGreen);
+        } else {
+            EXPECT_EQ(text, "---");
+            EXPECT_EQ(page.BandLight(k).GetFillColor(), TheColorScheme().Main.Background);
+        }
+    }
+    // The first band's light, as painted.
+    const QImage shot = Grab(page.BandLight(1));
+    EXPECT_GT(CountColour(shot, kGreen, 0, 0, shot.width(), shot.height()), 10);
+}
+
+TEST_F(SystemPageTest, MonitoringLayoutBothWays) {
+    for (const bool monitoring : {true, false}) {
+        SCOPED_TRACE(monitoring);
+        SystemDlg& page = Open({.note = "M", .monitoring = monitoring});
+        const int index = page.GetUnitIndex();
+        auto left = [&page](const win::CWnd& w) {
+            win::CRect r;
+            w.GetWindowRect(&r);
+            page.ScreenToClient(&r);
+            return r.left;
+        };
+        const int column = left(*page.GetDlgItem(SystemDlg::kIdLightColumn));
+        for (int m = SystemDlg::Voltage; m <= SystemDlg::Temperature; ++m) {
+            const auto which = static_cast<SystemDlg::Monitor>(m);
+            EXPECT_EQ(page.MonitorValue(which).IsWindowVisible(), monitoring) << m;
+            EXPECT_EQ(page.MonitorLight(which).IsWindowVisible(),
+                      !monitoring || which == SystemDlg::Temperature)
+                << m;
+            EXPECT_EQ(left(page.MonitorLight(which)) == column, !monitoring) << m;
+        }
+        // Without values: no texts, every light on, and a lost connection
+        // still blinks.
+        ConnectionLostFlag()[static_cast<std::size_t>(index)] = 1;
+        const char expected = RefreshExpectingBlink(page);
+        EXPECT_EQ(AlarmLook(index), expected);
+        if (!monitoring) {
+            EXPECT_EQ(page.MonitorLight(SystemDlg::Voltage).GetFillColor(), kGreen);
+            EXPECT_EQ(page.MonitorValue(SystemDlg::Voltage).GetWindowText(), "Source Voltage");
+        }
+    }
+}
+
+TEST_F(SystemPageTest, DateLines) {
+    const struct {
+        win::SYSTEMTIME time;
+        const char* line;
+    } cases[] = {
+        {{.wYear = 2026, .wMonth = 7, .wDay = 6, .wHour = 14, .wMinute = 5, .wSecond = 9},
+         "Jul  06,2026 14:05:09"},
+        {{.wYear = 2027, .wMonth = 3, .wDay = 21, .wHour = 0, .wMinute = 0, .wSecond = 0},
+         "Mar 21,2027 00:00:00"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SystemDlg::DateLine(c.time), c.line);
+}
+
+TEST_F(SystemPageTest, NoteEditConfirmedCancelledAndFailing) {
+    SystemDlg& page = Open({.note = "Mast 7"});
+    UnitSlot& slot = Slot(0);
+    unit->ClearFrames();
+
+    AnswerNote(nullptr);
+    Click(page.DeviceId());
+    EXPECT_TRUE(NoteWrites().empty());
+
+    AnswerNote("Roof 3");
+    Click(page.DeviceId());
+    Bytes expected(17, 0);
+    expected[0] = 0x80;
+    std::copy_n("Roof 3", 6, expected.begin() + 1);
+    EXPECT_EQ(NoteWrites(), std::vector<Bytes>{expected});
+    EXPECT_EQ(slot.userNote, "Roof 3");
+    EXPECT_EQ(page.IdentityText(2), "Roof 3");
+    // The connection watch follows the new note.
+    const int reads = NoteReads(*unit);
+    ASSERT_TRUE(WaitUntil([&] { return NoteReads(*unit) > reads + 1; }));
+    EXPECT_EQ(ConnectionLostFlag()[0], 0);
+
+    // A silent unit: the model's note is empty, the slot keeps its own.
+    unit->SetFault(sim::Fault::Silent);
+    AnswerNote("Cellar");
+    Click(page.DeviceId());
+    unit->SetFault(sim::Fault::None);
+    EXPECT_EQ(NoteWrites().size(), 2u);
+    EXPECT_STREQ(slot.Unit()->identity.userNote.data(), "");
+    EXPECT_EQ(slot.userNote, "Roof 3");
+}
+
+TEST_F(SystemPageTest, CalibrationTabOffAndOn) {
+    SystemDlg& page = Open({.note = "Mast 7"});
+    DefaultDlg& w = Window(0);
+    EXPECT_EQ(page.DisplayCalibration().GetCheck(), win::BST_UNCHECKED);
+    Click(page.DisplayCalibration());
+    ASSERT_EQ(w.GetTabStrip().GetItemCount(), 3);
+    EXPECT_EQ(w.GetTabStrip().GetItemText(2), "Calibration");
+    Click(page.DisplayCalibration());
+    EXPECT_EQ(w.GetTabStrip().GetItemCount(), 2);
+    EXPECT_EQ(w.GetCurrentPage(), DefaultDlg::kSystemPage);
+    Click(page.DisplayCalibration());
+    EXPECT_EQ(w.GetTabStrip().GetItemCount(), 3);
+}
+
+TEST_F(SystemPageTest, HardCopyPdfPngAndUnwritable) {
+    TempFolder folder;
+    TheEnvironment().SetupFilesFolder = folder.Path();
+    SystemDlg& page = Open({.serialHigh = 0x00AB, .serialLow = 1001, .note = "Mast 7"});
+    auto* button = page.GetDlgItem(SystemDlg::kIdHardCopy);
+    const std::string unitFolder = folder / "00AB-1001_Setup";
+
+    // PDF: one A4 landscape page (842 x 595 points).
+    dialogs->AnswerFile(unitFolder + "/copy.pdf");
+    Click(*button);
+    ASSERT_FALSE(dialogs->History().empty());
+    const auto& asked = dialogs->History().back().file;
+    EXPECT_EQ(asked.title, "Hard Copy");
+    EXPECT_EQ(asked.initialFolder, unitFolder);
+    EXPECT_TRUE(std::filesystem::is_directory(unitFolder));
+    EXPECT_TRUE(QRegularExpression("^00AB-1001_\\d{4}-\\d\\d-\\d\\d_\\d{4}\\.pdf$")
+                    .match(QString::fromStdString(asked.fileName))
+                    .hasMatch())
+        << asked.fileName;
+    QFile pdf(QString::fromStdString(unitFolder + "/copy.pdf"));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF-"));
+    EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") +
+                  bytes.count("/Type /Page "),
+              1);
+    EXPECT_TRUE(bytes.contains("/MediaBox [0 0 842")) << bytes.left(2000).toStdString();
+
+    // PNG: the page at screen size, its green band lights included.
+    dialogs->AnswerFile(unitFolder + "/copy.png");
+    Click(*button);
+    QImage png(QString::fromStdString(unitFolder + "/copy.png"));
+    ASSERT_FALSE(png.isNull());
+    EXPECT_EQ(png.size(), page.GetNative()->size());
+    EXPECT_GT(CountColour(png, kGreen, 0, 0, png.width(), png.height()), 50);
+
+    // A folder that cannot be written: a message naming the path.
+    for (const char* name : {"/copy.pdf", "/copy.png"}) {
+        const std::string path = "/nonexistent/hard" + std::string(name);
+        dialogs->ClearHistory();
+        dialogs->AnswerFile(path);
+        Click(*button);
+        ASSERT_EQ(dialogs->History().size(), 2u) << name;
+        EXPECT_EQ(dialogs->History()[1].message.text,
+                  "The hard copy could not be written to " + path + ".");
+    }
+}
+
+TEST_F(SystemPageTest, SilentUnitDoesNotFreezeTheApplication) {
+    sim::SimUnit& silent = StartUnit({.note = "Gone"});
+    const int index = AddUnit(silent);
+    silent.SetFault(sim::Fault::Silent);
+    ASSERT_TRUE(
+        WaitUntil([&] { return ConnectionLostFlag()[static_cast<std::size_t>(index)]; }, 8000));
+    EXPECT_TRUE(Window(index).GetPeriodicReads().IsQuiet());
+
+    // A 50 ms timer over 10.5 s: blocked for a second per ten at most, its
+    // ticks come nearly all; unpaced, two reads a second would stop it.
+    int ticks = 0;
+    QTimer counter;
+    QObject::connect(&counter, &QTimer::timeout, [&ticks] { ++ticks; });
+    counter.start(50);
+    QElapsedTimer clock;
+    clock.start();
+    QTest::qWait(10500);
+    const auto expected = static_cast<int>(clock.elapsed() / 50);
+    EXPECT_GT(ticks, expected * 6 / 10) << ticks << " of " << expected;
+    // The values read as a failed read shows them.
+    EXPECT_EQ(Page(index).MonitorValue(SystemDlg::Voltage).GetWindowText(), "0.0 V");
+}
+
+} // namespace
