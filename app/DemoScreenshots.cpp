@@ -102,8 +102,13 @@ void DemoScreenshots::Take() {
     DefaultDlg* device = CTM80_AppDlg::DeviceWindowOf(0);
     if (device == nullptr || device->GetNative() == nullptr)
         std::fprintf(stderr, "tm80: no device window for a screenshot (Device 1 is empty)\n");
-    else
+    else {
         Save(device->GetNative()->window(), folder_ + "/" + kDeviceWindowFile);
+        // The Info tab, as a click on it shows it (its status is read at once).
+        device->GetTabStrip().SetCurSel(DefaultDlg::kSystemPage);
+        device->OnNotify(DefaultDlg::kIdTabStrip, win::TCN_SELCHANGE);
+        Save(device->GetNative()->window(), folder_ + "/" + kSystemPageFile);
+    }
     if (quit_)
         mainWindow_.EndDialog(win::IDOK);
 }

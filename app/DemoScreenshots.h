@@ -5,7 +5,8 @@
 //                              would (output 3's slider one step right, the
 //                              next band for output 1), wait about 2 s, then
 //                              save DIR/main-window.png and
-//                              DIR/device-window.png
+//                              DIR/device-window.png, then show the Info tab
+//                              and save DIR/system-page.png
 //   TM80_DEMO_QUIT=1           then end the main window (without saving the
 //                              configuration); otherwise the run goes on
 #pragma once
@@ -24,6 +25,7 @@ public:
     static constexpr const char* kQuitVariable = "TM80_DEMO_QUIT";
     static constexpr const char* kMainWindowFile = "main-window.png";
     static constexpr const char* kDeviceWindowFile = "device-window.png";
+    static constexpr const char* kSystemPageFile = "system-page.png";
     static constexpr int kSettleMs = 2000;
 
     // nullptr unless TM80_DEMO_SCREENSHOTS names a folder.
