@@ -302,6 +302,10 @@ TEST_F(SystemPageTest, HardCopyPdfPngAndUnwritable) {
                   bytes.count("/Type /Page "),
               1);
     EXPECT_TRUE(bytes.contains("/MediaBox [0 0 842")) << bytes.left(2000).toStdString();
+    // Drawn afresh at print resolution, not the screen's pixels blown up.
+    const auto width = QRegularExpression("/Width (\\d+)").match(QString::fromLatin1(bytes));
+    ASSERT_TRUE(width.hasMatch());
+    EXPECT_GT(width.captured(1).toInt(), 3 * page.GetNative()->width());
 
     // PNG: the page at screen size, its green band lights included.
     dialogs->AnswerFile(unitFolder + "/copy.png");
