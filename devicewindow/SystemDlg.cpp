@@ -319,11 +319,8 @@ bool SystemDlg::ShowHealth() {
     const bool hot = t > kMostTemperature;
     SetLight(monitorLights_[Temperature], hot ? kYellow : kGreen);
     char text[32];
-    // The degree sign is the code page's byte 0xB0.
-    std::snprintf(text, sizeof text,
-                  "%d \xB0"
-                  "C",
-                  static_cast<int>(t));
+    // The degree sign is the code page's byte 0xB0 (octal 260).
+    std::snprintf(text, sizeof text, "%d \260C", static_cast<int>(t));
     monitorValues_[Temperature].SetWindowText(text);
     std::snprintf(text, sizeof text, "%.1f V", status.voltage);
     monitorValues_[Voltage].SetWindowText(text);

@@ -96,18 +96,9 @@ TEST_F(SystemPageTest, TemperatureLightsTextsAndBlink) {
         COLORREF light;
         bool alarm;
     } cases[] = {
-        {80,
-         "80 \xB0"
-         "C",
-         kGreen, false},
-        {81,
-         "81 \xB0"
-         "C",
-         kYellow, true},
-        {200,
-         "-56 \xB0"
-         "C",
-         kGreen, false}, // the unit's byte is signed
+        {80, "80 \260C", kGreen, false},
+        {81, "81 \260C", kYellow, true},
+        {200, "-56 \260C", kGreen, false}, // the unit's byte is signed
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.temperature);
