@@ -13,6 +13,8 @@ int CTM80M1_Comm::ReceiveReply(std::uint8_t* reply, int count, std::int64_t star
     while (index < count) {
         if (connection_->ReceiveByte(&reply[index]) != 0) {
             ++index;
+        } else if (!connection_->IsConnected()) {
+            return 0; // the connection is gone: waiting out the budget brings nothing
         }
         // The budget is checked after every attempt, even one that completed the reply.
         if (win::ProcessClock() - start >= budgetMs) {

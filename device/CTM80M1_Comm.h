@@ -31,7 +31,8 @@ public:
 
     // Sends `request` (6 + requestPayloadLength bytes, payload at offset 6)
     // after writing its header, then receives exactly 6 + replyPayloadLength
-    // bytes into `reply`. 1 when the whole reply arrived within the budget.
+    // bytes into `reply`. 1 when the whole reply arrived within the budget;
+    // 0 at once when the connection is gone (closed or reset by the unit).
     // Input is not drained first: a late byte of an earlier reply is read as
     // the first byte of this one.
     int Transact(std::uint16_t command, std::uint8_t* request, std::uint16_t requestPayloadLength,

@@ -255,20 +255,30 @@ int TCPCom::ReceiveByte(std::uint8_t* out) {
     bufferedFirst_ = bufferedEnd_ = 0;
     int n =
         win::recv(socket_, reinterpret_cast<char*>(receiveBuffer_.data()), kReceiveBufferSize, 0);
+    if (n == 0) {
+        // The unit closed its side: no byte will ever come. Counting this as a
+        // received byte would let a unit that hung up "answer" with zeros.
+        connected_ = 0;
+        return 0;
+    }
     if (n == win::SOCKET_ERROR) {
-        if (win::WSAGetLastError() == win::WSAEWOULDBLOCK) {
+        const int error = win::WSAGetLastError();
+        if (error == win::WSAEWOULDBLOCK || ConnectionGone(error)) {
             connected_ = 0;
             return 0;
         }
         win::Sleep(1);
         return 0;
     }
-    if (n > 0) {
-        *out = receiveBuffer_[0];
-        bufferedFirst_ = 1;
-        bufferedEnd_ = n;
-    }
+    *out = receiveBuffer_[0];
+    bufferedFirst_ = 1;
+    bufferedEnd_ = n;
     return 1;
+}
+
+bool TCPCom::ConnectionGone(int error) {
+    return error == win::WSAECONNRESET || error == win::WSAECONNABORTED ||
+           error == win::WSAENETRESET || error == win::WSAENOTCONN || error == win::WSAESHUTDOWN;
 }
 
 int TCPCom::ReceiveChunk() {

@@ -40,6 +40,9 @@ public:
     // receive, so each byte still waits at most the receive time-out.
     int FlushInput() override;
     int Send(const std::uint8_t* buf, int len) override;
+    // 1 with one byte in *out. 0 when none came: after the receive time-out
+    // (still connected), or when the connection is gone (the unit closed or
+    // reset it; the connected flag drops to 0 and stays there).
     int ReceiveByte(std::uint8_t* out) override;
     // Bytes received but not yet taken come first (moved to the start of the
     // receive buffer); otherwise one receive of up to 2000 bytes.
@@ -53,6 +56,8 @@ public:
     static const char* ErrorDescription(int code);
 
 private:
+    // Receive errors after which the connection cannot carry another byte.
+    static bool ConnectionGone(int error);
     void ComposeFailure(const char* operation, int code);
 
     std::uint32_t receiveTimeout_ = kReceiveTimeoutMs;

@@ -116,4 +116,31 @@ TEST(CommandExchange, SendFailureReturnsAtOnce) {
     EXPECT_FALSE(rig.com->IsConnected());
 }
 
+TEST(CommandExchange, AConnectionTheUnitClosedOrResetFailsAtOnce) {
+    struct Case {
+        sim::Fault fault;
+        int answered; // exchanges that succeed before the connection goes
+    };
+    for (const Case c : {Case{sim::Fault::CloseAfterFrames, 1}, Case{sim::Fault::Reset, 0}}) {
+        Rig rig;
+        rig.unit->SetFault(c.fault, c.answered);
+        for (int i = 0; i < c.answered; ++i) {
+            EXPECT_EQ(rig.Run(0x4000, 10), 1);
+        }
+        // Every later exchange fails at once, whatever it reads or controls;
+        // nothing of a reply that never came is taken as zeros.
+        for (int i = 0; i < 3; ++i) {
+            Bytes reply;
+            std::int64_t elapsed = 0;
+            EXPECT_EQ(rig.Run(0x1003, 16, &reply, &elapsed), 0) << i;
+            EXPECT_LT(elapsed, 400) << i;
+            EXPECT_FALSE(rig.com->IsConnected());
+        }
+        EXPECT_EQ(rig.comm->FlashLeds(), 0);
+        std::uint8_t byte = 0x5A;
+        EXPECT_EQ(rig.com->ReceiveByte(&byte), 0);
+        EXPECT_EQ(byte, 0x5A);
+    }
+}
+
 } // namespace

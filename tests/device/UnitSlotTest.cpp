@@ -3,6 +3,7 @@
 #include "device/UnitSlot.h"
 #include "tests/device/ModelTestSupport.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -151,6 +152,9 @@ protected:
     int AddressSeries() const override { return 42; }
 
     std::unique_ptr<UnitSlot> MakeSlot() {
+        if (connection == nullptr) {
+            connection = std::make_unique<TCPCom>(peer->Address().c_str());
+        }
         auto comm = std::make_unique<CTM80M1_Comm>(connection.get());
         unit.reset();
         return std::make_unique<UnitSlot>(1, std::move(connection), std::move(comm));
@@ -224,8 +228,11 @@ TEST_F(SlotTest, OpenReadsTheUnitInOrderAndFillsTheCopies) {
     EXPECT_EQ(slot->addressText, peer->Address());
 }
 
-TEST_F(SlotTest, UnitThatHangsUpEndsEmptyButStillGetsItsWindow) {
-    peer->SetHandler([](const PeerFrame&) { return Answer{{}, true}; });
+TEST_F(SlotTest, UnitThatHangsUpAfterTheFlashEndsEmptyButStillGetsItsWindow) {
+    std::atomic<int> frames{0};
+    peer->SetHandler([&frames](const PeerFrame& frame) {
+        return ++frames == 1 ? Answer{ScriptedPeer::DefaultReply(frame.command)} : Answer{{}, true};
+    });
     RecordingHost host;
     auto slot = MakeSlot();
     slot->bandTexts[0] = "stale";
@@ -235,16 +242,21 @@ TEST_F(SlotTest, UnitThatHangsUpEndsEmptyButStillGetsItsWindow) {
     EXPECT_EQ(slot->calibrationTable, UnitSlot::Table{});
     EXPECT_NE(slot->DeviceWindow(), nullptr);
     EXPECT_EQ(host.events.log.size(), 2u);
+    EXPECT_FALSE(slot->Connection()->IsConnected());
 }
 
+// Silent, or hanging up at the first frame: either way the flash goes
+// unanswered and nothing more is read.
 TEST_F(SlotTest, UnitThatLeavesTheFlashUnansweredIsNotReadFurther) {
-    peer->SetHandler([](const PeerFrame&) { return Answer{}; });
-    RecordingHost host;
-    auto slot = MakeSlot();
-    EXPECT_EQ(slot->Open(&host), 0);
-    EXPECT_EQ(peer->Frames().size(), 1u);
-    EXPECT_EQ(slot->DeviceWindow(), nullptr);
-    EXPECT_TRUE(host.events.log.empty());
+    for (const bool hangUp : {false, true}) {
+        peer->SetHandler([hangUp](const PeerFrame&) { return Answer{{}, hangUp}; });
+        RecordingHost host;
+        auto slot = MakeSlot();
+        EXPECT_EQ(slot->Open(&host), 0) << hangUp;
+        EXPECT_EQ(slot->DeviceWindow(), nullptr);
+        EXPECT_TRUE(host.events.log.empty());
+    }
+    EXPECT_EQ(peer->Frames().size(), 2u);
 }
 
 // Destruction: the connection is closed (the unit sees it go) before the
