@@ -1,0 +1,376 @@
+// The fault matrix: every fault of the simulated unit and of its WIZnet
+// module against every place that talks to a unit. In each cell the place
+// returns within its budget, and what it reports is true: a success agrees
+// with the unit, a failure carries its flags and texts. A crash ends the test.
+//
+// Each row is a test of its own, so CTest runs rows side by side. The cells of
+// a row that keeps no process-wide state run in parallel threads; the others
+// (the device window, the discovery list) one after the other.
+//
+// A new place is one line in kRows with the function that runs one cell.
+#include "device/DiscoverWizNET_Devices.h"
+#include "device/DiscoveryList.h"
+#include "device/ProcessValues.h"
+#include "device/SlotTable.h"
+#include "platform/DebugOutput.h"
+#include "platform/WinSock.h"
+#include "platform/ui/ScriptedCommonDialogs.h"
+#include "tests/devicewindow/DeviceWindowTestSupport.h"
+#include "tests/sim/SimTestUnit.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
+#include <memory>
+#include <ostream>
+#include <poll.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Fault {
+    const char* name;
+    sim::Fault unit;
+    sim::ModuleFault module;
+    int param;
+};
+
+using sim::ModuleFault;
+using UF = sim::Fault;
+
+// The columns. Parameters put each fault clearly on one side of every budget.
+const Fault kFaults[] = {
+    {"None", UF::None, ModuleFault::None, 0},
+    {"Silent", UF::Silent, ModuleFault::None, 0},
+    {"HeaderOnly", UF::HeaderOnly, ModuleFault::None, 0},
+    {"SlowBytes", UF::SlowBytes, ModuleFault::None, 1},               // each byte its own segment
+    {"DelayedReply", UF::DelayedReply, ModuleFault::None, 3100},      // after the control budget
+    {"CloseAfterFrames", UF::CloseAfterFrames, ModuleFault::None, 0}, // hangs up at once
+    {"Reset", UF::Reset, ModuleFault::None, 0},
+    {"Garbage", UF::Garbage, ModuleFault::None, 0},
+    {"NotListening", UF::NotListening, ModuleFault::None, 0},
+    {"SilentTcp", UF::None, ModuleFault::SilentTcp, 0},
+    {"UnitType", UF::None, ModuleFault::UnitType, 0},
+    {"InvalidTypeReply", UF::None, ModuleFault::InvalidTypeReply, 0},
+    {"NoLI", UF::None, ModuleFault::NoLI, 0},
+    {"LIOctetAbove255", UF::None, ModuleFault::LIOctetAbove255, 0},
+    {"LIMissingSeparators", UF::None, ModuleFault::LIMissingSeparators, 0},
+    {"DelayedAnswer", UF::None, ModuleFault::DelayedAnswer, 200},
+    {"ListenState", UF::None, ModuleFault::ListenState, 0},
+};
+constexpr std::size_t kColumns = std::size(kFaults);
+
+void Apply(sim::SimUnit& unit, const Fault& fault) {
+    unit.SetFault(fault.unit, fault.param);
+    unit.SetModuleFault(fault.module, fault.param);
+}
+
+// What a place reported in one cell.
+struct Outcome {
+    bool succeeded = false;   // what the place reported
+    bool matchesUnit = false; // a success agrees with what the unit holds
+    std::string wrongFailure; // what a reported failure got wrong; empty when right
+};
+
+struct Cell {
+    sim::SimUnit& unit;
+    const Fault& fault;
+    std::string address;
+};
+
+bool Connected(TCPCom& connection, Outcome& out) {
+    if (connection.IsConnected()) {
+        return true;
+    }
+    if (std::string(connection.LastErrorText()).find("***** connect() failed.\r\n") ==
+        std::string::npos) {
+        out.wrongFailure = "no failure text for the refused connect";
+    }
+    return false;
+}
+
+// The open sequence, without windows. A flash left unanswered ends it at once.
+Outcome OpenSequence(const Cell& cell) {
+    Apply(cell.unit, cell.fault);
+    Outcome out;
+    auto connection = std::make_unique<TCPCom>(cell.address.c_str());
+    if (!Connected(*connection, out)) {
+        return out;
+    }
+    auto model = std::make_unique<CTM80M1_Comm>(connection.get());
+    UnitSlot slot(0, std::move(connection), std::move(model));
+    out.succeeded = slot.Open(nullptr) == 1;
+    out.matchesUnit = slot.userNote == cell.unit.Note() && slot.bandCount > 0;
+    if (!out.succeeded && cell.unit.Frames().size() != 1) {
+        out.wrongFailure = "read further after the flash went unanswered";
+    }
+    return out;
+}
+
+// A page's write through the unit model: the adjustment of output 3.
+Outcome AdjustmentWrite(const Cell& cell) {
+    Apply(cell.unit, cell.fault);
+    Outcome out;
+    TCPCom connection(cell.address.c_str());
+    if (!Connected(connection, out)) {
+        return out;
+    }
+    CTM80M1_Comm model(&connection);
+    model.settings.adjustments[2] = 7;
+    out.succeeded = model.SetOutputAdjustment(2, -3) == 1;
+    out.matchesUnit = model.settings.adjustments[2] == -3 && cell.unit.Adjustments()[2] == -3;
+    if (!out.succeeded && model.settings.adjustments[2] != 7) {
+        out.wrongFailure = "the model took a value the unit did not confirm";
+    }
+    return out;
+}
+
+struct ProgramRun {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string ReadAll(int fd) {
+    std::string text;
+    char buffer[512];
+    ssize_t n;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0) {
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return text;
+}
+
+// Runs `path` with `args`. The pipes are close-on-exec, so programs started
+// side by side do not hold each other's ends open.
+ProgramRun RunProgram(const char* path, std::vector<std::string> args) {
+    ProgramRun run;
+    int out[2], err[2];
+    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) {
+        return run;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    args.insert(args.begin(), path);
+    std::vector<char*> argv;
+    for (auto& a : args) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    const bool spawned = posix_spawn(&pid, path, &actions, nullptr, argv.data(), environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    ::close(err[1]);
+    run.out = ReadAll(out[0]);
+    run.err = ReadAll(err[0]);
+    if (spawned) {
+        ::waitpid(pid, &run.status, 0);
+    }
+    return run;
+}
+
+// tm80ctl reading the note: exit status, output and message.
+Outcome CtlNote(const Cell& cell) {
+    Apply(cell.unit, cell.fault);
+    const ProgramRun run = RunProgram(TM80CTL_PATH, {cell.address, "note"});
+    Outcome out;
+    const int status = WIFEXITED(run.status) ? WEXITSTATUS(run.status) : -1;
+    out.succeeded = status == 0;
+    out.matchesUnit = run.out == cell.unit.Note() + "\n" && run.err.empty();
+    const std::string failed = "Exchange with " + cell.address + " failed: reading the note\n";
+    const std::string refused = "Connection could not be made with " + cell.address + "\n";
+    if (status != 1 || !run.out.empty() || (run.err != failed && run.err != refused)) {
+        out.wrongFailure = "exit " + std::to_string(status) + ", stderr: " + run.err;
+    }
+    return out;
+}
+
+// One tick of the device window's note check on a unit opened before the fault.
+Outcome NoteCheck(const Cell& cell) {
+    Outcome out;
+    dwtest::TestHost host;
+    const int index = TheSlotTable().Claim();
+    auto connection = std::make_unique<TCPCom>(cell.address.c_str());
+    auto model = std::make_unique<CTM80M1_Comm>(connection.get());
+    TheSlotTable().At(index).slot =
+        std::make_unique<UnitSlot>(index, std::move(connection), std::move(model));
+    UnitSlot& slot = *TheSlotTable().Slot(index);
+    if (slot.Open(&host) == 0) {
+        out.wrongFailure = "the unit could not be opened before the fault";
+        return out;
+    }
+    auto& dialogs = dynamic_cast<win::ScriptedCommonDialogs&>(win::CommonDialogs::Current());
+    dialogs.ClearHistory();
+    DefaultDlg::ArmLostNotice(true);
+    ResetDeviceProcessValues();
+
+    Apply(cell.unit, cell.fault);
+    dynamic_cast<DefaultDlg&>(*slot.DeviceWindow()).NoteCheck();
+
+    out.succeeded = ConnectionLostFlag()[static_cast<std::size_t>(index)] == 0;
+    out.matchesUnit = slot.Unit()->identity.userNote.data() == cell.unit.Note();
+    const std::string device = "Device " + std::to_string(index + 1) + " (" + cell.address + ")";
+    // A unit that answers with garbage answers: its note has changed.
+    const std::string expected = cell.fault.unit == UF::Garbage
+                                     ? device + " now reports the note"
+                                     : "TCP connection to " + device + " was lost.";
+    if (dialogs.History().size() != 1 ||
+        dialogs.History()[0].message.text.rfind(expected, 0) != 0) {
+        out.wrongFailure =
+            "notice: " +
+            (dialogs.History().empty() ? std::string("none") : dialogs.History()[0].message.text);
+    }
+    TheSlotTable().Release(index);
+    return out;
+}
+
+constexpr int kDiscoveryWindowMs = 400;
+
+// One discovery: the unit behind the module is listed with what it told, or nothing is.
+Outcome Discovery(const Cell& cell) {
+    Apply(cell.unit, cell.fault);
+    win::WSADATA data;
+    win::WSAStartup(win::MAKEWORD(2, 2), &data);
+    win::SetDebugOutputSink([](std::string_view) {}); // the discovery's trace
+    DiscoverWizNET_Devices(
+        DiscoveryTarget{"127.255.255.255", cell.unit.Config().discoveryPort, kDiscoveryWindowMs});
+    win::SetDebugOutputSink({});
+    win::WSACleanup();
+    Outcome out;
+    const auto& units = DiscoveryList::Instance().Units();
+    out.succeeded = !units.empty();
+    out.matchesUnit = units.size() == 1 && units[0].addressText == cell.address &&
+                      units[0].NoteText() == cell.unit.Note() &&
+                      units[0].ModelText() == cell.unit.Config().model;
+    if (!out.succeeded && !units.empty()) {
+        out.wrongFailure = "listed";
+    }
+    return out;
+}
+
+enum class Run { Parallel, InTurn, InTurnInPrivateNamespace };
+
+struct Row {
+    const char* name;
+    Outcome (*place)(const Cell&);
+    Run run;
+    bool module;  // the unit has its WIZnet module
+    int budgetMs; // the longest the place may take by its exchanges' budgets
+    // One letter per column of kFaults: S succeeds, F fails, * either (a
+    // reply of garbage cannot be told from a real one).
+    const char* expected;
+};
+
+// Budgets: the open sequence's two control exchanges of 3000 ms and 17 reads
+// of 1000 ms; a read and the graceful close of 1000 ms for tm80ctl; the pause,
+// the window and the longest TCP wait for the discovery.
+const Row kRows[] = {
+    {"OpenSequence", OpenSequence, Run::Parallel, false, 2 * 3000 + 17 * 1000, "SFFSFFF*FFSSSSSSS"},
+    {"AdjustmentWrite", AdjustmentWrite, Run::Parallel, false, 1000, "SFSSFFFSFFSSSSSSS"},
+    {"Tm80CtlNote", CtlNote, Run::Parallel, false, 2000, "SFFSFFF*FFSSSSSSS"},
+    {"NoteCheck", NoteCheck, Run::InTurn, false, 1000, "SFFSFFFFSFSSSSSSS"},
+    {"Discovery", Discovery, Run::InTurnInPrivateNamespace, true, 100 + kDiscoveryWindowMs + 1000,
+     "SFFSFFFFFFFFFSFSS"},
+};
+
+void PrintTo(const Row& row, std::ostream* os) {
+    *os << row.name;
+}
+
+// Room for a loaded machine and the sanitizers.
+int Margin(int budgetMs) {
+    return budgetMs / 2 + 1500;
+}
+
+constexpr const char* kInsideVariable = "TM80_FAULT_MATRIX_IN_NAMESPACE";
+
+class FaultMatrix : public dwtest::DeviceWindowTest, public ::testing::WithParamInterface<Row> {
+protected:
+    FaultMatrix() : DeviceWindowTest(61) {}
+};
+
+TEST_P(FaultMatrix, EveryFault) {
+    const Row& row = GetParam();
+    ASSERT_EQ(std::string(row.expected).size(), kColumns);
+    if (row.run == Run::InTurnInPrivateNamespace && std::getenv(kInsideVariable) == nullptr) {
+        // Broadcasts go out only inside a private network namespace.
+        ASSERT_EQ(std::system("unshare -rn true >/dev/null 2>&1"), 0)
+            << "no private network namespaces here (unshare -rn failed)";
+        char self[4096];
+        const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+        ASSERT_GT(length, 0);
+        const std::string command = std::string(kInsideVariable) +
+                                    "=1 unshare -rn sh -c 'ip link set lo up; exec \"$0\" "
+                                    "--gtest_filter=" +
+                                    simtest::CurrentTestName() + "' '" +
+                                    std::string(self, static_cast<std::size_t>(length)) + "'";
+        const int status = std::system(command.c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        return;
+    }
+
+    // Each cell has a unit of its own, there only while the cell runs: in a
+    // discovery every module present would answer.
+    std::vector<Outcome> outcomes(kColumns);
+    std::vector<int> took(kColumns);
+    auto runCell = [&](std::size_t c) {
+        sim::UnitConfig config;
+        config.module = row.module;
+        auto unit = simtest::StartUnit(61, std::string(row.name) + "." + kFaults[c].name, config);
+        if (unit == nullptr) {
+            outcomes[c].wrongFailure = "no simulated unit could be started";
+            return;
+        }
+        const auto start = std::chrono::steady_clock::now();
+        outcomes[c] = row.place(Cell{*unit, kFaults[c], unit->Config().address});
+        took[c] = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       std::chrono::steady_clock::now() - start)
+                                       .count());
+    };
+    if (row.run == Run::Parallel) {
+        std::vector<std::thread> threads;
+        for (std::size_t c = 0; c < kColumns; ++c) {
+            threads.emplace_back(runCell, c);
+        }
+        for (auto& t : threads) {
+            t.join();
+        }
+    } else {
+        for (std::size_t c = 0; c < kColumns; ++c) {
+            runCell(c);
+        }
+    }
+
+    for (std::size_t c = 0; c < kColumns; ++c) {
+        SCOPED_TRACE(std::string(row.name) + " x " + kFaults[c].name);
+        const Outcome& out = outcomes[c];
+        EXPECT_LE(took[c], row.budgetMs + Margin(row.budgetMs));
+        switch (row.expected[c]) {
+        case 'S':
+            EXPECT_TRUE(out.succeeded) << out.wrongFailure;
+            EXPECT_TRUE(out.matchesUnit) << "reported success that disagrees with the unit";
+            break;
+        case 'F':
+            EXPECT_FALSE(out.succeeded) << "reported success";
+            EXPECT_EQ(out.wrongFailure, "");
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, FaultMatrix, ::testing::ValuesIn(kRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
