@@ -8,36 +8,16 @@
 #include "platform/DebugOutput.h"
 #include "platform/WinSock.h"
 #include "sim/SimUnit.h"
+#include "tests/device/ResourceUsage.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <malloc.h>
 #include <memory>
-
-#ifdef __SANITIZE_ADDRESS__
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-#endif
 
 namespace {
 
-int OpenDescriptors() {
-    int count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
-        (void)entry;
-        ++count;
-    }
-    return count;
-}
-
-// Bytes the allocator has handed out and not had back.
-long HeapInUse() {
-#ifdef __SANITIZE_ADDRESS__
-    return static_cast<long>(__sanitizer_get_current_allocated_bytes());
-#else
-    return static_cast<long>(mallinfo2().uordblks);
-#endif
-}
+using resourcetest::HeapInUse;
+using resourcetest::OpenDescriptors;
 
 constexpr const char* kUnit = "127.53.0.2";
 constexpr const char* kNobody = "127.53.0.3"; // nothing listens here

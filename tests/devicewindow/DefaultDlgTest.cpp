@@ -3,6 +3,7 @@
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 
 #include "Version.h"
+#include "tests/device/ResourceUsage.h"
 
 #include <QTabBar>
 #include <QTest>
@@ -194,6 +195,32 @@ TEST_F(DefaultDlgTest, EachUnitHasItsOwnWindow) {
     EXPECT_EQ(Window(ib).GetStatusHeader().GetUnitIndex(), 1);
     EXPECT_EQ(Window(ib).GetIdentityPane().GetUnitIndex(), 1);
     EXPECT_EQ(PageUnitIndex(Window(ib), DefaultDlg::kCalibrationPage), 1);
+}
+
+// Windows opened, their pages refreshed and closed again many times: the
+// process's descriptors and heap do not grow.
+TEST_F(DefaultDlgTest, OpenRefreshCloseCyclesKeepDescriptorsAndHeap) {
+    sim::SimUnit& unit = StartUnit({.note = "Mast 7"});
+    auto cycles = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            DefaultDlg& w = Window(AddUnit(unit));
+            for (int page = 0; page < DefaultDlg::kPageCount; ++page) {
+                if (Dlgplus* p = w.GetPage(page))
+                    p->UpdateValues();
+            }
+            w.UpdateHeader();
+            TheSlotTable().Release(w.GetUnitIndex());
+            Settle();
+        }
+        unit.ClearFrames();
+    };
+    cycles(3); // first-time allocations: fonts, images, statics
+    const int descriptors = resourcetest::OpenDescriptors();
+    const long heap = resourcetest::HeapInUse();
+    cycles(20);
+    EXPECT_EQ(resourcetest::OpenDescriptors(), descriptors);
+    // One window kept alive would be far more than this.
+    EXPECT_LT(resourcetest::HeapInUse() - heap, 256 * 1024);
 }
 
 } // namespace
