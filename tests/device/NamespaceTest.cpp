@@ -10,6 +10,7 @@
 #include "platform/WinSock.h"
 #include "sim/SimUnit.h"
 #include "tests/device/OutputCapture.h"
+#include "tests/device/PrivateNamespace.h"
 #include "tools/DiscoverCommand.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +27,7 @@
 
 namespace {
 
-constexpr const char* kInsideVariable = "TM80_DISCOVERY_IN_NAMESPACE";
+using nstest::RunInPrivateNamespace;
 
 // The network interfaces of this process's namespace.
 std::vector<std::string> Interfaces() {
@@ -46,29 +47,10 @@ std::vector<std::string> Interfaces() {
     return names;
 }
 
-std::string SelfPath() {
-    char path[4096];
-    ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
-}
-
-// Runs `test` of this program again inside a private network namespace set
-// up by `setup` (shell commands); false when that run failed.
-void RunInPrivateNamespace(const std::string& test, const std::string& setup) {
-    // Without a private namespace the test must not broadcast at all: it fails instead.
-    ASSERT_EQ(std::system("unshare -rn true >/dev/null 2>&1"), 0)
-        << "no private network namespaces here (unshare -rn failed)";
-    std::string command = std::string(kInsideVariable) + "=1 unshare -rn sh -c '" + setup +
-                          "exec \"$0\" --gtest_filter=" + test + "' '" + SelfPath() + "'";
-    int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the run inside the namespace failed";
-}
-
 // The search cannot go out: without a UDP socket (no descriptor left), or
 // with no route for the broadcast (a namespace whose loopback is down).
 TEST(DiscoverCommand, ASearchThatCannotBeSentIsAFailure) {
-    if (std::getenv(kInsideVariable) == nullptr) {
+    if (!nstest::Inside()) {
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
@@ -114,7 +96,7 @@ TEST(DiscoverCommand, RejectsBadArgumentsBeforeSearching) {
 }
 
 TEST(EndToEnd, DefaultBroadcastInPrivateNamespace) {
-    if (std::getenv(kInsideVariable) == nullptr) {
+    if (!nstest::Inside()) {
         RunInPrivateNamespace("EndToEnd.DefaultBroadcastInPrivateNamespace",
                               "ip link set lo up && ip route add default dev lo src 127.0.0.1 && ");
         return;

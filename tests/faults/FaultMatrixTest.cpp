@@ -15,6 +15,7 @@
 #include "platform/DebugOutput.h"
 #include "platform/WinSock.h"
 #include "platform/ui/ScriptedCommonDialogs.h"
+#include "tests/device/PrivateNamespace.h"
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 #include "tests/sim/SimTestUnit.h"
 
@@ -292,8 +293,6 @@ int Margin(int budgetMs) {
     return budgetMs / 2 + 1500;
 }
 
-constexpr const char* kInsideVariable = "TM80_FAULT_MATRIX_IN_NAMESPACE";
-
 class FaultMatrix : public dwtest::DeviceWindowTest, public ::testing::WithParamInterface<Row> {
 protected:
     FaultMatrix() : DeviceWindowTest(61) {}
@@ -302,20 +301,8 @@ protected:
 TEST_P(FaultMatrix, EveryFault) {
     const Row& row = GetParam();
     ASSERT_EQ(std::string(row.expected).size(), kColumns);
-    if (row.run == Run::InTurnInPrivateNamespace && std::getenv(kInsideVariable) == nullptr) {
-        // Broadcasts go out only inside a private network namespace.
-        ASSERT_EQ(std::system("unshare -rn true >/dev/null 2>&1"), 0)
-            << "no private network namespaces here (unshare -rn failed)";
-        char self[4096];
-        const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-        ASSERT_GT(length, 0);
-        const std::string command = std::string(kInsideVariable) +
-                                    "=1 unshare -rn sh -c 'ip link set lo up; exec \"$0\" "
-                                    "--gtest_filter=" +
-                                    simtest::CurrentTestName() + "' '" +
-                                    std::string(self, static_cast<std::size_t>(length)) + "'";
-        const int status = std::system(command.c_str());
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    // Broadcasts go out only inside a private network namespace.
+    if (row.run == Run::InTurnInPrivateNamespace && nstest::RanInPrivateNamespace()) {
         return;
     }
 

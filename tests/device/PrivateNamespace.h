@@ -1,0 +1,54 @@
+// Tests that broadcast run themselves again inside a private network
+// namespace, where a broadcast reaches loopback and nothing else, and where
+// their addresses and ports meet no other process's (a second run of the same
+// tests at the same time included):
+//   unshare -rn sh -c '<setup> exec <this program> --gtest_filter=<test>'
+#pragma once
+
+#include "tests/sim/SimTestUnit.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace nstest {
+
+inline constexpr const char* kInsideVariable = "TM80_TEST_IN_NAMESPACE";
+
+inline bool Inside() {
+    return std::getenv(kInsideVariable) != nullptr;
+}
+
+inline std::string SelfPath() {
+    char path[4096];
+    ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
+}
+
+// Runs `test` of this program again inside a private network namespace set
+// up by `setup` (shell commands, each ending in "&& "); the run must pass.
+inline void RunInPrivateNamespace(const std::string& test, const std::string& setup) {
+    // Without a private namespace the test must not broadcast at all: it fails instead.
+    ASSERT_EQ(std::system("unshare -rn true >/dev/null 2>&1"), 0)
+        << "no private network namespaces here (unshare -rn failed)";
+    std::string command = std::string(kInsideVariable) + "=1 unshare -rn sh -c '" + setup +
+                          "exec \"$0\" --gtest_filter=" + test + "' '" + SelfPath() + "'";
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the run inside the namespace failed";
+}
+
+// Outside: runs the current test inside a namespace with loopback up and
+// returns true (the test returns then). Inside: false.
+inline bool RanInPrivateNamespace() {
+    if (Inside()) {
+        return false;
+    }
+    RunInPrivateNamespace(simtest::CurrentTestName(), "ip link set lo up && ");
+    return true;
+}
+
+} // namespace nstest
