@@ -196,28 +196,53 @@ Outcome CtlNote(const Cell& cell) {
     return out;
 }
 
-// One tick of the device window's note check on a unit opened before the fault.
+// A unit opened into the slot table with its device window before the fault,
+// as the main window opens it, with the notice armed and no flags set;
+// released at the end of the cell. Rows that act on an open unit start here.
+class OpenedUnit {
+public:
+    explicit OpenedUnit(const Cell& cell) : index_(TheSlotTable().Claim()) {
+        auto connection = std::make_unique<TCPCom>(cell.address.c_str());
+        auto model = std::make_unique<CTM80M1_Comm>(connection.get());
+        TheSlotTable().At(index_).slot =
+            std::make_unique<UnitSlot>(index_, std::move(connection), std::move(model));
+        opened_ = Slot().Open(&host_) == 1;
+        Dialogs().ClearHistory();
+        DefaultDlg::ArmLostNotice(true);
+        ResetDeviceProcessValues();
+    }
+    ~OpenedUnit() { TheSlotTable().Release(index_); }
+    OpenedUnit(const OpenedUnit&) = delete;
+    OpenedUnit& operator=(const OpenedUnit&) = delete;
+
+    bool Opened() const { return opened_; }
+    int Index() const { return index_; }
+    UnitSlot& Slot() const { return *TheSlotTable().Slot(index_); }
+    DefaultDlg& Window() const { return dynamic_cast<DefaultDlg&>(*Slot().DeviceWindow()); }
+    static win::ScriptedCommonDialogs& Dialogs() {
+        return dynamic_cast<win::ScriptedCommonDialogs&>(win::CommonDialogs::Current());
+    }
+
+private:
+    dwtest::TestHost host_;
+    int index_;
+    bool opened_ = false;
+};
+
+// One tick of the device window's note check.
 Outcome NoteCheck(const Cell& cell) {
     Outcome out;
-    dwtest::TestHost host;
-    const int index = TheSlotTable().Claim();
-    auto connection = std::make_unique<TCPCom>(cell.address.c_str());
-    auto model = std::make_unique<CTM80M1_Comm>(connection.get());
-    TheSlotTable().At(index).slot =
-        std::make_unique<UnitSlot>(index, std::move(connection), std::move(model));
-    UnitSlot& slot = *TheSlotTable().Slot(index);
-    if (slot.Open(&host) == 0) {
+    OpenedUnit opened(cell);
+    if (!opened.Opened()) {
         out.wrongFailure = "the unit could not be opened before the fault";
         return out;
     }
-    auto& dialogs = dynamic_cast<win::ScriptedCommonDialogs&>(win::CommonDialogs::Current());
-    dialogs.ClearHistory();
-    DefaultDlg::ArmLostNotice(true);
-    ResetDeviceProcessValues();
-
     Apply(cell.unit, cell.fault);
-    dynamic_cast<DefaultDlg&>(*slot.DeviceWindow()).NoteCheck();
+    opened.Window().NoteCheck();
 
+    const int index = opened.Index();
+    const UnitSlot& slot = opened.Slot();
+    const auto& dialogs = OpenedUnit::Dialogs();
     out.succeeded = ConnectionLostFlag()[static_cast<std::size_t>(index)] == 0;
     out.matchesUnit = slot.Unit()->identity.userNote.data() == cell.unit.Note();
     const std::string device = "Device " + std::to_string(index + 1) + " (" + cell.address + ")";
@@ -231,7 +256,6 @@ Outcome NoteCheck(const Cell& cell) {
             "notice: " +
             (dialogs.History().empty() ? std::string("none") : dialogs.History()[0].message.text);
     }
-    TheSlotTable().Release(index);
     return out;
 }
 
