@@ -133,6 +133,26 @@ Outcome AdjustmentWrite(const Cell& cell) {
     return out;
 }
 
+// The unit model's status read: the readings, or all three zeroed.
+Outcome StatusRead(const Cell& cell) {
+    Apply(cell.unit, cell.fault);
+    cell.unit.SetStatus(45, 120, 15);
+    Outcome out;
+    TCPCom connection(cell.address.c_str());
+    if (!Connected(connection, out)) {
+        return out;
+    }
+    CTM80M1_Comm model(&connection);
+    model.status = UnitStatus{99.0, 99.0, 99.0}; // an earlier reading
+    out.succeeded = model.ReadStatus() == 1;
+    const UnitStatus& got = model.status;
+    out.matchesUnit = got.temperature == 45.0 && got.voltage == 12.0 && got.current == 1.5;
+    if (!out.succeeded && (got.temperature != 0.0 || got.voltage != 0.0 || got.current != 0.0)) {
+        out.wrongFailure = "readings kept after a failed read";
+    }
+    return out;
+}
+
 struct ProgramRun {
     int status = -1;
     std::string out, err;
@@ -302,6 +322,7 @@ struct Row {
 const Row kRows[] = {
     {"OpenSequence", OpenSequence, Run::Parallel, false, 2 * 3000 + 17 * 1000, "SFFSFFF*FFSSSSSSS"},
     {"AdjustmentWrite", AdjustmentWrite, Run::Parallel, false, 1000, "SFSSFFFSFFSSSSSSS"},
+    {"StatusRead", StatusRead, Run::Parallel, false, 1000, "SFFSFFF*FFSSSSSSS"},
     {"Tm80CtlNote", CtlNote, Run::Parallel, false, 2000, "SFFSFFF*FFSSSSSSS"},
     {"NoteCheck", NoteCheck, Run::InTurn, false, 1000, "SFFSFFFFSFSSSSSSS"},
     {"Discovery", Discovery, Run::InTurnInPrivateNamespace, true, 100 + kDiscoveryWindowMs + 1000,
