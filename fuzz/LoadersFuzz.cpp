@@ -77,15 +77,16 @@ void LoadAndSaveConfiguration(const Files& files) {
         Check(again.DeviceColors[slot].Background == loaded.DeviceColors[slot].Background);
         Check(again.DeviceColors[slot].Text == loaded.DeviceColors[slot].Text);
         // A value in one pair of quotes loses them at each read, as on Windows;
-        // a long one cut before a blank loses the blank.
+        // blanks that were inside the quotes, or before the cut of a long
+        // value, are written bare and trimmed at the next read.
         const std::string& address = loaded.DirectAddress[slot];
         const bool quoted = address.size() >= 2 &&
                             (address.front() == '"' || address.front() == '\'') &&
                             address.back() == address.front();
-        const bool blankAtEnd =
-            !address.empty() &&
-            (address.back() == ' ' || address.back() == '\t' || address.back() == '\v');
-        Check(quoted || blankAtEnd || again.DirectAddress[slot] == address);
+        const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v'; };
+        const bool blankAtEdge =
+            !address.empty() && (blank(address.front()) || blank(address.back()));
+        Check(quoted || blankAtEdge || again.DirectAddress[slot] == address);
     }
 }
 
