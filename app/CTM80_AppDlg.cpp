@@ -2,6 +2,9 @@
 
 #include "app/AppIcon.h"
 #include "app/CAboutDlg.h"
+#include "app/Config.h"
+#include "app/DeviceColorMenu.h"
+#include "app/LaunchOptions.h"
 #include "app/MainWindowLayout.h"
 #include "app/Resources.h"
 #include "app/StartupNetwork.h"
@@ -50,13 +53,12 @@ std::string OutputBandName(const UnitSlot& slot, int output) {
     return slot.bandEntries[static_cast<std::size_t>(selected)].name;
 }
 
-// Every command of menu 135 comes with a later part of the application; they
-// are shown but greyed until then.
+// The setup and flash commands of menu 135 come with a later part of the
+// application; they are shown but greyed until then.
 constexpr unsigned kCommandsToCome[] = {
-    ID_SAVE_SETUP_1,   ID_SAVE_SETUP_1 + 1,       ID_SAVE_SETUP_1 + 2,   ID_SAVE_SETUP_1 + 3,
-    ID_RECALL_SETUP_1, ID_RECALL_SETUP_1 + 1,     ID_RECALL_SETUP_1 + 2, ID_RECALL_SETUP_1 + 3,
-    ID_FLASH_LEDS_1,   ID_FLASH_LEDS_1 + 1,       ID_FLASH_LEDS_1 + 2,   ID_FLASH_LEDS_1 + 3,
-    ID_LAUNCH_OPTIONS, ID_CUSTOMIZE_DEVICE_COLOR,
+    ID_SAVE_SETUP_1,   ID_SAVE_SETUP_1 + 1,   ID_SAVE_SETUP_1 + 2,   ID_SAVE_SETUP_1 + 3,
+    ID_RECALL_SETUP_1, ID_RECALL_SETUP_1 + 1, ID_RECALL_SETUP_1 + 2, ID_RECALL_SETUP_1 + 3,
+    ID_FLASH_LEDS_1,   ID_FLASH_LEDS_1 + 1,   ID_FLASH_LEDS_1 + 2,   ID_FLASH_LEDS_1 + 3,
 };
 
 } // namespace
@@ -288,6 +290,53 @@ bool CTM80_AppDlg::AddUnit(std::unique_ptr<TCPCom> connection, std::unique_ptr<C
     return true;
 }
 
+bool CTM80_AppDlg::RefuseToAdd(const std::string& address) {
+    SlotTable& table = TheSlotTable();
+    if (table.Full()) {
+        MessageBox(kTableFullText, kAddDeviceCaption, MB_OK | MB_ICONWARNING);
+        return true;
+    }
+    // A second connection to the same module would fight the first.
+    for (int r = 0; r < kRows; ++r) {
+        const UnitSlot* slot = table.Slot(r);
+        if (slot != nullptr && slot->addressText == address) {
+            char text[96];
+            std::snprintf(text, sizeof text, kAlreadyConnectedText, address.c_str(), r + 1);
+            MessageBox(text, kAddDeviceCaption, MB_OK | MB_ICONWARNING);
+            return true;
+        }
+    }
+    return false;
+}
+
+void CTM80_AppDlg::AddDevice() {
+    Config config(this);
+    if (config.DoModal() != IDOK)
+        return;
+    DiscoveryList& found = DiscoveryList::Instance();
+    if (config.GetMode() == Config::kNetworkScan) {
+        const int index = config.GetSelectedIndex();
+        // The dialog refuses OK without an entry; the list is not indexed past its end.
+        if (index < 0 || index >= found.Count())
+            return;
+        const std::string address = found.At(index).addressText;
+        if (RefuseToAdd(address) || !ConnectUnit(address))
+            return;
+        found.RemoveAt(index);
+    } else {
+        const std::string address = config.GetDirectAddress();
+        if (RefuseToAdd(address) || !ConnectUnit(address))
+            return;
+        for (int k = 0; k < found.Count(); ++k) {
+            if (found.At(k).addressText == address) {
+                found.RemoveAt(k);
+                break;
+            }
+        }
+    }
+    UpdateValues();
+}
+
 void CTM80_AppDlg::RemoveUnit(int index) {
     if (index < 0 || index >= SlotTable::kPositions)
         return;
@@ -410,8 +459,19 @@ bool CTM80_AppDlg::OnCommand(int id, int code) {
             return true;
         }
         if (id == IDC_ADD_DEVICE) {
-            // The communications setup dialog comes later; the button stays
-            // disabled until then and units come in by direct launch.
+            AddDevice();
+            return true;
+        }
+        if (id == static_cast<int>(ID_LAUNCH_OPTIONS)) {
+            // Its own "Save Changes" writes the configuration.
+            LaunchOptions options(this);
+            options.DoModal();
+            return true;
+        }
+        if (id == static_cast<int>(ID_CUSTOMIZE_DEVICE_COLOR)) {
+            DeviceColorMenu colours(this);
+            if (colours.DoModal() == IDOK)
+                UpdateValues();
             return true;
         }
     }

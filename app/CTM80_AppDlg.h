@@ -40,6 +40,7 @@ public:
     static constexpr const char* kConnectFailedText = "Connection could not be made with %s";
     static constexpr const char* kAddDeviceCaption = "Add Device";
     static constexpr const char* kTableFullText = "All four device positions are in use.";
+    static constexpr const char* kAlreadyConnectedText = "%s is already connected as Device %d.";
     static constexpr int kTextUnit = 10;
     static constexpr win::COLORREF kLitFill = win::RGB(0, 255, 0);
     static constexpr win::COLORREF kLitOutline = win::RGB(0, 0, 0);
@@ -62,6 +63,11 @@ public:
     // `address`. True when the unit took a row. The direct launch and Add
     // Device both come in here.
     bool ConnectUnit(const std::string& address);
+    // "Add Device": runs the communications setup dialog and connects to the
+    // unit chosen there, found by the scan (its list entry then goes) or
+    // typed. An address that a row already shows, or a full table, is
+    // refused with a message before any connection is opened.
+    void AddDevice();
     // Empties position `index` (0-3): connection closed, device window destroyed.
     void RemoveUnit(int index);
     // The "Device n" buttons: restores, shows or raises the unit's device window.
@@ -121,6 +127,8 @@ private:
     // Refits a label of the control table to the text it now holds.
     void FitLabel(const char* name);
     void ConnectFailed(const std::string& address);
+    // The "Add Device" refusals: a full table, or `address` already in a row.
+    bool RefuseToAdd(const std::string& address);
 
     std::array<Row, 4> rows_;
     Pictureplus logo_;

@@ -1,8 +1,11 @@
 #include "app/DemoScreenshots.h"
 
 #include "app/CTM80_AppDlg.h"
+#include "app/Config.h"
+#include "app/Resources.h"
 #include "devicewindow/DefaultDlg.h"
 #include "devicewindow/PrimarySetupDlg.h"
+#include "platform/ui/EventBridge.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -27,6 +30,56 @@ bool Save(QWidget* window, const std::string& path) {
     std::fprintf(stderr, saved ? "tm80: screenshot %s\n" : "tm80: could not write %s\n",
                  path.c_str());
     return saved;
+}
+
+// Runs `action` from the event loop once `ready` gives a window (polling
+// every 20 ms), for answering a window that runs modally.
+template <typename Ready, typename Action>
+void WhenShown(QObject* owner, Ready ready, Action action) {
+    auto* timer = new QTimer(owner);
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, ready, action] {
+        if (QWidget* window = ready()) {
+            timer->stop();
+            timer->deleteLater();
+            action(window);
+        }
+    });
+    timer->start();
+}
+
+QWidget* VisibleTopLevel(const QString& title) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowTitle() == title)
+            return w;
+    return nullptr;
+}
+
+void Press(QWidget* window, const QString& text) {
+    for (auto* button : window->findChildren<QPushButton*>())
+        if (button->text() == text) {
+            button->click();
+            return;
+        }
+}
+
+void ClickOn(QWidget* widget) {
+    const QPointF at(2, 2);
+    QMouseEvent press(QEvent::MouseButtonPress, at, widget->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, widget->mapToGlobal(at), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &press);
+    QCoreApplication::sendEvent(widget, &release);
+}
+
+Config* ConfigBehind(QWidget* window) {
+    if (auto* config = dynamic_cast<Config*>(win::EventBridge::OwnerOf(window)))
+        return config;
+    for (QWidget* child : window->findChildren<QWidget*>())
+        if (auto* config = dynamic_cast<Config*>(win::EventBridge::OwnerOf(child)))
+            return config;
+    return nullptr;
 }
 
 } // namespace
@@ -56,22 +109,58 @@ void DemoScreenshots::Poll() {
         return;
     poll_.stop();
     mainWindow_.ShowDeviceWindow(0);
+    // Then the spare unit is added, and the screenshots follow.
     if (DefaultDlg* device = CTM80_AppDlg::DeviceWindowOf(0))
         ActAsNewUser(*device);
-    settle_.start();
+    else
+        AddSpareUnit();
+}
+
+void DemoScreenshots::AddSpareUnit() {
+    const QString pickerTitle = QString::fromUtf8(Config::kPickerTitle);
+    WhenShown(
+        &poll_, [] { return VisibleTopLevel(QStringLiteral("Communications Setup")); },
+        [this, pickerTitle](QWidget* window) {
+            Config* config = ConfigBehind(window);
+            if (config == nullptr) {
+                Press(window, QStringLiteral("Cancel"));
+                settle_.start();
+                return;
+            }
+            // The note picker: the spare unit's entry, then OK. Once it has
+            // closed the dialog shows that unit; its picture, then OK.
+            WhenShown(
+                &poll_, [pickerTitle] { return VisibleTopLevel(pickerTitle); },
+                [this, window](QWidget* picker) {
+                    auto* list = picker->findChild<QComboBox*>();
+                    const int index =
+                        list != nullptr ? list->findText(QString::fromUtf8(kAddedNote)) : -1;
+                    if (index >= 0)
+                        list->setCurrentIndex(index);
+                    Press(picker, index >= 0 ? QStringLiteral("OK") : QStringLiteral("Cancel"));
+                    QTimer::singleShot(300, window, [this, window, index] {
+                        if (index >= 0)
+                            Save(window, folder_ + "/" + kConfigFile);
+                        Press(window, index >= 0 ? QStringLiteral("OK") : QStringLiteral("Cancel"));
+                        settle_.start();
+                    });
+                });
+            ClickOn(config->GetDlgItem(Config::kIdNoteValue)->GetNative());
+        });
+    ClickOn(mainWindow_.GetDlgItem(res::IDC_ADD_DEVICE)->GetNative());
 }
 
 void DemoScreenshots::ActAsNewUser(DefaultDlg& device) {
     auto* page = dynamic_cast<PrimarySetupDlg*>(device.GetPage(DefaultDlg::kPrimarySetupPage));
     if (page == nullptr)
-        return;
+        return AddSpareUnit();
     QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
     QCoreApplication::sendEvent(page->Columns().Slider(3).GetNative(), &right);
 
     // The band choice runs modally: answer it from the event loop once it shows.
     auto* answer = new QTimer(&poll_);
     answer->setInterval(20);
-    QObject::connect(answer, &QTimer::timeout, answer, [answer] {
+    QObject::connect(answer, &QTimer::timeout, answer, [this, answer] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             auto* list = w->isVisible() ? w->findChild<QComboBox*>() : nullptr;
             if (list == nullptr || list->count() == 0)
@@ -82,18 +171,13 @@ void DemoScreenshots::ActAsNewUser(DefaultDlg& device) {
                     button->click();
             }
             answer->stop();
+            // One modal choice at a time: Add Device once the band is chosen.
+            QTimer::singleShot(100, &poll_, [this] { AddSpareUnit(); });
             return;
         }
     });
     answer->start();
-    QWidget* band = page->BandText(1).GetNative();
-    const QPointF at(2, 2);
-    QMouseEvent press(QEvent::MouseButtonPress, at, band->mapToGlobal(at), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, band->mapToGlobal(at), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(band, &press);
-    QCoreApplication::sendEvent(band, &release);
+    ClickOn(page->BandText(1).GetNative());
 }
 
 void DemoScreenshots::Take() {

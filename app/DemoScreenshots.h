@@ -3,10 +3,12 @@
 //   TM80_DEMO_SCREENSHOTS=DIR  once the main window is up: show the device
 //                              window of Device 1 and act there as a new user
 //                              would (output 3's slider one step right, the
-//                              next band for output 1), wait about 2 s, then
-//                              save DIR/main-window.png and
-//                              DIR/device-window.png, then show the Info tab
-//                              and save DIR/system-page.png
+//                              next band for output 1), add the unit noted
+//                              "SPARE" with "Add Device" (picked by its note;
+//                              DIR/communications-setup.png shows the dialog),
+//                              wait about 2 s, then save DIR/main-window.png
+//                              and DIR/device-window.png, then show the Info
+//                              tab and save DIR/system-page.png
 //   TM80_DEMO_QUIT=1           then end the main window (without saving the
 //                              configuration); otherwise the run goes on
 #pragma once
@@ -26,6 +28,8 @@ public:
     static constexpr const char* kMainWindowFile = "main-window.png";
     static constexpr const char* kDeviceWindowFile = "device-window.png";
     static constexpr const char* kSystemPageFile = "system-page.png";
+    static constexpr const char* kConfigFile = "communications-setup.png";
+    static constexpr const char* kAddedNote = "SPARE";
     static constexpr int kSettleMs = 2000;
 
     // nullptr unless TM80_DEMO_SCREENSHOTS names a folder.
@@ -38,8 +42,12 @@ public:
 private:
     void Poll();
     // Works the primary setup page of `device` with the keyboard and the band
-    // choice, as the operator would.
+    // choice, as the operator would; then AddSpareUnit.
     void ActAsNewUser(DefaultDlg& device);
+    // "Add Device": the unit noted kAddedNote picked by its note, the dialog
+    // saved as a screenshot, OK (Cancel when no such unit was found); then
+    // the settle time before the other screenshots.
+    void AddSpareUnit();
     void Take();
 
     CTM80_AppDlg& mainWindow_;

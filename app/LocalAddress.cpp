@@ -1,32 +1,69 @@
 #include "app/LocalAddress.h"
 
-#include "platform/WinSock.h"
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
 
 #include <array>
-#include <cstdio>
-#include <netdb.h>
+#include <fstream>
+#include <sstream>
 
-std::string ResolveLocalAddress() {
-    std::array<char, 512> name{};
-    if (win::gethostname(name.data(), static_cast<int>(name.size())) != 0)
-        return "";
-    name.back() = '\0';
+namespace {
 
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(name.data(), nullptr, &hints, &found) != 0 || found == nullptr)
-        return "";
-    std::string text;
-    if (found->ai_addr != nullptr && found->ai_family == AF_INET) {
-        const auto* in = reinterpret_cast<const sockaddr_in*>(found->ai_addr);
-        const auto* octet = reinterpret_cast<const unsigned char*>(&in->sin_addr.s_addr);
-        std::array<char, 16> dotted{};
-        std::snprintf(dotted.data(), dotted.size(), "%d.%d.%d.%d", octet[0], octet[1], octet[2],
-                      octet[3]);
-        text = dotted.data();
+constexpr const char* kLoopbackAddress = "127.0.0.1";
+
+// The interface of the default route in /proc/net/route (destination and
+// mask 0), or "".
+std::string DefaultRouteInterface() {
+    std::ifstream routes("/proc/net/route");
+    std::string line;
+    std::getline(routes, line); // the heading
+    while (std::getline(routes, line)) {
+        std::istringstream fields(line);
+        std::string name, destination, gateway, flags, refs, use, metric, mask;
+        if (fields >> name >> destination >> gateway >> flags >> refs >> use >> metric >> mask &&
+            destination == "00000000" && mask == "00000000")
+            return name;
     }
-    ::freeaddrinfo(found);
-    return text;
+    return "";
+}
+
+std::vector<InterfaceAddress> InterfaceAddresses() {
+    std::vector<InterfaceAddress> found;
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) != 0)
+        return found;
+    for (const ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
+        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET)
+            continue;
+        std::array<char, INET_ADDRSTRLEN> text{};
+        const auto* in = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr);
+        if (::inet_ntop(AF_INET, &in->sin_addr, text.data(), text.size()) == nullptr)
+            continue;
+        found.push_back({entry->ifa_name != nullptr ? entry->ifa_name : "", text.data(),
+                         (entry->ifa_flags & IFF_UP) != 0, (entry->ifa_flags & IFF_LOOPBACK) != 0});
+    }
+    ::freeifaddrs(list);
+    return found;
+}
+
+} // namespace
+
+std::string ChooseLocalAddress(const std::vector<InterfaceAddress>& addresses,
+                               const std::string& defaultRouteInterface) {
+    const InterfaceAddress* first = nullptr;
+    for (const InterfaceAddress& candidate : addresses) {
+        if (!candidate.up || candidate.loopback)
+            continue;
+        if (!defaultRouteInterface.empty() && candidate.interfaceName == defaultRouteInterface)
+            return candidate.address;
+        if (first == nullptr)
+            first = &candidate;
+    }
+    return first != nullptr ? first->address : kLoopbackAddress;
+}
+
+std::string FindLocalAddress() {
+    return ChooseLocalAddress(InterfaceAddresses(), DefaultRouteInterface());
 }

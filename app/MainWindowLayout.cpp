@@ -98,8 +98,7 @@ DialogTemplate MainWindowTemplate() {
     }
 
     const int bottomY = RowY(kRows - 1) + kRowHeight + 12;
-    items.push_back(
-        PUSHBUTTON("Add Device", IDC_ADD_DEVICE, kMargin, bottomY, 60, 14, WS_DISABLED));
+    items.push_back(PUSHBUTTON("Add Device", IDC_ADD_DEVICE, kMargin, bottomY, 60, 14));
     items.push_back(LTEXT("Devices Found", IDC_DEVICES_FOUND, kDeviceIdX + 60, bottomY + 3, 90, 9,
                           SS_LEFTNOWORDWRAP));
     items.push_back(LTEXT("Local Software IP", IDC_LOCAL_SW_IP, kMode18X, bottomY + 3, 140, 9,

@@ -10,7 +10,7 @@ void StartupNetwork::Discover() const {
 }
 
 std::string StartupNetwork::LocalAddress() const {
-    return localAddress ? localAddress() : ResolveLocalAddress();
+    return localAddress ? localAddress() : FindLocalAddress();
 }
 
 StartupNetwork& TheStartupNetwork() {

@@ -14,7 +14,7 @@
 struct StartupNetwork {
     // Empty: the default search (255.255.255.255, UDP port 50001, 3000 ms).
     std::optional<DiscoveryTarget> discoveryTarget;
-    // Empty: the host name resolved (ResolveLocalAddress).
+    // Empty: this computer's interfaces (FindLocalAddress).
     std::function<std::string()> localAddress;
 
     void Discover() const;

@@ -41,8 +41,9 @@ bool CTextEntryDlg::OnInitDialog() {
                        WS_EX_CLIENTEDGE);
     entrylayout::CreateButtons(*this, top.client, lineHeight, ok_, cancel_);
 
-    edit_.SetWindowText(initialText_);
+    // The limit holds typing only: a longer starting text is shown whole.
     edit_.SetLimitText(maxLength_ + 1);
+    edit_.SetWindowText(initialText_);
     edit_.SetFocus();
     edit_.SetSel(0, -1);
     return false; // the focus is set

@@ -5,11 +5,14 @@
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 
+#include <algorithm>
+
 namespace win {
 
 namespace {
 constexpr int kDefaultLimit = 30000;
-}
+constexpr int kLargeLimit = 0x7FFFFFFE;
+} // namespace
 
 QWidget* CEdit::CreateNative(QWidget* parent) {
     auto* edit = new QLineEdit(parent);
@@ -31,6 +34,7 @@ void CEdit::PreSubclassWindow() {
     if (!edit)
         return;
     QObject::connect(edit, &QLineEdit::textChanged, edit, [this] {
+        FollowLimit();
         if (CWnd* parent = GetParent())
             parent->SendMessage(
                 WM_COMMAND,
@@ -40,8 +44,21 @@ void CEdit::PreSubclassWindow() {
 }
 
 void CEdit::SetNativeText(const std::string& text) {
-    if (auto* edit = qobject_cast<QLineEdit*>(GetNative()))
-        edit->setText(ToQString(text));
+    if (auto* edit = qobject_cast<QLineEdit*>(GetNative())) {
+        const QString whole = ToQString(text);
+        // Raised first: Qt would cut the text to the limit.
+        edit->setMaxLength(std::max(edit->maxLength(), static_cast<int>(whole.size())));
+        edit->setText(whole);
+        FollowLimit();
+    }
+}
+
+void CEdit::FollowLimit() {
+    auto* edit = qobject_cast<QLineEdit*>(GetNative());
+    if (!edit)
+        return;
+    const int limit = limit_ > 0 ? limit_ : kDefaultLimit;
+    edit->setMaxLength(std::max(limit, static_cast<int>(edit->text().size())));
 }
 
 std::string CEdit::GetNativeText() const {
@@ -55,13 +72,12 @@ UINT CEdit::ColorRequestKind() const {
 }
 
 void CEdit::SetLimitText(int maxChars) {
-    if (auto* edit = qobject_cast<QLineEdit*>(GetNative()))
-        edit->setMaxLength(maxChars > 0 ? maxChars : 0x7FFFFFFE);
+    limit_ = maxChars > 0 ? maxChars : kLargeLimit;
+    FollowLimit();
 }
 
 int CEdit::GetLimitText() const {
-    auto* edit = qobject_cast<QLineEdit*>(GetNative());
-    return edit ? edit->maxLength() : 0;
+    return GetNative() != nullptr ? (limit_ > 0 ? limit_ : kDefaultLimit) : 0;
 }
 
 void CEdit::SetSel(int start, int end) {

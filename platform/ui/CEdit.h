@@ -1,5 +1,7 @@
 // CEdit: a one-line edit field (ES_MULTILINE is not offered). Changes send
 // WM_COMMAND (id, EN_CHANGE) to the parent; Enter and Escape go on to the dialog.
+// The limit holds typing only, as on Windows: a longer text set by the program
+// is shown whole, and nothing can be typed into it until it is shorter.
 #pragma once
 
 #include "platform/ui/CWnd.h"
@@ -24,6 +26,11 @@ protected:
     void SetNativeText(const std::string& text) override;
     std::string GetNativeText() const override;
     UINT ColorRequestKind() const override;
+
+private:
+    // The native field's own limit: the larger of the limit and the text.
+    void FollowLimit();
+    int limit_ = 0;
 };
 
 } // namespace win

@@ -49,8 +49,7 @@ void AppTest::SetUp() {
     // The start-up search goes to a loopback broadcast address and a port
     // no simulated module of another test listens on.
     StartupNetwork& network = TheStartupNetwork();
-    network.discoveryTarget =
-        DiscoveryTarget{"127.255.255.255", static_cast<std::uint16_t>(50100 + octet_), 50};
+    network.discoveryTarget = DiscoveryTarget{"127.255.255.255", DiscoveryPort(), 50};
     network.localAddress = [] { return std::string("127.0.0.1"); };
     auto scripted = std::make_unique<win::ScriptedCommonDialogs>();
     dialogs = scripted.get();
@@ -113,8 +112,10 @@ std::string AppTest::Address(int a, int b) const {
     return "127." + std::to_string(octet_) + "." + std::to_string(a) + "." + std::to_string(b);
 }
 
-sim::SimUnit& AppTest::StartUnit(int a, int b, const std::string& note) {
+sim::SimUnit& AppTest::StartUnit(int a, int b, const std::string& note, bool findable) {
     sim::UnitConfig config;
+    config.module = findable;
+    config.discoveryPort = DiscoveryPort();
     config.address = Address(a, b);
     config.note = note;
     config.serialLow = static_cast<std::uint16_t>(1000 + a * 10 + b);

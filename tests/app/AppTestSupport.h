@@ -7,20 +7,20 @@
 
 #include "app/CTM80_AppDlg.h"
 #include "platform/ui/Colorref.h"
+#include "platform/ui/EventBridge.h"
 #include "platform/ui/ScriptedCommonDialogs.h"
 #include "sim/SimUnit.h"
 #include "tests/infra/TempFolder.h"
 #include "tests/platform/ui/UiTestSupport.h"
 
 #include <QImage>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
-
-class QWidget;
 
 namespace apptest {
 
@@ -31,6 +31,19 @@ using uitest::Settle;
 using uitest::VisibleWindowTitled;
 using uitest::WaitUntil;
 using uitest::WhenReady;
+
+// The dialog of class T behind the visible window titled `title`, or nullptr.
+template <class T> T* VisibleDialog(const char* title) {
+    QWidget* window = VisibleWindowTitled(title);
+    if (window == nullptr)
+        return nullptr;
+    if (auto* dialog = dynamic_cast<T*>(win::EventBridge::OwnerOf(window)))
+        return dialog;
+    for (QWidget* child : window->findChildren<QWidget*>())
+        if (auto* dialog = dynamic_cast<T*>(win::EventBridge::OwnerOf(child)))
+            return dialog;
+    return nullptr;
+}
 
 // Ends the main window by Escape, Enter or its close box, as the operator would.
 enum class CloseBy { Escape, Enter, CloseBox };
@@ -53,8 +66,10 @@ protected:
     int RunMainWindow(CTM80_AppDlg& dlg, const std::function<void()>& inside,
                       bool insideCloses = false);
 
-    // A started simulated unit on 127.<octet>.<a>.<b>.
-    sim::SimUnit& StartUnit(int a, int b, const std::string& note = "SIM UNIT");
+    // A started simulated unit on 127.<octet>.<a>.<b>; a findable one has a
+    // module that answers the main window's discovery.
+    sim::SimUnit& StartUnit(int a, int b, const std::string& note = "SIM UNIT",
+                            bool findable = false);
     std::string Address(int a, int b) const;
     // Connects to `unit` and hands it to the main window's AddUnit.
     bool Add(CTM80_AppDlg& dlg, const sim::SimUnit& unit);
@@ -69,6 +84,9 @@ protected:
     std::unique_ptr<TempFolder> folder;
     win::ScriptedCommonDialogs* dialogs = nullptr;
     std::string trace;
+
+    // The port the test's discovery searches.
+    std::uint16_t DiscoveryPort() const { return static_cast<std::uint16_t>(50100 + octet_); }
 
 private:
     int octet_;

@@ -153,6 +153,18 @@ TEST_F(PlatformControlsTest, EditLimitCountsCharactersTyped) {
     QTest::keyClicks(edit.GetNative(), "12345");
     EXPECT_EQ(edit.GetWindowText(), "123");
     EXPECT_EQ(parent.commands.back(), (Parent::Note{11, EN_CHANGE}));
+
+    // A longer text from the program is shown whole; typing waits until it is shorter.
+    edit.SetWindowText("123456");
+    EXPECT_EQ(edit.GetWindowText(), "123456");
+    QTest::keyClick(edit.GetNative(), Qt::Key_End);
+    QTest::keyClicks(edit.GetNative(), "7");
+    EXPECT_EQ(edit.GetWindowText(), "123456");
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(edit.GetNative(), Qt::Key_Backspace);
+    QTest::keyClicks(edit.GetNative(), "89");
+    EXPECT_EQ(edit.GetWindowText(), "128");
+    EXPECT_EQ(edit.GetLimitText(), 3);
 }
 
 TEST_F(PlatformControlsTest, ColourButtonOpensThePickerWithItsColour) {

@@ -1,0 +1,102 @@
+// The device colour dialog: a picked colour shows at once in its preview, the
+// main window's row and an open device window's header, and stays whatever
+// closes the dialog.
+
+#include "app/CTM80_AppDlg.h"
+#include "app/DeviceColorMenu.h"
+#include "app/Resources.h"
+#include "devicewindow/DefaultDlg.h"
+#include "devicewindow/StatusDlg.h"
+#include "infra/SystemConfiguration.h"
+#include "tests/app/AppTestSupport.h"
+
+#include <QTest>
+
+using namespace apptest;
+
+namespace {
+
+constexpr win::COLORREF kRed = win::RGB(255, 0, 0);
+constexpr win::COLORREF kYellow = win::RGB(255, 255, 0);
+
+class DeviceColorTest : public AppTest {
+protected:
+    DeviceColorTest() : AppTest(76) {}
+    void SetUp() override {
+        AppTest::SetUp();
+        StartUp();
+    }
+
+    // Opens the dialog from the Tools menu; `inside` acts once it shows.
+    static void Open(CTM80_AppDlg& dlg, const std::function<void(DeviceColorMenu&)>& inside) {
+        WhenReady(
+            [] { return VisibleDialog<DeviceColorMenu>("Customize Device Color") != nullptr; },
+            [inside] { inside(*VisibleDialog<DeviceColorMenu>("Customize Device Color")); });
+        dlg.SendMessage(win::WM_COMMAND, res::ID_CUSTOMIZE_DEVICE_COLOR, 0);
+    }
+
+    static void Click(const win::CWnd& window, int id) {
+        QTest::mouseClick(window.GetDlgItem(id)->GetNative(), Qt::LeftButton);
+    }
+
+    // The colour in the top-left corner of a label, as it paints.
+    static win::COLORREF Corner(const win::CWnd& window, int id) {
+        Settle();
+        return PixelAt(Grab(*window.GetDlgItem(id)), 2, 2);
+    }
+};
+
+TEST_F(DeviceColorTest, APickedBackgroundShowsAtOnceAndCancelKeepsIt) {
+    sim::SimUnit& a = StartUnit(1, 1, "FIRST");
+    sim::SimUnit& b = StartUnit(1, 2, "SECOND");
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg, [&] {
+        ASSERT_TRUE(Add(dlg, a));
+        ASSERT_TRUE(Add(dlg, b));
+        const win::COLORREF firstRow = Corner(dlg, res::IDC_DEVICE_ID[0]);
+        Open(dlg, [&](DeviceColorMenu& menu) {
+            // The buttons open at the current colours, the default greys here.
+            EXPECT_EQ(Corner(menu, DeviceColorMenu::kIdPreview[1]),
+                      TheSystemConfiguration().DeviceColors[1].Background);
+            dialogs->AnswerColor(kRed);
+            Click(menu, DeviceColorMenu::kIdBackground[1]);
+            EXPECT_EQ(dialogs->History().back().color.initial, win::RGB(50, 50, 50));
+            EXPECT_EQ(Corner(menu, DeviceColorMenu::kIdPreview[1]), kRed);
+            EXPECT_EQ(Corner(dlg, res::IDC_DEVICE_ID[1]), kRed);
+            EXPECT_EQ(Corner(dlg, res::IDC_ADDRESS[1]), kRed);
+            EXPECT_EQ(Corner(dlg, res::IDC_DEVICE_ID[0]), firstRow);
+            Click(menu, win::IDCANCEL);
+        });
+        EXPECT_EQ(TheSystemConfiguration().DeviceColors[1].Background, kRed);
+        EXPECT_EQ(Corner(dlg, res::IDC_DEVICE_ID[1]), kRed);
+    });
+}
+
+TEST_F(DeviceColorTest, AnOpenDeviceWindowsHeaderTakesTheNewTextColour) {
+    sim::SimUnit& a = StartUnit(2, 1, "FIRST");
+    sim::SimUnit& b = StartUnit(2, 2, "SECOND");
+    sim::SimUnit& c = StartUnit(2, 3, "THIRD");
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg, [&] {
+        ASSERT_TRUE(Add(dlg, a));
+        ASSERT_TRUE(Add(dlg, b));
+        ASSERT_TRUE(Add(dlg, c));
+        dlg.ShowDeviceWindow(2);
+        DefaultDlg* window = CTM80_AppDlg::DeviceWindowOf(2);
+        ASSERT_NE(window, nullptr);
+        Open(dlg, [&](DeviceColorMenu& menu) {
+            dialogs->AnswerColor(kYellow);
+            Click(menu, DeviceColorMenu::kIdText[2]);
+            Click(menu, win::IDOK);
+        });
+        EXPECT_EQ(window->GetStatusHeader().GetUnitLine().GetTextColor(), kYellow);
+        EXPECT_EQ(
+            dynamic_cast<const CNewLabel&>(*dlg.GetDlgItem(res::IDC_DEVICE_ID[2])).GetTextColor(),
+            kYellow);
+        Settle();
+        const QImage line = Grab(window->GetStatusHeader().GetUnitLine());
+        EXPECT_GT(uitest::CountColour(line, kYellow, 0, 0, line.width(), line.height()), 0);
+    });
+}
+
+} // namespace
