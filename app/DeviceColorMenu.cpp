@@ -21,10 +21,13 @@ DialogTemplate DeviceColorTemplate() {
     t.cy = kFirstRowY + DeviceColorMenu::kPositions * kRowPitch + 22;
     t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     t.items = {
-        CTEXT("Device Label", DeviceColorMenu::kIdDeviceLabelHeading, kPreviewX, 7, kPreviewW, 8),
-        CTEXT("Background Color", DeviceColorMenu::kIdBackgroundHeading, kBackgroundX - 8, 7,
-              kButtonW + 16, 8),
-        CTEXT("Text Color", DeviceColorMenu::kIdTextHeading, kTextX, 7, kButtonW, 8),
+        // Fitted to their texts around their centres.
+        LTEXT("Device Label", DeviceColorMenu::kIdDeviceLabelHeading, kPreviewX, 7, kPreviewW, 8,
+              SS_LEFTNOWORDWRAP),
+        LTEXT("Background Color", DeviceColorMenu::kIdBackgroundHeading, kBackgroundX - 8, 7,
+              kButtonW + 16, 8, SS_LEFTNOWORDWRAP),
+        LTEXT("Text Color", DeviceColorMenu::kIdTextHeading, kTextX - 8, 7, kButtonW + 16, 8,
+              SS_LEFTNOWORDWRAP),
     };
     for (int k = 0; k < DeviceColorMenu::kPositions; ++k) {
         const int y = kFirstRowY + k * kRowPitch;

@@ -24,13 +24,15 @@ DialogTemplate LaunchOptionsTemplate() {
     t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     t.items = {
         AUTOCHECKBOX("Launch Directly To Devices", LaunchOptions::kIdLaunchDirect, 7, 7, 120, 10),
-        LTEXT("Number of Devices", LaunchOptions::kIdCountLabel, kLabelX, 25, kLabelW, 8),
+        LTEXT("Number of Devices", LaunchOptions::kIdCountLabel, kLabelX, 25, kLabelW, 8,
+              SS_LEFTNOWORDWRAP),
         LTEXT("1", LaunchOptions::kIdCount, kControlX, 24, 20, 10, SS_NOTIFY),
     };
     for (int k = 0; k < LaunchOptions::kAddresses; ++k) {
         const int y = kFirstAddressY + k * kAddressPitch;
         t.items.push_back(LTEXT("Device IP #" + std::to_string(k + 1),
-                                LaunchOptions::kIdAddressLabel[k], kLabelX, y + 2, kLabelW, 8));
+                                LaunchOptions::kIdAddressLabel[k], kLabelX, y + 2, kLabelW, 8,
+                                SS_LEFTNOWORDWRAP));
         t.items.push_back(CONTROL("", LaunchOptions::kIdAddress[k], ControlKind::IpAddress,
                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP, kControlX, y, kControlW, 12));
     }
