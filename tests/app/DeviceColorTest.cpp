@@ -46,36 +46,10 @@ protected:
     }
 };
 
-TEST_F(DeviceColorTest, APickedBackgroundShowsAtOnceAndCancelKeepsIt) {
+TEST_F(DeviceColorTest, PickedColoursShowAtOnceEverywhereAndCancelKeepsThem) {
     sim::SimUnit& a = StartUnit(1, 1, "FIRST");
     sim::SimUnit& b = StartUnit(1, 2, "SECOND");
-    CTM80_AppDlg dlg;
-    RunMainWindow(dlg, [&] {
-        ASSERT_TRUE(Add(dlg, a));
-        ASSERT_TRUE(Add(dlg, b));
-        const win::COLORREF firstRow = Corner(dlg, res::IDC_DEVICE_ID[0]);
-        Open(dlg, [&](DeviceColorMenu& menu) {
-            // The buttons open at the current colours, the default greys here.
-            EXPECT_EQ(Corner(menu, DeviceColorMenu::kIdPreview[1]),
-                      TheSystemConfiguration().DeviceColors[1].Background);
-            dialogs->AnswerColor(kRed);
-            Click(menu, DeviceColorMenu::kIdBackground[1]);
-            EXPECT_EQ(dialogs->History().back().color.initial, win::RGB(50, 50, 50));
-            EXPECT_EQ(Corner(menu, DeviceColorMenu::kIdPreview[1]), kRed);
-            EXPECT_EQ(Corner(dlg, res::IDC_DEVICE_ID[1]), kRed);
-            EXPECT_EQ(Corner(dlg, res::IDC_ADDRESS[1]), kRed);
-            EXPECT_EQ(Corner(dlg, res::IDC_DEVICE_ID[0]), firstRow);
-            Click(menu, win::IDCANCEL);
-        });
-        EXPECT_EQ(TheSystemConfiguration().DeviceColors[1].Background, kRed);
-        EXPECT_EQ(Corner(dlg, res::IDC_DEVICE_ID[1]), kRed);
-    });
-}
-
-TEST_F(DeviceColorTest, AnOpenDeviceWindowsHeaderTakesTheNewTextColour) {
-    sim::SimUnit& a = StartUnit(2, 1, "FIRST");
-    sim::SimUnit& b = StartUnit(2, 2, "SECOND");
-    sim::SimUnit& c = StartUnit(2, 3, "THIRD");
+    sim::SimUnit& c = StartUnit(1, 3, "THIRD");
     CTM80_AppDlg dlg;
     RunMainWindow(dlg, [&] {
         ASSERT_TRUE(Add(dlg, a));
@@ -84,18 +58,28 @@ TEST_F(DeviceColorTest, AnOpenDeviceWindowsHeaderTakesTheNewTextColour) {
         dlg.ShowDeviceWindow(2);
         DefaultDlg* window = CTM80_AppDlg::DeviceWindowOf(2);
         ASSERT_NE(window, nullptr);
+        const win::COLORREF firstRow = Corner(dlg, res::IDC_DEVICE_ID[0]);
         Open(dlg, [&](DeviceColorMenu& menu) {
+            // The buttons open at the current colours, the default greys here.
+            dialogs->AnswerColor(kRed);
+            Click(menu, DeviceColorMenu::kIdBackground[1]);
+            EXPECT_EQ(dialogs->History().back().color.initial, win::RGB(50, 50, 50));
+            EXPECT_EQ(Corner(menu, DeviceColorMenu::kIdPreview[1]), kRed);
+            EXPECT_EQ(Corner(dlg, res::IDC_DEVICE_ID[1]), kRed);
+            EXPECT_EQ(Corner(dlg, res::IDC_ADDRESS[1]), kRed);
+            EXPECT_EQ(Corner(dlg, res::IDC_DEVICE_ID[0]), firstRow);
+
+            // Row 3's open device window takes its new text colour.
             dialogs->AnswerColor(kYellow);
             Click(menu, DeviceColorMenu::kIdText[2]);
-            Click(menu, win::IDOK);
+            Settle();
+            const QImage line = Grab(window->GetStatusHeader().GetUnitLine());
+            EXPECT_GT(uitest::CountColour(line, kYellow, 0, 0, line.width(), line.height()), 0);
+            Click(menu, win::IDCANCEL);
         });
-        EXPECT_EQ(window->GetStatusHeader().GetUnitLine().GetTextColor(), kYellow);
-        EXPECT_EQ(
-            dynamic_cast<const CNewLabel&>(*dlg.GetDlgItem(res::IDC_DEVICE_ID[2])).GetTextColor(),
-            kYellow);
-        Settle();
-        const QImage line = Grab(window->GetStatusHeader().GetUnitLine());
-        EXPECT_GT(uitest::CountColour(line, kYellow, 0, 0, line.width(), line.height()), 0);
+        EXPECT_EQ(TheSystemConfiguration().DeviceColors[1].Background, kRed);
+        EXPECT_EQ(TheSystemConfiguration().DeviceColors[2].Text, kYellow);
+        EXPECT_EQ(Corner(dlg, res::IDC_DEVICE_ID[1]), kRed);
     });
 }
 
