@@ -32,11 +32,11 @@ protected:
         TheStartupNetwork().discoveryTarget->windowMs = 300;
     }
 
-    // Three units the start-up discovery finds.
-    void StartThree() {
-        StartUnit(1, 1, "FIRST", true);
-        StartUnit(1, 2, "SECOND", true);
-        StartUnit(1, 3, "THIRD", true);
+    // Three units the start-up discovery finds, on 127.74.<a>.1-3.
+    void StartThree(int a) {
+        StartUnit(a, 1, "FIRST", true);
+        StartUnit(a, 2, "SECOND", true);
+        StartUnit(a, 3, "THIRD", true);
     }
 
     // Runs `config` modally over the main window; `inside` acts once it shows.
@@ -99,7 +99,7 @@ const DiscoveredUnit& Found(int k) {
 }
 
 TEST_F(AddDeviceTest, PickersShowTheChosenUnitAndTheLayoutsSwitchBothWays) {
-    StartThree();
+    StartThree(1);
     CTM80_AppDlg dlg;
     RunMainWindow(dlg, [&] {
         ASSERT_EQ(DiscoveryList::Instance().Count(), 3);
@@ -153,16 +153,15 @@ TEST_F(AddDeviceTest, OkWithoutAnEntryIsRefusedAndRescanUpdatesTheMainWindowAtOn
             EXPECT_TRUE(config.IsWindowVisible());
             EXPECT_TRUE(config.GetDlgItem(Config::kIdMessage)->IsWindowVisible());
 
-            StartUnit(1, 1, "FIRST", true);
-            StartUnit(1, 2, "SECOND", true);
+            StartUnit(2, 1, "FIRST", true);
+            StartUnit(2, 2, "SECOND", true);
             Click(config, Config::kIdRescan);
             EXPECT_EQ(LabelText(dlg, res::IDC_DEVICES_FOUND), "Devices Found: 2");
             Pick(config, Config::kIdSerialValue, 1);
             EXPECT_EQ(pickerPrompt, "Select the TM80 Device:");
 
             // Nothing answers the next search: the index stays, past the end.
-            TheStartupNetwork().discoveryTarget->port =
-                static_cast<std::uint16_t>(DiscoveryPort() + 1);
+            TheStartupNetwork().discoveryTarget->port = 53999; // below every test's port
             Click(config, Config::kIdRescan);
             EXPECT_EQ(LabelText(dlg, res::IDC_DEVICES_FOUND), "Devices Found: 0");
             EXPECT_EQ(config.GetSelectedIndex(), 1);
@@ -175,7 +174,7 @@ TEST_F(AddDeviceTest, OkWithoutAnEntryIsRefusedAndRescanUpdatesTheMainWindowAtOn
 }
 
 TEST_F(AddDeviceTest, AddDeviceByScanAndByAddressTakesTheEntryOffTheListAndRefusesADuplicate) {
-    StartThree();
+    StartThree(3);
     CTM80_AppDlg dlg;
     RunMainWindow(dlg, [&] {
         ASSERT_EQ(DiscoveryList::Instance().Count(), 3);

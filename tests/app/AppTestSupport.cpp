@@ -48,6 +48,10 @@ void AppTest::SetUp() {
     DefaultDlg::ArmLostNotice();
     // The start-up search goes to a loopback broadcast address and a port
     // no simulated module of another test listens on.
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::size_t hash =
+        std::hash<std::string>{}(std::string(test->test_suite_name()) + "." + test->name());
+    discoveryPort_ = static_cast<std::uint16_t>(54000 + hash % 2000);
     StartupNetwork& network = TheStartupNetwork();
     network.discoveryTarget = DiscoveryTarget{"127.255.255.255", DiscoveryPort(), 50};
     network.localAddress = [] { return std::string("127.0.0.1"); };

@@ -85,11 +85,13 @@ protected:
     win::ScriptedCommonDialogs* dialogs = nullptr;
     std::string trace;
 
-    // The port the test's discovery searches.
-    std::uint16_t DiscoveryPort() const { return static_cast<std::uint16_t>(50100 + octet_); }
+    // The port the test's discovery searches, picked from the test's name so
+    // that tests running side by side do not hear each other's modules.
+    std::uint16_t DiscoveryPort() const { return discoveryPort_; }
 
 private:
     int octet_;
+    std::uint16_t discoveryPort_ = 0;
     std::unique_ptr<WorkingFolder> cwd_;
     std::vector<std::unique_ptr<sim::SimUnit>> units_;
 };
