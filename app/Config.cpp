@@ -8,7 +8,6 @@
 #include "toolkit/EntryDialogs.h"
 
 #include <algorithm>
-#include <cstdio>
 
 using namespace win;
 
@@ -260,11 +259,7 @@ bool Config::OnCommand(int id, int code) {
 }
 
 void Config::OnOK() {
-    BYTE f[4] = {0, 0, 0, 0};
-    directAddressCtrl_.GetAddress(f[0], f[1], f[2], f[3]);
-    char text[16];
-    std::snprintf(text, sizeof text, "%d.%d.%d.%d", f[0], f[1], f[2], f[3]);
-    directAddress_ = text;
+    directAddress_ = directAddressCtrl_.GetAddressText();
     if (mode_ == kNetworkScan) {
         // Never hand the main window an index with no entry behind it.
         const int count =

@@ -54,14 +54,6 @@ void ShowAddress(CIPAddressCtrl& control, const std::string& text) {
     control.SetAddress(octet(f[0]), octet(f[1]), octet(f[2]), octet(f[3]));
 }
 
-std::string AddressOf(const CIPAddressCtrl& control) {
-    BYTE f[4] = {0, 0, 0, 0};
-    control.GetAddress(f[0], f[1], f[2], f[3]);
-    char text[16];
-    std::snprintf(text, sizeof text, "%d.%d.%d.%d", f[0], f[1], f[2], f[3]);
-    return text;
-}
-
 } // namespace
 
 LaunchOptions::LaunchOptions(CWnd* parent) : CDialogEx(LaunchOptionsTemplate(), parent) {
@@ -180,7 +172,7 @@ bool LaunchOptions::OnCommand(int id, int code) {
             // refresh (the check box, the count) shows it again.
             const auto& control = addresses_[static_cast<std::size_t>(k)];
             addressTexts_[static_cast<std::size_t>(k)] =
-                control.IsBlank() ? "" : AddressOf(control);
+                control.IsBlank() ? "" : control.GetAddressText();
             return true;
         }
     }
@@ -193,6 +185,6 @@ void LaunchOptions::OnOK() {
     config.LaunchCount = launchCount_;
     // All four controls are saved, also those above the count; blank is 0.0.0.0.
     for (std::size_t k = 0; k < addresses_.size(); ++k)
-        config.DirectAddress[k] = AddressOf(addresses_[k]);
+        config.DirectAddress[k] = addresses_[k].GetAddressText();
     CDialogEx::OnOK();
 }

@@ -141,6 +141,14 @@ int CIPAddressCtrl::GetAddress(DWORD& address) const {
     return filled;
 }
 
+std::string CIPAddressCtrl::GetAddressText() const {
+    BYTE f[4] = {0, 0, 0, 0};
+    GetAddress(f[0], f[1], f[2], f[3]);
+    char text[16];
+    std::snprintf(text, sizeof text, "%d.%d.%d.%d", f[0], f[1], f[2], f[3]);
+    return text;
+}
+
 void CIPAddressCtrl::ClearAddress() {
     for (QLineEdit* e : Fields(GetNative())) {
         if (e)

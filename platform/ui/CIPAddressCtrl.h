@@ -6,6 +6,7 @@
 #include "platform/ui/CWnd.h"
 
 #include <array>
+#include <string>
 
 namespace win {
 
@@ -19,6 +20,8 @@ public:
     // Number of fields that are not blank; blank fields give 0.
     int GetAddress(BYTE& f0, BYTE& f1, BYTE& f2, BYTE& f3) const;
     int GetAddress(DWORD& address) const;
+    // The four fields as "%d.%d.%d.%d"; a blank control gives "0.0.0.0".
+    std::string GetAddressText() const;
     void ClearAddress();
     bool IsBlank() const;
 
