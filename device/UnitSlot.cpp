@@ -1,11 +1,25 @@
 #include "device/UnitSlot.h"
 
+#include "device/PageSettings.h"
+#include "infra/ProfileStore.h"
+#include "platform/ProfileWriteBatch.h"
+
 #include <cstdio>
 #include <utility>
 
 namespace {
 
 constexpr std::int64_t kHzPerMHz = 1000000;
+
+std::string CalibrationKey(int band, int channel) {
+    return std::to_string(band) + "_" + std::to_string(channel) + "_ATT_SETTING";
+}
+std::string BandSelectionKey(int output) {
+    return std::to_string(output) + "_BAND_SELECTION";
+}
+std::string AdjustmentKey(int channel) {
+    return std::to_string(channel) + "_ATT_ADJ";
+}
 
 // Band names by edges in whole MHz, checked in this order; the last match wins,
 // so a narrower later rule overrides a wider earlier one.
@@ -45,12 +59,16 @@ int UnitSlot::Open(UnitSlotHost* host) {
     unit_->ControlExchange(request.data(), reply.data());
 
     ReadUnit();
+    AttachWindow(host);
+    return 1;
+}
 
+void UnitSlot::AttachWindow(UnitSlotHost* host) {
+    host_ = host;
     if (host != nullptr) {
         deviceWindow_ = host->CreateDeviceWindow(*this);
         host->RefreshMainWindow(*this);
     }
-    return 1;
 }
 
 int UnitSlot::ReadUnit() {
@@ -137,6 +155,89 @@ void UnitSlot::ComputeGains() {
         for (int c = 0; c < kChannels; ++c) {
             gainTable[b][c] =
                 OverallGain(referenceTable[b][c], calibrationTable[b][c], adjustments[c]);
+        }
+    }
+}
+
+int UnitSlot::SaveSetup(const std::string& file) {
+    win::ProfileWriteBatch batch(file);
+    WriteDeviceSection(file.c_str());
+    if (deviceWindow_ != nullptr) {
+        deviceWindow_->SavePanes(file.c_str());
+    }
+    return batch.Commit() != 0 ? 1 : 0;
+}
+
+bool UnitSlot::HoldsSetup(const std::string& file) {
+    return ProfileSectionExists(file, kDeviceSection) ||
+           ProfileSectionExists(file, CalibrationChoice::kSection);
+}
+
+int UnitSlot::RecallSetup(const std::string& file) {
+    if (!HoldsSetup(file)) {
+        return 0;
+    }
+    ReadDeviceSection(file.c_str());
+    if (deviceWindow_ != nullptr) {
+        deviceWindow_->LoadPanes(file.c_str());
+    }
+    return 1;
+}
+
+int UnitSlot::ApplyRecalledSetup() {
+    int ok = 0;
+    if (unit_ != nullptr) {
+        auto request = unitprotocol::ControlRequest(unitprotocol::kControlOpen,
+                                                    unitprotocol::kControlOpenArgument);
+        unitprotocol::ReplyFrame<unitprotocol::kControl> reply{};
+        ok = unit_->ControlExchange(request.data(), reply.data());
+    }
+    ComputeGains();
+    if (deviceWindow_ != nullptr) {
+        ok &= deviceWindow_->SendPanes();
+    }
+    if (host_ != nullptr) {
+        host_->RefreshMainWindow(*this);
+    }
+    return ok;
+}
+
+void UnitSlot::WriteDeviceSection(const char* file) {
+    const std::string name = file != nullptr ? file : "";
+    for (int b = 0; b < kBands; ++b) {
+        const auto band = static_cast<std::size_t>(b);
+        for (int c = 0; c < kChannels; ++c) {
+            WriteProfileInt(name, kDeviceSection, CalibrationKey(b, c),
+                            calibrationTable[band][static_cast<std::size_t>(c)]);
+        }
+        WriteProfileInt(name, kDeviceSection, BandSelectionKey(b), bandSelection[band]);
+    }
+    for (int c = 0; c < kChannels; ++c) {
+        WriteProfileInt(name, kDeviceSection, AdjustmentKey(c),
+                        adjustments[static_cast<std::size_t>(c)]);
+    }
+}
+
+void UnitSlot::ReadDeviceSection(const char* file) {
+    const std::string name = file != nullptr ? file : "";
+    std::int32_t value = 0;
+    for (int b = 0; b < kBands; ++b) {
+        const auto band = static_cast<std::size_t>(b);
+        for (int c = 0; c < kChannels; ++c) {
+            if (ReadProfileInt(name, kDeviceSection, CalibrationKey(b, c), value)) {
+                calibrationTable[band][static_cast<std::size_t>(c)] =
+                    static_cast<std::uint8_t>(value & 0xFF);
+            }
+        }
+        if (ReadProfileInt(name, kDeviceSection, BandSelectionKey(b), value) && value >= 0 &&
+            value < kBands) {
+            bandSelection[band] = value;
+        }
+    }
+    for (int c = 0; c < kChannels; ++c) {
+        if (ReadProfileInt(name, kDeviceSection, AdjustmentKey(c), value)) {
+            adjustments[static_cast<std::size_t>(c)] =
+                static_cast<std::int8_t>(static_cast<std::uint8_t>(value & 0xFF));
         }
     }
 }

@@ -53,6 +53,37 @@ public:
     // 1 when every read succeeded; the copies are taken either way.
     int ReadUnit();
 
+    // The open sequence's window steps: lets `host` create the device window
+    // and then refresh the main window (nothing without a host).
+    void AttachWindow(UnitSlotHost* host);
+
+    // Setup files: section "DEVICE" is the slot's, and each pane of the
+    // device window adds its own part, in page order.
+    static constexpr const char* kDeviceSection = "DEVICE";
+    // The "DEVICE" section, then each pane's part, put in place by one
+    // replacement of the file: a save cut short leaves the file as it was.
+    // Other sections, keys and comments of an existing file stay. 1 when the
+    // file was written.
+    int SaveSetup(const std::string& file);
+    // The "DEVICE" section, then each pane's part. 0, reading nothing, when
+    // the file holds neither a "DEVICE" nor a "CALIBRATION" section (not a
+    // setup file, or no file at all).
+    int RecallSetup(const std::string& file);
+    // Whether `file` holds a "DEVICE" or a "CALIBRATION" section.
+    static bool HoldsSetup(const std::string& file);
+    // Sends what was recalled: the open control command, the gains worked
+    // out again, each pane's settings sent and shown, then the main window
+    // refreshed. 1 when every exchange went through.
+    int ApplyRecalledSetup();
+    // "DEVICE" alone, keys in write order: for band r its ten calibration
+    // values, then the band selection of output r; then the ten adjustments.
+    // A null file name is taken as an empty name.
+    void WriteDeviceSection(const char* file);
+    // Only a key that reads as an integer sets its field: calibration values
+    // and adjustments take its low 8 bits; a band selection outside 0..7 is
+    // refused (it indexes the bands).
+    void ReadDeviceSection(const char* file);
+
     void CopyTables();
     void CopyBandSelection();
     void CopyAdjustments();
@@ -89,4 +120,5 @@ private:
     std::unique_ptr<CTM80M1_Comm> unit_;
     int index_;
     std::unique_ptr<UnitDeviceWindow> deviceWindow_;
+    UnitSlotHost* host_ = nullptr; // the main window, once attached
 };

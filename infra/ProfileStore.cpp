@@ -60,6 +60,10 @@ bool WriteProfileInt(const std::string& file, const std::string& section, const 
                                            file.c_str()) != 0;
 }
 
+bool ProfileSectionExists(const std::string& file, const std::string& section) {
+    return win::ProfileSectionExists(section.c_str(), file.c_str());
+}
+
 bool FileExists(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "r");
     if (f == nullptr) {

@@ -34,6 +34,9 @@ bool ReadProfileText(const std::string& file, const std::string& section, const 
 bool WriteProfileInt(const std::string& file, const std::string& section, const std::string& key,
                      std::int32_t value);
 
+// True when the file has a header of `section`, with keys or without.
+bool ProfileSectionExists(const std::string& file, const std::string& section);
+
 // True when `path` is a file that can be opened for reading (not a folder).
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);

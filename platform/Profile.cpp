@@ -40,6 +40,17 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
     return static_cast<DWORD>(count);
 }
 
+bool ProfileSectionExists(const char* section, const char* file) {
+    if (section == nullptr || file == nullptr) {
+        return false;
+    }
+    if (const ProfileWriteBatch* batch = ProfileWriteBatch::OpenFor(file)) {
+        return batch->Document().HasSection(section);
+    }
+    ProfileDocument document;
+    return document.Load(file) && document.HasSection(section);
+}
+
 BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                 const char* file) {
     if (section == nullptr || file == nullptr) {

@@ -40,4 +40,8 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
 BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                 const char* file);
 
+// Beyond Windows: whether `file` has a header of `section`, keys or none
+// (Windows answers this only by listing every section name).
+bool ProfileSectionExists(const char* section, const char* file);
+
 } // namespace win

@@ -311,6 +311,17 @@ bool ProfileDocument::Lookup(std::string_view section, std::string_view key,
     return unicode_ ? LookupIn(wide_, section, key, value) : LookupIn(ansi_, section, key, value);
 }
 
+bool ProfileDocument::HasSection(std::string_view section) const {
+    if (!usable_ || !exists_) {
+        return false;
+    }
+    if (unicode_) {
+        return Locate<char16_t>(wide_, FromAnsi<char16_t>(TrimSpaces(section)), nullptr, true)
+            .hasSection;
+    }
+    return Locate<char>(ansi_, TrimSpaces(section), nullptr, true).hasSection;
+}
+
 bool ProfileDocument::Edit(std::string_view section, const char* key, const char* value) {
     if (!usable_) {
         return false;

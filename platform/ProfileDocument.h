@@ -26,6 +26,8 @@ public:
     // around the value and one pair of matching quotes removed). False when
     // the section or the key is missing.
     bool Lookup(std::string_view section, std::string_view key, std::string& value) const;
+    // Whether the file has a header of `section` (spaces around it ignored).
+    bool HasSection(std::string_view section) const;
 
     // The edit of WritePrivateProfileStringA: sets the key, or deletes the key
     // (null value) or the section's header and keys (null key). False when

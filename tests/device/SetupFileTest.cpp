@@ -1,0 +1,242 @@
+// Setup files of a unit slot: the bytes a save leaves (new files and files a
+// Windows user wrote), the read rules of a recall, files that are no setup,
+// and saves killed half-way.
+#include "device/PageSettings.h"
+#include "device/UnitSlot.h"
+#include "device/UnitSlotHost.h"
+#include "tests/infra/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <set>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// A slot with the panes of a freshly opened window and a unit that never talks.
+class PanesHost : public UnitSlotHost {
+public:
+    std::unique_ptr<UnitDeviceWindow> CreateDeviceWindow(UnitSlot& slot) override {
+        auto made = std::make_unique<FreshWindowPanes>(slot);
+        panes = made.get();
+        return made;
+    }
+    void RefreshMainWindow(UnitSlot&) override {}
+    FreshWindowPanes* panes = nullptr;
+};
+
+struct Slot {
+    Slot() { slot.AttachWindow(&host); }
+    // Distinct values everywhere; output r on band 7 - r.
+    void Fill(int seed) {
+        for (int b = 0; b < UnitSlot::kBands; ++b) {
+            for (int c = 0; c < UnitSlot::kChannels; ++c) {
+                slot.calibrationTable[b][c] = static_cast<std::uint8_t>(20 + b * 10 + c + seed);
+            }
+            slot.bandSelection[b] = (7 - b + seed) % 8;
+        }
+        for (int c = 0; c < UnitSlot::kChannels; ++c) {
+            slot.adjustments[c] = static_cast<std::int8_t>(c - 5 + seed);
+        }
+        slot.calibrationTable[7][9] = 200; // written unsigned
+    }
+    UnitSlot slot{0, nullptr, std::make_unique<CTM80M1_Comm>(nullptr)};
+    PanesHost host;
+};
+
+// The DEVICE keys in write order with the values of Fill(0), CRLF lines;
+// `skip` leaves out keys the file already had.
+std::string DeviceLines(const std::set<std::string>& skip = {}) {
+    std::string lines;
+    auto add = [&](const std::string& key, int value) {
+        if (skip.count(key) == 0) {
+            lines += key + "=" + std::to_string(value) + "\r\n";
+        }
+    };
+    for (int b = 0; b < 8; ++b) {
+        for (int c = 0; c < 10; ++c) {
+            add(std::to_string(b) + "_" + std::to_string(c) + "_ATT_SETTING",
+                b == 7 && c == 9 ? 200 : 20 + b * 10 + c);
+        }
+        add(std::to_string(b) + "_BAND_SELECTION", 7 - b);
+    }
+    for (int c = 0; c < 10; ++c) {
+        add(std::to_string(c) + "_ATT_ADJ", c - 5);
+    }
+    return lines;
+}
+
+TEST(SetupSave, WritesTheKeysInOrderAndKeepsWhatAWindowsFileHeld) {
+    TempFolder dir;
+    Slot s;
+    s.Fill(0);
+    ASSERT_EQ(s.slot.SaveSetup(dir / "new.TM80"), 1);
+    EXPECT_EQ(ReadFile(dir / "new.TM80"),
+              "[DEVICE]\r\n" + DeviceLines() +
+                  "[CALIBRATION]\r\nSPLIT_MODE=0\r\nCAL_BAND_SELECTION=0\r\n");
+    EXPECT_NE(ReadFile(dir / "new.TM80").find("\r\n2_ATT_ADJ=-3\r\n"), std::string::npos);
+
+    // Comments, other sections, blanks around "=" and the spelling of keys stay.
+    WriteFile(dir / "windows.TM80", "; TM80 setup\r\n"
+                                    "[NOTES]\r\n"
+                                    "Site=North mast\r\n"
+                                    "[device]\r\n"
+                                    "0_0_ATT_SETTING = 40\r\n"
+                                    "; hand edit\r\n"
+                                    "3_band_selection=2\r\n"
+                                    "\r\n"
+                                    "[CALIBRATION]\r\n"
+                                    "SPLIT_MODE=1\r\n"
+                                    "[OLD]\r\n"
+                                    "x=1\r\n");
+    ASSERT_EQ(s.slot.SaveSetup(dir / "windows.TM80"), 1);
+    EXPECT_EQ(ReadFile(dir / "windows.TM80"),
+              "; TM80 setup\r\n"
+              "[NOTES]\r\n"
+              "Site=North mast\r\n"
+              "[device]\r\n"
+              "0_0_ATT_SETTING = 20\r\n"
+              "; hand edit\r\n"
+              "3_band_selection=4\r\n" +
+                  DeviceLines({"0_0_ATT_SETTING", "3_BAND_SELECTION"}) +
+                  "\r\n"
+                  "[CALIBRATION]\r\n"
+                  "SPLIT_MODE=0\r\n"
+                  "CAL_BAND_SELECTION=0\r\n"
+                  "[OLD]\r\n"
+                  "x=1\r\n");
+
+    // A folder that is not there: nothing is written.
+    EXPECT_EQ(s.slot.SaveSetup(dir / "absent/x.TM80"), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir / "absent"));
+}
+
+TEST(SetupRecall, TakesWhatReadsAsAnIntegerAndKeepsTheRest) {
+    TempFolder dir;
+    Slot saved;
+    saved.Fill(0);
+    ASSERT_EQ(saved.slot.SaveSetup(dir / "saved.TM80"), 1);
+
+    struct Case {
+        const char* name;
+        std::string content; // none: the file saved above
+        std::function<void(const UnitSlot& before, const UnitSlot& after, const FreshWindowPanes&)>
+            check;
+    };
+    const Case cases[] = {
+        {"round trip", "",
+         [&](const UnitSlot&, const UnitSlot& after, const FreshWindowPanes&) {
+             EXPECT_EQ(after.calibrationTable, saved.slot.calibrationTable);
+             EXPECT_EQ(after.bandSelection, saved.slot.bandSelection);
+             EXPECT_EQ(after.adjustments, saved.slot.adjustments);
+             EXPECT_EQ(after.adjustments[2], -3);
+         }},
+        {"only CALIBRATION", "[CALIBRATION]\nSPLIT_MODE=1\nCAL_BAND_SELECTION=5\n",
+         [](const UnitSlot& before, const UnitSlot& after, const FreshWindowPanes& panes) {
+             EXPECT_EQ(after.calibrationTable, before.calibrationTable);
+             EXPECT_EQ(after.bandSelection, before.bandSelection);
+             EXPECT_EQ(after.adjustments, before.adjustments);
+             EXPECT_EQ(panes.calibration.band, 5);
+             EXPECT_EQ(panes.calibration.split, 1);
+         }},
+        {"odd values",
+         "[DEVICE]\r\n4_BAND_SELECTION=6\r\n1_BAND_SELECTION=8\r\n2_BAND_SELECTION=-1\r\n"
+         "3_BAND_SELECTION=2x\r\n0_0_ATT_SETTING=300\r\n0_1_ATT_SETTING=0x10\r\n"
+         "1_ATT_ADJ=255\r\n2_ATT_ADJ = -3 \r\n3_ATT_ADJ=\r\n"
+         "[CALIBRATION]\r\nSPLIT_MODE=2\r\nCAL_BAND_SELECTION=9\r\n",
+         [](const UnitSlot& before, const UnitSlot& after, const FreshWindowPanes& panes) {
+             EXPECT_EQ(after.bandSelection[4], 6);
+             // Out of 0..7 or no integer: kept. No 5_BAND_SELECTION: kept.
+             for (int output : {1, 2, 3, 5}) {
+                 EXPECT_EQ(after.bandSelection[output], before.bandSelection[output]) << output;
+             }
+             EXPECT_EQ(after.calibrationTable[0][0], 300 & 0xFF);
+             EXPECT_EQ(after.calibrationTable[0][1], before.calibrationTable[0][1]);
+             EXPECT_EQ(after.adjustments[1], -1);
+             EXPECT_EQ(after.adjustments[2], -3);
+             EXPECT_EQ(after.adjustments[3], 0); // an empty value reads as 0
+             EXPECT_EQ(after.adjustments[4], before.adjustments[4]);
+             EXPECT_EQ(panes.calibration.split, 2); // sends no values later
+             EXPECT_EQ(panes.calibration.band, 0);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string file = c.content.empty() ? dir / "saved.TM80" : dir / "case.TM80";
+        if (!c.content.empty()) {
+            WriteFile(file, c.content);
+        }
+        Slot s;
+        s.Fill(1);
+        Slot reference;
+        reference.Fill(1);
+        ASSERT_EQ(s.slot.RecallSetup(file), 1);
+        c.check(reference.slot, s.slot, *s.host.panes);
+    }
+
+    // Not a setup file, or no file: nothing read.
+    WriteFile(dir / "notes.ini", "; DEVICE\r\n[NOTES]\r\nDEVICE=1\r\n0_ATT_ADJ=4\r\n");
+    for (const std::string& file : {dir / "notes.ini", dir / "missing.TM80"}) {
+        Slot s;
+        s.Fill(1);
+        s.host.panes->calibration.band = 3;
+        EXPECT_EQ(s.slot.RecallSetup(file), 0) << file;
+        EXPECT_EQ(s.slot.adjustments[0], -4) << file;
+        EXPECT_EQ(s.host.panes->calibration.band, 3) << file;
+    }
+}
+
+#ifdef __SANITIZE_ADDRESS__
+constexpr int kKilledSaves = 100;
+#else
+constexpr int kKilledSaves = 300;
+#endif
+
+// Whole setup saves killed (SIGKILL) at random points: the file is always
+// the one before or a whole save, never a part.
+TEST(SetupSave, KilledSavesLeaveWholeFiles) {
+    TempFolder dir(true);
+    const std::string file = dir / "unit.TM80";
+    const std::string original = "; kept\r\n[NOTES]\r\nSite=North\r\n[DEVICE]\r\n1_ATT_ADJ = 4\r\n";
+    WriteFile(file, original);
+    Slot s;
+    std::set<std::string> states{original};
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 4; ++i) {
+        s.Fill(i % 2);
+        ASSERT_EQ(s.slot.SaveSetup(file), 1);
+        states.insert(ReadFile(file));
+    }
+    ASSERT_EQ(states.size(), 3u);
+    const long span = std::max<long>(200, std::chrono::duration_cast<std::chrono::microseconds>(
+                                              (std::chrono::steady_clock::now() - start) / 4)
+                                                  .count() *
+                                              3);
+    WriteFile(file, original);
+
+    std::mt19937 random(13);
+    std::uniform_int_distribution<long> delay(0, span);
+    for (int round = 0; round < kKilledSaves; ++round) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int i = 0;; ++i) {
+                s.Fill(i % 2);
+                s.slot.SaveSetup(file);
+            }
+        }
+        usleep(static_cast<useconds_t>(delay(random)));
+        kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_EQ(states.count(ReadFile(file)), 1u) << "round " << round;
+    }
+}
+
+} // namespace
