@@ -1,0 +1,100 @@
+// A setup recall on an arbitrary file: the unit slot's "DEVICE" section and
+// the calibration page's "CALIBRATION" section (the panes of a freshly opened
+// window), then a save of what was recalled into a copy of the same file and
+// a recall of that copy. The input is the file's bytes.
+//
+// Checked: nothing reads or indexes outside its data (the sanitizers); every
+// band selection and the calibration band stay within 0..7; a file that holds
+// no setup changes nothing; what was recalled saves and recalls back to the
+// same values.
+#include "device/PageSettings.h"
+#include "device/UnitSlot.h"
+#include "device/UnitSlotHost.h"
+#include "fuzz/FuzzSupport.h"
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace {
+
+void Check(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+class PanesHost : public UnitSlotHost {
+public:
+    std::unique_ptr<UnitDeviceWindow> CreateDeviceWindow(UnitSlot& slot) override {
+        auto made = std::make_unique<FreshWindowPanes>(slot);
+        panes = made.get();
+        return made;
+    }
+    void RefreshMainWindow(UnitSlot&) override {}
+    FreshWindowPanes* panes = nullptr;
+};
+
+// A slot whose unit never talks, with the values of a unit read at open.
+struct Slot {
+    Slot() {
+        slot.AttachWindow(&host);
+        for (int b = 0; b < UnitSlot::kBands; ++b) {
+            for (int c = 0; c < UnitSlot::kChannels; ++c) {
+                slot.calibrationTable[b][c] = static_cast<std::uint8_t>(30 + b + c);
+            }
+            slot.bandSelection[b] = 7 - b;
+        }
+        for (int c = 0; c < UnitSlot::kChannels; ++c) {
+            slot.adjustments[c] = static_cast<std::int8_t>(c - 4);
+        }
+    }
+    bool SameSettings(const Slot& other) const {
+        return slot.calibrationTable == other.slot.calibrationTable &&
+               slot.bandSelection == other.slot.bandSelection &&
+               slot.adjustments == other.slot.adjustments &&
+               host.panes->calibration.band == other.host.panes->calibration.band &&
+               host.panes->calibration.split == other.host.panes->calibration.split;
+    }
+    UnitSlot slot{0, nullptr, std::make_unique<CTM80M1_Comm>(nullptr)};
+    PanesHost host;
+};
+
+void CheckRanges(const Slot& s) {
+    for (int band : s.slot.bandSelection) {
+        Check(band >= 0 && band < UnitSlot::kBands);
+    }
+    Check(s.host.panes->calibration.band >= 0 && s.host.panes->calibration.band < UnitSlot::kBands);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const bool silenced = [] {
+        fuzz::SilenceOutput();
+        return true;
+    }();
+    (void)silenced;
+    const std::string file = fuzz::ScratchFolder() + "/unit.TM80";
+    const std::string copy = fuzz::ScratchFolder() + "/copy.TM80";
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    fuzz::WriteBytes(file, bytes);
+    fuzz::WriteBytes(copy, bytes);
+
+    Slot recalled;
+    const Slot untouched;
+    if (recalled.slot.RecallSetup(file) == 0) {
+        Check(recalled.SameSettings(untouched));
+        return 0;
+    }
+    CheckRanges(recalled);
+    recalled.slot.ComputeGains();
+
+    Check(recalled.slot.SaveSetup(copy) == 1);
+    Slot again;
+    Check(again.slot.RecallSetup(copy) == 1);
+    CheckRanges(again);
+    Check(again.SameSettings(recalled));
+    return 0;
+}
