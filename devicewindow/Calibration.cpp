@@ -1,7 +1,6 @@
 #include "devicewindow/Calibration.h"
 
 #include "device/SlotTable.h"
-#include "infra/ProfileStore.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/DialogTemplate.h"
 
@@ -71,7 +70,7 @@ void Calibration::UpdateValues() {
     const UnitSlot* slot = Slot();
     if (slot == nullptr || !IsWindow())
         return;
-    const auto band = static_cast<std::size_t>(calBand_);
+    const auto band = static_cast<std::size_t>(choice_.band);
     for (int n = 1; n <= kOutputs; ++n) {
         const auto channel = static_cast<std::size_t>(n - 1);
         columns_.ShowGain(n, slot->gainTable[band][channel]);
@@ -79,35 +78,21 @@ void Calibration::UpdateValues() {
         // slider stops there.
         columns_.Slider(n).SetPos(kTopValue - slot->calibrationTable[band][channel]);
     }
-    bandText_.SetWindowText(BandTextOf(*slot, calBand_));
-    columns_.ShowSplit(calSplitMode_);
+    bandText_.SetWindowText(BandTextOf(*slot, choice_.band));
+    columns_.ShowSplit(choice_.split);
 }
 
 void Calibration::LoadSettings(const char* path) {
-    const std::string file = path != nullptr ? path : "";
-    std::int32_t split = 0;
-    std::int32_t band = 0;
-    ReadProfileInt(file, kSection, kSplitKey, split);
-    ReadProfileInt(file, kSection, kBandKey, band);
-    calSplitMode_ = split;
-    // The band indexes the tables: one from outside 0..7 counts as band 0.
-    calBand_ = band >= 0 && band < UnitSlot::kBands ? band : 0;
+    choice_.Load(path);
 }
 
 void Calibration::SaveSettings(const char* path) {
-    const std::string file = path != nullptr ? path : "";
-    WriteProfileInt(file, kSection, kSplitKey, calSplitMode_);
-    WriteProfileInt(file, kSection, kBandKey, calBand_);
+    choice_.Save(path);
 }
 
 void Calibration::SendSettings() {
-    const UnitSlot* slot = Slot();
-    if (slot == nullptr || unit_ == nullptr)
-        return;
-    const auto& values = slot->calibrationTable[static_cast<std::size_t>(calBand_)];
-    for (int channel = 0; channel < UnitSlot::kChannels; ++channel)
-        unit_->SetCalibrationValue(calBand_, calSplitMode_, channel,
-                                   values[static_cast<std::size_t>(channel)]);
+    if (UnitSlot* slot = Slot())
+        choice_.Send(*slot);
 }
 
 void Calibration::MoveSlider(int n) {
@@ -115,9 +100,9 @@ void Calibration::MoveSlider(int n) {
     if (slot == nullptr || unit_ == nullptr || n == 0)
         return;
     const auto value = static_cast<std::uint8_t>(kTopValue - columns_.Slider(n).GetPos());
-    slot->calibrationTable[static_cast<std::size_t>(calBand_)][static_cast<std::size_t>(n - 1)] =
-        value;
-    unit_->SetCalibrationValue(calBand_, calSplitMode_, n - 1, value);
+    slot->calibrationTable[static_cast<std::size_t>(choice_.band)]
+                          [static_cast<std::size_t>(n - 1)] = value;
+    unit_->SetCalibrationValue(choice_.band, choice_.split, n - 1, value);
     slot->ComputeGains();
     UpdateValues();
 }
@@ -126,16 +111,16 @@ void Calibration::ChooseCalibrationBand() {
     const UnitSlot* slot = Slot();
     int chosen = 0;
     // Cancel leaves the band as it was.
-    if (slot == nullptr || !ChooseBand(*this, *slot, calBand_, chosen))
+    if (slot == nullptr || !ChooseBand(*this, *slot, choice_.band, chosen))
         return;
-    calBand_ = chosen;
+    choice_.band = chosen;
     UpdateValues();
 }
 
 void Calibration::ChooseSplit(int split) {
     if (unit_ == nullptr)
         return;
-    calSplitMode_ = split;
+    choice_.split = split;
     unit_->calibration.calibrationSplit = split;
     // The band the unit reported last, not the page's.
     unit_->SelectCalibrationBand(split, unit_->calibration.calibrationBand);
@@ -149,7 +134,7 @@ void Calibration::FactoryReset() {
         return;
     if (MessageBox(kResetQuestion, kResetCaption, MB_OKCANCEL) == IDCANCEL)
         return;
-    const int reset = unit_->FactoryReset(calBand_);
+    const int reset = unit_->FactoryReset(choice_.band);
     // Only the band was reset, but the tables are read whole.
     unit_->ReadCalibrationTable();
     unit_->ReadReferenceTable();

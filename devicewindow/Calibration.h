@@ -14,6 +14,7 @@
 // then writes no values.
 #pragma once
 
+#include "device/PageSettings.h"
 #include "devicewindow/OutputColumns.h"
 #include "platform/ui/CDialogEx.h"
 #include "toolkit/Dlgplus.h"
@@ -32,9 +33,7 @@ public:
     static constexpr int kTopValue = 115;
     static constexpr int kSliderMax = 103;
 
-    static constexpr const char* kSection = "CALIBRATION";
-    static constexpr const char* kSplitKey = "SPLIT_MODE";
-    static constexpr const char* kBandKey = "CAL_BAND_SELECTION";
+    static constexpr const char* kSection = CalibrationChoice::kSection;
     static constexpr const char* kResetCaption = "Factory Reset";
     static constexpr const char* kResetQuestion =
         "Calibration values are about to be reset. Would you like to continue?";
@@ -57,8 +56,8 @@ public:
     void SendSettings() override;
 
     int GetUnitIndex() const { return unitIndex_; }
-    int GetCalBand() const { return calBand_; }
-    int GetCalSplitMode() const { return calSplitMode_; }
+    int GetCalBand() const { return choice_.band; }
+    int GetCalSplitMode() const { return choice_.split; }
     OutputColumns& Columns() { return columns_; }
     Staticplus& BandText() { return bandText_; }
 
@@ -76,8 +75,7 @@ private:
 
     int unitIndex_;
     CTM80M1_Comm* unit_;
-    int calBand_ = 0; // always 0..7: it indexes the tables
-    int calSplitMode_ = 0;
+    CalibrationChoice choice_; // CalBand and CalSplitMode
     OutputColumns columns_;
     Staticplus bandHeading_;
     Staticplus bandText_;

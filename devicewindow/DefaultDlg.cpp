@@ -228,6 +228,27 @@ void DefaultDlg::ShowCalibrationTab(bool shown) {
     }
 }
 
+void DefaultDlg::SavePanes(const char* file) {
+    for (int i = 0; i < paneCount_; ++i)
+        panes_[static_cast<std::size_t>(i)]->SaveSettings(file);
+}
+
+void DefaultDlg::LoadPanes(const char* file) {
+    for (int i = 0; i < paneCount_; ++i)
+        panes_[static_cast<std::size_t>(i)]->LoadSettings(file);
+}
+
+int DefaultDlg::SendPanes() {
+    for (int i = 0; i < paneCount_; ++i) {
+        Dlgplus& pane = *panes_[static_cast<std::size_t>(i)];
+        pane.SendSettings();
+        pane.UpdateValues();
+        pane.UpdateStates();
+    }
+    RedrawWindow();
+    return 1;
+}
+
 void DefaultDlg::UpdateHeader() {
     header_->UpdateValues();
 }

@@ -98,6 +98,13 @@ public:
     Dlgplus* GetPage(int index) const;
     int GetCurrentPage() const { return currentPage_; }
 
+    // UnitDeviceWindow: setup save, recall and apply walk the pane list.
+    // SendPanes sends each pane's settings, refreshes its values and states,
+    // then redraws the window; the pages do not report failures (1).
+    void SavePanes(const char* file) override;
+    void LoadPanes(const char* file) override;
+    int SendPanes() override;
+
     // Refreshes the status header (the main window's UpdateValues does this
     // for every unit).
     void UpdateHeader();

@@ -1,11 +1,11 @@
 #include "devicewindow/PrimarySetupDlg.h"
 
+#include "device/PageSettings.h"
 #include "device/SlotTable.h"
 #include "devicewindow/MainWindowAccess.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/DialogTemplate.h"
 
-#include <algorithm>
 #include <cstdint>
 
 using namespace win;
@@ -94,24 +94,14 @@ void PrimarySetupDlg::UpdateValues() {
 }
 
 void PrimarySetupDlg::SendSplitAndBands() {
-    const UnitSlot* slot = Slot();
-    if (slot == nullptr || unit_ == nullptr)
-        return;
     // The model keeps what was sent, whatever the unit answers.
-    UnitSettings& settings = unit_->settings;
-    settings.split = slot->split == 1 ? 1 : 0;
-    for (std::size_t k = 0; k < settings.bandSelection.size(); ++k)
-        settings.bandSelection[k] = std::clamp(slot->bandSelection[k], 0, UnitSlot::kBands - 1);
-    unit_->SetSplitAndBands(settings.split, settings.bandSelection);
+    if (UnitSlot* slot = Slot())
+        ::SendSplitAndBands(*slot);
 }
 
 void PrimarySetupDlg::SendSettings() {
-    const UnitSlot* slot = Slot();
-    if (slot == nullptr || unit_ == nullptr)
-        return;
-    SendSplitAndBands();
-    for (int channel = 0; channel < UnitSlot::kChannels; ++channel)
-        unit_->SetOutputAdjustment(channel, slot->adjustments[static_cast<std::size_t>(channel)]);
+    if (UnitSlot* slot = Slot())
+        SendPrimarySettings(*slot);
 }
 
 void PrimarySetupDlg::MoveSlider(int n) {

@@ -1,6 +1,7 @@
 #include "platform/ui/CImage.h"
 
 #include "platform/ui/QtConvert.h"
+#include "platform/ui/QtPath.h"
 
 #include <QImage>
 
@@ -28,7 +29,7 @@ bool CImage::LoadFromMemory(const std::vector<unsigned char>& bytes) {
 
 bool CImage::LoadFromFile(const std::string& path) {
     QImage decoded;
-    if (!decoded.load(ToQString(path))) {
+    if (!decoded.load(ToQPath(path))) {
         *image_ = QImage();
         return false;
     }

@@ -3,6 +3,7 @@
 #include "platform/ui/CWinApp.h"
 #include "platform/ui/CWnd.h"
 #include "platform/ui/QtConvert.h"
+#include "platform/ui/QtPath.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -159,19 +160,21 @@ int QtCommonDialogs::MessageBox(const MessageBoxRequest& request) {
 
 bool QtCommonDialogs::ChooseFile(const FileDialogRequest& request, std::string& path) {
     QWidget* owner = OwnerWindow(request.owner);
-    QFileDialog dialog(owner, ToQString(request.title), ToQString(request.initialFolder),
+    QFileDialog dialog(owner, ToQString(request.title), ToQPath(request.initialFolder),
                        ToQString(QtFileFilter(request.filter)));
     SetModality(dialog, owner);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // Saving over a file asks nothing: the save writes its keys into it.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (!request.defaultExtension.empty())
         dialog.setDefaultSuffix(ToQString(request.defaultExtension));
     if (!request.fileName.empty())
-        dialog.selectFile(ToQString(request.fileName));
+        dialog.selectFile(ToQPath(request.fileName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
-    path = FromQString(dialog.selectedFiles().front());
+    path = FromQPath(dialog.selectedFiles().front());
     return true;
 }
 

@@ -5,8 +5,12 @@
 #include "tests/platform/ui/UiTestSupport.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace win;
@@ -34,6 +38,48 @@ TEST(QtMessageBoxTest, WideEnoughForItsCaptionAndTextIsNoMarkup) {
         });
     EXPECT_EQ(dialogs.MessageBox(request), IDOK);
     EXPECT_TRUE(checked);
+}
+
+// Paths cross into and out of the dialogs as the file system's bytes (UTF-8),
+// and saving over a file asks nothing.
+TEST(QtFileDialogTest, PathsOutsideAsciiAndNoOverwriteQuestion) {
+    uitest::EnsureApplication();
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const std::string folder = root.path().toStdString() + "/j\xC3\xB6rg";
+    ASSERT_TRUE(QDir().mkpath(QString::fromUtf8(folder.c_str())));
+    QFile existing(QString::fromUtf8((folder + "/old.TM80").c_str()));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.close();
+
+    QtCommonDialogs dialogs;
+    for (const bool save : {false, true}) {
+        FileDialogRequest request;
+        request.save = save;
+        request.title = save ? "TM80 Setup File" : "TM80 M1 Setup File";
+        request.initialFolder = folder;
+        request.filter = "File Type (*.TM80)|*.TM80||";
+        request.defaultExtension = "TM80";
+        bool checked = false;
+        uitest::WhenReady(
+            [&] { return uitest::VisibleWindowTitled(request.title) != nullptr; },
+            [&] {
+                auto* dialog =
+                    qobject_cast<QFileDialog*>(uitest::VisibleWindowTitled(request.title));
+                ASSERT_NE(dialog, nullptr);
+                EXPECT_EQ(dialog->directory().absolutePath().toUtf8().toStdString(), folder);
+                if (save) {
+                    EXPECT_TRUE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+                }
+                dialog->selectFile("old.TM80");
+                checked = true;
+                static_cast<QDialog*>(dialog)->accept(); // as the Open or Save button does
+            });
+        std::string path;
+        EXPECT_TRUE(dialogs.ChooseFile(request, path)) << request.title;
+        EXPECT_EQ(path, folder + "/old.TM80");
+        EXPECT_TRUE(checked);
+    }
 }
 
 TEST(QtFileFilterTest, WindowsFiltersBecomeQtFilters) {
