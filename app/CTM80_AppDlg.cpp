@@ -7,6 +7,7 @@
 #include "app/LaunchOptions.h"
 #include "app/MainWindowLayout.h"
 #include "app/Resources.h"
+#include "app/SetupMenuCommands.h"
 #include "app/StartupNetwork.h"
 #include "device/DiscoveryList.h"
 #include "device/SlotTable.h"
@@ -53,14 +54,6 @@ std::string OutputBandName(const UnitSlot& slot, int output) {
     return slot.bandEntries[static_cast<std::size_t>(selected)].name;
 }
 
-// The setup and flash commands of menu 135 come with a later part of the
-// application; they are shown but greyed until then.
-constexpr unsigned kCommandsToCome[] = {
-    ID_SAVE_SETUP_1,   ID_SAVE_SETUP_1 + 1,   ID_SAVE_SETUP_1 + 2,   ID_SAVE_SETUP_1 + 3,
-    ID_RECALL_SETUP_1, ID_RECALL_SETUP_1 + 1, ID_RECALL_SETUP_1 + 2, ID_RECALL_SETUP_1 + 3,
-    ID_FLASH_LEDS_1,   ID_FLASH_LEDS_1 + 1,   ID_FLASH_LEDS_1 + 2,   ID_FLASH_LEDS_1 + 3,
-};
-
 } // namespace
 
 CTM80_AppDlg::CTM80_AppDlg(CWnd* parent) : CDialogEx(MainWindowTemplate(), parent) {
@@ -73,8 +66,6 @@ CTM80_AppDlg::CTM80_AppDlg(CWnd* parent) : CDialogEx(MainWindowTemplate(), paren
     SetTextUnit(kTextUnit);
 
     menu_.LoadMenu(MainWindowMenu());
-    for (unsigned id : kCommandsToCome)
-        menu_.EnableMenuItem(id, MF_GRAYED);
     SetMenu(&menu_);
 }
 
@@ -454,6 +445,8 @@ bool CTM80_AppDlg::OnCommand(int id, int code) {
                 return true;
             }
         }
+        if (id >= 0 && SetupMenuCommands::Handle(this, static_cast<unsigned>(id)))
+            return true;
         if (id == static_cast<int>(IDM_ABOUTBOX)) {
             ShowAbout();
             return true;

@@ -1,10 +1,13 @@
 // Times of the command exchange against a simulated unit on loopback, each
 // beside a plain-socket round trip of the same frames as its floor: the plain
 // client sends the request and takes the reply with one receive, where the
-// exchange takes one byte per call from the transport's receive buffer.
+// exchange takes one byte per call from the transport's receive buffer. Then
+// a setup save (one file replacement) and a setup recall with its sending,
+// each meant to stay under 50 ms.
 //
 //   tm80_bench [--benchmark_min_time=0.5]
 #include "device/CTM80M1_Comm.h"
+#include "device/PageSettings.h"
 #include "device/TCPCom.h"
 #include "device/UnitSlot.h"
 #include "platform/DebugOutput.h"
@@ -14,6 +17,9 @@
 
 #include <arpa/inet.h>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <netinet/in.h>
@@ -102,6 +108,56 @@ void BM_UnitSlotOpen(benchmark::State& state) {
     }
 }
 
+// A setup file a Windows user has kept: notes before the sections.
+std::string SetupFile() {
+    static const std::string path = [] {
+        std::string pattern = "/tmp/tm80-bench-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            return std::string();
+        }
+        const std::string file = pattern + "/unit.TM80";
+        std::ofstream(file, std::ios::binary) << "; rack 4\r\n[NOTES]\r\nSite=North mast\r\n";
+        return file;
+    }();
+    return path;
+}
+
+// A whole save: every key of the "DEVICE" and "CALIBRATION" sections into the
+// file, put in place at once.
+void BM_SetupSave(benchmark::State& state) {
+    FreshWindowHost host;
+    UnitSlot slot(0, nullptr, std::make_unique<CTM80M1_Comm>(nullptr));
+    slot.AttachWindow(&host);
+    int seed = 0;
+    for (auto _ : state) {
+        slot.adjustments[0] = static_cast<std::int8_t>(++seed % 8); // a real change each time
+        if (slot.SaveSetup(SetupFile()) == 0) {
+            state.SkipWithError("the setup file could not be written");
+            break;
+        }
+    }
+}
+
+// A whole recall: the file read into the slot, then sent to the unit (22 exchanges).
+void BM_SetupRecall(benchmark::State& state) {
+    auto connection = std::make_unique<TCPCom>(g_address.c_str());
+    if (!connection->IsConnected()) {
+        state.SkipWithError("no connection to the simulated unit");
+        return;
+    }
+    auto unit = std::make_unique<CTM80M1_Comm>(connection.get());
+    UnitSlot slot(0, std::move(connection), std::move(unit));
+    FreshWindowHost host;
+    slot.AttachWindow(&host);
+    slot.SaveSetup(SetupFile());
+    for (auto _ : state) {
+        if (slot.RecallSetup(SetupFile()) == 0 || slot.ApplyRecalledSetup() == 0) {
+            state.SkipWithError("the recall failed");
+            break;
+        }
+    }
+}
+
 // A plain blocking client: one send per request, one receive for the whole reply.
 class PlainClient {
 public:
@@ -186,6 +242,8 @@ BENCHMARK_CAPTURE(BM_Transact, reply_134B, kBlock)->UseRealTime();
 BENCHMARK_CAPTURE(BM_PlainSocket, reply_134B, kBlock)->UseRealTime();
 BENCHMARK(BM_UnitSlotOpen)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlainSocketOpenSequence)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SetupSave)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SetupRecall)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // Prints the usual table, then each exchange's time as a multiple of its floor.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -223,6 +281,13 @@ public:
             auto f = times_.find(floor);
             if (m != times_.end() && f != times_.end() && f->second > 0) {
                 std::printf("%-34s %12.2f\n", measured, m->second / f->second);
+            }
+        }
+        // Times are in each benchmark's own unit: milliseconds here.
+        std::printf("\n%-34s %12s\n", "Setup file (goal: under 50 ms)", "ms");
+        for (const char* name : {"BM_SetupSave/real_time", "BM_SetupRecall/real_time"}) {
+            if (auto t = times_.find(name); t != times_.end()) {
+                std::printf("%-34s %12.2f\n", name, t->second);
             }
         }
     }
@@ -263,5 +328,9 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatios();
     benchmark::Shutdown();
+    if (!SetupFile().empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(std::filesystem::path(SetupFile()).parent_path(), ignored);
+    }
     return 0;
 }

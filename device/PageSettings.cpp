@@ -78,3 +78,9 @@ int FreshWindowPanes::SendPanes() {
     ok &= calibration.Send(slot_);
     return ok;
 }
+
+std::unique_ptr<UnitDeviceWindow> FreshWindowHost::CreateDeviceWindow(UnitSlot& slot) {
+    auto panes = std::make_unique<FreshWindowPanes>(slot);
+    panes_ = panes.get();
+    return panes;
+}

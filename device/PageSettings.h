@@ -4,6 +4,9 @@
 #pragma once
 
 #include "device/UnitDeviceWindow.h"
+#include "device/UnitSlotHost.h"
+
+#include <memory>
 
 class UnitSlot;
 
@@ -48,4 +51,17 @@ public:
 
 private:
     UnitSlot& slot_;
+};
+
+// Gives a slot (UnitSlot::AttachWindow) the panes of a freshly opened window;
+// there is no main window to refresh.
+class FreshWindowHost : public UnitSlotHost {
+public:
+    std::unique_ptr<UnitDeviceWindow> CreateDeviceWindow(UnitSlot& slot) override;
+    void RefreshMainWindow(UnitSlot&) override {}
+    // The panes made last, or nullptr.
+    FreshWindowPanes* Panes() const { return panes_; }
+
+private:
+    FreshWindowPanes* panes_ = nullptr;
 };

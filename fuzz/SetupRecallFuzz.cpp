@@ -9,7 +9,6 @@
 // same values.
 #include "device/PageSettings.h"
 #include "device/UnitSlot.h"
-#include "device/UnitSlotHost.h"
 #include "fuzz/FuzzSupport.h"
 
 #include <cstdlib>
@@ -24,17 +23,6 @@ void Check(bool condition) {
         std::abort();
     }
 }
-
-class PanesHost : public UnitSlotHost {
-public:
-    std::unique_ptr<UnitDeviceWindow> CreateDeviceWindow(UnitSlot& slot) override {
-        auto made = std::make_unique<FreshWindowPanes>(slot);
-        panes = made.get();
-        return made;
-    }
-    void RefreshMainWindow(UnitSlot&) override {}
-    FreshWindowPanes* panes = nullptr;
-};
 
 // A slot whose unit never talks, with the values of a unit read at open.
 struct Slot {
@@ -54,18 +42,19 @@ struct Slot {
         return slot.calibrationTable == other.slot.calibrationTable &&
                slot.bandSelection == other.slot.bandSelection &&
                slot.adjustments == other.slot.adjustments &&
-               host.panes->calibration.band == other.host.panes->calibration.band &&
-               host.panes->calibration.split == other.host.panes->calibration.split;
+               host.Panes()->calibration.band == other.host.Panes()->calibration.band &&
+               host.Panes()->calibration.split == other.host.Panes()->calibration.split;
     }
     UnitSlot slot{0, nullptr, std::make_unique<CTM80M1_Comm>(nullptr)};
-    PanesHost host;
+    FreshWindowHost host;
 };
 
 void CheckRanges(const Slot& s) {
     for (int band : s.slot.bandSelection) {
         Check(band >= 0 && band < UnitSlot::kBands);
     }
-    Check(s.host.panes->calibration.band >= 0 && s.host.panes->calibration.band < UnitSlot::kBands);
+    Check(s.host.Panes()->calibration.band >= 0 &&
+          s.host.Panes()->calibration.band < UnitSlot::kBands);
 }
 
 } // namespace

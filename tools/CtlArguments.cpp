@@ -85,6 +85,8 @@ constexpr CommandName kCommands[] = {
     {"cal-band", CtlArguments::Command::CalibrationBand, 2, 2},
     {"factory-reset", CtlArguments::Command::FactoryReset, 1, 1},
     {"watch", CtlArguments::Command::Watch, 0, 0},
+    {"save-setup", CtlArguments::Command::SaveSetup, 1, 1},
+    {"recall-setup", CtlArguments::Command::RecallSetup, 1, 1},
 };
 
 // Options of the watch command, each with its value.
@@ -220,6 +222,13 @@ std::string CtlArguments::Parse(const std::vector<std::string>& args, CtlArgumen
     }
     case Command::FactoryReset:
         return ParseRanged(rest[0], 0, 7, "BAND", parsed.band);
+    case Command::SaveSetup:
+    case Command::RecallSetup:
+        if (rest[0].empty()) {
+            return "FILE must not be empty";
+        }
+        parsed.file = rest[0];
+        return {};
     case Command::Watch:
         for (const auto& [option, value] : watchOptions) {
             long long number = 0;

@@ -20,6 +20,8 @@ struct CtlArguments {
         CalibrationBand,
         FactoryReset,
         Watch,
+        SaveSetup,
+        RecallSetup,
     };
 
     Command command = Command::Help;
@@ -27,6 +29,7 @@ struct CtlArguments {
     bool trace = false; // trace lines of the connection to stderr
     std::string address;
     std::vector<std::string> discoverArgs; // the words after "discover"
+    std::string file;                      // save-setup, recall-setup
 
     bool writeNote = false;
     std::string noteText;  // at most 16 characters

@@ -9,6 +9,7 @@
 #include "tools/CtlReport.h"
 #include "tools/DiscoverCommand.h"
 #include "tools/JsonWriter.h"
+#include "tools/SetupCommand.h"
 #include "tools/TerminalText.h"
 #include "tools/WatchCommand.h"
 
@@ -49,6 +50,14 @@ const char* const kTm80CtlUsage =
     "  cal-band SPLIT BAND       select the calibration band; prints the band and split\n"
     "                            the unit reports\n"
     "  factory-reset BAND        restore the factory calibration of BAND (0..7)\n"
+    "  save-setup FILE           save the unit's setup to FILE, as File > Save Setup of\n"
+    "                            the application does (calibration band 0, split 1:8);\n"
+    "                            other sections and comments of an existing FILE stay\n"
+    "  recall-setup FILE         send the setup in FILE to the unit, as File > Recall\n"
+    "                            Setup does: split and bands, adjustments, then the\n"
+    "                            calibration values of the file's calibration band; a\n"
+    "                            FILE without a DEVICE or CALIBRATION section is refused\n"
+    "                            and nothing is sent\n"
     "  watch [--interval MS] [--count N]\n"
     "                            read the status every MS milliseconds (1000; 200 or\n"
     "                            more), one line per reading, \"ALARM\" above 80 C or when\n"
@@ -82,6 +91,9 @@ const char* const kTm80CtlUsage =
     "  adjust         channel, steps\n"
     "  cal            band, split, channel, value\n"
     "  factory-reset  band\n"
+    "  save-setup, recall-setup\n"
+    "                 file, split, band_selection, adjustments,\n"
+    "                 calibration {band, split, values (10 channels)}\n"
     "  discover       an array, one object per unit: name (\"TM80M Multicoupler\"),\n"
     "                 address, serial (\"00AB 1001\"), note, mac (\"00:08:DC:00:00:02\"),\n"
     "                 model (\"80M1\"); [] when no unit answered\n"
@@ -91,8 +103,10 @@ const char* const kTm80CtlUsage =
     "escapes them as JSON does.\n"
     "\n"
     "Exit status: 0 when every exchange succeeded; 1 when the unit could not be\n"
-    "reached or an exchange failed (with a message on stderr); 2 for a usage error\n"
-    "(nothing is written to the unit; band reads the unit's band list first).\n";
+    "reached or an exchange failed (with a message on stderr), when a setup file\n"
+    "could not be written or holds no setup, and when discover could not send its\n"
+    "search; 2 for a usage error (nothing is written to the unit; band reads the\n"
+    "unit's band list first).\n";
 
 const char* const kTm80CtlHelpHint = "Run 'tm80ctl --help' for the commands and options.";
 
@@ -173,6 +187,10 @@ private:
 };
 
 int Session::Run() {
+    // A file that is no setup is refused before anything goes to the unit.
+    if (args_.command == Command::RecallSetup && CheckRecallFile(args_.file, err_) != kCtlOk) {
+        return kCtlFailed;
+    }
     auto connection = std::make_unique<TCPCom>(args_.address.c_str());
     if (!connection->IsConnected()) {
         err_ << "Connection could not be made with " << args_.address << "\n";
@@ -202,6 +220,14 @@ int Session::Run() {
         return CalibrationBand();
     case Command::FactoryReset:
         return FactoryReset();
+    case Command::SaveSetup:
+    case Command::RecallSetup:
+        return RunSetupCommand(*slot_,
+                               {.address = args_.address,
+                                .file = args_.file,
+                                .recall = args_.command == Command::RecallSetup,
+                                .json = args_.json},
+                               out_, err_);
     default:
         return kCtlUsage;
     }

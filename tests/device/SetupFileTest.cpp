@@ -3,7 +3,6 @@
 // and saves killed half-way.
 #include "device/PageSettings.h"
 #include "device/UnitSlot.h"
-#include "device/UnitSlotHost.h"
 #include "tests/infra/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -20,17 +19,6 @@
 namespace {
 
 // A slot with the panes of a freshly opened window and a unit that never talks.
-class PanesHost : public UnitSlotHost {
-public:
-    std::unique_ptr<UnitDeviceWindow> CreateDeviceWindow(UnitSlot& slot) override {
-        auto made = std::make_unique<FreshWindowPanes>(slot);
-        panes = made.get();
-        return made;
-    }
-    void RefreshMainWindow(UnitSlot&) override {}
-    FreshWindowPanes* panes = nullptr;
-};
-
 struct Slot {
     Slot() { slot.AttachWindow(&host); }
     // Distinct values everywhere; output r on band 7 - r.
@@ -47,7 +35,7 @@ struct Slot {
         slot.calibrationTable[7][9] = 200; // written unsigned
     }
     UnitSlot slot{0, nullptr, std::make_unique<CTM80M1_Comm>(nullptr)};
-    PanesHost host;
+    FreshWindowHost host;
 };
 
 // The DEVICE keys in write order with the values of Fill(0), CRLF lines;
@@ -177,7 +165,7 @@ TEST(SetupRecall, TakesWhatReadsAsAnIntegerAndKeepsTheRest) {
         Slot reference;
         reference.Fill(1);
         ASSERT_EQ(s.slot.RecallSetup(file), 1);
-        c.check(reference.slot, s.slot, *s.host.panes);
+        c.check(reference.slot, s.slot, *s.host.Panes());
     }
 
     // Not a setup file, or no file: nothing read.
@@ -185,10 +173,10 @@ TEST(SetupRecall, TakesWhatReadsAsAnIntegerAndKeepsTheRest) {
     for (const std::string& file : {dir / "notes.ini", dir / "missing.TM80"}) {
         Slot s;
         s.Fill(1);
-        s.host.panes->calibration.band = 3;
+        s.host.Panes()->calibration.band = 3;
         EXPECT_EQ(s.slot.RecallSetup(file), 0) << file;
         EXPECT_EQ(s.slot.adjustments[0], -4) << file;
-        EXPECT_EQ(s.host.panes->calibration.band, 3) << file;
+        EXPECT_EQ(s.host.Panes()->calibration.band, 3) << file;
     }
 }
 

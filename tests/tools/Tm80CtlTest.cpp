@@ -70,7 +70,8 @@ TEST_F(CtlTest, HelpDocumentsEveryCommand) {
           "cal BAND SPLIT CHANNEL VALUE", "cal-band SPLIT BAND", "factory-reset BAND",
           "discover [--broadcast ADDRESS] [--trace]", "gains_db",
           "with\n                            discover, the discovery's trace",
-          "serial (\"00AB 1001\"), note, mac", "Exit status"}) {
+          "serial (\"00AB 1001\"), note, mac", "save-setup FILE", "recall-setup FILE",
+          "discover could not send its\nsearch", "Exit status"}) {
         EXPECT_NE(run.out.find(text), std::string::npos) << text;
     }
     EXPECT_EQ(unit->Connections(), 0);

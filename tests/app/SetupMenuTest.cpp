@@ -1,0 +1,187 @@
+// File > Save Setup and Recall Setup and System > Flash LEDs, chosen from the
+// main window's menu bar: empty positions, the unit's folder and the dialogs,
+// a setup saved from one unit and recalled on another (the same frames as
+// tm80ctl's recall), the headers, and a file that is no setup.
+#include "app/Resources.h"
+#include "app/SetupMenuCommands.h"
+#include "device/ProcessValues.h"
+#include "device/SlotTable.h"
+#include "devicewindow/DefaultDlg.h"
+#include "infra/Environment.h"
+#include "tests/app/AppTestSupport.h"
+#include "tools/Tm80Ctl.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <filesystem>
+#include <sstream>
+
+using namespace apptest;
+using win::ScriptedCommonDialogs;
+
+namespace {
+
+class SetupMenuTest : public AppTest {
+protected:
+    SetupMenuTest() : AppTest(64) {}
+    void SetUp() override {
+        AppTest::SetUp();
+        StartUp();
+    }
+
+    // Chooses menu > item > "Device n" in the window's menu bar, as a click would.
+    static void Choose(CTM80_AppDlg& dlg, const char* menu, const char* item, int device) {
+        QMenuBar* bar = dlg.GetNative()->window()->findChild<QMenuBar*>();
+        ASSERT_NE(bar, nullptr);
+        QAction* found = nullptr;
+        for (QAction* top : bar->actions()) {
+            if (top->text() != menu || top->menu() == nullptr)
+                continue;
+            for (QAction* sub : top->menu()->actions()) {
+                if (sub->text() != item || sub->menu() == nullptr)
+                    continue;
+                for (QAction* leaf : sub->menu()->actions())
+                    if (leaf->text() == QString("Device %1").arg(device))
+                        found = leaf;
+            }
+        }
+        ASSERT_NE(found, nullptr) << menu << " > " << item << " > " << device;
+        ASSERT_TRUE(found->isEnabled());
+        found->trigger();
+        Settle();
+    }
+
+    static std::string Header(int index) {
+        return CTM80_AppDlg::DeviceWindowOf(index)->GetStatusHeader().GetFileLine().GetLabelText();
+    }
+
+    std::vector<ScriptedCommonDialogs::Shown> Shown(ScriptedCommonDialogs::Kind kind) const {
+        std::vector<ScriptedCommonDialogs::Shown> shown;
+        for (const auto& s : dialogs->History())
+            if (s.kind == kind)
+                shown.push_back(s);
+        return shown;
+    }
+};
+
+// The 22 frames of a recall: from the open control command on.
+std::vector<std::vector<std::uint8_t>> RecallFrames(const sim::SimUnit& unit) {
+    std::vector<std::vector<std::uint8_t>> frames;
+    for (const auto& frame : unit.Frames())
+        if ((frame.command == 0x1001 || !frames.empty()) && frames.size() < 22)
+            frames.push_back(frame.bytes);
+    return frames;
+}
+
+TEST_F(SetupMenuTest, EmptyPositionsTheUnitsFolderAndFlash) {
+    sim::SimUnit& a = StartUnit(1, 1, "UNIT A");
+    sim::SimUnit& b = StartUnit(1, 2, "UNIT B");
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg, [&] {
+        ASSERT_TRUE(Add(dlg, a));
+        ASSERT_TRUE(Add(dlg, b));
+        a.ClearFrames();
+        b.ClearFrames();
+
+        Choose(dlg, "&File", "Save Setup", 3);
+        Choose(dlg, "&File", "Recall Setup", 4);
+        Choose(dlg, "&System", "Flash LEDs", 4); // nothing at all
+        ASSERT_EQ(dialogs->History().size(), 2u);
+        for (int i = 0; i < 2; ++i) {
+            const auto& box = dialogs->History()[static_cast<std::size_t>(i)].message;
+            EXPECT_EQ(box.text, i == 0 ? "Device 3 not connected." : "Device 4 not connected.");
+            EXPECT_EQ(box.caption, "");
+            EXPECT_EQ(box.type, win::MB_OK | win::MB_ICONWARNING);
+        }
+
+        // A recall before any save names the folder but does not make it.
+        const std::string folder = TheEnvironment().SetupFilesFolder + "/00AB-1011_Setup";
+        Choose(dlg, "&File", "Recall Setup", 1);
+        auto opened = Shown(ScriptedCommonDialogs::Kind::OpenFile);
+        ASSERT_EQ(opened.size(), 1u);
+        EXPECT_EQ(opened[0].file.title, "TM80 M1 Setup File");
+        EXPECT_EQ(opened[0].file.initialFolder, folder);
+        EXPECT_FALSE(std::filesystem::exists(folder));
+
+        dialogs->AnswerFile(folder + "/first.TM80");
+        Choose(dlg, "&File", "Save Setup", 1);
+        auto saved = Shown(ScriptedCommonDialogs::Kind::SaveFile);
+        ASSERT_EQ(saved.size(), 1u);
+        EXPECT_EQ(saved[0].file.title, "TM80 Setup File");
+        EXPECT_EQ(saved[0].file.initialFolder, folder);
+        for (const auto& request : {opened[0].file, saved[0].file}) {
+            EXPECT_EQ(request.filter, "File Type (*.TM80)|*.TM80||");
+            EXPECT_EQ(request.defaultExtension, "TM80");
+            EXPECT_EQ(request.fileName, "");
+        }
+        EXPECT_TRUE(std::filesystem::is_directory(folder));
+        EXPECT_EQ(ReadFile(folder + "/first.TM80").rfind("[DEVICE]\r\n", 0), 0u);
+
+        // Each unit flashed once already when it was added.
+        Choose(dlg, "&System", "Flash LEDs", 2);
+        EXPECT_EQ(b.LedFlashes(), 2);
+        EXPECT_EQ(a.LedFlashes(), 1);
+        EXPECT_EQ(CurrentSetupFile(), "");
+    });
+}
+
+TEST_F(SetupMenuTest, RecallOnAnotherUnitSendsWhatTm80ctlSends) {
+    sim::SimUnit& a = StartUnit(2, 1, "UNIT A");
+    sim::SimUnit& b = StartUnit(2, 2, "UNIT B");
+    sim::SimUnit& c = StartUnit(2, 3, "UNIT C"); // tm80ctl's
+    a.SetAdjustment(2, -3);
+    a.SetCalibration(0, 4, 77);
+    std::ostringstream out, err;
+    ASSERT_EQ(RunTm80Ctl({a.Config().address, "band", "1", "3"}, out, err), 0) << err.str();
+    const std::string file = folder->Path() + "/a.TM80";
+    const std::string other = folder->Path() + "/b.TM80";
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg, [&] {
+        ASSERT_TRUE(Add(dlg, a));
+        ASSERT_TRUE(Add(dlg, b));
+        dialogs->AnswerFile(file);
+        Choose(dlg, "&File", "Save Setup", 1);
+        EXPECT_EQ(Header(0), "No File Loaded");
+
+        b.ClearFrames();
+        dialogs->AnswerFile(file);
+        Choose(dlg, "&File", "Recall Setup", 2);
+        EXPECT_EQ(b.Adjustments(), a.Adjustments());
+        EXPECT_EQ(b.Calibration(0, 4), 77);
+        EXPECT_EQ(b.BandSelection()[0], 3);
+        // The page, the row and every header show it.
+        EXPECT_EQ(LabelText(dlg, res::IDC_OUTPUT_FIRST[1]),
+                  LabelText(dlg, res::IDC_OUTPUT_FIRST[0]));
+        EXPECT_EQ(TheSlotTable().Slot(1)->adjustments[2], -3);
+        EXPECT_EQ(Header(0), file);
+        EXPECT_EQ(Header(1), file);
+
+        const auto frames = RecallFrames(b);
+        ASSERT_EQ(frames.size(), 22u);
+        std::ostringstream ctlOut, ctlErr;
+        ASSERT_EQ(RunTm80Ctl({c.Config().address, "recall-setup", file}, ctlOut, ctlErr), 0)
+            << ctlErr.str();
+        EXPECT_EQ(RecallFrames(c), frames);
+
+        // A save leaves the header as it was.
+        dialogs->AnswerFile(other);
+        Choose(dlg, "&File", "Save Setup", 2);
+        EXPECT_EQ(Header(1), file);
+
+        // A file that is no setup: said so, nothing sent, the header kept.
+        WriteFile(other, "[NOTES]\r\nSite=North\r\n");
+        a.ClearFrames();
+        dialogs->AnswerFile(other);
+        Choose(dlg, "&File", "Recall Setup", 1);
+        ASSERT_FALSE(Messages().empty());
+        EXPECT_EQ(Messages().back(), other + " holds no TM80 setup.");
+        EXPECT_EQ(dialogs->History().back().message.caption, "Recall Setup");
+        EXPECT_EQ(CurrentSetupFile(), file);
+        for (const auto& frame : a.Frames())
+            EXPECT_EQ(frame.command, 0x1003) << "only the note check";
+    });
+}
+
+} // namespace
