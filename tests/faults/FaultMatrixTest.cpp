@@ -10,6 +10,7 @@
 // A new place is one line in kRows with the function that runs one cell.
 #include "device/DiscoverWizNET_Devices.h"
 #include "device/DiscoveryList.h"
+#include "device/PageSettings.h"
 #include "device/ProcessValues.h"
 #include "device/SlotTable.h"
 #include "platform/DebugOutput.h"
@@ -24,6 +25,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <memory>
 #include <ostream>
 #include <poll.h>
@@ -153,6 +155,33 @@ Outcome StatusRead(const Cell& cell) {
     return out;
 }
 
+// A setup recall applied to the unit, as tm80ctl and a fresh device window
+// send it: the file's adjustment reaches the unit, or the apply says it failed.
+Outcome SetupRecall(const Cell& cell) {
+    Apply(cell.unit, cell.fault);
+    Outcome out;
+    auto connection = std::make_unique<TCPCom>(cell.address.c_str());
+    if (!Connected(*connection, out)) {
+        return out;
+    }
+    auto model = std::make_unique<CTM80M1_Comm>(connection.get());
+    UnitSlot slot(0, std::move(connection), std::move(model));
+    FreshWindowHost host;
+    slot.AttachWindow(&host);
+    const std::string file =
+        (std::filesystem::temp_directory_path() / ("tm80-matrix-" + cell.address + ".TM80"))
+            .string();
+    slot.adjustments[2] = -3;
+    if (slot.SaveSetup(file) == 0 || slot.RecallSetup(file) == 0) {
+        out.wrongFailure = "the setup file could not be saved and recalled";
+        return out;
+    }
+    std::filesystem::remove(file);
+    out.succeeded = slot.ApplyRecalledSetup() == 1;
+    out.matchesUnit = cell.unit.Adjustments()[2] == -3;
+    return out;
+}
+
 struct ProgramRun {
     int status = -1;
     std::string out, err;
@@ -279,6 +308,33 @@ Outcome NoteCheck(const Cell& cell) {
     return out;
 }
 
+// One tick of the Info page's status refresh: the unit's readings, or zeroes.
+Outcome StatusRefresh(const Cell& cell) {
+    Outcome out;
+    OpenedUnit opened(cell);
+    if (!opened.Opened()) {
+        out.wrongFailure = "the unit could not be opened before the fault";
+        return out;
+    }
+    cell.unit.SetStatus(45, 120, 15);
+    Apply(cell.unit, cell.fault);
+    auto* page = dynamic_cast<SystemDlg*>(opened.Window().GetPage(1));
+    if (page == nullptr) {
+        out.wrongFailure = "no Info page";
+        return out;
+    }
+    opened.Slot().Unit()->status = UnitStatus{99.0, 99.0, 99.0}; // an earlier reading
+    page->StatusRefresh();
+    const UnitStatus& got = opened.Slot().Unit()->status;
+    const bool zeroed = got.temperature == 0.0 && got.voltage == 0.0 && got.current == 0.0;
+    out.succeeded = !zeroed;
+    out.matchesUnit = got.temperature == 45.0 && got.voltage == 12.0 && got.current == 1.5;
+    if (!zeroed && !out.matchesUnit) {
+        out.wrongFailure = "readings neither the unit's nor zeroed";
+    }
+    return out;
+}
+
 constexpr int kDiscoveryWindowMs = 400;
 
 // One discovery: the unit behind the module is listed with what it told, or nothing is.
@@ -317,14 +373,17 @@ struct Row {
 };
 
 // Budgets: the open sequence's two control exchanges of 3000 ms and 17 reads
-// of 1000 ms; a read and the graceful close of 1000 ms for tm80ctl; the pause,
-// the window and the longest TCP wait for the discovery.
+// of 1000 ms; a read and the graceful close of 1000 ms for tm80ctl; a setup
+// recall's control exchange and 21 writes; the pause, the window and the
+// longest TCP wait for the discovery.
 const Row kRows[] = {
     {"OpenSequence", OpenSequence, Run::Parallel, false, 2 * 3000 + 17 * 1000, "SFFSFFF*FFSSSSSSS"},
     {"AdjustmentWrite", AdjustmentWrite, Run::Parallel, false, 1000, "SFSSFFFSFFSSSSSSS"},
     {"StatusRead", StatusRead, Run::Parallel, false, 1000, "SFFSFFF*FFSSSSSSS"},
     {"Tm80CtlNote", CtlNote, Run::Parallel, false, 2000, "SFFSFFF*FFSSSSSSS"},
     {"NoteCheck", NoteCheck, Run::InTurn, false, 1000, "SFFSFFFFSFSSSSSSS"},
+    {"StatusRefresh", StatusRefresh, Run::InTurn, false, 1000, "SFFSFFF*SFSSSSSSS"},
+    {"SetupRecall", SetupRecall, Run::Parallel, false, 3000 + 21 * 1000, "SFFSFFF*FFSSSSSSS"},
     {"Discovery", Discovery, Run::InTurnInPrivateNamespace, true, 100 + kDiscoveryWindowMs + 1000,
      "SFFSFFFFFFFFFSFSS"},
 };
