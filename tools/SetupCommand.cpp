@@ -43,16 +43,22 @@ std::string Settings(const UnitSlot& slot, const CalibrationChoice& calibration,
     std::string text =
         "Split            " + std::string(ctlreport::SplitText(slot.split)) + "\nBand per output ";
     for (int band : slot.bandSelection) {
-        text += " " + std::to_string(band);
+        text += ' ';
+        text += std::to_string(band);
     }
     text += "\nAdjustments     ";
     for (std::int8_t steps : slot.adjustments) {
-        text += " " + std::to_string(steps);
+        text += ' ';
+        text += std::to_string(steps);
     }
-    text += "\nCalibration      band " + std::to_string(calibration.band) + ", split " +
-            CalibrationSplitText(calibration.split) + ":";
+    text += "\nCalibration      band ";
+    text += std::to_string(calibration.band);
+    text += ", split ";
+    text += CalibrationSplitText(calibration.split);
+    text += ':';
     for (std::uint8_t value : values) {
-        text += " " + std::to_string(value);
+        text += ' ';
+        text += std::to_string(value);
     }
     return text + "\n";
 }
