@@ -10,6 +10,7 @@
 #include "platform/ui/CommonDialogs.h"
 
 #include <cstdio>
+#include <string_view>
 
 using namespace win;
 
@@ -71,8 +72,11 @@ void SetupMenuCommands::RecallSetup(CWnd* owner, int device) {
     if (!ChooseSetupFile(owner, false, UnitFolder(*slot), path))
         return;
     if (slot->RecallSetup(path) == 0) {
-        std::string text = kNoSetupText;
-        text.replace(text.find("%s"), 2, path);
+        const std::string_view format = kNoSetupText;
+        const std::size_t at = format.find("%s");
+        std::string text(format.substr(0, at));
+        text += path;
+        text += format.substr(at + 2);
         MessageBoxRequest request;
         request.owner = owner;
         request.text = text;
