@@ -49,8 +49,9 @@ std::string Format(const char* format, int value) {
 // The short name of the band that the slot selects for output k.
 std::string OutputBandName(const UnitSlot& slot, int output) {
     const int selected = slot.bandSelection[static_cast<std::size_t>(output)];
-    if (selected < 0 || selected >= UnitSlot::kBands)
+    if (selected < 0 || selected >= UnitSlot::kBands) {
         return "";
+    }
     return slot.bandEntries[static_cast<std::size_t>(selected)].name;
 }
 
@@ -72,12 +73,15 @@ CTM80_AppDlg::CTM80_AppDlg(CWnd* parent) : CDialogEx(MainWindowTemplate(), paren
 CTM80_AppDlg::~CTM80_AppDlg() {
     // The units go while their windows can still be destroyed properly.
     TheSlotTable().Clear();
-    if (MainWindowAccess::Get() == this)
+    if (MainWindowAccess::Get() == this) {
         MainWindowAccess::Register(nullptr);
-    if (AfxGetMainWnd() == this)
+    }
+    if (AfxGetMainWnd() == this) {
         AfxSetMainWnd(nullptr);
-    if (socketsStarted_)
+    }
+    if (socketsStarted_) {
         WSACleanup();
+    }
     SetMenu(nullptr);
 }
 
@@ -88,8 +92,9 @@ void CTM80_AppDlg::DoDataExchange(CDataExchange* dx) {
     DDX_Control(dx, IDC_DEVICE_IDENTIFICATION, deviceIdentification_);
     DDX_Control(dx, IDC_MODE_1_8_HEADER, mode18Header_);
     DDX_Control(dx, IDC_MODE_2_4_HEADER, mode24Header_);
-    for (int k = 0; k < kOutputs; ++k)
+    for (int k = 0; k < kOutputs; ++k) {
         DDX_Control(dx, IDC_OUTPUT_HEADER_1 + k, outputHeaders_[static_cast<std::size_t>(k)]);
+    }
     for (int r = 0; r < kRows; ++r) {
         Row& row = rows_[static_cast<std::size_t>(r)];
         DDX_Control(dx, IDC_REMOVE[r], row.remove);
@@ -98,8 +103,9 @@ void CTM80_AppDlg::DoDataExchange(CDataExchange* dx) {
         DDX_Control(dx, IDC_DEVICE_BUTTON[r], row.deviceButton);
         DDX_Control(dx, IDC_MODE_1_8[r], row.mode18);
         DDX_Control(dx, IDC_MODE_2_4[r], row.mode24);
-        for (int k = 0; k < kOutputs; ++k)
+        for (int k = 0; k < kOutputs; ++k) {
             DDX_Control(dx, IDC_OUTPUT_FIRST[r] + k, row.outputs[static_cast<std::size_t>(k)]);
+        }
         DDX_Control(dx, IDC_FRAME_ALL[r], row.frameAll);
         DDX_Control(dx, IDC_FRAME_FIRST_HALF[r], row.frameFirstHalf);
         DDX_Control(dx, IDC_FRAME_SECOND_HALF[r], row.frameSecondHalf);
@@ -161,8 +167,9 @@ void CTM80_AppDlg::PlaceLogo() {
 
 void CTM80_AppDlg::StyleInitialLooks() {
     const COLORREF background = TheColorScheme().Main.Background;
-    for (CNewLabel& header : outputHeaders_)
+    for (CNewLabel& header : outputHeaders_) {
         StyleLabel(header, background, kWhite, kTurnedUp, kLabelBottom);
+    }
     StyleLabel(mode18Header_, background, kWhite, kTurnedUp, kLabelBottom);
     StyleLabel(mode24Header_, background, kWhite, kTurnedUp, kLabelBottom);
     const SystemConfiguration& config = TheSystemConfiguration();
@@ -193,11 +200,13 @@ bool CTM80_AppDlg::ConnectUnit(const std::string& address) {
 
 void CTM80_AppDlg::LaunchDirectly() {
     const SystemConfiguration& config = TheSystemConfiguration();
-    if (!config.LaunchDirectly)
+    if (!config.LaunchDirectly) {
         return;
+    }
     // Never more than the four stored addresses, whatever the stored count.
-    for (int k = 0; k < config.LaunchAddressCount(); ++k)
+    for (int k = 0; k < config.LaunchAddressCount(); ++k) {
         ConnectUnit(config.DirectAddress[static_cast<std::size_t>(k)]);
+    }
 }
 
 void CTM80_AppDlg::FillControlTable() {
@@ -206,10 +215,12 @@ void CTM80_AppDlg::FillControlTable() {
         {"IDC_MODE_2_4_1", "IDC_MODE_2_4_2", "IDC_MODE_2_4_3", "IDC_MODE_2_4_4"}};
     static const auto kOutputNames = [] {
         std::array<std::array<char[16], kOutputs>, kRows> names{};
-        for (int r = 0; r < kRows; ++r)
-            for (int k = 0; k < kOutputs; ++k)
+        for (int r = 0; r < kRows; ++r) {
+            for (int k = 0; k < kOutputs; ++k) {
                 std::snprintf(names[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)], 16,
                               "IDC_OUTPUT_%d_%d", r + 1, k + 1);
+            }
+        }
         return names;
     }();
 
@@ -220,18 +231,22 @@ void CTM80_AppDlg::FillControlTable() {
         {"IDL_DEVICE_IDENTIFICATION", &deviceIdentification_, CentredLabel, 0, kMainStyle});
     table.push_back({"IDL_LOCAL_SW_IP", &localAddress_, LeftLabel, 0, kMainStyle});
     table.push_back({"IDL_DEVICES_FOUND", &devicesFound_, LeftLabel, 0, kMainStyle});
-    for (int r = 0; r < kRows; ++r)
+    for (int r = 0; r < kRows; ++r) {
         table.push_back(
             {kLightNames[0][r], &rows_[static_cast<std::size_t>(r)].mode18, Light, 0, kMainStyle});
-    for (int r = 0; r < kRows; ++r)
+    }
+    for (int r = 0; r < kRows; ++r) {
         table.push_back(
             {kLightNames[1][r], &rows_[static_cast<std::size_t>(r)].mode24, Light, 0, kMainStyle});
-    for (int r = 0; r < kRows; ++r)
-        for (int k = 0; k < kOutputs; ++k)
+    }
+    for (int r = 0; r < kRows; ++r) {
+        for (int k = 0; k < kOutputs; ++k) {
             table.push_back(
                 {kOutputNames[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)],
                  &rows_[static_cast<std::size_t>(r)].outputs[static_cast<std::size_t>(k)],
                  ValueField, 0, kMainStyle});
+        }
+    }
     SetControlTable(table.data(), static_cast<int>(table.size()));
 }
 
@@ -244,15 +259,17 @@ void CTM80_AppDlg::ShowLocalAddress() {
 
 void CTM80_AppDlg::FitLabel(const char* name) {
     const int index = FindControlByName(name);
-    if (index >= 0)
+    if (index >= 0) {
         ApplyControlText(index, true);
+    }
 }
 
 void CTM80_AppDlg::SetLight(Staticball& light, bool lit) {
-    if (lit)
+    if (lit) {
         light.SetLightColor(kLitFill, kLitOutline);
-    else
+    } else {
         light.SetLightColor(unlitFill_, unlitOutline_);
+    }
 }
 
 bool CTM80_AppDlg::AddUnit(std::unique_ptr<TCPCom> connection, std::unique_ptr<CTM80M1_Comm> unit) {
@@ -302,22 +319,26 @@ bool CTM80_AppDlg::RefuseToAdd(const std::string& address) {
 
 void CTM80_AppDlg::AddDevice() {
     Config config(this);
-    if (config.DoModal() != IDOK)
+    if (config.DoModal() != IDOK) {
         return;
+    }
     DiscoveryList& found = DiscoveryList::Instance();
     if (config.GetMode() == Config::kNetworkScan) {
         const int index = config.GetSelectedIndex();
         // The dialog refuses OK without an entry; the list is not indexed past its end.
-        if (index < 0 || index >= found.Count())
+        if (index < 0 || index >= found.Count()) {
             return;
+        }
         const std::string address = found.At(index).addressText;
-        if (RefuseToAdd(address) || !ConnectUnit(address))
+        if (RefuseToAdd(address) || !ConnectUnit(address)) {
             return;
+        }
         found.RemoveAt(index);
     } else {
         const std::string address = config.GetDirectAddress();
-        if (RefuseToAdd(address) || !ConnectUnit(address))
+        if (RefuseToAdd(address) || !ConnectUnit(address)) {
             return;
+        }
         for (int k = 0; k < found.Count(); ++k) {
             if (found.At(k).addressText == address) {
                 found.RemoveAt(k);
@@ -329,8 +350,9 @@ void CTM80_AppDlg::AddDevice() {
 }
 
 void CTM80_AppDlg::RemoveUnit(int index) {
-    if (index < 0 || index >= SlotTable::kPositions)
+    if (index < 0 || index >= SlotTable::kPositions) {
         return;
+    }
     TheSlotTable().Release(index);
     UpdateStates();
     UpdateValues();
@@ -343,8 +365,9 @@ DefaultDlg* CTM80_AppDlg::DeviceWindowOf(int index) {
 
 void CTM80_AppDlg::ShowDeviceWindow(int index) {
     DefaultDlg* window = DeviceWindowOf(index);
-    if (window == nullptr)
+    if (window == nullptr) {
         return;
+    }
     SlotTable::Position& position = TheSlotTable().At(index);
     if (window->IsMinimized()) {
         window->Restore();
@@ -367,34 +390,39 @@ void CTM80_AppDlg::RefreshMainWindow(UnitSlot&) {
 }
 
 void CTM80_AppDlg::UpdateValues() {
-    if (!IsWindow())
+    if (!IsWindow()) {
         return;
+    }
     const SystemConfiguration& config = TheSystemConfiguration();
     for (int r = 0; r < kRows; ++r) {
         UnitSlot* slot = TheSlotTable().Slot(r);
-        if (slot == nullptr)
+        if (slot == nullptr) {
             continue;
+        }
         Row& row = rows_[static_cast<std::size_t>(r)];
         const DeviceColorPair& colours = config.DeviceColors[static_cast<std::size_t>(r)];
         StyleLabel(row.deviceId, colours.Background, colours.Text, 0, kLabelMiddle);
         StyleLabel(row.address, colours.Background, colours.Text, 0, kLabelMiddle);
         row.deviceId.SetLabelText(slot->userNote);
         row.address.SetLabelText(slot->addressText);
-        for (int k = 0; k < kOutputs; ++k)
+        for (int k = 0; k < kOutputs; ++k) {
             row.outputs[static_cast<std::size_t>(k)].SetWindowText(OutputBandName(*slot, k));
+        }
         const bool split24 = slot->split != 0;
         SetLight(row.mode18, !split24);
         SetLight(row.mode24, split24);
-        if (DefaultDlg* window = DeviceWindowOf(r))
+        if (DefaultDlg* window = DeviceWindowOf(r)) {
             window->UpdateHeader();
+        }
     }
     devicesFound_.SetWindowText(Format("Devices Found: %d", DiscoveryList::Instance().Count()));
     FitLabel("IDL_DEVICES_FOUND");
 }
 
 void CTM80_AppDlg::UpdateStates() {
-    if (!IsWindow())
+    if (!IsWindow()) {
         return;
+    }
     auto showIf = [](CWnd& control, bool shown) {
         control.EnableWindow(shown);
         control.ShowWindow(shown ? SW_SHOW : SW_HIDE);
@@ -409,8 +437,9 @@ void CTM80_AppDlg::UpdateStates() {
         showIf(row.address, filled);
         showIf(row.deviceButton, filled);
         showIf(row.remove, filled);
-        for (Staticplus& output : row.outputs)
+        for (Staticplus& output : row.outputs) {
             showIf(output, filled);
+        }
         showIf(row.mode18, filled);
         showIf(row.mode24, filled);
         showIf(row.frameAll, filled);
@@ -445,8 +474,9 @@ bool CTM80_AppDlg::OnCommand(int id, int code) {
                 return true;
             }
         }
-        if (id >= 0 && SetupMenuCommands::Handle(this, static_cast<unsigned>(id)))
+        if (id >= 0 && SetupMenuCommands::Handle(this, static_cast<unsigned>(id))) {
             return true;
+        }
         if (id == static_cast<int>(IDM_ABOUTBOX)) {
             ShowAbout();
             return true;
@@ -463,8 +493,9 @@ bool CTM80_AppDlg::OnCommand(int id, int code) {
         }
         if (id == static_cast<int>(ID_CUSTOMIZE_DEVICE_COLOR)) {
             DeviceColorMenu colours(this);
-            if (colours.DoModal() == IDOK)
+            if (colours.DoModal() == IDOK) {
                 UpdateValues();
+            }
             return true;
         }
     }

@@ -139,8 +139,9 @@ void Config::FillLists() {
 }
 
 void Config::UpdateValues() {
-    if (!IsWindow())
+    if (!IsWindow()) {
         return;
+    }
     networkScan_.SetCheck(mode_ == kNetworkScan ? BST_CHECKED : BST_UNCHECKED);
     networkDirect_.SetCheck(mode_ == kNetworkDirect ? BST_CHECKED : BST_UNCHECKED);
     const int count = static_cast<int>(notes_.size());
@@ -161,18 +162,21 @@ void Config::UpdateValues() {
 void Config::LayOutForScan() {
     for (CWnd* shown :
          std::initializer_list<CWnd*>{&scanFrame_, &noteLabel_, &addressLabel_, &serialLabel_,
-                                      &noteValue_, &addressValue_, &serialValue_})
+                                      &noteValue_, &addressValue_, &serialValue_}) {
         shown->ShowWindow(SW_SHOW);
+    }
     for (CWnd* hidden :
-         std::initializer_list<CWnd*>{&directFrame_, &directLabel_, &directAddressCtrl_})
+         std::initializer_list<CWnd*>{&directFrame_, &directLabel_, &directAddressCtrl_}) {
         hidden->ShowWindow(SW_HIDE);
+    }
 }
 
 void Config::LayOutForDirect() {
     for (CWnd* hidden :
          std::initializer_list<CWnd*>{&noteLabel_, &noteValue_, &addressValue_, &serialValue_,
-                                      &addressLabel_, &serialLabel_, &scanFrame_})
+                                      &addressLabel_, &serialLabel_, &scanFrame_}) {
         hidden->ShowWindow(SW_HIDE);
+    }
     // The address takes the first line of the frame.
     directLabel_.MoveWindow(ChildRect(*this, noteLabel_));
     directAddressCtrl_.MoveWindow(ChildRect(*this, noteValue_));
@@ -184,10 +188,11 @@ void Config::LayOutForDirect() {
 void Config::SetMode(int mode) {
     mode_ = mode;
     UpdateValues();
-    if (mode_ == kNetworkScan)
+    if (mode_ == kNetworkScan) {
         LayOutForScan();
-    else
+    } else {
         LayOutForDirect();
+    }
 }
 
 void Config::Pick(int id) {
@@ -204,8 +209,9 @@ void Config::Pick(int id) {
         {kIdSerialValue, &serials_, "PR_SERIALNO", "Select the TM80 Device:"},
     };
     for (const Picker& picker : pickers) {
-        if (picker.id != id)
+        if (picker.id != id) {
             continue;
+        }
         int chosen = 0;
         if (ChooseFromList(selected_, *picker.list, kPickerTitle,
                            GetText(picker.key, picker.prompt),
@@ -229,8 +235,9 @@ void Config::Rescan() {
 void Config::ShowMessage(const std::string& text) {
     message_.SetWindowText(text);
     const int index = FindControlByName("IDL_MESSAGE");
-    if (index >= 0)
+    if (index >= 0) {
         ApplyControlText(index, true);
+    }
     message_.ShowWindow(SW_SHOW);
 }
 

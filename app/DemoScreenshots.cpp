@@ -24,8 +24,9 @@
 namespace {
 
 bool Save(QWidget* window, const std::string& path) {
-    if (window == nullptr)
+    if (window == nullptr) {
         return false;
+    }
     const bool saved = window->grab().toImage().save(QString::fromStdString(path), "PNG");
     std::fprintf(stderr, saved ? "tm80: screenshot %s\n" : "tm80: could not write %s\n",
                  path.c_str());
@@ -49,18 +50,21 @@ void WhenShown(QObject* owner, Ready ready, Action action) {
 }
 
 QWidget* VisibleTopLevel(const QString& title) {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && w->windowTitle() == title)
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->windowTitle() == title) {
             return w;
+        }
+    }
     return nullptr;
 }
 
 void Press(QWidget* window, const QString& text) {
-    for (auto* button : window->findChildren<QPushButton*>())
+    for (auto* button : window->findChildren<QPushButton*>()) {
         if (button->text() == text) {
             button->click();
             return;
         }
+    }
 }
 
 void ClickOn(QWidget* widget) {
@@ -74,11 +78,14 @@ void ClickOn(QWidget* widget) {
 }
 
 Config* ConfigBehind(QWidget* window) {
-    if (auto* config = dynamic_cast<Config*>(win::EventBridge::OwnerOf(window)))
+    if (auto* config = dynamic_cast<Config*>(win::EventBridge::OwnerOf(window))) {
         return config;
-    for (QWidget* child : window->findChildren<QWidget*>())
-        if (auto* config = dynamic_cast<Config*>(win::EventBridge::OwnerOf(child)))
+    }
+    for (QWidget* child : window->findChildren<QWidget*>()) {
+        if (auto* config = dynamic_cast<Config*>(win::EventBridge::OwnerOf(child))) {
             return config;
+        }
+    }
     return nullptr;
 }
 
@@ -86,8 +93,9 @@ Config* ConfigBehind(QWidget* window) {
 
 std::unique_ptr<DemoScreenshots> DemoScreenshots::FromEnvironment(CTM80_AppDlg& mainWindow) {
     const char* folder = std::getenv(kFolderVariable);
-    if (folder == nullptr || *folder == '\0')
+    if (folder == nullptr || *folder == '\0') {
         return nullptr;
+    }
     const char* quit = std::getenv(kQuitVariable);
     return std::make_unique<DemoScreenshots>(mainWindow, folder,
                                              quit != nullptr && std::string(quit) == "1");
@@ -105,15 +113,17 @@ DemoScreenshots::DemoScreenshots(CTM80_AppDlg& mainWindow, std::string folder, b
 
 void DemoScreenshots::Poll() {
     // Start-up (direct launch, discovery) is over once the window shows.
-    if (!mainWindow_.IsWindow() || !mainWindow_.IsWindowVisible())
+    if (!mainWindow_.IsWindow() || !mainWindow_.IsWindowVisible()) {
         return;
+    }
     poll_.stop();
     mainWindow_.ShowDeviceWindow(0);
     // Then the spare unit is added, and the screenshots follow.
-    if (DefaultDlg* device = CTM80_AppDlg::DeviceWindowOf(0))
+    if (DefaultDlg* device = CTM80_AppDlg::DeviceWindowOf(0)) {
         ActAsNewUser(*device);
-    else
+    } else {
         AddSpareUnit();
+    }
 }
 
 void DemoScreenshots::AddSpareUnit() {
@@ -135,12 +145,14 @@ void DemoScreenshots::AddSpareUnit() {
                     auto* list = picker->findChild<QComboBox*>();
                     const int index =
                         list != nullptr ? list->findText(QString::fromUtf8(kAddedNote)) : -1;
-                    if (index >= 0)
+                    if (index >= 0) {
                         list->setCurrentIndex(index);
+                    }
                     Press(picker, index >= 0 ? QStringLiteral("OK") : QStringLiteral("Cancel"));
                     QTimer::singleShot(300, window, [this, window, index] {
-                        if (index >= 0)
+                        if (index >= 0) {
                             Save(window, folder_ + "/" + kConfigFile);
+                        }
                         Press(window, index >= 0 ? QStringLiteral("OK") : QStringLiteral("Cancel"));
                         settle_.start();
                     });
@@ -152,8 +164,9 @@ void DemoScreenshots::AddSpareUnit() {
 
 void DemoScreenshots::ActAsNewUser(DefaultDlg& device) {
     auto* page = dynamic_cast<PrimarySetupDlg*>(device.GetPage(DefaultDlg::kPrimarySetupPage));
-    if (page == nullptr)
+    if (page == nullptr) {
         return AddSpareUnit();
+    }
     QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
     QCoreApplication::sendEvent(page->Columns().Slider(3).GetNative(), &right);
 
@@ -163,12 +176,14 @@ void DemoScreenshots::ActAsNewUser(DefaultDlg& device) {
     QObject::connect(answer, &QTimer::timeout, answer, [this, answer] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             auto* list = w->isVisible() ? w->findChild<QComboBox*>() : nullptr;
-            if (list == nullptr || list->count() == 0)
+            if (list == nullptr || list->count() == 0) {
                 continue;
+            }
             list->setCurrentIndex((list->currentIndex() + 1) % list->count());
             for (auto* button : w->findChildren<QPushButton*>()) {
-                if (button->text() == "OK")
+                if (button->text() == "OK") {
                     button->click();
+                }
             }
             answer->stop();
             // One modal choice at a time: Add Device once the band is chosen.
@@ -184,15 +199,16 @@ void DemoScreenshots::Take() {
     Save(mainWindow_.GetNative() ? mainWindow_.GetNative()->window() : nullptr,
          folder_ + "/" + kMainWindowFile);
     DefaultDlg* device = CTM80_AppDlg::DeviceWindowOf(0);
-    if (device == nullptr || device->GetNative() == nullptr)
+    if (device == nullptr || device->GetNative() == nullptr) {
         std::fprintf(stderr, "tm80: no device window for a screenshot (Device 1 is empty)\n");
-    else {
+    } else {
         Save(device->GetNative()->window(), folder_ + "/" + kDeviceWindowFile);
         // The Info tab, as a click on it shows it (its status is read at once).
         device->GetTabStrip().SetCurSel(DefaultDlg::kSystemPage);
         device->OnNotify(DefaultDlg::kIdTabStrip, win::TCN_SELCHANGE);
         Save(device->GetNative()->window(), folder_ + "/" + kSystemPageFile);
     }
-    if (quit_)
+    if (quit_) {
         mainWindow_.EndDialog(win::IDOK);
+    }
 }

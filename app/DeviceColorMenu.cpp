@@ -78,15 +78,17 @@ bool DeviceColorMenu::OnInitDialog() {
     Invalidate(true);
     ApplyScheme();
     const SystemConfiguration& config = TheSystemConfiguration();
-    for (std::size_t k = 0; k < previews_.size(); ++k)
+    for (std::size_t k = 0; k < previews_.size(); ++k) {
         StyleLabel(previews_[k], config.DeviceColors[k].Background, config.DeviceColors[k].Text, 0,
                    kLabelBottom);
+    }
     return true;
 }
 
 void DeviceColorMenu::UpdateValues() {
-    if (!IsWindow())
+    if (!IsWindow()) {
         return;
+    }
     const SystemConfiguration& config = TheSystemConfiguration();
     for (std::size_t k = 0; k < previews_.size(); ++k) {
         const DeviceColorPair& colours = config.DeviceColors[k];

@@ -16,8 +16,9 @@ bool IconStatic::OnEraseBkgnd(CDC&) {
 }
 
 bool IconStatic::OnPaint(CDC& dc) {
-    if (image_.IsNull())
+    if (image_.IsNull()) {
         return true;
+    }
     CRect r;
     GetClientRect(&r);
     // At its own size when it fits, otherwise scaled down to the control.

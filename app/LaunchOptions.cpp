@@ -101,21 +101,25 @@ bool LaunchOptions::OnInitDialog() {
 }
 
 void LaunchOptions::UpdateValues() {
-    if (!IsWindow())
+    if (!IsWindow()) {
         return;
+    }
     launchDirect_.SetCheck(launchDirectly_ ? BST_CHECKED : BST_UNCHECKED);
     count_.SetWindowText(std::to_string(launchCount_));
-    for (std::size_t k = 0; k < addresses_.size(); ++k)
+    for (std::size_t k = 0; k < addresses_.size(); ++k) {
         ShowAddress(addresses_[k], addressTexts_[k]);
+    }
 }
 
 void LaunchOptions::UpdateStates() {
-    if (!IsWindow())
+    if (!IsWindow()) {
         return;
+    }
     auto enable = [](CWnd& control, bool enabled) {
         control.EnableWindow(enabled);
-        if (auto* plus = dynamic_cast<Tplus*>(&control))
+        if (auto* plus = dynamic_cast<Tplus*>(&control)) {
             plus->SetDisabled(!enabled);
+        }
     };
     enable(countLabel_, launchDirectly_);
     enable(count_, launchDirectly_);
@@ -129,8 +133,9 @@ void LaunchOptions::UpdateStates() {
 void LaunchOptions::EnterCount() {
     int count = launchCount_;
     if (!EnterNumber(count, 1, 4, GetText("CP_LOWERTHRESHOLD", "Enter Number of Devices to Launch"),
-                     "99"))
+                     "99")) {
         return;
+    }
     launchCount_ = count;
     UpdateValues();
     UpdateStates();
@@ -140,12 +145,14 @@ void LaunchOptions::CopyIps() {
     launchCount_ = 0;
     for (int position = 0; position < SlotTable::kPositions; ++position) {
         const UnitSlot* slot = TheSlotTable().Slot(position);
-        if (slot == nullptr || slot->Connection() == nullptr)
+        if (slot == nullptr || slot->Connection() == nullptr) {
             continue;
+        }
         addressTexts_[static_cast<std::size_t>(launchCount_++)] = slot->Connection()->GetAddress();
     }
-    for (int k = launchCount_; k < kAddresses; ++k)
+    for (int k = launchCount_; k < kAddresses; ++k) {
         addressTexts_[static_cast<std::size_t>(k)].clear();
+    }
     UpdateValues();
     UpdateStates();
 }
@@ -158,8 +165,9 @@ bool LaunchOptions::OnCommand(int id, int code) {
         return true;
     }
     if (id == kIdCount && code == STN_CLICKED) {
-        if (launchDirectly_)
+        if (launchDirectly_) {
             EnterCount();
+        }
         return true;
     }
     if (id == kIdCopyIps && code == BN_CLICKED) {
@@ -184,7 +192,8 @@ void LaunchOptions::OnOK() {
     config.LaunchDirectly = launchDirectly_;
     config.LaunchCount = launchCount_;
     // All four controls are saved, also those above the count; blank is 0.0.0.0.
-    for (std::size_t k = 0; k < addresses_.size(); ++k)
+    for (std::size_t k = 0; k < addresses_.size(); ++k) {
         config.DirectAddress[k] = addresses_[k].GetAddressText();
+    }
     CDialogEx::OnOK();
 }

@@ -109,8 +109,9 @@ DialogTemplate MainWindowTemplate() {
 std::vector<MenuItem> MainWindowMenu() {
     auto devices = [](unsigned first) {
         std::vector<MenuItem> items;
-        for (unsigned d = 0; d < 4; ++d)
+        for (unsigned d = 0; d < 4; ++d) {
             items.push_back(MenuItem{"Device " + std::to_string(d + 1), first + d, {}, false});
+        }
         return items;
     };
     return {

@@ -28,17 +28,20 @@ void RepeatedLines::Add(const std::string& line) {
 }
 
 void RepeatedLines::Flush() {
-    if (group_ == 0)
+    if (group_ == 0) {
         return;
-    if (repeats_ > 0)
+    }
+    if (repeats_ > 0) {
         emit_(Summary(group_, repeats_));
+    }
     group_ = 0;
     matched_ = 0;
     repeats_ = 0;
     std::vector<std::string> held;
     held.swap(held_);
-    for (const std::string& line : held)
+    for (const std::string& line : held) {
         Pass(line);
+    }
 }
 
 std::string RepeatedLines::Summary(std::size_t groupLength, long repeats) {
@@ -49,6 +52,7 @@ std::string RepeatedLines::Summary(std::size_t groupLength, long repeats) {
 void RepeatedLines::Pass(const std::string& line) {
     emit_(line);
     passed_.push_back(line);
-    if (passed_.size() > kLongestGroup)
+    if (passed_.size() > kLongestGroup) {
         passed_.pop_front();
+    }
 }

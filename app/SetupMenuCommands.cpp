@@ -52,25 +52,30 @@ std::string SetupMenuCommands::UnitFolder(UnitSlot& slot) {
 void SetupMenuCommands::SaveSetup(CWnd* owner, int device) {
     CWaitCursor wait;
     UnitSlot* slot = ConnectedSlot(owner, device);
-    if (slot == nullptr)
+    if (slot == nullptr) {
         return;
+    }
     const std::string folder = UnitFolder(*slot);
-    if (!FolderExists(folder))
+    if (!FolderExists(folder)) {
         CreateDirectoryA(folder.c_str(), nullptr);
+    }
     std::string path;
-    if (!ChooseSetupFile(owner, true, folder, path))
+    if (!ChooseSetupFile(owner, true, folder, path)) {
         return;
+    }
     slot->SaveSetup(path);
 }
 
 void SetupMenuCommands::RecallSetup(CWnd* owner, int device) {
     CWaitCursor wait;
     UnitSlot* slot = ConnectedSlot(owner, device);
-    if (slot == nullptr)
+    if (slot == nullptr) {
         return;
+    }
     std::string path;
-    if (!ChooseSetupFile(owner, false, UnitFolder(*slot), path))
+    if (!ChooseSetupFile(owner, false, UnitFolder(*slot), path)) {
         return;
+    }
     if (slot->RecallSetup(path) == 0) {
         const std::string_view format = kNoSetupText;
         const std::size_t at = format.find("%s");
@@ -91,8 +96,9 @@ void SetupMenuCommands::RecallSetup(CWnd* owner, int device) {
 
 void SetupMenuCommands::FlashLeds(int device) {
     UnitSlot* slot = TheSlotTable().Slot(device - 1);
-    if (slot != nullptr && slot->Unit() != nullptr)
+    if (slot != nullptr && slot->Unit() != nullptr) {
         slot->Unit()->FlashLeds();
+    }
 }
 
 bool SetupMenuCommands::Handle(CWnd* owner, unsigned id) {

@@ -3,10 +3,11 @@
 #include "app/LocalAddress.h"
 
 void StartupNetwork::Discover() const {
-    if (discoveryTarget)
+    if (discoveryTarget) {
         DiscoverWizNET_Devices(*discoveryTarget);
-    else
+    } else {
         DiscoverWizNET_Devices();
+    }
 }
 
 std::string StartupNetwork::LocalAddress() const {

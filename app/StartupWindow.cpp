@@ -54,8 +54,9 @@ public:
         if (event->type() == QEvent::Show && window_.IsOpen()) {
             const CWnd* main = AfxGetMainWnd();
             if (main != nullptr && main->GetNative() != nullptr &&
-                watched == main->GetNative()->window())
+                watched == main->GetNative()->window()) {
                 window_.Close();
+            }
         }
         return false;
     }
@@ -65,8 +66,9 @@ private:
 };
 
 StartupWindow::StartupWindow() : CDialogEx(StartupTemplate()) {
-    if (!Create())
+    if (!Create()) {
         return;
+    }
     // Input never reaches it: it takes no focus, lets the mouse through, and
     // its handlers ignore whatever would still come. (Disabled, it would
     // draw its line greyed.)
@@ -87,8 +89,9 @@ StartupWindow::~StartupWindow() {
 }
 
 void StartupWindow::Close() {
-    if (!open_)
+    if (!open_) {
         return;
+    }
     open_ = false;
     progress_.reset();
     ShowWindow(SW_HIDE);
@@ -109,11 +112,13 @@ bool StartupWindow::OnInitDialog() {
 }
 
 void StartupWindow::ShowProgress(const NetworkProgress& progress) {
-    if (!open_)
+    if (!open_) {
         return;
+    }
     const std::string text = progress.Text();
-    if (text != line_.GetWindowText())
+    if (text != line_.GetWindowText()) {
         line_.SetWindowText(text);
+    }
     if (progress.Percent() != percent_) {
         percent_ = progress.Percent();
         const CRect bar = BarRect();
@@ -134,8 +139,9 @@ bool StartupWindow::OnPaint(CDC& dc) {
     CRect inside(bar.left + 1, bar.top + 1, bar.right - 1, bar.bottom - 1);
     dc.FillSolidRect(inside, kBarEmpty);
     inside.right = inside.left + inside.Width() * percent_ / 100;
-    if (inside.Width() > 0)
+    if (inside.Width() > 0) {
         dc.FillSolidRect(inside, kBarFilled);
+    }
     return true;
 }
 

@@ -25,8 +25,9 @@ void TerminationSignal::Handler(int signal) {
 TerminationSignal::TerminationSignal(std::function<void(int)> onSignal)
     : onSignal_(std::move(onSignal)) {
     int fds[2];
-    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
         return;
+    }
     readFd_ = fds[0];
     writeFd_ = fds[1];
     notifier_ = std::make_unique<QSocketNotifier>(readFd_, QSocketNotifier::Read);
@@ -43,8 +44,9 @@ TerminationSignal::TerminationSignal(std::function<void(int)> onSignal)
 }
 
 TerminationSignal::~TerminationSignal() {
-    if (notifier_ == nullptr)
+    if (notifier_ == nullptr) {
         return;
+    }
     ::sigaction(SIGTERM, &oldTerm_, nullptr);
     ::sigaction(SIGINT, &oldInt_, nullptr);
     g_writeFd = -1;
@@ -56,8 +58,10 @@ TerminationSignal::~TerminationSignal() {
 void TerminationSignal::Drain() {
     unsigned char byte = 0;
     int signal = 0;
-    while (::read(readFd_, &byte, 1) == 1)
+    while (::read(readFd_, &byte, 1) == 1) {
         signal = byte;
-    if (signal != 0 && onSignal_)
+    }
+    if (signal != 0 && onSignal_) {
         onSignal_(signal);
+    }
 }

@@ -41,11 +41,13 @@ std::vector<std::string> Lines(std::string_view text) {
         }
         lines.push_back(std::move(line));
         line.clear();
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
             ++i;
+        }
     }
-    if (!line.empty() || lines.empty())
+    if (!line.empty() || lines.empty()) {
         lines.push_back(std::move(line));
+    }
     return lines;
 }
 
@@ -79,8 +81,9 @@ TraceFile::~TraceFile() {
 
 void TraceFile::Write(std::string_view text) {
     std::lock_guard guard(lock_);
-    for (const std::string& line : Lines(text))
+    for (const std::string& line : Lines(text)) {
         repeats_.Add(line);
+    }
 }
 
 void TraceFile::WriteLine(const std::string& line) {

@@ -59,10 +59,11 @@ void HoldWhileOpening(QtMsgType type, const QMessageLogContext& context, const Q
         return;
     }
     const char* display = std::getenv("DISPLAY");
-    if (display == nullptr || *display == '\0')
+    if (display == nullptr || *display == '\0') {
         std::fprintf(stderr, "tm80: no display to show the window on (DISPLAY is not set)\n");
-    else
+    } else {
         std::fprintf(stderr, "tm80: cannot open the display \"%s\"\n", display);
+    }
     std::fflush(stderr);
     std::_Exit(kExitNoDisplay);
 }
@@ -73,10 +74,11 @@ std::unique_ptr<QApplication> OpenDisplay(int& argc, char** argv) {
     qInstallMessageHandler(passOn);
     for (const HeldMessage& message : held) {
         const QMessageLogContext context(nullptr, 0, nullptr, message.category.c_str());
-        if (passOn != nullptr)
+        if (passOn != nullptr) {
             passOn(message.type, context, message.text);
-        else
+        } else {
             qt_message_output(message.type, context, message.text);
+        }
     }
     held.clear();
     return application;

@@ -27,20 +27,23 @@ NetworkProgress NetworkProgress::Searching(int elapsedMs, int windowMs) {
 }
 
 std::string NetworkProgress::Text() const {
-    if (step == Step::Connecting)
+    if (step == Step::Connecting) {
         return "Connecting to " + address + "\x85";
+    }
     return "Searching the network for TM80 units\x85";
 }
 
 int NetworkProgress::Percent() const {
-    if (step != Step::Searching || windowMs <= 0)
+    if (step != Step::Searching || windowMs <= 0) {
         return 0;
+    }
     return std::clamp(elapsedMs * 100 / windowMs, 0, 100);
 }
 
 void ReportNetworkProgress(const NetworkProgress& progress) {
-    if (Hook())
+    if (Hook()) {
         Hook()(progress);
+    }
 }
 
 NetworkProgressScope::NetworkProgressScope(NetworkProgressHook hook)

@@ -34,8 +34,9 @@ DialogTemplate CalibrationTemplate() {
 
 Calibration::Calibration(int unitIndex)
     : CDialogEx(CalibrationTemplate()), unitIndex_(unitIndex), unit_(nullptr) {
-    if (const UnitSlot* slot = Slot())
+    if (const UnitSlot* slot = Slot()) {
         unit_ = slot->Unit();
+    }
     Setup(this, kSection);
 }
 
@@ -68,8 +69,9 @@ void Calibration::Stop() {}
 
 void Calibration::UpdateValues() {
     const UnitSlot* slot = Slot();
-    if (slot == nullptr || !IsWindow())
+    if (slot == nullptr || !IsWindow()) {
         return;
+    }
     const auto band = static_cast<std::size_t>(choice_.band);
     for (int n = 1; n <= kOutputs; ++n) {
         const auto channel = static_cast<std::size_t>(n - 1);
@@ -91,14 +93,16 @@ void Calibration::SaveSettings(const char* path) {
 }
 
 void Calibration::SendSettings() {
-    if (UnitSlot* slot = Slot())
+    if (UnitSlot* slot = Slot()) {
         choice_.Send(*slot);
+    }
 }
 
 void Calibration::MoveSlider(int n) {
     UnitSlot* slot = Slot();
-    if (slot == nullptr || unit_ == nullptr || n == 0)
+    if (slot == nullptr || unit_ == nullptr || n == 0) {
         return;
+    }
     const auto value = static_cast<std::uint8_t>(kTopValue - columns_.Slider(n).GetPos());
     slot->calibrationTable[static_cast<std::size_t>(choice_.band)]
                           [static_cast<std::size_t>(n - 1)] = value;
@@ -111,15 +115,17 @@ void Calibration::ChooseCalibrationBand() {
     const UnitSlot* slot = Slot();
     int chosen = 0;
     // Cancel leaves the band as it was.
-    if (slot == nullptr || !ChooseBand(*this, *slot, choice_.band, chosen))
+    if (slot == nullptr || !ChooseBand(*this, *slot, choice_.band, chosen)) {
         return;
+    }
     choice_.band = chosen;
     UpdateValues();
 }
 
 void Calibration::ChooseSplit(int split) {
-    if (unit_ == nullptr)
+    if (unit_ == nullptr) {
         return;
+    }
     choice_.split = split;
     unit_->calibration.calibrationSplit = split;
     // The band the unit reported last, not the page's.
@@ -130,10 +136,12 @@ void Calibration::ChooseSplit(int split) {
 
 void Calibration::FactoryReset() {
     UnitSlot* slot = Slot();
-    if (slot == nullptr || unit_ == nullptr)
+    if (slot == nullptr || unit_ == nullptr) {
         return;
-    if (MessageBox(kResetQuestion, kResetCaption, MB_OKCANCEL) == IDCANCEL)
+    }
+    if (MessageBox(kResetQuestion, kResetCaption, MB_OKCANCEL) == IDCANCEL) {
         return;
+    }
     const int reset = unit_->FactoryReset(choice_.band);
     // Only the band was reset, but the tables are read whole.
     unit_->ReadCalibrationTable();

@@ -73,8 +73,9 @@ DefaultDlg::~DefaultDlg() {
 
 std::unique_ptr<DefaultDlg> DefaultDlg::CreateHidden(int unitIndex) {
     auto window = std::make_unique<DefaultDlg>(unitIndex);
-    if (!window->Create(nullptr))
+    if (!window->Create(nullptr)) {
         return nullptr;
+    }
     return window;
 }
 
@@ -101,8 +102,9 @@ bool DefaultDlg::OnInitDialog() {
 
     EnableToolTips(true);
     Invalidate();
-    if (!icon_.IsNull())
+    if (!icon_.IsNull()) {
         SetIcon(icon_, false);
+    }
     SetWindowText(std::string(kTitlePrefix) + kVersionText);
     SetTimer(kNoteTimer, kNoteTimerMs);
     return true;
@@ -121,10 +123,12 @@ void DefaultDlg::AddPane(Dlgplus& pane, const CRect& place, bool shown) {
     CDialogEx* window = pane.GetWindow();
     window->Create(this);
     window->MoveWindow(place);
-    if (shown)
+    if (shown) {
         window->ShowWindow(SW_SHOW);
-    if (paneCount_ < kMaxPanes)
+    }
+    if (paneCount_ < kMaxPanes) {
         panes_[static_cast<std::size_t>(paneCount_++)] = &pane;
+    }
 }
 
 void DefaultDlg::LayOutPanes() {
@@ -137,12 +141,14 @@ void DefaultDlg::LayOutPanes() {
     identity.left = tabs.right;
     identity.top = tabs.top - 20;
     identity.bottom = tabs.bottom;
-    if (CWnd* frame = GetDlgItem(kIdIdentityFrame))
+    if (CWnd* frame = GetDlgItem(kIdIdentityFrame)) {
         frame->MoveWindow(identity);
+    }
 
     // The pages stay hidden until their tab shows them.
-    for (int i = 0; i < kPageCount; ++i)
+    for (int i = 0; i < kPageCount; ++i) {
         AddPane(*GetPage(i), page, false);
+    }
     AddPane(*header_, header, true);
     AddPane(*identity_, identity, true);
 
@@ -152,8 +158,9 @@ void DefaultDlg::LayOutPanes() {
 }
 
 Dlgplus* DefaultDlg::GetPane(int index) const {
-    if (index < 0 || index >= paneCount_)
+    if (index < 0 || index >= paneCount_) {
         return nullptr;
+    }
     return panes_[static_cast<std::size_t>(index)];
 }
 
@@ -172,8 +179,9 @@ Dlgplus* DefaultDlg::GetPage(int index) const {
 
 void DefaultDlg::ShowPage(int index) {
     Dlgplus* page = GetPage(index);
-    if (page == nullptr || page->GetWindow() == nullptr)
+    if (page == nullptr || page->GetWindow() == nullptr) {
         return;
+    }
     page->GetWindow()->EnableWindow(true);
     page->Start();
     page->GetWindow()->ShowWindow(SW_SHOW);
@@ -185,8 +193,9 @@ void DefaultDlg::ChangeTab() {
         old->Stop();
     }
     const int selected = tabs_.GetCurSel();
-    if (selected >= kPrimarySetupPage && selected < kPageCount)
+    if (selected >= kPrimarySetupPage && selected < kPageCount) {
         currentPage_ = selected;
+    }
     ShowPage(currentPage_);
 }
 
@@ -213,12 +222,14 @@ bool DefaultDlg::HasCalibrationTab() const {
 void DefaultDlg::ShowCalibrationTab(bool shown) {
     ResetTabImages();
     if (shown) {
-        if (!HasCalibrationTab())
+        if (!HasCalibrationTab()) {
             tabs_.InsertItem(kCalibrationPage, "Calibration", kCalibrationImage);
+        }
         return;
     }
-    if (!HasCalibrationTab())
+    if (!HasCalibrationTab()) {
         return;
+    }
     tabs_.DeleteItem(kCalibrationPage);
     // A calibration page left showing without its tab could not be left
     // again by the tabs; go home.
@@ -229,13 +240,15 @@ void DefaultDlg::ShowCalibrationTab(bool shown) {
 }
 
 void DefaultDlg::SavePanes(const char* file) {
-    for (int i = 0; i < paneCount_; ++i)
+    for (int i = 0; i < paneCount_; ++i) {
         panes_[static_cast<std::size_t>(i)]->SaveSettings(file);
+    }
 }
 
 void DefaultDlg::LoadPanes(const char* file) {
-    for (int i = 0; i < paneCount_; ++i)
+    for (int i = 0; i < paneCount_; ++i) {
         panes_[static_cast<std::size_t>(i)]->LoadSettings(file);
+    }
 }
 
 int DefaultDlg::SendPanes() {
@@ -276,8 +289,9 @@ void DefaultDlg::OnOK() {
 
 void DefaultDlg::OnCancel() {
     ShowWindow(SW_HIDE);
-    if (unitIndex_ >= 0 && unitIndex_ < SlotTable::kPositions)
+    if (unitIndex_ >= 0 && unitIndex_ < SlotTable::kPositions) {
         TheSlotTable().At(unitIndex_).windowShown = false;
+    }
 }
 
 void DefaultDlg::OnTimer(UINT_PTR id) {
@@ -290,30 +304,35 @@ void DefaultDlg::OnTimer(UINT_PTR id) {
 
 void DefaultDlg::NoteCheck() {
     UnitSlot* slot = TheSlotTable().Slot(unitIndex_);
-    if (slot == nullptr || slot->Unit() == nullptr)
+    if (slot == nullptr || slot->Unit() == nullptr) {
         return;
+    }
     CTM80M1_Comm& unit = *slot->Unit();
     // A failed read leaves the unit's note empty, which differs from any note
     // the unit had: a lost connection. A unit that has stopped answering is
     // read only now and then; in between there is nothing new to compare.
     const int read = periodicReads_.Run(
         PeriodicReads::Kind::NoteCheck, [&unit] { return unit.ReadUserNote(); }, unit.Budget());
-    if (read < 0)
+    if (read < 0) {
         return;
+    }
     const bool answered = read != 0;
     const std::string note = unit.identity.userNote.data();
-    if (note == slot->userNote)
+    if (note == slot->userNote) {
         return;
+    }
     ConnectionLostFlag()[static_cast<std::size_t>(unitIndex_)] = 1;
-    if (!LostNoticeLatch())
+    if (!LostNoticeLatch()) {
         return;
+    }
     LostNoticeLatch() = false;
     char text[256];
-    if (answered)
+    if (answered) {
         std::snprintf(text, sizeof text, kNoteChangedText, unitIndex_ + 1,
                       slot->addressText.c_str(), note.c_str());
-    else
+    } else {
         std::snprintf(text, sizeof text, kLostText, unitIndex_ + 1, slot->addressText.c_str());
+    }
     // Owned by the main window, which waits meanwhile; nothing of this window
     // is touched once the box has closed.
     MessageBoxRequest request;

@@ -29,13 +29,15 @@ std::string HardCopy::DefaultName(const std::string& serial, const SYSTEMTIME& t
 void HardCopy::Save(const CWnd& page, const UnitSlot& slot, const std::string& serial,
                     const std::string& dateLine) {
     const std::string folder = UnitFolder(serial);
-    if (!FolderExists(folder))
+    if (!FolderExists(folder)) {
         CreateDirectoryA(folder.c_str(), nullptr);
+    }
     SYSTEMTIME now;
     GetLocalTime(&now);
     std::string path;
-    if (!ChooseFileToSave(path, folder, "pdf", kTitle, DefaultName(serial, now), kFilter))
+    if (!ChooseFileToSave(path, folder, "pdf", kTitle, DefaultName(serial, now), kFilter)) {
         return;
+    }
 
     std::string extension = path.size() >= 4 ? path.substr(path.size() - 4) : "";
     std::transform(extension.begin(), extension.end(), extension.begin(),
@@ -44,8 +46,9 @@ void HardCopy::Save(const CWnd& page, const UnitSlot& slot, const std::string& s
         slot.userNote + "    " + slot.addressText + "    " + serial + "    " + dateLine;
     const bool written =
         extension == ".png" ? SaveWindowPng(page, path) : SaveWindowPdf(page, path, heading);
-    if (written)
+    if (written) {
         return;
+    }
     char text[1024];
     std::snprintf(text, sizeof text, kFailedText, path.c_str());
     MessageBoxRequest request;

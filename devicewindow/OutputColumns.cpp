@@ -24,8 +24,9 @@ constexpr const char* kGainKeys[OutputColumns::kOutputs] = {
 
 int OutputColumns::OutputOfSlider(int id) {
     for (int n = 1; n <= kOutputs; ++n) {
-        if (id == SliderId(n))
+        if (id == SliderId(n)) {
             return n;
+        }
     }
     return 0;
 }
@@ -69,8 +70,9 @@ void OutputColumns::Bind(CDataExchange* dx) {
 }
 
 int OutputColumns::SplitOfCommand(int id, int code) {
-    if (code != BN_CLICKED)
+    if (code != BN_CLICKED) {
         return -1;
+    }
     return id == kIdSplit18 ? 0 : id == kIdSplit24 ? 1 : -1;
 }
 
@@ -87,17 +89,20 @@ void OutputColumns::InitialisePage(Dlgplus& page, const std::vector<ControlEntry
         {"IDL_DECREASE", &decrease_, CentredLabel, 0, kMainStyle},
         {"IDL_INCREASE", &increase_, CentredLabel, 0, kMainStyle},
     };
-    for (int n = 1; n <= kOutputs; ++n)
+    for (int n = 1; n <= kOutputs; ++n) {
         table.push_back({kCaptionKeys[n - 1], &captions_[Index(n)], LeftLabel, 0, kMainStyle});
-    for (int n = 1; n <= kOutputs; ++n)
+    }
+    for (int n = 1; n <= kOutputs; ++n) {
         table.push_back({kGainKeys[n - 1], &gains_[Index(n)], ValueField, 0, kMainStyle});
+    }
     table.insert(table.end(), own.begin(), own.end());
     page.SetControlTable(table.data(), static_cast<int>(table.size()));
 
     // The range first, so that the positions UpdateValues sets are not cut
     // to the platform's default range.
-    for (Sliderplus& slider : sliders_)
+    for (Sliderplus& slider : sliders_) {
         slider.SetRange(minimum, maximum);
+    }
     page.UpdateValues();
     page.GetWindow()->EnableToolTips(true);
     page.ApplyTooltips();
@@ -113,8 +118,9 @@ void OutputColumns::ShowSplit(int split) {
 
 void OutputColumns::ShowGain(int n, double gain, bool shown) {
     char text[32] = "";
-    if (shown)
+    if (shown) {
         std::snprintf(text, sizeof text, "%2.2f", gain);
+    }
     gains_[Index(n)].SetWindowText(text);
 }
 
@@ -129,7 +135,8 @@ bool ChooseBand(const Dlgplus& page, const UnitSlot& slot, int current, int& cho
 }
 
 std::string BandTextOf(const UnitSlot& slot, int band) {
-    if (band < 0 || band >= UnitSlot::kBands)
+    if (band < 0 || band >= UnitSlot::kBands) {
         return {};
+    }
     return slot.bandTexts[static_cast<std::size_t>(band)];
 }

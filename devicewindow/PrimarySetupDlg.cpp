@@ -34,9 +34,10 @@ DialogTemplate PrimarySetupTemplate() {
                                             .sliderX = 209,
                                             .gainX = 288});
     t.items.push_back(CTEXT("Band (MHz)", OutputColumns::kIdBandHeading, kBandHeadingX, 28, 72, 8));
-    for (int n = 1; n <= PrimarySetupDlg::kOutputs; ++n)
+    for (int n = 1; n <= PrimarySetupDlg::kOutputs; ++n) {
         t.items.push_back(LTEXT("Static", PrimarySetupDlg::BandTextId(n), kBandHeadingX,
                                 OutputColumns::RowY(n), 72, 8, SS_NOTIFY));
+    }
     return t;
 }
 
@@ -44,8 +45,9 @@ DialogTemplate PrimarySetupTemplate() {
 
 PrimarySetupDlg::PrimarySetupDlg(int unitIndex)
     : CDialogEx(PrimarySetupTemplate()), unitIndex_(unitIndex), unit_(nullptr) {
-    if (const UnitSlot* slot = Slot())
+    if (const UnitSlot* slot = Slot()) {
         unit_ = slot->Unit();
+    }
     Setup(this, "PRIMARY_SETUP");
 }
 
@@ -56,16 +58,18 @@ UnitSlot* PrimarySetupDlg::Slot() const {
 void PrimarySetupDlg::DoDataExchange(CDataExchange* dx) {
     columns_.Bind(dx);
     DDX_Control(dx, OutputColumns::kIdBandHeading, bandHeading_);
-    for (int n = 1; n <= kOutputs; ++n)
+    for (int n = 1; n <= kOutputs; ++n) {
         DDX_Control(dx, BandTextId(n), BandText(n));
+    }
 }
 
 bool PrimarySetupDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
     std::vector<ControlEntry> own = {
         {"IDL_BAND_SELECTIONS", &bandHeading_, ControlType::CentredLabel, 0, kMainStyle}};
-    for (int n = 1; n <= kOutputs; ++n)
+    for (int n = 1; n <= kOutputs; ++n) {
         own.push_back({kBandKeys[n - 1], &BandText(n), ControlType::ValueBlock, 0, kMainStyle});
+    }
     columns_.InitialisePage(*this, own, kMinAdjustment, kMaxAdjustment);
     return true;
 }
@@ -79,8 +83,9 @@ void PrimarySetupDlg::Stop() {}
 
 void PrimarySetupDlg::UpdateValues() {
     const UnitSlot* slot = Slot();
-    if (slot == nullptr || !IsWindow())
+    if (slot == nullptr || !IsWindow()) {
         return;
+    }
     for (int n = 1; n <= kOutputs; ++n) {
         const auto output = static_cast<std::size_t>(n - 1);
         const int band = slot->bandSelection[output];
@@ -95,19 +100,22 @@ void PrimarySetupDlg::UpdateValues() {
 
 void PrimarySetupDlg::SendSplitAndBands() {
     // The model keeps what was sent, whatever the unit answers.
-    if (UnitSlot* slot = Slot())
+    if (UnitSlot* slot = Slot()) {
         ::SendSplitAndBands(*slot);
+    }
 }
 
 void PrimarySetupDlg::SendSettings() {
-    if (UnitSlot* slot = Slot())
+    if (UnitSlot* slot = Slot()) {
         SendPrimarySettings(*slot);
+    }
 }
 
 void PrimarySetupDlg::MoveSlider(int n) {
     UnitSlot* slot = Slot();
-    if (slot == nullptr || unit_ == nullptr || n == 0)
+    if (slot == nullptr || unit_ == nullptr || n == 0) {
         return;
+    }
     const int adjustment = -columns_.Slider(n).GetPos();
     slot->adjustments[static_cast<std::size_t>(n - 1)] = static_cast<std::int8_t>(adjustment);
     unit_->SetOutputAdjustment(n - 1, static_cast<std::int8_t>(adjustment));
@@ -117,13 +125,15 @@ void PrimarySetupDlg::MoveSlider(int n) {
 
 void PrimarySetupDlg::ChooseOutputBand(int n) {
     UnitSlot* slot = Slot();
-    if (slot == nullptr)
+    if (slot == nullptr) {
         return;
+    }
     auto& selection = slot->bandSelection[static_cast<std::size_t>(n - 1)];
     int chosen = 0;
     // Cancel leaves the output as it was and sends nothing.
-    if (!ChooseBand(*this, *slot, selection, chosen))
+    if (!ChooseBand(*this, *slot, selection, chosen)) {
         return;
+    }
     selection = chosen;
     SendSplitAndBands();
     UpdateValues();
@@ -132,8 +142,9 @@ void PrimarySetupDlg::ChooseOutputBand(int n) {
 
 void PrimarySetupDlg::ChooseSplit(int split) {
     UnitSlot* slot = Slot();
-    if (slot == nullptr)
+    if (slot == nullptr) {
         return;
+    }
     slot->split = split;
     SendSplitAndBands();
     UpdateValues();

@@ -49,8 +49,9 @@ void StatusDlg::DoDataExchange(CDataExchange* dx) {
 
 void StatusDlg::StyleLines() {
     DeviceColorPair colours;
-    if (unitIndex_ >= 0 && unitIndex_ < SystemConfiguration::kSlots)
+    if (unitIndex_ >= 0 && unitIndex_ < SystemConfiguration::kSlots) {
         colours = TheSystemConfiguration().DeviceColors[static_cast<std::size_t>(unitIndex_)];
+    }
     StyleLabel(unitLine_, colours.Background, colours.Text, 0, kLabelMiddle);
     StyleLabel(fileLine_, RGB(255, 255, 255), RGB(0, 0, 0), 0, kLabelCentre);
 }

@@ -119,8 +119,9 @@ DialogTemplate SystemTemplate() {
 
 SystemDlg::SystemDlg(int unitIndex)
     : CDialogEx(SystemTemplate()), unitIndex_(unitIndex), unit_(nullptr) {
-    if (const UnitSlot* slot = Slot())
+    if (const UnitSlot* slot = Slot()) {
         unit_ = slot->Unit();
+    }
     Setup(this, "SYSTEM");
 }
 
@@ -209,10 +210,12 @@ bool SystemDlg::OnInitDialog() {
     Invalidate();
     ApplyScheme();
     UpdateStates();
-    for (Staticball& light : bandLights_)
+    for (Staticball& light : bandLights_) {
         SetLightOff(light);
-    for (Staticball& light : monitorLights_)
+    }
+    for (Staticball& light : monitorLights_) {
         SetLightOff(light);
+    }
     UpdateValues();
     SetTimer(kStatusTimer, kStatusTimerMs);
     return true;
@@ -239,8 +242,9 @@ std::string SystemDlg::IdentityText(int row) const {
 
 void SystemDlg::UpdateValues() {
     const UnitSlot* slot = Slot();
-    if (slot == nullptr || unit_ == nullptr || !IsWindow())
+    if (slot == nullptr || unit_ == nullptr || !IsWindow()) {
         return;
+    }
     for (int k = 1; k <= kBands; ++k) {
         const auto& entry = slot->bandEntries[static_cast<std::size_t>(k - 1)];
         if (k - 1 < slot->bandCount) {
@@ -260,8 +264,9 @@ void SystemDlg::UpdateValues() {
     identity_[2].SetWindowText(slot->userNote);
     identity_[3].SetWindowText(slot->addressText);
     product_.SetWindowText(unit_->identity.productIdentifier.data());
-    if (unit_->identity.identityRead == 0)
+    if (unit_->identity.identityRead == 0) {
         unit_->ReadIdentity();
+    }
     char firmware[16];
     std::snprintf(firmware, sizeof firmware, "%8.8X",
                   static_cast<unsigned>(unit_->identity.firmware));
@@ -269,8 +274,9 @@ void SystemDlg::UpdateValues() {
 }
 
 void SystemDlg::UpdateStates() {
-    if (unit_ == nullptr || !IsWindow())
+    if (unit_ == nullptr || !IsWindow()) {
         return;
+    }
     const bool numeric = unit_->bandTable.monitoring != 0;
     for (Staticplus& value : monitorValues_) {
         value.ShowWindow(numeric ? SW_SHOW : SW_HIDE);
@@ -280,8 +286,9 @@ void SystemDlg::UpdateStates() {
         monitorLights_[static_cast<std::size_t>(m)].ShowWindow(numeric ? SW_HIDE : SW_SHOW);
         monitorLights_[static_cast<std::size_t>(m)].EnableWindow(!numeric);
     }
-    if (numeric)
+    if (numeric) {
         return;
+    }
     // Without values the lights stand in the column of the place-holder.
     CRect column;
     lightColumn_.GetWindowRect(&column);
@@ -310,8 +317,9 @@ void SystemDlg::StepAlarmBlinkCounter() {
 bool SystemDlg::ShowHealth() {
     const UnitStatus& status = unit_->status;
     if (unit_->bandTable.monitoring == 0) {
-        for (Staticball& light : monitorLights_)
+        for (Staticball& light : monitorLights_) {
             SetLight(light, kGreen);
+        }
         return false;
     }
     // Whole degrees, taken as the unit's signed byte.
@@ -345,8 +353,9 @@ void SystemDlg::Blink() {
 }
 
 void SystemDlg::StatusRefresh() {
-    if (unit_ == nullptr || !IsWindow())
+    if (unit_ == nullptr || !IsWindow()) {
         return;
+    }
     // A unit that has stopped answering is read only now and then; meanwhile
     // it shows what a failed read shows.
     DefaultDlg* window = DeviceWindow();
@@ -355,48 +364,56 @@ void SystemDlg::StatusRefresh() {
                                PeriodicReads::Kind::StatusRead,
                                [this] { return unit_->ReadStatus(); }, unit_->Budget())
                          : unit_->ReadStatus();
-    if (read < 0)
+    if (read < 0) {
         unit_->status = UnitStatus{};
+    }
     SYSTEMTIME now;
     GetLocalTime(&now);
     date_.SetWindowText(DateLine(now));
     const bool hot = ShowHealth();
     const bool lost = unitIndex_ >= 0 && unitIndex_ < 4 &&
                       ConnectionLostFlag()[static_cast<std::size_t>(unitIndex_)];
-    if (hot || lost)
+    if (hot || lost) {
         Blink();
-    else
+    } else {
         StepAlarmBlinkCounter(); // the label keeps its look
+    }
 }
 
 void SystemDlg::EditNote() {
     UnitSlot* slot = Slot();
-    if (slot == nullptr || unit_ == nullptr)
+    if (slot == nullptr || unit_ == nullptr) {
         return;
+    }
     std::string entered;
     if (!EnterText(GetText("CP_USERNOTES", "User Notes"),
                    GetText("PR_USERNOTES", "Enter the Pv62 User Notes:"),
-                   unit_->identity.userNote.data(), entered, kNoteWindowWidth, 1, nullptr))
+                   unit_->identity.userNote.data(), entered, kNoteWindowWidth, 1, nullptr)) {
         return;
+    }
     // A failed write empties the model's note and keeps the slot's: the
     // connection watch then reports the unit lost.
-    if (unit_->WriteUserNote(entered) != 0)
+    if (unit_->WriteUserNote(entered) != 0) {
         slot->userNote = unit_->identity.userNote.data();
+    }
     MainWindowAccess::UpdateValues();
-    if (DefaultDlg* window = DeviceWindow())
+    if (DefaultDlg* window = DeviceWindow()) {
         window->UpdateHeader();
+    }
     UpdateValues();
 }
 
 void SystemDlg::SwitchCalibrationTab() {
-    if (DefaultDlg* window = DeviceWindow())
+    if (DefaultDlg* window = DeviceWindow()) {
         window->ShowCalibrationTab(displayCalibration_.GetCheck() == BST_CHECKED);
+    }
 }
 
 void SystemDlg::MakeHardCopy() {
     const UnitSlot* slot = Slot();
-    if (slot == nullptr || unit_ == nullptr)
+    if (slot == nullptr || unit_ == nullptr) {
         return;
+    }
     HardCopy::Save(*this, *slot, unit_->SerialNumberText(), date_.GetWindowText());
 }
 

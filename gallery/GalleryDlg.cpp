@@ -169,17 +169,20 @@ void GalleryDlg::DoDataExchange(CDataExchange* dx) {
     DDX_Control(dx, IDC_DISABLED_LABEL, disabledLabel_);
     DDX_Control(dx, IDC_UPSIDE_DOWN, upsideDown_);
     DDX_Control(dx, IDC_TWO_LINES, twoLines_);
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
         DDX_Control(dx, IDC_BANNER_0 + i, banners_[static_cast<std::size_t>(i)]);
+    }
     DDX_Control(dx, IDC_DOWNWARDS, downwards_);
     DDX_Control(dx, IDC_INFO, infoColumn_);
     DDX_Control(dx, IDC_LIGHT_PANEL, lightPanel_);
     DDX_Control(dx, IDC_LIGHT_HEADING, lightHeading_);
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
         DDX_Control(dx, IDC_BALL_0 + i, balls_[static_cast<std::size_t>(i)]);
+    }
     DDX_Control(dx, IDC_BAR, bar_);
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         DDX_Control(dx, IDC_LIGHT_NAME_0 + i, lightNames_[static_cast<std::size_t>(i)]);
+    }
     DDX_Control(dx, IDC_SLIDER_HEADING, sliderHeading_);
     DDX_Control(dx, IDC_DECREASE, decrease_);
     DDX_Control(dx, IDC_INCREASE, increase_);
@@ -239,11 +242,13 @@ bool GalleryDlg::OnInitDialog() {
         table.push_back({kDisabledKeys[i], &disabledStatics_[k], row.type, 0, row.style});
     }
     static const char* const kLightKeys[4] = {"IDL_OFF", "IDL_ON", "IDL_WARNING", "IDL_BAR"};
-    for (std::size_t i = 0; i < 4; ++i)
+    for (std::size_t i = 0; i < 4; ++i) {
         table.push_back({kLightKeys[i], &lightNames_[i], LeftLabel,
                          kOverrideBackground | RGB(0, 71, 142), kMainStyle});
-    for (std::size_t i = 0; i < 3; ++i)
+    }
+    for (std::size_t i = 0; i < 3; ++i) {
         table.push_back({"IDC_LIGHT", &balls_[i], Light, 0, kMainStyle});
+    }
     SetControlTable(table.data(), static_cast<int>(table.size()));
 
     slider_.SetRange(-12, 12);
@@ -257,8 +262,9 @@ bool GalleryDlg::OnInitDialog() {
     ApplyScheme();
 
     // States: the right-hand column of static texts, a slider and a button disabled.
-    for (auto& s : disabledStatics_)
+    for (auto& s : disabledStatics_) {
         s.SetDisabled(true);
+    }
     disabledSlider_.SetDisabled(true);
     disabledButton_.SetDisabled(true);
     launchCheck_.SetCheck(BST_CHECKED);
@@ -302,8 +308,9 @@ void GalleryDlg::StyleLabels() {
                kLabelCentre | kLabelMiddle);
     StyleLabel(upsideDown_, RGB(128, 128, 128), kDeviceText, 180, kLabelCentre | kLabelMiddle);
     StyleLabel(twoLines_, RGB(192, 192, 192), RGB(0, 0, 0), 0, kLabelCentre | kLabelMiddle);
-    for (auto& banner : banners_)
+    for (auto& banner : banners_) {
         StyleLabel(banner, back, RGB(255, 255, 255), 270, kLabelBottom);
+    }
     StyleLabel(downwards_, back, RGB(255, 255, 0), 90, kLabelTop);
 
     // The alarm label of the status header, shown lit.

@@ -25,8 +25,9 @@ bool WriteLogo(const std::string& path) {
     CMemoryDC dc(160, 80, FontFromPoints("Segoe UI", 20));
     const COLORREF bands[] = {RGB(0, 51, 102), RGB(0, 102, 153), RGB(0, 153, 204),
                               RGB(102, 204, 255)};
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         dc.FillSolidRect(0, i * 20, 160, 20, bands[i]);
+    }
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(RGB(255, 255, 255));
     CRect r(0, 0, 160, 80);
@@ -44,31 +45,36 @@ int Usage() {
 int main(int argc, char** argv) {
     std::string screenshot;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc)
+        if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) {
             screenshot = argv[++i];
-        else
+        } else {
             return Usage();
+        }
     }
 
     QApplication app(argc, argv);
     QTemporaryDir folder;
     const std::string logo = folder.isValid() ? folder.filePath("StartupLogo.jpg").toStdString()
                                               : std::string("StartupLogo.jpg");
-    if (!WriteLogo(logo))
+    if (!WriteLogo(logo)) {
         std::fprintf(stderr, "toolkit-gallery: could not write the logo picture\n");
+    }
 
     GalleryDlg dialog(logo);
-    if (screenshot.empty())
+    if (screenshot.empty()) {
         return dialog.DoModal() == -1 ? 1 : 0;
+    }
 
-    if (!dialog.Create())
+    if (!dialog.Create()) {
         return 1;
+    }
     dialog.ShowWindow(SW_SHOW);
     QWidget* window = dialog.GetNative();
     window->activateWindow();
     dialog.FocusSampleButton();
-    for (int i = 0; i < 10; ++i)
+    for (int i = 0; i < 10; ++i) {
         QApplication::processEvents();
+    }
     const QImage image = window->grab().toImage();
     if (!image.save(QString::fromStdString(screenshot), "PNG")) {
         std::fprintf(stderr, "toolkit-gallery: could not write %s\n", screenshot.c_str());

@@ -11,8 +11,9 @@ Buttonplus::Buttonplus()
       disabledText_(GetSysColor(COLOR_GRAYTEXT)), previousFace_(face_), faceBrush_(face_) {}
 
 void Buttonplus::Redraw() {
-    if (IsWindow())
+    if (IsWindow()) {
         Invalidate();
+    }
 }
 
 void Buttonplus::SetButtonColors(COLORREF face, COLORREF highlight, COLORREF shadow, COLORREF text,
@@ -42,8 +43,9 @@ void Buttonplus::SetDisabled(bool disabled) {
 }
 
 void Buttonplus::DrawItem(const DRAWITEMSTRUCT& item) {
-    if (item.pDC == nullptr)
+    if (item.pDC == nullptr) {
         return;
+    }
     CDC& dc = *item.pDC;
     const CRect& r = item.rcItem;
     dc.FillSolidRect(r, face_);

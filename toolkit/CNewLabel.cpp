@@ -14,15 +14,17 @@ CNewLabel::CNewLabel()
 void CNewLabel::PreSubclassWindow() {
     CStatic::PreSubclassWindow();
     // A text set before the window existed wins over the template's.
-    if (textSet_)
+    if (textSet_) {
         SetWindowText(column_ ? LabelColumnText(text_) : text_);
-    else
+    } else {
         text_ = GetWindowText();
+    }
 }
 
 void CNewLabel::Remake() {
-    if (IsWindow())
+    if (IsWindow()) {
         RedrawWindow();
+    }
 }
 
 void CNewLabel::SetBkColor(COLORREF colour) {
@@ -65,8 +67,9 @@ void CNewLabel::SetAlignment(int flags) {
         const DWORD style = (alignment_ & kLabelLeft)     ? SS_LEFT
                             : (alignment_ & kLabelCentre) ? SS_CENTER
                                                           : SS_RIGHT;
-        if (IsWindow())
+        if (IsWindow()) {
             ModifyStyle(SS_TYPEMASK, style);
+        }
     }
     Remake();
 }
@@ -74,8 +77,9 @@ void CNewLabel::SetAlignment(int flags) {
 void CNewLabel::SetLabelText(const std::string& text) {
     text_ = text;
     textSet_ = true;
-    if (IsWindow())
+    if (IsWindow()) {
         SetWindowText(column_ ? LabelColumnText(text) : text);
+    }
     Remake();
 }
 

@@ -39,16 +39,18 @@ void CTextRotator::DrawLine(CDC& dc, const std::string& line, int band) const {
 }
 
 LabelBox CTextRotator::Draw(const CRect& rect) {
-    if (lines_.empty() || lineWidth_ <= 0 || lineHeight_ <= 0)
+    if (lines_.empty() || lineWidth_ <= 0 || lineHeight_ <= 0) {
         return {};
+    }
     const int blockHeight = lineHeight_ * LineCount();
 
     // The text block unturned, then turned onto a square that holds either way.
     CMemoryDC flat(lineWidth_, blockHeight, target_.GetCurrentFont());
     flat.FillSolidRect(0, 0, lineWidth_, blockHeight, background_);
     flat.SetBkMode(TRANSPARENT);
-    for (int i = 0; i < LineCount(); ++i)
+    for (int i = 0; i < LineCount(); ++i) {
         DrawLine(flat, lines_[static_cast<std::size_t>(i)], i);
+    }
 
     const int side = std::max(lineWidth_, blockHeight);
     CMemoryDC turned(side, side, target_.GetCurrentFont());

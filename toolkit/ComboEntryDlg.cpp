@@ -36,8 +36,9 @@ bool ComboEntryDlg::OnInitDialog() {
     const int lineHeight = top.lineHeight;
     CClientDC dc(this);
     int widest = 0;
-    for (const std::string& item : items_)
+    for (const std::string& item : items_) {
         widest = std::max(widest, dc.GetTextExtent(item).cx);
+    }
     const int y = top.promptBottom + 8;
     const int listWidth =
         std::min(w, widest + kScrollBarWidth + dc.GetTextExtent("0").cx + 2 * kMargin);
@@ -45,8 +46,9 @@ bool ComboEntryDlg::OnInitDialog() {
     list_.CWnd::Create("", WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST,
                        CRect(listLeft, y, listLeft + listWidth, y + lineHeight + 8), this, kListId,
                        WS_EX_CLIENTEDGE);
-    for (const std::string& item : items_)
+    for (const std::string& item : items_) {
         list_.AddString(item);
+    }
     list_.SetCurSel(current_);
 
     entrylayout::CreateButtons(*this, top.client, lineHeight, ok_, cancel_);

@@ -53,14 +53,16 @@ PixelRect TabFaceRect(const PixelRect& tab) {
 PixelRect TabTextRect(const PixelRect& tab, int textHeight) {
     PixelRect r = tab;
     const int free = tab.Height() - textHeight;
-    if (free > 0)
+    if (free > 0) {
         r.bottom -= free / 2;
+    }
     return r;
 }
 
 PixelRect FitRect(int width, int height, const PixelRect& area) {
-    if (width <= 0 || height <= 0 || area.Width() <= 0 || area.Height() <= 0)
+    if (width <= 0 || height <= 0 || area.Width() <= 0 || area.Height() <= 0) {
         return {area.left, area.top, area.left, area.top};
+    }
     // The side that limits the picture decides the scale; the other follows,
     // rounded to the nearest pixel.
     int w = area.Width();

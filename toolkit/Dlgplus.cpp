@@ -63,8 +63,9 @@ bool Untouched(ControlType type) {
 } // namespace
 
 Dlgplus::~Dlgplus() {
-    if (window_ && window_->GetDialogHandlers() == this)
+    if (window_ && window_->GetDialogHandlers() == this) {
         window_->SetDialogHandlers(nullptr);
+    }
 }
 
 void Dlgplus::Setup(CDialogEx* window, const std::string& sectionName, COLORREF background,
@@ -77,8 +78,9 @@ void Dlgplus::Setup(CDialogEx* window, const std::string& sectionName, COLORREF 
     dataBlockBrush_.CreateSolidBrush(dataBlock);
     whiteBrush_.CreateSolidBrush(RGB(255, 255, 255));
     disabledTextBrush_.CreateSolidBrush(TheColorScheme().Main.DisabledText);
-    if (window_)
+    if (window_) {
         window_->SetDialogHandlers(this);
+    }
 }
 
 void Dlgplus::Setup(CDialogEx* window, const std::string& sectionName) {
@@ -88,8 +90,9 @@ void Dlgplus::Setup(CDialogEx* window, const std::string& sectionName) {
 
 void Dlgplus::SetControlTable(const ControlEntry* entries, int count) {
     table_.clear();
-    if (entries && count > 0)
+    if (entries && count > 0) {
         table_.assign(entries, entries + count);
+    }
 }
 
 const ControlEntry& Dlgplus::GetControlEntry(int index) const {
@@ -97,8 +100,9 @@ const ControlEntry& Dlgplus::GetControlEntry(int index) const {
 }
 
 void Dlgplus::Stop() {
-    if (window_)
+    if (window_) {
         window_->KillTimer(kTickTimer);
+    }
     running_ = false;
 }
 
@@ -106,35 +110,41 @@ void Dlgplus::Start() {
     UpdateStates();
     UpdateValues();
     ticks_ = 0;
-    if (window_)
+    if (window_) {
         window_->SetTimer(kTickTimer, kTickMs);
+    }
     running_ = true;
 }
 
 int Dlgplus::FindControlByName(const char* name) const {
-    if (!name)
+    if (!name) {
         return -1;
+    }
     for (std::size_t i = 0; i < table_.size(); ++i) {
-        if (table_[i].name && std::strcmp(table_[i].name, name) == 0)
+        if (table_[i].name && std::strcmp(table_[i].name, name) == 0) {
             return static_cast<int>(i);
+        }
     }
     return -1;
 }
 
 int Dlgplus::FindControlByWindow(const CWnd* control) const {
-    if (!control)
+    if (!control) {
         return -1;
+    }
     for (std::size_t i = 0; i < table_.size(); ++i) {
-        if (table_[i].control == control)
+        if (table_[i].control == control) {
             return static_cast<int>(i);
+        }
     }
     return -1;
 }
 
 bool Dlgplus::SetControlStyle(const char* name, int style) {
     const int index = FindControlByName(name);
-    if (index < 0)
+    if (index < 0) {
         return false;
+    }
     table_[static_cast<std::size_t>(index)].style = style;
     return true;
 }
@@ -145,14 +155,16 @@ std::string Dlgplus::GetText(const std::string& key, const std::string& fallback
 
 void Dlgplus::ApplyEntryColors(const ControlEntry& entry, int index) {
     const ControlType type = entry.type;
-    if (!Known(type) || !entry.control)
+    if (!Known(type) || !entry.control) {
         return; // left alone
+    }
     Tplus* t = dynamic_cast<Tplus*>(entry.control);
     const Palette p = PaletteFor(entry.style, entry.colorOverride);
     const ButtonColors& b = TheColorScheme().Buttons;
     auto colours = [t](COLORREF back, COLORREF text, COLORREF disabled) {
-        if (!t)
+        if (!t) {
             return;
+        }
         t->SetBackColor(back);
         t->SetTextColor(text);
         t->SetDisabledTextColor(disabled);
@@ -166,10 +178,12 @@ void Dlgplus::ApplyEntryColors(const ControlEntry& entry, int index) {
         colours(RGB(255, 255, 255), RGB(0, 0, 0), p.DisabledText);
         break;
     case PushButton:
-        if (auto* button = dynamic_cast<CButton*>(entry.control))
+        if (auto* button = dynamic_cast<CButton*>(entry.control)) {
             button->SetButtonStyle(BS_OWNERDRAW);
-        if (t)
+        }
+        if (t) {
             t->SetButtonColors(b.Face, b.Highlight, b.Shadow, b.Text, b.DisabledText);
+        }
         break;
     case OptionButton5:
     case OptionButton6:
@@ -188,8 +202,9 @@ void Dlgplus::ApplyEntryColors(const ControlEntry& entry, int index) {
         colours(p.DataBlockBackground, p.Data, p.DisabledText);
         break;
     case DimSecond:
-        if (t)
+        if (t) {
             t->SetSecondColor(p.DisabledText);
+        }
         break;
     case Panel:
     case LeftLabel7:
@@ -205,69 +220,85 @@ void Dlgplus::ApplyEntryColors(const ControlEntry& entry, int index) {
     default: // PlainLabel, Light, Bare11, Bare15: no colours
         break;
     }
-    if (t && Enrolled(type))
+    if (t && Enrolled(type)) {
         t->SetEnrolment(type, index);
+    }
 }
 
 void Dlgplus::ApplyScheme() {
-    if (window_ && TheLanguageTables().LanguageLoaded)
+    if (window_ && TheLanguageTables().LanguageLoaded) {
         window_->SetWindowText(LanguageTextWithCommon(section_, "TITLE", ""));
-    for (std::size_t i = 0; i < table_.size(); ++i)
+    }
+    for (std::size_t i = 0; i < table_.size(); ++i) {
         ApplyEntryColors(table_[i], static_cast<int>(i));
+    }
     for (std::size_t i = 0; i < table_.size(); ++i) {
         const ControlType type = table_[i].type;
-        if (Untouched(type) || !Known(type))
+        if (Untouched(type) || !Known(type)) {
             continue;
+        }
         ApplyControlText(static_cast<int>(i), false);
     }
 }
 
 void Dlgplus::ApplyControlText(int index, bool skipLookup) {
-    if (index < 0 || index >= GetControlCount())
+    if (index < 0 || index >= GetControlCount()) {
         return;
+    }
     const ControlEntry& e = table_[static_cast<std::size_t>(index)];
     CWnd* control = e.control;
-    if (!control)
+    if (!control) {
         return;
+    }
     std::string text;
-    if (!(e.colorOverride & kOverrideKeepText) && !skipLookup && e.name)
+    if (!(e.colorOverride & kOverrideKeepText) && !skipLookup && e.name) {
         text = LanguageTextWithCommon(section_, e.name, "");
-    if (!text.empty())
+    }
+    if (!text.empty()) {
         control->SetWindowText(text);
-    else
+    } else {
         text = control->GetWindowText();
+    }
 
     const Fit fit = FittingFor(e.type);
-    if (fit == Fit::None || !control->IsWindow())
+    if (fit == Fit::None || !control->IsWindow()) {
         return;
+    }
     CClientDC dc(control);
     const CSize size = dc.GetTextExtent(text);
     CRect r;
     control->GetWindowRect(&r);
-    if (CWnd* parent = control->GetParent())
+    if (CWnd* parent = control->GetParent()) {
         parent->ScreenToClient(&r);
-    if (size.cx == r.Width())
+    }
+    if (size.cx == r.Width()) {
         return;
+    }
     int left = r.left;
-    if (fit == Fit::Centre)
+    if (fit == Fit::Centre) {
         left = r.left + (r.Width() - size.cx) / 2;
-    else if (fit == Fit::Right)
+    } else if (fit == Fit::Right) {
         left = r.right - size.cx;
+    }
     control->MoveWindow(left, r.top, size.cx, size.cy);
 }
 
 void Dlgplus::ApplyTooltips() {
-    if (!window_)
+    if (!window_) {
         return;
+    }
     tooltip_.Create(window_, TTS_ALWAYSTIP | TTS_BALLOON);
-    if (!TheLanguageTables().LanguageLoaded)
+    if (!TheLanguageTables().LanguageLoaded) {
         return;
+    }
     for (const ControlEntry& e : table_) {
-        if (!e.control || !e.name)
+        if (!e.control || !e.name) {
             continue;
+        }
         std::string tip = LanguageText("TT_" + section_, e.name, "");
-        if (tip.empty())
+        if (tip.empty()) {
             tip = LanguageText("TOOLTIPS", e.name, "");
+        }
         tooltip_.AddTool(e.control, tip);
     }
 }
@@ -276,8 +307,9 @@ const CBrush* Dlgplus::AnswerCtlColor(CDC& dc, CWnd* wnd, UINT kind) {
     (void)dc;
     (void)kind;
     const int index = FindControlByWindow(wnd);
-    if (index < 0)
+    if (index < 0) {
         return &backgroundBrush_;
+    }
     const ControlEntry& e = table_[static_cast<std::size_t>(index)];
     switch (e.type) {
     case ValueBlock:
@@ -295,20 +327,24 @@ const CBrush* Dlgplus::AnswerCtlColor(CDC& dc, CWnd* wnd, UINT kind) {
 
 void Dlgplus::PaintDialog(CDC& dc) {
     for (const ControlEntry& e : table_) {
-        if (e.type != Panel || !e.control || !e.control->IsWindow())
+        if (e.type != Panel || !e.control || !e.control->IsWindow()) {
             continue;
+        }
         CRect r;
         e.control->GetWindowRect(&r);
-        if (window_)
+        if (window_) {
             window_->ScreenToClient(&r);
+        }
         r.top += 7;
-        if (r.IsRectEmpty())
+        if (r.IsRectEmpty()) {
             continue;
+        }
         dc.FillSolidRect(r, PaletteFor(e.style, e.colorOverride).Background);
     }
 }
 
 void Dlgplus::DialogTimer(UINT_PTR id) {
-    if (id == kTickTimer)
+    if (id == kTickTimer) {
         ++ticks_;
+    }
 }

@@ -16,10 +16,12 @@ constexpr int kMaxListItems = 512;
 
 void ExpandFirst(std::string& text, char lower, char upper, const char* zeros) {
     std::size_t at = text.find(lower);
-    if (at == std::string::npos)
+    if (at == std::string::npos) {
         at = text.find(upper);
-    if (at != std::string::npos)
+    }
+    if (at != std::string::npos) {
         text.replace(at, 1, zeros);
+    }
 }
 
 bool ChooseFile(bool save, std::string& path, const std::string& initialFolder,
@@ -33,8 +35,9 @@ bool ChooseFile(bool save, std::string& path, const std::string& initialFolder,
     request.fileName = fileName;
     request.filter = filter;
     std::string chosen;
-    if (!win::CommonDialogs::Current().ChooseFile(request, chosen) || chosen.empty())
+    if (!win::CommonDialogs::Current().ChooseFile(request, chosen) || chosen.empty()) {
         return false;
+    }
     path = chosen;
     return true;
 }
@@ -55,8 +58,9 @@ bool ParseEntryNumber(const std::string& text, int& number) {
     char* end = nullptr;
     errno = 0;
     const long long v = std::strtoll(begin, &end, base);
-    if (end != begin + text.size())
+    if (end != begin + text.size()) {
         return false;
+    }
     // A 32-bit long: values beyond it saturate.
     number = static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
     return true;
@@ -73,8 +77,9 @@ bool EnterNumber(int& value, int minimum, int maximum, const std::string& prompt
     for (;;) {
         CTextEntryDlg dialog;
         if (dialog.ShowEntry(nullptr, title, prompt, static_cast<int>(lengthTemplate.size()),
-                             message, initial) != 1)
+                             message, initial) != 1) {
             return false; // Cancel, or no window at all
+        }
         const std::string expanded = ExpandUnitLetters(dialog.GetEnteredText());
         int number = 0;
         if (!ParseEntryNumber(expanded, number)) {
@@ -94,8 +99,9 @@ bool EnterText(const std::string& title, const std::string& prompt, const std::s
     CTextEntryDlg dialog;
     dialog.width = windowWidth;
     dialog.lines = lineCount;
-    if (dialog.ShowEntry(parent, title, prompt, kMaxNoteLength, "", initialText) != 1)
+    if (dialog.ShowEntry(parent, title, prompt, kMaxNoteLength, "", initialText) != 1) {
         return false;
+    }
     result = dialog.GetEnteredText();
     return true;
 }
@@ -104,10 +110,12 @@ bool ChooseFromList(int current, const std::vector<std::string>& items, const st
                     const std::string& prompt, int count, int& selected, win::CWnd* parent) {
     ComboEntryDlg dialog;
     const int n = std::min({count, kMaxListItems, static_cast<int>(items.size())});
-    if (dialog.ShowChoice(parent, title, prompt, current, items, n) != 1)
+    if (dialog.ShowChoice(parent, title, prompt, current, items, n) != 1) {
         return false;
-    if (dialog.GetSelectedIndex() < 0)
+    }
+    if (dialog.GetSelectedIndex() < 0) {
         return false; // OK with nothing chosen gives no index
+    }
     selected = dialog.GetSelectedIndex();
     return true;
 }

@@ -11,18 +11,20 @@ LabelAlignment LabelDrawAlignment(int flags) {
 
 int LabelApplyAlignment(int current, int flags) {
     int result = current;
-    if (flags & kLabelLeft)
+    if (flags & kLabelLeft) {
         result = kLabelLeft;
-    else if (flags & kLabelCentre)
+    } else if (flags & kLabelCentre) {
         result = kLabelCentre;
-    else if (flags & kLabelRight)
+    } else if (flags & kLabelRight) {
         result = kLabelRight;
-    if (flags & kLabelBottom)
+    }
+    if (flags & kLabelBottom) {
         result |= kLabelBottom;
-    else if (flags & kLabelMiddle)
+    } else if (flags & kLabelMiddle) {
         result |= kLabelMiddle;
-    else if (flags & kLabelTop)
+    } else if (flags & kLabelTop) {
         result |= kLabelTop;
+    }
     return result;
 }
 
@@ -31,10 +33,12 @@ std::vector<std::string> LabelLines(const std::string& text) {
     std::string::size_type start = 0;
     while (start <= text.size()) {
         auto end = text.find('\n', start);
-        if (end == std::string::npos)
+        if (end == std::string::npos) {
             end = text.size();
-        if (end > start)
+        }
+        if (end > start) {
             lines.push_back(text.substr(start, end - start));
+        }
         start = end + 1;
     }
     return lines;
@@ -43,8 +47,9 @@ std::vector<std::string> LabelLines(const std::string& text) {
 std::string LabelColumnText(const std::string& text) {
     std::string out;
     for (std::string::size_type i = 0; i < text.size(); ++i) {
-        if (i > 0)
+        if (i > 0) {
             out += '\n';
+        }
         out += text[i];
     }
     return out;
@@ -56,8 +61,9 @@ int LabelNormalAngle(int angle) {
 
 LabelBox LabelTurnedSize(int width, int height, int angle) {
     const int a = LabelNormalAngle(angle);
-    if (a == 90 || a == 270)
+    if (a == 90 || a == 270) {
         return {0, 0, height, width};
+    }
     return {0, 0, width, height};
 }
 

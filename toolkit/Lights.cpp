@@ -13,14 +13,16 @@ void Lights::SetLightColor(COLORREF fill, COLORREF outline) {
     brush_.CreateSolidBrush(fill);
     pen_.CreatePen(PS_SOLID, 1, outline);
     coloured_ = true;
-    if (IsWindow())
+    if (IsWindow()) {
         RedrawWindow();
+    }
 }
 
 void Lights::SetShape(LightShape shape) {
     shape_ = shape;
-    if (IsWindow())
+    if (IsWindow()) {
         Invalidate();
+    }
 }
 
 bool Lights::OnPaint(CDC& dc) {
@@ -33,9 +35,10 @@ bool Lights::OnPaint(CDC& dc) {
     }
     const CRect light(client.left + r.left, client.top + r.top, client.left + r.right,
                       client.top + r.bottom);
-    if (shape_ == LightShape::Ball)
+    if (shape_ == LightShape::Ball) {
         dc.Ellipse(light);
-    else
+    } else {
         dc.Rectangle(light);
+    }
     return true;
 }

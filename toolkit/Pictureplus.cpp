@@ -33,23 +33,27 @@ bool Pictureplus::LoadPicture(const std::string& path) {
             }
         }
     }
-    if (!ok)
+    if (!ok) {
         bytes_.clear();
+    }
     loaded_ = ok;
-    if (IsWindow())
+    if (IsWindow()) {
         Invalidate();
+    }
     return ok;
 }
 
 bool Pictureplus::OnPaint(CDC& dc) {
-    if (!loaded_)
+    if (!loaded_) {
         return false;
+    }
     if (!decoded_) {
         image_.LoadFromMemory(bytes_);
         decoded_ = true;
     }
-    if (image_.IsNull())
+    if (image_.IsNull()) {
         return false;
+    }
     CRect client;
     GetClientRect(&client);
     if (fitted_) {
@@ -63,6 +67,7 @@ bool Pictureplus::OnPaint(CDC& dc) {
 
 void Pictureplus::SetFitted(bool fitted) {
     fitted_ = fitted;
-    if (IsWindow())
+    if (IsWindow()) {
         Invalidate();
+    }
 }

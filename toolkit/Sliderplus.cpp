@@ -7,20 +7,23 @@ using namespace win;
 Sliderplus::Sliderplus() : blackBrush_(RGB(0, 0, 0)), thumbPen_(PS_SOLID, 1, RGB(255, 0, 0)) {}
 
 void Sliderplus::Redraw() {
-    if (IsWindow())
+    if (IsWindow()) {
         Invalidate();
+    }
 }
 
 void Sliderplus::Show(bool show) {
     ShowWindow(show ? SW_SHOW : SW_HIDE);
-    if (companion_ != nullptr)
+    if (companion_ != nullptr) {
         companion_->Show(show);
+    }
 }
 
 void Sliderplus::SetDisabled(bool disabled) {
     enabled_ = !disabled;
-    if (companion_ != nullptr)
+    if (companion_ != nullptr) {
         companion_->SetDisabled(disabled);
+    }
     Redraw();
 }
 
@@ -38,8 +41,9 @@ void Sliderplus::SetPositionFromPoint(CPoint point) {
 
 void Sliderplus::PostScroll(int code) {
     CWnd* parent = GetParent();
-    if (parent == nullptr)
+    if (parent == nullptr) {
         return;
+    }
     // The position travels in 16 bits, as on Windows: receivers read it signed.
     const unsigned position = static_cast<unsigned>(GetPos()) & 0xFFFF;
     parent->PostMessage(WM_HSCROLL, MAKEWPARAM(static_cast<unsigned>(code), position), ToLParam());
@@ -47,8 +51,9 @@ void Sliderplus::PostScroll(int code) {
 
 void Sliderplus::PostValueSet() {
     CWnd* parent = GetParent();
-    if (parent == nullptr)
+    if (parent == nullptr) {
         return;
+    }
     parent->PostMessage(SliderValueSet, static_cast<WPARAM>(GetDlgCtrlID()),
                         static_cast<LPARAM>(GetPos()));
 }
@@ -97,8 +102,9 @@ bool Sliderplus::OnPaint(CDC& dc) {
 }
 
 bool Sliderplus::OnLButtonDown(UINT /*flags*/, CPoint point) {
-    if (!enabled_ || dragging_)
+    if (!enabled_ || dragging_) {
         return true;
+    }
     dragging_ = true;
     SetCapture();
     SetFocus();
@@ -109,8 +115,9 @@ bool Sliderplus::OnLButtonDown(UINT /*flags*/, CPoint point) {
 }
 
 bool Sliderplus::OnMouseMove(UINT /*flags*/, CPoint point) {
-    if (!dragging_)
+    if (!dragging_) {
         return true;
+    }
     SetPositionFromPoint(point);
     PostScroll(SB_THUMBTRACK);
     Redraw();
@@ -118,8 +125,9 @@ bool Sliderplus::OnMouseMove(UINT /*flags*/, CPoint point) {
 }
 
 bool Sliderplus::OnLButtonUp(UINT /*flags*/, CPoint point) {
-    if (!dragging_)
+    if (!dragging_) {
         return true;
+    }
     dragging_ = false;
     ReleaseCapture();
     SetPositionFromPoint(point);
@@ -165,8 +173,9 @@ bool Sliderplus::OnMouseWheel(UINT /*flags*/, short delta, CPoint /*point*/) {
 
 void Sliderplus::Step(bool lower) {
     const int pos = GetPos();
-    if (lower ? pos <= GetRangeMin() : pos >= GetRangeMax())
+    if (lower ? pos <= GetRangeMin() : pos >= GetRangeMax()) {
         return;
+    }
     SetPos(lower ? pos - 1 : pos + 1);
     Redraw();
     PostScroll(lower ? SB_LINELEFT : SB_LINERIGHT);
@@ -184,8 +193,9 @@ bool Sliderplus::OnKeyDown(UINT key, UINT /*repeat*/, UINT /*flags*/) {
     case VK_UP:
     case VK_RIGHT:
     case VK_DOWN:
-        if (enabled_)
+        if (enabled_) {
             Step(key == VK_LEFT || key == VK_UP);
+        }
         return true;
     default:
         return false;

@@ -8,8 +8,9 @@ using namespace win;
 Staticplus::Staticplus() : background_(GetSysColor(COLOR_BTNFACE)), brush_(background_) {}
 
 void Staticplus::Redraw() {
-    if (IsWindow())
+    if (IsWindow()) {
         Invalidate();
+    }
 }
 
 void Staticplus::SetBackColor(COLORREF colour) {

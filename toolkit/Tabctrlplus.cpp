@@ -13,8 +13,9 @@ constexpr int kImageGap = 2; // between a tab's image and its text
 } // namespace
 
 void Tabctrlplus::Redraw() {
-    if (IsWindow())
+    if (IsWindow()) {
         Invalidate();
+    }
 }
 
 void Tabctrlplus::SetEmphasisTextColor(COLORREF colour) {
@@ -28,16 +29,18 @@ void Tabctrlplus::SetNormalTextColor(COLORREF colour) {
 }
 
 void Tabctrlplus::SetBackColor(COLORREF colour) {
-    if (colour == CLR_NONE)
+    if (colour == CLR_NONE) {
         background_.DeleteObject();
-    else
+    } else {
         background_.CreateSolidBrush(colour);
+    }
     Redraw();
 }
 
 void Tabctrlplus::SetEmphasis(int tab, bool emphasised) {
-    if (tab < 0 || tab >= kMaxTabs)
+    if (tab < 0 || tab >= kMaxTabs) {
         return;
+    }
     emphasis_[static_cast<std::size_t>(tab)] = emphasised;
     Redraw();
 }
@@ -47,8 +50,9 @@ bool Tabctrlplus::GetEmphasis(int tab) const {
 }
 
 bool Tabctrlplus::OnEraseBkgnd(CDC& dc) {
-    if (!background_.IsValid())
+    if (!background_.IsValid()) {
         return true;
+    }
     CRect client;
     GetClientRect(&client);
     dc.FillRect(client, &background_);
@@ -67,8 +71,9 @@ bool Tabctrlplus::OnPaint(CDC& dc) {
     const int count = GetItemCount();
     for (int i = 0; i < count; ++i) {
         CRect item;
-        if (!GetItemRect(i, &item))
+        if (!GetItemRect(i, &item)) {
             continue;
+        }
         // Tabs sized for their images may be taller than the strip: keep the text inside.
         item.bottom = std::min(item.bottom, visible.bottom);
         const PixelRect tab{item.left, item.top, item.right, item.bottom};

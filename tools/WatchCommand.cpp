@@ -60,8 +60,9 @@ public:
     CTM80M1_Comm* Unit() {
         if (unit_ == nullptr) {
             auto connection = std::make_unique<TCPCom>(address_.c_str());
-            if (!connection->IsConnected())
+            if (!connection->IsConnected()) {
                 return nullptr;
+            }
             transport_ = std::move(connection);
             unit_ = std::make_unique<CTM80M1_Comm>(transport_.get());
         }
@@ -131,8 +132,9 @@ std::string Line(const Reading& r, bool json) {
 Reading Read(Connection& connection) {
     Reading r;
     CTM80M1_Comm* unit = connection.Unit();
-    if (unit == nullptr)
+    if (unit == nullptr) {
         return r;
+    }
     if (unit->ReadStatus() == 0) {
         connection.Drop();
         return r;
@@ -148,8 +150,9 @@ Reading Read(Connection& connection) {
 bool WaitUntil(Clock::time_point until) {
     while (!StopSignals::Raised()) {
         const auto left = until - Clock::now();
-        if (left <= Clock::duration::zero())
+        if (left <= Clock::duration::zero()) {
             return true;
+        }
         std::this_thread::sleep_for(std::min<Clock::duration>(left, kWaitSlice));
     }
     return false;
@@ -167,16 +170,19 @@ int RunWatchCommand(const WatchOptions& options, std::ostream& out, std::ostream
     bool failed = false;
     auto next = Clock::now();
     for (long n = 0; options.count == 0 || n < options.count; ++n) {
-        if (n > 0 && !WaitUntil(next))
+        if (n > 0 && !WaitUntil(next)) {
             break;
+        }
         next = Clock::now() + std::chrono::milliseconds(options.intervalMs);
         const Reading reading = Read(connection);
-        if (StopSignals::Raised() && !reading.ok)
+        if (StopSignals::Raised() && !reading.ok) {
             break; // the stop cut the exchange short: not the unit's doing
+        }
         failed = failed || !reading.ok;
         out << Line(reading, options.json) << std::flush;
     }
-    if (failed)
+    if (failed) {
         err << "The unit at " << options.address << " stopped answering\n";
+    }
     return failed ? 1 : 0;
 }

@@ -17,8 +17,9 @@ enum class Family { Push, Check, Radio, Group };
 
 Family FamilyOf(DWORD style) {
     const DWORD kind = style & BS_TYPEMASK;
-    if (style & BS_PUSHLIKE)
+    if (style & BS_PUSHLIKE) {
         return Family::Push;
+    }
     switch (kind) {
     case 2: // BS_CHECKBOX
     case BS_AUTOCHECKBOX:
@@ -46,8 +47,9 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override {
         QPushButton::paintEvent(event);
-        if (!hasFocus())
+        if (!hasFocus()) {
             return;
+        }
         QPainter painter(this);
         CDC dc(painter, DefaultGuiFont());
         dc.DrawFocusRect(
@@ -75,8 +77,9 @@ QWidget* CButton::CreateNative(QWidget* parent) {
     default: {
         auto* push = new PushButton(parent);
         push->setAutoDefault(false);
-        if (GetStyle() & BS_PUSHLIKE)
+        if (GetStyle() & BS_PUSHLIKE) {
             push->setCheckable(true);
+        }
         return push;
     }
     }
@@ -84,31 +87,36 @@ QWidget* CButton::CreateNative(QWidget* parent) {
 
 void CButton::PreSubclassWindow() {
     auto* button = qobject_cast<QAbstractButton*>(GetNative());
-    if (!button)
+    if (!button) {
         return;
+    }
     QObject::connect(button, &QAbstractButton::clicked, button, [this] {
         if (FamilyOf(GetStyle()) == Family::Radio) {
-            if (auto* b = qobject_cast<QAbstractButton*>(GetNative()))
+            if (auto* b = qobject_cast<QAbstractButton*>(GetNative())) {
                 b->setChecked(true); // a click never clears a radio button
-            if ((GetStyle() & BS_TYPEMASK) == BS_AUTORADIOBUTTON)
+            }
+            if ((GetStyle() & BS_TYPEMASK) == BS_AUTORADIOBUTTON) {
                 ClearGroupSiblings();
+            }
         }
         OnClicked();
     });
 }
 
 void CButton::OnClicked() {
-    if (CWnd* parent = GetParent())
+    if (CWnd* parent = GetParent()) {
         parent->SendMessage(
             WM_COMMAND,
             MAKEWPARAM(static_cast<unsigned>(GetDlgCtrlID()), static_cast<unsigned>(BN_CLICKED)),
             ToLParam());
+    }
 }
 
 void CButton::ClearGroupSiblings() {
     CWnd* parent = GetParent();
-    if (!parent)
+    if (!parent) {
         return;
+    }
     // The group runs from a window with WS_GROUP up to the next one with it.
     const std::vector<CWnd*> siblings = parent->GetChildren();
     std::size_t start = 0, self = 0;
@@ -117,25 +125,30 @@ void CButton::ClearGroupSiblings() {
             self = i;
             break;
         }
-        if (siblings[i]->GetStyle() & WS_GROUP)
+        if (siblings[i]->GetStyle() & WS_GROUP) {
             start = i;
+        }
     }
-    if (GetStyle() & WS_GROUP)
+    if (GetStyle() & WS_GROUP) {
         start = self;
+    }
     for (std::size_t i = start; i < siblings.size(); ++i) {
-        if (i > start && (siblings[i]->GetStyle() & WS_GROUP))
+        if (i > start && (siblings[i]->GetStyle() & WS_GROUP)) {
             break;
+        }
         auto* other = dynamic_cast<CButton*>(siblings[i]);
-        if (other && other != this && FamilyOf(other->GetStyle()) == Family::Radio)
+        if (other && other != this && FamilyOf(other->GetStyle()) == Family::Radio) {
             other->SetCheck(BST_UNCHECKED);
+        }
     }
 }
 
 void CButton::SetNativeText(const std::string& text) {
-    if (auto* button = qobject_cast<QAbstractButton*>(GetNative()))
+    if (auto* button = qobject_cast<QAbstractButton*>(GetNative())) {
         button->setText(ToQString(text));
-    else if (auto* group = qobject_cast<QGroupBox*>(GetNative()))
+    } else if (auto* group = qobject_cast<QGroupBox*>(GetNative())) {
         group->setTitle(ToQString(text));
+    }
 }
 
 int CButton::GetCheck() const {
@@ -145,14 +158,16 @@ int CButton::GetCheck() const {
 
 void CButton::SetCheck(int check) {
     auto* button = qobject_cast<QAbstractButton*>(GetNative());
-    if (button && button->isCheckable())
+    if (button && button->isCheckable()) {
         button->setChecked(check == BST_CHECKED);
+    }
 }
 
 void CButton::SetButtonStyle(UINT style, bool redraw) {
     ModifyStyle(BS_TYPEMASK, style & BS_TYPEMASK);
-    if (redraw)
+    if (redraw) {
         Invalidate();
+    }
 }
 
 bool CButton::IsPressed() const {
@@ -161,8 +176,9 @@ bool CButton::IsPressed() const {
 }
 
 void CButton::Click() {
-    if (auto* button = qobject_cast<QAbstractButton*>(GetNative()))
+    if (auto* button = qobject_cast<QAbstractButton*>(GetNative())) {
         button->click();
+    }
 }
 
 void CButton::DrawItem(const DRAWITEMSTRUCT&) {}
@@ -179,8 +195,9 @@ void CButton::PaintGroupBox(CDC& dc) {
     // line in the colours of the colour answer.
     CDC answer(GetFont());
     const CBrush* brush = CtlColor(answer, CTLCOLOR_STATIC);
-    if (!brush && GetParent())
+    if (!brush && GetParent()) {
         brush = GetParent()->OnCtlColor(answer, this, CTLCOLOR_STATIC);
+    }
     CRect client;
     GetClientRect(&client);
     const std::string caption = GetWindowText();
@@ -196,15 +213,18 @@ void CButton::PaintGroupBox(CDC& dc) {
     dc.Rectangle(client.left, top, client.right - 1, client.bottom - 1);
     dc.SelectObject(static_cast<CPen*>(nullptr));
     dc.SelectObject(static_cast<CBrush*>(nullptr));
-    if (caption.empty())
+    if (caption.empty()) {
         return;
+    }
     CRect r(8, 0, 8 + text.cx + 4, text.cy);
-    if (brush && !brush->IsHollow())
+    if (brush && !brush->IsHollow()) {
         dc.FillSolidRect(r, brush->Colour());
+    }
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(brush ? answer.GetTextColor() : GetSysColor(COLOR_BTNTEXT));
-    if (!IsWindowEnabled())
+    if (!IsWindowEnabled()) {
         dc.SetTextColor(GetSysColor(COLOR_GRAYTEXT));
+    }
     r.left += 2;
     dc.DrawText(caption, r, DT_LEFT | DT_SINGLELINE);
 }
@@ -214,8 +234,9 @@ bool CButton::OnPaint(CDC& dc) {
         PaintGroupBox(dc);
         return true;
     }
-    if ((GetStyle() & BS_TYPEMASK) != BS_OWNERDRAW)
+    if ((GetStyle() & BS_TYPEMASK) != BS_OWNERDRAW) {
         return false;
+    }
     QWidget* w = GetNative();
     DRAWITEMSTRUCT item;
     item.CtlID = GetDlgCtrlID();

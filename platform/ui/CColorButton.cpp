@@ -23,8 +23,9 @@ void CColorButton::Pick() {
     request.owner = this;
     request.initial = colour_;
     COLORREF chosen = colour_;
-    if (!CommonDialogs::Current().ChooseColor(request, chosen))
+    if (!CommonDialogs::Current().ChooseColor(request, chosen)) {
         return;
+    }
     SetColor(chosen);
     CButton::OnClicked();
 }

@@ -39,56 +39,66 @@ QWidget* CComboBox::CreateNative(QWidget* parent) {
 
 void CComboBox::PreSubclassWindow() {
     auto* combo = qobject_cast<QComboBox*>(GetNative());
-    if (!combo)
+    if (!combo) {
         return;
+    }
     QObject::connect(combo, &QComboBox::activated, combo, [this](int) {
         CWnd* parent = GetParent();
-        if (!parent)
+        if (!parent) {
             return;
+        }
         const bool fromList = listOpen_;
         const auto id = static_cast<unsigned>(GetDlgCtrlID());
         parent->SendMessage(WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), ToLParam());
-        if (fromList)
+        if (fromList) {
             parent->SendMessage(WM_COMMAND, MAKEWPARAM(id, CBN_SELENDOK), ToLParam());
+        }
     });
 }
 
 int CComboBox::AddString(const std::string& text) {
     auto* combo = qobject_cast<QComboBox*>(GetNative());
-    if (!combo)
+    if (!combo) {
         return CB_ERR;
+    }
     combo->addItem(ToQString(text));
-    if (combo->count() == 1)
+    if (combo->count() == 1) {
         combo->setCurrentIndex(-1); // nothing is selected until someone chooses
+    }
     return combo->count() - 1;
 }
 
 int CComboBox::InsertString(int index, const std::string& text) {
     auto* combo = qobject_cast<QComboBox*>(GetNative());
-    if (!combo || index > combo->count())
+    if (!combo || index > combo->count()) {
         return CB_ERR;
+    }
     const int at = index < 0 ? combo->count() : index;
     const bool wasEmpty = combo->count() == 0;
     combo->insertItem(at, ToQString(text));
-    if (wasEmpty)
+    if (wasEmpty) {
         combo->setCurrentIndex(-1);
+    }
     return at;
 }
 
 int CComboBox::DeleteString(int index) {
     auto* combo = qobject_cast<QComboBox*>(GetNative());
-    if (!combo || index < 0 || index >= combo->count())
+    if (!combo || index < 0 || index >= combo->count()) {
         return CB_ERR;
+    }
     const bool wasCurrent = combo->currentIndex() == index;
     combo->removeItem(index);
-    if (wasCurrent)
+    if (wasCurrent) {
         combo->setCurrentIndex(-1);
+    }
     return combo->count();
 }
 
 void CComboBox::ResetContent() {
-    if (auto* combo = qobject_cast<QComboBox*>(GetNative()))
+    if (auto* combo = qobject_cast<QComboBox*>(GetNative())) {
         combo->clear();
+    }
 }
 
 int CComboBox::GetCount() const {
@@ -103,8 +113,9 @@ int CComboBox::GetCurSel() const {
 
 int CComboBox::SetCurSel(int index) {
     auto* combo = qobject_cast<QComboBox*>(GetNative());
-    if (!combo)
+    if (!combo) {
         return CB_ERR;
+    }
     if (index < 0 || index >= combo->count()) {
         combo->setCurrentIndex(-1);
         return CB_ERR;
@@ -115,27 +126,31 @@ int CComboBox::SetCurSel(int index) {
 
 std::string CComboBox::GetLBText(int index) const {
     auto* combo = qobject_cast<QComboBox*>(GetNative());
-    if (!combo || index < 0 || index >= combo->count())
+    if (!combo || index < 0 || index >= combo->count()) {
         return std::string();
+    }
     return FromQString(combo->itemText(index));
 }
 
 int CComboBox::FindStringExact(int start, const std::string& text) const {
     auto* combo = qobject_cast<QComboBox*>(GetNative());
-    if (!combo)
+    if (!combo) {
         return CB_ERR;
+    }
     const int n = combo->count();
     for (int k = 1; k <= n; ++k) {
         const int i = (start + k) % n; // searches after `start`, wrapping round
-        if (combo->itemText(i).compare(ToQString(text), Qt::CaseInsensitive) == 0)
+        if (combo->itemText(i).compare(ToQString(text), Qt::CaseInsensitive) == 0) {
             return i;
+        }
     }
     return CB_ERR;
 }
 
 void CComboBox::ShowDropDown(bool show) {
-    if (auto* combo = qobject_cast<QComboBox*>(GetNative()))
+    if (auto* combo = qobject_cast<QComboBox*>(GetNative())) {
         show ? combo->showPopup() : combo->hidePopup();
+    }
 }
 
 bool CComboBox::GetDroppedState() const {

@@ -18,31 +18,35 @@ namespace {
 
 int QtTextFlags(UINT format) {
     int flags = 0;
-    if (format & DT_CENTER)
+    if (format & DT_CENTER) {
         flags |= Qt::AlignHCenter;
-    else if (format & DT_RIGHT)
+    } else if (format & DT_RIGHT) {
         flags |= Qt::AlignRight;
-    else
+    } else {
         flags |= Qt::AlignLeft;
+    }
     // Vertical placement only applies to single lines, as on Windows.
-    if ((format & DT_SINGLELINE) && (format & DT_VCENTER))
+    if ((format & DT_SINGLELINE) && (format & DT_VCENTER)) {
         flags |= Qt::AlignVCenter;
-    else if ((format & DT_SINGLELINE) && (format & DT_BOTTOM))
+    } else if ((format & DT_SINGLELINE) && (format & DT_BOTTOM)) {
         flags |= Qt::AlignBottom;
-    else
+    } else {
         flags |= Qt::AlignTop;
-    if (format & DT_SINGLELINE)
+    }
+    if (format & DT_SINGLELINE) {
         flags |= Qt::TextSingleLine;
-    else if (format & DT_WORDBREAK)
+    } else if (format & DT_WORDBREAK) {
         flags |= Qt::TextWordWrap;
+    }
     flags |= (format & DT_NOPREFIX) ? 0 : Qt::TextShowMnemonic;
     return flags;
 }
 
 QString TextForFlags(const std::string& text, UINT format) {
     QString s = ToQString(text);
-    if (format & DT_SINGLELINE)
+    if (format & DT_SINGLELINE) {
         s.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    }
     return s;
 }
 
@@ -83,8 +87,9 @@ CBrush* CDC::SelectObject(CBrush* brush) {
 CFont* CDC::SelectObject(CFont* font) {
     CFont* old = selectedFont_;
     selectedFont_ = font;
-    if (font)
+    if (font) {
         font_ = font->GetLogFont();
+    }
     return old;
 }
 
@@ -139,15 +144,17 @@ void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF colour) {
 }
 
 void CDC::FillRect(const CRect& rect, const CBrush* brush) {
-    if (!brush || brush->IsHollow())
+    if (!brush || brush->IsHollow()) {
         return;
+    }
     Paint([&](QPainter& p) { p.fillRect(ToQRect(rect), ToQColor(brush->Colour())); });
 }
 
 void CDC::FrameInside(QPainter& p, int left, int top, int right, int bottom) const {
     const CPen& pen = pen_ ? *pen_ : defaultPen_;
-    if (pen.Style() == PS_NULL || right <= left || bottom <= top)
+    if (pen.Style() == PS_NULL || right <= left || bottom <= top) {
         return;
+    }
     const QColor c = ToQColor(pen.Colour());
     const int w = std::min({pen.Width(), (right - left + 1) / 2, (bottom - top + 1) / 2});
     p.fillRect(QRect(left, top, right - left, w), c);
@@ -159,15 +166,17 @@ void CDC::FrameInside(QPainter& p, int left, int top, int right, int bottom) con
 void CDC::Rectangle(int left, int top, int right, int bottom) {
     Paint([&](QPainter& p) {
         const CBrush& brush = brush_ ? *brush_ : defaultBrush_;
-        if (!brush.IsHollow() && right > left && bottom > top)
+        if (!brush.IsHollow() && right > left && bottom > top) {
             p.fillRect(QRect(left, top, right - left, bottom - top), ToQColor(brush.Colour()));
+        }
         FrameInside(p, left, top, right, bottom);
     });
 }
 
 void CDC::Ellipse(int left, int top, int right, int bottom) {
-    if (right - left < 1 || bottom - top < 1)
+    if (right - left < 1 || bottom - top < 1) {
         return;
+    }
     Paint([&](QPainter& p) {
         const CBrush& brush = brush_ ? *brush_ : defaultBrush_;
         const CPen& pen = pen_ ? *pen_ : defaultPen_;
@@ -194,8 +203,9 @@ void CDC::LineTo(int x, int y) {
     const CPoint from = current_;
     current_ = CPoint(x, y);
     const CPen& pen = pen_ ? *pen_ : defaultPen_;
-    if (pen.Style() == PS_NULL)
+    if (pen.Style() == PS_NULL) {
         return;
+    }
     const int w = pen.Width();
     const QColor c = ToQColor(pen.Colour());
     Paint([&](QPainter& p) {
@@ -239,12 +249,13 @@ int CDC::DrawText(const std::string& text, CRect& rect, UINT format) {
     const int flags = QtTextFlags(format);
     if (format & DT_CALCRECT) {
         QRect r;
-        if (format & DT_SINGLELINE)
+        if (format & DT_SINGLELINE) {
             r = QRect(0, 0, static_cast<int>(std::ceil(QFontMetricsF(font).horizontalAdvance(s))),
                       fm.height());
-        else
+        } else {
             r = fm.boundingRect(
                 QRect(0, 0, (format & DT_WORDBREAK) ? rect.Width() : 100000, 100000), flags, s);
+        }
         rect.right = rect.left + r.width();
         rect.bottom = rect.top + r.height();
         return r.height();
@@ -253,17 +264,20 @@ int CDC::DrawText(const std::string& text, CRect& rect, UINT format) {
     int height = 0;
     Paint([&](QPainter& p) {
         p.setFont(font);
-        if (!(format & DT_NOCLIP))
+        if (!(format & DT_NOCLIP)) {
             p.setClipRect(target, Qt::IntersectClip);
+        }
         const QRect bounds = p.boundingRect(target, flags, s);
         height = bounds.height();
-        if (bkMode_ == OPAQUE)
+        if (bkMode_ == OPAQUE) {
             p.fillRect(bounds, ToQColor(bkColour_));
+        }
         p.setPen(ToQColor(textColour_));
         p.drawText(target, flags, s);
     });
-    if (!painter_ && !image_)
+    if (!painter_ && !image_) {
         height = fm.boundingRect(target, flags, s).height();
+    }
     return height;
 }
 
@@ -273,8 +287,9 @@ void CDC::TextOut(int x, int y, const std::string& text) {
     const QString s = ToQString(text);
     Paint([&](QPainter& p) {
         p.setFont(font);
-        if (bkMode_ == OPAQUE)
+        if (bkMode_ == OPAQUE) {
             p.fillRect(QRect(x, y, fm.horizontalAdvance(s), fm.height()), ToQColor(bkColour_));
+        }
         p.setPen(ToQColor(textColour_));
         p.drawText(x, y + fm.ascent(), s);
     });
@@ -295,8 +310,9 @@ void CDC::BitBlt(int x, int y, int cx, int cy, const CMemoryDC& source, int sx, 
 }
 
 void CDC::StretchImage(const CImage& image, const CRect& rect) {
-    if (image.IsNull())
+    if (image.IsNull()) {
         return;
+    }
     Paint([&](QPainter& p) {
         p.setRenderHint(QPainter::SmoothPixmapTransform, true);
         p.drawImage(ToQRect(rect), image.Image());
@@ -304,8 +320,9 @@ void CDC::StretchImage(const CImage& image, const CRect& rect) {
 }
 
 void CDC::DrawImage(int x, int y, const CImage& image) {
-    if (image.IsNull())
+    if (image.IsNull()) {
         return;
+    }
     Paint([&](QPainter& p) { p.drawImage(QPoint(x, y), image.Image()); });
 }
 

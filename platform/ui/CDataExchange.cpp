@@ -3,8 +3,9 @@
 namespace win {
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
-    if (dx)
+    if (dx) {
         dx->bindings.emplace_back(id, &control);
+    }
 }
 
 } // namespace win

@@ -62,29 +62,35 @@ std::unique_ptr<CWnd> MakeControl(ControlKind kind) {
 
 Qt::WindowFlags FlagsFor(DWORD style) {
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint;
-    if (style & WS_CAPTION)
+    if (style & WS_CAPTION) {
         flags |= Qt::WindowTitleHint;
-    if (style & WS_SYSMENU)
+    }
+    if (style & WS_SYSMENU) {
         flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    if (style & WS_GROUP) // WS_MINIMIZEBOX for top-level windows
+    }
+    if (style & WS_GROUP) { // WS_MINIMIZEBOX for top-level windows
         flags |= Qt::WindowMinimizeButtonHint;
+    }
     return flags;
 }
 
 void CentreOver(QWidget* window, QWidget* owner) {
     QRect area;
-    if (owner)
+    if (owner) {
         area = owner->frameGeometry();
-    else if (QScreen* screen = QGuiApplication::primaryScreen())
+    } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
         area = screen->availableGeometry();
-    if (area.isValid())
+    }
+    if (area.isValid()) {
         window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
+    }
 }
 
 bool IsPushButton(const CWnd* w) {
     const auto* b = dynamic_cast<const CButton*>(w);
-    if (!b)
+    if (!b) {
         return false;
+    }
     const UINT kind = b->GetButtonStyle();
     return kind == BS_PUSHBUTTON || kind == BS_DEFPUSHBUTTON || kind == BS_OWNERDRAW;
 }
@@ -95,8 +101,9 @@ CDialogEx::CDialogEx(DialogTemplate dialogTemplate, CWnd* parent)
     : template_(std::move(dialogTemplate)), parentWnd_(parent), loop_(std::make_unique<Loop>()) {}
 
 CDialogEx::~CDialogEx() {
-    if (menu_)
+    if (menu_) {
         menu_->SetChangedHandler(nullptr);
+    }
     DropWindow();
 }
 
@@ -119,13 +126,16 @@ bool CDialogEx::Build(CWnd* parent, bool child) {
     const DWORD style = (template_.style & ~WS_VISIBLE) | (child ? WS_CHILD : WS_POPUP);
     CRect rect = child ? units_.ToPixels(template_.x, template_.y, template_.cx, template_.cy)
                        : CRect(0, 0, units_.X(template_.cx), units_.Y(template_.cy));
-    if (!CWnd::Create(template_.caption, child ? style : (style & ~WS_CHILD), rect, parent, 0))
+    if (!CWnd::Create(template_.caption, child ? style : (style & ~WS_CHILD), rect, parent, 0)) {
         return false;
-    if (!child)
+    }
+    if (!child) {
         GetNative()->resize(rect.Width(), rect.Height());
+    }
     SetFont(font, false);
-    if (!child && menu_)
+    if (!child && menu_) {
         RebuildMenuBar();
+    }
     CreateControls();
     return true;
 }
@@ -134,13 +144,15 @@ void CDialogEx::CreateControls() {
     CDataExchange dx(this);
     DoDataExchange(&dx);
     std::map<int, CWnd*> bound;
-    for (const auto& [id, control] : dx.bindings)
+    for (const auto& [id, control] : dx.bindings) {
         bound.emplace(id, control);
+    }
     for (const DialogItem& item : template_.items) {
         const CRect r = units_.ToPixels(item.x, item.y, item.cx, item.cy);
         CWnd* target = nullptr;
-        if (auto it = bound.find(item.id); it != bound.end() && !it->second->IsWindow())
+        if (auto it = bound.find(item.id); it != bound.end() && !it->second->IsWindow()) {
             target = it->second;
+        }
         if (!target) {
             ownedControls_.push_back(MakeControl(item.kind));
             target = ownedControls_.back().get();
@@ -151,18 +163,21 @@ void CDialogEx::CreateControls() {
 
 INT_PTR CDialogEx::DoModal() {
     CWnd* owner = parentWnd_ ? parentWnd_ : AfxGetMainWnd();
-    if (owner == this)
+    if (owner == this) {
         owner = nullptr;
+    }
     QPointer<QWidget> ownerTop =
         owner && owner->GetNative() ? owner->GetNative()->window() : nullptr;
-    if (!Build(owner, false))
+    if (!Build(owner, false)) {
         return -1;
+    }
     QWidget* top = TopWidget();
     if (ownerTop) {
         top->winId();
         ownerTop->winId();
-        if (top->windowHandle() && ownerTop->windowHandle())
+        if (top->windowHandle() && ownerTop->windowHandle()) {
             top->windowHandle()->setTransientParent(ownerTop->windowHandle());
+        }
     }
     CentreOver(top, ownerTop);
     modal_ = true;
@@ -171,8 +186,9 @@ INT_PTR CDialogEx::DoModal() {
     const bool focusFirst = OnInitDialog();
     // Only the owner is disabled; every other window stays usable.
     const bool disableOwner = ownerTop && ownerTop->isEnabled();
-    if (disableOwner)
+    if (disableOwner) {
         ownerTop->setEnabled(false);
+    }
     if (!ending_) {
         top->show();
         top->raise();
@@ -190,12 +206,15 @@ INT_PTR CDialogEx::DoModal() {
         loop.exec(QEventLoop::DialogExec);
         loop_->loop = nullptr;
     }
-    if (disableOwner && ownerTop)
+    if (disableOwner && ownerTop) {
         ownerTop->setEnabled(true);
-    if (TopWidget())
+    }
+    if (TopWidget()) {
         TopWidget()->hide();
-    if (ownerTop && ownerTop->isVisible())
+    }
+    if (ownerTop && ownerTop->isVisible()) {
         ownerTop->activateWindow();
+    }
     modal_ = false;
     const int result = result_;
     DropWindow();
@@ -204,17 +223,21 @@ INT_PTR CDialogEx::DoModal() {
 
 bool CDialogEx::Create(CWnd* parent) {
     const bool child = (template_.style & WS_CHILD) != 0;
-    if (child && (!parent || !parent->IsWindow()))
+    if (child && (!parent || !parent->IsWindow())) {
         return false;
-    if (!Build(parent, child))
+    }
+    if (!Build(parent, child)) {
         return false;
-    if (!child)
+    }
+    if (!child) {
         CentreOver(TopWidget(), nullptr);
+    }
     modal_ = false;
     ending_ = false;
     OnInitDialog();
-    if (template_.style & WS_VISIBLE)
+    if (template_.style & WS_VISIBLE) {
         ShowWindow(SW_SHOW);
+    }
     return true;
 }
 
@@ -222,8 +245,9 @@ void CDialogEx::EndDialog(int result) {
     result_ = result;
     ending_ = true;
     if (modal_) {
-        if (loop_->loop)
+        if (loop_->loop) {
             loop_->loop->exit(result);
+        }
     } else {
         ShowWindow(SW_HIDE);
     }
@@ -245,20 +269,24 @@ void CDialogEx::MapDialogRect(CRect* rect) const {
 }
 
 bool CDialogEx::SetMenu(CMenu* menu) {
-    if (menu_)
+    if (menu_) {
         menu_->SetChangedHandler(nullptr);
+    }
     menu_ = menu;
-    if (menu_)
+    if (menu_) {
         menu_->SetChangedHandler([this] { RebuildMenuBar(); });
-    if (IsWindow() && IsTopLevel())
+    }
+    if (IsWindow() && IsTopLevel()) {
         RebuildMenuBar();
+    }
     return true;
 }
 
 void CDialogEx::RebuildMenuBar() {
     QWidget* client = GetNative();
-    if (!client || (client->isWindow() && !menu_))
+    if (!client || (client->isWindow() && !menu_)) {
         return;
+    }
     if (!loop_->frame) {
         // The menu bar sits above the client area in a frame of its own.
         const bool shown = client->isVisible();
@@ -289,18 +317,21 @@ void CDialogEx::RebuildMenuBar() {
         loop_->frame = frame;
         loop_->bar = bar;
         AdoptFrame(frame);
-        if (shown)
+        if (shown) {
             frame->show();
+        }
     }
     QMenuBar* bar = loop_->bar;
     bar->clear();
-    if (!menu_)
+    if (!menu_) {
         return;
+    }
     std::function<void(QWidget*, const CMenu&)> fill = [&](QWidget* into, const CMenu& menu) {
         for (const CMenu::Entry& e : menu.Entries()) {
             if (e.separator) {
-                if (auto* m = qobject_cast<QMenu*>(into))
+                if (auto* m = qobject_cast<QMenu*>(into)) {
                     m->addSeparator();
+                }
                 continue;
             }
             if (e.popup) {
@@ -325,8 +356,9 @@ void CDialogEx::RebuildMenuBar() {
 }
 
 bool CDialogEx::OnCommand(int id, int code) {
-    if (code != BN_CLICKED)
+    if (code != BN_CLICKED) {
         return false;
+    }
     if (id == IDOK) {
         OnOK();
         return true;
@@ -339,14 +371,16 @@ bool CDialogEx::OnCommand(int id, int code) {
 }
 
 bool CDialogEx::OnKeyDown(UINT key, UINT, UINT) {
-    if (!IsTopLevel())
+    if (!IsTopLevel()) {
         return false; // panes leave Enter and Escape to their window
+    }
     if (key == VK_ESCAPE) {
         SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         return true;
     }
-    if (key != VK_RETURN)
+    if (key != VK_RETURN) {
         return false;
+    }
     CWnd* focus = GetFocus();
     int id = IDOK;
     if (focus && focus != this && IsPushButton(focus) && focus->IsWindowEnabled()) {
@@ -373,14 +407,16 @@ bool CDialogEx::OnEraseBkgnd(CDC& dc) {
 }
 
 bool CDialogEx::OnPaint(CDC& dc) {
-    if (handlers_)
+    if (handlers_) {
         handlers_->PaintDialog(dc);
+    }
     return true;
 }
 
 void CDialogEx::OnTimer(UINT_PTR id) {
-    if (handlers_)
+    if (handlers_) {
         handlers_->DialogTimer(id);
+    }
 }
 
 const CBrush* CDialogEx::OnCtlColor(CDC& dc, CWnd* wnd, UINT kind) {

@@ -23,23 +23,26 @@ QWidget* CEdit::CreateNative(QWidget* parent) {
                                             : Qt::AlignLeft);
     edit->setReadOnly((style & ES_READONLY) != 0);
     edit->setFrame((GetExStyle() & WS_EX_CLIENTEDGE) != 0 || (style & WS_BORDER) != 0);
-    if (style & ES_NUMBER)
+    if (style & ES_NUMBER) {
         edit->setValidator(
             new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+    }
     return edit;
 }
 
 void CEdit::PreSubclassWindow() {
     auto* edit = qobject_cast<QLineEdit*>(GetNative());
-    if (!edit)
+    if (!edit) {
         return;
+    }
     QObject::connect(edit, &QLineEdit::textChanged, edit, [this] {
         FollowLimit();
-        if (CWnd* parent = GetParent())
+        if (CWnd* parent = GetParent()) {
             parent->SendMessage(
                 WM_COMMAND,
                 MAKEWPARAM(static_cast<unsigned>(GetDlgCtrlID()), static_cast<unsigned>(EN_CHANGE)),
                 ToLParam());
+        }
     });
 }
 
@@ -55,8 +58,9 @@ void CEdit::SetNativeText(const std::string& text) {
 
 void CEdit::FollowLimit() {
     auto* edit = qobject_cast<QLineEdit*>(GetNative());
-    if (!edit)
+    if (!edit) {
         return;
+    }
     const int limit = limit_ > 0 ? limit_ : kDefaultLimit;
     edit->setMaxLength(std::max(limit, static_cast<int>(edit->text().size())));
 }
@@ -82,11 +86,13 @@ int CEdit::GetLimitText() const {
 
 void CEdit::SetSel(int start, int end) {
     auto* edit = qobject_cast<QLineEdit*>(GetNative());
-    if (!edit)
+    if (!edit) {
         return;
+    }
     const int length = static_cast<int>(edit->text().size());
-    if (end < 0 || end > length)
+    if (end < 0 || end > length) {
         end = length;
+    }
     if (start < 0) {
         edit->deselect();
         return;
@@ -97,8 +103,9 @@ void CEdit::SetSel(int start, int end) {
 void CEdit::GetSel(int& start, int& end) const {
     auto* edit = qobject_cast<QLineEdit*>(GetNative());
     start = end = 0;
-    if (!edit)
+    if (!edit) {
         return;
+    }
     if (edit->hasSelectedText()) {
         start = edit->selectionStart();
         end = edit->selectionEnd();
@@ -109,8 +116,9 @@ void CEdit::GetSel(int& start, int& end) const {
 
 void CEdit::SetReadOnly(bool readOnly) {
     ModifyStyle(readOnly ? 0 : ES_READONLY, readOnly ? ES_READONLY : 0);
-    if (auto* edit = qobject_cast<QLineEdit*>(GetNative()))
+    if (auto* edit = qobject_cast<QLineEdit*>(GetNative())) {
         edit->setReadOnly(readOnly);
+    }
 }
 
 } // namespace win

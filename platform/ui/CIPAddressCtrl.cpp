@@ -23,34 +23,40 @@ class DotFilter : public QObject {
 public:
     using QObject::QObject;
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress)
+        if (event->type() != QEvent::KeyPress) {
             return false;
+        }
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() != Qt::Key_Period)
+        if (key->key() != Qt::Key_Period) {
             return false;
+        }
         auto* edit = qobject_cast<QLineEdit*>(watched);
-        if (edit && !edit->text().isEmpty() && edit->nextInFocusChain())
+        if (edit && !edit->text().isEmpty() && edit->nextInFocusChain()) {
             edit->nextInFocusChain()->setFocus(Qt::TabFocusReason);
+        }
         return true;
     }
 };
 
 std::array<QLineEdit*, 4> Fields(QWidget* w) {
     std::array<QLineEdit*, 4> out{};
-    if (!w)
+    if (!w) {
         return out;
+    }
     for (QLineEdit* e : w->findChildren<QLineEdit*>()) {
         const QVariant v = e->property(kFieldProperty);
-        if (v.isValid() && v.toInt() >= 0 && v.toInt() < 4)
+        if (v.isValid() && v.toInt() >= 0 && v.toInt() < 4) {
             out[static_cast<std::size_t>(v.toInt())] = e;
+        }
     }
     return out;
 }
 
 // A field over 255 becomes 255.
 void Clamp(QLineEdit* e) {
-    if (!e->text().isEmpty() && e->text().toInt() > 255)
+    if (!e->text().isEmpty() && e->text().toInt() > 255) {
         e->setText(QStringLiteral("255"));
+    }
 }
 
 } // namespace
@@ -67,8 +73,9 @@ QWidget* CIPAddressCtrl::CreateNative(QWidget* parent) {
     layout->setSpacing(0);
     auto* dots = new DotFilter(frame);
     for (int i = 0; i < 4; ++i) {
-        if (i > 0)
+        if (i > 0) {
             layout->addWidget(new QLabel(QStringLiteral("."), frame));
+        }
         auto* edit = new QLineEdit(frame);
         edit->setProperty(kFieldProperty, i);
         edit->setFrame(false);
@@ -88,30 +95,34 @@ void CIPAddressCtrl::PreSubclassWindow() {
         QObject::connect(e, &QLineEdit::textEdited, e, [this, e](const QString& text) {
             if (text.size() == 3) {
                 Clamp(e);
-                if (e->property(kFieldProperty).toInt() < 3 && e->nextInFocusChain())
+                if (e->property(kFieldProperty).toInt() < 3 && e->nextInFocusChain()) {
                     e->nextInFocusChain()->setFocus(Qt::TabFocusReason);
+                }
             }
-            if (CWnd* parent = GetParent())
+            if (CWnd* parent = GetParent()) {
                 parent->SendMessage(WM_COMMAND,
                                     MAKEWPARAM(static_cast<unsigned>(GetDlgCtrlID()),
                                                static_cast<unsigned>(EN_CHANGE)),
                                     ToLParam());
+            }
         });
         QObject::connect(e, &QLineEdit::editingFinished, e, [e] { Clamp(e); });
     }
 }
 
 void CIPAddressCtrl::OnFontChanged() {
-    for (QLineEdit* e : Fields(GetNative()))
+    for (QLineEdit* e : Fields(GetNative())) {
         e->setFont(GetNative()->font());
+    }
 }
 
 void CIPAddressCtrl::SetAddress(BYTE f0, BYTE f1, BYTE f2, BYTE f3) {
     const BYTE v[4] = {f0, f1, f2, f3};
     const auto fields = Fields(GetNative());
     for (std::size_t i = 0; i < 4; ++i) {
-        if (fields[i])
+        if (fields[i]) {
             fields[i]->setText(QString::number(v[i]));
+        }
     }
 }
 
@@ -126,8 +137,9 @@ int CIPAddressCtrl::GetAddress(BYTE& f0, BYTE& f1, BYTE& f2, BYTE& f3) const {
     int filled = 0;
     for (std::size_t i = 0; i < 4; ++i) {
         *out[i] = 0;
-        if (!fields[i] || fields[i]->text().isEmpty())
+        if (!fields[i] || fields[i]->text().isEmpty()) {
             continue;
+        }
         *out[i] = static_cast<BYTE>(std::min(255, fields[i]->text().toInt()));
         ++filled;
     }
@@ -151,15 +163,17 @@ std::string CIPAddressCtrl::GetAddressText() const {
 
 void CIPAddressCtrl::ClearAddress() {
     for (QLineEdit* e : Fields(GetNative())) {
-        if (e)
+        if (e) {
             e->clear();
+        }
     }
 }
 
 bool CIPAddressCtrl::IsBlank() const {
     for (QLineEdit* e : Fields(GetNative())) {
-        if (e && !e->text().isEmpty())
+        if (e && !e->text().isEmpty()) {
             return false;
+        }
     }
     return true;
 }
@@ -168,16 +182,18 @@ void CIPAddressCtrl::SetNativeText(const std::string& text) {
     unsigned a = 0, b = 0, c = 0, d = 0;
     char tail = 0;
     if (std::sscanf(text.c_str(), "%u.%u.%u.%u%c", &a, &b, &c, &d, &tail) == 4 && a < 256 &&
-        b < 256 && c < 256 && d < 256)
+        b < 256 && c < 256 && d < 256) {
         SetAddress(static_cast<BYTE>(a), static_cast<BYTE>(b), static_cast<BYTE>(c),
                    static_cast<BYTE>(d));
-    else
+    } else {
         ClearAddress();
+    }
 }
 
 std::string CIPAddressCtrl::GetNativeText() const {
-    if (IsBlank())
+    if (IsBlank()) {
         return std::string();
+    }
     BYTE f[4];
     GetAddress(f[0], f[1], f[2], f[3]);
     char buffer[16];

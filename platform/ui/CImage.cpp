@@ -12,8 +12,9 @@ CImage::~CImage() = default;
 CImage::CImage(const CImage& other) : image_(std::make_unique<QImage>(*other.image_)) {}
 
 CImage& CImage::operator=(const CImage& other) {
-    if (this != &other)
+    if (this != &other) {
         *image_ = *other.image_;
+    }
     return *this;
 }
 

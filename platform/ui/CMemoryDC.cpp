@@ -33,20 +33,23 @@ int CMemoryDC::Height() const {
 }
 
 COLORREF CMemoryDC::GetPixel(int x, int y) const {
-    if (!image_->valid(x, y))
+    if (!image_->valid(x, y)) {
         return CLR_NONE;
+    }
     return FromQColor(QColor(image_->pixel(x, y)));
 }
 
 void CMemoryDC::SetPixel(int x, int y, COLORREF colour) {
-    if (image_->valid(x, y))
+    if (image_->valid(x, y)) {
         image_->setPixel(x, y, ToQColor(colour).rgb());
+    }
 }
 
 void CMemoryDC::CopyTurned(const CMemoryDC& source, int angle) {
     QImage turned = source.Image();
-    if (angle == 90 || angle == 180 || angle == 270)
+    if (angle == 90 || angle == 180 || angle == 270) {
         turned = turned.transformed(QTransform().rotate(angle)); // clockwise on screen
+    }
     QPainter p(image_.get());
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.drawImage(QPoint(0, 0), turned);

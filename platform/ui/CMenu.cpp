@@ -41,29 +41,33 @@ bool CMenu::AppendMenu(UINT flags, UINT id, const std::string& text) {
 }
 
 CMenu* CMenu::GetSubMenu(int position) const {
-    if (position < 0 || position >= GetMenuItemCount())
+    if (position < 0 || position >= GetMenuItemCount()) {
         return nullptr;
+    }
     return items_[static_cast<std::size_t>(position)].popup.get();
 }
 
 UINT CMenu::GetMenuItemID(int position) const {
-    if (position < 0 || position >= GetMenuItemCount())
+    if (position < 0 || position >= GetMenuItemCount()) {
         return static_cast<UINT>(-1);
+    }
     const Entry& e = items_[static_cast<std::size_t>(position)];
     return e.popup ? static_cast<UINT>(-1) : e.id;
 }
 
 std::string CMenu::GetMenuString(int position) const {
-    if (position < 0 || position >= GetMenuItemCount())
+    if (position < 0 || position >= GetMenuItemCount()) {
         return std::string();
+    }
     return items_[static_cast<std::size_t>(position)].text;
 }
 
 CMenu::Entry* CMenu::Find(UINT id) {
     for (Entry& e : items_) {
         if (e.popup) {
-            if (Entry* inner = e.popup->Find(id))
+            if (Entry* inner = e.popup->Find(id)) {
                 return inner;
+            }
         } else if (!e.separator && e.id == id) {
             return &e;
         }
@@ -77,8 +81,9 @@ const CMenu::Entry* CMenu::Find(UINT id) const {
 
 int CMenu::CheckMenuItem(UINT id, UINT check) {
     Entry* e = Find(id);
-    if (!e)
+    if (!e) {
         return -1;
+    }
     const int previous = e->checked ? static_cast<int>(MF_CHECKED) : 0;
     e->checked = (check & MF_CHECKED) != 0;
     Changed();
@@ -87,8 +92,9 @@ int CMenu::CheckMenuItem(UINT id, UINT check) {
 
 int CMenu::EnableMenuItem(UINT id, UINT enable) {
     Entry* e = Find(id);
-    if (!e)
+    if (!e) {
         return -1;
+    }
     const int previous = e->enabled ? 0 : static_cast<int>(MF_GRAYED);
     e->enabled = (enable & MF_GRAYED) == 0;
     Changed();
@@ -111,8 +117,9 @@ void CMenu::SetChangedHandler(std::function<void()> changed) {
 
 void CMenu::Changed() {
     CMenu* root = root_ ? root_ : this;
-    if (root->changed_)
+    if (root->changed_) {
         root->changed_();
+    }
 }
 
 } // namespace win

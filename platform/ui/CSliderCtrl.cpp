@@ -15,16 +15,18 @@ QWidget* CSliderCtrl::CreateNative(QWidget* parent) {
 
 void CSliderCtrl::PreSubclassWindow() {
     auto* slider = qobject_cast<QSlider*>(GetNative());
-    if (!slider)
+    if (!slider) {
         return;
+    }
     PushToNative();
     QObject::connect(slider, &QSlider::valueChanged, slider, [this, slider](int value) {
         pos_ = value;
         const int code = slider->isSliderDown() ? SB_THUMBTRACK : SB_THUMBPOSITION;
-        if (CWnd* parent = GetParent())
+        if (CWnd* parent = GetParent()) {
             parent->SendMessage(
                 WM_HSCROLL, MAKEWPARAM(static_cast<unsigned>(code), static_cast<unsigned>(value)),
                 ToLParam());
+        }
     });
 }
 
@@ -41,8 +43,9 @@ void CSliderCtrl::SetRange(int minimum, int maximum, bool redraw) {
     max_ = maximum;
     pos_ = std::clamp(pos_, min_, std::max(min_, max_));
     PushToNative();
-    if (redraw)
+    if (redraw) {
         Invalidate();
+    }
 }
 
 void CSliderCtrl::SetRangeMin(int minimum, bool redraw) {

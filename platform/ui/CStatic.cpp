@@ -13,13 +13,15 @@ QWidget* CStatic::CreateNative(QWidget* parent) {
 }
 
 void CStatic::SetNativeText(const std::string& text) {
-    if (auto* label = qobject_cast<QLabel*>(GetNative()))
+    if (auto* label = qobject_cast<QLabel*>(GetNative())) {
         label->setText(ToQString(text));
+    }
 }
 
 bool CStatic::OnLButtonDown(UINT, CPoint) {
-    if (!(GetStyle() & SS_NOTIFY) || GetParent() == nullptr)
+    if (!(GetStyle() & SS_NOTIFY) || GetParent() == nullptr) {
         return false;
+    }
     GetParent()->PostMessage(
         WM_COMMAND,
         MAKEWPARAM(static_cast<unsigned>(GetDlgCtrlID()), static_cast<unsigned>(STN_CLICKED)),
@@ -33,25 +35,28 @@ UINT CStatic::ColorRequestKind() const {
 
 void CStatic::OnStyleChanged() {
     auto* label = qobject_cast<QLabel*>(GetNative());
-    if (!label)
+    if (!label) {
         return;
+    }
     const DWORD kind = GetStyle() & SS_TYPEMASK;
     Qt::Alignment align = Qt::AlignTop;
     align |= kind == SS_CENTER  ? Qt::AlignHCenter
              : kind == SS_RIGHT ? Qt::AlignRight
                                 : Qt::AlignLeft;
-    if (GetStyle() & SS_CENTERIMAGE)
+    if (GetStyle() & SS_CENTERIMAGE) {
         align = (align & ~Qt::AlignTop) | Qt::AlignVCenter;
+    }
     label->setAlignment(align);
     label->setWordWrap(kind == SS_LEFT || kind == SS_CENTER || kind == SS_RIGHT);
-    if (kind == SS_BLACKFRAME)
+    if (kind == SS_BLACKFRAME) {
         label->setFrameStyle(QFrame::Box | QFrame::Plain);
-    else if (kind == SS_ETCHEDFRAME)
+    } else if (kind == SS_ETCHEDFRAME) {
         label->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    else if (GetStyle() & SS_SUNKEN)
+    } else if (GetStyle() & SS_SUNKEN) {
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    else
+    } else {
         label->setFrameStyle(QFrame::NoFrame);
+    }
 }
 
 } // namespace win

@@ -28,15 +28,18 @@ QWidget* CTabCtrl::CreateNative(QWidget* parent) {
 
 void CTabCtrl::PreSubclassWindow() {
     QTabBar* bar = Bar(GetNative());
-    if (!bar)
+    if (!bar) {
         return;
+    }
     auto choose = [this](int index) {
-        if (syncing_ || index < 0 || index == sel_)
+        if (syncing_ || index < 0 || index == sel_) {
             return;
+        }
         sel_ = index;
         SyncNative();
-        if (CWnd* parent = GetParent())
+        if (CWnd* parent = GetParent()) {
             parent->SendMessage(WM_NOTIFY, static_cast<WPARAM>(GetDlgCtrlID()), TCN_SELCHANGE);
+        }
     };
     QObject::connect(bar, &QTabBar::tabBarClicked, bar, choose);
     QObject::connect(bar, &QTabBar::currentChanged, bar, choose);
@@ -44,11 +47,13 @@ void CTabCtrl::PreSubclassWindow() {
 
 void CTabCtrl::SyncNative() {
     QTabBar* bar = Bar(GetNative());
-    if (!bar)
+    if (!bar) {
         return;
+    }
     syncing_ = true;
-    if (sel_ >= 0 && sel_ < bar->count())
+    if (sel_ >= 0 && sel_ < bar->count()) {
         bar->setCurrentIndex(sel_);
+    }
     syncing_ = false;
     bar->update();
 }
@@ -57,8 +62,9 @@ CImageList* CTabCtrl::SetImageList(CImageList* images) {
     CImageList* previous = images_;
     images_ = images;
     if (QTabBar* bar = Bar(GetNative())) {
-        if (images_)
+        if (images_) {
             bar->setIconSize(QSize(images_->ImageWidth(), images_->ImageHeight()));
+        }
         for (int i = 0; i < bar->count(); ++i) {
             const int image = GetItemImage(i);
             const CImage picture = images_ ? images_->GetImage(image) : CImage();
@@ -71,8 +77,9 @@ CImageList* CTabCtrl::SetImageList(CImageList* images) {
 
 int CTabCtrl::InsertItem(int index, const std::string& text, int image) {
     QTabBar* bar = Bar(GetNative());
-    if (!bar || index < 0)
+    if (!bar || index < 0) {
         return -1;
+    }
     const int at = std::min(index, bar->count());
     syncing_ = true;
     const CImage picture = images_ ? images_->GetImage(image) : CImage();
@@ -82,36 +89,41 @@ int CTabCtrl::InsertItem(int index, const std::string& text, int image) {
             : bar->insertTab(at, QIcon(QPixmap::fromImage(picture.Image())), ToQString(text));
     bar->setTabData(got, image);
     syncing_ = false;
-    if (bar->count() == 1)
+    if (bar->count() == 1) {
         sel_ = 0; // the first tab is selected
-    else if (sel_ >= got)
+    } else if (sel_ >= got) {
         ++sel_;
+    }
     SyncNative();
     return got;
 }
 
 bool CTabCtrl::DeleteItem(int index) {
     QTabBar* bar = Bar(GetNative());
-    if (!bar || index < 0 || index >= bar->count())
+    if (!bar || index < 0 || index >= bar->count()) {
         return false;
+    }
     syncing_ = true;
     bar->removeTab(index);
     syncing_ = false;
-    if (sel_ == index)
+    if (sel_ == index) {
         sel_ = -1; // no tab is selected after the selected one goes
-    else if (sel_ > index)
+    } else if (sel_ > index) {
         --sel_;
+    }
     SyncNative();
     return true;
 }
 
 bool CTabCtrl::DeleteAllItems() {
     QTabBar* bar = Bar(GetNative());
-    if (!bar)
+    if (!bar) {
         return false;
+    }
     syncing_ = true;
-    while (bar->count() > 0)
+    while (bar->count() > 0) {
         bar->removeTab(0);
+    }
     syncing_ = false;
     sel_ = -1;
     return true;
@@ -124,23 +136,26 @@ int CTabCtrl::GetItemCount() const {
 
 std::string CTabCtrl::GetItemText(int index) const {
     QTabBar* bar = Bar(GetNative());
-    if (!bar || index < 0 || index >= bar->count())
+    if (!bar || index < 0 || index >= bar->count()) {
         return std::string();
+    }
     return FromQString(bar->tabText(index));
 }
 
 int CTabCtrl::GetItemImage(int index) const {
     QTabBar* bar = Bar(GetNative());
-    if (!bar || index < 0 || index >= bar->count())
+    if (!bar || index < 0 || index >= bar->count()) {
         return -1;
+    }
     const QVariant v = bar->tabData(index);
     return v.isValid() ? v.toInt() : -1;
 }
 
 int CTabCtrl::SetCurSel(int index) {
     QTabBar* bar = Bar(GetNative());
-    if (!bar || index < 0 || index >= bar->count())
+    if (!bar || index < 0 || index >= bar->count()) {
         return -1;
+    }
     const int previous = sel_;
     sel_ = index;
     SyncNative();
@@ -149,8 +164,9 @@ int CTabCtrl::SetCurSel(int index) {
 
 bool CTabCtrl::GetItemRect(int index, CRect* rect) const {
     QTabBar* bar = Bar(GetNative());
-    if (!bar || index < 0 || index >= bar->count())
+    if (!bar || index < 0 || index >= bar->count()) {
         return false;
+    }
     *rect = FromQRect(bar->tabRect(index));
     return true;
 }

@@ -7,8 +7,9 @@
 namespace win {
 
 bool CToolTipCtrl::Create(CWnd* owner, DWORD style) {
-    if (!owner || !owner->IsWindow())
+    if (!owner || !owner->IsWindow()) {
         return false;
+    }
     owner_ = owner;
     style_ = style;
     return true;
@@ -16,40 +17,46 @@ bool CToolTipCtrl::Create(CWnd* owner, DWORD style) {
 
 void CToolTipCtrl::Apply(CWnd* tool) const {
     QWidget* w = tool ? tool->GetNative() : nullptr;
-    if (!w)
+    if (!w) {
         return;
+    }
     const auto it = tips_.find(tool);
     w->setToolTip(active_ && it != tips_.end() ? ToQString(it->second) : QString());
 }
 
 bool CToolTipCtrl::AddTool(CWnd* tool, const std::string& text) {
-    if (!owner_ || !tool)
+    if (!owner_ || !tool) {
         return false;
+    }
     tips_[tool] = text;
     Apply(tool);
     return true;
 }
 
 void CToolTipCtrl::UpdateTipText(const std::string& text, CWnd* tool) {
-    if (tips_.count(tool))
+    if (tips_.count(tool)) {
         AddTool(tool, text);
+    }
 }
 
 void CToolTipCtrl::DelTool(CWnd* tool) {
-    if (tips_.erase(tool) && tool && tool->GetNative())
+    if (tips_.erase(tool) && tool && tool->GetNative()) {
         tool->GetNative()->setToolTip(QString());
+    }
 }
 
 void CToolTipCtrl::Activate(bool active) {
     active_ = active;
-    for (auto& [tool, text] : tips_)
+    for (auto& [tool, text] : tips_) {
         Apply(tool);
+    }
 }
 
 bool CToolTipCtrl::GetText(std::string& text, const CWnd* tool) const {
     const auto it = tips_.find(const_cast<CWnd*>(tool));
-    if (it == tips_.end())
+    if (it == tips_.end()) {
         return false;
+    }
     text = it->second;
     return true;
 }

@@ -16,14 +16,16 @@ CWinApp::CWinApp() {
 }
 
 CWinApp::~CWinApp() {
-    if (g_app == this)
+    if (g_app == this) {
         g_app = nullptr;
+    }
 }
 
 int CWinApp::Run(int& argc, char** argv) {
     std::unique_ptr<QApplication> owned;
-    if (!QApplication::instance())
+    if (!QApplication::instance()) {
         owned = std::make_unique<QApplication>(argc, argv);
+    }
     // Windows hide rather than close; the main dialog's end ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     InitInstance();

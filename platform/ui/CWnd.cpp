@@ -45,21 +45,24 @@ void CWnd::AdoptFrame(QWidget* frame) {
     if (frame && impl_->bridge) {
         frame->installEventFilter(impl_->bridge.get());
         // The menu bar keeps the focus once its menus close; Esc there is the window's.
-        for (QMenuBar* bar : frame->findChildren<QMenuBar*>())
+        for (QMenuBar* bar : frame->findChildren<QMenuBar*>()) {
             bar->installEventFilter(impl_->bridge.get());
+        }
     }
 }
 
 CWnd::CWnd() : impl_(std::make_unique<Impl>()), font_(DefaultGuiFont()) {}
 
 CWnd::~CWnd() {
-    if (g_capture == this)
+    if (g_capture == this) {
         g_capture = nullptr;
+    }
     impl_->bridge.reset(); // no more events to this object
     if (QWidget* w = impl_->widget.data()) {
         w->setProperty(kOwnerProperty, QVariant());
-        for (auto& [id, timer] : impl_->timers)
+        for (auto& [id, timer] : impl_->timers) {
             delete timer.data();
+        }
         delete w;
     }
 }
@@ -82,8 +85,9 @@ UINT CWnd::ColorRequestKind() const {
 }
 
 void CWnd::SetNativeText(const std::string& text) {
-    if (IsTopLevel())
+    if (IsTopLevel()) {
         TopWidget()->setWindowTitle(ToQString(text));
+    }
 }
 
 std::string CWnd::GetNativeText() const {
@@ -92,22 +96,26 @@ std::string CWnd::GetNativeText() const {
 
 bool CWnd::Create(const std::string& text, DWORD style, const CRect& rect, CWnd* parent, int id,
                   DWORD exStyle) {
-    if (IsWindow())
+    if (IsWindow()) {
         return false;
+    }
     const bool child = (style & WS_CHILD) || (!(style & WS_POPUP) && parent);
     QWidget* parentWidget = child && parent ? parent->GetNative() : nullptr;
-    if (child && !parentWidget)
+    if (child && !parentWidget) {
         return false;
+    }
     exStyle_ = exStyle;
     style_ = style & ~(WS_VISIBLE | WS_DISABLED); // the class style picks the widget
     QWidget* w = CreateNative(parentWidget);
-    if (!w)
+    if (!w) {
         return false;
-    if (!Attach(w, parent, id, style))
+    }
+    if (!Attach(w, parent, id, style)) {
         return false;
-    if (child)
+    }
+    if (child) {
         w->setGeometry(ToQRect(rect));
-    else {
+    } else {
         w->move(rect.left, rect.top);
         w->resize(rect.Width(), rect.Height());
     }
@@ -120,14 +128,16 @@ bool CWnd::Create(const std::string& text, DWORD style, const CRect& rect, CWnd*
 }
 
 bool CWnd::Attach(QWidget* widget, CWnd* parent, int id, DWORD style) {
-    if (!widget || IsWindow())
+    if (!widget || IsWindow()) {
         return false;
+    }
     impl_->widget = widget;
     parent_ = parent;
     id_ = id;
     style_ = style & ~(WS_VISIBLE | WS_DISABLED);
-    if (parent)
+    if (parent) {
         font_ = parent->font_;
+    }
     widget->setProperty(kOwnerProperty, QVariant::fromValue(reinterpret_cast<quintptr>(this)));
     impl_->bridge = std::make_unique<EventBridge>(this);
     widget->installEventFilter(impl_->bridge.get());
@@ -140,10 +150,12 @@ bool CWnd::Attach(QWidget* widget, CWnd* parent, int id, DWORD style) {
 
 bool CWnd::DestroyWindow() {
     QWidget* w = GetNative();
-    if (!w)
+    if (!w) {
         return false;
-    for (auto& [id, timer] : impl_->timers)
+    }
+    for (auto& [id, timer] : impl_->timers) {
         delete timer.data();
+    }
     impl_->timers.clear();
     impl_->bridge.reset();
     w->setProperty(kOwnerProperty, QVariant());
@@ -156,10 +168,12 @@ bool CWnd::DestroyWindow() {
 
 void CWnd::DestroyNow() {
     QWidget* w = GetNative();
-    if (!w)
+    if (!w) {
         return;
-    for (auto& [id, timer] : impl_->timers)
+    }
+    for (auto& [id, timer] : impl_->timers) {
         delete timer.data();
+    }
     impl_->timers.clear();
     w->removeEventFilter(impl_->bridge.get());
     w->setProperty(kOwnerProperty, QVariant());
@@ -170,8 +184,9 @@ void CWnd::DestroyNow() {
 
 CWnd* CWnd::GetDlgItem(int id) const {
     for (CWnd* c : GetChildren()) {
-        if (c->id_ == id)
+        if (c->id_ == id) {
             return c;
+        }
     }
     return nullptr;
 }
@@ -180,8 +195,9 @@ std::vector<CWnd*> CWnd::GetChildren() const {
     std::vector<CWnd*> out;
     if (QWidget* w = GetNative()) {
         for (QObject* o : w->children()) {
-            if (CWnd* c = EventBridge::OwnerOf(o))
+            if (CWnd* c = EventBridge::OwnerOf(o)) {
                 out.push_back(c);
+            }
         }
     }
     return out;
@@ -189,8 +205,9 @@ std::vector<CWnd*> CWnd::GetChildren() const {
 
 void CWnd::SetWindowText(const std::string& text) {
     text_ = text;
-    if (IsWindow())
+    if (IsWindow()) {
         SetNativeText(text);
+    }
 }
 
 std::string CWnd::GetWindowText() const {
@@ -198,8 +215,9 @@ std::string CWnd::GetWindowText() const {
 }
 
 void CWnd::SetDlgItemText(int id, const std::string& text) {
-    if (CWnd* c = GetDlgItem(id))
+    if (CWnd* c = GetDlgItem(id)) {
         c->SetWindowText(text);
+    }
 }
 
 std::string CWnd::GetDlgItemText(int id) const {
@@ -210,10 +228,12 @@ std::string CWnd::GetDlgItemText(int id) const {
 DWORD CWnd::GetStyle() const {
     DWORD style = style_;
     if (QWidget* w = GetNative()) {
-        if (!w->isHidden())
+        if (!w->isHidden()) {
             style |= WS_VISIBLE;
-        if (w->testAttribute(Qt::WA_ForceDisabled))
+        }
+        if (w->testAttribute(Qt::WA_ForceDisabled)) {
             style |= WS_DISABLED;
+        }
     }
     return style;
 }
@@ -221,12 +241,15 @@ DWORD CWnd::GetStyle() const {
 bool CWnd::ModifyStyle(DWORD remove, DWORD add) {
     const DWORD before = GetStyle();
     const DWORD after = (before & ~remove) | add;
-    if (before == after)
+    if (before == after) {
         return false;
-    if ((before ^ after) & WS_VISIBLE)
+    }
+    if ((before ^ after) & WS_VISIBLE) {
         ShowWindow((after & WS_VISIBLE) ? SW_SHOW : SW_HIDE);
-    if ((before ^ after) & WS_DISABLED)
+    }
+    if ((before ^ after) & WS_DISABLED) {
         EnableWindow((after & WS_DISABLED) == 0);
+    }
     const DWORD oldClass = style_;
     style_ = after & ~(WS_VISIBLE | WS_DISABLED);
     if (oldClass != style_ && IsWindow()) {
@@ -238,8 +261,9 @@ bool CWnd::ModifyStyle(DWORD remove, DWORD add) {
 
 bool CWnd::ShowWindow(int command) {
     QWidget* top = TopWidget();
-    if (!top)
+    if (!top) {
         return false;
+    }
     const bool wasVisible = !top->isHidden();
     switch (command) {
     case SW_HIDE:
@@ -274,8 +298,9 @@ bool CWnd::IsIconic() const {
 
 bool CWnd::EnableWindow(bool enable) {
     QWidget* top = TopWidget();
-    if (!top)
+    if (!top) {
         return false;
+    }
     const bool wasDisabled = top->testAttribute(Qt::WA_ForceDisabled);
     top->setEnabled(enable);
     return wasDisabled;
@@ -283,8 +308,9 @@ bool CWnd::EnableWindow(bool enable) {
 
 bool CWnd::IsWindowEnabled() const {
     QWidget* top = TopWidget();
-    if (!top)
+    if (!top) {
         return false;
+    }
     return !top->testAttribute(Qt::WA_ForceDisabled);
 }
 
@@ -296,14 +322,16 @@ void CWnd::SetForegroundWindow() {
 }
 
 void CWnd::BringWindowToTop() {
-    if (QWidget* top = TopWidget())
+    if (QWidget* top = TopWidget()) {
         top->raise();
+    }
 }
 
 void CWnd::MoveWindow(int x, int y, int cx, int cy, bool repaint) {
     QWidget* w = GetNative();
-    if (!w)
+    if (!w) {
         return;
+    }
     if (IsTopLevel()) {
         QWidget* top = TopWidget();
         const QRect frame = top->frameGeometry();
@@ -314,8 +342,9 @@ void CWnd::MoveWindow(int x, int y, int cx, int cy, bool repaint) {
     } else {
         w->setGeometry(x, y, std::max(0, cx), std::max(0, cy));
     }
-    if (repaint)
+    if (repaint) {
         w->update();
+    }
 }
 
 void CWnd::MoveWindow(const CRect& rect, bool repaint) {
@@ -325,22 +354,29 @@ void CWnd::MoveWindow(const CRect& rect, bool repaint) {
 bool CWnd::SetWindowPos(const CWnd* after, int x, int y, int cx, int cy, UINT flags) {
     (void)after;
     QWidget* w = GetNative();
-    if (!w)
+    if (!w) {
         return false;
+    }
     CRect r;
     GetWindowRect(&r);
-    if (!IsTopLevel() && parent_)
+    if (!IsTopLevel() && parent_) {
         parent_->ScreenToClient(&r);
-    if (!(flags & SWP_NOMOVE))
+    }
+    if (!(flags & SWP_NOMOVE)) {
         r = CRect(CPoint(x, y), r.Size());
-    if (!(flags & SWP_NOSIZE))
+    }
+    if (!(flags & SWP_NOSIZE)) {
         r = CRect(r.TopLeft(), CSize(cx, cy));
-    if (!(flags & (SWP_NOMOVE | SWP_NOSIZE)) || (flags & (SWP_NOMOVE | SWP_NOSIZE)) != 3)
+    }
+    if (!(flags & (SWP_NOMOVE | SWP_NOSIZE)) || (flags & (SWP_NOMOVE | SWP_NOSIZE)) != 3) {
         MoveWindow(r);
-    if (flags & SWP_SHOWWINDOW)
+    }
+    if (flags & SWP_SHOWWINDOW) {
         ShowWindow(SW_SHOW);
-    if (flags & SWP_HIDEWINDOW)
+    }
+    if (flags & SWP_HIDEWINDOW) {
         ShowWindow(SW_HIDE);
+    }
     return true;
 }
 
@@ -393,19 +429,22 @@ void CWnd::ClientToScreen(CRect* rect) const {
 
 void CWnd::Invalidate(bool erase) {
     (void)erase;
-    if (QWidget* w = GetNative())
+    if (QWidget* w = GetNative()) {
         w->update();
+    }
 }
 
 void CWnd::InvalidateRect(const CRect* rect, bool erase) {
     (void)erase;
-    if (QWidget* w = GetNative())
+    if (QWidget* w = GetNative()) {
         rect ? w->update(ToQRect(*rect)) : w->update();
+    }
 }
 
 void CWnd::RedrawWindow() {
-    if (QWidget* w = GetNative())
+    if (QWidget* w = GetNative()) {
         w->repaint();
+    }
 }
 
 void CWnd::UpdateWindow() {
@@ -421,15 +460,17 @@ void CWnd::SetFont(const LOGFONT& font, bool redraw) {
     if (QWidget* w = GetNative()) {
         w->setFont(ToQFont(font));
         OnFontChanged();
-        if (redraw)
+        if (redraw) {
             w->update();
+        }
     }
 }
 
 void CWnd::SetIcon(const CImage& icon, bool big) {
     (void)big;
-    if (QWidget* w = GetNative(); w && !icon.IsNull())
+    if (QWidget* w = GetNative(); w && !icon.IsNull()) {
         w->window()->setWindowIcon(QIcon(QPixmap::fromImage(icon.Image())));
+    }
 }
 
 bool CWnd::EnableToolTips(bool enable) {
@@ -444,8 +485,9 @@ CMenu* CWnd::GetSystemMenu(bool revert) const {
 
 CWnd* CWnd::SetFocus() {
     CWnd* previous = GetFocus();
-    if (QWidget* w = GetNative())
+    if (QWidget* w = GetNative()) {
         w->setFocus(Qt::OtherFocusReason);
+    }
     return previous;
 }
 
@@ -465,8 +507,9 @@ CWnd* CWnd::GetCapture() {
 
 UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapseMs) {
     QWidget* w = GetNative();
-    if (!w || id == 0)
+    if (!w || id == 0) {
         return 0;
+    }
     QPointer<QTimer>& slot = impl_->timers[id];
     if (!slot) {
         slot = new QTimer(w);
@@ -479,8 +522,9 @@ UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapseMs) {
 
 bool CWnd::KillTimer(UINT_PTR id) {
     auto it = impl_->timers.find(id);
-    if (it == impl_->timers.end())
+    if (it == impl_->timers.end()) {
         return false;
+    }
     const bool running = it->second && it->second->isActive();
     delete it->second.data();
     impl_->timers.erase(it);
@@ -493,8 +537,9 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 bool CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     QWidget* w = GetNative();
-    if (!w)
+    if (!w) {
         return false;
+    }
     // The widget is the context: when it goes, the queued call goes with it.
     return QMetaObject::invokeMethod(
         w, [this, message, wParam, lParam] { WindowProc(message, wParam, lParam); },

@@ -12,8 +12,9 @@ std::unique_ptr<CommonDialogs>& Slot() {
 } // namespace
 
 CommonDialogs& CommonDialogs::Current() {
-    if (!Slot())
+    if (!Slot()) {
         Slot() = std::make_unique<QtCommonDialogs>();
+    }
     return *Slot();
 }
 

@@ -25,16 +25,21 @@ constexpr const char* kOwnerProperty = "win_cwnd";
 
 UINT KeyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
     UINT flags = 0;
-    if (buttons & Qt::LeftButton)
+    if (buttons & Qt::LeftButton) {
         flags |= MK_LBUTTON;
-    if (buttons & Qt::RightButton)
+    }
+    if (buttons & Qt::RightButton) {
         flags |= MK_RBUTTON;
-    if (buttons & Qt::MiddleButton)
+    }
+    if (buttons & Qt::MiddleButton) {
         flags |= MK_MBUTTON;
-    if (modifiers & Qt::ShiftModifier)
+    }
+    if (modifiers & Qt::ShiftModifier) {
         flags |= MK_SHIFT;
-    if (modifiers & Qt::ControlModifier)
+    }
+    if (modifiers & Qt::ControlModifier) {
         flags |= MK_CONTROL;
+    }
     return flags;
 }
 
@@ -57,8 +62,9 @@ bool HoldsFocus(const QWidget* widget) {
 // The frame around a window's client area, or its menu bar while no menu of
 // it is open or highlighted.
 bool IsFrameOrIdleMenuBar(const QObject* watched, const QWidget* client) {
-    if (watched == client->window())
+    if (watched == client->window()) {
         return true;
+    }
     const auto* bar = qobject_cast<const QMenuBar*>(watched);
     return bar != nullptr && bar->window() == client->window() && bar->activeAction() == nullptr;
 }
@@ -99,36 +105,42 @@ unsigned VirtualKeyOf(int key) {
     default:
         break;
     }
-    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
+    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9)) {
         return static_cast<unsigned>(key); // same codes as the ASCII letters and digits
+    }
     return 0;
 }
 
 CWnd* EventBridge::OwnerOf(const QObject* widget) {
-    if (!widget)
+    if (!widget) {
         return nullptr;
+    }
     const QVariant v = widget->property(kOwnerProperty);
     return v.isValid() ? reinterpret_cast<CWnd*>(v.value<quintptr>()) : nullptr;
 }
 
 CWnd* EventBridge::OwnerOfNearest(const QObject* widget) {
     for (const QObject* o = widget; o; o = o->parent()) {
-        if (CWnd* w = OwnerOf(o))
+        if (CWnd* w = OwnerOf(o)) {
             return w;
+        }
     }
     return nullptr;
 }
 
 void EventBridge::ApplyColorAnswer(QWidget* widget, QPainter& painter) {
     const UINT kind = owner_->ColorRequestKind();
-    if (kind == 0)
+    if (kind == 0) {
         return;
+    }
     CDC dc(owner_->GetFont());
     const CBrush* brush = owner_->CtlColor(dc, kind);
-    if (!brush && owner_->GetParent())
+    if (!brush && owner_->GetParent()) {
         brush = owner_->GetParent()->OnCtlColor(dc, owner_, kind);
-    if (!brush)
+    }
+    if (!brush) {
         return;
+    }
     QPalette pal = widget->palette();
     const QColor text = ToQColor(dc.GetTextColor());
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
@@ -142,27 +154,31 @@ void EventBridge::ApplyColorAnswer(QWidget* widget, QPainter& painter) {
             pal.setColor(group, QPalette::Button, back);
         }
     }
-    if (pal != widget->palette())
+    if (pal != widget->palette()) {
         widget->setPalette(pal); // read by the widget's own painting that follows
+    }
     // Edits paint their own field; group boxes leave their inside to the window.
-    if (!brush->IsHollow() && kind != CTLCOLOR_EDIT && !qobject_cast<QGroupBox*>(widget))
+    if (!brush->IsHollow() && kind != CTLCOLOR_EDIT && !qobject_cast<QGroupBox*>(widget)) {
         painter.fillRect(widget->rect(), ToQColor(brush->Colour()));
+    }
 }
 
 bool EventBridge::Paint(QWidget* widget) {
     QPainter painter(widget);
     CDC dc(painter, owner_->GetFont());
     owner_->OnEraseBkgnd(dc);
-    if (owner_->OnPaint(dc))
+    if (owner_->OnPaint(dc)) {
         return true;
+    }
     ApplyColorAnswer(widget, painter);
     return false; // the platform control paints on top
 }
 
 bool EventBridge::KeyPress(QKeyEvent* e) {
     const unsigned vk = VirtualKeyOf(e->key());
-    if (vk == 0)
+    if (vk == 0) {
         return false;
+    }
     UINT flags = e->isAutoRepeat() ? 0x4000 : 0;
     if (owner_->OnKeyDown(vk, static_cast<UINT>(e->count()), flags)) {
         e->accept();
@@ -189,8 +205,9 @@ bool EventBridge::eventFilter(QObject* watched, QEvent* event) {
         // closed): Esc still closes the window.
         return KeyPress(static_cast<QKeyEvent*>(event));
     }
-    if (watched != widget)
+    if (watched != widget) {
         return false;
+    }
     switch (event->type()) {
     case QEvent::Paint:
         return Paint(widget);

@@ -80,8 +80,9 @@ constexpr int kDefaultPixels = 13;
 double CellPerPixel(const QFont& font) {
     static std::map<std::tuple<QString, int, bool>, double> known;
     const auto key = std::make_tuple(font.family(), static_cast<int>(font.weight()), font.italic());
-    if (const auto found = known.find(key); found != known.end())
+    if (const auto found = known.find(key); found != known.end()) {
         return found->second;
+    }
     constexpr int kProbe = 200; // large, so that rounding of the metrics does not count
     QFont probe(font);
     probe.setPixelSize(kProbe);
@@ -104,10 +105,11 @@ QFont ToQFont(const LOGFONT& lf) {
     // As Windows maps heights: negative is the character height, which Qt's
     // pixel size is; positive is the cell height, internal leading included.
     int px = kDefaultPixels;
-    if (lf.lfHeight < 0)
+    if (lf.lfHeight < 0) {
         px = -lf.lfHeight;
-    else if (lf.lfHeight > 0)
+    } else if (lf.lfHeight > 0) {
         px = std::max(1, static_cast<int>(std::lround(lf.lfHeight / CellPerPixel(f))));
+    }
     f.setPixelSize(px);
     return f;
 }

@@ -36,8 +36,9 @@ void SetModality(QDialog& dialog, QWidget* owner) {
 // title bar's buttons, keeps the whole caption readable.
 void ReserveCaptionWidth(QMessageBox& box, const QString& caption) {
     auto* grid = qobject_cast<QGridLayout*>(box.layout());
-    if (grid == nullptr)
+    if (grid == nullptr) {
         return;
+    }
     const QFontMetrics title(QApplication::font("QMdiSubWindowTitleBar"));
     const int width = title.horizontalAdvance(caption) + kTitleBarButtonsWidth;
     grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
@@ -63,15 +64,18 @@ std::string QtFileFilter(const std::string& filter) {
             current += c;
         }
     }
-    if (!current.empty())
+    if (!current.empty()) {
         parts.push_back(current);
+    }
     std::string out;
     for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
-        if (parts[i].empty() && parts[i + 1].empty())
+        if (parts[i].empty() && parts[i + 1].empty()) {
             break;
+        }
         std::string name = parts[i];
-        if (const auto open = name.rfind('('); open != std::string::npos && name.back() == ')')
+        if (const auto open = name.rfind('('); open != std::string::npos && name.back() == ')') {
             name = name.substr(0, open);
+        }
         std::string patterns;
         std::string pattern;
         std::string list = parts[i + 1];
@@ -82,14 +86,17 @@ std::string QtFileFilter(const std::string& filter) {
                 continue;
             }
             pattern = Trim(pattern);
-            if (pattern == "*.*")
+            if (pattern == "*.*") {
                 pattern = "*"; // every file, with or without a dot
-            if (!pattern.empty())
+            }
+            if (!pattern.empty()) {
                 patterns += (patterns.empty() ? "" : " ") + pattern;
+            }
             pattern.clear();
         }
-        if (!out.empty())
+        if (!out.empty()) {
             out += ";;";
+        }
         out += Trim(name) + " (" + patterns + ")";
     }
     return out;
@@ -145,14 +152,16 @@ int QtCommonDialogs::MessageBox(const MessageBoxRequest& request) {
         break;
     }
     QMessageBox::StandardButtons buttons;
-    for (const Choice& c : choices)
+    for (const Choice& c : choices) {
         buttons |= c.button;
+    }
     box.setStandardButtons(buttons);
     box.exec();
     const auto pressed = box.standardButton(box.clickedButton());
     for (const Choice& c : choices) {
-        if (c.button == pressed)
+        if (c.button == pressed) {
             return c.id;
+        }
     }
     // Closed without a button: Cancel where there is one, else the only answer.
     return choices.size() == 1 ? choices.front().id : IDCANCEL;
@@ -168,12 +177,15 @@ bool QtCommonDialogs::ChooseFile(const FileDialogRequest& request, std::string& 
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // Saving over a file asks nothing: the save writes its keys into it.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    if (!request.defaultExtension.empty())
+    if (!request.defaultExtension.empty()) {
         dialog.setDefaultSuffix(ToQString(request.defaultExtension));
-    if (!request.fileName.empty())
+    }
+    if (!request.fileName.empty()) {
         dialog.selectFile(ToQPath(request.fileName));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return false;
+    }
     path = FromQPath(dialog.selectedFiles().front());
     return true;
 }
@@ -183,8 +195,9 @@ bool QtCommonDialogs::ChooseColor(const ColorRequest& request, COLORREF& colour)
     QColorDialog dialog(ToQColor(request.initial), owner);
     SetModality(dialog, owner);
     dialog.setOption(QColorDialog::DontUseNativeDialog, true);
-    if (dialog.exec() != QDialog::Accepted)
+    if (dialog.exec() != QDialog::Accepted) {
         return false;
+    }
     colour = FromQColor(dialog.selectedColor());
     return true;
 }

@@ -37,9 +37,11 @@ inline constexpr char16_t kWindows1252High[32] = {
 
 inline QString ToQString(const std::string& s) {
     QString text = QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-    for (QChar& c : text)
-        if (c.unicode() >= 0x80 && c.unicode() < 0xA0)
+    for (QChar& c : text) {
+        if (c.unicode() >= 0x80 && c.unicode() < 0xA0) {
             c = QChar(kWindows1252High[c.unicode() - 0x80]);
+        }
+    }
     return text;
 }
 // Characters outside the code page become "?".
@@ -52,9 +54,11 @@ inline std::string FromQString(const QString& s) {
         if (u < 0x80 || (u >= 0xA0 && u < 0x100)) {
             byte = static_cast<char>(u);
         } else {
-            for (int i = 0; i < 32; ++i)
-                if (kWindows1252High[i] == u)
+            for (int i = 0; i < 32; ++i) {
+                if (kWindows1252High[i] == u) {
                     byte = static_cast<char>(0x80 + i);
+                }
+            }
         }
         text += byte;
     }

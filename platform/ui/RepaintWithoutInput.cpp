@@ -6,8 +6,9 @@
 namespace win {
 
 void RepaintWithoutInput() {
-    if (QCoreApplication::instance() == nullptr)
+    if (QCoreApplication::instance() == nullptr) {
         return;
+    }
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
                                     QEventLoop::ExcludeSocketNotifiers |
                                     QEventLoop::X11ExcludeTimers);

@@ -4,8 +4,9 @@ namespace win {
 
 void ScriptedCommonDialogs::Record(const Shown& shown) {
     shown_.push_back(shown);
-    if (hook_)
+    if (hook_) {
         hook_(shown);
+    }
 }
 
 int ScriptedCommonDialogs::MessageBox(const MessageBoxRequest& request) {
@@ -33,12 +34,14 @@ bool ScriptedCommonDialogs::ChooseFile(const FileDialogRequest& request, std::st
     shown.kind = request.save ? Kind::SaveFile : Kind::OpenFile;
     shown.file = request;
     Record(shown);
-    if (fileAnswers_.empty())
+    if (fileAnswers_.empty()) {
         return false;
+    }
     const std::optional<std::string> answer = fileAnswers_.front();
     fileAnswers_.pop_front();
-    if (!answer)
+    if (!answer) {
         return false;
+    }
     path = *answer;
     return true;
 }
@@ -48,12 +51,14 @@ bool ScriptedCommonDialogs::ChooseColor(const ColorRequest& request, COLORREF& c
     shown.kind = Kind::Color;
     shown.color = request;
     Record(shown);
-    if (colorAnswers_.empty())
+    if (colorAnswers_.empty()) {
         return false;
+    }
     const std::optional<COLORREF> answer = colorAnswers_.front();
     colorAnswers_.pop_front();
-    if (!answer)
+    if (!answer) {
         return false;
+    }
     colour = *answer;
     return true;
 }

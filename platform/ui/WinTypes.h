@@ -27,12 +27,14 @@ constexpr WPARAM MAKEWPARAM(unsigned low, unsigned high) {
 }
 // a * b / c with a 64-bit product, rounded half away from zero; -1 when c is 0.
 constexpr int MulDiv(int a, int b, int c) {
-    if (c == 0)
+    if (c == 0) {
         return -1;
+    }
     long long p = static_cast<long long>(a) * b;
     const bool negative = (p < 0) != (c < 0);
-    if (p < 0)
+    if (p < 0) {
         p = -p;
+    }
     const long long d = c < 0 ? -static_cast<long long>(c) : c;
     const long long q = (p + d / 2) / d;
     return static_cast<int>(negative ? -q : q);

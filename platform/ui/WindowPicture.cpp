@@ -25,15 +25,17 @@ constexpr int kHeadingPoints = 11;
 
 bool SaveWindowPng(const CWnd& wnd, const std::string& path) {
     QWidget* widget = wnd.GetNative();
-    if (widget == nullptr)
+    if (widget == nullptr) {
         return false;
+    }
     return widget->grab().toImage().save(ToQString(path), "PNG");
 }
 
 bool SaveWindowPdf(const CWnd& wnd, const std::string& path, const std::string& heading) {
     QWidget* widget = wnd.GetNative();
-    if (widget == nullptr || widget->width() <= 0 || widget->height() <= 0)
+    if (widget == nullptr || widget->width() <= 0 || widget->height() <= 0) {
         return false;
+    }
     QPdfWriter writer(ToQString(path));
     writer.setResolution(kPrintDpi);
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
@@ -41,8 +43,9 @@ bool SaveWindowPdf(const CWnd& wnd, const std::string& path, const std::string& 
                                      QPageLayout::Millimeter));
     writer.setCreator(QStringLiteral("tm80"));
     QPainter painter;
-    if (!painter.begin(&writer))
+    if (!painter.begin(&writer)) {
         return false;
+    }
     const QRect page = painter.viewport();
 
     QFont font = widget->font();

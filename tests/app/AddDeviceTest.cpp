@@ -60,9 +60,10 @@ protected:
     static void AddByAddress(CTM80_AppDlg& dlg, const std::string& dotted) {
         PressAddDevice(dlg, [&](Config& config) {
             Click(config, Config::kIdNetworkDirect);
-            if (!dotted.empty())
+            if (!dotted.empty()) {
                 dynamic_cast<win::CIPAddressCtrl&>(*config.GetDlgItem(Config::kIdDirectAddress))
                     .SetAddress(ntohl(inet_addr(dotted.c_str())));
+            }
             Click(config, win::IDOK);
         });
     }
@@ -76,9 +77,11 @@ protected:
                       QWidget* w = VisibleWindowTitled(Config::kPickerTitle);
                       pickerPrompt = w->findChild<QLabel*>()->text().toStdString();
                       w->findChild<QComboBox*>()->setCurrentIndex(index);
-                      for (auto* button : w->findChildren<QPushButton*>())
-                          if (button->text() == "OK")
+                      for (auto* button : w->findChildren<QPushButton*>()) {
+                          if (button->text() == "OK") {
                               QTest::mouseClick(button, Qt::LeftButton);
+                          }
+                      }
                   });
         Click(config, id);
         EXPECT_TRUE(WaitUntil([this] { return !pickerPrompt.empty(); }));
@@ -130,8 +133,9 @@ TEST_F(AddDeviceTest, PickersShowTheChosenUnitAndTheLayoutsSwitchBothWays) {
                 for (int id :
                      {Config::kIdDirectFrame, Config::kIdDirectLabel, Config::kIdDirectAddress,
                       Config::kIdScanFrame, Config::kIdNoteLabel, Config::kIdNoteValue,
-                      Config::kIdAddressValue, Config::kIdSerialLabel, Config::kIdSerialValue})
+                      Config::kIdAddressValue, Config::kIdSerialLabel, Config::kIdSerialValue}) {
                     seen += config.GetDlgItem(id)->IsWindowVisible() ? '1' : '0';
+                }
                 return seen;
             };
             EXPECT_EQ(shown(), "111000000");

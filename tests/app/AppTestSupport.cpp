@@ -98,8 +98,9 @@ int AppTest::RunMainWindow(CTM80_AppDlg& dlg, const std::function<void()>& insid
               [&] {
                   ran = true;
                   inside();
-                  if (!insideCloses)
+                  if (!insideCloses) {
                       dlg.EndDialog(win::IDOK);
+                  }
               });
     // A test whose actions went wrong must not hang the run.
     QTimer watchdog;
@@ -147,26 +148,31 @@ bool AppTest::RowShown(const CTM80_AppDlg& dlg, int row) {
         shown = shown && visible;
         hidden = hidden && !visible;
     };
-    for (int id : ids)
+    for (int id : ids) {
         take(id);
-    for (int k = 0; k < res::kOutputs; ++k)
+    }
+    for (int k = 0; k < res::kOutputs; ++k) {
         take(res::IDC_OUTPUT_FIRST[row] + k);
+    }
     EXPECT_TRUE(shown || hidden) << "row " << row + 1 << " is partly shown";
     return shown;
 }
 
 std::string AppTest::LabelText(const CTM80_AppDlg& dlg, int id) {
     const win::CWnd* control = dlg.GetDlgItem(id);
-    if (const auto* label = dynamic_cast<const CNewLabel*>(control))
+    if (const auto* label = dynamic_cast<const CNewLabel*>(control)) {
         return label->GetLabelText();
+    }
     return control != nullptr ? control->GetWindowText() : std::string("<none>");
 }
 
 std::vector<std::string> AppTest::Messages() const {
     std::vector<std::string> texts;
-    for (const auto& shown : dialogs->History())
-        if (shown.kind == win::ScriptedCommonDialogs::Kind::MessageBox)
+    for (const auto& shown : dialogs->History()) {
+        if (shown.kind == win::ScriptedCommonDialogs::Kind::MessageBox) {
             texts.push_back(shown.message.text);
+        }
+    }
     return texts;
 }
 

@@ -35,13 +35,17 @@ using uitest::WhenReady;
 // The dialog of class T behind the visible window titled `title`, or nullptr.
 template <class T> T* VisibleDialog(const char* title) {
     QWidget* window = VisibleWindowTitled(title);
-    if (window == nullptr)
+    if (window == nullptr) {
         return nullptr;
-    if (auto* dialog = dynamic_cast<T*>(win::EventBridge::OwnerOf(window)))
+    }
+    if (auto* dialog = dynamic_cast<T*>(win::EventBridge::OwnerOf(window))) {
         return dialog;
-    for (QWidget* child : window->findChildren<QWidget*>())
-        if (auto* dialog = dynamic_cast<T*>(win::EventBridge::OwnerOf(child)))
+    }
+    for (QWidget* child : window->findChildren<QWidget*>()) {
+        if (auto* dialog = dynamic_cast<T*>(win::EventBridge::OwnerOf(child))) {
             return dialog;
+        }
+    }
     return nullptr;
 }
 

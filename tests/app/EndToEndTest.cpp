@@ -43,8 +43,9 @@ std::vector<Frame> ReadFrames(const std::string& path) {
         std::string hex;
         fields >> f.ms >> command >> hex;
         f.command = static_cast<unsigned>(std::stoul(command, nullptr, 16));
-        for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
             f.bytes.push_back(static_cast<unsigned>(std::stoul(hex.substr(i, 2), nullptr, 16)));
+        }
         frames.push_back(f);
     }
     return frames;
@@ -138,8 +139,9 @@ echo $? >"$DIR/unit.rc"
     std::vector<long> noteReads;
     for (std::size_t i = openLength; i < frames.size(); ++i) {
         const bool discoveryRead = i > 0 && frames[i - 1].command == 0x2001;
-        if (frames[i].command == 0x1003 && PayloadByte(frames[i], 0) == 0 && !discoveryRead)
+        if (frames[i].command == 0x1003 && PayloadByte(frames[i], 0) == 0 && !discoveryRead) {
             noteReads.push_back(frames[i].ms);
+        }
     }
     ASSERT_GE(noteReads.size(), 2u);
     for (std::size_t i = 1; i < noteReads.size(); ++i) {
@@ -151,20 +153,24 @@ echo $? >"$DIR/unit.rc"
     // The error log with its banner, the trace of this run.
     EXPECT_NE(ReadFile(work + "/SYSTEM/ERLOGS/KD50.Log").find("PROGRAM START"), std::string::npos);
     const std::string trace = ReadFile(work + "/SystemTools/AppLogs/tm80-trace.log");
-    for (const char* line : {"tm80 started", "TCPCom() ctor", "Now looking for WizNET Devices.",
-                             "Found a 0x16 device.", "lines repeated", "tm80: ending on signal 15"})
+    for (const char* line :
+         {"tm80 started", "TCPCom() ctor", "Now looking for WizNET Devices.",
+          "Found a 0x16 device.", "lines repeated", "tm80: ending on signal 15"}) {
         EXPECT_NE(trace.find(line), std::string::npos) << line;
+    }
     // The empty polls of the discovery window are counted, not written out,
     // and the trace stays out of stderr (which holds only Qt's and the demo's
     // own notices here).
     EXPECT_LT(trace.size(), 8000u) << trace.substr(0, 4000);
     const std::string out = ReadFile(dir / "tm80.out");
-    for (const char* line : {"WizNET", "recvfrom", "TCPCom", "signal"})
+    for (const char* line : {"WizNET", "recvfrom", "TCPCom", "signal"}) {
         EXPECT_EQ(out.find(line), std::string::npos) << out;
+    }
 
     // The demo's screenshots.
-    for (const char* shot : {"main-window.png", "device-window.png"})
+    for (const char* shot : {"main-window.png", "device-window.png"}) {
         EXPECT_GT(std::filesystem::file_size(dir / "shots/" + shot), 1000u) << shot;
+    }
 }
 
 TEST(EndToEnd, Tm80CommandLineStartsNothing) {

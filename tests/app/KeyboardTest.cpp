@@ -36,10 +36,12 @@ bool Active(const CTM80_AppDlg& dlg) {
 // the window when nothing in it has the focus.
 void Press(CTM80_AppDlg& dlg, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QWidget* target = QApplication::activePopupWidget();
-    if (target == nullptr)
+    if (target == nullptr) {
         target = QApplication::focusWidget();
-    if (target == nullptr)
+    }
+    if (target == nullptr) {
         target = dlg.GetNative()->window();
+    }
     QTest::keyClick(target, key, modifiers);
 }
 
@@ -75,8 +77,9 @@ TEST_F(KeyboardTest, EscapeClosesTheEmptyWindowAndSavesAlsoAfterAMenu) {
                     // The first closes the menu, the second leaves the menu bar.
                     escapes = 3;
                 }
-                for (int k = 0; k < escapes && dlg.IsWindowVisible(); ++k)
+                for (int k = 0; k < escapes && dlg.IsWindowVisible(); ++k) {
                     Press(dlg, Qt::Key_Escape);
+                }
             },
             true);
         EXPECT_EQ(result, win::IDCANCEL);

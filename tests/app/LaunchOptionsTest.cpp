@@ -47,8 +47,9 @@ protected:
                             const std::array<const char*, 4>& fields) {
         const auto edits = AddressControl(options, k).GetNative()->findChildren<QLineEdit*>();
         ASSERT_EQ(edits.size(), 4);
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 4; ++i) {
             QTest::keyClicks(edits[i], fields[static_cast<std::size_t>(i)]);
+        }
     }
     // Which of the four address rows (label and control) are enabled.
     static std::vector<bool> RowsEnabled(LaunchOptions& options) {
@@ -136,8 +137,9 @@ TEST_F(LaunchOptionsTest, CopyIpsTakesTheConnectedUnitsInOrderAndTheNextStartLau
                 Open(dlg, [&](LaunchOptions& options) {
                     Click(options, LaunchOptions::kIdCopyIps);
                     EXPECT_EQ(options.GetDlgItemText(LaunchOptions::kIdCount), "0");
-                    for (int k = 0; k < LaunchOptions::kAddresses; ++k)
+                    for (int k = 0; k < LaunchOptions::kAddresses; ++k) {
                         EXPECT_TRUE(AddressControl(options, k).IsBlank()) << k;
+                    }
                     Click(options, win::IDCANCEL);
                 });
 

@@ -22,8 +22,9 @@ TEST(LocalAddressTest, PrefersTheDefaultRouteThenTheFirstUpNonLoopbackAddress) {
         {{lo, down}, "", "127.0.0.1"},
         {{}, "", "127.0.0.1"},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(ChooseLocalAddress(c.addresses, c.defaultRoute), c.shown) << c.defaultRoute;
+    }
     // The real interfaces give some dotted address, never a name look-up's 127.0.1.1.
     EXPECT_NE(FindLocalAddress(), "127.0.1.1");
 }

@@ -124,12 +124,14 @@ TEST_F(RowsTest, SplitTwoFourLightsItsLightAndShowsTheHalfFrames) {
 
 TEST_F(RowsTest, FifthUnitIsRefusedWithAMessage) {
     std::vector<sim::SimUnit*> units;
-    for (int b = 1; b <= 5; ++b)
+    for (int b = 1; b <= 5; ++b) {
         units.push_back(&StartUnit(3, b, "UNIT " + std::to_string(b)));
+    }
     CTM80_AppDlg dlg;
     RunMainWindow(dlg, [&] {
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 4; ++i) {
             ASSERT_TRUE(Add(dlg, *units[static_cast<std::size_t>(i)]));
+        }
         EXPECT_TRUE(dialogs->History().empty());
 
         EXPECT_FALSE(Add(dlg, *units[4]));
@@ -139,8 +141,9 @@ TEST_F(RowsTest, FifthUnitIsRefusedWithAMessage) {
         // The refused unit was never opened and its connection is closed.
         EXPECT_TRUE(WaitUntil([&] { return units[4]->OpenConnections() == 0; }));
         EXPECT_EQ(units[4]->LedFlashes(), 0);
-        for (int row = 0; row < kRows; ++row)
+        for (int row = 0; row < kRows; ++row) {
             EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[row]), "UNIT " + std::to_string(row + 1));
+        }
     });
 }
 

@@ -37,14 +37,18 @@ protected:
         ASSERT_NE(bar, nullptr);
         QAction* found = nullptr;
         for (QAction* top : bar->actions()) {
-            if (top->text() != menu || top->menu() == nullptr)
+            if (top->text() != menu || top->menu() == nullptr) {
                 continue;
+            }
             for (QAction* sub : top->menu()->actions()) {
-                if (sub->text() != item || sub->menu() == nullptr)
+                if (sub->text() != item || sub->menu() == nullptr) {
                     continue;
-                for (QAction* leaf : sub->menu()->actions())
-                    if (leaf->text() == QString("Device %1").arg(device))
+                }
+                for (QAction* leaf : sub->menu()->actions()) {
+                    if (leaf->text() == QString("Device %1").arg(device)) {
                         found = leaf;
+                    }
+                }
             }
         }
         ASSERT_NE(found, nullptr) << menu << " > " << item << " > " << device;
@@ -59,9 +63,11 @@ protected:
 
     std::vector<ScriptedCommonDialogs::Shown> Shown(ScriptedCommonDialogs::Kind kind) const {
         std::vector<ScriptedCommonDialogs::Shown> shown;
-        for (const auto& s : dialogs->History())
-            if (s.kind == kind)
+        for (const auto& s : dialogs->History()) {
+            if (s.kind == kind) {
                 shown.push_back(s);
+            }
+        }
         return shown;
     }
 };
@@ -69,9 +75,11 @@ protected:
 // The 22 frames of a recall: from the open control command on.
 std::vector<std::vector<std::uint8_t>> RecallFrames(const sim::SimUnit& unit) {
     std::vector<std::vector<std::uint8_t>> frames;
-    for (const auto& frame : unit.Frames())
-        if ((frame.command == 0x1001 || !frames.empty()) && frames.size() < 22)
+    for (const auto& frame : unit.Frames()) {
+        if ((frame.command == 0x1001 || !frames.empty()) && frames.size() < 22) {
             frames.push_back(frame.bytes);
+        }
+    }
     return frames;
 }
 
@@ -179,8 +187,9 @@ TEST_F(SetupMenuTest, RecallOnAnotherUnitSendsWhatTm80ctlSends) {
         EXPECT_EQ(Messages().back(), other + " holds no TM80 setup.");
         EXPECT_EQ(dialogs->History().back().message.caption, "Recall Setup");
         EXPECT_EQ(CurrentSetupFile(), file);
-        for (const auto& frame : a.Frames())
+        for (const auto& frame : a.Frames()) {
             EXPECT_EQ(frame.command, 0x1003) << "only the note check";
+        }
     });
 }
 

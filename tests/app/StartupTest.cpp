@@ -46,8 +46,9 @@ TEST_F(StartupTest, FirstStartWithoutConfigurationOrUnits) {
         [] { return win::AfxGetMainWnd() != nullptr && win::AfxGetMainWnd()->IsWindowVisible(); },
         [&] {
             auto& dlg = dynamic_cast<CTM80_AppDlg&>(*win::AfxGetMainWnd());
-            for (int row = 0; row < kRows; ++row)
+            for (int row = 0; row < kRows; ++row) {
                 EXPECT_FALSE(AppTest::RowShown(dlg, row)) << "row " << row + 1;
+            }
             EXPECT_EQ(dlg.GetDlgItemText(IDC_DEVICES_FOUND), "Devices Found: 0");
             EXPECT_EQ(dlg.GetDlgItemText(IDC_LOCAL_SW_IP), "Local Software IP: 127.0.0.1");
             const std::string title = std::string("Tm80_App Version ") + kVersionText;
@@ -66,8 +67,9 @@ TEST_F(StartupTest, FirstStartWithoutConfigurationOrUnits) {
             EXPECT_TRUE(dlg.GetDlgItem(IDC_ADD_DEVICE)->IsWindowEnabled());
             EXPECT_TRUE(dlg.GetDlgItem(IDC_ADD_DEVICE)->IsWindowVisible());
             for (unsigned id : {ID_SAVE_SETUP_1, ID_RECALL_SETUP_1 + 3, ID_FLASH_LEDS_1 + 1,
-                                ID_LAUNCH_OPTIONS, ID_CUSTOMIZE_DEVICE_COLOR, IDM_ABOUTBOX})
+                                ID_LAUNCH_OPTIONS, ID_CUSTOMIZE_DEVICE_COLOR, IDM_ABOUTBOX}) {
                 EXPECT_TRUE(dlg.Menu().IsEnabled(id)) << id;
+            }
             checked = true;
             Close(dlg, CloseBy::Escape);
         });
@@ -141,8 +143,9 @@ TEST_F(StartupTest, DirectLaunchNamesEachAddressThatDoesNotAnswer) {
         // The one unit that answered takes the first row, not the fourth.
         EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[0]), "FOURTH");
         EXPECT_EQ(LabelText(dlg, IDC_ADDRESS[0]), Address(2, 4));
-        for (int row = 0; row < kRows; ++row)
+        for (int row = 0; row < kRows; ++row) {
             EXPECT_EQ(RowShown(dlg, row), row == 0) << "row " << row + 1;
+        }
         // The simulated unit's bands name the outputs; its LEDs flashed when it was added.
         EXPECT_FALSE(dlg.GetDlgItemText(IDC_OUTPUT_FIRST[0]).empty());
         EXPECT_EQ(fourth.LedFlashes(), 1);
@@ -169,11 +172,14 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget == nullptr)
+        if (widget == nullptr) {
             return false;
+        }
         const std::string title = widget->window()->windowTitle().toStdString();
-        if ((event->type() == QEvent::Show || event->type() == QEvent::Hide) && widget->isWindow())
+        if ((event->type() == QEvent::Show || event->type() == QEvent::Hide) &&
+            widget->isWindow()) {
             Note((event->type() == QEvent::Show ? "show " : "hide ") + title);
+        }
         if (event->type() == QEvent::Paint && title == StartupWindow::kTitle &&
             !widget->isWindow()) {
             const win::CWnd* control = win::EventBridge::OwnerOf(widget);
@@ -191,8 +197,9 @@ public:
 
 private:
     void Note(const std::string& what) {
-        if (seen.empty() || seen.back() != what)
+        if (seen.empty() || seen.back() != what) {
             seen.push_back(what);
+        }
     }
 };
 

@@ -16,8 +16,9 @@ namespace {
 
 int Count(const std::string& text, const std::string& part) {
     int n = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
         ++n;
+    }
     return n;
 }
 
@@ -47,8 +48,9 @@ TEST(TraceFileTest, AFullFileBecomesThePreviousOne) {
         std::FILE* f = std::fopen(path.c_str(), "w");
         ASSERT_NE(f, nullptr);
         const std::string block(1024, 'x');
-        for (long n = 0; n < TraceFile::kRotateBytes; n += 1024)
+        for (long n = 0; n < TraceFile::kRotateBytes; n += 1024) {
             std::fwrite(block.data(), 1, block.size(), f);
+        }
         std::fclose(f);
     }
     { TraceFile trace(folder.Path()); }
@@ -83,8 +85,9 @@ TEST(RepeatedLinesTest, RepeatsOfALineOrAGroupAreCounted) {
         Lines out;
         {
             RepeatedLines repeats([&](const std::string& line) { out.push_back(line); });
-            for (const std::string& line : c.in)
+            for (const std::string& line : c.in) {
                 repeats.Add(line);
+            }
         }
         EXPECT_EQ(out, c.out) << c.in.size() << " lines starting " << c.in.front();
     }

@@ -47,8 +47,9 @@ int main(int argc, char** argv) {
                 static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                       std::chrono::steady_clock::now() - start)
                                       .count());
-            while (stamps.size() < seen)
+            while (stamps.size() < seen) {
                 stamps.push_back(now);
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     });
@@ -65,14 +66,16 @@ int main(int argc, char** argv) {
     unit.Stop();
 
     std::FILE* log = std::fopen(argv[2], "w");
-    if (log == nullptr)
+    if (log == nullptr) {
         return 1;
+    }
     const auto frames = unit.Frames();
     for (std::size_t i = 0; i < frames.size(); ++i) {
         std::fprintf(log, "%ld %4.4X ", i < stamps.size() ? stamps[i] : -1L,
                      static_cast<unsigned>(frames[i].command));
-        for (unsigned char b : frames[i].bytes)
+        for (unsigned char b : frames[i].bytes) {
             std::fprintf(log, "%2.2X", b);
+        }
         std::fprintf(log, "\n");
     }
     std::fclose(log);

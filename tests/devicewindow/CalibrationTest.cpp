@@ -49,8 +49,9 @@ protected:
     std::vector<std::string> ResetBoxes() const {
         std::vector<std::string> texts;
         for (const auto& shown : dialogs->History()) {
-            if (shown.message.caption == Calibration::kResetCaption)
+            if (shown.message.caption == Calibration::kResetCaption) {
                 texts.push_back(shown.message.text);
+            }
         }
         return texts;
     }

@@ -40,8 +40,9 @@ protected:
     // Which pages are shown, as a string of 0 and 1.
     static std::string ShownPages(DefaultDlg& w) {
         std::string s;
-        for (int i = 0; i < DefaultDlg::kPageCount; ++i)
+        for (int i = 0; i < DefaultDlg::kPageCount; ++i) {
             s += Shown(*w.GetPage(i)->GetWindow()) ? '1' : '0';
+        }
         return s;
     }
     static void ClickTab(DefaultDlg& w, int index) {
@@ -93,8 +94,9 @@ TEST_F(DefaultDlgTest, PanesSitOnTheirFramesAndTheIdentityFrameMoves) {
     EXPECT_EQ(identity.top, tabs.top - 20);
     EXPECT_EQ(identity.bottom, tabs.bottom);
 
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(RectIn(w, *w.GetPage(i)->GetWindow()), page) << i;
+    }
     EXPECT_EQ(RectIn(w, w.GetStatusHeader()), RectIn(w, *w.GetDlgItem(DefaultDlg::kIdHeaderFrame)));
     EXPECT_EQ(RectIn(w, w.GetIdentityPane()), identity);
 
@@ -205,8 +207,9 @@ TEST_F(DefaultDlgTest, OpenRefreshCloseCyclesKeepDescriptorsAndHeap) {
         for (int i = 0; i < count; ++i) {
             DefaultDlg& w = Window(AddUnit(unit));
             for (int page = 0; page < DefaultDlg::kPageCount; ++page) {
-                if (Dlgplus* p = w.GetPage(page))
+                if (Dlgplus* p = w.GetPage(page)) {
                     p->UpdateValues();
+                }
             }
             w.UpdateHeader();
             TheSlotTable().Release(w.GetUnitIndex());

@@ -16,17 +16,19 @@ namespace dwtest {
 
 int NoteReads(const sim::SimUnit& unit) {
     int n = 0;
-    for (const auto& frame : unit.Frames())
+    for (const auto& frame : unit.Frames()) {
         n += frame.command == 0x1003 && frame.bytes.size() > 6 && frame.bytes[6] == 0 ? 1 : 0;
+    }
     return n;
 }
 
 std::vector<std::vector<std::uint8_t>> Payloads(const sim::SimUnit& unit, std::uint16_t command) {
     std::vector<std::vector<std::uint8_t>> out;
     for (const auto& frame : unit.Frames()) {
-        if (frame.command == command)
+        if (frame.command == command) {
             out.emplace_back(frame.bytes.begin() + std::min<std::size_t>(6, frame.bytes.size()),
                              frame.bytes.end());
+        }
     }
     return out;
 }
@@ -37,15 +39,18 @@ void AnswerBandChoice(int index, BandChoice* offered) {
                           QWidget* w = uitest::VisibleWindowTitled("Band Selection");
                           auto* list = w->findChild<QComboBox*>();
                           if (offered != nullptr && list != nullptr) {
-                              for (int i = 0; i < list->count(); ++i)
+                              for (int i = 0; i < list->count(); ++i) {
                                   offered->items.push_back(list->itemText(i).toStdString());
+                              }
                               offered->selected = list->currentIndex();
                           }
-                          if (index >= 0 && list != nullptr)
+                          if (index >= 0 && list != nullptr) {
                               list->setCurrentIndex(index);
+                          }
                           for (auto* b : w->findChildren<QPushButton*>()) {
-                              if (b->text() == (index >= 0 ? "OK" : "Cancel"))
+                              if (b->text() == (index >= 0 ? "OK" : "Cancel")) {
                                   QTest::mouseClick(b, Qt::LeftButton);
+                              }
                           }
                       });
 }

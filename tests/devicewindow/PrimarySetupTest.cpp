@@ -101,8 +101,9 @@ TEST_F(PrimarySetupTest, BandChoiceSendsEveryBandAndCancelSendsNothing) {
     AnswerBandChoice(3);
     ClickBand(2);
     Bytes expected = {0, 0};
-    for (int k = 0; k < 8; ++k)
+    for (int k = 0; k < 8; ++k) {
         expected.push_back(static_cast<std::uint8_t>((k == 1 ? 3 : bands[k]) * 16));
+    }
     ASSERT_EQ(Sent(0x1004, 1), std::vector<Bytes>{expected});
     EXPECT_EQ(unit->BandSelection()[1], 3);
     EXPECT_EQ(page->BandText(2).GetWindowText(), slot.bandTexts[3]);
@@ -117,9 +118,11 @@ TEST_F(PrimarySetupTest, SplitButtonsAndSendSettings) {
     const auto ink = [&](Buttonplus& b) {
         const QImage image = Grab(b);
         int dark = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.height() && x < image.width(); ++x)
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.height() && x < image.width(); ++x) {
                 dark += qGray(image.pixel(x, y)) < 96 ? 1 : 0;
+            }
+        }
         return dark;
     };
     EXPECT_EQ(b18.GetCheck(), win::BST_CHECKED);

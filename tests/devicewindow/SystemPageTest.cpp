@@ -52,8 +52,9 @@ protected:
     char AlarmLook(int index) {
         const CNewLabel& label = Window(index).GetStatusHeader().GetAlarmLabel();
         const COLORREF background = TheColorScheme().Main.Background;
-        if (label.GetTextColor() == kBlack && label.GetBkColor() == kYellow)
+        if (label.GetTextColor() == kBlack && label.GetBkColor() == kYellow) {
             return 'Y';
+        }
         return label.GetTextColor() == background && label.GetBkColor() == background ? '-' : '?';
     }
     // Runs one refresh and returns the look the counter's phase asks for.
@@ -79,9 +80,11 @@ protected:
     }
     std::vector<Bytes> NoteWrites() const {
         std::vector<Bytes> writes;
-        for (const Bytes& p : Payloads(*unit, 0x1003))
-            if (!p.empty() && p[0] == 0x80)
+        for (const Bytes& p : Payloads(*unit, 0x1003)) {
+            if (!p.empty() && p[0] == 0x80) {
                 writes.push_back(p);
+            }
+        }
         return writes;
     }
 
@@ -216,8 +219,9 @@ TEST_F(SystemPageTest, DateLines) {
         {{.wYear = 2027, .wMonth = 3, .wDay = 21, .wHour = 0, .wMinute = 0, .wSecond = 0},
          "Mar 21,2027 00:00:00"},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(SystemDlg::DateLine(c.time), c.line);
+    }
 }
 
 TEST_F(SystemPageTest, NoteEditConfirmedCancelledAndFailing) {

@@ -110,9 +110,11 @@ TEST_F(ButtonFixture, PressedEdgesAndClick) {
     EXPECT_EQ(PixelAt(img, 79, y), kFace);
     QTest::mouseRelease(button.GetNative(), Qt::LeftButton, Qt::NoModifier, QPoint(40, 15));
     EXPECT_TRUE(WaitUntil([&] {
-        for (const auto& m : parent.messages)
-            if (m.message == WM_COMMAND && LOWORD(m.wParam) == 1063)
+        for (const auto& m : parent.messages) {
+            if (m.message == WM_COMMAND && LOWORD(m.wParam) == 1063) {
                 return true;
+            }
+        }
         return false;
     }));
 }
@@ -124,8 +126,9 @@ TEST_F(ButtonFixture, FocusFrameAndDisabledText) {
     QImage img = Grab(button);
     // A dotted frame one pixel outside the highlight line (x = 5).
     int onFrame = 0;
-    for (int yy = 5; yy < 25; ++yy)
+    for (int yy = 5; yy < 25; ++yy) {
         onFrame += PixelAt(img, 5, yy) != kFace;
+    }
     EXPECT_GT(onFrame, 3);
 
     button.SetDisabled(true);
@@ -203,9 +206,11 @@ TEST(Pictureplus, LoadsAFileAndDrawsItStretched) {
     // 4 x 2: left half red, right half blue; JPEG keeps the halves apart.
     QImage source(40, 20, QImage::Format_RGB32);
     source.fill(Qt::red);
-    for (int y = 0; y < 20; ++y)
-        for (int x = 20; x < 40; ++x)
+    for (int y = 0; y < 20; ++y) {
+        for (int x = 20; x < 40; ++x) {
             source.setPixel(x, y, qRgb(0, 0, 255));
+        }
+    }
     const QString path = dir.filePath("logo.jpg");
     ASSERT_TRUE(source.save(path, "JPG"));
     ASSERT_TRUE(picture.LoadPicture(path.toStdString()));

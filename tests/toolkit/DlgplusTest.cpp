@@ -122,8 +122,9 @@ TEST_F(DlgplusTest, LabelsFitTheirTextAboutTheEdgeTheirTypeKeeps) {
     ControlEntry wide1{"IDL_WIDE", &dlg.labels[4], ValueField, 0, kMainStyle}; // no fitting
     std::vector<CRect> before;
     dlg.init = [&](TestDialog& d) {
-        for (int i = 0; i < 5; ++i)
+        for (int i = 0; i < 5; ++i) {
             before.push_back(Place(d.labels[i]));
+        }
         const ControlEntry table[] = {wide17, wide18, wide19, wide0, wide1};
         d.SetControlTable(table);
         d.ApplyScheme();

@@ -37,8 +37,9 @@ public:
 
 private:
     void Next() {
-        if (steps_.empty())
+        if (steps_.empty()) {
             return;
+        }
         uitest::WhenReady([this] { return Fresh() != nullptr; },
                           [this] {
                               QWidget* w = Fresh();
@@ -53,8 +54,9 @@ private:
     QWidget* Fresh() const {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             if (w->isVisible() && (handled_.isNull() || w != handled_.data()) &&
-                (w->findChild<QLineEdit*>() || w->findChild<QComboBox*>()))
+                (w->findChild<QLineEdit*>() || w->findChild<QComboBox*>())) {
                 return w;
+            }
         }
         return nullptr;
     }
@@ -62,12 +64,15 @@ private:
         Seen s;
         s.title = w->windowTitle().toStdString();
         const auto labels = w->findChildren<QLabel*>();
-        if (!labels.empty())
+        if (!labels.empty()) {
             s.prompt = labels[0]->text().toStdString();
-        if (labels.size() > 1)
+        }
+        if (labels.size() > 1) {
             s.message = labels[1]->text().toStdString();
-        if (auto* edit = w->findChild<QLineEdit*>())
+        }
+        if (auto* edit = w->findChild<QLineEdit*>()) {
             s.field = edit->text().toStdString();
+        }
         s.windowWidth = w->width();
         seen.push_back(s);
     }
@@ -87,8 +92,9 @@ Operator::Step Type(const char* text, Qt::Key finish = Qt::Key_Return) {
 Operator::Step Press(const char* button) {
     return [button](QWidget* w) {
         for (auto* b : w->findChildren<QPushButton*>()) {
-            if (b->text() == button)
+            if (b->text() == button) {
                 QTest::mouseClick(b, Qt::LeftButton);
+            }
         }
     };
 }
@@ -147,8 +153,9 @@ TEST_F(EntryDialogsTest, UnitLettersAndNumbersReadAsTheEntryRulesSay) {
     const std::pair<const char*, const char*> expansions[] = {
         {"2k", "2000"}, {"3M", "3000000"},           {"1g", "1000000000"},
         {"kK", "000K"}, {"1Gm", "1000000000000000"}, {"12", "12"}};
-    for (const auto& [in, out] : expansions)
+    for (const auto& [in, out] : expansions) {
         EXPECT_EQ(ExpandUnitLetters(in), out) << in;
+    }
     struct Case {
         const char* text;
         bool ok;

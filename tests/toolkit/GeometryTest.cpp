@@ -14,8 +14,9 @@ TEST(SliderGeometry, ClickPositionsOnA202PixelSlider) {
     struct {
         int x, pos;
     } cases[] = {{0, 0}, {100, 50}, {101, 51}, {99, 50}, {200, 100}, {3, 2}};
-    for (auto c : cases)
+    for (auto c : cases) {
         EXPECT_EQ(SliderPositionFromX(s, c.x), c.pos) << "x=" << c.x;
+    }
 }
 
 TEST(SliderGeometry, NegativeRangeRoundsHalvesAwayFromZero) {
@@ -66,9 +67,10 @@ TEST(LabelLayout, SetAlignmentRules) {
         {9, 16 | 8, 25},     // middle beats top, added to what was there
         {9, 0, 9},
     };
-    for (auto c : cases)
+    for (auto c : cases) {
         EXPECT_EQ(LabelApplyAlignment(c.current, c.flags), c.result)
             << c.current << " + " << c.flags;
+    }
 }
 
 TEST(LabelLayout, DrawAlignmentPrecedence) {
@@ -126,8 +128,9 @@ TEST(PictureGeometry, FitKeepsTheAspectRatioAndCentres) {
         {25, 25, {3, 2, 26, 25}, {3, 2, 26, 25}},         // a tab image, shrunk
         {0, 25, {3, 2, 26, 25}, {3, 2, 3, 2}},            // no picture
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(FitRect(c.width, c.height, c.area), c.fitted) << c.width << "x" << c.height;
+    }
     EXPECT_EQ(TabImageRect({10, 2, 80, 25}, 25, 25), (PixelRect{11, 2, 34, 25}));
 }
 

@@ -117,11 +117,12 @@ TEST_F(LabelTest, ColumnModeDrawsOneCharacterPerLine) {
     EXPECT_GT(CountInk(ic, kBack, 0, h, 40, h), 10);
     EXPECT_EQ(CountInk(ic, kBack, 0, 2 * h, 40, 90 - 2 * h), 0);
     int differences = 0;
-    for (int y = 0; y < h; ++y)
+    for (int y = 0; y < h; ++y) {
         for (int x = 0; x < 40; ++x) {
             differences += PixelAt(ic, x, y) != PixelAt(ia, x, y);
             differences += PixelAt(ic, x, y + h) != PixelAt(ib, x, y);
         }
+    }
     EXPECT_EQ(differences, 0) << "A above B";
 }
 

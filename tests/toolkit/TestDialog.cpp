@@ -15,8 +15,9 @@ DialogTemplate Layout() {
     t.cx = 300;
     t.cy = 200;
     t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
-    for (int i = 0; i < TestDialog::kLabels; ++i)
+    for (int i = 0; i < TestDialog::kLabels; ++i) {
         t.items.push_back(LTEXT("Label " + std::to_string(i), 1001 + i, 50, 10 + 14 * i, 100, 8));
+    }
     t.items.push_back(PUSHBUTTON("Apply", 1101, 200, 10, 50, 14));
     t.items.push_back(AUTORADIOBUTTON("Scan", 1102, 200, 30, 50, 10, WS_GROUP));
     t.items.push_back(GROUPBOX("", 1201, 160, 100, 120, 80));
@@ -30,8 +31,9 @@ TestDialog::TestDialog() : CDialogEx(Layout()) {
 }
 
 void TestDialog::DoDataExchange(CDataExchange* dx) {
-    for (int i = 0; i < kLabels; ++i)
+    for (int i = 0; i < kLabels; ++i) {
         DDX_Control(dx, 1001 + i, labels[i]);
+    }
     DDX_Control(dx, 1101, buttons[0]);
     DDX_Control(dx, 1102, buttons[1]);
     DDX_Control(dx, 1201, panelBox);
@@ -39,8 +41,9 @@ void TestDialog::DoDataExchange(CDataExchange* dx) {
 
 bool TestDialog::OnInitDialog() {
     CDialogEx::OnInitDialog();
-    if (init)
+    if (init) {
         init(*this);
+    }
     return true;
 }
 

@@ -25,13 +25,14 @@ int CountColour(const QImage& image, COLORREF colour) {
 
 int CountNear(const QImage& image, COLORREF colour, int tolerance) {
     int n = 0;
-    for (int y = 0; y < image.height(); ++y)
+    for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             const COLORREF p = PixelAt(image, x, y);
             n += std::abs(GetRValue(p) - GetRValue(colour)) <= tolerance &&
                  std::abs(GetGValue(p) - GetGValue(colour)) <= tolerance &&
                  std::abs(GetBValue(p) - GetBValue(colour)) <= tolerance;
         }
+    }
     return n;
 }
 
@@ -39,8 +40,8 @@ InkBox FindInk(const QImage& image, COLORREF background) {
     InkBox box;
     box.left = image.width();
     box.top = image.height();
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
             if (PixelAt(image, x, y) != background) {
                 box.left = std::min(box.left, x);
                 box.right = std::max(box.right, x);
@@ -48,14 +49,19 @@ InkBox FindInk(const QImage& image, COLORREF background) {
                 box.bottom = std::max(box.bottom, y);
                 ++box.count;
             }
+        }
+    }
     return box;
 }
 
 int CountInk(const QImage& image, COLORREF background, int x, int y, int w, int h) {
     int n = 0;
-    for (int j = y; j < y + h; ++j)
-        for (int i = x; i < x + w; ++i)
-            if (image.valid(i, j) && PixelAt(image, i, j) != background)
+    for (int j = y; j < y + h; ++j) {
+        for (int i = x; i < x + w; ++i) {
+            if (image.valid(i, j) && PixelAt(image, i, j) != background) {
                 ++n;
+            }
+        }
+    }
     return n;
 }

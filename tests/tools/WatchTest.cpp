@@ -35,8 +35,9 @@ protected:
         std::ostringstream out, err;
         WatchRun run{RunTm80Ctl(args, out, err), {}, err.str()};
         std::istringstream lines(out.str());
-        for (std::string line; std::getline(lines, line);)
+        for (std::string line; std::getline(lines, line);) {
             run.lines.push_back(line);
+        }
         return run;
     }
 
@@ -85,32 +86,36 @@ TEST_F(WatchTest, AboveEightyDegreesIsAnAlarm) {
 
 TEST_F(WatchTest, AUnitGoingSilentGivesAlarmsAndStatusOne) {
     std::thread silence([&] {
-        if (unit->WaitForFrames(1, 5000))
+        if (unit->WaitForFrames(1, 5000)) {
             unit->SetFault(sim::Fault::Silent);
+        }
     });
     WatchRun run = Watch({"--json", "--interval", "200", "--count", "3"});
     silence.join();
     EXPECT_EQ(run.status, 1);
     ASSERT_EQ(run.lines.size(), 3u);
     EXPECT_NE(run.lines[0].find("\"ok\":true"), std::string::npos) << run.lines[0];
-    for (std::size_t i = 1; i < run.lines.size(); ++i)
+    for (std::size_t i = 1; i < run.lines.size(); ++i) {
         EXPECT_NE(run.lines[i].find("\"ok\":false,\"temperature_c\":null"), std::string::npos)
             << run.lines[i];
+    }
     EXPECT_NE(run.lines[2].find("\"alarm\":true"), std::string::npos);
     EXPECT_NE(run.err.find("stopped answering"), std::string::npos);
 }
 
 TEST_F(WatchTest, CtrlCEndsTheWatchWithTheConnectionClosed) {
     std::thread interrupt([&] {
-        if (unit->WaitForFrames(2, 5000))
+        if (unit->WaitForFrames(2, 5000)) {
             ::kill(::getpid(), SIGINT);
+        }
     });
     WatchRun run = Watch({"--interval", "200"});
     interrupt.join();
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_GE(run.lines.size(), 2u);
-    for (int i = 0; i < 100 && unit->OpenConnections() > 0; ++i)
+    for (int i = 0; i < 100 && unit->OpenConnections() > 0; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     EXPECT_EQ(unit->OpenConnections(), 0);
     struct sigaction now {};
     ::sigaction(SIGINT, nullptr, &now);

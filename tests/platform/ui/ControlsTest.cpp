@@ -160,8 +160,9 @@ TEST_F(PlatformControlsTest, EditLimitCountsCharactersTyped) {
     QTest::keyClick(edit.GetNative(), Qt::Key_End);
     QTest::keyClicks(edit.GetNative(), "7");
     EXPECT_EQ(edit.GetWindowText(), "123456");
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         QTest::keyClick(edit.GetNative(), Qt::Key_Backspace);
+    }
     QTest::keyClicks(edit.GetNative(), "89");
     EXPECT_EQ(edit.GetWindowText(), "128");
     EXPECT_EQ(edit.GetLimitText(), 3);

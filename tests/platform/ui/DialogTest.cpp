@@ -47,8 +47,9 @@ public:
     void DoDataExchange(CDataExchange* dx) override { DDX_Control(dx, 1001, name); }
     bool OnInitDialog() override {
         CDialogEx::OnInitDialog();
-        if (onInit)
+        if (onInit) {
             onInit();
+        }
         return true;
     }
     bool OnCommand(int id, int code) override {
@@ -72,8 +73,9 @@ TEST_F(DialogTest, DialogUnitsFollowTheBaseUnits) {
         {7, 9, 30, 8, CRect(12, 18, 12 + 53, 18 + 16)}, // 7*7/4 = 12.25, 30*7/4 = 52.5 -> 53
         {2, 1, 1, 3, CRect(4, 2, 4 + 2, 2 + 6)},        // halves round away from zero
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(du.ToPixels(c.x, c.y, c.cx, c.cy), c.px) << c.x << "," << c.y;
+    }
     const DialogUnits font = DialogUnits::ForFont(FontFromPoints("Segoe UI", 10));
     EXPECT_GT(font.BaseX(), 3);
     EXPECT_GT(font.BaseY(), 10);

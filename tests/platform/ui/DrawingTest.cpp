@@ -60,9 +60,11 @@ TEST(ColorAnswerTest, StaticTextTakesThePaintersColours) {
     const QImage image = uitest::Grab(label);
     EXPECT_EQ(uitest::PixelAt(image, 95, 35), RGB(0, 51, 102));
     bool textInk = false;
-    for (int x = 0; x < 50 && !textInk; ++x)
-        for (int y = 0; y < 20 && !textInk; ++y)
+    for (int x = 0; x < 50 && !textInk; ++x) {
+        for (int y = 0; y < 20 && !textInk; ++y) {
             textInk = uitest::PixelAt(image, x, y) == RGB(255, 251, 240);
+        }
+    }
     EXPECT_TRUE(textInk);
 }
 

@@ -24,8 +24,9 @@ public:
     explicit Recorder(std::vector<Message>* log) : log_(log) {}
     LRESULT WindowProc(UINT message, WPARAM w, LPARAM l) override {
         log_->push_back({message, w, l});
-        if (message == WM_TIMER)
+        if (message == WM_TIMER) {
             ++ticks[w];
+        }
         return message == WM_USER + 9 ? 42 : CWnd::WindowProc(message, w, l);
     }
     std::map<WPARAM, int> ticks;

@@ -10,8 +10,9 @@
 namespace uitest {
 
 void EnsureApplication() {
-    if (QApplication::instance())
+    if (QApplication::instance()) {
         return;
+    }
     static int argc = 1;
     static char name[] = "ui_test";
     static char* argv[] = {name, nullptr};
@@ -26,24 +27,27 @@ bool WaitUntil(const std::function<bool()>& done, int ms) {
     QElapsedTimer clock;
     clock.start();
     while (!done()) {
-        if (clock.elapsed() > ms)
+        if (clock.elapsed() > ms) {
             return false;
+        }
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;
 }
 
 void Settle() {
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 5; ++i) {
         QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
 }
 
 void WhenReady(std::function<bool()> ready, std::function<void()> action) {
     auto* timer = new QTimer;
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, timer, [timer, ready, action] {
-        if (!ready())
+        if (!ready()) {
             return;
+        }
         timer->stop();
         timer->deleteLater();
         action();
@@ -53,8 +57,9 @@ void WhenReady(std::function<bool()> ready, std::function<void()> action) {
 
 QWidget* VisibleWindowTitled(const QString& title) {
     for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->isVisible() && w->windowTitle() == title)
+        if (w->isVisible() && w->windowTitle() == title) {
             return w;
+        }
     }
     return nullptr;
 }
@@ -73,16 +78,19 @@ QImage Grab(const win::CWnd& wnd) {
 }
 
 win::COLORREF PixelAt(const QImage& image, int x, int y) {
-    if (!image.valid(x, y))
+    if (!image.valid(x, y)) {
         return win::CLR_NONE;
+    }
     return win::FromQColor(QColor(image.pixel(x, y)));
 }
 
 int CountColour(const QImage& image, win::COLORREF colour, int x, int y, int w, int h) {
     int n = 0;
-    for (int j = y; j < y + h; ++j)
-        for (int i = x; i < x + w; ++i)
+    for (int j = y; j < y + h; ++j) {
+        for (int i = x; i < x + w; ++i) {
             n += PixelAt(image, i, j) == colour ? 1 : 0;
+        }
+    }
     return n;
 }
 
