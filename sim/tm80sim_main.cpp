@@ -35,6 +35,9 @@ const char* const kUsage =
     "                           InvalidTypeReply, LIOctetAbove255[=N],\n"
     "                           LIMissingSeparators, SilentTcp, DelayedAnswer=MS,\n"
     "                           ListenState\n"
+    "  --single-client          the following units serve one TCP client at a time, as\n"
+    "                           a module with one socket: while a client is connected,\n"
+    "                           further connects are refused\n"
     "  --no-module              the following units have no WIZnet module\n"
     "  --module                 the following units have a WIZnet module (default)\n"
     "  --port N                 TCP port of the following units (default 5000)\n"
@@ -220,6 +223,8 @@ int main(int argc, char** argv) {
                 return Fail(problem);
             }
             next.moduleFault = static_cast<sim::ModuleFault>(f);
+        } else if (arg == "--single-client") {
+            next.config.singleClient = true;
         } else if (arg == "--no-module" || arg == "--module") {
             next.config.module = arg == "--module";
         } else if (arg == "--port") {
