@@ -49,6 +49,9 @@ public:
     virtual int ReceiveChunk();
 
     const std::uint8_t* ReceiveBuffer() const { return receiveBuffer_.data(); }
+    // The Windows Sockets error of a connect that failed (WSAECONNREFUSED,
+    // WSAETIMEDOUT...), 0 when it did not fail.
+    int ConnectError() const { return connectError_; }
 
     // The failure text composed for a socket call that failed with `code`.
     static std::string FailureText(const char* operation, int code);
@@ -65,6 +68,7 @@ private:
     int bufferedFirst_ = 0; // bytes [first, end) of the receive buffer are not taken yet
     int bufferedEnd_ = 0;
     sockaddr_in remoteSockAddr_{};
+    int connectError_ = 0;
     bool libraryStarted_ = false;
     bool closing_ = false; // BeginClose ran
     bool shutdownFailed_ = false;

@@ -16,6 +16,7 @@ struct DeviceColorPair {
 };
 
 struct SystemConfiguration {
+    static constexpr const char* kSection = "TM80M1";
     static constexpr int kSlots = 4;
     // A direct launch never uses more addresses than are stored.
     static constexpr int kMaxLaunchAddresses = 4;

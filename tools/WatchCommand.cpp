@@ -1,7 +1,7 @@
 #include "tools/WatchCommand.h"
 
 #include "device/CTM80M1_Comm.h"
-#include "device/TCPCom.h"
+#include "device/UnitConnection.h"
 #include "tools/JsonWriter.h"
 
 #include <array>
@@ -9,7 +9,6 @@
 #include <csignal>
 #include <cstdio>
 #include <ctime>
-#include <memory>
 #include <thread>
 
 namespace {
@@ -49,34 +48,6 @@ public:
 private:
     struct sigaction oldInt_ {};
     struct sigaction oldTerm_ {};
-};
-
-// The unit's connection, made again after a failed reading so that a unit
-// that closed or reset it is reached once it answers again.
-class Connection {
-public:
-    explicit Connection(const std::string& address) : address_(address) {}
-
-    CTM80M1_Comm* Unit() {
-        if (unit_ == nullptr) {
-            auto connection = std::make_unique<TCPCom>(address_.c_str());
-            if (!connection->IsConnected()) {
-                return nullptr;
-            }
-            transport_ = std::move(connection);
-            unit_ = std::make_unique<CTM80M1_Comm>(transport_.get());
-        }
-        return unit_.get();
-    }
-    void Drop() {
-        unit_.reset();
-        transport_.reset();
-    }
-
-private:
-    std::string address_;
-    std::unique_ptr<TCPCom> transport_;
-    std::unique_ptr<CTM80M1_Comm> unit_;
 };
 
 struct Reading {
@@ -129,14 +100,14 @@ std::string Line(const Reading& r, bool json) {
     return text;
 }
 
-Reading Read(Connection& connection) {
+Reading Read(UnitConnection& connection) {
     Reading r;
     CTM80M1_Comm* unit = connection.Unit();
     if (unit == nullptr) {
         return r;
     }
     if (unit->ReadStatus() == 0) {
-        connection.Drop();
+        connection.DropAfterFailure();
         return r;
     }
     r.ok = true;
@@ -162,7 +133,7 @@ bool WaitUntil(Clock::time_point until) {
 
 int RunWatchCommand(const WatchOptions& options, std::ostream& out, std::ostream& err) {
     StopSignals stop;
-    Connection connection(options.address);
+    UnitConnection connection(options.address);
     if (connection.Unit() == nullptr) {
         err << "Connection could not be made with " << options.address << "\n";
         return 1;

@@ -7,14 +7,15 @@
 // raise a flag that is looked at between readings and during the waits.
 #pragma once
 
+#include "device/UnitStatus.h"
+
 #include <ostream>
 #include <string>
 
 struct WatchOptions {
     static constexpr int kShortestIntervalMs = 200;
     static constexpr int kDefaultIntervalMs = 1000;
-    // Above this a unit is too hot (as the status page's temperature light).
-    static constexpr int kAlarmAboveC = 80;
+    static constexpr int kAlarmAboveC = UnitStatus::kMostTemperatureC;
 
     std::string address;
     int intervalMs = kDefaultIntervalMs;
