@@ -41,6 +41,7 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool Running() const { return pid_ > 0; }
+    pid_t Pid() const { return pid_; }
     // SIGTERM and the exit status (-1 when it did not exit by itself).
     int Stop();
 
