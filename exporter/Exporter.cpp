@@ -2,6 +2,7 @@
 
 #include "device/DiscoverWizNET_Devices.h"
 #include "device/DiscoveryList.h"
+#include "platform/WinSock.h"
 
 #include "Version.h"
 
@@ -67,6 +68,9 @@ void Exporter::AddUnit(const std::string& address, std::chrono::milliseconds fir
 }
 
 void Exporter::Discover() {
+    // The search's sockets are refused until the socket library is started.
+    win::WSADATA data{};
+    win::WSAStartup(win::MAKEWORD(2, 2), &data);
     for (;;) {
         // The search's trace goes to the debugger channel, which is silent here.
         const int error = DiscoverWizNET_Devices(DiscoveryTarget{});
@@ -79,7 +83,8 @@ void Exporter::Discover() {
         }
         std::unique_lock lock(mutex_);
         if (wake_.wait_for(lock, options_.discoverInterval, [this] { return stop_; })) {
-            return;
+            break;
         }
     }
+    win::WSACleanup();
 }

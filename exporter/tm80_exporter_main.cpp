@@ -4,7 +4,6 @@
 #include "exporter/ExporterOptions.h"
 #include "exporter/UnitList.h"
 #include "platform/DebugOutput.h"
-#include "platform/WinSock.h"
 
 #include "Version.h"
 
@@ -57,8 +56,6 @@ int main(int argc, char** argv) {
     // a service's journal gets the exporter's own lines.
     win::SetDebugOutputSink([](std::string_view) {});
     win::SetStandardOutputSink([](std::string_view) {});
-    win::WSADATA data{};
-    win::WSAStartup(win::MAKEWORD(2, 2), &data);
 
     // The stop signals are blocked before any thread starts, then waited for here.
     sigset_t stopSignals;
@@ -76,6 +73,5 @@ int main(int argc, char** argv) {
     sigwait(&stopSignals, &signal);
     Log("stopping");
     exporter.Stop();
-    win::WSACleanup();
     return 0;
 }

@@ -3,6 +3,7 @@
 // held by another client, goes silent or hangs up is down with its reason
 // within one budget of its next read, and up again once it answers.
 #include "exporter/Exporter.h"
+#include "tests/device/PrivateNamespace.h"
 #include "tests/metrics/MonitoringTestSupport.h"
 #include "tests/sim/SimTestUnit.h"
 
@@ -150,4 +151,37 @@ TEST(Exporter, AUnitThatCannotBeReadIsDownWithItsReasonAndComesBack) {
         rig.unit->SetFault(sim::Fault::None);
     }
     EXPECT_TRUE(rig.WaitUp(true));
+}
+
+// --discover: units found by the broadcast search are read from then on.
+// Broadcasts, so it runs in a private network namespace, where the search
+// leaves from 127.0.0.1 for the simulated modules to answer.
+TEST(Exporter, DiscoveredUnitsAreRead) {
+    if (!nstest::Inside()) {
+        nstest::RunInPrivateNamespace(
+            simtest::CurrentTestName(),
+            "ip link set lo up && ip route add default dev lo src 127.0.0.1 && ");
+        return;
+    }
+    std::vector<std::unique_ptr<sim::SimUnit>> units;
+    for (const char* address : {"127.0.0.2", "127.0.0.3"}) {
+        sim::UnitConfig config;
+        config.address = address;
+        config.module = true;
+        units.push_back(std::make_unique<sim::SimUnit>(config));
+        ASSERT_TRUE(units.back()->Start()) << units.back()->Error();
+    }
+    ExporterOptions options;
+    options.discover = true;
+    options.pollInterval = 300ms;
+    options.listenAddress = "127.0.0.10:9380";
+    Exporter exporter(options, [](const std::string&) {});
+    ASSERT_TRUE(exporter.Start()) << exporter.Error();
+    EXPECT_TRUE(montest::WaitFor(
+        [] {
+            auto series = montest::Series(montest::HttpGet("127.0.0.10", kPort, "/metrics").body);
+            return series["tm80_up{unit=\"127.0.0.2\"}"] == 1 &&
+                   series["tm80_up{unit=\"127.0.0.3\"}"] == 1;
+        },
+        15s));
 }
