@@ -15,6 +15,7 @@
 #include "infra/ColorScheme.h"
 #include "infra/Environment.h"
 #include "infra/SystemConfiguration.h"
+#include "metrics/MetricsEndpoint.h"
 #include "platform/WinSock.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/CWinApp.h"
@@ -352,6 +353,9 @@ void CTM80_AppDlg::AddDevice() {
 void CTM80_AppDlg::RemoveUnit(int index) {
     if (index < 0 || index >= SlotTable::kPositions) {
         return;
+    }
+    if (const UnitSlot* slot = TheSlotTable().Slot(index)) {
+        metrics::ForgetUnit(slot->addressText);
     }
     TheSlotTable().Release(index);
     UpdateStates();

@@ -3,6 +3,7 @@
 #include "device/ProcessValues.h"
 #include "device/SlotTable.h"
 #include "infra/ColorScheme.h"
+#include "metrics/MetricsEndpoint.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/CommonDialogs.h"
 #include "platform/ui/DialogTemplate.h"
@@ -313,6 +314,7 @@ void DefaultDlg::NoteCheck() {
     // read only now and then; in between there is nothing new to compare.
     const int read = periodicReads_.Run(
         PeriodicReads::Kind::NoteCheck, [&unit] { return unit.ReadUserNote(); }, unit.Budget());
+    metrics::RecordNoteCheck(*slot, read);
     if (read < 0) {
         return;
     }

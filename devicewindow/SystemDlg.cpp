@@ -6,6 +6,7 @@
 #include "devicewindow/HardCopy.h"
 #include "devicewindow/MainWindowAccess.h"
 #include "infra/ColorScheme.h"
+#include "metrics/MetricsEndpoint.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/DialogTemplate.h"
 #include "toolkit/EntryDialogs.h"
@@ -366,6 +367,9 @@ void SystemDlg::StatusRefresh() {
                          : unit_->ReadStatus();
     if (read < 0) {
         unit_->status = UnitStatus{};
+    }
+    if (const UnitSlot* slot = Slot()) {
+        metrics::RecordStatusRead(*slot, read);
     }
     SYSTEMTIME now;
     GetLocalTime(&now);

@@ -3,9 +3,15 @@
 #include "metrics/ExpositionText.h"
 
 #include <arpa/inet.h>
+#include <atomic>
 #include <charconv>
+#include <chrono>
 #include <civetweb.h>
 #include <mutex>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace metrics {
@@ -119,9 +125,18 @@ bool MetricsServer::Start(const std::string& listenAddress) {
     char text[256] = {};
     unsigned code = 0;
     mg_error_data error{&code, text, sizeof text};
+    const std::size_t colon = listenAddress.rfind(':');
+    host_ = listenAddress.substr(0, colon);
+    port_ = std::stoi(listenAddress.substr(colon + 1));
+    // CivetWeb tells why it cannot start in a message of its own first
+    // ("cannot bind to ...: 98 (Address already in use)"), then in `text`.
+    starting_ = true;
+    startMessage_.clear();
     context_ = mg_start2(&init, &error);
+    starting_ = false;
     if (context_ == nullptr) {
-        error_ = "cannot listen on " + listenAddress + ": " + text;
+        error_ = "cannot listen on " + listenAddress + ": " +
+                 (startMessage_.empty() ? std::string(text) : startMessage_);
         return false;
     }
     error_.clear();
@@ -129,9 +144,36 @@ bool MetricsServer::Start(const std::string& listenAddress) {
 }
 
 void MetricsServer::Stop() {
-    if (context_ != nullptr) {
-        mg_stop(context_);
-        context_ = nullptr;
+    if (context_ == nullptr) {
+        return;
+    }
+    // CivetWeb's listening thread looks at its stop flag between waits of
+    // two seconds; a connection ends the wait at once.
+    std::atomic<bool> stopped{false};
+    std::thread wake([this, &stopped] {
+        while (!stopped) {
+            WakeListener();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    mg_stop(context_);
+    stopped = true;
+    wake.join();
+    context_ = nullptr;
+}
+
+void MetricsServer::WakeListener() const {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<std::uint16_t>(port_));
+    // A server on every address is reached on loopback.
+    if (::inet_pton(AF_INET, host_.empty() ? "127.0.0.1" : host_.c_str(), &to.sin_addr) != 1) {
+        return;
+    }
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd >= 0) {
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        ::close(fd);
     }
 }
 
@@ -144,9 +186,13 @@ int MetricsServer::Begin(mg_connection* connection) {
 int MetricsServer::Log(const mg_connection* connection, const char* message) {
     // Messages of the start come without a connection; mg_start2 reports them.
     const mg_context* context = connection != nullptr ? mg_get_context(connection) : nullptr;
-    const auto* self =
-        static_cast<const MetricsServer*>(context != nullptr ? mg_get_user_data(context) : nullptr);
-    if (self != nullptr && self->log_) {
+    auto* self =
+        static_cast<MetricsServer*>(context != nullptr ? mg_get_user_data(context) : nullptr);
+    if (self != nullptr && self->starting_) {
+        if (self->startMessage_.empty()) {
+            self->startMessage_ = message;
+        }
+    } else if (self != nullptr && self->log_) {
         self->log_(message);
     }
     return 1;

@@ -47,12 +47,18 @@ private:
     static int Begin(mg_connection* connection);
     static int Log(const mg_connection* connection, const char* message);
     int Serve(mg_connection* connection) const;
+    // Connects to the listening socket, so that CivetWeb looks at its stop flag.
+    void WakeListener() const;
 
     RenderFunction render_;
     std::string title_;
     LogFunction log_;
     std::string error_;
     mg_context* context_ = nullptr;
+    bool starting_ = false;
+    std::string startMessage_; // CivetWeb's first message while it starts
+    std::string host_;         // as listened on; empty for every address
+    int port_ = 0;
 };
 
 } // namespace metrics

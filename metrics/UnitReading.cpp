@@ -1,6 +1,7 @@
 #include "metrics/UnitReading.h"
 
 #include "device/CTM80M1_Comm.h"
+#include "device/UnitSlot.h"
 
 #include <cmath>
 
@@ -26,6 +27,16 @@ UnitReading ReadingOf(const CTM80M1_Comm& unit) {
     for (int k = 0; k < UnitReading::kOutputs; ++k) {
         r.bands[k] = unit.settings.bandSelection[k];
         r.adjustmentSteps[k] = unit.settings.adjustments[k];
+    }
+    return r;
+}
+
+UnitReading ReadingOf(const UnitSlot& slot) {
+    UnitReading r = ReadingOf(*slot.Unit());
+    r.split = slot.split;
+    for (int k = 0; k < UnitReading::kOutputs; ++k) {
+        r.bands[k] = slot.bandSelection[k];
+        r.adjustmentSteps[k] = slot.adjustments[k];
     }
     return r;
 }

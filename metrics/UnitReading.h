@@ -10,6 +10,7 @@
 #include <string>
 
 class CTM80M1_Comm;
+class UnitSlot;
 
 namespace metrics {
 
@@ -38,5 +39,8 @@ struct UnitReading {
 // The unit model's identity, monitoring flag, status and settings as they
 // stand after its last reads.
 UnitReading ReadingOf(const CTM80M1_Comm& unit);
+// The same for a unit the window shows, with its split, bands and
+// adjustments as the window shows them (they follow the operator's changes).
+UnitReading ReadingOf(const UnitSlot& slot);
 
 } // namespace metrics

@@ -200,6 +200,8 @@ run() {
 run help "$TM80" --help
 run version "$TM80" --version
 run bad "$TM80" --help-me
+run metrics-bad "$TM80" --metrics-listen=localhost:9380
+run metrics-taken env QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$DIR" "$TM80" --metrics-listen=127.63.0.2:5000
 run display env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$TM80"
 kill -TERM $unit
 wait $unit
@@ -216,9 +218,11 @@ wait $unit
         const char* errStart;
     };
     const Case cases[] = {
-        {"help", "0\n", "usage: tm80 [--help | --version]\n", ""},
+        {"help", "0\n", "usage: tm80 [--metrics-listen=HOST:PORT]\n", ""},
         {"version", "0\n", std::string("tm80 ") + kVersion + "\n", ""},
         {"bad", "2\n", "", "tm80: unknown argument \"--help-me\""},
+        {"metrics-bad", "2\n", "", "tm80: --metrics-listen takes HOST:PORT"},
+        {"metrics-taken", "1\n", "", "tm80: cannot listen on 127.63.0.2:5000: cannot bind"},
         {"display", "1\n", "", "tm80: no display"},
     };
     for (const Case& c : cases) {
