@@ -209,11 +209,13 @@ void SimUnit::Impl::Accept() {
         conn->fd = fd;
         conns.push_back(std::move(conn));
         ++open;
+        // Before the connection is told: a client that waits for it and then
+        // connects again must find the port closed.
+        KeepListener();
         std::lock_guard lock(mutex);
         ++connections;
         changed.notify_all();
     }
-    KeepListener();
 }
 
 void SimUnit::Impl::Close(Connection& conn) {

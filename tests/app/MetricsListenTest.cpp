@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <regex>
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
@@ -68,16 +67,13 @@ TEST(MetricsListen, PrometheusScrapesTheUnitsTheWindowHasOpen) {
     ASSERT_TRUE(healthy && hot);
     TempFolder folder;
     const std::string work = MakeWorkingFolder(folder);
-    montest::ChildProcess tm80(
-        "sh",
-        {"-c", "cd '" + work + "' && QT_QPA_PLATFORM=offscreen exec '" TM80_BINARY "' --metrics-listen=" + kMetrics + ":9380"},
-        folder / "tm80.log");
-    const std::string rules = std::regex_replace(
-        ReadFile(TM80_PACKAGING_DIR "/prometheus/tm80-alerts.yml"), std::regex("for: \\w+"),
-        "for: 1s");
-    WriteFile(folder / "rules.yml", rules);
-    montest::Prometheus prometheus(folder.Path(), "127.0.0.11", {std::string(kMetrics) + ":9380"},
-                                   folder / "rules.yml");
+    montest::ChildProcess tm80("sh",
+                               {"-c", "cd '" + work +
+                                          "' && QT_QPA_PLATFORM=offscreen exec '" TM80_BINARY
+                                          "' --metrics-listen=" +
+                                          kMetrics + ":9380"},
+                               folder / "tm80.log");
+    montest::Prometheus prometheus(folder.Path(), "127.0.0.11", std::string(kMetrics) + ":9380");
     ASSERT_TRUE(prometheus.Ready()) << ReadFile(folder / "prometheus.log");
     ASSERT_TRUE(WaitFor([&] { return prometheus.Value("count(tm80_up == 1)") == 2; }, 60s))
         << ReadFile(folder / "tm80.log");

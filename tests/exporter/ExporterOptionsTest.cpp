@@ -19,16 +19,13 @@ TEST(ExporterOptions, Flags) {
         {{"--discover"}, Action::Run, ""},
         {{"--config.file", "units"}, Action::Run, ""},
         {{"--unit=127.0.0.2", "--help"}, Action::Help, ""},
-        {{"--version"}, Action::Version, ""},
         {{}, Action::Usage, "no units"},
         {{"--unit"}, Action::Usage, "--unit needs a value"},
         {{"--unit=0.0.0.0"}, Action::Usage, "--unit takes a unit's IPv4 address"},
-        {{"--unit=unit-1.example"}, Action::Usage, "not \"unit-1.example\""},
         {{"--unit=127.0.0.2", "--poll-interval=100ms"}, Action::Usage, "at least 200ms"},
-        {{"--unit=127.0.0.2", "--poll-interval=5"}, Action::Usage, "takes a duration"},
         {{"--unit=127.0.0.2", "--discover.interval=1s"}, Action::Usage, "at least 10000ms"},
-        {{"--unit=127.0.0.2", "--web.listen-address=:http"}, Action::Usage, "HOST:PORT"},
-        {{"--unit=127.0.0.2", "--listen=:9380"}, Action::Usage, "unknown flag: --listen=:9380"},
+        {{"--unit=127.0.0.2", "--web.listen-address=localhost:9380"}, Action::Usage, "HOST:PORT"},
+        {{"--unit=127.0.0.2", "--web.listen-address=127.0.0.2:65536"}, Action::Usage, "HOST:PORT"},
         {{"--unit=127.0.0.2", "127.0.0.3"}, Action::Usage, "unknown flag: 127.0.0.3"},
     };
     for (const Case& c : cases) {
@@ -44,7 +41,6 @@ TEST(ExporterOptions, Flags) {
     EXPECT_EQ(o.units, (std::vector<std::string>{"127.0.0.2", "127.0.0.3"}));
     EXPECT_EQ(o.pollInterval, milliseconds(90000));
     EXPECT_EQ(o.listenAddress, "127.0.0.9:80");
-    EXPECT_EQ(ParseExporterCommand({"--discover"}).options.pollInterval, milliseconds(5000));
 }
 
 TEST(ExporterOptions, PrometheusDurations) {
@@ -53,12 +49,9 @@ TEST(ExporterOptions, PrometheusDurations) {
         long long ms; // -1: refused
     };
     const Case cases[] = {
-        {"5s", 5000},    {"500ms", 500},      {"1m30s", 90000},
-        {"2h", 7200000}, {"1d", 86400000},    {"1w1ms", 604800001},
-        {"0", 0},        {"1y", 31536000000}, {"", -1},
-        {"5", -1},       {"s", -1},           {"30s1m", -1},
-        {"1m1m", -1},    {"1.5s", -1},        {"-1s", -1},
-        {"5 s", -1},     {"5sx", -1},         {"99999999999999d", -1},
+        {"5s", 5000}, {"500ms", 500}, {"1m30s", 90000}, {"1w1ms", 604800001},
+        {"0", 0},     {"", -1},       {"5", -1},        {"30s1m", -1},
+        {"1m1m", -1}, {"1.5s", -1},   {"-1s", -1},      {"99999999999999d", -1},
     };
     for (const Case& c : cases) {
         const auto d = ParseDuration(c.text);

@@ -1,10 +1,9 @@
-// What the monitoring tests share: plain HTTP requests, the exposition text
-// read back into series, programs run as child processes, and a real
-// Prometheus (Debian's) on a loopback address of the test's own.
+// What the monitoring tests share: plain HTTP, the exposition text read back
+// into series, programs run in the background, and a real Prometheus
+// (Debian's) with the shipped alert rules.
 #pragma once
 
 #include <QJsonArray>
-#include <QJsonObject>
 
 #include <chrono>
 #include <functional>
@@ -23,58 +22,52 @@ struct HttpReply {
 
 // Sends `request` as it is and reads the answer until the server closes.
 HttpReply HttpExchange(const std::string& address, int port, const std::string& request);
-// GET of `target` (path and query) with HTTP/1.0.
 HttpReply HttpGet(const std::string& address, int port, const std::string& target);
 
-// Series of an exposition text: "name{label="value",...}" (as written) to
-// value; comment lines are left out.
+// Series of an exposition text, "name{label="value",...}" as written, to value.
 std::map<std::string, double> Series(const std::string& exposition);
 
-// A program run in the background until the object goes (SIGTERM, then
-// SIGKILL after 5 s); its standard error goes to `errorFile` when one is given.
+// Polls `condition` every 50 ms until it holds or `timeout` passes.
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+
+// A program run in the background until Stop or the object's end; its
+// standard error goes to `errorFile`.
 class ChildProcess {
 public:
     ChildProcess(const std::string& program, const std::vector<std::string>& args,
                  const std::string& errorFile = "/dev/null");
-    ~ChildProcess();
+    ~ChildProcess() { Stop(); }
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    bool Running() const { return pid_ > 0; }
     pid_t Pid() const { return pid_; }
-    // SIGTERM and the exit status (-1 when it did not exit by itself).
+    // SIGTERM (SIGKILL after 5 s); the exit status, -1 when it did not exit by itself.
     int Stop();
 
 private:
     pid_t pid_ = -1;
 };
 
-// Polls `condition` every 50 ms until it holds or `timeout` passes.
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+// promtool's exit status for `args` with `input` on its standard input; what
+// it printed in `output`.
+int Promtool(const std::string& args, const std::string& input, std::string& output);
 
-// Runs promtool with `args` and `input` on its standard input; the exit
-// status, and its output in `output`.
-int Promtool(const std::vector<std::string>& args, const std::string& input, std::string& output);
-
-// Prometheus scraping `targets` (job "tm80") every 500 ms, rules evaluated
-// every 500 ms, its data in `folder`.
+// Prometheus on `address`:9090 scraping `target` (job "tm80") and evaluating
+// the shipped alert rules, with every "for:" cut to 1 s, every 500 ms; its
+// files in `folder`.
 class Prometheus {
 public:
-    Prometheus(const std::string& folder, const std::string& address,
-               const std::vector<std::string>& targets, const std::string& rulesFile = {});
-    // Whether it answers /-/ready (waits up to 30 s for it).
+    Prometheus(const std::string& folder, const std::string& address, const std::string& target);
+    // Whether it answers /-/ready (waits up to 30 s).
     bool Ready();
     // The result vector of an instant query; empty on any error.
     QJsonArray Query(const std::string& expression);
     // The value of the one series `expression` gives, or NaN.
     double Value(const std::string& expression);
-    // Active alerts: objects with labels, state ("pending", "firing").
-    QJsonArray Alerts();
-    bool Firing(const std::string& alert, const std::string& unit);
+    // Whether `alert` fires (for `unit`, unless that is empty).
+    bool Firing(const std::string& alert, const std::string& unit = {});
 
 private:
-    QJsonObject Api(const std::string& target);
-
     std::string address_;
     std::unique_ptr<ChildProcess> process_;
 };

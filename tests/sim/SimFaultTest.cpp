@@ -7,8 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <memory>
-#include <thread>
 
 using simtest::Bytes;
 using simtest::Frame;
@@ -117,29 +115,4 @@ TEST_F(SimFault, NotListeningRefusesUntilCleared) {
     unit->SetFault(sim::Fault::None);
     ASSERT_TRUE(refused.Connect(unit->Config().address));
     EXPECT_EQ(refused.Exchange(0x4004, {}, 10).size(), 16u);
-}
-
-TEST(SimSingleClient, RefusesASecondClientUntilTheFirstLeaves) {
-    sim::UnitConfig config;
-    config.singleClient = true;
-    auto unit = simtest::StartUnit(32, simtest::CurrentTestName(), config);
-    ASSERT_NE(unit, nullptr);
-    auto first = std::make_unique<RawClient>();
-    ASSERT_TRUE(first->Connect(unit->Config().address));
-    ASSERT_TRUE(unit->WaitForConnections(1, 1000));
-    RawClient second;
-    EXPECT_FALSE(second.Connect(unit->Config().address));
-    EXPECT_EQ(second.LastError(), ECONNREFUSED);
-    EXPECT_EQ(first->Exchange(0x4004, {}, 10).size(), 16u) << "the first client stays served";
-
-    first.reset();
-    // The port listens again once the unit has seen the close.
-    const auto until = Clock::now() + std::chrono::seconds(2);
-    bool connected = false;
-    while (!connected && Clock::now() < until) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        connected = second.Connect(unit->Config().address);
-    }
-    ASSERT_TRUE(connected);
-    EXPECT_EQ(second.Exchange(0x4004, {}, 10).size(), 16u);
 }
