@@ -20,18 +20,15 @@ namespace {
 
 constexpr const char* kTextType = "text/plain; charset=utf-8";
 
-// Enough threads that a few slow clients leave room for the scrapes; a
-// request that stalls is dropped after the time-out.
-const char* const kOptions[] = {"num_threads",
-                                "16",
-                                "request_timeout_ms",
-                                "5000",
-                                "decode_url",
-                                "no",
-                                "enable_directory_listing",
-                                "no",
-                                "enable_auth_domain_check",
-                                "no"};
+// CivetWeb's options beside the listening address: enough threads that a
+// few slow clients leave room for the scrapes, a request that stalls dropped
+// after 5 s; paths compared as sent (no decoding: "/metrics%00" is not
+// "/metrics"); an absolute URI served when it names this server.
+const char* const kOptions[][2] = {{"num_threads", "16"},
+                                   {"request_timeout_ms", "5000"},
+                                   {"decode_url", "no"},
+                                   {"enable_directory_listing", "no"},
+                                   {"enable_auth_domain_check", "no"}};
 
 void Respond(mg_connection* connection, int status, const char* type, const std::string& body,
              bool headOnly, const char* allow = nullptr) {
@@ -45,27 +42,6 @@ void Respond(mg_connection* connection, int status, const char* type, const std:
     if (!headOnly) {
         mg_write(connection, body.data(), body.size());
     }
-}
-
-std::string HtmlEscaped(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        default:
-            out += c;
-            break;
-        }
-    }
-    return out;
 }
 
 } // namespace
@@ -111,7 +87,11 @@ bool MetricsServer::Start(const std::string& listenAddress) {
     static std::once_flag libraryStarted;
     std::call_once(libraryStarted, [] { mg_init_library(0); });
 
-    std::vector<const char*> options(std::begin(kOptions), std::end(kOptions));
+    std::vector<const char*> options;
+    for (const auto& [name, value] : kOptions) {
+        options.push_back(name);
+        options.push_back(value);
+    }
     options.push_back("listening_ports");
     options.push_back(ports.c_str());
     options.push_back(nullptr);
@@ -216,10 +196,9 @@ int MetricsServer::Serve(mg_connection* connection) const {
         return 200;
     }
     if (path == "/") {
-        const std::string title = HtmlEscaped(title_);
         Respond(connection, 200, "text/html; charset=utf-8",
-                "<!DOCTYPE html>\n<html><head><title>" + title + "</title></head>\n<body><h1>" +
-                    title + "</h1>\n<p><a href=\"/metrics\">Metrics</a></p></body></html>\n",
+                "<!DOCTYPE html>\n<html><head><title>" + title_ + "</title></head>\n<body><h1>" +
+                    title_ + "</h1>\n<p><a href=\"/metrics\">Metrics</a></p></body></html>\n",
                 head);
         return 200;
     }

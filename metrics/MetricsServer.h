@@ -25,7 +25,8 @@ public:
     using LogFunction = std::function<void(std::string_view)>;
 
     // `render` gives the exposition text, called on CivetWeb's threads;
-    // `title` heads the page at /; CivetWeb's own messages go to `log`.
+    // `title` (plain text) heads the page at /; CivetWeb's own messages go to
+    // `log`.
     MetricsServer(RenderFunction render, std::string title, LogFunction log);
     ~MetricsServer();
     MetricsServer(const MetricsServer&) = delete;
