@@ -1,7 +1,6 @@
 #include "app/CTM80_AppApp.h"
 
 #include "app/CTM80_AppDlg.h"
-#include "app/DemoScreenshots.h"
 #include "app/StartupWindow.h"
 #include "app/TerminationSignal.h"
 #include "app/TraceFile.h"
@@ -37,7 +36,8 @@ bool CTM80_AppApp::InitInstance() {
         // the main window shows.
         StartupWindow startup;
         CTM80_AppDlg mainWindow;
-        const std::unique_ptr<DemoScreenshots> demo = DemoScreenshots::FromEnvironment(mainWindow);
+        const std::shared_ptr<void> companion =
+            mainWindowHook_ ? mainWindowHook_(mainWindow) : nullptr;
         mainWindow.DoModal();
     }
     // The run is over: close the log rather than leave it to exit.

@@ -7,9 +7,9 @@
 #include "device/UnitSlotHost.h"
 #include "devicewindow/DefaultDlg.h"
 #include "platform/ui/Colorref.h"
-#include "platform/ui/ScriptedCommonDialogs.h"
 #include "sim/SimUnit.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "testsupport/ScriptedCommonDialogs.h"
+#include "testsupport/UiTestSupport.h"
 
 #include <QImage>
 #include <gtest/gtest.h>

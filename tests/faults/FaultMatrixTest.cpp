@@ -15,10 +15,10 @@
 #include "device/SlotTable.h"
 #include "platform/DebugOutput.h"
 #include "platform/WinSock.h"
-#include "platform/ui/ScriptedCommonDialogs.h"
 #include "tests/device/PrivateNamespace.h"
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 #include "tests/sim/SimTestUnit.h"
+#include "testsupport/ScriptedCommonDialogs.h"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,8 @@
 #include "platform/ui/CIPAddressCtrl.h"
 #include "platform/ui/CSliderCtrl.h"
 #include "platform/ui/CToolTipCtrl.h"
-#include "platform/ui/ScriptedCommonDialogs.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "testsupport/ScriptedCommonDialogs.h"
+#include "testsupport/UiTestSupport.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -7,7 +7,7 @@
 #include "platform/ui/CEdit.h"
 #include "platform/ui/CMenu.h"
 #include "platform/ui/CStatic.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "testsupport/UiTestSupport.h"
 
 #include <QAction>
 #include <QLineEdit>

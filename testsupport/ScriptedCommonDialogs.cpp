@@ -1,4 +1,4 @@
-#include "platform/ui/ScriptedCommonDialogs.h"
+#include "testsupport/ScriptedCommonDialogs.h"
 
 namespace win {
 

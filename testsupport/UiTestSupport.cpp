@@ -1,4 +1,4 @@
-#include "tests/platform/ui/UiTestSupport.h"
+#include "testsupport/UiTestSupport.h"
 
 #include "platform/ui/QtConvert.h"
 
@@ -41,8 +41,8 @@ void Settle() {
     }
 }
 
-void WhenReady(std::function<bool()> ready, std::function<void()> action) {
-    auto* timer = new QTimer;
+void WhenReady(std::function<bool()> ready, std::function<void()> action, QObject* owner) {
+    auto* timer = new QTimer(owner);
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, timer, [timer, ready, action] {
         if (!ready()) {

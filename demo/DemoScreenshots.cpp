@@ -1,11 +1,11 @@
-#include "app/DemoScreenshots.h"
+#include "demo/DemoScreenshots.h"
 
 #include "app/CTM80_AppDlg.h"
 #include "app/Config.h"
 #include "app/Resources.h"
 #include "devicewindow/DefaultDlg.h"
 #include "devicewindow/PrimarySetupDlg.h"
-#include "platform/ui/EventBridge.h"
+#include "testsupport/UiTestSupport.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -18,7 +18,6 @@
 #include <QWidget>
 
 #include <cstdio>
-#include <cstdlib>
 #include <utility>
 
 namespace {
@@ -31,31 +30,6 @@ bool Save(QWidget* window, const std::string& path) {
     std::fprintf(stderr, saved ? "tm80: screenshot %s\n" : "tm80: could not write %s\n",
                  path.c_str());
     return saved;
-}
-
-// Runs `action` from the event loop once `ready` gives a window (polling
-// every 20 ms), for answering a window that runs modally.
-template <typename Ready, typename Action>
-void WhenShown(QObject* owner, Ready ready, Action action) {
-    auto* timer = new QTimer(owner);
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, ready, action] {
-        if (QWidget* window = ready()) {
-            timer->stop();
-            timer->deleteLater();
-            action(window);
-        }
-    });
-    timer->start();
-}
-
-QWidget* VisibleTopLevel(const QString& title) {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->isVisible() && w->windowTitle() == title) {
-            return w;
-        }
-    }
-    return nullptr;
 }
 
 void Press(QWidget* window, const QString& text) {
@@ -77,13 +51,13 @@ void ClickOn(QWidget* widget) {
     QCoreApplication::sendEvent(widget, &release);
 }
 
-Config* ConfigBehind(QWidget* window) {
-    if (auto* config = dynamic_cast<Config*>(win::EventBridge::OwnerOf(window))) {
-        return config;
-    }
-    for (QWidget* child : window->findChildren<QWidget*>()) {
-        if (auto* config = dynamic_cast<Config*>(win::EventBridge::OwnerOf(child))) {
-            return config;
+// The list of the visible choice window (a top-level window with a filled
+// combo box), or nullptr.
+QComboBox* ShownChoice() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* list = w->isVisible() ? w->findChild<QComboBox*>() : nullptr;
+        if (list != nullptr && list->count() > 0) {
+            return list;
         }
     }
     return nullptr;
@@ -91,18 +65,8 @@ Config* ConfigBehind(QWidget* window) {
 
 } // namespace
 
-std::unique_ptr<DemoScreenshots> DemoScreenshots::FromEnvironment(CTM80_AppDlg& mainWindow) {
-    const char* folder = std::getenv(kFolderVariable);
-    if (folder == nullptr || *folder == '\0') {
-        return nullptr;
-    }
-    const char* quit = std::getenv(kQuitVariable);
-    return std::make_unique<DemoScreenshots>(mainWindow, folder,
-                                             quit != nullptr && std::string(quit) == "1");
-}
-
-DemoScreenshots::DemoScreenshots(CTM80_AppDlg& mainWindow, std::string folder, bool quit)
-    : mainWindow_(mainWindow), folder_(std::move(folder)), quit_(quit) {
+DemoScreenshots::DemoScreenshots(CTM80_AppDlg& mainWindow, std::string folder)
+    : mainWindow_(mainWindow), folder_(std::move(folder)) {
     poll_.setInterval(100);
     QObject::connect(&poll_, &QTimer::timeout, &poll_, [this] { Poll(); });
     settle_.setSingleShot(true);
@@ -127,11 +91,13 @@ void DemoScreenshots::Poll() {
 }
 
 void DemoScreenshots::AddSpareUnit() {
+    const QString setupTitle = QStringLiteral("Communications Setup");
     const QString pickerTitle = QString::fromUtf8(Config::kPickerTitle);
-    WhenShown(
-        &poll_, [] { return VisibleTopLevel(QStringLiteral("Communications Setup")); },
-        [this, pickerTitle](QWidget* window) {
-            Config* config = ConfigBehind(window);
+    uitest::WhenReady(
+        [setupTitle] { return uitest::VisibleWindowTitled(setupTitle) != nullptr; },
+        [this, setupTitle, pickerTitle] {
+            QWidget* window = uitest::VisibleWindowTitled(setupTitle);
+            Config* config = uitest::DialogBehind<Config>(window);
             if (config == nullptr) {
                 Press(window, QStringLiteral("Cancel"));
                 settle_.start();
@@ -139,9 +105,10 @@ void DemoScreenshots::AddSpareUnit() {
             }
             // The note picker: the spare unit's entry, then OK. Once it has
             // closed the dialog shows that unit; its picture, then OK.
-            WhenShown(
-                &poll_, [pickerTitle] { return VisibleTopLevel(pickerTitle); },
-                [this, window](QWidget* picker) {
+            uitest::WhenReady(
+                [pickerTitle] { return uitest::VisibleWindowTitled(pickerTitle) != nullptr; },
+                [this, window, pickerTitle] {
+                    QWidget* picker = uitest::VisibleWindowTitled(pickerTitle);
                     auto* list = picker->findChild<QComboBox*>();
                     const int index =
                         list != nullptr ? list->findText(QString::fromUtf8(kAddedNote)) : -1;
@@ -156,9 +123,11 @@ void DemoScreenshots::AddSpareUnit() {
                         Press(window, index >= 0 ? QStringLiteral("OK") : QStringLiteral("Cancel"));
                         settle_.start();
                     });
-                });
+                },
+                &poll_);
             ClickOn(config->GetDlgItem(Config::kIdNoteValue)->GetNative());
-        });
+        },
+        &poll_);
     ClickOn(mainWindow_.GetDlgItem(res::IDC_ADD_DEVICE)->GetNative());
 }
 
@@ -171,27 +140,15 @@ void DemoScreenshots::ActAsNewUser(DefaultDlg& device) {
     QCoreApplication::sendEvent(page->Columns().Slider(3).GetNative(), &right);
 
     // The band choice runs modally: answer it from the event loop once it shows.
-    auto* answer = new QTimer(&poll_);
-    answer->setInterval(20);
-    QObject::connect(answer, &QTimer::timeout, answer, [this, answer] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            auto* list = w->isVisible() ? w->findChild<QComboBox*>() : nullptr;
-            if (list == nullptr || list->count() == 0) {
-                continue;
-            }
-            list->setCurrentIndex((list->currentIndex() + 1) % list->count());
-            for (auto* button : w->findChildren<QPushButton*>()) {
-                if (button->text() == "OK") {
-                    button->click();
-                }
-            }
-            answer->stop();
-            // One modal choice at a time: Add Device once the band is chosen.
-            QTimer::singleShot(100, &poll_, [this] { AddSpareUnit(); });
-            return;
-        }
-    });
-    answer->start();
+    uitest::WhenReady([] { return ShownChoice() != nullptr; },
+                      [this] {
+                          QComboBox* list = ShownChoice();
+                          list->setCurrentIndex((list->currentIndex() + 1) % list->count());
+                          Press(list->window(), QStringLiteral("OK"));
+                          // One modal choice at a time: Add Device once the band is chosen.
+                          QTimer::singleShot(100, &poll_, [this] { AddSpareUnit(); });
+                      },
+                      &poll_);
     ClickOn(page->BandText(1).GetNative());
 }
 
@@ -208,7 +165,5 @@ void DemoScreenshots::Take() {
         device->OnNotify(DefaultDlg::kIdTabStrip, win::TCN_SELCHANGE);
         Save(device->GetNative()->window(), folder_ + "/" + kSystemPageFile);
     }
-    if (quit_) {
-        mainWindow_.EndDialog(win::IDOK);
-    }
+    mainWindow_.EndDialog(win::IDOK);
 }
