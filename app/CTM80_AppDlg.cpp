@@ -118,12 +118,6 @@ void CTM80_AppDlg::DoDataExchange(CDataExchange* dx) {
 bool CTM80_AppDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
 
-    // Linux window managers have no system menu to extend: the About item
-    // sits in the Help menu of the menu bar instead.
-    if (CMenu* systemMenu = GetSystemMenu(false)) {
-        systemMenu->AppendMenu(MF_SEPARATOR);
-        systemMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, "&About TM80_App...");
-    }
     SetIcon(AppIcon(), true);
     SetIcon(AppIcon(), false);
 

@@ -95,9 +95,6 @@ public:
     win::COLORREF UnlitFill() const { return unlitFill_; }
     win::COLORREF UnlitOutline() const { return unlitOutline_; }
 
-    // The menu bar (menu 135 with the Help menu).
-    win::CMenu& Menu() { return menu_; }
-
     bool OnInitDialog() override;
     void DoDataExchange(win::CDataExchange* dx) override;
     bool OnCommand(int id, int code) override;

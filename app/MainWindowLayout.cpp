@@ -129,6 +129,8 @@ std::vector<MenuItem> MainWindowMenu() {
                  0,
                  {MenuItem{"Customize Device Color", ID_CUSTOMIZE_DEVICE_COLOR, {}, false}},
                  false},
+        // Linux window managers have no system menu to extend: the About item
+        // sits here instead.
         MenuItem{"&Help", 0, {MenuItem{"&About TM80_App...", IDM_ABOUTBOX, {}, false}}, false},
     };
 }

@@ -24,11 +24,4 @@ std::unique_ptr<CommonDialogs> CommonDialogs::Install(std::unique_ptr<CommonDial
     return previous;
 }
 
-int AfxMessageBox(const std::string& text, UINT type) {
-    MessageBoxRequest request;
-    request.text = text;
-    request.type = type;
-    return CommonDialogs::Current().MessageBox(request);
-}
-
 } // namespace win

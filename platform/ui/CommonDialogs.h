@@ -54,6 +54,4 @@ public:
     static std::unique_ptr<CommonDialogs> Install(std::unique_ptr<CommonDialogs> dialogs);
 };
 
-int AfxMessageBox(const std::string& text, UINT type = MB_OK);
-
 } // namespace win

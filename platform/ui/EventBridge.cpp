@@ -21,8 +21,6 @@ namespace win {
 
 namespace {
 
-constexpr const char* kOwnerProperty = "win_cwnd";
-
 UINT KeyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
     UINT flags = 0;
     if (buttons & Qt::LeftButton) {
@@ -69,8 +67,7 @@ bool IsFrameOrIdleMenuBar(const QObject* watched, const QWidget* client) {
     return bar != nullptr && bar->window() == client->window() && bar->activeAction() == nullptr;
 }
 
-} // namespace
-
+// Windows virtual key code of a Qt key, 0 when there is none.
 unsigned VirtualKeyOf(int key) {
     switch (key) {
     case Qt::Key_Backspace:
@@ -110,6 +107,8 @@ unsigned VirtualKeyOf(int key) {
     }
     return 0;
 }
+
+} // namespace
 
 CWnd* EventBridge::OwnerOf(const QObject* widget) {
     if (!widget) {

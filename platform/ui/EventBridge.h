@@ -14,6 +14,10 @@ class CWnd;
 
 class EventBridge : public QObject {
 public:
+    // The widget property that names the CWnd owning a widget (CWnd sets and
+    // clears it; OwnerOf reads it).
+    static constexpr const char* kOwnerProperty = "win_cwnd";
+
     explicit EventBridge(CWnd* owner) : owner_(owner) {}
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -28,8 +32,5 @@ private:
     void ApplyColorAnswer(QWidget* widget, QPainter& painter);
     CWnd* owner_;
 };
-
-// Windows virtual key code of a Qt key, 0 when there is none.
-unsigned VirtualKeyOf(int qtKey);
 
 } // namespace win
