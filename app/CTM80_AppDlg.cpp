@@ -95,7 +95,7 @@ void CTM80_AppDlg::DoDataExchange(CDataExchange* dx) {
     for (int k = 0; k < kOutputs; ++k) {
         DDX_Control(dx, IDC_OUTPUT_HEADER_1 + k, outputHeaders_[static_cast<std::size_t>(k)]);
     }
-    for (int r = 0; r < kRows; ++r) {
+    for (int r = 0; r < kUnitPositions; ++r) {
         Row& row = rows_[static_cast<std::size_t>(r)];
         DDX_Control(dx, IDC_REMOVE[r], row.remove);
         DDX_Control(dx, IDC_DEVICE_ID[r], row.deviceId);
@@ -145,17 +145,7 @@ bool CTM80_AppDlg::OnInitDialog() {
 }
 
 void CTM80_AppDlg::PlaceLogo() {
-    // The picture stretches from its own top-left corner to the bottom-right
-    // corner of the marker, which is then hidden.
-    CRect picture;
-    CRect marker;
-    logo_.GetWindowRect(&picture);
-    ScreenToClient(&picture);
-    logoEnd_.GetWindowRect(&marker);
-    ScreenToClient(&marker);
-    logo_.MoveWindow(picture.left, picture.top, marker.right - picture.left,
-                     marker.bottom - picture.top);
-    logoEnd_.ShowWindow(SW_HIDE);
+    logo_.StretchToMarker(logoEnd_);
     logo_.LoadPicture(TheEnvironment().ImagesFolder + "StartupLogo.jpg");
 }
 
@@ -167,7 +157,7 @@ void CTM80_AppDlg::StyleInitialLooks() {
     StyleLabel(mode18Header_, background, kWhite, kTurnedUp, kLabelBottom);
     StyleLabel(mode24Header_, background, kWhite, kTurnedUp, kLabelBottom);
     const SystemConfiguration& config = TheSystemConfiguration();
-    for (int r = 0; r < kRows; ++r) {
+    for (int r = 0; r < kUnitPositions; ++r) {
         Row& row = rows_[static_cast<std::size_t>(r)];
         const DeviceColorPair& colours = config.DeviceColors[static_cast<std::size_t>(r)];
         StyleLabel(row.deviceId, colours.Background, colours.Text, 0, kLabelCentre);
@@ -204,12 +194,12 @@ void CTM80_AppDlg::LaunchDirectly() {
 }
 
 void CTM80_AppDlg::FillControlTable() {
-    static const char* const kLightNames[2][kRows] = {
+    static const char* const kLightNames[2][kUnitPositions] = {
         {"IDC_MODE_1_8_1", "IDC_MODE_1_8_2", "IDC_MODE_1_8_3", "IDC_MODE_1_8_4"},
         {"IDC_MODE_2_4_1", "IDC_MODE_2_4_2", "IDC_MODE_2_4_3", "IDC_MODE_2_4_4"}};
     static const auto kOutputNames = [] {
-        std::array<std::array<char[16], kOutputs>, kRows> names{};
-        for (int r = 0; r < kRows; ++r) {
+        std::array<std::array<char[16], kOutputs>, kUnitPositions> names{};
+        for (int r = 0; r < kUnitPositions; ++r) {
             for (int k = 0; k < kOutputs; ++k) {
                 std::snprintf(names[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)], 16,
                               "IDC_OUTPUT_%d_%d", r + 1, k + 1);
@@ -225,15 +215,15 @@ void CTM80_AppDlg::FillControlTable() {
         {"IDL_DEVICE_IDENTIFICATION", &deviceIdentification_, CentredLabel, 0, kMainStyle});
     table.push_back({"IDL_LOCAL_SW_IP", &localAddress_, LeftLabel, 0, kMainStyle});
     table.push_back({"IDL_DEVICES_FOUND", &devicesFound_, LeftLabel, 0, kMainStyle});
-    for (int r = 0; r < kRows; ++r) {
+    for (int r = 0; r < kUnitPositions; ++r) {
         table.push_back(
             {kLightNames[0][r], &rows_[static_cast<std::size_t>(r)].mode18, Light, 0, kMainStyle});
     }
-    for (int r = 0; r < kRows; ++r) {
+    for (int r = 0; r < kUnitPositions; ++r) {
         table.push_back(
             {kLightNames[1][r], &rows_[static_cast<std::size_t>(r)].mode24, Light, 0, kMainStyle});
     }
-    for (int r = 0; r < kRows; ++r) {
+    for (int r = 0; r < kUnitPositions; ++r) {
         for (int k = 0; k < kOutputs; ++k) {
             table.push_back(
                 {kOutputNames[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)],
@@ -299,7 +289,7 @@ bool CTM80_AppDlg::RefuseToAdd(const std::string& address) {
         return true;
     }
     // A second connection to the same module would fight the first.
-    for (int r = 0; r < kRows; ++r) {
+    for (int r = 0; r < kUnitPositions; ++r) {
         const UnitSlot* slot = table.Slot(r);
         if (slot != nullptr && slot->addressText == address) {
             char text[96];
@@ -344,7 +334,7 @@ void CTM80_AppDlg::AddDevice() {
 }
 
 void CTM80_AppDlg::RemoveUnit(int index) {
-    if (index < 0 || index >= SlotTable::kPositions) {
+    if (index < 0 || index >= kUnitPositions) {
         return;
     }
     TheSlotTable().Release(index);
@@ -388,7 +378,7 @@ void CTM80_AppDlg::UpdateValues() {
         return;
     }
     const SystemConfiguration& config = TheSystemConfiguration();
-    for (int r = 0; r < kRows; ++r) {
+    for (int r = 0; r < kUnitPositions; ++r) {
         UnitSlot* slot = TheSlotTable().Slot(r);
         if (slot == nullptr) {
             continue;
@@ -421,7 +411,7 @@ void CTM80_AppDlg::UpdateStates() {
         control.EnableWindow(shown);
         control.ShowWindow(shown ? SW_SHOW : SW_HIDE);
     };
-    for (int r = 0; r < kRows; ++r) {
+    for (int r = 0; r < kUnitPositions; ++r) {
         UnitSlot* slot = TheSlotTable().Slot(r);
         const bool filled = slot != nullptr;
         // The half frames follow the split as the unit model last read it.
@@ -458,7 +448,7 @@ void CTM80_AppDlg::ShowAbout() {
 
 bool CTM80_AppDlg::OnCommand(int id, int code) {
     if (code == BN_CLICKED) {
-        for (int r = 0; r < kRows; ++r) {
+        for (int r = 0; r < kUnitPositions; ++r) {
             if (id == IDC_DEVICE_BUTTON[r]) {
                 ShowDeviceWindow(r);
                 return true;

@@ -14,6 +14,7 @@
 #include "device/TCPCom.h"
 #include "device/UnitSlotHost.h"
 #include "devicewindow/MainWindowAccess.h"
+#include "infra/SystemConfiguration.h"
 #include "platform/ui/CButton.h"
 #include "platform/ui/CDialogEx.h"
 #include "platform/ui/CMenu.h"
@@ -127,7 +128,7 @@ private:
     // The "Add Device" refusals: a full table, or `address` already in a row.
     bool RefuseToAdd(const std::string& address);
 
-    std::array<Row, 4> rows_;
+    std::array<Row, kUnitPositions> rows_;
     Pictureplus logo_;
     win::CStatic logoEnd_;
     Staticplus deviceIdentification_;

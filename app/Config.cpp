@@ -60,13 +60,6 @@ DialogTemplate ConfigTemplate() {
     return t;
 }
 
-CRect ChildRect(const CWnd& parent, const CWnd& control) {
-    CRect r;
-    control.GetWindowRect(&r);
-    parent.ScreenToClient(&r);
-    return r;
-}
-
 } // namespace
 
 Config::Config(CWnd* parent) : CDialogEx(ConfigTemplate(), parent) {

@@ -18,7 +18,7 @@ DialogTemplate DeviceColorTemplate() {
     DialogTemplate t;
     t.caption = "Customize Device Color";
     t.cx = kTextX + kButtonW + 7;
-    t.cy = kFirstRowY + DeviceColorMenu::kPositions * kRowPitch + 22;
+    t.cy = kFirstRowY + kUnitPositions * kRowPitch + 22;
     t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     t.items = {
         // Fitted to their texts around their centres.
@@ -29,7 +29,7 @@ DialogTemplate DeviceColorTemplate() {
         LTEXT("Text Color", DeviceColorMenu::kIdTextHeading, kTextX - 8, 7, kButtonW + 16, 8,
               SS_LEFTNOWORDWRAP),
     };
-    for (int k = 0; k < DeviceColorMenu::kPositions; ++k) {
+    for (int k = 0; k < kUnitPositions; ++k) {
         const int y = kFirstRowY + k * kRowPitch;
         t.items.push_back(LTEXT("Device #" + std::to_string(k + 1) + " Banner Color",
                                 DeviceColorMenu::kIdPreview[k], kPreviewX, y, kPreviewW, kRowH));
@@ -56,7 +56,7 @@ void DeviceColorMenu::DoDataExchange(CDataExchange* dx) {
     DDX_Control(dx, kIdDeviceLabelHeading, deviceLabelHeading_);
     DDX_Control(dx, kIdBackgroundHeading, backgroundHeading_);
     DDX_Control(dx, kIdTextHeading, textHeading_);
-    for (int k = 0; k < kPositions; ++k) {
+    for (int k = 0; k < kUnitPositions; ++k) {
         const auto at = static_cast<std::size_t>(k);
         DDX_Control(dx, kIdPreview[k], previews_[at]);
         DDX_Control(dx, kIdBackground[k], backgrounds_[at]);
@@ -103,7 +103,7 @@ void DeviceColorMenu::UpdateValues() {
 bool DeviceColorMenu::OnCommand(int id, int code) {
     if (code == BN_CLICKED) {
         SystemConfiguration& config = TheSystemConfiguration();
-        for (int k = 0; k < kPositions; ++k) {
+        for (int k = 0; k < kUnitPositions; ++k) {
             const auto at = static_cast<std::size_t>(k);
             if (id == kIdBackground[k]) {
                 config.DeviceColors[at].Background = backgrounds_[at].GetColor();

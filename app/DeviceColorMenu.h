@@ -7,6 +7,7 @@
 // window closes).
 #pragma once
 
+#include "infra/SystemConfiguration.h"
 #include "platform/ui/CColorButton.h"
 #include "platform/ui/CDialogEx.h"
 #include "toolkit/CNewLabel.h"
@@ -19,14 +20,13 @@ class DeviceColorMenu : public win::CDialogEx, public Dlgplus {
 public:
     static constexpr int kTemplateId = 133;
     static constexpr const char* kSection = "PV62_DEVICE_COLOR";
-    static constexpr int kPositions = 4;
 
     static constexpr int kIdDeviceLabelHeading = 1191;
     static constexpr int kIdBackgroundHeading = 1192;
     static constexpr int kIdTextHeading = 1193;
-    static constexpr int kIdPreview[kPositions] = {1090, 1091, 1092, 1093};
-    static constexpr int kIdBackground[kPositions] = {1094, 1095, 1096, 1097};
-    static constexpr int kIdText[kPositions] = {1098, 1099, 1100, 1101};
+    static constexpr int kIdPreview[kUnitPositions] = {1090, 1091, 1092, 1093};
+    static constexpr int kIdBackground[kUnitPositions] = {1094, 1095, 1096, 1097};
+    static constexpr int kIdText[kUnitPositions] = {1098, 1099, 1100, 1101};
 
     explicit DeviceColorMenu(win::CWnd* parent = nullptr);
 
@@ -41,7 +41,7 @@ private:
     Staticplus deviceLabelHeading_;
     Staticplus backgroundHeading_;
     Staticplus textHeading_;
-    std::array<CNewLabel, kPositions> previews_;
-    std::array<win::CColorButton, kPositions> backgrounds_;
-    std::array<win::CColorButton, kPositions> texts_;
+    std::array<CNewLabel, kUnitPositions> previews_;
+    std::array<win::CColorButton, kUnitPositions> backgrounds_;
+    std::array<win::CColorButton, kUnitPositions> texts_;
 };

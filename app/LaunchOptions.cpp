@@ -143,7 +143,7 @@ void LaunchOptions::EnterCount() {
 
 void LaunchOptions::CopyIps() {
     launchCount_ = 0;
-    for (int position = 0; position < SlotTable::kPositions; ++position) {
+    for (int position = 0; position < kUnitPositions; ++position) {
         const UnitSlot* slot = TheSlotTable().Slot(position);
         if (slot == nullptr || slot->Connection() == nullptr) {
             continue;

@@ -42,7 +42,7 @@ DialogTemplate MainWindowTemplate() {
     t.caption = "Tm80_App";
     const int lastOutputRight = OutputX(7) + kOutputW;
     t.cx = lastOutputRight + 4 + kMargin;
-    t.cy = RowY(kRows - 1) + kRowHeight + 4 + 26;
+    t.cy = RowY(kUnitPositions - 1) + kRowHeight + 4 + 26;
     t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_GROUP; // WS_GROUP: minimise box
     auto& items = t.items;
 
@@ -64,7 +64,7 @@ DialogTemplate MainWindowTemplate() {
                               kHeaderH));
     }
 
-    for (int r = 0; r < kRows; ++r) {
+    for (int r = 0; r < kUnitPositions; ++r) {
         const int y = RowY(r);
         const std::string n = std::to_string(r + 1);
         // Frames first, so the outputs paint over them.
@@ -97,7 +97,7 @@ DialogTemplate MainWindowTemplate() {
         }
     }
 
-    const int bottomY = RowY(kRows - 1) + kRowHeight + 12;
+    const int bottomY = RowY(kUnitPositions - 1) + kRowHeight + 12;
     items.push_back(PUSHBUTTON("Add Device", IDC_ADD_DEVICE, kMargin, bottomY, 60, 14));
     items.push_back(LTEXT("Devices Found", IDC_DEVICES_FOUND, kDeviceIdX + 60, bottomY + 3, 90, 9,
                           SS_LEFTNOWORDWRAP));
@@ -109,7 +109,7 @@ DialogTemplate MainWindowTemplate() {
 std::vector<MenuItem> MainWindowMenu() {
     auto devices = [](unsigned first) {
         std::vector<MenuItem> items;
-        for (unsigned d = 0; d < 4; ++d) {
+        for (unsigned d = 0; d < static_cast<unsigned>(kUnitPositions); ++d) {
             items.push_back(MenuItem{"Device " + std::to_string(d + 1), first + d, {}, false});
         }
         return items;

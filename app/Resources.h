@@ -2,6 +2,8 @@
 // control ids of the main window.
 #pragma once
 
+#include "infra/SystemConfiguration.h"
+
 namespace res {
 
 // Dialogs, menu, icons, strings.
@@ -24,18 +26,18 @@ inline constexpr int IDC_LOCAL_SW_IP = 1070;
 inline constexpr int IDC_DEVICES_FOUND = 1071;
 
 // Main window: one id per row (rows 1 to 4).
-inline constexpr int kRows = 4;
 inline constexpr int kOutputs = 8;
-inline constexpr int IDC_REMOVE[kRows] = {1198, 1199, 1200, 1201};
-inline constexpr int IDC_DEVICE_ID[kRows] = {1189, 1191, 1193, 1195};
-inline constexpr int IDC_ADDRESS[kRows] = {1197, 1192, 1194, 1196};
-inline constexpr int IDC_DEVICE_BUTTON[kRows] = {1026, 1066, 1067, 1068};
-inline constexpr int IDC_MODE_1_8[kRows] = {1024, 1027, 1028, 1029};
-inline constexpr int IDC_MODE_2_4[kRows] = {1030, 1031, 1032, 1033};
-inline constexpr int IDC_OUTPUT_FIRST[kRows] = {1034, 1042, 1050, 1058}; // outputs 1-8 follow
-inline constexpr int IDC_FRAME_ALL[kRows] = {1002, 1003, 1004, 1005};
-inline constexpr int IDC_FRAME_FIRST_HALF[kRows] = {1006, 1008, 1010, 1012};
-inline constexpr int IDC_FRAME_SECOND_HALF[kRows] = {1007, 1009, 1011, 1013};
+inline constexpr int IDC_REMOVE[kUnitPositions] = {1198, 1199, 1200, 1201};
+inline constexpr int IDC_DEVICE_ID[kUnitPositions] = {1189, 1191, 1193, 1195};
+inline constexpr int IDC_ADDRESS[kUnitPositions] = {1197, 1192, 1194, 1196};
+inline constexpr int IDC_DEVICE_BUTTON[kUnitPositions] = {1026, 1066, 1067, 1068};
+inline constexpr int IDC_MODE_1_8[kUnitPositions] = {1024, 1027, 1028, 1029};
+inline constexpr int IDC_MODE_2_4[kUnitPositions] = {1030, 1031, 1032, 1033};
+inline constexpr int IDC_OUTPUT_FIRST[kUnitPositions] = {1034, 1042, 1050,
+                                                         1058}; // outputs 1-8 follow
+inline constexpr int IDC_FRAME_ALL[kUnitPositions] = {1002, 1003, 1004, 1005};
+inline constexpr int IDC_FRAME_FIRST_HALF[kUnitPositions] = {1006, 1008, 1010, 1012};
+inline constexpr int IDC_FRAME_SECOND_HALF[kUnitPositions] = {1007, 1009, 1011, 1013};
 
 // Menu 135.
 inline constexpr unsigned ID_CUSTOMIZE_DEVICE_COLOR = 32771;

@@ -10,7 +10,6 @@
 #include "platform/ui/CommonDialogs.h"
 
 #include <cstdio>
-#include <string_view>
 
 using namespace win;
 
@@ -22,11 +21,7 @@ UnitSlot* ConnectedSlot(CWnd* owner, int device) {
     if (slot == nullptr || slot->Unit() == nullptr) {
         char text[64];
         std::snprintf(text, sizeof text, SetupMenuCommands::kNotConnectedText, device);
-        MessageBoxRequest request;
-        request.owner = owner;
-        request.text = text;
-        request.type = MB_OK | MB_ICONWARNING;
-        CommonDialogs::Current().MessageBox(request);
+        ShowMessageBox(owner, text, "", MB_OK | MB_ICONWARNING);
         return nullptr;
     }
     return slot;
@@ -46,7 +41,7 @@ bool ChooseSetupFile(CWnd* owner, bool save, const std::string& folder, std::str
 } // namespace
 
 std::string SetupMenuCommands::UnitFolder(UnitSlot& slot) {
-    return TheEnvironment().SetupFilesFolder + "/" + slot.Unit()->SerialNumberText() + "_Setup";
+    return UnitSetupFolder(slot.Unit()->SerialNumberText());
 }
 
 void SetupMenuCommands::SaveSetup(CWnd* owner, int device) {
@@ -77,17 +72,7 @@ void SetupMenuCommands::RecallSetup(CWnd* owner, int device) {
         return;
     }
     if (slot->RecallSetup(path) == 0) {
-        const std::string_view format = kNoSetupText;
-        const std::size_t at = format.find("%s");
-        std::string text(format.substr(0, at));
-        text += path;
-        text += format.substr(at + 2);
-        MessageBoxRequest request;
-        request.owner = owner;
-        request.text = text;
-        request.caption = kRecallCaption;
-        request.type = MB_OK | MB_ICONWARNING;
-        CommonDialogs::Current().MessageBox(request);
+        ShowMessageBox(owner, UnitSlot::NoSetupText(path), kRecallCaption, MB_OK | MB_ICONWARNING);
         return;
     }
     CurrentSetupFile() = path;
@@ -102,8 +87,8 @@ void SetupMenuCommands::FlashLeds(int device) {
 }
 
 bool SetupMenuCommands::Handle(CWnd* owner, unsigned id) {
-    for (unsigned n = 0; n < 4; ++n) {
-        const int device = static_cast<int>(n) + 1;
+    for (int device = 1; device <= kUnitPositions; ++device) {
+        const auto n = static_cast<unsigned>(device - 1);
         if (id == res::ID_SAVE_SETUP_1 + n) {
             SaveSetup(owner, device);
             return true;

@@ -23,8 +23,8 @@ public:
     static constexpr const char* kSaveTitle = "TM80 Setup File";
     static constexpr const char* kFilter = "File Type (*.TM80)|*.TM80||";
     static constexpr const char* kExtension = "TM80";
-    // A chosen file with neither setup section is not applied.
-    static constexpr const char* kNoSetupText = "%s holds no TM80 setup.";
+    // A chosen file with neither setup section is not applied (the message
+    // is UnitSlot::NoSetupText).
     static constexpr const char* kRecallCaption = "Recall Setup";
 
     // Carries out command `id` of the menu when it is one of these: true.
@@ -35,6 +35,6 @@ public:
     static void RecallSetup(win::CWnd* owner, int device);
     static void FlashLeds(int device);
 
-    // SetupFilesFolder + "/<serial>_Setup".
+    // The unit's own folder (UnitSetupFolder).
     static std::string UnitFolder(UnitSlot& slot);
 };

@@ -1,7 +1,7 @@
 #include "device/ProcessValues.h"
 
-std::array<unsigned char, 4>& ConnectionLostFlag() {
-    static std::array<unsigned char, 4> flags{};
+std::array<unsigned char, kUnitPositions>& ConnectionLostFlag() {
+    static std::array<unsigned char, kUnitPositions> flags{};
     return flags;
 }
 

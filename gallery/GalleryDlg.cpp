@@ -274,10 +274,7 @@ bool GalleryDlg::OnInitDialog() {
 
     // Lights: off in the scheme's background, on green, warning yellow.
     const COLORREF back = TheColorScheme().Main.Background;
-    const auto halfway = [](int c) { return c + (255 - c) / 2; };
-    const COLORREF offOutline =
-        RGB(halfway(GetRValue(back)), halfway(GetGValue(back)), halfway(GetBValue(back)));
-    balls_[0].SetLightColor(back, offOutline);
+    balls_[0].SetLightColor(back, HalfwayToWhite(back));
     balls_[1].SetLightColor(kGreen, RGB(0, 0, 0));
     balls_[2].SetLightColor(kYellow, RGB(0, 0, 0));
     bar_.SetShape(LightShape::Bar);

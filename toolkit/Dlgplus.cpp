@@ -62,6 +62,13 @@ bool Untouched(ControlType type) {
 
 } // namespace
 
+CRect ChildRect(const CWnd& parent, const CWnd& child) {
+    CRect r;
+    child.GetWindowRect(&r);
+    parent.ScreenToClient(&r);
+    return r;
+}
+
 Dlgplus::~Dlgplus() {
     if (window_ && window_->GetDialogHandlers() == this) {
         window_->SetDialogHandlers(nullptr);

@@ -88,3 +88,6 @@ private:
     win::COLORREF dataBlock_ = 0;
     int ticks_ = 0;
 };
+
+// `child`'s rectangle in the client pixels of `parent`.
+win::CRect ChildRect(const win::CWnd& parent, const win::CWnd& child);

@@ -64,7 +64,7 @@ std::string Settings(const UnitSlot& slot, const CalibrationChoice& calibration,
 }
 
 int NoSetup(const std::string& file, std::ostream& err) {
-    err << file << " holds no TM80 setup.\n";
+    err << UnitSlot::NoSetupText(file) << '\n';
     return kCtlFailed;
 }
 

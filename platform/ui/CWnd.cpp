@@ -468,12 +468,7 @@ bool CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 int CWnd::MessageBox(const std::string& text, const std::string& caption, UINT type) {
-    MessageBoxRequest request;
-    request.owner = this;
-    request.text = text;
-    request.caption = caption;
-    request.type = type;
-    return CommonDialogs::Current().MessageBox(request);
+    return ShowMessageBox(this, text, caption, type);
 }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

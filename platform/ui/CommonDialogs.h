@@ -54,4 +54,7 @@ public:
     static std::unique_ptr<CommonDialogs> Install(std::unique_ptr<CommonDialogs> dialogs);
 };
 
+// A message box of the current common dialogs (owner nullptr: the main window).
+int ShowMessageBox(CWnd* owner, const std::string& text, const std::string& caption, UINT type);
+
 } // namespace win

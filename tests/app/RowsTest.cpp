@@ -141,7 +141,7 @@ TEST_F(RowsTest, FifthUnitIsRefusedWithAMessage) {
         // The refused unit was never opened and its connection is closed.
         EXPECT_TRUE(WaitUntil([&] { return units[4]->OpenConnections() == 0; }));
         EXPECT_EQ(units[4]->LedFlashes(), 0);
-        for (int row = 0; row < kRows; ++row) {
+        for (int row = 0; row < kUnitPositions; ++row) {
             EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[row]), "UNIT " + std::to_string(row + 1));
         }
     });

@@ -46,7 +46,7 @@ TEST_F(StartupTest, FirstStartWithoutConfigurationOrUnits) {
         [] { return win::AfxGetMainWnd() != nullptr && win::AfxGetMainWnd()->IsWindowVisible(); },
         [&] {
             auto& dlg = dynamic_cast<CTM80_AppDlg&>(*win::AfxGetMainWnd());
-            for (int row = 0; row < kRows; ++row) {
+            for (int row = 0; row < kUnitPositions; ++row) {
                 EXPECT_FALSE(AppTest::RowShown(dlg, row)) << "row " << row + 1;
             }
             EXPECT_EQ(dlg.GetDlgItemText(IDC_DEVICES_FOUND), "Devices Found: 0");
@@ -56,7 +56,7 @@ TEST_F(StartupTest, FirstStartWithoutConfigurationOrUnits) {
             EXPECT_EQ(dlg.GetNative()->window()->windowTitle().toStdString(), title);
 
             // Without a configuration the rows take the default greys with white text.
-            for (int row = 0; row < kRows; ++row) {
+            for (int row = 0; row < kUnitPositions; ++row) {
                 const auto* id = dynamic_cast<const CNewLabel*>(dlg.GetDlgItem(IDC_DEVICE_ID[row]));
                 ASSERT_NE(id, nullptr);
                 EXPECT_EQ(id->GetBkColor(), win::RGB(50 * row, 50 * row, 50 * row));
@@ -139,7 +139,7 @@ TEST_F(StartupTest, DirectLaunchNamesEachAddressThatDoesNotAnswer) {
         // The one unit that answered takes the first row, not the fourth.
         EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[0]), "FOURTH");
         EXPECT_EQ(LabelText(dlg, IDC_ADDRESS[0]), Address(2, 4));
-        for (int row = 0; row < kRows; ++row) {
+        for (int row = 0; row < kUnitPositions; ++row) {
             EXPECT_EQ(RowShown(dlg, row), row == 0) << "row " << row + 1;
         }
         // The simulated unit's bands name the outputs; its LEDs flashed when it was added.
