@@ -59,7 +59,6 @@ std::string OutputBandName(const UnitSlot& slot, int output) {
 
 CTM80_AppDlg::CTM80_AppDlg(CWnd* parent) : CDialogEx(MainWindowTemplate(), parent) {
     AfxSetMainWnd(this);
-    MainWindowAccess::Register(this);
     Setup(this, kSection);
     const Palette& main = TheColorScheme().Main;
     unlitFill_ = main.Background;
@@ -73,9 +72,6 @@ CTM80_AppDlg::CTM80_AppDlg(CWnd* parent) : CDialogEx(MainWindowTemplate(), paren
 CTM80_AppDlg::~CTM80_AppDlg() {
     // The units go while their windows can still be destroyed properly.
     TheSlotTable().Clear();
-    if (MainWindowAccess::Get() == this) {
-        MainWindowAccess::Register(nullptr);
-    }
     if (AfxGetMainWnd() == this) {
         AfxSetMainWnd(nullptr);
     }
@@ -371,6 +367,10 @@ std::unique_ptr<UnitDeviceWindow> CTM80_AppDlg::CreateDeviceWindow(UnitSlot& slo
 
 void CTM80_AppDlg::RefreshMainWindow(UnitSlot&) {
     UpdateValues();
+}
+
+void CTM80_AppDlg::RefreshMainWindowStates(UnitSlot&) {
+    UpdateStates();
 }
 
 void CTM80_AppDlg::UpdateValues() {

@@ -7,13 +7,13 @@
 // Enter ends it without saving.
 //
 // It owns the slot table's contents: AddUnit and RemoveUnit fill and empty
-// positions, and the device windows reach it through MainWindowAccess.
+// positions, and the unit slots and their device windows reach it through
+// UnitSlotHost.
 
 #include "app/RemoveButton.h"
 #include "device/CTM80M1_Comm.h"
 #include "device/TCPCom.h"
 #include "device/UnitSlotHost.h"
-#include "devicewindow/MainWindowAccess.h"
 #include "infra/SystemConfiguration.h"
 #include "platform/ui/CButton.h"
 #include "platform/ui/CDialogEx.h"
@@ -31,10 +31,7 @@
 
 class DefaultDlg;
 
-class CTM80_AppDlg : public win::CDialogEx,
-                     public Dlgplus,
-                     public UnitSlotHost,
-                     public MainWindowAccess {
+class CTM80_AppDlg : public win::CDialogEx, public Dlgplus, public UnitSlotHost {
 public:
     static constexpr const char* kSection = "TM80MAINDLG";
     static constexpr const char* kTitlePrefix = "Tm80_App Version ";
@@ -80,13 +77,10 @@ public:
     void LoadSettings(const char* path) override;
     void SaveSettings(const char* path) override;
 
-    // UnitSlotHost: the open sequence's window steps.
+    // UnitSlotHost: the open sequence's window steps and the pages' refreshes.
     std::unique_ptr<UnitDeviceWindow> CreateDeviceWindow(UnitSlot& slot) override;
     void RefreshMainWindow(UnitSlot& slot) override;
-
-    // MainWindowAccess: the device windows' way back here.
-    void RefreshValues() override { UpdateValues(); }
-    void RefreshStates() override { UpdateStates(); }
+    void RefreshMainWindowStates(UnitSlot& slot) override;
 
     // The device window of position `index`, or nullptr.
     static DefaultDlg* DeviceWindowOf(int index);

@@ -2,7 +2,6 @@
 
 #include "app/StartupNetwork.h"
 #include "device/DiscoveryList.h"
-#include "devicewindow/MainWindowAccess.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/CWaitCursor.h"
 #include "toolkit/EntryDialogs.h"
@@ -219,8 +218,10 @@ void Config::Pick(int id) {
 void Config::Rescan() {
     CWaitCursor wait;
     TheStartupNetwork().Discover();
-    // The main window's "Devices Found" follows at once.
-    MainWindowAccess::UpdateValues();
+    // The main window, which opened this dialog: its "Devices Found" follows at once.
+    if (auto* mainWindow = dynamic_cast<Dlgplus*>(GetParent())) {
+        mainWindow->UpdateValues();
+    }
     FillLists();
     UpdateValues();
 }

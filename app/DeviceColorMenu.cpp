@@ -1,6 +1,5 @@
 #include "app/DeviceColorMenu.h"
 
-#include "devicewindow/MainWindowAccess.h"
 #include "infra/SystemConfiguration.h"
 #include "platform/ui/CDataExchange.h"
 #include "toolkit/LabelLayout.h"
@@ -96,8 +95,11 @@ void DeviceColorMenu::UpdateValues() {
         backgrounds_[k].SetColor(colours.Background);
         texts_[k].SetColor(colours.Text);
     }
-    // The rows, and through them the device window headers, take the colours.
-    MainWindowAccess::UpdateValues();
+    // The main window, which opened this dialog: its rows, and through them
+    // the device window headers, take the colours.
+    if (auto* mainWindow = dynamic_cast<Dlgplus*>(GetParent())) {
+        mainWindow->UpdateValues();
+    }
 }
 
 bool DeviceColorMenu::OnCommand(int id, int code) {

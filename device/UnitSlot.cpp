@@ -74,6 +74,18 @@ void UnitSlot::AttachWindow(UnitSlotHost* host) {
     }
 }
 
+void UnitSlot::RefreshMainWindow() {
+    if (host_ != nullptr) {
+        host_->RefreshMainWindow(*this);
+    }
+}
+
+void UnitSlot::RefreshMainWindowStates() {
+    if (host_ != nullptr) {
+        host_->RefreshMainWindowStates(*this);
+    }
+}
+
 int UnitSlot::ReadUnit() {
     // Every read runs even when an earlier one failed.
     int ok = unit_->ReadUserNote();
@@ -205,9 +217,7 @@ int UnitSlot::ApplyRecalledSetup() {
     if (deviceWindow_ != nullptr) {
         ok &= deviceWindow_->SendPanes();
     }
-    if (host_ != nullptr) {
-        host_->RefreshMainWindow(*this);
-    }
+    RefreshMainWindow();
     return ok;
 }
 

@@ -101,6 +101,11 @@ public:
     static double OverallGain(std::uint8_t reference, std::uint8_t calibration,
                               std::int8_t adjustment);
 
+    // The host's refreshes (nothing without a host): a page changed what the
+    // main window shows of this unit.
+    void RefreshMainWindow();
+    void RefreshMainWindowStates();
+
     int Index() const { return index_; }
     TCPCom* Connection() const { return connection_.get(); }
     CTM80M1_Comm* Unit() const { return unit_.get(); }

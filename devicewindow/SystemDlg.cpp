@@ -4,7 +4,6 @@
 #include "device/SlotTable.h"
 #include "devicewindow/DefaultDlg.h"
 #include "devicewindow/HardCopy.h"
-#include "devicewindow/MainWindowAccess.h"
 #include "infra/ColorScheme.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/DialogTemplate.h"
@@ -390,7 +389,7 @@ void SystemDlg::EditNote() {
     if (unit_->WriteUserNote(entered) != 0) {
         slot->userNote = unit_->identity.userNote.data();
     }
-    MainWindowAccess::UpdateValues();
+    slot->RefreshMainWindow();
     if (DefaultDlg* window = DeviceWindow()) {
         window->UpdateHeader();
     }

@@ -112,8 +112,8 @@ TEST_F(RowsTest, SplitTwoFourLightsItsLightAndShowsTheHalfFrames) {
         ASSERT_EQ(slot->Unit()->SetSplitAndBands(0, slot->bandSelection), 1);
         ASSERT_EQ(slot->Unit()->ReadSplitAndBands(), 1);
         slot->split = slot->Unit()->settings.split;
-        MainWindowAccess::UpdateValues();
-        MainWindowAccess::UpdateStates();
+        slot->RefreshMainWindow();
+        slot->RefreshMainWindowStates();
         EXPECT_EQ(Light(dlg, IDC_MODE_1_8[0]).GetFillColor(), green);
         EXPECT_EQ(Light(dlg, IDC_MODE_2_4[0]).GetFillColor(), background);
         EXPECT_FALSE(dlg.GetDlgItem(IDC_FRAME_FIRST_HALF[0])->IsWindowVisible());

@@ -63,6 +63,10 @@ void TestHost::RefreshMainWindow(UnitSlot&) {
     ++refreshes;
 }
 
+void TestHost::RefreshMainWindowStates(UnitSlot&) {
+    ++stateRefreshes;
+}
+
 void DeviceWindowTest::SetUp() {
     uitest::EnsureApplication();
     TheSlotTable().Clear();

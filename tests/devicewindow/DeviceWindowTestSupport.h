@@ -48,7 +48,9 @@ class TestHost : public UnitSlotHost {
 public:
     std::unique_ptr<UnitDeviceWindow> CreateDeviceWindow(UnitSlot& slot) override;
     void RefreshMainWindow(UnitSlot& slot) override;
+    void RefreshMainWindowStates(UnitSlot& slot) override;
     int refreshes = 0;
+    int stateRefreshes = 0;
 };
 
 // Each test starts with an empty slot table, clear process values, the
