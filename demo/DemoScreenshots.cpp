@@ -1,8 +1,8 @@
 #include "demo/DemoScreenshots.h"
 
-#include "app/CTM80_AppDlg.h"
-#include "app/Config.h"
-#include "app/Resources.h"
+#include "app/dialogs/Config.h"
+#include "app/mainwindow/CTM80_AppDlg.h"
+#include "app/mainwindow/Resources.h"
 #include "devicewindow/DefaultDlg.h"
 #include "devicewindow/PrimarySetupDlg.h"
 #include "testsupport/UiTestSupport.h"

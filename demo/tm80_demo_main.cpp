@@ -1,7 +1,7 @@
 // tm80-demo FOLDER: the tm80 application, which walks its own windows once the
 // main window is up, saves the demo's screenshots to FOLDER and ends (see
 // DemoScreenshots). The working folder and the environment are tm80's.
-#include "app/ApplicationMain.h"
+#include "app/startup/ApplicationMain.h"
 #include "demo/DemoScreenshots.h"
 
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "tests/app/AppTestSupport.h"
 
-#include "app/Resources.h"
-#include "app/StartupNetwork.h"
+#include "app/mainwindow/Resources.h"
+#include "app/startup/StartupNetwork.h"
 #include "device/DiscoveryList.h"
 #include "device/ProcessValues.h"
 #include "device/SlotTable.h"

@@ -5,7 +5,7 @@
 // loopback broadcast address, and simulated units on 127.<octet>.x.y.
 #pragma once
 
-#include "app/CTM80_AppDlg.h"
+#include "app/mainwindow/CTM80_AppDlg.h"
 #include "platform/ui/Colorref.h"
 #include "sim/SimUnit.h"
 #include "tests/infra/TempFolder.h"

@@ -1,8 +1,8 @@
 // The rows of the main window: filling the lowest free position, removing,
 // the split lights and half frames, the device buttons, a fifth unit.
 
-#include "app/CTM80_AppDlg.h"
-#include "app/Resources.h"
+#include "app/mainwindow/CTM80_AppDlg.h"
+#include "app/mainwindow/Resources.h"
 #include "device/SlotTable.h"
 #include "devicewindow/DefaultDlg.h"
 #include "infra/ColorScheme.h"

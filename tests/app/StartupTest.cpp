@@ -1,16 +1,16 @@
 // Start-up: the application object's steps, the first start with nothing
 // configured, and the direct launch with addresses that do not answer.
 
-#include "app/CTM80_AppApp.h"
-#include "app/CTM80_AppDlg.h"
-#include "app/Resources.h"
-#include "app/StartupNetwork.h"
-#include "app/StartupWindow.h"
-#include "app/TraceFile.h"
+#include "app/mainwindow/CTM80_AppDlg.h"
+#include "app/mainwindow/Resources.h"
+#include "app/startup/CTM80_AppApp.h"
+#include "app/startup/StartupNetwork.h"
+#include "app/startup/StartupWindow.h"
 #include "device/SlotTable.h"
 #include "devicewindow/DefaultDlg.h"
 #include "infra/Environment.h"
 #include "infra/SystemConfiguration.h"
+#include "infra/TraceFile.h"
 #include "platform/ui/CWinApp.h"
 #include "tests/app/AppTestSupport.h"
 #include "toolkit/CNewLabel.h"

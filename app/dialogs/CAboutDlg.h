@@ -3,8 +3,8 @@
 // CAboutDlg: the About box (template 100, "About TM80_App"): the application
 // icon, "TM80_App, Version 1.0" and OK. Created, run and destroyed on each use.
 
-#include "app/IconStatic.h"
 #include "platform/ui/CDialogEx.h"
+#include "toolkit/IconStatic.h"
 
 class CAboutDlg : public win::CDialogEx {
 public:

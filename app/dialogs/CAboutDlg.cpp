@@ -1,7 +1,7 @@
-#include "app/CAboutDlg.h"
+#include "app/dialogs/CAboutDlg.h"
 
-#include "app/AppIcon.h"
-#include "app/Resources.h"
+#include "app/mainwindow/AppIcon.h"
+#include "app/mainwindow/Resources.h"
 #include "platform/ui/CDataExchange.h"
 
 using namespace win;

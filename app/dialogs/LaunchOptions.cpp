@@ -1,4 +1,4 @@
-#include "app/LaunchOptions.h"
+#include "app/dialogs/LaunchOptions.h"
 
 #include "device/SlotTable.h"
 #include "infra/SystemConfiguration.h"

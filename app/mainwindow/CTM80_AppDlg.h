@@ -10,7 +10,6 @@
 // positions, and the unit slots and their device windows reach it through
 // UnitSlotHost.
 
-#include "app/RemoveButton.h"
 #include "device/CTM80M1_Comm.h"
 #include "device/TCPCom.h"
 #include "device/UnitSlotHost.h"
@@ -22,6 +21,7 @@
 #include "toolkit/CNewLabel.h"
 #include "toolkit/Dlgplus.h"
 #include "toolkit/Pictureplus.h"
+#include "toolkit/RemoveButton.h"
 #include "toolkit/Staticball.h"
 #include "toolkit/Staticplus.h"
 

@@ -1,6 +1,6 @@
-#include "app/Config.h"
+#include "app/dialogs/Config.h"
 
-#include "app/StartupNetwork.h"
+#include "app/startup/StartupNetwork.h"
 #include "device/DiscoveryList.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/CWaitCursor.h"

@@ -1,6 +1,6 @@
-#include "app/StartupNetwork.h"
+#include "app/startup/StartupNetwork.h"
 
-#include "app/LocalAddress.h"
+#include "app/startup/LocalAddress.h"
 
 void StartupNetwork::Discover() const {
     if (discoveryTarget) {

@@ -2,8 +2,8 @@
 // standard-output texts land in it as lines, repeats collapsed, stderr quiet
 // unless TM80_TRACE=1.
 
-#include "app/TraceFile.h"
-#include "app/RepeatedLines.h"
+#include "infra/TraceFile.h"
+#include "infra/RepeatedLines.h"
 #include "platform/DebugOutput.h"
 #include "tests/infra/TempFolder.h"
 

@@ -1,4 +1,4 @@
-#include "app/ApplicationMain.h"
+#include "app/startup/ApplicationMain.h"
 
 #include "Version.h"
 

@@ -1,6 +1,6 @@
-#include "app/StartupWindow.h"
+#include "app/startup/StartupWindow.h"
 
-#include "app/AppIcon.h"
+#include "app/mainwindow/AppIcon.h"
 #include "infra/Environment.h"
 #include "platform/ui/CDC.h"
 #include "platform/ui/CDataExchange.h"

@@ -4,7 +4,7 @@
 // work). Returns the process's exit status.
 #pragma once
 
-#include "app/CTM80_AppApp.h"
+#include "app/startup/CTM80_AppApp.h"
 
 // `hook`, when given, runs once the main window exists (the demo program
 // walks the windows through it).

@@ -1,4 +1,4 @@
-#include "app/IconStatic.h"
+#include "toolkit/IconStatic.h"
 
 #include "platform/ui/CDC.h"
 

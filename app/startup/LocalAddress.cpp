@@ -1,4 +1,4 @@
-#include "app/LocalAddress.h"
+#include "app/startup/LocalAddress.h"
 
 #include <arpa/inet.h>
 #include <ifaddrs.h>

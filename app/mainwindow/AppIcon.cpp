@@ -1,4 +1,4 @@
-#include "app/AppIcon.h"
+#include "app/mainwindow/AppIcon.h"
 
 #include <QtCore/qglobal.h>
 

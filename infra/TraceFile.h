@@ -9,7 +9,7 @@
 // back to their defaults when the object goes.
 #pragma once
 
-#include "app/RepeatedLines.h"
+#include "infra/RepeatedLines.h"
 
 #include <cstdio>
 #include <memory>

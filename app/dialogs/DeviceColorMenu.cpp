@@ -1,4 +1,4 @@
-#include "app/DeviceColorMenu.h"
+#include "app/dialogs/DeviceColorMenu.h"
 
 #include "infra/SystemConfiguration.h"
 #include "platform/ui/CDataExchange.h"

@@ -1,4 +1,4 @@
-#include "app/RepeatedLines.h"
+#include "infra/RepeatedLines.h"
 
 void RepeatedLines::Add(const std::string& line) {
     if (group_ > 0) {

@@ -1,6 +1,6 @@
-#include "app/MainWindowLayout.h"
+#include "app/mainwindow/MainWindowLayout.h"
 
-#include "app/Resources.h"
+#include "app/mainwindow/Resources.h"
 
 #include <string>
 

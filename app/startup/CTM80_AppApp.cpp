@@ -1,13 +1,13 @@
-#include "app/CTM80_AppApp.h"
+#include "app/startup/CTM80_AppApp.h"
 
-#include "app/CTM80_AppDlg.h"
-#include "app/StartupWindow.h"
-#include "app/TerminationSignal.h"
-#include "app/TraceFile.h"
+#include "app/mainwindow/CTM80_AppDlg.h"
+#include "app/startup/StartupWindow.h"
+#include "app/startup/TerminationSignal.h"
 #include "infra/ApplicationFolders.h"
 #include "infra/Environment.h"
 #include "infra/ErrorLog.h"
 #include "infra/SystemConfiguration.h"
+#include "infra/TraceFile.h"
 #include "platform/DebugOutput.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "app/TraceFile.h"
+#include "infra/TraceFile.h"
 
 #include "platform/DebugOutput.h"
 

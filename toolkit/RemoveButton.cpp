@@ -1,4 +1,4 @@
-#include "app/RemoveButton.h"
+#include "toolkit/RemoveButton.h"
 
 #include "platform/ui/CDC.h"
 #include "platform/ui/Colorref.h"

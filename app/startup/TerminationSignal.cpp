@@ -1,4 +1,4 @@
-#include "app/TerminationSignal.h"
+#include "app/startup/TerminationSignal.h"
 
 #include <QSocketNotifier>
 

@@ -1,6 +1,6 @@
-#include "app/SetupMenuCommands.h"
+#include "app/mainwindow/SetupMenuCommands.h"
 
-#include "app/Resources.h"
+#include "app/mainwindow/Resources.h"
 #include "device/ProcessValues.h"
 #include "device/SlotTable.h"
 #include "infra/Environment.h"
