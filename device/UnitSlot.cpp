@@ -204,8 +204,8 @@ int UnitSlot::RecallSetup(const std::string& file) {
 }
 
 std::string UnitSlot::NoSetupText(const std::string& file) {
-    // Appended piece by piece: g++ 12 in Release warns (-Wrestrict) about
-    // overlapping copies in the equivalent string concatenation.
+    // Appended piece by piece: g++ 12's Release build warns (-Wrestrict,
+    // falsely) of overlapping copies in `file + " holds no TM80 setup."`.
     std::string text = file;
     text += " holds no TM80 setup.";
     return text;

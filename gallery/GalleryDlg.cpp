@@ -200,11 +200,8 @@ void GalleryDlg::DoDataExchange(CDataExchange* dx) {
     DDX_Control(dx, IDC_TABS, tabs_);
 }
 
-bool GalleryDlg::OnInitDialog() {
-    CDialogEx::OnInitDialog();
-    SetTextUnit(10);
-
-    // The control table: every control the dialog base colours.
+// The control table: every control the dialog base colours.
+void GalleryDlg::FillControlTable() {
     using enum ControlType;
     std::vector<ControlEntry> table = {
         {"IDL_STATIC_HEADING", &staticHeading_, CentredLabel, 0, kMainStyle},
@@ -250,6 +247,13 @@ bool GalleryDlg::OnInitDialog() {
         table.push_back({"IDC_LIGHT", &balls_[i], Light, 0, kMainStyle});
     }
     SetControlTable(table.data(), static_cast<int>(table.size()));
+}
+
+bool GalleryDlg::OnInitDialog() {
+    CDialogEx::OnInitDialog();
+    SetTextUnit(10);
+
+    FillControlTable();
 
     slider_.SetRange(-12, 12);
     slider_.SetPos(4);

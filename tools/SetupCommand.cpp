@@ -15,6 +15,15 @@ std::string CalibrationSplitText(int split) {
     return split == 0 || split == 1 ? ctlreport::SplitText(split) : std::to_string(split);
 }
 
+// The text is appended piece by piece throughout: g++ 12's Release build warns
+// (-Wrestrict, falsely) of overlapping copies in `text += " " + std::to_string(n)`.
+template <class Numbers> void AppendNumbers(std::string& text, const Numbers& numbers) {
+    for (const auto n : numbers) {
+        text += ' ';
+        text += std::to_string(n);
+    }
+}
+
 std::string Settings(const UnitSlot& slot, const CalibrationChoice& calibration, bool json,
                      const std::string& file) {
     const auto& values = slot.calibrationTable[static_cast<std::size_t>(calibration.band)];
@@ -42,24 +51,15 @@ std::string Settings(const UnitSlot& slot, const CalibrationChoice& calibration,
     }
     std::string text =
         "Split            " + std::string(ctlreport::SplitText(slot.split)) + "\nBand per output ";
-    for (int band : slot.bandSelection) {
-        text += ' ';
-        text += std::to_string(band);
-    }
+    AppendNumbers(text, slot.bandSelection);
     text += "\nAdjustments     ";
-    for (std::int8_t steps : slot.adjustments) {
-        text += ' ';
-        text += std::to_string(steps);
-    }
+    AppendNumbers(text, slot.adjustments);
     text += "\nCalibration      band ";
     text += std::to_string(calibration.band);
     text += ", split ";
     text += CalibrationSplitText(calibration.split);
     text += ':';
-    for (std::uint8_t value : values) {
-        text += ' ';
-        text += std::to_string(value);
-    }
+    AppendNumbers(text, values);
     return text + "\n";
 }
 

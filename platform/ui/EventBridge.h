@@ -5,6 +5,8 @@
 #include <QObject>
 
 class QKeyEvent;
+class QMouseEvent;
+class QWheelEvent;
 class QPainter;
 class QWidget;
 
@@ -29,6 +31,9 @@ public:
 private:
     bool Paint(QWidget* widget);
     bool KeyPress(QKeyEvent* event);
+    // Buttons and moves to the owner's mouse handlers; the wheel to OnMouseWheel.
+    bool Mouse(QMouseEvent* event);
+    bool Wheel(QWheelEvent* event);
     void ApplyColorAnswer(QWidget* widget, QPainter& painter);
     CWnd* owner_;
 };
