@@ -7,7 +7,7 @@
 //
 //   tm80_bench [--benchmark_min_time=0.5]
 #include "device/CTM80M1_Comm.h"
-#include "device/PageSettings.h"
+#include "device/PageSetupParts.h"
 #include "device/TCPCom.h"
 #include "device/UnitSlot.h"
 #include "platform/DebugOutput.h"

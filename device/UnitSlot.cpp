@@ -1,6 +1,6 @@
 #include "device/UnitSlot.h"
 
-#include "device/PageSettings.h"
+#include "device/PageSetupParts.h"
 #include "infra/ProfileStore.h"
 #include "platform/ProfileWriteBatch.h"
 

@@ -1,7 +1,7 @@
 #include "devicewindow/DefaultDlg.h"
 
-#include "device/ProcessValues.h"
 #include "device/SlotTable.h"
+#include "device/UnitFlags.h"
 #include "infra/ColorScheme.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/CommonDialogs.h"

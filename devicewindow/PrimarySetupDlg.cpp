@@ -1,6 +1,6 @@
 #include "devicewindow/PrimarySetupDlg.h"
 
-#include "device/PageSettings.h"
+#include "device/PageSetupParts.h"
 #include "device/SlotTable.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/DialogTemplate.h"

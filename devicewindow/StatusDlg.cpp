@@ -1,7 +1,7 @@
 #include "devicewindow/StatusDlg.h"
 
-#include "device/ProcessValues.h"
 #include "device/SlotTable.h"
+#include "device/UnitFlags.h"
 #include "infra/ColorScheme.h"
 #include "infra/Environment.h"
 #include "infra/SystemConfiguration.h"

@@ -1,7 +1,7 @@
 #include "devicewindow/SystemDlg.h"
 
-#include "device/ProcessValues.h"
 #include "device/SlotTable.h"
+#include "device/UnitFlags.h"
 #include "devicewindow/DefaultDlg.h"
 #include "devicewindow/HardCopy.h"
 #include "infra/ColorScheme.h"

@@ -1,6 +1,6 @@
 #include "tools/SetupCommand.h"
 
-#include "device/PageSettings.h"
+#include "device/PageSetupParts.h"
 #include "device/UnitSlot.h"
 #include "tools/CtlReport.h"
 #include "tools/JsonWriter.h"

@@ -1,8 +1,8 @@
 #include "app/mainwindow/SetupMenuCommands.h"
 
 #include "app/mainwindow/Resources.h"
-#include "device/ProcessValues.h"
 #include "device/SlotTable.h"
+#include "device/UnitFlags.h"
 #include "infra/Environment.h"
 #include "infra/ProfileStore.h"
 #include "platform/Files.h"

@@ -4,8 +4,8 @@
 // tm80ctl's recall), the headers, and a file that is no setup.
 #include "app/mainwindow/Resources.h"
 #include "app/mainwindow/SetupMenuCommands.h"
-#include "device/ProcessValues.h"
 #include "device/SlotTable.h"
+#include "device/UnitFlags.h"
 #include "devicewindow/DefaultDlg.h"
 #include "infra/Environment.h"
 #include "tests/app/AppTestSupport.h"

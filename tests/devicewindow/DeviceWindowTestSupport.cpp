@@ -1,6 +1,6 @@
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 
-#include "device/ProcessValues.h"
+#include "device/UnitFlags.h"
 #include "infra/Environment.h"
 #include "infra/SystemConfiguration.h"
 #include "tests/sim/SimTestUnit.h"
@@ -70,7 +70,7 @@ void TestHost::RefreshMainWindowStates(UnitSlot&) {
 void DeviceWindowTest::SetUp() {
     uitest::EnsureApplication();
     TheSlotTable().Clear();
-    ResetDeviceProcessValues();
+    ResetUnitFlags();
     TheSystemConfiguration() = SystemConfiguration{};
     TheEnvironment().ImagesFolder = TM80_IMAGES_FOLDER;
     DefaultDlg::ArmLostNotice(true);
@@ -85,7 +85,7 @@ void DeviceWindowTest::TearDown() {
     units_.clear();
     win::CommonDialogs::Install(nullptr);
     dialogs = nullptr;
-    ResetDeviceProcessValues();
+    ResetUnitFlags();
 }
 
 sim::SimUnit& DeviceWindowTest::StartUnit(sim::UnitConfig config) {

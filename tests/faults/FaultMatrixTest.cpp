@@ -10,9 +10,9 @@
 // A new place is one line in kRows with the function that runs one cell.
 #include "device/DiscoverWizNET_Devices.h"
 #include "device/DiscoveryList.h"
-#include "device/PageSettings.h"
-#include "device/ProcessValues.h"
+#include "device/PageSetupParts.h"
 #include "device/SlotTable.h"
+#include "device/UnitFlags.h"
 #include "platform/DebugOutput.h"
 #include "platform/WinSock.h"
 #include "tests/device/PrivateNamespace.h"
@@ -258,7 +258,7 @@ public:
         opened_ = Slot().Open(&host_) == 1;
         Dialogs().ClearHistory();
         DefaultDlg::ArmLostNotice(true);
-        ResetDeviceProcessValues();
+        ResetUnitFlags();
     }
     ~OpenedUnit() { TheSlotTable().Release(index_); }
     OpenedUnit(const OpenedUnit&) = delete;

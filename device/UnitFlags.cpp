@@ -1,4 +1,4 @@
-#include "device/ProcessValues.h"
+#include "device/UnitFlags.h"
 
 std::array<unsigned char, kUnitPositions>& ConnectionLostFlag() {
     static std::array<unsigned char, kUnitPositions> flags{};
@@ -15,7 +15,7 @@ std::string& CurrentSetupFile() {
     return path;
 }
 
-void ResetDeviceProcessValues() {
+void ResetUnitFlags() {
     ConnectionLostFlag().fill(0);
     AlarmBlinkCounter() = 0;
     CurrentSetupFile().clear();

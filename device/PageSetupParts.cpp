@@ -1,4 +1,4 @@
-#include "device/PageSettings.h"
+#include "device/PageSetupParts.h"
 
 #include "device/UnitSlot.h"
 #include "infra/ProfileStore.h"

@@ -1,6 +1,6 @@
-// What the device window's pages keep in a setup file and send of a recalled
-// setup, below the window layer: the pages call these, and so do the panes of
-// a window-less slot (tm80ctl), so both put the same frames on the wire.
+// The pages' parts of a setup: what the device window's pages keep in a setup
+// file and send of a recalled setup, below the window layer: the pages call these, and so do the
+// panes of a window-less slot (tm80ctl), so both put the same frames on the wire.
 #pragma once
 
 #include "device/UnitDeviceWindow.h"

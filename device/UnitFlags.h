@@ -1,4 +1,6 @@
-// Process-wide values shared by the main window and the device windows.
+// The process-wide flags of the shown units, which the main window and the
+// device windows share: the lost-connection flags, the alarm blink count and
+// the setup file recalled last.
 #pragma once
 
 #include "infra/SystemConfiguration.h"
@@ -16,5 +18,5 @@ int& AlarmBlinkCounter();
 // The path of the setup file recalled last; empty at start.
 std::string& CurrentSetupFile();
 
-// Clears the values above (tests run many cases in one process).
-void ResetDeviceProcessValues();
+// Clears the flags above (tests run many cases in one process).
+void ResetUnitFlags();
