@@ -69,10 +69,7 @@ void StatusDlg::UpdateValues() {
 bool StatusDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
     UpdateValues();
-    EnableToolTips(true);
-    ApplyTooltips();
-    Invalidate();
-    ApplyScheme();
+    ApplyTooltipsAndScheme();
     StyleLines();
 
     // The alarm label: one bold character per line, drawn in the dialog

@@ -206,10 +206,7 @@ void SystemDlg::FillControlTable() {
 bool SystemDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
     FillControlTable();
-    EnableToolTips(true);
-    ApplyTooltips();
-    Invalidate();
-    ApplyScheme();
+    ApplyTooltipsAndScheme();
     UpdateStates();
     for (Staticball& light : bandLights_) {
         SetLightOff(light);

@@ -232,6 +232,13 @@ void Dlgplus::ApplyEntryColors(const ControlEntry& entry, int index) {
     }
 }
 
+void Dlgplus::ApplyTooltipsAndScheme() {
+    window_->EnableToolTips(true);
+    ApplyTooltips();
+    window_->Invalidate();
+    ApplyScheme();
+}
+
 void Dlgplus::ApplyScheme() {
     if (window_ && TheLanguageTables().LanguageLoaded) {
         window_->SetWindowText(LanguageTextWithCommon(section_, "TITLE", ""));

@@ -58,6 +58,9 @@ public:
     void ApplyScheme();
     void ApplyControlText(int index, bool skipLookup);
     void ApplyTooltips();
+    // The close of a dialog's initialisation: tooltips on and given their
+    // texts, a repaint, then the colour scheme.
+    void ApplyTooltipsAndScheme();
 
     // Shared handlers.
     const win::CBrush* AnswerCtlColor(win::CDC& dc, win::CWnd* wnd, win::UINT kind) override;

@@ -107,10 +107,7 @@ bool Config::OnInitDialog() {
     };
     SetControlTable(table);
     UpdateValues();
-    EnableToolTips(true);
-    ApplyTooltips();
-    Invalidate(true);
-    ApplyScheme();
+    ApplyTooltipsAndScheme();
     LayOutForScan();
     return true;
 }

@@ -93,10 +93,7 @@ bool LaunchOptions::OnInitDialog() {
     SetControlTable(table);
     UpdateValues();
     UpdateStates();
-    EnableToolTips(true);
-    ApplyTooltips();
-    Invalidate(true);
-    ApplyScheme();
+    ApplyTooltipsAndScheme();
     return true;
 }
 

@@ -130,10 +130,7 @@ bool CTM80_AppDlg::OnInitDialog() {
     UpdateValues();
     UpdateStates();
 
-    EnableToolTips(true);
-    ApplyTooltips();
-    Invalidate(true);
-    ApplyScheme();
+    ApplyTooltipsAndScheme();
 
     ShowLocalAddress();
     SetWindowText(std::string(kTitlePrefix) + kVersionText);
