@@ -5,9 +5,10 @@
 // read once a second on timer 1000, visible or not.
 //
 // The refresh also drives the alarm blink of the status header's "INFO"
-// label: while the unit is too hot (above 80 degrees C) or its connection was
-// lost, the label alternates between black on yellow and invisible, in the
-// phase of the process-wide AlarmBlinkCounter that every unit's refresh steps.
+// label: while the unit is too hot (UnitStatus::OverTemperature) or its
+// connection was lost, the label alternates between black on yellow and
+// invisible, in the phase of the process-wide AlarmBlinkCounter that every
+// unit's refresh steps.
 //
 // A click on the device ID edits the note (written to the unit, then kept by
 // the slot, so the connection watch follows it); "Display Calibration Tab"
@@ -37,17 +38,23 @@ public:
     static constexpr int kBands = 8;
     static constexpr win::UINT_PTR kStatusTimer = 1000;
     static constexpr win::UINT kStatusTimerMs = 1000;
-    // Hotter than this (degrees C) is an over-temperature alarm.
-    static constexpr int kMostTemperature = 80;
 
     // Control ids of template 139.
+    static constexpr int kIdTitle = 1028;
     static constexpr int kIdDate = 1029;
+    static constexpr int kIdProductLabel = 1030;
+    static constexpr int kIdProduct = 1031;
+    static constexpr int kIdMonitorHeading = 1091;
+    static constexpr int kIdFirmwareLabel = 1108;
+    static constexpr int kIdFirmware = 1109;
     static constexpr int kIdDeviceId = 2042;
     static constexpr int kIdLightColumn = 1115;
     static constexpr int kIdDisplayCalibration = 1110;
     static constexpr int kIdHardCopy = 1111;
 
-    // The monitoring rows, top to bottom.
+    // The identity rows (software version, serial number, device ID, IP
+    // address) and the monitoring rows, top to bottom.
+    static constexpr int kIdentityRows = 4;
     enum Monitor { Voltage, Current, Power, Temperature, kMonitors };
 
     static constexpr const char* kNoBand = "---";
@@ -108,8 +115,8 @@ private:
     CTM80M1_Comm* unit_;
 
     // Software version, serial number, device ID, IP address: labels, values.
-    std::array<Staticplus, 4> identityLabels_;
-    std::array<Staticplus, 4> identity_;
+    std::array<Staticplus, kIdentityRows> identityLabels_;
+    std::array<Staticplus, kIdentityRows> identity_;
     Staticplus title_, date_, productLabel_, product_, monitorHeading_;
     std::array<Staticplus, kMonitors> monitorLabels_;
     std::array<Staticplus, kMonitors> monitorValues_;

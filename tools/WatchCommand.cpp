@@ -2,6 +2,7 @@
 
 #include "device/CTM80M1_Comm.h"
 #include "device/UnitConnection.h"
+#include "device/UnitStatus.h"
 #include "tools/JsonWriter.h"
 
 #include <array>
@@ -52,10 +53,8 @@ private:
 
 struct Reading {
     bool ok = false;
-    int temperature = 0; // whole degrees, signed as the unit sends them
-    double voltage = 0.0;
-    double current = 0.0;
-    bool Alarm() const { return !ok || temperature > WatchOptions::kAlarmAboveC; }
+    UnitStatus status;
+    bool Alarm() const { return !ok || status.OverTemperature(); }
 };
 
 // Local time, "2026-05-17 14:03:22" for people, "2026-05-17T14:03:22+02:00" in JSON.
@@ -80,9 +79,10 @@ std::string Line(const Reading& r, bool json) {
         JsonWriter line;
         line.BeginObject().Key("time").String(Now(true)).Key("ok").Bool(r.ok);
         if (r.ok) {
-            line.Key("temperature_c").Integer(r.temperature);
-            line.Key("voltage_v").Fixed(r.voltage, 1).Key("current_a").Fixed(r.current, 1);
-            line.Key("power_w").Fixed(r.voltage * r.current, 1);
+            const UnitStatus& s = r.status;
+            line.Key("temperature_c").Integer(static_cast<int>(s.temperature));
+            line.Key("voltage_v").Fixed(s.voltage, 1).Key("current_a").Fixed(s.current, 1);
+            line.Key("power_w").Fixed(s.voltage * s.current, 1);
         } else {
             line.Key("temperature_c").Null().Key("voltage_v").Null();
             line.Key("current_a").Null().Key("power_w").Null();
@@ -92,8 +92,9 @@ std::string Line(const Reading& r, bool json) {
     char text[160];
     if (r.ok) {
         std::snprintf(text, sizeof text, "%s  %4d C  %5.1f V  %4.1f A  %6.1f W%s\n",
-                      Now(false).c_str(), r.temperature, r.voltage, r.current,
-                      r.voltage * r.current, r.Alarm() ? "  ALARM" : "");
+                      Now(false).c_str(), static_cast<int>(r.status.temperature), r.status.voltage,
+                      r.status.current, r.status.voltage * r.status.current,
+                      r.Alarm() ? "  ALARM" : "");
     } else {
         std::snprintf(text, sizeof text, "%s  no answer  ALARM\n", Now(false).c_str());
     }
@@ -111,9 +112,7 @@ Reading Read(UnitConnection& connection) {
         return r;
     }
     r.ok = true;
-    r.temperature = static_cast<int>(unit->status.temperature);
-    r.voltage = unit->status.voltage;
-    r.current = unit->status.current;
+    r.status = unit->status;
     return r;
 }
 

@@ -7,15 +7,12 @@
 // raise a flag that is looked at between readings and during the waits.
 #pragma once
 
-#include "device/UnitStatus.h"
-
 #include <ostream>
 #include <string>
 
 struct WatchOptions {
     static constexpr int kShortestIntervalMs = 200;
     static constexpr int kDefaultIntervalMs = 1000;
-    static constexpr int kAlarmAboveC = UnitStatus::kMostTemperatureC;
 
     std::string address;
     int intervalMs = kDefaultIntervalMs;

@@ -5,13 +5,12 @@
 // silent unit. tm80 broadcasts its search at start, so everything runs in a
 // private network namespace.
 #include "sim/SimUnit.h"
+#include "tests/app/WorkFolder.h"
 #include "tests/device/PrivateNamespace.h"
 #include "tests/infra/TempFolder.h"
 #include "tests/metrics/MonitoringTestSupport.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
@@ -31,19 +30,6 @@ std::unique_ptr<sim::SimUnit> Unit(const char* address, int temperature) {
     return unit->Start() ? std::move(unit) : nullptr;
 }
 
-// A working folder whose configuration launches straight to both units.
-std::string MakeWorkingFolder(const TempFolder& folder) {
-    const std::string work = folder / "work";
-    std::filesystem::create_directories(work + "/SystemTools/Options");
-    std::filesystem::create_directories(work + "/SystemTools/Images");
-    std::filesystem::copy_file(TM80_LOGO, work + "/SystemTools/Images/StartupLogo.jpg");
-    WriteFile(work + "/SystemTools/Options/Tm80M1System.CFG",
-              std::string("[TM80M1]\r\nLAUNCH_DIRECT=1\r\nNUMBER_OF_LAUNCH_DEVICES=2\r\n"
-                          "DEVICE_DIRECT_IP_ADDRESS_0=") +
-                  kHealthy + "\r\nDEVICE_DIRECT_IP_ADDRESS_1=" + kHot + "\r\n");
-    return work;
-}
-
 bool IsPeriodicRead(const sim::ReceivedFrame& frame) {
     return frame.command == 0x2002 ||
            (frame.command == 0x1003 && frame.bytes.size() > 6 && frame.bytes[6] == 0x00);
@@ -56,17 +42,15 @@ std::string At(const char* unit) {
 } // namespace
 
 TEST(MetricsListen, PrometheusScrapesTheUnitsTheWindowHasOpen) {
-    if (!nstest::Inside()) {
-        nstest::RunInPrivateNamespace(
-            simtest::CurrentTestName(),
-            "ip link set lo up && ip route add default dev lo src 127.0.0.1 && ");
+    if (nstest::RanInPrivateNamespace(nstest::kSearchOnLoopback)) {
         return;
     }
     auto healthy = Unit(kHealthy, 41);
     auto hot = Unit(kHot, 85);
     ASSERT_TRUE(healthy && hot);
     TempFolder folder;
-    const std::string work = MakeWorkingFolder(folder);
+    MakeWorkFolder(folder, {kHealthy, kHot});
+    const std::string work = folder / "work";
     montest::ChildProcess tm80("sh",
                                {"-c", "cd '" + work +
                                           "' && QT_QPA_PLATFORM=offscreen exec '" TM80_BINARY

@@ -161,10 +161,7 @@ TEST(Exporter, AUnitThatCannotBeReadIsDownWithItsReasonAndComesBack) {
 // broadcasts, so it runs in a private network namespace, where the search
 // leaves from 127.0.0.1 for the simulated modules to answer.
 TEST(Exporter, DiscoveredUnitsAreRead) {
-    if (!nstest::Inside()) {
-        nstest::RunInPrivateNamespace(
-            simtest::CurrentTestName(),
-            "ip link set lo up && ip route add default dev lo src 127.0.0.1 && ");
+    if (nstest::RanInPrivateNamespace(nstest::kSearchOnLoopback)) {
         return;
     }
     std::vector<std::unique_ptr<sim::SimUnit>> units;
