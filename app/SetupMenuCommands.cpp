@@ -1,8 +1,10 @@
 #include "app/SetupMenuCommands.h"
 
+#include "app/CTM80_AppDlg.h"
 #include "app/Resources.h"
 #include "device/ProcessValues.h"
 #include "device/SlotTable.h"
+#include "devicewindow/DefaultDlg.h"
 #include "infra/Environment.h"
 #include "infra/ProfileStore.h"
 #include "platform/Files.h"
@@ -30,6 +32,31 @@ UnitSlot* ConnectedSlot(CWnd* owner, int device) {
         return nullptr;
     }
     return slot;
+}
+
+// `format` with `path` for its "%s" and `device` for a "%d" after it. Built
+// piece by piece: a path may be longer than any fixed buffer.
+std::string WithPath(std::string_view format, const std::string& path, int device = 0) {
+    const std::size_t at = format.find("%s");
+    std::string text(format.substr(0, at));
+    text += path;
+    std::string_view rest = format.substr(at + 2);
+    if (const std::size_t number = rest.find("%d"); number != std::string_view::npos) {
+        text += rest.substr(0, number);
+        text += std::to_string(device);
+        rest = rest.substr(number + 2);
+    }
+    text += rest;
+    return text;
+}
+
+void Warn(CWnd* owner, const std::string& text) {
+    MessageBoxRequest request;
+    request.owner = owner;
+    request.text = text;
+    request.caption = SetupMenuCommands::kRecallCaption;
+    request.type = MB_OK | MB_ICONWARNING;
+    CommonDialogs::Current().MessageBox(request);
 }
 
 bool ChooseSetupFile(CWnd* owner, bool save, const std::string& folder, std::string& path) {
@@ -77,21 +104,21 @@ void SetupMenuCommands::RecallSetup(CWnd* owner, int device) {
         return;
     }
     if (slot->RecallSetup(path) == 0) {
-        const std::string_view format = kNoSetupText;
-        const std::size_t at = format.find("%s");
-        std::string text(format.substr(0, at));
-        text += path;
-        text += format.substr(at + 2);
-        MessageBoxRequest request;
-        request.owner = owner;
-        request.text = text;
-        request.caption = kRecallCaption;
-        request.type = MB_OK | MB_ICONWARNING;
-        CommonDialogs::Current().MessageBox(request);
+        Warn(owner, WithPath(kNoSetupText, path));
+        return;
+    }
+    // The sending stops at the first exchange that fails, and the pages and
+    // the row then show what the unit holds.
+    if (slot->ApplyRecalledSetup() == 0) {
+        Warn(owner, WithPath(kNotSentText, path, device));
         return;
     }
     CurrentSetupFile() = path;
-    slot->ApplyRecalledSetup();
+    for (int index = 0; index < SlotTable::kPositions; ++index) {
+        if (DefaultDlg* window = CTM80_AppDlg::DeviceWindowOf(index)) {
+            window->UpdateHeader();
+        }
+    }
 }
 
 void SetupMenuCommands::FlashLeds(int device) {
