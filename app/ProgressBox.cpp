@@ -1,8 +1,7 @@
 #include "app/ProgressBox.h"
 
 #include "platform/ui/CDataExchange.h"
-
-#include <QWidget>
+#include "platform/ui/RepaintWithoutInput.h"
 
 using namespace win;
 
@@ -26,12 +25,7 @@ ProgressBox::ProgressBox(const std::string& title) : CDialogEx(ProgressTemplate(
     if (!Create()) {
         return;
     }
-    // It never takes the focus or a click from the window that opened it.
-    QWidget* top = GetNative()->window();
-    top->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
-    top->setAttribute(Qt::WA_TransparentForMouseEvents);
-    top->setAttribute(Qt::WA_ShowWithoutActivating);
-    ShowWindow(SW_SHOW);
+    ShowTakingNoInput(*this);
     progress_ = std::make_unique<NetworkProgressScope>(
         [this](const NetworkProgress& progress) { line_.SetWindowText(progress.Text()); });
 }

@@ -7,6 +7,13 @@
 
 namespace win {
 
+class CWnd;
+
 void RepaintWithoutInput();
+
+// Shows a progress window that input never reaches: it takes no focus, lets
+// the mouse through and is shown without taking the activation from the
+// window that opened it. (Disabled, it would draw its texts greyed.)
+void ShowTakingNoInput(CWnd& window);
 
 } // namespace win
