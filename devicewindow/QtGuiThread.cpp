@@ -15,7 +15,7 @@
 
 QtGuiThread::QtGuiThread() : wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
     notifier_ = new QSocketNotifier(wakeFd_, QSocketNotifier::Read, QCoreApplication::instance());
-    QObject::connect(notifier_.data(), &QSocketNotifier::activated, [this] { RunPosted(); });
+    QObject::connect(notifier_.data(), &QSocketNotifier::activated, [this] { Woken(); });
 }
 
 QtGuiThread::~QtGuiThread() {
@@ -36,11 +36,24 @@ void QtGuiThread::Post(std::function<void()> call) {
     }
 }
 
-void QtGuiThread::RunPosted() {
+void QtGuiThread::Woken() {
     std::uint64_t count = 0;
     if (::read(wakeFd_, &count, sizeof count) < 0) {
         // Nothing to clear; the queue is looked at anyway.
     }
+    // The calls run from a timer, not from inside the notifier: a message box
+    // that a call opens would not be painted under the X11 event loop while
+    // a socket notifier is being handled.
+    if (!runScheduled_) {
+        runScheduled_ = true;
+        QTimer::singleShot(0, notifier_.data(), [this] {
+            runScheduled_ = false;
+            RunPosted();
+        });
+    }
+}
+
+void QtGuiThread::RunPosted() {
     // One call at a time: a call may wait in a nested loop, which runs the
     // calls posted after it meanwhile.
     for (;;) {

@@ -1,9 +1,10 @@
 // The application's GUI thread as the units' I/O workers see it (GuiThread):
 // results come back through a queue of calls that an eventfd wakes the event
-// loop for, and an operator's action waits for its unit in a nested event
-// loop that goes on with timers, posted calls and painting while it holds
-// back operator input and shows the wait cursor. So one unit that answers
-// slowly holds up no other unit's window.
+// loop for (they then run from a zero timer, as the periodic reads' timers
+// ran them before), and an operator's action waits for its unit in a nested
+// event loop that goes on with timers, posted calls and painting while it
+// holds back operator input and shows the wait cursor. So one unit that
+// answers slowly holds up no other unit's window.
 //
 // Made on the GUI thread once the Qt application exists (TheGuiThread()).
 #pragma once
@@ -37,6 +38,7 @@ public:
     void AfterWaits(std::function<void()> call);
 
 private:
+    void Woken();
     void RunPosted();
     void RunDeferred();
 
@@ -45,6 +47,7 @@ private:
     std::mutex mutex_;
     std::deque<std::function<void()>> posted_;
     // GUI thread only.
+    bool runScheduled_ = false;
     int depth_ = 0;
     std::vector<std::function<void()>> deferred_;
 };
