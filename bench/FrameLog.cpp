@@ -6,16 +6,16 @@
 // line per frame: its bytes in hexadecimal; a section starts with "== ".
 //
 //   tm80_frame_log [SECONDS] > frames.txt     run inside a private network namespace
-#include "app/CTM80_AppDlg.h"
-#include "app/SetupMenuCommands.h"
+#include "app/mainwindow/CTM80_AppDlg.h"
+#include "app/mainwindow/SetupMenuCommands.h"
 #include "device/SlotTable.h"
 #include "devicewindow/DefaultDlg.h"
 #include "devicewindow/OutputColumns.h"
 #include "devicewindow/PrimarySetupDlg.h"
 #include "platform/DebugOutput.h"
 #include "platform/ui/CommonDialogs.h"
-#include "platform/ui/ScriptedCommonDialogs.h"
 #include "sim/SimUnit.h"
+#include "testsupport/ScriptedCommonDialogs.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -7,13 +7,13 @@
 // timer of the event loop fired: its largest stall and the 99th percentile.
 //
 //   tm80_pace_bench [SECONDS]     run inside a private network namespace
-#include "app/CTM80_AppDlg.h"
+#include "app/mainwindow/CTM80_AppDlg.h"
 #include "device/SlotTable.h"
 #include "device/UnitProtocol.h"
 #include "platform/DebugOutput.h"
 #include "platform/ui/CommonDialogs.h"
-#include "platform/ui/ScriptedCommonDialogs.h"
 #include "sim/SimUnit.h"
+#include "testsupport/ScriptedCommonDialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,10 +1,10 @@
 #include "device/SlotTable.h"
 
-#include "device/ProcessValues.h"
+#include "device/UnitFlags.h"
 #include "platform/Clock.h"
 
 int SlotTable::Claim() {
-    for (int i = 0; i < kPositions; ++i) {
+    for (int i = 0; i < kUnitPositions; ++i) {
         if (!positions_[static_cast<std::size_t>(i)].occupied) {
             positions_[static_cast<std::size_t>(i)].occupied = true;
             return i;
@@ -14,7 +14,7 @@ int SlotTable::Claim() {
 }
 
 void SlotTable::Release(int index) {
-    if (index < 0 || index >= kPositions) {
+    if (index < 0 || index >= kUnitPositions) {
         return;
     }
     Position& position = positions_[static_cast<std::size_t>(index)];
@@ -29,7 +29,7 @@ void SlotTable::Release(int index) {
 }
 
 UnitSlot* SlotTable::Slot(int index) const {
-    if (index < 0 || index >= kPositions) {
+    if (index < 0 || index >= kUnitPositions) {
         return nullptr;
     }
     return positions_[static_cast<std::size_t>(index)].slot.get();
@@ -75,7 +75,7 @@ void SlotTable::Clear() {
         slot->StopWorker();
     }
     CloseTogether(slots);
-    for (int i = 0; i < kPositions; ++i) {
+    for (int i = 0; i < kUnitPositions; ++i) {
         Release(i);
     }
 }

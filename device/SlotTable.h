@@ -4,6 +4,7 @@
 #pragma once
 
 #include "device/UnitSlot.h"
+#include "infra/SystemConfiguration.h"
 
 #include <array>
 #include <memory>
@@ -11,7 +12,6 @@
 
 class SlotTable {
 public:
-    static constexpr int kPositions = 4;
     // The most Clear waits for all the units to close their connections, and
     // Release for one.
     static constexpr int kClearBudgetMs = 250;
@@ -44,7 +44,7 @@ private:
     // Closes the connections of `slots` together within kClearBudgetMs.
     static void CloseTogether(const std::vector<UnitSlot*>& slots);
 
-    std::array<Position, kPositions> positions_{};
+    std::array<Position, kUnitPositions> positions_{};
 };
 
 SlotTable& TheSlotTable();

@@ -1,6 +1,6 @@
 #include "device/UnitSlot.h"
 
-#include "device/PageSettings.h"
+#include "device/PageSetupParts.h"
 #include "infra/ProfileStore.h"
 #include "platform/ProfileWriteBatch.h"
 
@@ -72,21 +72,10 @@ void UnitSlot::StopWorker() {
     }
 }
 
-namespace {
-
-int OpenControl(CTM80M1_Comm& unit) {
-    auto request = unitprotocol::ControlRequest(unitprotocol::kControlOpen,
-                                                unitprotocol::kControlOpenArgument);
-    unitprotocol::ReplyFrame<unitprotocol::kControl> reply{};
-    return unit.ControlExchange(request.data(), reply.data());
-}
-
-} // namespace
-
 int UnitSlot::Open(UnitSlotHost* host) {
     // The identity is read before the window is made, which would read it
     // first thing: the sequence stops there too when the unit fails it.
-    if (unit_->FlashLeds() == 0 || OpenControl(*unit_) == 0 || ReadUnit() == 0 ||
+    if (unit_->FlashLeds() == 0 || SendOpenControl() == 0 || ReadUnit() == 0 ||
         (unit_->identity.identityRead == 0 && unit_->ReadIdentity() == 0)) {
         return 0;
     }
@@ -94,11 +83,30 @@ int UnitSlot::Open(UnitSlotHost* host) {
     return 1;
 }
 
+int UnitSlot::SendOpenControl() {
+    auto request = unitprotocol::ControlRequest(unitprotocol::kControlOpen,
+                                                unitprotocol::kControlOpenArgument);
+    unitprotocol::ReplyFrame<unitprotocol::kControl> reply{};
+    return unit_->ControlExchange(request.data(), reply.data());
+}
+
 void UnitSlot::AttachWindow(UnitSlotHost* host) {
     host_ = host;
     if (host != nullptr) {
         deviceWindow_ = host->CreateDeviceWindow(*this);
         host->RefreshMainWindow(*this);
+    }
+}
+
+void UnitSlot::RefreshMainWindow() {
+    if (host_ != nullptr) {
+        host_->RefreshMainWindow(*this);
+    }
+}
+
+void UnitSlot::RefreshMainWindowStates() {
+    if (host_ != nullptr) {
+        host_->RefreshMainWindowStates(*this);
     }
 }
 
@@ -148,12 +156,16 @@ void UnitSlot::BuildBandTexts() {
         }
         entry.name = BandName(e);
         ++bandCount;
-        char text[64];
-        std::snprintf(text, sizeof text, "%s: %d - %d", entry.name.c_str(),
-                      static_cast<int>(entry.lower / kHzPerMHz),
-                      static_cast<int>(entry.upper / kHzPerMHz));
-        bandTexts[e] = text;
+        bandTexts[e] = BandText(entry);
     }
+}
+
+std::string UnitSlot::BandText(const BandEntry& entry) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%s: %d - %d", entry.name.c_str(),
+                  static_cast<int>(entry.lower / kHzPerMHz),
+                  static_cast<int>(entry.upper / kHzPerMHz));
+    return text;
 }
 
 std::string UnitSlot::BandName(int position) const {
@@ -213,8 +225,16 @@ int UnitSlot::RecallSetup(const std::string& file) {
     return 1;
 }
 
+std::string UnitSlot::NoSetupText(const std::string& file) {
+    // Appended piece by piece: g++ 12's Release build warns (-Wrestrict,
+    // falsely) of overlapping copies in `file + " holds no TM80 setup."`.
+    std::string text = file;
+    text += " holds no TM80 setup.";
+    return text;
+}
+
 int UnitSlot::ApplyRecalledSetup() {
-    int ok = unit_ != nullptr && OpenControl(*unit_) != 0 ? 1 : 0;
+    int ok = unit_ != nullptr ? SendOpenControl() : 0;
     if (ok != 0 && deviceWindow_ != nullptr) {
         ok = deviceWindow_->SendPanes();
     }
@@ -225,9 +245,7 @@ int UnitSlot::ApplyRecalledSetup() {
     if (deviceWindow_ != nullptr) {
         deviceWindow_->ShowPanes();
     }
-    if (host_ != nullptr) {
-        host_->RefreshMainWindow(*this);
-    }
+    RefreshMainWindow();
     return ok;
 }
 

@@ -74,6 +74,8 @@ public:
     int RecallSetup(const std::string& file);
     // Whether `file` holds a "DEVICE" or a "CALIBRATION" section.
     static bool HoldsSetup(const std::string& file);
+    // What the operator is told of a file that does not: "F holds no TM80 setup."
+    static std::string NoSetupText(const std::string& file);
     // Sends what was recalled: the open control command, then each pane's
     // settings, stopping at the first exchange that fails; then the gains
     // worked out again, the panes shown and the main window refreshed. 1 when
@@ -100,11 +102,18 @@ public:
     void BuildBandTexts();
     // The name for the band entry at `position`, from its edges in whole MHz.
     std::string BandName(int position) const;
+    // The entry's name with its edges in whole MHz: "LL: 1435 - 1535".
+    static std::string BandText(const BandEntry& entry);
     void ComputeGains();
 
     // The overall gain in dB of one band and channel.
     static double OverallGain(std::uint8_t reference, std::uint8_t calibration,
                               std::int8_t adjustment);
+
+    // The host's refreshes (nothing without a host): a page changed what the
+    // main window shows of this unit.
+    void RefreshMainWindow();
+    void RefreshMainWindowStates();
 
     int Index() const { return index_; }
     TCPCom* Connection() const { return connection_.get(); }
@@ -132,6 +141,10 @@ public:
     std::string addressText;
 
 private:
+    // The open control command (0x1001 with the open argument); 1 when the
+    // unit answered.
+    int SendOpenControl();
+
     std::unique_ptr<UnitWorker> worker_; // made the connection; goes last
     std::unique_ptr<TCPCom> connection_;
     std::unique_ptr<CTM80M1_Comm> unit_;

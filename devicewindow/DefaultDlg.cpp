@@ -1,7 +1,7 @@
 #include "devicewindow/DefaultDlg.h"
 
-#include "device/ProcessValues.h"
 #include "device/SlotTable.h"
+#include "device/UnitFlags.h"
 #include "devicewindow/QtGuiThread.h"
 #include "infra/ColorScheme.h"
 #include "platform/ui/CDataExchange.h"
@@ -113,12 +113,8 @@ bool DefaultDlg::OnInitDialog() {
 }
 
 CRect DefaultDlg::ChildRect(int id) const {
-    CRect r;
-    if (const CWnd* child = GetDlgItem(id)) {
-        child->GetWindowRect(&r);
-        ScreenToClient(&r);
-    }
-    return r;
+    const CWnd* child = GetDlgItem(id);
+    return child != nullptr ? ::ChildRect(*this, *child) : CRect();
 }
 
 void DefaultDlg::AddPane(Dlgplus& pane, const CRect& place, bool shown) {
@@ -298,7 +294,7 @@ void DefaultDlg::OnOK() {
 
 void DefaultDlg::OnCancel() {
     ShowWindow(SW_HIDE);
-    if (unitIndex_ >= 0 && unitIndex_ < SlotTable::kPositions) {
+    if (unitIndex_ >= 0 && unitIndex_ < kUnitPositions) {
         TheSlotTable().At(unitIndex_).windowShown = false;
     }
 }
@@ -342,11 +338,6 @@ void DefaultDlg::NoteChecked(int read) {
     // Owned by the main window, which waits meanwhile; nothing of this window
     // is touched when the box opens (perhaps only after an operator's action
     // has ended) or once it has closed.
-    TheGuiThread().AfterWaits([notice = std::string(text)] {
-        MessageBoxRequest request;
-        request.text = notice;
-        request.caption = kLostCaption;
-        request.type = MB_OK;
-        CommonDialogs::Current().MessageBox(request);
-    });
+    TheGuiThread().AfterWaits(
+        [notice = std::string(text)] { ShowMessageBox(nullptr, notice, kLostCaption, MB_OK); });
 }

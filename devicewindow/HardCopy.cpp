@@ -15,10 +15,6 @@
 
 using namespace win;
 
-std::string HardCopy::UnitFolder(const std::string& serial) {
-    return TheEnvironment().SetupFilesFolder + "/" + serial + "_Setup";
-}
-
 std::string HardCopy::DefaultName(const std::string& serial, const SYSTEMTIME& time) {
     char stamp[64];
     std::snprintf(stamp, sizeof stamp, "_%04d-%02d-%02d_%02d%02d.pdf", time.wYear, time.wMonth,
@@ -28,7 +24,7 @@ std::string HardCopy::DefaultName(const std::string& serial, const SYSTEMTIME& t
 
 void HardCopy::Save(const CWnd& page, const UnitSlot& slot, const std::string& serial,
                     const std::string& dateLine) {
-    const std::string folder = UnitFolder(serial);
+    const std::string folder = UnitSetupFolder(serial);
     if (!FolderExists(folder)) {
         CreateDirectoryA(folder.c_str(), nullptr);
     }
@@ -51,10 +47,5 @@ void HardCopy::Save(const CWnd& page, const UnitSlot& slot, const std::string& s
     }
     char text[1024];
     std::snprintf(text, sizeof text, kFailedText, path.c_str());
-    MessageBoxRequest request;
-    request.owner = page.GetParent();
-    request.text = text;
-    request.caption = kTitle;
-    request.type = MB_OK | MB_ICONWARNING;
-    CommonDialogs::Current().MessageBox(request);
+    ShowMessageBox(page.GetParent(), text, kTitle, MB_OK | MB_ICONWARNING);
 }

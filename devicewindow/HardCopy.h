@@ -27,7 +27,5 @@ public:
     static void Save(const win::CWnd& page, const UnitSlot& slot, const std::string& serial,
                      const std::string& dateLine);
 
-    // The unit's folder below the setup files folder.
-    static std::string UnitFolder(const std::string& serial);
     static std::string DefaultName(const std::string& serial, const win::SYSTEMTIME& time);
 };

@@ -9,6 +9,10 @@ Environment& TheEnvironment() {
     return environment;
 }
 
+std::string UnitSetupFolder(const std::string& serial) {
+    return TheEnvironment().SetupFilesFolder + "/" + serial + "_Setup";
+}
+
 void ResetEnvironment() {
     TheEnvironment() = Environment{};
 }

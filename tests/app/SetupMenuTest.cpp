@@ -3,10 +3,10 @@
 // a setup saved from one unit and recalled on another (the same frames as
 // tm80ctl's recall), the headers, a file that is no setup, and a recall the
 // unit stops taking.
-#include "app/Resources.h"
-#include "app/SetupMenuCommands.h"
-#include "device/ProcessValues.h"
+#include "app/mainwindow/Resources.h"
+#include "app/mainwindow/SetupMenuCommands.h"
 #include "device/SlotTable.h"
+#include "device/UnitFlags.h"
 #include "devicewindow/DefaultDlg.h"
 #include "infra/Environment.h"
 #include "tests/app/AppTestSupport.h"

@@ -2,7 +2,7 @@
 // that fails or a note that differs from the slot's marks the unit lost for
 // as long as it keeps its position, and its window shows the notice once,
 // naming the unit and what was seen.
-#include "device/ProcessValues.h"
+#include "device/UnitFlags.h"
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The system page against simulated units: health and its lights, the alarm
 // blink of the header, bands and layout, note editing, the calibration tab
 // and Hard Copy.
-#include "device/ProcessValues.h"
+#include "device/UnitFlags.h"
 #include "devicewindow/HardCopy.h"
 #include "infra/ColorScheme.h"
 #include "infra/Environment.h"

@@ -2,7 +2,7 @@
 // units that answer badly, an action on a unit waits for that unit only and
 // never interleaves its frames with the read in flight, and removal and exit
 // with exchanges in flight end at once.
-#include "device/ProcessValues.h"
+#include "device/UnitFlags.h"
 #include "devicewindow/QtGuiThread.h"
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 

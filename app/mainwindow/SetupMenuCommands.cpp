@@ -1,0 +1,133 @@
+#include "app/mainwindow/SetupMenuCommands.h"
+
+#include "app/mainwindow/CTM80_AppDlg.h"
+#include "app/mainwindow/Resources.h"
+#include "device/SlotTable.h"
+#include "device/UnitFlags.h"
+#include "devicewindow/DefaultDlg.h"
+#include "infra/Environment.h"
+#include "infra/ProfileStore.h"
+#include "platform/Files.h"
+#include "platform/ui/CWaitCursor.h"
+#include "platform/ui/CommonDialogs.h"
+
+#include <cstdio>
+#include <string_view>
+
+using namespace win;
+
+namespace {
+
+// The position's slot, or nullptr after telling the operator it is empty.
+UnitSlot* ConnectedSlot(CWnd* owner, int device) {
+    UnitSlot* slot = TheSlotTable().Slot(device - 1);
+    if (slot == nullptr || slot->Unit() == nullptr) {
+        char text[64];
+        std::snprintf(text, sizeof text, SetupMenuCommands::kNotConnectedText, device);
+        ShowMessageBox(owner, text, "", MB_OK | MB_ICONWARNING);
+        return nullptr;
+    }
+    return slot;
+}
+
+// kNotSentText with `path` and `device`. Built piece by piece: a path may be
+// longer than any fixed buffer.
+std::string NotSentText(const std::string& path, int device) {
+    const std::string_view format = SetupMenuCommands::kNotSentText;
+    const std::size_t at = format.find("%s");
+    const std::size_t number = format.find("%d", at);
+    std::string text(format.substr(0, at));
+    text += path;
+    text += format.substr(at + 2, number - at - 2);
+    text += std::to_string(device);
+    text += format.substr(number + 2);
+    return text;
+}
+
+bool ChooseSetupFile(CWnd* owner, bool save, const std::string& folder, std::string& path) {
+    FileDialogRequest request;
+    request.owner = owner;
+    request.save = save;
+    request.title = save ? SetupMenuCommands::kSaveTitle : SetupMenuCommands::kOpenTitle;
+    request.initialFolder = folder;
+    request.defaultExtension = SetupMenuCommands::kExtension;
+    request.filter = SetupMenuCommands::kFilter;
+    return CommonDialogs::Current().ChooseFile(request, path);
+}
+
+} // namespace
+
+std::string SetupMenuCommands::UnitFolder(UnitSlot& slot) {
+    return UnitSetupFolder(slot.Unit()->SerialNumberText());
+}
+
+void SetupMenuCommands::SaveSetup(CWnd* owner, int device) {
+    CWaitCursor wait;
+    UnitSlot* slot = ConnectedSlot(owner, device);
+    if (slot == nullptr) {
+        return;
+    }
+    const std::string folder = UnitFolder(*slot);
+    if (!FolderExists(folder)) {
+        CreateDirectoryA(folder.c_str(), nullptr);
+    }
+    std::string path;
+    if (!ChooseSetupFile(owner, true, folder, path)) {
+        return;
+    }
+    slot->SaveSetup(path);
+}
+
+void SetupMenuCommands::RecallSetup(CWnd* owner, int device) {
+    CWaitCursor wait;
+    UnitSlot* slot = ConnectedSlot(owner, device);
+    if (slot == nullptr) {
+        return;
+    }
+    std::string path;
+    if (!ChooseSetupFile(owner, false, UnitFolder(*slot), path)) {
+        return;
+    }
+    if (slot->RecallSetup(path) == 0) {
+        ShowMessageBox(owner, UnitSlot::NoSetupText(path), kRecallCaption, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    // The sending stops at the first exchange that fails, and the pages and
+    // the row then show what the unit holds.
+    if (slot->ApplyRecalledSetup() == 0) {
+        ShowMessageBox(owner, NotSentText(path, device), kRecallCaption, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    CurrentSetupFile() = path;
+    for (int index = 0; index < kUnitPositions; ++index) {
+        if (DefaultDlg* window = CTM80_AppDlg::DeviceWindowOf(index)) {
+            window->UpdateHeader();
+        }
+    }
+}
+
+void SetupMenuCommands::FlashLeds(int device) {
+    UnitSlot* slot = TheSlotTable().Slot(device - 1);
+    if (slot != nullptr && slot->Unit() != nullptr) {
+        slot->Unit()->FlashLeds();
+    }
+}
+
+bool SetupMenuCommands::Handle(CWnd* owner, unsigned id) {
+    for (int device = 1; device <= kUnitPositions; ++device) {
+        const auto n = static_cast<unsigned>(device - 1);
+        if (id == res::ID_SAVE_SETUP_1 + n) {
+            SaveSetup(owner, device);
+            return true;
+        }
+        if (id == res::ID_RECALL_SETUP_1 + n) {
+            RecallSetup(owner, device);
+            return true;
+        }
+        if (id == res::ID_FLASH_LEDS_1 + n) {
+            FlashLeds(device);
+            return true;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,175 @@
+#include "demo/DemoScreenshots.h"
+
+#include "app/dialogs/Config.h"
+#include "app/mainwindow/CTM80_AppDlg.h"
+#include "app/mainwindow/Resources.h"
+#include "devicewindow/DefaultDlg.h"
+#include "devicewindow/PrimarySetupDlg.h"
+#include "devicewindow/QtGuiThread.h"
+#include "testsupport/UiTestSupport.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QPushButton>
+#include <QString>
+#include <QWidget>
+
+#include <cstdio>
+#include <utility>
+
+namespace {
+
+bool Save(QWidget* window, const std::string& path) {
+    if (window == nullptr) {
+        return false;
+    }
+    const bool saved = window->grab().toImage().save(QString::fromStdString(path), "PNG");
+    std::fprintf(stderr, saved ? "tm80: screenshot %s\n" : "tm80: could not write %s\n",
+                 path.c_str());
+    return saved;
+}
+
+void Press(QWidget* window, const QString& text) {
+    for (auto* button : window->findChildren<QPushButton*>()) {
+        if (button->text() == text) {
+            button->click();
+            return;
+        }
+    }
+}
+
+void ClickOn(QWidget* widget) {
+    const QPointF at(2, 2);
+    QMouseEvent press(QEvent::MouseButtonPress, at, widget->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, widget->mapToGlobal(at), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &press);
+    QCoreApplication::sendEvent(widget, &release);
+}
+
+// The list of the visible choice window (a top-level window with a filled
+// combo box), or nullptr.
+QComboBox* ShownChoice() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* list = w->isVisible() ? w->findChild<QComboBox*>() : nullptr;
+        if (list != nullptr && list->count() > 0) {
+            return list;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+DemoScreenshots::DemoScreenshots(CTM80_AppDlg& mainWindow, std::string folder)
+    : mainWindow_(mainWindow), folder_(std::move(folder)) {
+    poll_.setInterval(100);
+    QObject::connect(&poll_, &QTimer::timeout, &poll_, [this] { Poll(); });
+    settle_.setSingleShot(true);
+    settle_.setInterval(kSettleMs);
+    QObject::connect(&settle_, &QTimer::timeout, &settle_, [this] { Take(); });
+    poll_.start();
+}
+
+void DemoScreenshots::Poll() {
+    // Start-up (direct launch, discovery) is over once the window shows.
+    if (!mainWindow_.IsWindow() || !mainWindow_.IsWindowVisible() || TheGuiThread().Waiting()) {
+        return;
+    }
+    poll_.stop();
+    mainWindow_.ShowDeviceWindow(0);
+    // Then the spare unit is added, and the screenshots follow.
+    if (DefaultDlg* device = CTM80_AppDlg::DeviceWindowOf(0)) {
+        ActAsNewUser(*device);
+    } else {
+        AddSpareUnit();
+    }
+}
+
+void DemoScreenshots::AddSpareUnit() {
+    const QString setupTitle = QStringLiteral("Communications Setup");
+    const QString pickerTitle = QString::fromUtf8(Config::kPickerTitle);
+    uitest::WhenReady(
+        [setupTitle] { return uitest::VisibleWindowTitled(setupTitle) != nullptr; },
+        [this, setupTitle, pickerTitle] {
+            QWidget* window = uitest::VisibleWindowTitled(setupTitle);
+            Config* config = uitest::DialogBehind<Config>(window);
+            if (config == nullptr) {
+                Press(window, QStringLiteral("Cancel"));
+                settle_.start();
+                return;
+            }
+            // The note picker: the spare unit's entry, then OK. Once it has
+            // closed the dialog shows that unit; its picture, then OK.
+            uitest::WhenReady(
+                [pickerTitle] { return uitest::VisibleWindowTitled(pickerTitle) != nullptr; },
+                [this, window, pickerTitle] {
+                    QWidget* picker = uitest::VisibleWindowTitled(pickerTitle);
+                    auto* list = picker->findChild<QComboBox*>();
+                    const int index =
+                        list != nullptr ? list->findText(QString::fromUtf8(kAddedNote)) : -1;
+                    if (index >= 0) {
+                        list->setCurrentIndex(index);
+                    }
+                    Press(picker, index >= 0 ? QStringLiteral("OK") : QStringLiteral("Cancel"));
+                    QTimer::singleShot(300, window, [this, window, index] {
+                        if (index >= 0) {
+                            Save(window, folder_ + "/" + kConfigFile);
+                        }
+                        Press(window, index >= 0 ? QStringLiteral("OK") : QStringLiteral("Cancel"));
+                        settle_.start();
+                    });
+                },
+                &poll_);
+            ClickOn(config->GetDlgItem(Config::kIdNoteValue)->GetNative());
+        },
+        &poll_);
+    ClickOn(mainWindow_.GetDlgItem(res::IDC_ADD_DEVICE)->GetNative());
+}
+
+void DemoScreenshots::ActAsNewUser(DefaultDlg& device) {
+    auto* page = dynamic_cast<PrimarySetupDlg*>(device.GetPage(DefaultDlg::kPrimarySetupPage));
+    if (page == nullptr) {
+        return AddSpareUnit();
+    }
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QCoreApplication::sendEvent(page->Columns().Slider(3).GetNative(), &right);
+
+    // The band choice runs modally: answer it from the event loop once it shows.
+    uitest::WhenReady([] { return ShownChoice() != nullptr; },
+                      [this] {
+                          QComboBox* list = ShownChoice();
+                          list->setCurrentIndex((list->currentIndex() + 1) % list->count());
+                          Press(list->window(), QStringLiteral("OK"));
+                          // One modal choice at a time: Add Device once the band is chosen.
+                          QTimer::singleShot(100, &poll_, [this] { AddSpareUnit(); });
+                      },
+                      &poll_);
+    ClickOn(page->BandText(1).GetNative());
+}
+
+void DemoScreenshots::Take() {
+    // Timers run while the operator waits for a unit: not in the middle of that.
+    if (TheGuiThread().Waiting()) {
+        settle_.start();
+        return;
+    }
+    Save(mainWindow_.GetNative() ? mainWindow_.GetNative()->window() : nullptr,
+         folder_ + "/" + kMainWindowFile);
+    DefaultDlg* device = CTM80_AppDlg::DeviceWindowOf(0);
+    if (device == nullptr || device->GetNative() == nullptr) {
+        std::fprintf(stderr, "tm80: no device window for a screenshot (Device 1 is empty)\n");
+    } else {
+        Save(device->GetNative()->window(), folder_ + "/" + kDeviceWindowFile);
+        // The Info tab, as a click on it shows it (its status is read at once).
+        device->GetTabStrip().SetCurSel(DefaultDlg::kSystemPage);
+        device->OnNotify(DefaultDlg::kIdTabStrip, win::TCN_SELCHANGE);
+        Save(device->GetNative()->window(), folder_ + "/" + kSystemPageFile);
+    }
+    mainWindow_.EndDialog(win::IDOK);
+}
