@@ -26,13 +26,13 @@ void UnitConnection::Drop() {
 }
 
 UnitFailure UnitConnection::DropAfterFailure() {
-    if (transport_ != nullptr) {
-        lastFailure_ = ExchangeFailure(*transport_);
+    if (unit_ != nullptr) {
+        lastFailure_ = ExchangeFailure(*unit_);
     }
     Drop();
     return lastFailure_;
 }
 
-UnitFailure UnitConnection::ExchangeFailure(const TCPCom& connection) {
-    return connection.IsConnected() ? UnitFailure::Timeout : UnitFailure::Closed;
+UnitFailure UnitConnection::ExchangeFailure(const CTM80M1_Comm& unit) {
+    return unit.ConnectionGone() ? UnitFailure::Closed : UnitFailure::Timeout;
 }

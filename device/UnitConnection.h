@@ -36,9 +36,9 @@ public:
     UnitFailure LastFailure() const { return lastFailure_; }
     const std::string& Address() const { return address_; }
 
-    // Why an exchange on `connection` failed: the unit closed it, or the
-    // reply ran out of its budget.
-    static UnitFailure ExchangeFailure(const TCPCom& connection);
+    // Why the last exchange of `unit` failed: the unit closed the
+    // connection, or the reply ran out of its budget.
+    static UnitFailure ExchangeFailure(const CTM80M1_Comm& unit);
 
 private:
     std::string address_;

@@ -14,9 +14,8 @@ std::atomic<FleetMetrics*> g_served{nullptr};
 
 void RecordFailure(const UnitSlot& slot) {
     FleetMetrics* served = g_served.load();
-    if (served != nullptr && slot.Connection() != nullptr) {
-        served->RecordFailure(slot.addressText,
-                              UnitConnection::ExchangeFailure(*slot.Connection()));
+    if (served != nullptr && slot.Unit() != nullptr) {
+        served->RecordFailure(slot.addressText, UnitConnection::ExchangeFailure(*slot.Unit()));
     }
 }
 

@@ -1,8 +1,8 @@
 // tm80 --metrics-listen as Prometheus (Debian's) scrapes it: the real binary,
 // headless, with two units open by a direct launch, one healthy and one hot
 // that goes silent on the way. The metrics come from the reads the window
-// makes anyway, and a scrape is answered while the window waits on the
-// silent unit. tm80 broadcasts its search at start, so everything runs in a
+// makes anyway, and a scrape is answered while the silent unit's reads run
+// out their time. tm80 broadcasts its search at start, so everything runs in a
 // private network namespace.
 #include "sim/SimUnit.h"
 #include "tests/app/WorkFolder.h"
@@ -76,7 +76,7 @@ TEST(MetricsListen, PrometheusScrapesTheUnitsTheWindowHasOpen) {
     }
 
     // The hot unit goes silent: down, its readings gone; scrapes are answered
-    // at once while the window waits out the unit's reads.
+    // at once while the unit's reads run out their time.
     hot->SetFault(sim::Fault::Silent);
     const auto until = Clock::now() + 3s;
     while (Clock::now() < until) {
@@ -87,6 +87,9 @@ TEST(MetricsListen, PrometheusScrapesTheUnitsTheWindowHasOpen) {
     }
     EXPECT_TRUE(WaitFor([&] { return prometheus.Value("tm80_up" + At(kHot)) == 0; }, 20s));
     EXPECT_TRUE(prometheus.Query("tm80_temperature_celsius" + At(kHot)).isEmpty());
+    EXPECT_GT(prometheus.Value(std::string("tm80_exchange_failures_total{unit=\"") + kHot +
+                               "\",reason=\"timeout\"}"),
+              0);
     EXPECT_TRUE(WaitFor([&] { return prometheus.Firing("TM80UnitDown", kHot); }, 20s));
     EXPECT_EQ(prometheus.Value("tm80_up" + At(kHealthy)), 1);
 
