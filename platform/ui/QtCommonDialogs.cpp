@@ -1,5 +1,6 @@
 #include "platform/ui/QtCommonDialogs.h"
 
+#include "platform/ui/CDialogEx.h"
 #include "platform/ui/CWinApp.h"
 #include "platform/ui/CWnd.h"
 #include "platform/ui/QtConvert.h"
@@ -23,7 +24,7 @@ constexpr int kTitleBarButtonsWidth = 160;
 QWidget* OwnerWindow(CWnd* owner) {
     CWnd* w = owner ? owner : AfxGetMainWnd();
     QWidget* native = w ? w->GetNative() : nullptr;
-    return native ? native->window() : nullptr;
+    return CDialogEx::OwnerFor(native ? native->window() : nullptr);
 }
 
 // Modal to the owner's window only, as on Windows; application-wide without one.

@@ -102,7 +102,9 @@ TEST_F(CalibrationTest, BandSplitAndSliderEndsReachTheUnit) {
 }
 
 TEST_F(CalibrationTest, FactoryResetAsksAndSaysWhetherItWorked) {
-    const std::string ask = Calibration::kResetQuestion;
+    // The question names the band to be reset.
+    char ask[256];
+    std::snprintf(ask, sizeof ask, Calibration::kResetQuestion, BandTextOf(Slot(0), 1).c_str());
     const std::string done = Calibration::kResetDone, failed = Calibration::kResetFailed;
     // A failed read of block 12 or 14 skips 13 or 15.
     const struct {
