@@ -5,6 +5,7 @@
 #include "app/mainwindow/Resources.h"
 #include "devicewindow/DefaultDlg.h"
 #include "devicewindow/PrimarySetupDlg.h"
+#include "devicewindow/QtGuiThread.h"
 #include "testsupport/UiTestSupport.h"
 
 #include <QApplication>
@@ -77,7 +78,7 @@ DemoScreenshots::DemoScreenshots(CTM80_AppDlg& mainWindow, std::string folder)
 
 void DemoScreenshots::Poll() {
     // Start-up (direct launch, discovery) is over once the window shows.
-    if (!mainWindow_.IsWindow() || !mainWindow_.IsWindowVisible()) {
+    if (!mainWindow_.IsWindow() || !mainWindow_.IsWindowVisible() || TheGuiThread().Waiting()) {
         return;
     }
     poll_.stop();
@@ -153,6 +154,11 @@ void DemoScreenshots::ActAsNewUser(DefaultDlg& device) {
 }
 
 void DemoScreenshots::Take() {
+    // Timers run while the operator waits for a unit: not in the middle of that.
+    if (TheGuiThread().Waiting()) {
+        settle_.start();
+        return;
+    }
     Save(mainWindow_.GetNative() ? mainWindow_.GetNative()->window() : nullptr,
          folder_ + "/" + kMainWindowFile);
     DefaultDlg* device = CTM80_AppDlg::DeviceWindowOf(0);

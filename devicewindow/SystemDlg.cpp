@@ -348,17 +348,24 @@ void SystemDlg::StatusRefresh() {
     if (unit_ == nullptr || !IsWindow()) {
         return;
     }
-    // A unit that has stopped answering is read only now and then; meanwhile
-    // it shows what a failed read shows.
     DefaultDlg* window = DeviceWindow();
-    const int read = window != nullptr
-                         ? window->GetPeriodicReads().Run(
-                               PeriodicReads::Kind::StatusRead,
-                               [this] { return unit_->ReadStatus(); }, unit_->Budget())
-                         : unit_->ReadStatus();
-    if (read < 0) {
-        unit_->status = UnitStatus{};
+    if (window == nullptr) {
+        unit_->ReadStatus();
+        ShowStatus();
+        return;
     }
+    // The read goes out and the page shows it once it is back. A unit that
+    // has stopped answering is read only now and then; meanwhile it shows
+    // what a failed read shows.
+    window->GetPeriodicReads().Ask(PeriodicReads::Kind::StatusRead, [this](int read) {
+        if (read < 0) {
+            unit_->status = UnitStatus{};
+        }
+        ShowStatus();
+    });
+}
+
+void SystemDlg::ShowStatus() {
     SYSTEMTIME now;
     GetLocalTime(&now);
     date_.SetWindowText(DateLine(now));

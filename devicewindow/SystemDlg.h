@@ -74,7 +74,8 @@ public:
     // column when the unit does not report its health.
     void UpdateStates() override;
 
-    // One status refresh, as each tick of timer 1000 runs it.
+    // One status refresh, as each tick of timer 1000 runs it: the read goes
+    // out, and the page shows the unit's health when it is back.
     void StatusRefresh();
 
     // The date line: "Jul  06,2026 14:05:09" (the names of July, November
@@ -105,6 +106,8 @@ private:
     void FillControlTable();
     void SetLight(Staticball& light, win::COLORREF fill);
     void SetLightOff(Staticball& light);
+    // The date line, the health and the alarm blink after a status read.
+    void ShowStatus();
     // True when the unit is too hot.
     bool ShowHealth();
     void Blink();
