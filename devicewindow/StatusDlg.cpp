@@ -30,8 +30,9 @@ DialogTemplate StatusTemplate() {
         // As high as the unit line, the text in its middle: an underscore in
         // the file name ("00AB-1001_Setup") sits below the baseline.
         CTEXT("", StatusDlg::kIdFileLine, 106, 0, 275, 10),
-        // Within the 36 units the device window gives the header.
-        CTEXT("INFO", StatusDlg::kIdAlarm, 369, 2, 12, 33),
+        // Below the unit line, within the 36 units the device window gives
+        // the header.
+        CTEXT("INFO", StatusDlg::kIdAlarm, 369, 10, 12, 26),
     };
     return t;
 }

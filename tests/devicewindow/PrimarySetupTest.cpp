@@ -135,6 +135,7 @@ TEST_F(PrimarySetupTest, SplitButtonsAndSendSettings) {
     slot.bandSelection = {9, -1, 1, 2, 3, 4, 0, 1};
     slot.adjustments = {1, -2, 3, 0, 0, 0, 0, 12, -10, 10};
     page->UpdateValues();
+    b24.GetNative()->clearFocus(); // its focus frame would count as ink
     EXPECT_EQ(b18.GetCheck() + b24.GetCheck(), 0);
     EXPECT_EQ(ink(b18), ink(b24));
     EXPECT_EQ(page->BandText(1).GetWindowText(), "");
