@@ -7,6 +7,7 @@
 #include <charconv>
 #include <chrono>
 #include <civetweb.h>
+#include <ctime>
 #include <mutex>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -30,9 +31,23 @@ const char* const kOptions[][2] = {{"num_threads", "16"},
                                    {"enable_directory_listing", "no"},
                                    {"enable_auth_domain_check", "no"}};
 
+// The response's Date header. CivetWeb writes one with gmtime() when a
+// response has none, and gmtime's one result buffer is shared by the threads
+// that answer side by side; gmtime_r writes into ours.
+std::string HttpDate() {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    char text[64] = {};
+    if (::gmtime_r(&now, &utc) != nullptr) {
+        std::strftime(text, sizeof text, "%a, %d %b %Y %H:%M:%S GMT", &utc);
+    }
+    return text;
+}
+
 void Respond(mg_connection* connection, int status, const char* type, const std::string& body,
              bool headOnly, const char* allow = nullptr) {
     mg_response_header_start(connection, status);
+    mg_response_header_add(connection, "Date", HttpDate().c_str(), -1);
     mg_response_header_add(connection, "Content-Type", type, -1);
     mg_response_header_add(connection, "Content-Length", std::to_string(body.size()).c_str(), -1);
     if (allow != nullptr) {
