@@ -19,19 +19,25 @@ std::string HardCopy::UnitFolder(const std::string& serial) {
     return TheEnvironment().SetupFilesFolder + "/" + serial + "_Setup";
 }
 
-std::string HardCopy::DefaultName(const std::string& serial, const SYSTEMTIME& time) {
+std::string HardCopy::MadeUnitFolder(const std::string& serial) {
+    const std::string folder = UnitFolder(serial);
+    if (!FolderExists(folder)) {
+        CreateDirectoryA(folder.c_str(), nullptr);
+    }
+    return folder;
+}
+
+std::string HardCopy::DefaultName(const std::string& serial, const SYSTEMTIME& time,
+                                  const char* extension) {
     char stamp[64];
-    std::snprintf(stamp, sizeof stamp, "_%04d-%02d-%02d_%02d%02d.pdf", time.wYear, time.wMonth,
-                  time.wDay, time.wHour, time.wMinute);
+    std::snprintf(stamp, sizeof stamp, "_%04d-%02d-%02d_%02d%02d.%s", time.wYear, time.wMonth,
+                  time.wDay, time.wHour, time.wMinute, extension);
     return serial + stamp;
 }
 
 void HardCopy::Save(const CWnd& page, const UnitSlot& slot, const std::string& serial,
                     const std::string& dateLine) {
-    const std::string folder = UnitFolder(serial);
-    if (!FolderExists(folder)) {
-        CreateDirectoryA(folder.c_str(), nullptr);
-    }
+    const std::string folder = MadeUnitFolder(serial);
     SYSTEMTIME now;
     GetLocalTime(&now);
     std::string path;

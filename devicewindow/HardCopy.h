@@ -29,5 +29,10 @@ public:
 
     // The unit's folder below the setup files folder.
     static std::string UnitFolder(const std::string& serial);
-    static std::string DefaultName(const std::string& serial, const win::SYSTEMTIME& time);
+    // The same, made when missing (one level; a failure is left to the file
+    // dialog, which then starts elsewhere).
+    static std::string MadeUnitFolder(const std::string& serial);
+    // "00AB-1001_2026-12-06_1405.pdf", or with another extension.
+    static std::string DefaultName(const std::string& serial, const win::SYSTEMTIME& time,
+                                   const char* extension = "pdf");
 };

@@ -112,6 +112,9 @@ std::string CtlArguments::Parse(const std::vector<std::string>& args, CtlArgumen
             watchOptions.emplace_back(arg, i + 1 < args.size() ? args[++i] : std::string());
         } else if (!optionsEnded && arg == "--") {
             optionsEnded = true;
+        } else if (!optionsEnded && arg == "--csv") {
+            watchOptions.emplace_back(arg, std::string());
+            parsed.csv = true;
         } else if (!optionsEnded && arg == "--json") {
             parsed.json = true;
         } else if (!optionsEnded && arg == "--trace") {
@@ -230,8 +233,14 @@ std::string CtlArguments::Parse(const std::vector<std::string>& args, CtlArgumen
         parsed.file = rest[0];
         return {};
     case Command::Watch:
+        if (parsed.csv && parsed.json) {
+            return "watch prints --json or --csv, not both";
+        }
         for (const auto& [option, value] : watchOptions) {
             long long number = 0;
+            if (option == "--csv") {
+                continue;
+            }
             if (option == "--interval") {
                 if (!ParseInteger(value, number) || number < 200 || number > kLongestIntervalMs) {
                     return "--interval takes milliseconds, 200 or more, not \"" + value + "\"";
