@@ -3,6 +3,7 @@
 #include "app/Resources.h"
 #include "device/ProcessValues.h"
 #include "device/SlotTable.h"
+#include "devicewindow/DefaultDlg.h"
 #include "infra/Environment.h"
 #include "infra/ProfileStore.h"
 #include "platform/Files.h"
@@ -101,6 +102,16 @@ void SetupMenuCommands::FlashLeds(int device) {
     }
 }
 
+void SetupMenuCommands::ShowHistory(CWnd* owner, int device) {
+    UnitSlot* slot = ConnectedSlot(owner, device);
+    if (slot == nullptr) {
+        return;
+    }
+    if (auto* window = dynamic_cast<DefaultDlg*>(slot->DeviceWindow())) {
+        window->ShowHistory();
+    }
+}
+
 bool SetupMenuCommands::Handle(CWnd* owner, unsigned id) {
     for (unsigned n = 0; n < 4; ++n) {
         const int device = static_cast<int>(n) + 1;
@@ -114,6 +125,10 @@ bool SetupMenuCommands::Handle(CWnd* owner, unsigned id) {
         }
         if (id == res::ID_FLASH_LEDS_1 + n) {
             FlashLeds(device);
+            return true;
+        }
+        if (id == res::ID_HISTORY_1 + n) {
+            ShowHistory(owner, device);
             return true;
         }
     }

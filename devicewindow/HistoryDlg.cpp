@@ -11,7 +11,6 @@
 #include "platform/ui/CommonDialogs.h"
 #include "platform/ui/DialogTemplate.h"
 #include "platform/ui/WindowPicture.h"
-#include "toolkit/EntryDialogs.h"
 
 #include <algorithm>
 #include <cctype>
@@ -154,9 +153,17 @@ void HistoryDlg::Export() {
     const std::string folder = HardCopy::MadeUnitFolder(serial);
     SYSTEMTIME now;
     GetLocalTime(&now);
+    // Owned by this window, so the main window stays where it is.
+    FileDialogRequest choice;
+    choice.owner = this;
+    choice.save = true;
+    choice.title = kExportTitle;
+    choice.initialFolder = folder;
+    choice.defaultExtension = "csv";
+    choice.fileName = HardCopy::DefaultName(serial, now, "csv");
+    choice.filter = kFilter;
     std::string path;
-    if (!ChooseFileToSave(path, folder, "csv", kExportTitle,
-                          HardCopy::DefaultName(serial, now, "csv"), kFilter)) {
+    if (!CommonDialogs::Current().ChooseFile(choice, path)) {
         return;
     }
     if (ExportTo(path)) {

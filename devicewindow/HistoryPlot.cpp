@@ -28,8 +28,9 @@ double RoundStep(double rough) {
     return (f <= 1.0 ? 1.0 : f <= 2.0 ? 2.0 : f <= 5.0 ? 5.0 : 10.0) * power;
 }
 
-// Thins one segment of one plot: within a column it keeps the lowest and
-// the highest point, in time order.
+// Thins one segment of one plot: within a column it keeps the first, the
+// lowest, the highest and the last point, in time order, so the line looks
+// as it would with every point and still ends where the segment ends.
 class Thinner {
 public:
     Thinner(Plot::Span span, int columns, bool thin)
@@ -46,23 +47,26 @@ public:
         }
         if (count_ == 0) {
             column_ = column;
-            low_ = high_ = p;
+            first_ = low_ = high_ = p;
         } else if (p.value < low_.value) {
             low_ = p;
         } else if (p.value > high_.value) {
             high_ = p;
         }
+        last_ = p;
         ++count_;
     }
     void Flush(Plot::Segment& segment) {
         if (count_ == 0) {
             return;
         }
-        const Plot::Point& first = low_.timeMs <= high_.timeMs ? low_ : high_;
-        const Plot::Point& second = low_.timeMs <= high_.timeMs ? high_ : low_;
-        segment.push_back(first);
-        if (second.timeMs != first.timeMs) {
-            segment.push_back(second);
+        std::array<Plot::Point, 4> kept = {first_, low_, high_, last_};
+        std::sort(kept.begin(), kept.end(),
+                  [](const Plot::Point& a, const Plot::Point& b) { return a.timeMs < b.timeMs; });
+        for (std::size_t i = 0; i < kept.size(); ++i) {
+            if (i == 0 || kept[i].timeMs != kept[i - 1].timeMs) {
+                segment.push_back(kept[i]);
+            }
         }
         count_ = 0;
     }
@@ -79,7 +83,7 @@ private:
     bool thin_;
     int column_ = 0;
     int count_ = 0;
-    Plot::Point low_, high_;
+    Plot::Point first_, low_, high_, last_;
 };
 
 // Walks the readings once, building the segments of all four plots and the
@@ -209,7 +213,7 @@ HistoryPlot::Data HistoryPlot::Prepare(const UnitHistory& history, Span span, in
     columns = std::max(columns, 1);
     const std::size_t first = history.FirstAtOrAfter(span.startMs);
     const std::size_t end = history.FirstAtOrAfter(span.endMs + 1);
-    const bool thin = end - first > 2 * static_cast<std::size_t>(columns);
+    const bool thin = end - first > 4 * static_cast<std::size_t>(columns);
 
     // The reading before the span tells whether a line or a gap enters it.
     Builder builder(data, columns, thin);
@@ -324,7 +328,7 @@ std::string HistoryPlot::HoverText(const UnitHistory& history, Span span, Quanti
     if (r.Answered()) {
         what = ValueText(r, quantity);
     } else {
-        what = r.outcome == HealthReading::Outcome::Failed ? "no answer" : "quiet, not read";
+        what = r.outcome == HealthReading::Outcome::Failed ? "no answer" : "not read (unit quiet)";
         if (r.lost) {
             what += ", connection lost";
         }
@@ -353,12 +357,13 @@ std::vector<HistoryPlot::Tick> HistoryPlot::TimeTicks(Span span, int most) {
     }
     // From "2026-05-17 14:03:22": the time with seconds, without, or the
     // date and time once the steps reach days.
-    const std::size_t from = step < kDay ? 11 : 5;
-    const std::size_t count = step < kMinuteMs ? 8 : step < kDay ? 5 : 11;
+    const bool dated = span.Length() > kDay;
+    const std::size_t from = dated ? 5 : 11;
+    const std::size_t count = step < kMinuteMs ? 8 : dated ? 11 : 5;
     // Round in local time, so that an hour mark falls on the local hour.
     const std::int64_t offset = UtcOffsetMs(span.startMs);
     std::int64_t local = span.startMs + offset;
-    local = (local / step + (local % step > 0 ? 1 : 0)) * step;
+    local = (local / step + 1) * step; // after the start: no two marks share a label
     for (std::int64_t t = local - offset; t <= span.endMs; t += step) {
         const std::string label = PlainLocalTime(t).substr(from, count);
         ticks.push_back({t, label});

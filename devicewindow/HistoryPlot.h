@@ -95,12 +95,13 @@ public:
     static Span SpanOf(const UnitHistory& history, Range range, std::int64_t nowMs);
 
     // The plots of the readings within `span` for a plot `columns` pixels
-    // wide: with more readings than two per column, each column keeps the
-    // lowest and the highest value of each segment, in time order.
+    // wide: with more readings than four per column, each column keeps the
+    // first, lowest, highest and last point of each segment, in time order.
     static Data Prepare(const UnitHistory& history, Span span, int columns);
 
-    // Marks at round local times within the span, at most `most` of them:
-    // "14:05:30", "14:10", or "05-17 14:00" once the steps reach days.
+    // Marks at round local times after the span's start up to its end, at
+    // most `most` steps apart: "14:05:30", "14:10", or "05-17 14:00" for a
+    // span longer than a day.
     static std::vector<Tick> TimeTicks(Span span, int most);
 
     // The four plots in a chart `width` x `height` pixels, one above the
@@ -121,7 +122,7 @@ public:
     // The reading nearest to `timeMs` within `span`, if any.
     static std::optional<std::size_t> Nearest(const UnitHistory& history, Span span,
                                               std::int64_t timeMs);
-    // "41 \260C  2026-05-17 14:03:22", "no answer  ...", "quiet, not read  ...",
+    // "41 \260C  2026-05-17 14:03:22", "no answer  ...", "not read (unit quiet)  ...",
     // with ", connection lost" when it was; "no readings  <time>" when
     // nothing was read within kLongestStepMs of `timeMs`. Latin-1, as the
     // window texts are.

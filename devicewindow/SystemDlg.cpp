@@ -112,6 +112,8 @@ DialogTemplate SystemTemplate() {
     t.items.push_back(
         AUTOCHECKBOX("Display Calibration Tab", SystemDlg::kIdDisplayCalibration, 191, 178, 89, 8));
     t.items.push_back(PUSHBUTTON("Hard Copy", SystemDlg::kIdHardCopy, 298, 177, 45, 10));
+    // Below the health readings, inside their frame ("\205" is the ellipsis).
+    t.items.push_back(PUSHBUTTON("History\205", SystemDlg::kIdHistory, 127, 153, 49, 12));
     return t;
 }
 
@@ -367,6 +369,9 @@ void SystemDlg::StatusRefresh() {
     if (read < 0) {
         unit_->status = UnitStatus{};
     }
+    if (UnitSlot* slot = Slot()) {
+        slot->RecordStatus(read);
+    }
     SYSTEMTIME now;
     GetLocalTime(&now);
     date_.SetWindowText(DateLine(now));
@@ -428,6 +433,12 @@ bool SystemDlg::OnCommand(int id, int code) {
     }
     if (id == kIdHardCopy && code == BN_CLICKED) {
         MakeHardCopy();
+        return true;
+    }
+    if (id == kIdHistory && code == BN_CLICKED) {
+        if (DefaultDlg* window = DeviceWindow()) {
+            window->ShowHistory();
+        }
         return true;
     }
     return CDialogEx::OnCommand(id, code);
