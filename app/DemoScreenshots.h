@@ -8,7 +8,13 @@
 //                              DIR/communications-setup.png shows the dialog),
 //                              wait about 2 s, then save DIR/main-window.png
 //                              and DIR/device-window.png, then show the Info
-//                              tab and save DIR/system-page.png
+//                              tab and save DIR/system-page.png; then open
+//                              SPARE's history (System > History), answer
+//                              the lost-connection notice its silence brings,
+//                              and once its history shows a hot spell, then
+//                              a silence, then readings again (at most
+//                              kHistoryWaitMs), save DIR/history.png with
+//                              the range "All"
 //   TM80_DEMO_QUIT=1           then end the main window (without saving the
 //                              configuration); otherwise the run goes on
 #pragma once
@@ -29,6 +35,10 @@ public:
     static constexpr const char* kDeviceWindowFile = "device-window.png";
     static constexpr const char* kSystemPageFile = "system-page.png";
     static constexpr const char* kConfigFile = "communications-setup.png";
+    static constexpr const char* kHistoryFile = "history.png";
+    static constexpr int kHistoryWaitMs = 120000;
+    // Readings after the silence before the history's picture.
+    static constexpr int kReadingsAfterSilence = 5;
     static constexpr const char* kAddedNote = "SPARE";
     static constexpr int kSettleMs = 2000;
 
@@ -49,10 +59,15 @@ private:
     // the settle time before the other screenshots.
     void AddSpareUnit();
     void Take();
+    // SPARE's history window, its picture once the spells are over, then the end.
+    void TakeHistory();
+    void Finish();
 
     CTM80_AppDlg& mainWindow_;
     std::string folder_;
     bool quit_;
     QTimer poll_;
     QTimer settle_;
+    QTimer history_;
+    int historyWaitedMs_ = 0;
 };

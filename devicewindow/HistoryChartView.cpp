@@ -195,6 +195,9 @@ void HistoryChartView::Show(const UnitHistory& history, const HistoryPlot::Data&
 void HistoryChartView::Draw() {
     for (int q = 0; q < Plot::kQuantities; ++q) {
         DrawPlot(q);
+        // Lays the new axis marks out now rather than at the next turn of the
+        // event loop, so a picture taken at once shows them.
+        plots_[static_cast<std::size_t>(q)].chart->layout()->activate();
     }
     if (label_->isVisible()) {
         Hover(hoverAt_);

@@ -103,7 +103,7 @@ bool HistoryDlg::OnInitDialog() {
 }
 
 std::string HistoryDlg::Caption() const {
-    std::string caption = std::string(kTitle) + " - Device " + std::to_string(unitIndex_ + 1);
+    std::string caption = GetText("TITLE", kTitle) + " - Device " + std::to_string(unitIndex_ + 1);
     if (const UnitSlot* slot = Slot()) {
         caption += ": " + slot->userNote + " (" + slot->addressText + ")";
     }

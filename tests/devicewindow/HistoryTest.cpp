@@ -301,9 +301,16 @@ TEST_F(HistoryWindowTest, ExportsCsvPngAndPdfWhereHardCopyDoes) {
     EXPECT_TRUE(rows[7].endsWith(",false,,,,,true")) << rows[7].toStdString();
     EXPECT_TRUE(rows[8].endsWith(",false,,,,,true")) << rows[8].toStdString();
 
+    // A picture right after a change of range carries the new time marks.
+    history.SetRange(Plot::Range::All);
     const std::string png = folder.Path() + "/chart.png";
     ASSERT_TRUE(history.ExportTo(png));
-    EXPECT_EQ(QImage(QString::fromStdString(png)).size(), history.View().size());
+    const QImage picture(QString::fromStdString(png));
+    EXPECT_EQ(picture.size(), history.View().size());
+    const Plot::Box power = history.View().PlotBox(Plot::Power);
+    EXPECT_GT(CountColour(picture, TheColorScheme().Main.Label, power.left, power.Bottom() + 3,
+                          power.width, 14),
+              0);
     const std::string pdf = folder.Path() + "/chart.PDF";
     ASSERT_TRUE(history.ExportTo(pdf));
     QFile written(QString::fromStdString(pdf));
