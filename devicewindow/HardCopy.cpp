@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 using namespace win;
 
@@ -45,9 +47,7 @@ void HardCopy::Save(const CWnd& page, const UnitSlot& slot, const std::string& s
         return;
     }
 
-    std::string extension = path.size() >= 4 ? path.substr(path.size() - 4) : "";
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string extension = LowerExtension(path);
     const std::string heading =
         slot.userNote + "    " + slot.addressText + "    " + serial + "    " + dateLine;
     const bool written =
@@ -55,12 +55,24 @@ void HardCopy::Save(const CWnd& page, const UnitSlot& slot, const std::string& s
     if (written) {
         return;
     }
-    char text[1024];
-    std::snprintf(text, sizeof text, kFailedText, path.c_str());
+    TellNotWritten(page.GetParent(), path, kFailedText, kTitle);
+}
+
+std::string HardCopy::LowerExtension(const std::string& path) {
+    std::string extension = path.size() >= 4 ? path.substr(path.size() - 4) : "";
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension;
+}
+
+void HardCopy::TellNotWritten(CWnd* owner, const std::string& path, const char* format,
+                              const char* caption) {
+    std::vector<char> text(std::strlen(format) + path.size() + 1);
+    std::snprintf(text.data(), text.size(), format, path.c_str());
     MessageBoxRequest request;
-    request.owner = page.GetParent();
-    request.text = text;
-    request.caption = kTitle;
+    request.owner = owner;
+    request.text = text.data();
+    request.caption = caption;
     request.type = MB_OK | MB_ICONWARNING;
     CommonDialogs::Current().MessageBox(request);
 }

@@ -27,6 +27,14 @@ public:
     static void Save(const win::CWnd& page, const UnitSlot& slot, const std::string& serial,
                      const std::string& dateLine);
 
+    // Tells, in a message box owned by `owner`, that `path` could not be
+    // written: `format` holds one %s for the path.
+    static void TellNotWritten(win::CWnd* owner, const std::string& path, const char* format,
+                               const char* caption);
+
+    // The last four characters of `path` in lower case (".pdf", ".png").
+    static std::string LowerExtension(const std::string& path);
+
     // The unit's folder below the setup files folder.
     static std::string UnitFolder(const std::string& serial);
     // The same, made when missing (one level; a failure is left to the file

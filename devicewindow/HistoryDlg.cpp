@@ -12,10 +12,6 @@
 #include "platform/ui/DialogTemplate.h"
 #include "platform/ui/WindowPicture.h"
 
-#include <algorithm>
-#include <cctype>
-#include <cstdio>
-
 using namespace win;
 
 namespace {
@@ -43,13 +39,6 @@ DialogTemplate HistoryTemplate() {
     t.items.push_back(PUSHBUTTON("Export...", HistoryDlg::kIdExport, kWidth - 58, 4, 50, 14));
     t.items.push_back(LTEXT("", HistoryDlg::kIdChart, 0, kChartTop, kWidth, kHeight - kChartTop));
     return t;
-}
-
-std::string LowerExtension(const std::string& path) {
-    std::string extension = path.size() >= 4 ? path.substr(path.size() - 4) : "";
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension;
 }
 
 } // namespace
@@ -169,14 +158,7 @@ void HistoryDlg::Export() {
     if (ExportTo(path)) {
         return;
     }
-    char text[1024];
-    std::snprintf(text, sizeof text, kFailedText, path.c_str());
-    MessageBoxRequest request;
-    request.owner = this;
-    request.text = text;
-    request.caption = kExportTitle;
-    request.type = MB_OK | MB_ICONWARNING;
-    CommonDialogs::Current().MessageBox(request);
+    HardCopy::TellNotWritten(this, path, kFailedText, kExportTitle);
 }
 
 bool HistoryDlg::ExportTo(const std::string& path) {
@@ -185,7 +167,7 @@ bool HistoryDlg::ExportTo(const std::string& path) {
         return false;
     }
     const HistoryPlot::Span span = View().Shown().span;
-    const std::string extension = LowerExtension(path);
+    const std::string extension = HardCopy::LowerExtension(path);
     View().HideHover();
     if (extension == ".png") {
         return SaveWindowPng(chart_, path);
