@@ -7,7 +7,7 @@
 //
 //   tm80_bench [--benchmark_min_time=0.5]
 #include "device/CTM80M1_Comm.h"
-#include "device/PageSettings.h"
+#include "device/PageSetupParts.h"
 #include "device/TCPCom.h"
 #include "device/UnitSlot.h"
 #include "platform/DebugOutput.h"
@@ -91,19 +91,28 @@ void BM_Transact(benchmark::State& state, const Exchange& e) {
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(reply.size()));
 }
 
-void BM_UnitSlotOpen(benchmark::State& state) {
+// A slot on a new connection to the simulated unit; nullptr, with the
+// benchmark skipped, when there is none.
+std::unique_ptr<UnitSlot> ConnectSlot(benchmark::State& state) {
     auto connection = std::make_unique<TCPCom>(g_address.c_str());
     if (!connection->IsConnected()) {
         state.SkipWithError("no connection to the simulated unit");
-        return;
+        return nullptr;
     }
     auto unit = std::make_unique<CTM80M1_Comm>(connection.get());
-    UnitSlot slot(0, std::move(connection), std::move(unit));
-    for (auto _ : state) {
-        slot.Open(nullptr);
-        benchmark::DoNotOptimize(slot.gainTable);
+    return std::make_unique<UnitSlot>(0, std::move(connection), std::move(unit));
+}
+
+void BM_UnitSlotOpen(benchmark::State& state) {
+    const auto slot = ConnectSlot(state);
+    if (slot == nullptr) {
+        return;
     }
-    if (slot.bandCount == 0) {
+    for (auto _ : state) {
+        slot->Open(nullptr);
+        benchmark::DoNotOptimize(slot->gainTable);
+    }
+    if (slot->bandCount == 0) {
         state.SkipWithError("the open sequence found no bands");
     }
 }
@@ -140,18 +149,15 @@ void BM_SetupSave(benchmark::State& state) {
 
 // A whole recall: the file read into the slot, then sent to the unit (22 exchanges).
 void BM_SetupRecall(benchmark::State& state) {
-    auto connection = std::make_unique<TCPCom>(g_address.c_str());
-    if (!connection->IsConnected()) {
-        state.SkipWithError("no connection to the simulated unit");
+    FreshWindowHost host;
+    const auto slot = ConnectSlot(state);
+    if (slot == nullptr) {
         return;
     }
-    auto unit = std::make_unique<CTM80M1_Comm>(connection.get());
-    UnitSlot slot(0, std::move(connection), std::move(unit));
-    FreshWindowHost host;
-    slot.AttachWindow(&host);
-    slot.SaveSetup(SetupFile());
+    slot->AttachWindow(&host);
+    slot->SaveSetup(SetupFile());
     for (auto _ : state) {
-        if (slot.RecallSetup(SetupFile()) == 0 || slot.ApplyRecalledSetup() == 0) {
+        if (slot->RecallSetup(SetupFile()) == 0 || slot->ApplyRecalledSetup() == 0) {
             state.SkipWithError("the recall failed");
             break;
         }

@@ -316,6 +316,78 @@ Next HandleAnswer(const std::array<char, kAnswerBufferSize>& answer, int length,
     return IdentifyUnit(tcp.Get(), window, unit);
 }
 
+// Broadcasts allowed and reads that do not wait; false with the error that
+// prevented it.
+bool PrepareSearchSocket(win::SOCKET udp, int& error) {
+    const char broadcastOn = '1';
+    if (win::setsockopt(udp, SOL_SOCKET, SO_BROADCAST, &broadcastOn, 1) == win::SOCKET_ERROR) {
+        Trace("Error in setting Broadcast option.\r\n");
+        error = win::WSAGetLastError();
+        return false;
+    }
+    win::u_long nonBlocking = 1;
+    int result = win::ioctlsocket(udp, win::FIONBIO_, &nonBlocking);
+    if (result != 0) {
+        error = win::WSAGetLastError();
+        TraceFormat("ioctlsocket failed with error: %ld\r\n", static_cast<long>(result));
+        return false;
+    }
+    return true;
+}
+
+// The search to the target: 0 when it went out, else why not.
+int SendSearch(win::SOCKET udp, const DiscoveryTarget& target) {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(target.port);
+    // An address that does not read sends nothing, and neither does 0.0.0.0,
+    // which Windows refuses and Linux would take for this host. The search's
+    // fate does not change the window, as on Windows; it is only reported.
+    if (win::inet_pton(AF_INET, target.broadcastAddress.c_str(), &to.sin_addr) != 1 ||
+        to.sin_addr.s_addr == htonl(INADDR_ANY)) {
+        return win::WSAEDESTADDRREQ;
+    }
+    const auto request = WizNetSearch::Request();
+    return win::sendto(udp, reinterpret_cast<const char*>(request.data()),
+                       static_cast<int>(request.size()), 0, reinterpret_cast<const sockaddr*>(&to),
+                       sizeof to) == win::SOCKET_ERROR
+               ? win::WSAGetLastError()
+               : 0;
+}
+
+// Polls for answers and follows each up until the window is over, reporting
+// the progress every step.
+void TakeAnswers(win::SOCKET udp, const DiscoveryTarget& target, const Window& window,
+                 NetworkProgress& progress) {
+    std::array<char, kAnswerBufferSize> answer{}; // kept between polls, as the MAC is read from it
+    DiscoveredUnit unit;
+    bool lastPollEmpty = false;
+    for (;;) {
+        if (lastPollEmpty) {
+            win::WaitReady(udp, kIdlePollMs);
+        }
+        sockaddr_in from{};
+        int fromLength = sizeof from;
+        int length = win::recvfrom(udp, answer.data(), kAnswerBufferSize, 0,
+                                   reinterpret_cast<sockaddr*>(&from), &fromLength);
+        lastPollEmpty = length <= 0;
+        if (lastPollEmpty) {
+            TraceFormat("recvfrom() returned %d.\r\n", length);
+            if (window.Over()) {
+                break;
+            }
+            length = 0;
+        }
+        if (HandleAnswer(answer, length, window, unit) == Next::Finished && window.Over()) {
+            break;
+        }
+        if (window.Elapsed() >= progress.elapsedMs + kProgressStepMs) {
+            progress.elapsedMs = std::min(window.Elapsed(), target.windowMs);
+            ReportNetworkProgress(progress);
+        }
+    }
+}
+
 } // namespace
 
 void DiscoverWizNET_Devices() {
@@ -335,68 +407,14 @@ int DiscoverWizNET_Devices(const DiscoveryTarget& target) {
         TraceFormat("Could not create UDP socket : %d\r\n", error);
         return error;
     }
-    const char broadcastOn = '1';
-    if (win::setsockopt(udp.Get(), SOL_SOCKET, SO_BROADCAST, &broadcastOn, 1) ==
-        win::SOCKET_ERROR) {
-        Trace("Error in setting Broadcast option.\r\n");
-        return win::WSAGetLastError();
-    }
-    win::u_long nonBlocking = 1;
-    int result = win::ioctlsocket(udp.Get(), win::FIONBIO_, &nonBlocking);
-    if (result != 0) {
-        const int error = win::WSAGetLastError();
-        TraceFormat("ioctlsocket failed with error: %ld\r\n", static_cast<long>(result));
+    if (int error = 0; !PrepareSearchSocket(udp.Get(), error)) {
         return error;
     }
-
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(target.port);
-    // An address that does not read sends nothing, and neither does 0.0.0.0,
-    // which Windows refuses and Linux would take for this host. The search's
-    // fate does not change the window, as on Windows; it is only reported.
-    int searchError = win::WSAEDESTADDRREQ;
-    if (win::inet_pton(AF_INET, target.broadcastAddress.c_str(), &to.sin_addr) == 1 &&
-        to.sin_addr.s_addr != htonl(INADDR_ANY)) {
-        const auto request = WizNetSearch::Request();
-        searchError =
-            win::sendto(udp.Get(), reinterpret_cast<const char*>(request.data()),
-                        static_cast<int>(request.size()), 0, reinterpret_cast<const sockaddr*>(&to),
-                        sizeof to) == win::SOCKET_ERROR
-                ? win::WSAGetLastError()
-                : 0;
-    }
+    const int searchError = SendSearch(udp.Get(), target);
 
     win::Sleep(kPauseAfterSearchMs);
     const Window window(win::ProcessClock(), target.windowMs);
-
-    std::array<char, kAnswerBufferSize> answer{}; // kept between polls, as the MAC is read from it
-    DiscoveredUnit unit;
-    bool lastPollEmpty = false;
-    for (;;) {
-        if (lastPollEmpty) {
-            win::WaitReady(udp.Get(), kIdlePollMs);
-        }
-        sockaddr_in from{};
-        int fromLength = sizeof from;
-        int length = win::recvfrom(udp.Get(), answer.data(), kAnswerBufferSize, 0,
-                                   reinterpret_cast<sockaddr*>(&from), &fromLength);
-        lastPollEmpty = length <= 0;
-        if (lastPollEmpty) {
-            TraceFormat("recvfrom() returned %d.\r\n", length);
-            if (window.Over()) {
-                break;
-            }
-            length = 0;
-        }
-        if (HandleAnswer(answer, length, window, unit) == Next::Finished && window.Over()) {
-            break;
-        }
-        if (window.Elapsed() >= progress.elapsedMs + kProgressStepMs) {
-            progress.elapsedMs = std::min(window.Elapsed(), target.windowMs);
-            ReportNetworkProgress(progress);
-        }
-    }
+    TakeAnswers(udp.Get(), target, window, progress);
     progress.elapsedMs = target.windowMs;
     ReportNetworkProgress(progress);
 

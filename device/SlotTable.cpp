@@ -3,7 +3,7 @@
 #include "platform/Clock.h"
 
 int SlotTable::Claim() {
-    for (int i = 0; i < kPositions; ++i) {
+    for (int i = 0; i < kUnitPositions; ++i) {
         if (!positions_[static_cast<std::size_t>(i)].occupied) {
             positions_[static_cast<std::size_t>(i)].occupied = true;
             return i;
@@ -13,7 +13,7 @@ int SlotTable::Claim() {
 }
 
 void SlotTable::Release(int index) {
-    if (index < 0 || index >= kPositions) {
+    if (index < 0 || index >= kUnitPositions) {
         return;
     }
     Position& position = positions_[static_cast<std::size_t>(index)];
@@ -23,7 +23,7 @@ void SlotTable::Release(int index) {
 }
 
 UnitSlot* SlotTable::Slot(int index) const {
-    if (index < 0 || index >= kPositions) {
+    if (index < 0 || index >= kUnitPositions) {
         return nullptr;
     }
     return positions_[static_cast<std::size_t>(index)].slot.get();
@@ -52,7 +52,7 @@ void SlotTable::Clear() {
             position.slot->Connection()->FinishClose(deadline);
         }
     }
-    for (int i = 0; i < kPositions; ++i) {
+    for (int i = 0; i < kUnitPositions; ++i) {
         Release(i);
     }
 }

@@ -4,13 +4,13 @@
 #pragma once
 
 #include "device/UnitSlot.h"
+#include "infra/SystemConfiguration.h"
 
 #include <array>
 #include <memory>
 
 class SlotTable {
 public:
-    static constexpr int kPositions = 4;
     // The most Clear waits for all the units to close their connections.
     static constexpr int kClearBudgetMs = 250;
 
@@ -35,7 +35,7 @@ public:
     void Clear();
 
 private:
-    std::array<Position, kPositions> positions_{};
+    std::array<Position, kUnitPositions> positions_{};
 };
 
 SlotTable& TheSlotTable();

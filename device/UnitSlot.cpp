@@ -1,7 +1,7 @@
 #include "device/UnitSlot.h"
 
-#include "device/PageSettings.h"
-#include "device/ProcessValues.h"
+#include "device/PageSetupParts.h"
+#include "device/UnitFlags.h"
 #include "infra/ProfileStore.h"
 #include "infra/WallClock.h"
 #include "platform/ProfileWriteBatch.h"
@@ -55,14 +55,17 @@ int UnitSlot::Open(UnitSlotHost* host) {
     if (unit_->FlashLeds() == 0) {
         return 0;
     }
-    auto request = unitprotocol::ControlRequest(unitprotocol::kControlOpen,
-                                                unitprotocol::kControlOpenArgument);
-    unitprotocol::ReplyFrame<unitprotocol::kControl> reply{};
-    unit_->ControlExchange(request.data(), reply.data());
-
+    SendOpenControl();
     ReadUnit();
     AttachWindow(host);
     return 1;
+}
+
+int UnitSlot::SendOpenControl() {
+    auto request = unitprotocol::ControlRequest(unitprotocol::kControlOpen,
+                                                unitprotocol::kControlOpenArgument);
+    unitprotocol::ReplyFrame<unitprotocol::kControl> reply{};
+    return unit_->ControlExchange(request.data(), reply.data());
 }
 
 void UnitSlot::AttachWindow(UnitSlotHost* host) {
@@ -70,6 +73,18 @@ void UnitSlot::AttachWindow(UnitSlotHost* host) {
     if (host != nullptr) {
         deviceWindow_ = host->CreateDeviceWindow(*this);
         host->RefreshMainWindow(*this);
+    }
+}
+
+void UnitSlot::RefreshMainWindow() {
+    if (host_ != nullptr) {
+        host_->RefreshMainWindow(*this);
+    }
+}
+
+void UnitSlot::RefreshMainWindowStates() {
+    if (host_ != nullptr) {
+        host_->RefreshMainWindowStates(*this);
     }
 }
 
@@ -133,12 +148,16 @@ void UnitSlot::BuildBandTexts() {
         }
         entry.name = BandName(e);
         ++bandCount;
-        char text[64];
-        std::snprintf(text, sizeof text, "%s: %d - %d", entry.name.c_str(),
-                      static_cast<int>(entry.lower / kHzPerMHz),
-                      static_cast<int>(entry.upper / kHzPerMHz));
-        bandTexts[e] = text;
+        bandTexts[e] = BandText(entry);
     }
+}
+
+std::string UnitSlot::BandText(const BandEntry& entry) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%s: %d - %d", entry.name.c_str(),
+                  static_cast<int>(entry.lower / kHzPerMHz),
+                  static_cast<int>(entry.upper / kHzPerMHz));
+    return text;
 }
 
 std::string UnitSlot::BandName(int position) const {
@@ -198,21 +217,21 @@ int UnitSlot::RecallSetup(const std::string& file) {
     return 1;
 }
 
+std::string UnitSlot::NoSetupText(const std::string& file) {
+    // Appended piece by piece: g++ 12's Release build warns (-Wrestrict,
+    // falsely) of overlapping copies in `file + " holds no TM80 setup."`.
+    std::string text = file;
+    text += " holds no TM80 setup.";
+    return text;
+}
+
 int UnitSlot::ApplyRecalledSetup() {
-    int ok = 0;
-    if (unit_ != nullptr) {
-        auto request = unitprotocol::ControlRequest(unitprotocol::kControlOpen,
-                                                    unitprotocol::kControlOpenArgument);
-        unitprotocol::ReplyFrame<unitprotocol::kControl> reply{};
-        ok = unit_->ControlExchange(request.data(), reply.data());
-    }
+    int ok = unit_ != nullptr ? SendOpenControl() : 0;
     ComputeGains();
     if (deviceWindow_ != nullptr) {
         ok &= deviceWindow_->SendPanes();
     }
-    if (host_ != nullptr) {
-        host_->RefreshMainWindow(*this);
-    }
+    RefreshMainWindow();
     return ok;
 }
 

@@ -77,6 +77,8 @@ public:
     int RecallSetup(const std::string& file);
     // Whether `file` holds a "DEVICE" or a "CALIBRATION" section.
     static bool HoldsSetup(const std::string& file);
+    // What the operator is told of a file that does not: "F holds no TM80 setup."
+    static std::string NoSetupText(const std::string& file);
     // Sends what was recalled: the open control command, the gains worked
     // out again, each pane's settings sent and shown, then the main window
     // refreshed. 1 when every exchange went through.
@@ -97,11 +99,18 @@ public:
     void BuildBandTexts();
     // The name for the band entry at `position`, from its edges in whole MHz.
     std::string BandName(int position) const;
+    // The entry's name with its edges in whole MHz: "LL: 1435 - 1535".
+    static std::string BandText(const BandEntry& entry);
     void ComputeGains();
 
     // The overall gain in dB of one band and channel.
     static double OverallGain(std::uint8_t reference, std::uint8_t calibration,
                               std::int8_t adjustment);
+
+    // The host's refreshes (nothing without a host): a page changed what the
+    // main window shows of this unit.
+    void RefreshMainWindow();
+    void RefreshMainWindowStates();
 
     int Index() const { return index_; }
     TCPCom* Connection() const { return connection_.get(); }
@@ -125,6 +134,10 @@ public:
     UnitHistory history;
 
 private:
+    // The open control command (0x1001 with the open argument); 1 when the
+    // unit answered.
+    int SendOpenControl();
+
     std::unique_ptr<TCPCom> connection_;
     std::unique_ptr<CTM80M1_Comm> unit_;
     int index_;

@@ -14,7 +14,7 @@
 // then writes no values.
 #pragma once
 
-#include "device/PageSettings.h"
+#include "device/PageSetupParts.h"
 #include "devicewindow/OutputColumns.h"
 #include "platform/ui/CDialogEx.h"
 #include "toolkit/Dlgplus.h"

@@ -1,7 +1,7 @@
 #include "devicewindow/DefaultDlg.h"
 
-#include "device/ProcessValues.h"
 #include "device/SlotTable.h"
+#include "device/UnitFlags.h"
 #include "infra/ColorScheme.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/CommonDialogs.h"
@@ -111,12 +111,8 @@ bool DefaultDlg::OnInitDialog() {
 }
 
 CRect DefaultDlg::ChildRect(int id) const {
-    CRect r;
-    if (const CWnd* child = GetDlgItem(id)) {
-        child->GetWindowRect(&r);
-        ScreenToClient(&r);
-    }
-    return r;
+    const CWnd* child = GetDlgItem(id);
+    return child != nullptr ? ::ChildRect(*this, *child) : CRect();
 }
 
 void DefaultDlg::AddPane(Dlgplus& pane, const CRect& place, bool shown) {
@@ -298,7 +294,7 @@ void DefaultDlg::OnOK() {
 
 void DefaultDlg::OnCancel() {
     ShowWindow(SW_HIDE);
-    if (unitIndex_ >= 0 && unitIndex_ < SlotTable::kPositions) {
+    if (unitIndex_ >= 0 && unitIndex_ < kUnitPositions) {
         TheSlotTable().At(unitIndex_).windowShown = false;
     }
 }
@@ -344,11 +340,7 @@ void DefaultDlg::NoteCheck() {
     }
     // Owned by the main window, which waits meanwhile; nothing of this window
     // is touched once the box has closed.
-    MessageBoxRequest request;
-    request.text = text;
-    request.caption = kLostCaption;
-    request.type = MB_OK;
-    CommonDialogs::Current().MessageBox(request);
+    ShowMessageBox(nullptr, text, kLostCaption, MB_OK);
 }
 
 void DefaultDlg::ArmLostNotice(bool armed) {

@@ -2,8 +2,6 @@
 
 #include "device/UnitSlot.h"
 #include "infra/Environment.h"
-#include "infra/ProfileStore.h"
-#include "platform/Files.h"
 #include "platform/ui/CWnd.h"
 #include "platform/ui/CommonDialogs.h"
 #include "platform/ui/WindowPicture.h"
@@ -17,18 +15,6 @@
 
 using namespace win;
 
-std::string HardCopy::UnitFolder(const std::string& serial) {
-    return TheEnvironment().SetupFilesFolder + "/" + serial + "_Setup";
-}
-
-std::string HardCopy::MadeUnitFolder(const std::string& serial) {
-    const std::string folder = UnitFolder(serial);
-    if (!FolderExists(folder)) {
-        CreateDirectoryA(folder.c_str(), nullptr);
-    }
-    return folder;
-}
-
 std::string HardCopy::DefaultName(const std::string& serial, const SYSTEMTIME& time,
                                   const char* extension) {
     char stamp[64];
@@ -39,7 +25,7 @@ std::string HardCopy::DefaultName(const std::string& serial, const SYSTEMTIME& t
 
 void HardCopy::Save(const CWnd& page, const UnitSlot& slot, const std::string& serial,
                     const std::string& dateLine) {
-    const std::string folder = MadeUnitFolder(serial);
+    const std::string folder = MadeUnitSetupFolder(serial);
     SYSTEMTIME now;
     GetLocalTime(&now);
     std::string path;
@@ -69,10 +55,5 @@ void HardCopy::TellNotWritten(CWnd* owner, const std::string& path, const char* 
                               const char* caption) {
     std::vector<char> text(std::strlen(format) + path.size() + 1);
     std::snprintf(text.data(), text.size(), format, path.c_str());
-    MessageBoxRequest request;
-    request.owner = owner;
-    request.text = text.data();
-    request.caption = caption;
-    request.type = MB_OK | MB_ICONWARNING;
-    CommonDialogs::Current().MessageBox(request);
+    ShowMessageBox(owner, text.data(), caption, MB_OK | MB_ICONWARNING);
 }

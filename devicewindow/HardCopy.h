@@ -35,11 +35,6 @@ public:
     // The last four characters of `path` in lower case (".pdf", ".png").
     static std::string LowerExtension(const std::string& path);
 
-    // The unit's folder below the setup files folder.
-    static std::string UnitFolder(const std::string& serial);
-    // The same, made when missing (one level; a failure is left to the file
-    // dialog, which then starts elsewhere).
-    static std::string MadeUnitFolder(const std::string& serial);
     // "00AB-1001_2026-12-06_1405.pdf", or with another extension.
     static std::string DefaultName(const std::string& serial, const win::SYSTEMTIME& time,
                                    const char* extension = "pdf");

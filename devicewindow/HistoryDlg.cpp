@@ -4,6 +4,7 @@
 #include "device/SlotTable.h"
 #include "devicewindow/HardCopy.h"
 #include "devicewindow/HistoryChartView.h"
+#include "infra/Environment.h"
 #include "infra/WallClock.h"
 #include "platform/FileContent.h"
 #include "platform/Time.h"
@@ -139,7 +140,7 @@ void HistoryDlg::Export() {
         return;
     }
     const std::string serial = slot->Unit()->SerialNumberText();
-    const std::string folder = HardCopy::MadeUnitFolder(serial);
+    const std::string folder = MadeUnitSetupFolder(serial);
     SYSTEMTIME now;
     GetLocalTime(&now);
     // Owned by this window, so the main window stays where it is.

@@ -104,10 +104,7 @@ void OutputColumns::InitialisePage(Dlgplus& page, const std::vector<ControlEntry
         slider.SetRange(minimum, maximum);
     }
     page.UpdateValues();
-    page.GetWindow()->EnableToolTips(true);
-    page.ApplyTooltips();
-    page.GetWindow()->Invalidate();
-    page.ApplyScheme();
+    page.ApplyTooltipsAndScheme();
     page.UpdateStates();
 }
 

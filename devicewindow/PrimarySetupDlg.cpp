@@ -1,8 +1,7 @@
 #include "devicewindow/PrimarySetupDlg.h"
 
-#include "device/PageSettings.h"
+#include "device/PageSetupParts.h"
 #include "device/SlotTable.h"
-#include "devicewindow/MainWindowAccess.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/DialogTemplate.h"
 
@@ -137,7 +136,7 @@ void PrimarySetupDlg::ChooseOutputBand(int n) {
     selection = chosen;
     SendSplitAndBands();
     UpdateValues();
-    MainWindowAccess::UpdateValues();
+    slot->RefreshMainWindow();
 }
 
 void PrimarySetupDlg::ChooseSplit(int split) {
@@ -149,8 +148,8 @@ void PrimarySetupDlg::ChooseSplit(int split) {
     SendSplitAndBands();
     UpdateValues();
     UpdateStates();
-    MainWindowAccess::UpdateValues();
-    MainWindowAccess::UpdateStates();
+    slot->RefreshMainWindow();
+    slot->RefreshMainWindowStates();
 }
 
 bool PrimarySetupDlg::OnCommand(int id, int code) {

@@ -1,7 +1,7 @@
 #include "devicewindow/StatusDlg.h"
 
-#include "device/ProcessValues.h"
 #include "device/SlotTable.h"
+#include "device/UnitFlags.h"
 #include "infra/ColorScheme.h"
 #include "infra/Environment.h"
 #include "infra/SystemConfiguration.h"
@@ -49,7 +49,7 @@ void StatusDlg::DoDataExchange(CDataExchange* dx) {
 
 void StatusDlg::StyleLines() {
     DeviceColorPair colours;
-    if (unitIndex_ >= 0 && unitIndex_ < SystemConfiguration::kSlots) {
+    if (unitIndex_ >= 0 && unitIndex_ < kUnitPositions) {
         colours = TheSystemConfiguration().DeviceColors[static_cast<std::size_t>(unitIndex_)];
     }
     StyleLabel(unitLine_, colours.Background, colours.Text, 0, kLabelMiddle);
@@ -69,10 +69,7 @@ void StatusDlg::UpdateValues() {
 bool StatusDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
     UpdateValues();
-    EnableToolTips(true);
-    ApplyTooltips();
-    Invalidate();
-    ApplyScheme();
+    ApplyTooltipsAndScheme();
     StyleLines();
 
     // The alarm label: one bold character per line, drawn in the dialog
@@ -88,14 +85,7 @@ bool StatusDlg::OnInitDialog() {
 
     UpdateStates();
 
-    // The logo covers the area from its own upper left corner to the lower
-    // right corner of the corner marker.
-    CRect logo = ChildRect(logo_);
-    const CRect corner = ChildRect(logoCorner_);
-    logo.right = corner.right;
-    logo.bottom = corner.bottom;
-    logo_.MoveWindow(logo);
-    logoCorner_.ShowWindow(SW_HIDE);
+    logo_.StretchToMarker(logoCorner_);
     // The area is far wider than the logo: stretched, it would be squashed.
     logo_.SetFitted(true);
     logo_.LoadPicture(TheEnvironment().ImagesFolder + kLogoFile);
@@ -106,11 +96,4 @@ void StatusDlg::SetAlarmColors(COLORREF text, COLORREF background) {
     alarm_.SetTextColor(text);
     alarm_.SetBkColor(background);
     alarm_.RedrawWindow();
-}
-
-CRect StatusDlg::ChildRect(const CWnd& child) const {
-    CRect r;
-    child.GetWindowRect(&r);
-    ScreenToClient(&r);
-    return r;
 }

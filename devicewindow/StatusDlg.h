@@ -42,8 +42,6 @@ public:
 
 private:
     void StyleLines();
-    // A child's rectangle in this pane's client pixels.
-    win::CRect ChildRect(const win::CWnd& child) const;
 
     int unitIndex_;
     Pictureplus logo_;

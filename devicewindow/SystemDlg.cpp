@@ -1,10 +1,9 @@
 #include "devicewindow/SystemDlg.h"
 
-#include "device/ProcessValues.h"
 #include "device/SlotTable.h"
+#include "device/UnitFlags.h"
 #include "devicewindow/DefaultDlg.h"
 #include "devicewindow/HardCopy.h"
-#include "devicewindow/MainWindowAccess.h"
 #include "infra/ColorScheme.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/DialogTemplate.h"
@@ -28,29 +27,29 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr int kNoteWindowWidth = 250;
 
 // Software version, serial number, device ID, IP address.
-constexpr int kIdentityLabelIds[4] = {1064, 1083, 2038, 1065};
-constexpr int kIdentityIds[4] = {1066, 1086, SystemDlg::kIdDeviceId, 1067};
-constexpr const char* kIdentityCaptions[4] = {"Software Version", "Unit Serial Number", "Device ID",
-                                              "IP Address"};
-constexpr const char* kIdentityLabelKeys[4] = {"IDL_SOFTWARE_VERSION", "IDL_SERIAL_NUMBER",
-                                               "IDL_DEVICE_ID", "IDL_IP_ADDRESS"};
-constexpr const char* kIdentityKeys[4] = {"IDC_SOFTWARE_VERSION", "IDC_SERIAL_NUMBER",
-                                          "IDC_DEVICE_ID", "IDC_IP_ADDRESS"};
+constexpr int kIdentityLabelIds[SystemDlg::kIdentityRows] = {1064, 1083, 2038, 1065};
+constexpr int kIdentityIds[SystemDlg::kIdentityRows] = {1066, 1086, SystemDlg::kIdDeviceId, 1067};
+constexpr const char* kIdentityCaptions[SystemDlg::kIdentityRows] = {
+    "Software Version", "Unit Serial Number", "Device ID", "IP Address"};
+constexpr const char* kIdentityLabelKeys[SystemDlg::kIdentityRows] = {
+    "IDL_SOFTWARE_VERSION", "IDL_SERIAL_NUMBER", "IDL_DEVICE_ID", "IDL_IP_ADDRESS"};
+constexpr const char* kIdentityKeys[SystemDlg::kIdentityRows] = {
+    "IDC_SOFTWARE_VERSION", "IDC_SERIAL_NUMBER", "IDC_DEVICE_ID", "IDC_IP_ADDRESS"};
 
 // Voltage, current, power, temperature.
-constexpr int kMonitorLabelIds[4] = {1068, 1069, 1070, 1071};
-constexpr int kMonitorIds[4] = {1074, 1075, 1076, 1077};
-constexpr int kMonitorLightIds[4] = {1112, 1113, 1114, 1080};
-constexpr const char* kMonitorCaptions[4] = {"Source Voltage", "Source Current", "Power",
-                                             "System Temp (Deg. C)"};
-constexpr const char* kMonitorLabelKeys[4] = {"IDL_SOURCE_VOLTAGE", "IDL_SOURCE_CURRENT",
-                                              "IDL_POWER", "IDL_SYSTEM_TEMP"};
-constexpr const char* kMonitorKeys[4] = {"IDC_SOURCE_VOLTAGE", "IDC_SOURCE_CURRENT", "IDC_POWER",
-                                         "IDC_SYSTEM_TEMP"};
-constexpr const char* kMonitorLightKeys[4] = {"IDC_SOURCE_VOLTAGE_LIGHT",
-                                              "IDC_SOURCE_CURRENT_LIGHT", "IDC_POWER_LIGHT",
-                                              "IDC_SYSTEM_TEMP_LIGHT"};
-constexpr int kMonitorY[4] = {100, 111, 122, 133};
+constexpr int kMonitorLabelIds[SystemDlg::kMonitors] = {1068, 1069, 1070, 1071};
+constexpr int kMonitorIds[SystemDlg::kMonitors] = {1074, 1075, 1076, 1077};
+constexpr int kMonitorLightIds[SystemDlg::kMonitors] = {1112, 1113, 1114, 1080};
+constexpr const char* kMonitorCaptions[SystemDlg::kMonitors] = {"Source Voltage", "Source Current",
+                                                                "Power", "System Temp (Deg. C)"};
+constexpr const char* kMonitorLabelKeys[SystemDlg::kMonitors] = {
+    "IDL_SOURCE_VOLTAGE", "IDL_SOURCE_CURRENT", "IDL_POWER", "IDL_SYSTEM_TEMP"};
+constexpr const char* kMonitorKeys[SystemDlg::kMonitors] = {
+    "IDC_SOURCE_VOLTAGE", "IDC_SOURCE_CURRENT", "IDC_POWER", "IDC_SYSTEM_TEMP"};
+constexpr const char* kMonitorLightKeys[SystemDlg::kMonitors] = {
+    "IDC_SOURCE_VOLTAGE_LIGHT", "IDC_SOURCE_CURRENT_LIGHT", "IDC_POWER_LIGHT",
+    "IDC_SYSTEM_TEMP_LIGHT"};
+constexpr int kMonitorY[SystemDlg::kMonitors] = {100, 111, 122, 133};
 
 constexpr int kBandLabelIds[SystemDlg::kBands] = {1081, 1082, 1084, 1085, 1087, 1088, 1089, 1090};
 constexpr int BandValueId(int k) {
@@ -83,18 +82,20 @@ DialogTemplate SystemTemplate() {
         GROUPBOX("", IDC_STATIC, 25, 71, 165, 101),
         GROUPBOX("", IDC_STATIC, 192, 71, 165, 101),
     };
-    for (int r = 0; r < 4; ++r) {
+    for (int r = 0; r < SystemDlg::kIdentityRows; ++r) {
         const int y = 16 + 11 * r;
         t.items.push_back(LTEXT(kIdentityCaptions[r], kIdentityLabelIds[r], 36, y, 67, 8));
         t.items.push_back(LTEXT(kIdentityCaptions[r], kIdentityIds[r], 109, y, 67, 8,
                                 kIdentityIds[r] == SystemDlg::kIdDeviceId ? SS_NOTIFY : 0));
     }
-    t.items.push_back(CTEXT("TM80C2 Version/Environment Info", 1028, 203, 16, 135, 8));
+    t.items.push_back(
+        CTEXT("TM80C2 Version/Environment Info", SystemDlg::kIdTitle, 203, 16, 135, 8));
     t.items.push_back(
         CTEXT("THIS IS REALLY LONG TEXT FOR THE DATE", SystemDlg::kIdDate, 203, 27, 135, 8));
-    t.items.push_back(LTEXT("Product ID", 1030, 203, 49, 39, 8));
-    t.items.push_back(LTEXT("Product ID", 1031, 252, 49, 86, 8));
-    t.items.push_back(LTEXT("Power/Temperature/Voltage Rail Monitoring", 1091, 37, 78, 140, 8));
+    t.items.push_back(LTEXT("Product ID", SystemDlg::kIdProductLabel, 203, 49, 39, 8));
+    t.items.push_back(LTEXT("Product ID", SystemDlg::kIdProduct, 252, 49, 86, 8));
+    t.items.push_back(LTEXT("Power/Temperature/Voltage Rail Monitoring",
+                            SystemDlg::kIdMonitorHeading, 37, 78, 140, 8));
     for (int m = 0; m < SystemDlg::kMonitors; ++m) {
         t.items.push_back(LTEXT(kMonitorCaptions[m], kMonitorLabelIds[m], 36, kMonitorY[m], 67, 8));
         t.items.push_back(LTEXT(kMonitorCaptions[m], kMonitorIds[m], 127, kMonitorY[m], 49, 8));
@@ -107,8 +108,8 @@ DialogTemplate SystemTemplate() {
         t.items.push_back(LTEXT("RF Band 1 (MHz)", BandValueId(k), 267, BandY(k), 65, 8));
         t.items.push_back(LTEXT("", BandLightId(k), 339, BandY(k), 8, 8));
     }
-    t.items.push_back(LTEXT("Processor Firmware ID", 1108, 32, 178, 74, 8));
-    t.items.push_back(LTEXT("xxxxxxx", 1109, 124, 178, 49, 8));
+    t.items.push_back(LTEXT("Processor Firmware ID", SystemDlg::kIdFirmwareLabel, 32, 178, 74, 8));
+    t.items.push_back(LTEXT("xxxxxxx", SystemDlg::kIdFirmware, 124, 178, 49, 8));
     t.items.push_back(
         AUTOCHECKBOX("Display Calibration Tab", SystemDlg::kIdDisplayCalibration, 191, 178, 89, 8));
     t.items.push_back(PUSHBUTTON("Hard Copy", SystemDlg::kIdHardCopy, 298, 177, 45, 10));
@@ -144,11 +145,11 @@ void SystemDlg::DoDataExchange(CDataExchange* dx) {
         DDX_Control(dx, kIdentityLabelIds[r], identityLabels_[r]);
         DDX_Control(dx, kIdentityIds[r], identity_[r]);
     }
-    DDX_Control(dx, 1028, title_);
+    DDX_Control(dx, kIdTitle, title_);
     DDX_Control(dx, kIdDate, date_);
-    DDX_Control(dx, 1030, productLabel_);
-    DDX_Control(dx, 1031, product_);
-    DDX_Control(dx, 1091, monitorHeading_);
+    DDX_Control(dx, kIdProductLabel, productLabel_);
+    DDX_Control(dx, kIdProduct, product_);
+    DDX_Control(dx, kIdMonitorHeading, monitorHeading_);
     for (std::size_t m = 0; m < kMonitors; ++m) {
         DDX_Control(dx, kMonitorLabelIds[m], monitorLabels_[m]);
         DDX_Control(dx, kMonitorIds[m], monitorValues_[m]);
@@ -160,8 +161,8 @@ void SystemDlg::DoDataExchange(CDataExchange* dx) {
         DDX_Control(dx, BandValueId(k), BandValue(k));
         DDX_Control(dx, BandLightId(k), BandLight(k));
     }
-    DDX_Control(dx, 1108, firmwareLabel_);
-    DDX_Control(dx, 1109, firmware_);
+    DDX_Control(dx, kIdFirmwareLabel, firmwareLabel_);
+    DDX_Control(dx, kIdFirmware, firmware_);
     DDX_Control(dx, kIdDisplayCalibration, displayCalibration_);
 }
 
@@ -207,10 +208,7 @@ void SystemDlg::FillControlTable() {
 bool SystemDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
     FillControlTable();
-    EnableToolTips(true);
-    ApplyTooltips();
-    Invalidate();
-    ApplyScheme();
+    ApplyTooltipsAndScheme();
     UpdateStates();
     for (Staticball& light : bandLights_) {
         SetLightOff(light);
@@ -248,13 +246,9 @@ void SystemDlg::UpdateValues() {
         return;
     }
     for (int k = 1; k <= kBands; ++k) {
-        const auto& entry = slot->bandEntries[static_cast<std::size_t>(k - 1)];
         if (k - 1 < slot->bandCount) {
-            char text[96];
-            std::snprintf(text, sizeof text, "%s: %d - %d", entry.name.c_str(),
-                          static_cast<int>(entry.lower / 1000000),
-                          static_cast<int>(entry.upper / 1000000));
-            BandValue(k).SetWindowText(text);
+            BandValue(k).SetWindowText(
+                UnitSlot::BandText(slot->bandEntries[static_cast<std::size_t>(k - 1)]));
             SetLight(BandLight(k), kGreen);
         } else {
             BandValue(k).SetWindowText(kNoBand);
@@ -292,13 +286,9 @@ void SystemDlg::UpdateStates() {
         return;
     }
     // Without values the lights stand in the column of the place-holder.
-    CRect column;
-    lightColumn_.GetWindowRect(&column);
-    ScreenToClient(&column);
+    const CRect column = ChildRect(*this, lightColumn_);
     for (Staticball& light : monitorLights_) {
-        CRect r;
-        light.GetWindowRect(&r);
-        ScreenToClient(&r);
+        const CRect r = ChildRect(*this, light);
         light.MoveWindow(CRect(column.left, r.top, column.left + r.Width(), r.bottom));
     }
 }
@@ -376,7 +366,7 @@ void SystemDlg::StatusRefresh() {
     GetLocalTime(&now);
     date_.SetWindowText(DateLine(now));
     const bool hot = ShowHealth();
-    const bool lost = unitIndex_ >= 0 && unitIndex_ < 4 &&
+    const bool lost = unitIndex_ >= 0 && unitIndex_ < kUnitPositions &&
                       ConnectionLostFlag()[static_cast<std::size_t>(unitIndex_)];
     if (hot || lost) {
         Blink();
@@ -401,7 +391,7 @@ void SystemDlg::EditNote() {
     if (unit_->WriteUserNote(entered) != 0) {
         slot->userNote = unit_->identity.userNote.data();
     }
-    MainWindowAccess::UpdateValues();
+    slot->RefreshMainWindow();
     if (DefaultDlg* window = DeviceWindow()) {
         window->UpdateHeader();
     }

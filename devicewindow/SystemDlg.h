@@ -43,14 +43,22 @@ public:
     static constexpr int kMostTemperature = UnitStatus::kMostTemperature;
 
     // Control ids of template 139.
+    static constexpr int kIdTitle = 1028;
     static constexpr int kIdDate = 1029;
+    static constexpr int kIdProductLabel = 1030;
+    static constexpr int kIdProduct = 1031;
+    static constexpr int kIdMonitorHeading = 1091;
+    static constexpr int kIdFirmwareLabel = 1108;
+    static constexpr int kIdFirmware = 1109;
     static constexpr int kIdDeviceId = 2042;
     static constexpr int kIdLightColumn = 1115;
     static constexpr int kIdDisplayCalibration = 1110;
     static constexpr int kIdHardCopy = 1111;
     static constexpr int kIdHistory = 1116;
 
-    // The monitoring rows, top to bottom.
+    // The identity rows (software version, serial number, device ID, IP
+    // address) and the monitoring rows, top to bottom.
+    static constexpr int kIdentityRows = 4;
     enum Monitor { Voltage, Current, Power, Temperature, kMonitors };
 
     static constexpr const char* kNoBand = "---";
@@ -111,8 +119,8 @@ private:
     CTM80M1_Comm* unit_;
 
     // Software version, serial number, device ID, IP address: labels, values.
-    std::array<Staticplus, 4> identityLabels_;
-    std::array<Staticplus, 4> identity_;
+    std::array<Staticplus, kIdentityRows> identityLabels_;
+    std::array<Staticplus, kIdentityRows> identity_;
     Staticplus title_, date_, productLabel_, product_, monitorHeading_;
     std::array<Staticplus, kMonitors> monitorLabels_;
     std::array<Staticplus, kMonitors> monitorValues_;

@@ -67,12 +67,12 @@ void LoadAndSaveConfiguration(const Files& files) {
     LoadConfiguration(files.configuration.c_str());
     const SystemConfiguration loaded = TheSystemConfiguration();
     const int count = loaded.LaunchAddressCount();
-    Check(count >= 0 && count <= SystemConfiguration::kMaxLaunchAddresses);
+    Check(count >= 0 && count <= kUnitPositions);
     Check(SaveConfiguration(files.saved.c_str()));
     LoadConfiguration(files.saved.c_str());
     const SystemConfiguration& again = TheSystemConfiguration();
     Check(again.LaunchDirectly == loaded.LaunchDirectly && again.LaunchCount == loaded.LaunchCount);
-    for (int i = 0; i < SystemConfiguration::kSlots; ++i) {
+    for (int i = 0; i < kUnitPositions; ++i) {
         const auto slot = static_cast<std::size_t>(i);
         Check(again.DeviceColors[slot].Background == loaded.DeviceColors[slot].Background);
         Check(again.DeviceColors[slot].Text == loaded.DeviceColors[slot].Text);

@@ -7,7 +7,7 @@
 // band selection and the calibration band stay within 0..7; a file that holds
 // no setup changes nothing; what was recalled saves and recalls back to the
 // same values.
-#include "device/PageSettings.h"
+#include "device/PageSetupParts.h"
 #include "device/UnitSlot.h"
 #include "fuzz/FuzzSupport.h"
 

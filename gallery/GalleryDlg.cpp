@@ -200,11 +200,8 @@ void GalleryDlg::DoDataExchange(CDataExchange* dx) {
     DDX_Control(dx, IDC_TABS, tabs_);
 }
 
-bool GalleryDlg::OnInitDialog() {
-    CDialogEx::OnInitDialog();
-    SetTextUnit(10);
-
-    // The control table: every control the dialog base colours.
+// The control table: every control the dialog base colours.
+void GalleryDlg::FillControlTable() {
     using enum ControlType;
     std::vector<ControlEntry> table = {
         {"IDL_STATIC_HEADING", &staticHeading_, CentredLabel, 0, kMainStyle},
@@ -250,6 +247,13 @@ bool GalleryDlg::OnInitDialog() {
         table.push_back({"IDC_LIGHT", &balls_[i], Light, 0, kMainStyle});
     }
     SetControlTable(table.data(), static_cast<int>(table.size()));
+}
+
+bool GalleryDlg::OnInitDialog() {
+    CDialogEx::OnInitDialog();
+    SetTextUnit(10);
+
+    FillControlTable();
 
     slider_.SetRange(-12, 12);
     slider_.SetPos(4);
@@ -274,10 +278,7 @@ bool GalleryDlg::OnInitDialog() {
 
     // Lights: off in the scheme's background, on green, warning yellow.
     const COLORREF back = TheColorScheme().Main.Background;
-    const auto halfway = [](int c) { return c + (255 - c) / 2; };
-    const COLORREF offOutline =
-        RGB(halfway(GetRValue(back)), halfway(GetGValue(back)), halfway(GetBValue(back)));
-    balls_[0].SetLightColor(back, offOutline);
+    balls_[0].SetLightColor(back, HalfwayToWhite(back));
     balls_[1].SetLightColor(kGreen, RGB(0, 0, 0));
     balls_[2].SetLightColor(kYellow, RGB(0, 0, 0));
     bar_.SetShape(LightShape::Bar);

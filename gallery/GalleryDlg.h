@@ -35,6 +35,7 @@ public:
     static constexpr int kStaticRows = 7;
 
 private:
+    void FillControlTable();
     void StyleLabels();
     void ShowSliderValue(int position);
 

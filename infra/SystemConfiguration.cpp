@@ -29,7 +29,7 @@ std::string FileOrDefault(const char* path) {
 } // namespace
 
 int SystemConfiguration::LaunchAddressCount() const {
-    return std::clamp<std::int32_t>(LaunchCount, 0, kMaxLaunchAddresses);
+    return std::clamp<std::int32_t>(LaunchCount, 0, kUnitPositions);
 }
 
 SystemConfiguration& TheSystemConfiguration() {
@@ -50,7 +50,7 @@ void LoadConfiguration(const char* path) {
     c.LaunchCount = defaults.LaunchCount;
     ReadProfileInt(file, kSection, "NUMBER_OF_LAUNCH_DEVICES", c.LaunchCount);
 
-    for (int i = 0; i < SystemConfiguration::kSlots; ++i) {
+    for (int i = 0; i < kUnitPositions; ++i) {
         DeviceColorPair& colors = c.DeviceColors[static_cast<std::size_t>(i)];
         colors = defaults.DeviceColors[static_cast<std::size_t>(i)];
         std::int32_t value = 0;
@@ -77,7 +77,7 @@ bool SaveConfiguration(const char* path) {
     win::ProfileWriteBatch batch(file);
     bool ok = WriteProfileInt(file, kSection, "LAUNCH_DIRECT", c.LaunchDirectly ? 1 : 0);
     ok = WriteProfileInt(file, kSection, "NUMBER_OF_LAUNCH_DEVICES", c.LaunchCount) && ok;
-    for (int i = 0; i < SystemConfiguration::kSlots; ++i) {
+    for (int i = 0; i < kUnitPositions; ++i) {
         const DeviceColorPair& colors = c.DeviceColors[static_cast<std::size_t>(i)];
         ok = WriteProfileInt(file, kSection, SlotKey("DEVICE_BACKGROUND_COLOR_", i),
                              static_cast<std::int32_t>(colors.Background)) &&

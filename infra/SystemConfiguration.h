@@ -10,21 +10,22 @@
 #include <cstdint>
 #include <string>
 
+// The unit positions of the main window, Device 1 to Device 4: its rows, the
+// slot table's positions, and the stored addresses and row colours.
+inline constexpr int kUnitPositions = 4;
+
 struct DeviceColorPair {
     win::COLORREF Background = 0;
     win::COLORREF Text = 0xFFFFFF;
 };
 
 struct SystemConfiguration {
-    static constexpr int kSlots = 4;
-    // A direct launch never uses more addresses than are stored.
-    static constexpr int kMaxLaunchAddresses = 4;
 
     bool LaunchDirectly = false;
     std::int32_t LaunchCount = 1; // kept as read; see LaunchAddressCount
-    std::array<std::string, kSlots> DirectAddress{};
+    std::array<std::string, kUnitPositions> DirectAddress{};
     // Slot i: background RGB(50i, 50i, 50i), white text.
-    std::array<DeviceColorPair, kSlots> DeviceColors = {
+    std::array<DeviceColorPair, kUnitPositions> DeviceColors = {
         DeviceColorPair{0x000000, 0xFFFFFF}, DeviceColorPair{0x323232, 0xFFFFFF},
         DeviceColorPair{0x646464, 0xFFFFFF}, DeviceColorPair{0x969696, 0xFFFFFF}};
     std::string LastIpUsed;

@@ -19,8 +19,6 @@ public:
     // cannot be read or is not a regular file.
     bool Load(const char* path);
     bool Usable() const { return usable_; }
-    bool Exists() const { return exists_; }
-    bool Unicode() const { return unicode_; }
 
     // The value of `key` in `section` (spaces around the names ignored; blanks
     // around the value and one pair of matching quotes removed). False when

@@ -342,13 +342,6 @@ int inet_pton(int af, const char* text, void* out) {
     return rc < 0 ? Fail(INVALID_SOCKET, errno) : rc;
 }
 
-int gethostname(char* name, int namelen) {
-    if (name == nullptr || namelen <= 0) {
-        return FailWith(WSAEFAULT);
-    }
-    return ::gethostname(name, static_cast<size_t>(namelen)) == 0 ? 0 : Fail(INVALID_SOCKET, errno);
-}
-
 int WaitReady(SOCKET s, int timeoutMs, bool forWrite) {
     pollfd p{Fd(s), static_cast<short>(forWrite ? POLLOUT : POLLIN), 0};
     const std::int64_t deadline = ProcessClock() + std::max(timeoutMs, 0);

@@ -114,7 +114,6 @@ int ioctlsocket(SOCKET s, long cmd, u_long* argp);
 std::uint32_t inet_addr(const char* text);
 // Presentation-to-network conversion (InetPton): 1 on success, 0 for a bad text.
 int inet_pton(int af, const char* text, void* out);
-int gethostname(char* name, int namelen);
 
 // Waits up to `timeoutMs` for the socket to become readable (or writable when
 // `forWrite`): 1 ready, 0 timed out, SOCKET_ERROR on failure. Used to bound

@@ -1,6 +1,5 @@
 // The Windows scalar types of the profile, file, time and mutex calls and of
-// colour values. Redeclaring an alias to the same type is allowed, so these
-// agree with the other headers that declare them.
+// colour values; the window layer's own (platform/ui/WinTypes.h) add to them.
 #pragma once
 
 #include <cstdint>

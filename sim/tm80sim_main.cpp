@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -194,17 +195,83 @@ bool IsLoopback(const std::string& address) {
     return ::inet_pton(AF_INET, address.c_str(), &a) == 1 && (ntohl(a.s_addr) >> 24) == 127;
 }
 
-} // namespace
+// The next word of the command line as an option's value; false at the end.
+using ValueReader = std::function<bool(std::string& out)>;
 
-int main(int argc, char** argv) {
+// The options that apply to the units that follow them (and the modules'
+// discovery port): true when `arg` is one; `problem` then says what is wrong
+// with its value, if anything.
+bool ReadUnitOption(const std::string& arg, const ValueReader& value, UnitOptions& next,
+                    std::uint16_t& discoveryPort, std::string& problem) {
+    std::string v;
+    long n = 0;
+    int f = 0;
+    if (arg == "--model") {
+        if (!value(v) || (v != "80M1" && v != "80C2")) {
+            problem = "--model takes 80M1 or 80C2";
+        } else {
+            next.config.model = v;
+        }
+    } else if (arg == "--temperature") {
+        if (!value(v) || !ParseNumber(v, -128, 127, n)) {
+            problem = "--temperature takes degrees C, -128..127";
+        } else {
+            next.config.temperature = static_cast<int>(n);
+        }
+    } else if (arg == "--fault") {
+        if (!value(v)) {
+            problem = "--fault needs a fault name";
+        } else if (problem = ParseNamed(v, kFaults, "fault", f, next.faultParam); problem.empty()) {
+            next.fault = static_cast<sim::Fault>(f);
+        }
+    } else if (arg == "--module-fault") {
+        if (!value(v)) {
+            problem = "--module-fault needs a fault name";
+        } else if (problem = ParseNamed(v, kModuleFaults, "module fault", f, next.moduleParam);
+                   problem.empty()) {
+            next.moduleFault = static_cast<sim::ModuleFault>(f);
+        }
+    } else if (arg == "--spell") {
+        sim::Spell spell;
+        if (!value(v)) {
+            problem = kSpellForm;
+        } else if (problem = ParseSpell(v, spell); problem.empty()) {
+            next.spells.push_back(spell);
+        }
+    } else if (arg == "--no-module" || arg == "--module") {
+        next.config.module = arg == "--module";
+    } else if (arg == "--port") {
+        if (!value(v) || !ParseNumber(v, 1, 65535, n)) {
+            problem = "--port takes a port number";
+        } else {
+            next.config.port = static_cast<std::uint16_t>(n);
+        }
+    } else if (arg == "--discovery-port") {
+        if (!value(v) || !ParseNumber(v, 1, 65535, n)) {
+            problem = "--discovery-port takes a port number";
+        } else {
+            discoveryPort = static_cast<std::uint16_t>(n);
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
+struct CommandLine {
     std::vector<UnitOptions> units;
+    std::uint16_t discoveryPort = 50001;
+};
+
+// Fills `line` from the arguments: -1, or the exit status when the program
+// ends here (--help, --version, a usage error).
+int ReadCommandLine(int argc, char** argv, CommandLine& line) {
     UnitOptions next;
     next.config.module = true;
     std::string note;
-    std::uint16_t discoveryPort = 50001;
     for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        auto value = [&](std::string& out) {
+        const std::string arg = argv[i];
+        const ValueReader value = [&](std::string& out) {
             if (i + 1 >= argc) {
                 return false;
             }
@@ -212,7 +279,7 @@ int main(int argc, char** argv) {
             return true;
         };
         std::string v;
-        long n = 0;
+        std::string problem;
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
@@ -223,78 +290,33 @@ int main(int argc, char** argv) {
             if (!value(v) || !IsLoopback(v)) {
                 return Fail("--unit needs a loopback address 127.x.y.z");
             }
+            const std::size_t count = line.units.size();
             UnitOptions u = next;
             u.config.address = v;
-            u.config.serialLow = static_cast<std::uint16_t>(1001 + units.size());
-            u.config.seed = units.size() + 1;
-            u.config.note = note.empty() ? "UNIT " + std::to_string(units.size() + 1) : note;
+            u.config.serialLow = static_cast<std::uint16_t>(1001 + count);
+            u.config.seed = count + 1;
+            u.config.note = note.empty() ? "UNIT " + std::to_string(count + 1) : note;
             note.clear();
-            units.push_back(u);
-        } else if (arg == "--model") {
-            if (!value(v) || (v != "80M1" && v != "80C2")) {
-                return Fail("--model takes 80M1 or 80C2");
-            }
-            next.config.model = v;
+            line.units.push_back(u);
         } else if (arg == "--note") {
             if (!value(note)) {
                 return Fail("--note needs a text");
             }
             note = note.substr(0, 16);
-        } else if (arg == "--temperature") {
-            if (!value(v) || !ParseNumber(v, -128, 127, n)) {
-                return Fail("--temperature takes degrees C, -128..127");
-            }
-            next.config.temperature = static_cast<int>(n);
-        } else if (arg == "--fault") {
-            int f = 0;
-            if (!value(v)) {
-                return Fail("--fault needs a fault name");
-            }
-            if (std::string problem = ParseNamed(v, kFaults, "fault", f, next.faultParam);
-                !problem.empty()) {
-                return Fail(problem);
-            }
-            next.fault = static_cast<sim::Fault>(f);
-        } else if (arg == "--module-fault") {
-            int f = 0;
-            if (!value(v)) {
-                return Fail("--module-fault needs a fault name");
-            }
-            if (std::string problem =
-                    ParseNamed(v, kModuleFaults, "module fault", f, next.moduleParam);
-                !problem.empty()) {
-                return Fail(problem);
-            }
-            next.moduleFault = static_cast<sim::ModuleFault>(f);
-        } else if (arg == "--spell") {
-            sim::Spell spell;
-            if (!value(v)) {
-                return Fail(kSpellForm);
-            }
-            if (std::string problem = ParseSpell(v, spell); !problem.empty()) {
-                return Fail(problem);
-            }
-            next.spells.push_back(spell);
-        } else if (arg == "--no-module" || arg == "--module") {
-            next.config.module = arg == "--module";
-        } else if (arg == "--port") {
-            if (!value(v) || !ParseNumber(v, 1, 65535, n)) {
-                return Fail("--port takes a port number");
-            }
-            next.config.port = static_cast<std::uint16_t>(n);
-        } else if (arg == "--discovery-port") {
-            if (!value(v) || !ParseNumber(v, 1, 65535, n)) {
-                return Fail("--discovery-port takes a port number");
-            }
-            discoveryPort = static_cast<std::uint16_t>(n);
-        } else {
+        } else if (!ReadUnitOption(arg, value, next, line.discoveryPort, problem)) {
             return Fail("unknown option: " + arg);
+        } else if (!problem.empty()) {
+            return Fail(problem);
         }
     }
-    if (units.empty()) {
+    if (line.units.empty()) {
         return Fail("no --unit given");
     }
+    return -1;
+}
 
+// Starts the units, prints one line for each, and runs until SIGINT or SIGTERM.
+int RunUnits(CommandLine& line) {
     // Block the stop signals before any thread starts, then wait for them here.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
@@ -304,8 +326,8 @@ int main(int argc, char** argv) {
 
     std::vector<std::unique_ptr<sim::SimUnit>> running;
     sim::SpellSchedule spells;
-    for (UnitOptions& u : units) {
-        u.config.discoveryPort = discoveryPort;
+    for (UnitOptions& u : line.units) {
+        u.config.discoveryPort = line.discoveryPort;
         auto unit = std::make_unique<sim::SimUnit>(u.config);
         unit->SetFault(u.fault, u.faultParam);
         unit->SetModuleFault(u.moduleFault, u.moduleParam);
@@ -329,4 +351,14 @@ int main(int argc, char** argv) {
     spells.WaitForSignal(stopSignals);
     running.clear();
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CommandLine line;
+    if (const int status = ReadCommandLine(argc, argv, line); status >= 0) {
+        return status;
+    }
+    return RunUnits(line);
 }

@@ -62,6 +62,13 @@ bool Untouched(ControlType type) {
 
 } // namespace
 
+CRect ChildRect(const CWnd& parent, const CWnd& child) {
+    CRect r;
+    child.GetWindowRect(&r);
+    parent.ScreenToClient(&r);
+    return r;
+}
+
 Dlgplus::~Dlgplus() {
     if (window_ && window_->GetDialogHandlers() == this) {
         window_->SetDialogHandlers(nullptr);
@@ -223,6 +230,13 @@ void Dlgplus::ApplyEntryColors(const ControlEntry& entry, int index) {
     if (t && Enrolled(type)) {
         t->SetEnrolment(type, index);
     }
+}
+
+void Dlgplus::ApplyTooltipsAndScheme() {
+    window_->EnableToolTips(true);
+    ApplyTooltips();
+    window_->Invalidate();
+    ApplyScheme();
 }
 
 void Dlgplus::ApplyScheme() {

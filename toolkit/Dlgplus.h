@@ -58,6 +58,9 @@ public:
     void ApplyScheme();
     void ApplyControlText(int index, bool skipLookup);
     void ApplyTooltips();
+    // The close of a dialog's initialisation: tooltips on and given their
+    // texts, a repaint, then the colour scheme.
+    void ApplyTooltipsAndScheme();
 
     // Shared handlers.
     const win::CBrush* AnswerCtlColor(win::CDC& dc, win::CWnd* wnd, win::UINT kind) override;
@@ -88,3 +91,6 @@ private:
     win::COLORREF dataBlock_ = 0;
     int ticks_ = 0;
 };
+
+// `child`'s rectangle in the client pixels of `parent`.
+win::CRect ChildRect(const win::CWnd& parent, const win::CWnd& child);

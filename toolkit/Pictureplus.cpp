@@ -2,6 +2,7 @@
 
 #include "platform/ui/CDC.h"
 #include "toolkit/ControlGeometry.h"
+#include "toolkit/Dlgplus.h"
 
 #include <cstdio>
 #include <memory>
@@ -63,6 +64,14 @@ bool Pictureplus::OnPaint(CDC& dc) {
     }
     dc.StretchImage(image_, client);
     return true;
+}
+
+void Pictureplus::StretchToMarker(win::CWnd& marker) {
+    const win::CWnd& parent = *GetParent();
+    const win::CRect picture = ChildRect(parent, *this);
+    const win::CRect end = ChildRect(parent, marker);
+    MoveWindow(win::CRect(picture.left, picture.top, end.right, end.bottom));
+    marker.ShowWindow(win::SW_HIDE);
 }
 
 void Pictureplus::SetFitted(bool fitted) {

@@ -19,6 +19,9 @@ public:
     bool IsLoaded() const { return loaded_; }
     // Keeps the picture's aspect ratio instead of stretching it.
     void SetFitted(bool fitted);
+    // Covers the area from its own top-left corner to the bottom-right corner
+    // of `marker`, a control beside it in the same dialog, which is hidden.
+    void StretchToMarker(win::CWnd& marker);
     const std::vector<unsigned char>& Bytes() const { return bytes_; }
 
     bool OnPaint(win::CDC& dc) override;

@@ -66,75 +66,188 @@ bool IsAddress(const std::string& text) {
     return win::inet_pton(AF_INET, text.c_str(), &address) == 1;
 }
 
-struct CommandName {
-    const char* name;
-    CtlArguments::Command command;
-    std::size_t minWords; // words after the command name
-    std::size_t maxWords;
-};
-
-constexpr CommandName kCommands[] = {
-    {"info", CtlArguments::Command::Info, 0, 0},
-    {"status", CtlArguments::Command::Status, 0, 0},
-    {"note", CtlArguments::Command::Note, 0, 1},
-    {"flash", CtlArguments::Command::Flash, 0, 0},
-    {"split", CtlArguments::Command::Split, 1, 1},
-    {"band", CtlArguments::Command::Band, 2, 2},
-    {"adjust", CtlArguments::Command::Adjust, 2, 2},
-    {"cal", CtlArguments::Command::Calibrate, 4, 4},
-    {"cal-band", CtlArguments::Command::CalibrationBand, 2, 2},
-    {"factory-reset", CtlArguments::Command::FactoryReset, 1, 1},
-    {"watch", CtlArguments::Command::Watch, 0, 0},
-    {"save-setup", CtlArguments::Command::SaveSetup, 1, 1},
-    {"recall-setup", CtlArguments::Command::RecallSetup, 1, 1},
-};
-
+using Words = std::vector<std::string>;
 // Options of the watch command, each with its value.
+using WatchOptions = std::vector<std::pair<std::string, std::string>>;
 constexpr const char* kWatchOptions[] = {"--interval", "--count"};
 constexpr long long kLongestIntervalMs = 24LL * 60 * 60 * 1000;
 
-} // namespace
-
-std::string CtlArguments::Parse(const std::vector<std::string>& args, CtlArguments& parsed) {
-    parsed = CtlArguments{};
-    // Options may stand anywhere; "--" ends them, so that a note can start with "-".
-    std::vector<std::string> words;
-    bool optionsEnded = false;
+// What the options say, and the words left between them.
+struct ScannedOptions {
+    Words words;
     bool help = false;
     bool version = false;
-    std::string unknownOption;
-    std::vector<std::pair<std::string, std::string>> watchOptions;
+    std::string unknownOption; // the first word starting with "--" that is none of ours
+    WatchOptions watchOptions;
+};
+
+// Options may stand anywhere; "--" ends them, so that a note can start with
+// "-". --json and --trace are set on `parsed` at once.
+ScannedOptions ScanOptions(const Words& args, CtlArguments& parsed) {
+    ScannedOptions scanned;
+    bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool isWatchOption = std::find(std::begin(kWatchOptions), std::end(kWatchOptions),
                                              arg) != std::end(kWatchOptions);
         if (!optionsEnded && isWatchOption) {
-            watchOptions.emplace_back(arg, i + 1 < args.size() ? args[++i] : std::string());
+            scanned.watchOptions.emplace_back(arg, i + 1 < args.size() ? args[++i] : std::string());
         } else if (!optionsEnded && arg == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && arg == "--csv") {
-            watchOptions.emplace_back(arg, std::string());
+            scanned.watchOptions.emplace_back(arg, std::string());
             parsed.csv = true;
         } else if (!optionsEnded && arg == "--json") {
             parsed.json = true;
         } else if (!optionsEnded && arg == "--trace") {
             parsed.trace = true;
         } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
-            help = true;
+            scanned.help = true;
         } else if (!optionsEnded && arg == "--version") {
-            version = true;
+            scanned.version = true;
         } else {
-            if (!optionsEnded && unknownOption.empty() && arg.rfind("--", 0) == 0) {
-                unknownOption = arg;
+            if (!optionsEnded && scanned.unknownOption.empty() && arg.rfind("--", 0) == 0) {
+                scanned.unknownOption = arg;
             }
-            words.push_back(arg);
+            scanned.words.push_back(arg);
         }
     }
-    if (help) {
+    return scanned;
+}
+
+// The arguments of each command (the words after its name, already counted):
+// the first problem found, or an empty text.
+std::string NoArguments(const Words&, const WatchOptions&, CtlArguments&) {
+    return {};
+}
+
+std::string NoteArguments(const Words& rest, const WatchOptions&, CtlArguments& parsed) {
+    if (!rest.empty()) {
+        if (rest[0].size() > kNoteLength) {
+            return "the note holds at most 16 characters";
+        }
+        parsed.writeNote = true;
+        parsed.noteText = rest[0];
+    }
+    return {};
+}
+
+std::string SplitArguments(const Words& rest, const WatchOptions&, CtlArguments& parsed) {
+    return ParseSplit(rest[0], false, parsed.split);
+}
+
+std::string BandArguments(const Words& rest, const WatchOptions&, CtlArguments& parsed) {
+    int output = 0;
+    std::string problem = ParseRanged(rest[0], 1, 8, "OUTPUT", output);
+    parsed.output = output - 1;
+    if (problem.empty()) {
+        problem = ParseRanged(rest[1], 0, 7, "POSITION", parsed.band);
+    }
+    return problem;
+}
+
+std::string AdjustArguments(const Words& rest, const WatchOptions&, CtlArguments& parsed) {
+    std::string problem = ParseRanged(rest[0], 0, 9, "CHANNEL", parsed.channel);
+    if (problem.empty()) {
+        problem = ParseSaturated(rest[1], -128, 127, "STEPS", parsed.steps);
+    }
+    return problem;
+}
+
+std::string CalibrateArguments(const Words& rest, const WatchOptions&, CtlArguments& parsed) {
+    std::string problem = ParseRanged(rest[0], 0, 7, "BAND", parsed.band);
+    if (problem.empty()) {
+        problem = ParseSplit(rest[1], true, parsed.split);
+    }
+    if (problem.empty()) {
+        problem = ParseRanged(rest[2], 0, 9, "CHANNEL", parsed.channel);
+    }
+    if (problem.empty()) {
+        problem = ParseSaturated(rest[3], 0, 255, "VALUE", parsed.value);
+    }
+    return problem;
+}
+
+std::string CalibrationBandArguments(const Words& rest, const WatchOptions&, CtlArguments& parsed) {
+    std::string problem = ParseSplit(rest[0], true, parsed.split);
+    if (problem.empty()) {
+        problem = ParseRanged(rest[1], 0, 7, "BAND", parsed.band);
+    }
+    return problem;
+}
+
+std::string FactoryResetArguments(const Words& rest, const WatchOptions&, CtlArguments& parsed) {
+    return ParseRanged(rest[0], 0, 7, "BAND", parsed.band);
+}
+
+std::string FileArguments(const Words& rest, const WatchOptions&, CtlArguments& parsed) {
+    if (rest[0].empty()) {
+        return "FILE must not be empty";
+    }
+    parsed.file = rest[0];
+    return {};
+}
+
+std::string WatchArguments(const Words&, const WatchOptions& options, CtlArguments& parsed) {
+    if (parsed.csv && parsed.json) {
+        return "watch prints --json or --csv, not both";
+    }
+    for (const auto& [option, value] : options) {
+        long long number = 0;
+        if (option == "--csv") {
+            continue;
+        }
+        if (option == "--interval") {
+            if (!ParseInteger(value, number) || number < 200 || number > kLongestIntervalMs) {
+                return "--interval takes milliseconds, 200 or more, not \"" + value + "\"";
+            }
+            parsed.intervalMs = static_cast<int>(number);
+        } else {
+            if (!ParseInteger(value, number) || number < 1) {
+                return "--count takes a number of readings, 1 or more, not \"" + value + "\"";
+            }
+            parsed.count = static_cast<long>(number);
+        }
+    }
+    return {};
+}
+
+struct CommandName {
+    const char* name;
+    CtlArguments::Command command;
+    std::size_t minWords; // words after the command name
+    std::size_t maxWords;
+    std::string (*parseArguments)(const Words& rest, const WatchOptions& options,
+                                  CtlArguments& parsed);
+};
+
+constexpr CommandName kCommands[] = {
+    {"info", CtlArguments::Command::Info, 0, 0, NoArguments},
+    {"status", CtlArguments::Command::Status, 0, 0, NoArguments},
+    {"note", CtlArguments::Command::Note, 0, 1, NoteArguments},
+    {"flash", CtlArguments::Command::Flash, 0, 0, NoArguments},
+    {"split", CtlArguments::Command::Split, 1, 1, SplitArguments},
+    {"band", CtlArguments::Command::Band, 2, 2, BandArguments},
+    {"adjust", CtlArguments::Command::Adjust, 2, 2, AdjustArguments},
+    {"cal", CtlArguments::Command::Calibrate, 4, 4, CalibrateArguments},
+    {"cal-band", CtlArguments::Command::CalibrationBand, 2, 2, CalibrationBandArguments},
+    {"factory-reset", CtlArguments::Command::FactoryReset, 1, 1, FactoryResetArguments},
+    {"watch", CtlArguments::Command::Watch, 0, 0, WatchArguments},
+    {"save-setup", CtlArguments::Command::SaveSetup, 1, 1, FileArguments},
+    {"recall-setup", CtlArguments::Command::RecallSetup, 1, 1, FileArguments},
+};
+
+} // namespace
+
+std::string CtlArguments::Parse(const std::vector<std::string>& args, CtlArguments& parsed) {
+    parsed = CtlArguments{};
+    const ScannedOptions scanned = ScanOptions(args, parsed);
+    const Words& words = scanned.words;
+    if (scanned.help) {
         parsed.command = Command::Help;
         return {};
     }
-    if (version) {
+    if (scanned.version) {
         parsed.command = Command::Version;
         return {};
     }
@@ -147,8 +260,8 @@ std::string CtlArguments::Parse(const std::vector<std::string>& args, CtlArgumen
         return {};
     }
     // Options other than ours belong to discover only.
-    if (!unknownOption.empty()) {
-        return "unknown option \"" + unknownOption + "\"";
+    if (!scanned.unknownOption.empty()) {
+        return "unknown option \"" + scanned.unknownOption + "\"";
     }
     if (!IsAddress(words[0])) {
         return "\"" + words[0] + "\" is not a dotted IPv4 address";
@@ -166,95 +279,13 @@ std::string CtlArguments::Parse(const std::vector<std::string>& args, CtlArgumen
     if (found == nullptr) {
         return "unknown command \"" + words[1] + "\"";
     }
-    if (!watchOptions.empty() && found->command != Command::Watch) {
-        return watchOptions.front().first + " belongs to watch";
+    if (!scanned.watchOptions.empty() && found->command != Command::Watch) {
+        return scanned.watchOptions.front().first + " belongs to watch";
     }
-    std::vector<std::string> rest(words.begin() + 2, words.end());
+    const Words rest(words.begin() + 2, words.end());
     if (rest.size() < found->minWords || rest.size() > found->maxWords) {
         return std::string("wrong number of arguments for ") + found->name;
     }
     parsed.command = found->command;
-
-    switch (parsed.command) {
-    case Command::Note:
-        if (!rest.empty()) {
-            if (rest[0].size() > kNoteLength) {
-                return "the note holds at most 16 characters";
-            }
-            parsed.writeNote = true;
-            parsed.noteText = rest[0];
-        }
-        return {};
-    case Command::Split:
-        return ParseSplit(rest[0], false, parsed.split);
-    case Command::Band: {
-        int output = 0;
-        std::string problem = ParseRanged(rest[0], 1, 8, "OUTPUT", output);
-        parsed.output = output - 1;
-        if (problem.empty()) {
-            problem = ParseRanged(rest[1], 0, 7, "POSITION", parsed.band);
-        }
-        return problem;
-    }
-    case Command::Adjust: {
-        std::string problem = ParseRanged(rest[0], 0, 9, "CHANNEL", parsed.channel);
-        if (problem.empty()) {
-            problem = ParseSaturated(rest[1], -128, 127, "STEPS", parsed.steps);
-        }
-        return problem;
-    }
-    case Command::Calibrate: {
-        std::string problem = ParseRanged(rest[0], 0, 7, "BAND", parsed.band);
-        if (problem.empty()) {
-            problem = ParseSplit(rest[1], true, parsed.split);
-        }
-        if (problem.empty()) {
-            problem = ParseRanged(rest[2], 0, 9, "CHANNEL", parsed.channel);
-        }
-        if (problem.empty()) {
-            problem = ParseSaturated(rest[3], 0, 255, "VALUE", parsed.value);
-        }
-        return problem;
-    }
-    case Command::CalibrationBand: {
-        std::string problem = ParseSplit(rest[0], true, parsed.split);
-        if (problem.empty()) {
-            problem = ParseRanged(rest[1], 0, 7, "BAND", parsed.band);
-        }
-        return problem;
-    }
-    case Command::FactoryReset:
-        return ParseRanged(rest[0], 0, 7, "BAND", parsed.band);
-    case Command::SaveSetup:
-    case Command::RecallSetup:
-        if (rest[0].empty()) {
-            return "FILE must not be empty";
-        }
-        parsed.file = rest[0];
-        return {};
-    case Command::Watch:
-        if (parsed.csv && parsed.json) {
-            return "watch prints --json or --csv, not both";
-        }
-        for (const auto& [option, value] : watchOptions) {
-            long long number = 0;
-            if (option == "--csv") {
-                continue;
-            }
-            if (option == "--interval") {
-                if (!ParseInteger(value, number) || number < 200 || number > kLongestIntervalMs) {
-                    return "--interval takes milliseconds, 200 or more, not \"" + value + "\"";
-                }
-                parsed.intervalMs = static_cast<int>(number);
-            } else {
-                if (!ParseInteger(value, number) || number < 1) {
-                    return "--count takes a number of readings, 1 or more, not \"" + value + "\"";
-                }
-                parsed.count = static_cast<long>(number);
-            }
-        }
-        return {};
-    default:
-        return {};
-    }
+    return found->parseArguments(rest, scanned.watchOptions, parsed);
 }

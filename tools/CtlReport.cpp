@@ -93,6 +93,8 @@ std::string InfoText(const UnitSlot& slot) {
         }
     }
 
+    // Each line break and label appended on its own: g++ 12's Release build
+    // warns (-Wrestrict, falsely) of overlapping copies in `"\n" + Label(...)`.
     text += "\n";
     text += Label("Channel");
     for (int c = 0; c < UnitSlot::kChannels; ++c) {

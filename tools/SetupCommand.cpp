@@ -1,6 +1,6 @@
 #include "tools/SetupCommand.h"
 
-#include "device/PageSettings.h"
+#include "device/PageSetupParts.h"
 #include "device/UnitSlot.h"
 #include "tools/CtlReport.h"
 #include "tools/JsonWriter.h"
@@ -13,6 +13,15 @@ namespace {
 std::string CalibrationSplitText(int split) {
     // A split from a file other than 0 or 1 is shown as the number it is.
     return split == 0 || split == 1 ? ctlreport::SplitText(split) : std::to_string(split);
+}
+
+// The text is appended piece by piece throughout: g++ 12's Release build warns
+// (-Wrestrict, falsely) of overlapping copies in `text += " " + std::to_string(n)`.
+template <class Numbers> void AppendNumbers(std::string& text, const Numbers& numbers) {
+    for (const auto n : numbers) {
+        text += ' ';
+        text += std::to_string(n);
+    }
 }
 
 std::string Settings(const UnitSlot& slot, const CalibrationChoice& calibration, bool json,
@@ -42,29 +51,20 @@ std::string Settings(const UnitSlot& slot, const CalibrationChoice& calibration,
     }
     std::string text =
         "Split            " + std::string(ctlreport::SplitText(slot.split)) + "\nBand per output ";
-    for (int band : slot.bandSelection) {
-        text += ' ';
-        text += std::to_string(band);
-    }
+    AppendNumbers(text, slot.bandSelection);
     text += "\nAdjustments     ";
-    for (std::int8_t steps : slot.adjustments) {
-        text += ' ';
-        text += std::to_string(steps);
-    }
+    AppendNumbers(text, slot.adjustments);
     text += "\nCalibration      band ";
     text += std::to_string(calibration.band);
     text += ", split ";
     text += CalibrationSplitText(calibration.split);
     text += ':';
-    for (std::uint8_t value : values) {
-        text += ' ';
-        text += std::to_string(value);
-    }
+    AppendNumbers(text, values);
     return text + "\n";
 }
 
 int NoSetup(const std::string& file, std::ostream& err) {
-    err << file << " holds no TM80 setup.\n";
+    err << UnitSlot::NoSetupText(file) << '\n';
     return kCtlFailed;
 }
 

@@ -68,44 +68,6 @@ int CComboBox::AddString(const std::string& text) {
     return combo->count() - 1;
 }
 
-int CComboBox::InsertString(int index, const std::string& text) {
-    auto* combo = qobject_cast<QComboBox*>(GetNative());
-    if (!combo || index > combo->count()) {
-        return CB_ERR;
-    }
-    const int at = index < 0 ? combo->count() : index;
-    const bool wasEmpty = combo->count() == 0;
-    combo->insertItem(at, ToQString(text));
-    if (wasEmpty) {
-        combo->setCurrentIndex(-1);
-    }
-    return at;
-}
-
-int CComboBox::DeleteString(int index) {
-    auto* combo = qobject_cast<QComboBox*>(GetNative());
-    if (!combo || index < 0 || index >= combo->count()) {
-        return CB_ERR;
-    }
-    const bool wasCurrent = combo->currentIndex() == index;
-    combo->removeItem(index);
-    if (wasCurrent) {
-        combo->setCurrentIndex(-1);
-    }
-    return combo->count();
-}
-
-void CComboBox::ResetContent() {
-    if (auto* combo = qobject_cast<QComboBox*>(GetNative())) {
-        combo->clear();
-    }
-}
-
-int CComboBox::GetCount() const {
-    auto* combo = qobject_cast<QComboBox*>(GetNative());
-    return combo ? combo->count() : CB_ERR;
-}
-
 int CComboBox::GetCurSel() const {
     auto* combo = qobject_cast<QComboBox*>(GetNative());
     return combo && combo->currentIndex() >= 0 ? combo->currentIndex() : CB_ERR;
@@ -130,31 +92,6 @@ std::string CComboBox::GetLBText(int index) const {
         return std::string();
     }
     return FromQString(combo->itemText(index));
-}
-
-int CComboBox::FindStringExact(int start, const std::string& text) const {
-    auto* combo = qobject_cast<QComboBox*>(GetNative());
-    if (!combo) {
-        return CB_ERR;
-    }
-    const int n = combo->count();
-    for (int k = 1; k <= n; ++k) {
-        const int i = (start + k) % n; // searches after `start`, wrapping round
-        if (combo->itemText(i).compare(ToQString(text), Qt::CaseInsensitive) == 0) {
-            return i;
-        }
-    }
-    return CB_ERR;
-}
-
-void CComboBox::ShowDropDown(bool show) {
-    if (auto* combo = qobject_cast<QComboBox*>(GetNative())) {
-        show ? combo->showPopup() : combo->hidePopup();
-    }
-}
-
-bool CComboBox::GetDroppedState() const {
-    return listOpen_;
 }
 
 } // namespace win

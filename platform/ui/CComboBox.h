@@ -15,16 +15,9 @@ public:
         return CWnd::Create("", style, rect, parent, id);
     }
     int AddString(const std::string& text); // index of the new item, CB_ERR without a window
-    int InsertString(int index, const std::string& text);
-    int DeleteString(int index); // items left, or CB_ERR
-    void ResetContent();
-    int GetCount() const;
-    int GetCurSel() const;    // CB_ERR when nothing is selected
-    int SetCurSel(int index); // -1 clears; CB_ERR for a bad index
+    int GetCurSel() const;                  // CB_ERR when nothing is selected
+    int SetCurSel(int index);               // -1 clears; CB_ERR for a bad index
     std::string GetLBText(int index) const;
-    int FindStringExact(int start, const std::string& text) const;
-    void ShowDropDown(bool show = true);
-    bool GetDroppedState() const;
 
 protected:
     QWidget* CreateNative(QWidget* parent) override;

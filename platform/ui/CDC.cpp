@@ -93,37 +93,6 @@ CFont* CDC::SelectObject(CFont* font) {
     return old;
 }
 
-void CDC::SelectStockObject(int stock) {
-    switch (stock) {
-    case WHITE_BRUSH:
-        stockBrush_.CreateSolidBrush(RGB(255, 255, 255));
-        brush_ = &stockBrush_;
-        break;
-    case BLACK_BRUSH:
-        stockBrush_.CreateSolidBrush(RGB(0, 0, 0));
-        brush_ = &stockBrush_;
-        break;
-    case NULL_BRUSH:
-        stockBrush_ = CBrush::Hollow();
-        brush_ = &stockBrush_;
-        break;
-    case WHITE_PEN:
-        stockPen_.CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
-        pen_ = &stockPen_;
-        break;
-    case BLACK_PEN:
-        stockPen_.CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
-        pen_ = &stockPen_;
-        break;
-    case NULL_PEN:
-        stockPen_.CreatePen(PS_NULL, 1, RGB(0, 0, 0));
-        pen_ = &stockPen_;
-        break;
-    default:
-        break;
-    }
-}
-
 COLORREF CDC::SetTextColor(COLORREF colour) {
     return std::exchange(textColour_, colour);
 }
@@ -281,20 +250,6 @@ int CDC::DrawText(const std::string& text, CRect& rect, UINT format) {
     return height;
 }
 
-void CDC::TextOut(int x, int y, const std::string& text) {
-    const QFont font = ToQFont(font_);
-    const QFontMetrics fm(font);
-    const QString s = ToQString(text);
-    Paint([&](QPainter& p) {
-        p.setFont(font);
-        if (bkMode_ == OPAQUE) {
-            p.fillRect(QRect(x, y, fm.horizontalAdvance(s), fm.height()), ToQColor(bkColour_));
-        }
-        p.setPen(ToQColor(textColour_));
-        p.drawText(x, y + fm.ascent(), s);
-    });
-}
-
 CSize CDC::GetTextExtent(const std::string& text) const {
     // Rounded up: a control sized to a width rounded down wraps its last word away.
     const QFontMetricsF fm(ToQFont(font_));
@@ -317,13 +272,6 @@ void CDC::StretchImage(const CImage& image, const CRect& rect) {
         p.setRenderHint(QPainter::SmoothPixmapTransform, true);
         p.drawImage(ToQRect(rect), image.Image());
     });
-}
-
-void CDC::DrawImage(int x, int y, const CImage& image) {
-    if (image.IsNull()) {
-        return;
-    }
-    Paint([&](QPainter& p) { p.drawImage(QPoint(x, y), image.Image()); });
 }
 
 CClientDC::CClientDC(const CWnd* wnd) : CDC(wnd ? wnd->GetFont() : DefaultGuiFont()) {}

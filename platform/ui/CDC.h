@@ -31,16 +31,6 @@ class CImage;
 class CMemoryDC;
 class CWnd;
 
-// Stock objects for SelectStockObject.
-enum StockObject : int {
-    WHITE_BRUSH = 0,
-    BLACK_BRUSH = 4,
-    NULL_BRUSH = 5,
-    WHITE_PEN = 6,
-    BLACK_PEN = 7,
-    NULL_PEN = 8,
-};
-
 class CDC {
 public:
     // A CDC that only measures (drawing does nothing), in the given font.
@@ -56,7 +46,6 @@ public:
     CPen* SelectObject(CPen* pen);
     CBrush* SelectObject(CBrush* brush);
     CFont* SelectObject(CFont* font);
-    void SelectStockObject(int stock);
     const LOGFONT& GetCurrentFont() const { return font_; }
 
     COLORREF SetTextColor(COLORREF colour);
@@ -64,7 +53,6 @@ public:
     COLORREF SetBkColor(COLORREF colour);
     COLORREF GetBkColor() const { return bkColour_; }
     int SetBkMode(int mode);
-    int GetBkMode() const { return bkMode_; }
 
     void FillSolidRect(const CRect& rect, COLORREF colour);
     void FillSolidRect(int x, int y, int cx, int cy, COLORREF colour);
@@ -81,15 +69,13 @@ public:
     // Draws text in the rectangle with DT_* format flags; with DT_CALCRECT it
     // only widens/heightens `rect` to the text. Returns the text height.
     int DrawText(const std::string& text, CRect& rect, UINT format);
-    void TextOut(int x, int y, const std::string& text);
     // Width of the text on one line and the font's line height.
     CSize GetTextExtent(const std::string& text) const;
 
     // Copies a block of an off-screen surface to (x, y).
     void BitBlt(int x, int y, int cx, int cy, const CMemoryDC& source, int sx, int sy);
-    // Draws a picture stretched to the rectangle, or at its own size at (x, y).
+    // Draws a picture stretched to the rectangle.
     void StretchImage(const CImage& image, const CRect& rect);
-    void DrawImage(int x, int y, const CImage& image);
 
 protected:
     // Memory surfaces paint their own image; see CMemoryDC.
@@ -106,8 +92,6 @@ private:
     CFont* selectedFont_ = nullptr;
     CPen* pen_ = nullptr;
     CBrush* brush_ = nullptr;
-    CPen stockPen_;
-    CBrush stockBrush_;
     LOGFONT font_;
     COLORREF textColour_ = RGB(0, 0, 0);
     COLORREF bkColour_ = RGB(255, 255, 255);

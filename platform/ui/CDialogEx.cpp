@@ -2,7 +2,6 @@
 
 #include "platform/ui/CButton.h"
 #include "platform/ui/CColorButton.h"
-#include "platform/ui/CComboBox.h"
 #include "platform/ui/CDC.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/CEdit.h"
@@ -46,8 +45,6 @@ std::unique_ptr<CWnd> MakeControl(ControlKind kind) {
         return std::make_unique<CButton>();
     case ControlKind::Edit:
         return std::make_unique<CEdit>();
-    case ControlKind::ComboBox:
-        return std::make_unique<CComboBox>();
     case ControlKind::Slider:
         return std::make_unique<CSliderCtrl>();
     case ControlKind::Tab:
@@ -101,9 +98,6 @@ CDialogEx::CDialogEx(DialogTemplate dialogTemplate, CWnd* parent)
     : template_(std::move(dialogTemplate)), parentWnd_(parent), loop_(std::make_unique<Loop>()) {}
 
 CDialogEx::~CDialogEx() {
-    if (menu_) {
-        menu_->SetChangedHandler(nullptr);
-    }
     DropWindow();
 }
 
@@ -269,13 +263,7 @@ void CDialogEx::MapDialogRect(CRect* rect) const {
 }
 
 bool CDialogEx::SetMenu(CMenu* menu) {
-    if (menu_) {
-        menu_->SetChangedHandler(nullptr);
-    }
     menu_ = menu;
-    if (menu_) {
-        menu_->SetChangedHandler([this] { RebuildMenuBar(); });
-    }
     if (IsWindow() && IsTopLevel()) {
         RebuildMenuBar();
     }
@@ -338,14 +326,10 @@ void CDialogEx::RebuildMenuBar() {
                 QMenu* sub = qobject_cast<QMenuBar*>(into)
                                  ? static_cast<QMenuBar*>(into)->addMenu(ToQString(e.text))
                                  : static_cast<QMenu*>(into)->addMenu(ToQString(e.text));
-                sub->setEnabled(e.enabled);
                 fill(sub, *e.popup);
                 continue;
             }
             QAction* action = new QAction(ToQString(e.text), into);
-            action->setCheckable(e.checked);
-            action->setChecked(e.checked);
-            action->setEnabled(e.enabled);
             const UINT id = e.id;
             QObject::connect(action, &QAction::triggered, action,
                              [this, id] { PostMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0); });

@@ -41,7 +41,6 @@ public:
     // has WS_VISIBLE.
     bool Create(CWnd* parent = nullptr);
     void EndDialog(int result);
-    bool IsModal() const { return modal_; }
     // The owner for the next DoModal (the parent for Create).
     void SetParentWindow(CWnd* parent) { parentWnd_ = parent; }
 
@@ -58,7 +57,6 @@ public:
     // The menu shown above the client area (nullptr removes it); the dialog
     // keeps the pointer, the caller keeps the menu.
     bool SetMenu(CMenu* menu);
-    CMenu* GetMenu() const { return menu_; }
 
     void SetDialogHandlers(DialogHandlers* handlers) { handlers_ = handlers; }
     DialogHandlers* GetDialogHandlers() const { return handlers_; }

@@ -80,10 +80,6 @@ void CEdit::SetLimitText(int maxChars) {
     FollowLimit();
 }
 
-int CEdit::GetLimitText() const {
-    return GetNative() != nullptr ? (limit_ > 0 ? limit_ : kDefaultLimit) : 0;
-}
-
 void CEdit::SetSel(int start, int end) {
     auto* edit = qobject_cast<QLineEdit*>(GetNative());
     if (!edit) {
@@ -98,27 +94,6 @@ void CEdit::SetSel(int start, int end) {
         return;
     }
     edit->setSelection(start, end - start);
-}
-
-void CEdit::GetSel(int& start, int& end) const {
-    auto* edit = qobject_cast<QLineEdit*>(GetNative());
-    start = end = 0;
-    if (!edit) {
-        return;
-    }
-    if (edit->hasSelectedText()) {
-        start = edit->selectionStart();
-        end = edit->selectionEnd();
-    } else {
-        start = end = edit->cursorPosition();
-    }
-}
-
-void CEdit::SetReadOnly(bool readOnly) {
-    ModifyStyle(readOnly ? 0 : ES_READONLY, readOnly ? ES_READONLY : 0);
-    if (auto* edit = qobject_cast<QLineEdit*>(GetNative())) {
-        edit->setReadOnly(readOnly);
-    }
 }
 
 } // namespace win

@@ -15,10 +15,7 @@ public:
     }
     // Characters the operator may type; 0 gives the platform's large default.
     void SetLimitText(int maxChars);
-    int GetLimitText() const;
     void SetSel(int start, int end); // end -1: to the end of the text
-    void GetSel(int& start, int& end) const;
-    void SetReadOnly(bool readOnly = true);
 
 protected:
     QWidget* CreateNative(QWidget* parent) override;

@@ -32,19 +32,6 @@ int CMemoryDC::Height() const {
     return image_->height();
 }
 
-COLORREF CMemoryDC::GetPixel(int x, int y) const {
-    if (!image_->valid(x, y)) {
-        return CLR_NONE;
-    }
-    return FromQColor(QColor(image_->pixel(x, y)));
-}
-
-void CMemoryDC::SetPixel(int x, int y, COLORREF colour) {
-    if (image_->valid(x, y)) {
-        image_->setPixel(x, y, ToQColor(colour).rgb());
-    }
-}
-
 void CMemoryDC::CopyTurned(const CMemoryDC& source, int angle) {
     QImage turned = source.Image();
     if (angle == 90 || angle == 180 || angle == 270) {

@@ -17,8 +17,6 @@ public:
 
     int Width() const;
     int Height() const;
-    COLORREF GetPixel(int x, int y) const; // CLR_NONE outside the surface
-    void SetPixel(int x, int y, COLORREF colour);
 
     // Fills this surface from `source` turned clockwise by 0, 90, 180 or 270
     // degrees (other angles copy unturned): the turned image is placed at the

@@ -48,18 +48,6 @@ void CSliderCtrl::SetRange(int minimum, int maximum, bool redraw) {
     }
 }
 
-void CSliderCtrl::SetRangeMin(int minimum, bool redraw) {
-    SetRange(minimum, max_, redraw);
-}
-void CSliderCtrl::SetRangeMax(int maximum, bool redraw) {
-    SetRange(min_, maximum, redraw);
-}
-
-void CSliderCtrl::GetRange(int& minimum, int& maximum) const {
-    minimum = min_;
-    maximum = max_;
-}
-
 void CSliderCtrl::SetPos(int position) {
     pos_ = std::clamp(position, min_, std::max(min_, max_));
     PushToNative();

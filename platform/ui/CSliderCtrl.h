@@ -15,9 +15,6 @@ public:
         return CWnd::Create("", style, rect, parent, id);
     }
     void SetRange(int minimum, int maximum, bool redraw = false);
-    void SetRangeMin(int minimum, bool redraw = false);
-    void SetRangeMax(int maximum, bool redraw = false);
-    void GetRange(int& minimum, int& maximum) const;
     int GetRangeMin() const { return min_; }
     int GetRangeMax() const { return max_; }
     // Sets the position clamped to the range.

@@ -115,20 +115,6 @@ bool CTabCtrl::DeleteItem(int index) {
     return true;
 }
 
-bool CTabCtrl::DeleteAllItems() {
-    QTabBar* bar = Bar(GetNative());
-    if (!bar) {
-        return false;
-    }
-    syncing_ = true;
-    while (bar->count() > 0) {
-        bar->removeTab(0);
-    }
-    syncing_ = false;
-    sel_ = -1;
-    return true;
-}
-
 int CTabCtrl::GetItemCount() const {
     QTabBar* bar = Bar(GetNative());
     return bar ? bar->count() : 0;
@@ -169,11 +155,6 @@ bool CTabCtrl::GetItemRect(int index, CRect* rect) const {
     }
     *rect = FromQRect(bar->tabRect(index));
     return true;
-}
-
-int CTabCtrl::HitTest(CPoint point) const {
-    QTabBar* bar = Bar(GetNative());
-    return bar ? bar->tabAt(QPoint(point.x, point.y)) : -1;
 }
 
 } // namespace win

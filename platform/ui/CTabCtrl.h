@@ -22,15 +22,12 @@ public:
     // Inserts before `index` (clamped to the end); returns the index or -1.
     int InsertItem(int index, const std::string& text, int image = -1);
     bool DeleteItem(int index);
-    bool DeleteAllItems();
     int GetItemCount() const;
     std::string GetItemText(int index) const;
     int GetItemImage(int index) const;
     int GetCurSel() const { return sel_; }
     int SetCurSel(int index); // previous selection, -1 for a bad index
     bool GetItemRect(int index, CRect* rect) const;
-    // The tab under a client point, or -1.
-    int HitTest(CPoint point) const;
 
 protected:
     QWidget* CreateNative(QWidget* parent) override;

@@ -15,41 +15,15 @@ bool CToolTipCtrl::Create(CWnd* owner, DWORD style) {
     return true;
 }
 
-void CToolTipCtrl::Apply(CWnd* tool) const {
-    QWidget* w = tool ? tool->GetNative() : nullptr;
-    if (!w) {
-        return;
-    }
-    const auto it = tips_.find(tool);
-    w->setToolTip(active_ && it != tips_.end() ? ToQString(it->second) : QString());
-}
-
 bool CToolTipCtrl::AddTool(CWnd* tool, const std::string& text) {
     if (!owner_ || !tool) {
         return false;
     }
     tips_[tool] = text;
-    Apply(tool);
+    if (QWidget* w = tool->GetNative()) {
+        w->setToolTip(ToQString(text));
+    }
     return true;
-}
-
-void CToolTipCtrl::UpdateTipText(const std::string& text, CWnd* tool) {
-    if (tips_.count(tool)) {
-        AddTool(tool, text);
-    }
-}
-
-void CToolTipCtrl::DelTool(CWnd* tool) {
-    if (tips_.erase(tool) && tool && tool->GetNative()) {
-        tool->GetNative()->setToolTip(QString());
-    }
-}
-
-void CToolTipCtrl::Activate(bool active) {
-    active_ = active;
-    for (auto& [tool, text] : tips_) {
-        Apply(tool);
-    }
 }
 
 bool CToolTipCtrl::GetText(std::string& text, const CWnd* tool) const {

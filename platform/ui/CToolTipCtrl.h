@@ -13,22 +13,16 @@ inline constexpr DWORD TTS_BALLOON = 0x40;
 class CToolTipCtrl {
 public:
     bool Create(CWnd* owner, DWORD style = TTS_ALWAYSTIP);
-    bool IsCreated() const { return owner_ != nullptr; }
     // Adds or replaces the tip of a window (an empty text shows no tip).
     bool AddTool(CWnd* tool, const std::string& text);
-    void UpdateTipText(const std::string& text, CWnd* tool);
-    void DelTool(CWnd* tool);
-    void Activate(bool active);
     int GetToolCount() const { return static_cast<int>(tips_.size()); }
     // The tip of a window; false when it has none.
     bool GetText(std::string& text, const CWnd* tool) const;
     DWORD GetStyle() const { return style_; }
 
 private:
-    void Apply(CWnd* tool) const;
     CWnd* owner_ = nullptr;
     DWORD style_ = 0;
-    bool active_ = true;
     std::map<CWnd*, std::string> tips_;
 };
 

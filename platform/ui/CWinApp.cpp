@@ -7,19 +7,11 @@
 namespace win {
 
 namespace {
-CWinApp* g_app = nullptr;
 CWnd* g_mainWnd = nullptr;
 } // namespace
 
-CWinApp::CWinApp() {
-    g_app = this;
-}
-
-CWinApp::~CWinApp() {
-    if (g_app == this) {
-        g_app = nullptr;
-    }
-}
+CWinApp::CWinApp() = default;
+CWinApp::~CWinApp() = default;
 
 int CWinApp::Run(int& argc, char** argv) {
     std::unique_ptr<QApplication> owned;
@@ -32,9 +24,6 @@ int CWinApp::Run(int& argc, char** argv) {
     return ExitInstance();
 }
 
-CWinApp* AfxGetApp() {
-    return g_app;
-}
 CWnd* AfxGetMainWnd() {
     return g_mainWnd;
 }

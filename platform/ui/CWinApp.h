@@ -19,8 +19,6 @@ public:
     int Run(int& argc, char** argv);
 };
 
-// The application object (nullptr before one is made).
-CWinApp* AfxGetApp();
 // The window that owns dialogs and message boxes without an owner of their own.
 CWnd* AfxGetMainWnd();
 void AfxSetMainWnd(CWnd* wnd);

@@ -21,7 +21,6 @@ namespace win {
 
 namespace {
 CWnd* g_capture = nullptr;
-constexpr const char* kOwnerProperty = "win_cwnd";
 } // namespace
 
 struct CWnd::Impl {
@@ -59,7 +58,7 @@ CWnd::~CWnd() {
     }
     impl_->bridge.reset(); // no more events to this object
     if (QWidget* w = impl_->widget.data()) {
-        w->setProperty(kOwnerProperty, QVariant());
+        w->setProperty(EventBridge::kOwnerProperty, QVariant());
         for (auto& [id, timer] : impl_->timers) {
             delete timer.data();
         }
@@ -138,31 +137,14 @@ bool CWnd::Attach(QWidget* widget, CWnd* parent, int id, DWORD style) {
     if (parent) {
         font_ = parent->font_;
     }
-    widget->setProperty(kOwnerProperty, QVariant::fromValue(reinterpret_cast<quintptr>(this)));
+    widget->setProperty(EventBridge::kOwnerProperty,
+                        QVariant::fromValue(reinterpret_cast<quintptr>(this)));
     impl_->bridge = std::make_unique<EventBridge>(this);
     widget->installEventFilter(impl_->bridge.get());
     impl_->topLevel = widget->isWindow();
     widget->setMouseTracking(true);
     widget->setFont(ToQFont(font_));
     widget->setEnabled((style & WS_DISABLED) == 0);
-    return true;
-}
-
-bool CWnd::DestroyWindow() {
-    QWidget* w = GetNative();
-    if (!w) {
-        return false;
-    }
-    for (auto& [id, timer] : impl_->timers) {
-        delete timer.data();
-    }
-    impl_->timers.clear();
-    impl_->bridge.reset();
-    w->setProperty(kOwnerProperty, QVariant());
-    w->hide();
-    impl_->widget = nullptr;
-    // Later, as the window may be destroying itself from one of its handlers.
-    w->deleteLater();
     return true;
 }
 
@@ -176,7 +158,7 @@ void CWnd::DestroyNow() {
     }
     impl_->timers.clear();
     w->removeEventFilter(impl_->bridge.get());
-    w->setProperty(kOwnerProperty, QVariant());
+    w->setProperty(EventBridge::kOwnerProperty, QVariant());
     impl_->widget = nullptr;
     delete w;
     impl_->bridge.reset();
@@ -212,12 +194,6 @@ void CWnd::SetWindowText(const std::string& text) {
 
 std::string CWnd::GetWindowText() const {
     return IsWindow() ? GetNativeText() : text_;
-}
-
-void CWnd::SetDlgItemText(int id, const std::string& text) {
-    if (CWnd* c = GetDlgItem(id)) {
-        c->SetWindowText(text);
-    }
 }
 
 std::string CWnd::GetDlgItemText(int id) const {
@@ -351,35 +327,6 @@ void CWnd::MoveWindow(const CRect& rect, bool repaint) {
     MoveWindow(rect.left, rect.top, rect.Width(), rect.Height(), repaint);
 }
 
-bool CWnd::SetWindowPos(const CWnd* after, int x, int y, int cx, int cy, UINT flags) {
-    (void)after;
-    QWidget* w = GetNative();
-    if (!w) {
-        return false;
-    }
-    CRect r;
-    GetWindowRect(&r);
-    if (!IsTopLevel() && parent_) {
-        parent_->ScreenToClient(&r);
-    }
-    if (!(flags & SWP_NOMOVE)) {
-        r = CRect(CPoint(x, y), r.Size());
-    }
-    if (!(flags & SWP_NOSIZE)) {
-        r = CRect(r.TopLeft(), CSize(cx, cy));
-    }
-    if (!(flags & (SWP_NOMOVE | SWP_NOSIZE)) || (flags & (SWP_NOMOVE | SWP_NOSIZE)) != 3) {
-        MoveWindow(r);
-    }
-    if (flags & SWP_SHOWWINDOW) {
-        ShowWindow(SW_SHOW);
-    }
-    if (flags & SWP_HIDEWINDOW) {
-        ShowWindow(SW_HIDE);
-    }
-    return true;
-}
-
 void CWnd::GetClientRect(CRect* rect) const {
     QWidget* w = GetNative();
     *rect = w ? CRect(0, 0, w->width(), w->height()) : CRect();
@@ -413,20 +360,6 @@ void CWnd::ScreenToClient(CRect* rect) const {
     *rect = CRect(a.x, a.y, b.x, b.y);
 }
 
-void CWnd::ClientToScreen(CPoint* point) const {
-    if (QWidget* w = GetNative()) {
-        const QPoint p = w->mapToGlobal(QPoint(point->x, point->y));
-        *point = CPoint(p.x(), p.y());
-    }
-}
-
-void CWnd::ClientToScreen(CRect* rect) const {
-    CPoint a = rect->TopLeft(), b = rect->BottomRight();
-    ClientToScreen(&a);
-    ClientToScreen(&b);
-    *rect = CRect(a.x, a.y, b.x, b.y);
-}
-
 void CWnd::Invalidate(bool erase) {
     (void)erase;
     if (QWidget* w = GetNative()) {
@@ -445,10 +378,6 @@ void CWnd::RedrawWindow() {
     if (QWidget* w = GetNative()) {
         w->repaint();
     }
-}
-
-void CWnd::UpdateWindow() {
-    RedrawWindow();
 }
 
 void CWnd::SetFont(const CFont* font, bool redraw) {
@@ -478,11 +407,6 @@ bool CWnd::EnableToolTips(bool enable) {
     return IsWindow();
 }
 
-CMenu* CWnd::GetSystemMenu(bool revert) const {
-    (void)revert;
-    return nullptr;
-}
-
 CWnd* CWnd::SetFocus() {
     CWnd* previous = GetFocus();
     if (QWidget* w = GetNative()) {
@@ -500,9 +424,6 @@ CWnd* CWnd::SetCapture() {
 }
 void CWnd::ReleaseCapture() {
     g_capture = nullptr;
-}
-CWnd* CWnd::GetCapture() {
-    return g_capture;
 }
 
 UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapseMs) {
@@ -547,12 +468,7 @@ bool CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 int CWnd::MessageBox(const std::string& text, const std::string& caption, UINT type) {
-    MessageBoxRequest request;
-    request.owner = this;
-    request.text = text;
-    request.caption = caption;
-    request.type = type;
-    return CommonDialogs::Current().MessageBox(request);
+    return ShowMessageBox(this, text, caption, type);
 }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

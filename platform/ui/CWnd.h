@@ -50,13 +50,6 @@ class CDC;
 class CImage;
 class CMenu;
 
-// SetWindowPos flags.
-inline constexpr UINT SWP_NOSIZE = 0x1;
-inline constexpr UINT SWP_NOMOVE = 0x2;
-inline constexpr UINT SWP_NOZORDER = 0x4;
-inline constexpr UINT SWP_SHOWWINDOW = 0x40;
-inline constexpr UINT SWP_HIDEWINDOW = 0x80;
-
 class CWnd {
 public:
     CWnd();
@@ -69,14 +62,10 @@ public:
     // it exists already. The window takes the parent's font.
     bool Create(const std::string& text, DWORD style, const CRect& rect, CWnd* parent, int id,
                 DWORD exStyle = 0);
-    // Destroys the window (its widget goes at the next turn of the event loop,
-    // so a window may destroy itself from its own handlers).
-    bool DestroyWindow();
     bool IsWindow() const;
 
     // Ids and relations.
     int GetDlgCtrlID() const { return id_; }
-    void SetDlgCtrlID(int id) { id_ = id; }
     CWnd* GetParent() const { return parent_; }
     // The child window with that id (the first in creation order), or nullptr.
     CWnd* GetDlgItem(int id) const;
@@ -90,7 +79,6 @@ public:
     std::string GetWindowText() const;
     void GetWindowText(std::string& text) const { text = GetWindowText(); }
     // Text of the child with that id ("" when there is none).
-    void SetDlgItemText(int id, const std::string& text);
     std::string GetDlgItemText(int id) const;
 
     // Styles: WS_VISIBLE and WS_DISABLED follow the window's state.
@@ -111,19 +99,15 @@ public:
     // windows screen pixels.
     void MoveWindow(int x, int y, int cx, int cy, bool repaint = true);
     void MoveWindow(const CRect& rect, bool repaint = true);
-    bool SetWindowPos(const CWnd* after, int x, int y, int cx, int cy, UINT flags);
     void GetClientRect(CRect* rect) const;
     void GetWindowRect(CRect* rect) const; // screen pixels
     void ScreenToClient(CRect* rect) const;
     void ScreenToClient(CPoint* point) const;
-    void ClientToScreen(CRect* rect) const;
-    void ClientToScreen(CPoint* point) const;
 
     // Repainting: Invalidate schedules a paint, RedrawWindow paints at once.
     void Invalidate(bool erase = true);
     void InvalidateRect(const CRect* rect, bool erase = true);
     void RedrawWindow();
-    void UpdateWindow();
 
     // Font (pixels, see LOGFONT) used by the control and its text measuring.
     void SetFont(const CFont* font, bool redraw = true);
@@ -133,17 +117,14 @@ public:
     void SetIcon(const CImage& icon, bool big);
     // Tooltips are shown by CToolTipCtrl; this switches them on or off.
     bool EnableToolTips(bool enable = true);
-    // Linux window managers give no menu of their own to add items to.
-    CMenu* GetSystemMenu(bool revert) const;
 
     // Focus and mouse capture.
     CWnd* SetFocus();
     static CWnd* GetFocus();
     // The mouse is captured by the window under the pressed button anyway;
-    // these keep the capture state for the code that asks for it.
+    // SetCapture only notes the window and returns the one noted before.
     CWnd* SetCapture();
     static void ReleaseCapture();
-    static CWnd* GetCapture();
 
     // Window timers: a running timer with the same id is restarted; returns
     // the id, or 0 without a window. KillTimer returns false for unknown ids.
@@ -185,7 +166,8 @@ public:
     // Colour answer of a parent for its child `wnd` (and for itself with
     // CTLCOLOR_DLG); nullptr keeps the platform colours.
     virtual const CBrush* OnCtlColor(CDC& dc, CWnd* wnd, UINT kind);
-    // Top-level windows: the close box. The default sends IDCANCEL.
+    // Top-level windows: the close box. The default hides the window; a
+    // dialog's (CDialogEx) sends IDCANCEL.
     virtual void OnClose();
 
     // The Qt widget, for the window layer itself, screenshots and tests.

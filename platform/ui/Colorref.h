@@ -3,11 +3,9 @@
 // values, and only the window layer turns them into Qt colours.
 #pragma once
 
-#include <cstdint>
+#include "platform/WinTypes.h"
 
 namespace win {
-
-using COLORREF = std::uint32_t;
 
 constexpr COLORREF RGB(int r, int g, int b) {
     return static_cast<COLORREF>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
@@ -27,9 +25,7 @@ inline constexpr COLORREF CLR_NONE = 0xFFFFFFFFu;
 
 // System colour indices used by the controls.
 enum SysColor : int {
-    COLOR_WINDOW = 5,
     COLOR_WINDOWTEXT = 8,
-    COLOR_HIGHLIGHT = 13,
     COLOR_BTNFACE = 15,
     COLOR_BTNSHADOW = 16,
     COLOR_GRAYTEXT = 17,
@@ -41,12 +37,8 @@ enum SysColor : int {
 // machine draws the same.
 constexpr COLORREF GetSysColor(int index) {
     switch (index) {
-    case COLOR_WINDOW:
-        return RGB(255, 255, 255);
     case COLOR_WINDOWTEXT:
         return RGB(0, 0, 0);
-    case COLOR_HIGHLIGHT:
-        return RGB(0, 120, 215);
     case COLOR_BTNFACE:
         return RGB(240, 240, 240);
     case COLOR_BTNSHADOW:

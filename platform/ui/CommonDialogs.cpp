@@ -24,9 +24,11 @@ std::unique_ptr<CommonDialogs> CommonDialogs::Install(std::unique_ptr<CommonDial
     return previous;
 }
 
-int AfxMessageBox(const std::string& text, UINT type) {
+int ShowMessageBox(CWnd* owner, const std::string& text, const std::string& caption, UINT type) {
     MessageBoxRequest request;
+    request.owner = owner;
     request.text = text;
+    request.caption = caption;
     request.type = type;
     return CommonDialogs::Current().MessageBox(request);
 }

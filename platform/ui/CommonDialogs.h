@@ -1,7 +1,8 @@
 // The platform's common dialogs behind one small interface: message boxes,
 // file open and save, the colour picker. The real implementation shows Qt
-// dialogs (QtCommonDialogs); tests install ScriptedCommonDialogs, which
-// answers from a script and records what was asked, without any modal loop.
+// dialogs (QtCommonDialogs); tests install ScriptedCommonDialogs (in
+// testsupport/), which answers from a script and records what was asked,
+// without any modal loop.
 #pragma once
 
 #include "platform/ui/Colorref.h"
@@ -53,6 +54,7 @@ public:
     static std::unique_ptr<CommonDialogs> Install(std::unique_ptr<CommonDialogs> dialogs);
 };
 
-int AfxMessageBox(const std::string& text, UINT type = MB_OK);
+// A message box of the current common dialogs (owner nullptr: the main window).
+int ShowMessageBox(CWnd* owner, const std::string& text, const std::string& caption, UINT type);
 
 } // namespace win

@@ -30,9 +30,6 @@ DialogItem LTEXT(const std::string& text, int id, int x, int y, int cx, int cy, 
 DialogItem CTEXT(const std::string& text, int id, int x, int y, int cx, int cy, DWORD style) {
     return Make(ControlKind::Static, text, id, x, y, cx, cy, SS_CENTER | WS_GROUP | style);
 }
-DialogItem RTEXT(const std::string& text, int id, int x, int y, int cx, int cy, DWORD style) {
-    return Make(ControlKind::Static, text, id, x, y, cx, cy, SS_RIGHT | WS_GROUP | style);
-}
 DialogItem PUSHBUTTON(const std::string& text, int id, int x, int y, int cx, int cy, DWORD style) {
     return Make(ControlKind::Button, text, id, x, y, cx, cy, BS_PUSHBUTTON | WS_TABSTOP | style);
 }
@@ -55,9 +52,6 @@ DialogItem EDITTEXT(int id, int x, int y, int cx, int cy, DWORD style) {
     DialogItem item = Make(ControlKind::Edit, "", id, x, y, cx, cy,
                            ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | style);
     return item;
-}
-DialogItem COMBOBOX(int id, int x, int y, int cx, int cy, DWORD style) {
-    return Make(ControlKind::ComboBox, "", id, x, y, cx, cy, CBS_DROPDOWNLIST | WS_TABSTOP | style);
 }
 DialogItem CONTROL(const std::string& text, int id, ControlKind kind, DWORD style, int x, int y,
                    int cx, int cy, DWORD exStyle) {

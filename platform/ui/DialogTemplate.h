@@ -21,7 +21,6 @@ enum class ControlKind {
     Static,
     Button,
     Edit,
-    ComboBox,
     Slider,
     Tab,
     IpAddress,
@@ -52,7 +51,6 @@ struct DialogTemplate {
 // takes WS_VISIBLE away.
 DialogItem LTEXT(const std::string& text, int id, int x, int y, int cx, int cy, DWORD style = 0);
 DialogItem CTEXT(const std::string& text, int id, int x, int y, int cx, int cy, DWORD style = 0);
-DialogItem RTEXT(const std::string& text, int id, int x, int y, int cx, int cy, DWORD style = 0);
 DialogItem PUSHBUTTON(const std::string& text, int id, int x, int y, int cx, int cy,
                       DWORD style = 0);
 DialogItem DEFPUSHBUTTON(const std::string& text, int id, int x, int y, int cx, int cy,
@@ -63,7 +61,6 @@ DialogItem AUTORADIOBUTTON(const std::string& text, int id, int x, int y, int cx
                            DWORD style = 0);
 DialogItem GROUPBOX(const std::string& text, int id, int x, int y, int cx, int cy, DWORD style = 0);
 DialogItem EDITTEXT(int id, int x, int y, int cx, int cy, DWORD style = 0);
-DialogItem COMBOBOX(int id, int x, int y, int cx, int cy, DWORD style = 0);
 // Any kind with its full style (nothing added).
 DialogItem CONTROL(const std::string& text, int id, ControlKind kind, DWORD style, int x, int y,
                    int cx, int cy, DWORD exStyle = 0);

@@ -21,8 +21,6 @@ namespace win {
 
 namespace {
 
-constexpr const char* kOwnerProperty = "win_cwnd";
-
 UINT KeyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
     UINT flags = 0;
     if (buttons & Qt::LeftButton) {
@@ -69,8 +67,7 @@ bool IsFrameOrIdleMenuBar(const QObject* watched, const QWidget* client) {
     return bar != nullptr && bar->window() == client->window() && bar->activeAction() == nullptr;
 }
 
-} // namespace
-
+// Windows virtual key code of a Qt key, 0 when there is none.
 unsigned VirtualKeyOf(int key) {
     switch (key) {
     case Qt::Key_Backspace:
@@ -110,6 +107,8 @@ unsigned VirtualKeyOf(int key) {
     }
     return 0;
 }
+
+} // namespace
 
 CWnd* EventBridge::OwnerOf(const QObject* widget) {
     if (!widget) {
@@ -187,6 +186,50 @@ bool EventBridge::KeyPress(QKeyEvent* e) {
     return false;
 }
 
+bool EventBridge::Mouse(QMouseEvent* e) {
+    const UINT flags = MouseFlags(e);
+    const CPoint point = PointOf(e);
+    switch (e->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        switch (e->button()) {
+        case Qt::LeftButton:
+            return e->type() == QEvent::MouseButtonDblClick ? owner_->OnLButtonDblClk(flags, point)
+                                                            : owner_->OnLButtonDown(flags, point);
+        case Qt::MiddleButton:
+            return owner_->OnMButtonDown(flags, point);
+        case Qt::RightButton:
+            return owner_->OnRButtonDown(flags, point);
+        default:
+            return false;
+        }
+    case QEvent::MouseButtonRelease:
+        switch (e->button()) {
+        case Qt::LeftButton:
+            return owner_->OnLButtonUp(flags, point);
+        case Qt::MiddleButton:
+            return owner_->OnMButtonUp(flags, point);
+        case Qt::RightButton:
+            return owner_->OnRButtonUp(flags, point);
+        default:
+            return false;
+        }
+    default:
+        return owner_->OnMouseMove(flags, point);
+    }
+}
+
+bool EventBridge::Wheel(QWheelEvent* e) {
+    const int turn = std::clamp(e->angleDelta().y(), -32768, 32767);
+    const QPoint p = e->position().toPoint();
+    if (owner_->OnMouseWheel(KeyFlags(e->buttons(), e->modifiers()), static_cast<short>(turn),
+                             CPoint(p.x(), p.y()))) {
+        e->accept();
+        return true;
+    }
+    return false;
+}
+
 bool EventBridge::eventFilter(QObject* watched, QEvent* event) {
     QWidget* widget = owner_->GetNative();
     if (event->type() == QEvent::Close) {
@@ -212,49 +255,12 @@ bool EventBridge::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Paint:
         return Paint(widget);
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: {
-        auto* e = static_cast<QMouseEvent*>(event);
-        const bool dbl = event->type() == QEvent::MouseButtonDblClick;
-        switch (e->button()) {
-        case Qt::LeftButton:
-            return dbl ? owner_->OnLButtonDblClk(MouseFlags(e), PointOf(e))
-                       : owner_->OnLButtonDown(MouseFlags(e), PointOf(e));
-        case Qt::MiddleButton:
-            return owner_->OnMButtonDown(MouseFlags(e), PointOf(e));
-        case Qt::RightButton:
-            return owner_->OnRButtonDown(MouseFlags(e), PointOf(e));
-        default:
-            return false;
-        }
-    }
-    case QEvent::MouseButtonRelease: {
-        auto* e = static_cast<QMouseEvent*>(event);
-        switch (e->button()) {
-        case Qt::LeftButton:
-            return owner_->OnLButtonUp(MouseFlags(e), PointOf(e));
-        case Qt::MiddleButton:
-            return owner_->OnMButtonUp(MouseFlags(e), PointOf(e));
-        case Qt::RightButton:
-            return owner_->OnRButtonUp(MouseFlags(e), PointOf(e));
-        default:
-            return false;
-        }
-    }
-    case QEvent::MouseMove: {
-        auto* e = static_cast<QMouseEvent*>(event);
-        return owner_->OnMouseMove(MouseFlags(e), PointOf(e));
-    }
-    case QEvent::Wheel: {
-        auto* e = static_cast<QWheelEvent*>(event);
-        const int turn = std::clamp(e->angleDelta().y(), -32768, 32767);
-        const QPoint p = e->position().toPoint();
-        if (owner_->OnMouseWheel(KeyFlags(e->buttons(), e->modifiers()), static_cast<short>(turn),
-                                 CPoint(p.x(), p.y()))) {
-            e->accept();
-            return true;
-        }
-        return false;
-    }
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove:
+        return Mouse(static_cast<QMouseEvent*>(event));
+    case QEvent::Wheel:
+        return Wheel(static_cast<QWheelEvent*>(event));
     case QEvent::KeyPress:
         return KeyPress(static_cast<QKeyEvent*>(event));
     case QEvent::FocusIn:

@@ -5,6 +5,8 @@
 #include <QObject>
 
 class QKeyEvent;
+class QMouseEvent;
+class QWheelEvent;
 class QPainter;
 class QWidget;
 
@@ -14,6 +16,10 @@ class CWnd;
 
 class EventBridge : public QObject {
 public:
+    // The widget property that names the CWnd owning a widget (CWnd sets and
+    // clears it; OwnerOf reads it).
+    static constexpr const char* kOwnerProperty = "win_cwnd";
+
     explicit EventBridge(CWnd* owner) : owner_(owner) {}
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -25,11 +31,11 @@ public:
 private:
     bool Paint(QWidget* widget);
     bool KeyPress(QKeyEvent* event);
+    // Buttons and moves to the owner's mouse handlers; the wheel to OnMouseWheel.
+    bool Mouse(QMouseEvent* event);
+    bool Wheel(QWheelEvent* event);
     void ApplyColorAnswer(QWidget* widget, QPainter& painter);
     CWnd* owner_;
 };
-
-// Windows virtual key code of a Qt key, 0 when there is none.
-unsigned VirtualKeyOf(int qtKey);
 
 } // namespace win

@@ -41,13 +41,6 @@ bool CFont::CreateFontIndirect(const LOGFONT& lf) {
     return true;
 }
 
-bool CFont::CreatePointFont(int tenthsOfPoints, const std::string& face) {
-    LOGFONT lf;
-    lf.lfHeight = -MulDiv(tenthsOfPoints, 96, 720);
-    lf.SetFaceName(face);
-    return CreateFontIndirect(lf);
-}
-
 bool CPen::CreatePen(int style, int width, COLORREF colour) {
     style_ = style;
     width_ = std::max(1, width);

@@ -44,7 +44,6 @@ public:
     CFont() = default;
     explicit CFont(const LOGFONT& lf) : lf_(lf), valid_(true) {}
     bool CreateFontIndirect(const LOGFONT& lf);
-    bool CreatePointFont(int tenthsOfPoints, const std::string& face);
     void DeleteObject() { valid_ = false; }
     bool IsValid() const { return valid_; }
     const LOGFONT& GetLogFont() const { return lf_; }

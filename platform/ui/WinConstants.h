@@ -17,9 +17,7 @@ inline constexpr UINT WM_USER = 0x0400;
 // Command ids of the standard buttons and message-box answers.
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
-inline constexpr int IDABORT = 3;
 inline constexpr int IDRETRY = 4;
-inline constexpr int IDIGNORE = 5;
 inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
 inline constexpr int IDC_STATIC = 0xFFFF; // id of controls nobody addresses
@@ -30,17 +28,13 @@ inline constexpr int STN_CLICKED = 0; // a static with SS_NOTIFY was clicked
 inline constexpr int CBN_SELCHANGE = 1;
 inline constexpr int CBN_SELENDOK = 9;
 inline constexpr int EN_CHANGE = 0x0300;
-inline constexpr int IPN_FIELDCHANGED = -860;
 inline constexpr int TCN_SELCHANGE = -551;
 
 // Horizontal scroll codes.
 inline constexpr int SB_LINELEFT = 0;
 inline constexpr int SB_LINERIGHT = 1;
-inline constexpr int SB_PAGELEFT = 2;
-inline constexpr int SB_PAGERIGHT = 3;
 inline constexpr int SB_THUMBPOSITION = 4;
 inline constexpr int SB_THUMBTRACK = 5;
-inline constexpr int SB_ENDSCROLL = 8;
 
 // Window styles (the high word is common to every window).
 inline constexpr DWORD WS_CHILD = 0x40000000;
@@ -69,7 +63,6 @@ inline constexpr DWORD SS_CENTER = 0x1;
 inline constexpr DWORD SS_RIGHT = 0x2;
 inline constexpr DWORD SS_BLACKFRAME = 0x7;
 inline constexpr DWORD SS_LEFTNOWORDWRAP = 0xC;
-inline constexpr DWORD SS_OWNERDRAW = 0xD;
 inline constexpr DWORD SS_ETCHEDFRAME = 0x12;
 inline constexpr DWORD SS_TYPEMASK = 0x1F;
 inline constexpr DWORD SS_NOTIFY = 0x0100;
@@ -103,7 +96,6 @@ inline constexpr int SW_HIDE = 0;
 inline constexpr int SW_SHOWNORMAL = 1;
 inline constexpr int SW_SHOWMINIMIZED = 2;
 inline constexpr int SW_SHOWMAXIMIZED = 3;
-inline constexpr int SW_SHOWNOACTIVATE = 4;
 inline constexpr int SW_SHOW = 5;
 inline constexpr int SW_MINIMIZE = 6;
 inline constexpr int SW_RESTORE = 9;
@@ -123,7 +115,6 @@ inline constexpr UINT MB_ICONMASK = 0xF0;
 
 // DrawText formats.
 inline constexpr UINT DT_LEFT = 0x0;
-inline constexpr UINT DT_TOP = 0x0;
 inline constexpr UINT DT_CENTER = 0x1;
 inline constexpr UINT DT_RIGHT = 0x2;
 inline constexpr UINT DT_VCENTER = 0x4;

@@ -2,14 +2,13 @@
 // Rectangles are left/top inclusive, right/bottom exclusive, as on Windows.
 #pragma once
 
+#include "platform/WinTypes.h"
+
 #include <cstdint>
 
 namespace win {
 
-using UINT = unsigned int;
-using BOOL = int;
 using BYTE = std::uint8_t;
-using DWORD = std::uint32_t;
 using UINT_PTR = std::uintptr_t;
 using INT_PTR = std::intptr_t;
 using WPARAM = std::uintptr_t;
@@ -73,24 +72,19 @@ struct CRect {
     constexpr CSize Size() const { return {Width(), Height()}; }
     constexpr CPoint TopLeft() const { return {left, top}; }
     constexpr CPoint BottomRight() const { return {right, bottom}; }
-    constexpr CPoint CenterPoint() const { return {(left + right) / 2, (top + bottom) / 2}; }
     constexpr bool IsRectEmpty() const { return right <= left || bottom <= top; }
-    constexpr bool PtInRect(CPoint p) const {
-        return p.x >= left && p.x < right && p.y >= top && p.y < bottom;
-    }
     constexpr void OffsetRect(int dx, int dy) {
         left += dx;
         right += dx;
         top += dy;
         bottom += dy;
     }
-    constexpr void InflateRect(int dx, int dy) {
-        left -= dx;
-        right += dx;
-        top -= dy;
-        bottom += dy;
+    constexpr void DeflateRect(int dx, int dy) {
+        left += dx;
+        right -= dx;
+        top += dy;
+        bottom -= dy;
     }
-    constexpr void DeflateRect(int dx, int dy) { InflateRect(-dx, -dy); }
     bool operator==(const CRect&) const = default;
 };
 

@@ -2,10 +2,10 @@
 // whose modules answer the main window's discovery on a loopback broadcast
 // address.
 
-#include "app/CTM80_AppDlg.h"
-#include "app/Config.h"
-#include "app/Resources.h"
-#include "app/StartupNetwork.h"
+#include "app/dialogs/Config.h"
+#include "app/mainwindow/CTM80_AppDlg.h"
+#include "app/mainwindow/Resources.h"
+#include "app/startup/StartupNetwork.h"
 #include "device/DiscoveryList.h"
 #include "device/SlotTable.h"
 #include "platform/ui/CIPAddressCtrl.h"

@@ -1,10 +1,10 @@
 #include "tests/app/AppTestSupport.h"
 
-#include "app/Resources.h"
-#include "app/StartupNetwork.h"
+#include "app/mainwindow/Resources.h"
+#include "app/startup/StartupNetwork.h"
 #include "device/DiscoveryList.h"
-#include "device/ProcessValues.h"
 #include "device/SlotTable.h"
+#include "device/UnitFlags.h"
 #include "devicewindow/DefaultDlg.h"
 #include "infra/ApplicationFolders.h"
 #include "infra/Environment.h"
@@ -43,7 +43,7 @@ void AppTest::SetUp() {
     cwd_ = std::make_unique<WorkingFolder>(folder->Path());
     ResetProcessValues();
     TheSlotTable().Clear();
-    ResetDeviceProcessValues();
+    ResetUnitFlags();
     DiscoveryList::Instance().Clear();
     DefaultDlg::ArmLostNotice();
     // The start-up search goes to a loopback broadcast address and a port

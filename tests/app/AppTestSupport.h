@@ -5,13 +5,12 @@
 // loopback broadcast address, and simulated units on 127.<octet>.x.y.
 #pragma once
 
-#include "app/CTM80_AppDlg.h"
+#include "app/mainwindow/CTM80_AppDlg.h"
 #include "platform/ui/Colorref.h"
-#include "platform/ui/EventBridge.h"
-#include "platform/ui/ScriptedCommonDialogs.h"
 #include "sim/SimUnit.h"
 #include "tests/infra/TempFolder.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "testsupport/ScriptedCommonDialogs.h"
+#include "testsupport/UiTestSupport.h"
 
 #include <QImage>
 #include <QWidget>
@@ -34,19 +33,7 @@ using uitest::WhenReady;
 
 // The dialog of class T behind the visible window titled `title`, or nullptr.
 template <class T> T* VisibleDialog(const char* title) {
-    QWidget* window = VisibleWindowTitled(title);
-    if (window == nullptr) {
-        return nullptr;
-    }
-    if (auto* dialog = dynamic_cast<T*>(win::EventBridge::OwnerOf(window))) {
-        return dialog;
-    }
-    for (QWidget* child : window->findChildren<QWidget*>()) {
-        if (auto* dialog = dynamic_cast<T*>(win::EventBridge::OwnerOf(child))) {
-            return dialog;
-        }
-    }
-    return nullptr;
+    return uitest::DialogBehind<T>(VisibleWindowTitled(title));
 }
 
 // Ends the main window by Escape, Enter or its close box, as the operator would.

@@ -1,9 +1,9 @@
 // Closing the main window: Escape and the close box save the system
 // configuration, Enter ends the window without saving it. The About box.
 
-#include "app/CAboutDlg.h"
-#include "app/CTM80_AppDlg.h"
-#include "app/Resources.h"
+#include "app/dialogs/CAboutDlg.h"
+#include "app/mainwindow/CTM80_AppDlg.h"
+#include "app/mainwindow/Resources.h"
 #include "infra/SystemConfiguration.h"
 #include "infra/WinAppplus.h"
 #include "platform/ui/CWinApp.h"

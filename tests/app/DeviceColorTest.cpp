@@ -2,9 +2,9 @@
 // main window's row and an open device window's header, and stays whatever
 // closes the dialog.
 
-#include "app/CTM80_AppDlg.h"
-#include "app/DeviceColorMenu.h"
-#include "app/Resources.h"
+#include "app/dialogs/DeviceColorMenu.h"
+#include "app/mainwindow/CTM80_AppDlg.h"
+#include "app/mainwindow/Resources.h"
 #include "devicewindow/DefaultDlg.h"
 #include "devicewindow/StatusDlg.h"
 #include "infra/SystemConfiguration.h"

@@ -6,6 +6,7 @@
 // modules, answering loopback only, ignore). The working folder holds a system
 // configuration that launches directly to the unit; tm80 runs a few seconds,
 // is stopped by SIGTERM, and the unit's frame log and the files tell the rest.
+// The demo program runs the same way and ends by itself.
 
 #include "tests/infra/TempFolder.h"
 
@@ -61,25 +62,32 @@ std::string Describe(const Frame& f) {
     return text;
 }
 
-TEST(EndToEnd, Tm80OpensTheDirectUnitAndChecksItsNoteInAPrivateNamespace) {
-    // Without private namespaces the application could not run without
-    // broadcasting on a real network: fail rather than skip.
-    ASSERT_EQ(std::system("unshare -rn true >/dev/null 2>&1"), 0)
-        << "no private network namespaces here (unshare -rn failed)";
-
-    TempFolder dir;
+// The working folder "work" of `dir` with the logo and a system configuration
+// that launches directly to `address`; returns the configuration's text.
+std::string MakeWorkFolder(const TempFolder& dir, const std::string& address) {
     const std::string work = dir / "work";
     std::filesystem::create_directories(work + "/SystemTools/Options");
     std::filesystem::create_directories(work + "/SystemTools/Images");
     std::filesystem::create_directories(work + "/SYSTEM/ERLOGS");
     std::filesystem::copy_file(TM80_LOGO, work + "/SystemTools/Images/StartupLogo.jpg");
-    const std::string configPath = work + "/SystemTools/Options/Tm80M1System.CFG";
-    const std::string config = std::string("[TM80M1]\r\nLAUNCH_DIRECT=1\r\n"
-                                           "NUMBER_OF_LAUNCH_DEVICES=1\r\n"
-                                           "DEVICE_DIRECT_IP_ADDRESS_0=") +
-                               kUnitAddress + "\r\n";
-    WriteFile(configPath, config);
+    const std::string config = "[TM80M1]\r\nLAUNCH_DIRECT=1\r\nNUMBER_OF_LAUNCH_DEVICES=1\r\n"
+                               "DEVICE_DIRECT_IP_ADDRESS_0=" +
+                               address + "\r\n";
+    WriteFile(work + "/SystemTools/Options/Tm80M1System.CFG", config);
+    return config;
+}
 
+// Runs `script` in a private network namespace, in the working folder, once
+// the test unit listens on `address` (frames to DIR/frames.log, its output to
+// DIR/unit.out); the script sees DIR, TM80, TM80_DEMO, ADDRESS and the unit's
+// pid as $unit. Returns the exit status.
+int RunWithUnit(const TempFolder& dir, const std::string& address, const std::string& script) {
+    // Without private namespaces the application could not run without
+    // broadcasting on a real network: fail rather than skip.
+    if (std::system("unshare -rn true >/dev/null 2>&1") != 0) {
+        ADD_FAILURE() << "no private network namespaces here (unshare -rn failed)";
+        return -1;
+    }
     WriteFile(dir / "run.sh", R"(set -e
 ip link set lo up
 ip route add default dev lo src 127.0.0.1
@@ -91,7 +99,22 @@ until grep -q ready "$DIR/unit.out" 2>/dev/null; do
     sleep 0.05
 done
 cd "$DIR/work"
-QT_QPA_PLATFORM=offscreen TM80_DEMO_SCREENSHOTS="$DIR/shots" "$TM80" >"$DIR/tm80.out" 2>&1 &
+)" + script);
+    const std::string command = "DIR='" + dir.Path() + "' UNIT='" + TM80_TEST_UNIT + "' TM80='" +
+                                TM80_BINARY + "' TM80_DEMO='" + TM80_DEMO_BINARY +
+                                "' ADDRESS=" + address + " unshare -rn sh '" + (dir / "run.sh") +
+                                "'";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(EndToEnd, Tm80OpensTheDirectUnitAndChecksItsNoteInAPrivateNamespace) {
+    TempFolder dir;
+    const std::string work = dir / "work";
+    const std::string config = MakeWorkFolder(dir, kUnitAddress);
+    const std::string configPath = work + "/SystemTools/Options/Tm80M1System.CFG";
+    ASSERT_EQ(
+        RunWithUnit(dir, kUnitAddress, R"(QT_QPA_PLATFORM=offscreen "$TM80" >"$DIR/tm80.out" 2>&1 &
 app=$!
 sleep 8
 kill -TERM $app
@@ -107,15 +130,9 @@ echo $? >"$DIR/tm80.rc"
 kill -TERM $unit
 wait $unit
 echo $? >"$DIR/unit.rc"
-)");
-    std::filesystem::create_directories(dir / "shots");
-    const std::string command = "DIR='" + dir.Path() + "' UNIT='" + TM80_TEST_UNIT + "' TM80='" +
-                                TM80_BINARY + "' ADDRESS=" + kUnitAddress + " unshare -rn sh '" +
-                                (dir / "run.sh") + "'";
-    const int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_EQ(WEXITSTATUS(status), 0) << ReadFile(dir / "unit.out");
-
+)"),
+        0)
+        << ReadFile(dir / "unit.out");
     // tm80 ended cleanly on SIGTERM, without saving the configuration.
     EXPECT_EQ(ReadFile(dir / "tm80.rc"), "0\n") << ReadFile(dir / "tm80.out");
     EXPECT_EQ(ReadFile(dir / "unit.rc"), "0\n");
@@ -159,39 +176,46 @@ echo $? >"$DIR/unit.rc"
         EXPECT_NE(trace.find(line), std::string::npos) << line;
     }
     // The empty polls of the discovery window are counted, not written out,
-    // and the trace stays out of stderr (which holds only Qt's and the demo's
-    // own notices here).
+    // and the trace stays out of stderr (which holds only Qt's own notices
+    // here).
     EXPECT_LT(trace.size(), 8000u) << trace.substr(0, 4000);
     const std::string out = ReadFile(dir / "tm80.out");
     for (const char* line : {"WizNET", "recvfrom", "TCPCom", "signal"}) {
         EXPECT_EQ(out.find(line), std::string::npos) << out;
     }
+}
 
-    // The demo's screenshots.
-    for (const char* shot : {"main-window.png", "device-window.png"}) {
+TEST(EndToEnd, DemoWalksTheWindowsSavesItsScreenshotsAndEnds) {
+    TempFolder dir;
+    const std::string config = MakeWorkFolder(dir, "127.63.0.3");
+    std::filesystem::create_directories(dir / "shots");
+    ASSERT_EQ(RunWithUnit(dir, "127.63.0.3", R"(set +e
+QT_QPA_PLATFORM=offscreen timeout 60 "$TM80_DEMO" "$DIR/shots" >"$DIR/demo.out" 2>&1
+echo $? >"$DIR/demo.rc"
+kill -TERM $unit
+wait $unit
+)"),
+              0)
+        << ReadFile(dir / "unit.out");
+    EXPECT_EQ(ReadFile(dir / "demo.rc"), "0\n") << ReadFile(dir / "demo.out");
+    // No unit noted SPARE to add here: the other three screenshots only.
+    for (const char* shot : {"main-window.png", "device-window.png", "system-page.png"}) {
         EXPECT_GT(std::filesystem::file_size(dir / "shots/" + shot), 1000u) << shot;
     }
+    // The walk moved a slider, which wrote an adjustment to the unit; it
+    // ended without saving the configuration.
+    const std::vector<Frame> frames = ReadFrames(dir / "frames.log");
+    EXPECT_TRUE(std::any_of(frames.begin(), frames.end(),
+                            [](const Frame& f) { return f.command == 0x1000; }));
+    EXPECT_EQ(ReadFile(dir / "work/SystemTools/Options/Tm80M1System.CFG"), config);
 }
 
 TEST(EndToEnd, Tm80CommandLineStartsNothing) {
-    ASSERT_EQ(std::system("unshare -rn true >/dev/null 2>&1"), 0)
-        << "no private network namespaces here (unshare -rn failed)";
     TempFolder dir;
     std::filesystem::create_directories(dir / "work");
     // Each run's exit status, output and errors (a run that starts the
     // application is stopped after 20 s); the unit's module counts searches.
-    WriteFile(dir / "run.sh", R"(set -e
-ip link set lo up
-ip route add default dev lo src 127.0.0.1
-"$UNIT" "$ADDRESS" "$DIR/frames.log" >"$DIR/unit.out" 2>&1 &
-unit=$!
-i=0
-until grep -q ready "$DIR/unit.out" 2>/dev/null; do
-    i=$((i + 1)); [ $i -le 200 ] || exit 3
-    sleep 0.05
-done
-cd "$DIR/work"
-set +e
+    ASSERT_EQ(RunWithUnit(dir, "127.63.0.2", R"(set +e
 run() {
     name=$1; shift
     timeout 20 "$@" >"$DIR/$name.out" 2>"$DIR/$name.err"
@@ -203,11 +227,9 @@ run bad "$TM80" --help-me
 run display env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$TM80"
 kill -TERM $unit
 wait $unit
-)");
-    const std::string command = "DIR='" + dir.Path() + "' UNIT='" + TM80_TEST_UNIT + "' TM80='" +
-                                TM80_BINARY + "' ADDRESS=127.63.0.2 unshare -rn sh '" +
-                                (dir / "run.sh") + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0) << ReadFile(dir / "unit.out");
+)"),
+              0)
+        << ReadFile(dir / "unit.out");
 
     struct Case {
         const char* name;

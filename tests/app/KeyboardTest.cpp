@@ -2,8 +2,8 @@
 // row filled and after a menu was used, the menus open with Alt and their
 // letter or with F10, and a focused push button shows a focus mark.
 
-#include "app/CTM80_AppDlg.h"
-#include "app/Resources.h"
+#include "app/mainwindow/CTM80_AppDlg.h"
+#include "app/mainwindow/Resources.h"
 #include "tests/app/AppTestSupport.h"
 
 #include <QApplication>

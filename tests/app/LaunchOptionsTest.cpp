@@ -2,9 +2,9 @@
 // the count entry, "Copy IPs", what "Save Changes" and Cancel write, and the
 // saved choice launching the next start.
 
-#include "app/LaunchOptions.h"
-#include "app/CTM80_AppDlg.h"
-#include "app/Resources.h"
+#include "app/dialogs/LaunchOptions.h"
+#include "app/mainwindow/CTM80_AppDlg.h"
+#include "app/mainwindow/Resources.h"
 #include "device/SlotTable.h"
 #include "infra/SystemConfiguration.h"
 #include "platform/ui/CIPAddressCtrl.h"

@@ -1,6 +1,6 @@
 // The address the main window shows for this computer.
 
-#include "app/LocalAddress.h"
+#include "app/startup/LocalAddress.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The rows of the main window: filling the lowest free position, removing,
 // the split lights and half frames, the device buttons, a fifth unit.
 
-#include "app/CTM80_AppDlg.h"
-#include "app/Resources.h"
+#include "app/mainwindow/CTM80_AppDlg.h"
+#include "app/mainwindow/Resources.h"
 #include "device/SlotTable.h"
 #include "devicewindow/DefaultDlg.h"
 #include "infra/ColorScheme.h"
@@ -112,8 +112,8 @@ TEST_F(RowsTest, SplitTwoFourLightsItsLightAndShowsTheHalfFrames) {
         ASSERT_EQ(slot->Unit()->SetSplitAndBands(0, slot->bandSelection), 1);
         ASSERT_EQ(slot->Unit()->ReadSplitAndBands(), 1);
         slot->split = slot->Unit()->settings.split;
-        MainWindowAccess::UpdateValues();
-        MainWindowAccess::UpdateStates();
+        slot->RefreshMainWindow();
+        slot->RefreshMainWindowStates();
         EXPECT_EQ(Light(dlg, IDC_MODE_1_8[0]).GetFillColor(), green);
         EXPECT_EQ(Light(dlg, IDC_MODE_2_4[0]).GetFillColor(), background);
         EXPECT_FALSE(dlg.GetDlgItem(IDC_FRAME_FIRST_HALF[0])->IsWindowVisible());
@@ -141,7 +141,7 @@ TEST_F(RowsTest, FifthUnitIsRefusedWithAMessage) {
         // The refused unit was never opened and its connection is closed.
         EXPECT_TRUE(WaitUntil([&] { return units[4]->OpenConnections() == 0; }));
         EXPECT_EQ(units[4]->LedFlashes(), 0);
-        for (int row = 0; row < kRows; ++row) {
+        for (int row = 0; row < kUnitPositions; ++row) {
             EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[row]), "UNIT " + std::to_string(row + 1));
         }
     });

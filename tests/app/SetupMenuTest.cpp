@@ -2,10 +2,10 @@
 // chosen from the main window's menu bar: empty positions, the unit's folder and the dialogs,
 // a setup saved from one unit and recalled on another (the same frames as
 // tm80ctl's recall), the headers, and a file that is no setup.
-#include "app/Resources.h"
-#include "app/SetupMenuCommands.h"
-#include "device/ProcessValues.h"
+#include "app/mainwindow/Resources.h"
+#include "app/mainwindow/SetupMenuCommands.h"
 #include "device/SlotTable.h"
+#include "device/UnitFlags.h"
 #include "devicewindow/DefaultDlg.h"
 #include "infra/Environment.h"
 #include "tests/app/AppTestSupport.h"

@@ -1,7 +1,7 @@
 // Setup files of a unit slot: the bytes a save leaves (new files and files a
 // Windows user wrote), the read rules of a recall, files that are no setup,
 // and saves killed half-way.
-#include "device/PageSettings.h"
+#include "device/PageSetupParts.h"
 #include "device/UnitSlot.h"
 #include "tests/infra/TempFolder.h"
 

@@ -1,6 +1,6 @@
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 
-#include "device/ProcessValues.h"
+#include "device/UnitFlags.h"
 #include "infra/Environment.h"
 #include "infra/SystemConfiguration.h"
 #include "tests/sim/SimTestUnit.h"
@@ -63,10 +63,14 @@ void TestHost::RefreshMainWindow(UnitSlot&) {
     ++refreshes;
 }
 
+void TestHost::RefreshMainWindowStates(UnitSlot&) {
+    ++stateRefreshes;
+}
+
 void DeviceWindowTest::SetUp() {
     uitest::EnsureApplication();
     TheSlotTable().Clear();
-    ResetDeviceProcessValues();
+    ResetUnitFlags();
     TheSystemConfiguration() = SystemConfiguration{};
     TheEnvironment().ImagesFolder = TM80_IMAGES_FOLDER;
     DefaultDlg::ArmLostNotice(true);
@@ -81,7 +85,7 @@ void DeviceWindowTest::TearDown() {
     units_.clear();
     win::CommonDialogs::Install(nullptr);
     dialogs = nullptr;
-    ResetDeviceProcessValues();
+    ResetUnitFlags();
 }
 
 sim::SimUnit& DeviceWindowTest::StartUnit(sim::UnitConfig config) {

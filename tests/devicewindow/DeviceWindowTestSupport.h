@@ -7,9 +7,9 @@
 #include "device/UnitSlotHost.h"
 #include "devicewindow/DefaultDlg.h"
 #include "platform/ui/Colorref.h"
-#include "platform/ui/ScriptedCommonDialogs.h"
 #include "sim/SimUnit.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "testsupport/ScriptedCommonDialogs.h"
+#include "testsupport/UiTestSupport.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -48,7 +48,9 @@ class TestHost : public UnitSlotHost {
 public:
     std::unique_ptr<UnitDeviceWindow> CreateDeviceWindow(UnitSlot& slot) override;
     void RefreshMainWindow(UnitSlot& slot) override;
+    void RefreshMainWindowStates(UnitSlot& slot) override;
     int refreshes = 0;
+    int stateRefreshes = 0;
 };
 
 // Each test starts with an empty slot table, clear process values, the

@@ -277,7 +277,7 @@ TEST_F(HistoryWindowTest, ExportsCsvPngAndPdfWhereHardCopyDoes) {
     HistoryDlg& history = OpenHistory(index);
     const std::string serial = Slot(index).Unit()->SerialNumberText();
 
-    const std::string csv = HardCopy::UnitFolder(serial) + "/history.csv";
+    const std::string csv = UnitSetupFolder(serial) + "/history.csv";
     dialogs->AnswerFile(csv);
     QTest::mouseClick(history.GetDlgItem(HistoryDlg::kIdExport)->GetNative(), Qt::LeftButton);
     Settle();
@@ -285,7 +285,7 @@ TEST_F(HistoryWindowTest, ExportsCsvPngAndPdfWhereHardCopyDoes) {
     const win::FileDialogRequest& asked = dialogs->History()[0].file;
     EXPECT_TRUE(asked.save);
     EXPECT_EQ(asked.title, "Export History");
-    EXPECT_EQ(asked.initialFolder, HardCopy::UnitFolder(serial));
+    EXPECT_EQ(asked.initialFolder, UnitSetupFolder(serial));
     EXPECT_TRUE(QRegularExpression("^" + QString::fromStdString(serial) +
                                    "_\\d{4}-\\d\\d-\\d\\d_\\d{4}\\.csv$")
                     .match(QString::fromStdString(asked.fileName))

@@ -1,7 +1,7 @@
 // The device window's connection watch: timer 1001 re-reads the note; a note
 // that differs from the slot's marks the unit lost for good, and the first
 // loss of a run shows the notice once, naming the unit and what was seen.
-#include "device/ProcessValues.h"
+#include "device/UnitFlags.h"
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The status header and the identity pane of a device window, read from the
 // unit's slot, its colours and the setup file recalled last.
-#include "device/ProcessValues.h"
+#include "device/UnitFlags.h"
 #include "infra/ColorScheme.h"
 #include "infra/Environment.h"
 #include "infra/SystemConfiguration.h"

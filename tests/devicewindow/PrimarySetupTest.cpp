@@ -1,6 +1,5 @@
 // The primary setup page driven as an operator would, checked against what
 // reached the simulated unit.
-#include "devicewindow/MainWindowAccess.h"
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 
 #include <QTest>
@@ -15,21 +14,12 @@ namespace {
 using namespace dwtest;
 using Bytes = std::vector<std::uint8_t>;
 
-// Counts the main-window refreshes the page asks for.
-struct MainWindowCounter : MainWindowAccess {
-    int values = 0;
-    int states = 0;
-    void RefreshValues() override { ++values; }
-    void RefreshStates() override { ++states; }
-};
-
 class PrimarySetupTest : public DeviceWindowTest {
 protected:
     PrimarySetupTest() : DeviceWindowTest(76) {}
 
     void SetUp() override {
         DeviceWindowTest::SetUp();
-        MainWindowAccess::Register(&main);
         unit = &StartUnit({.note = "Mast 7"});
         DefaultDlg& w = Window(AddUnit(*unit));
         page = dynamic_cast<PrimarySetupDlg*>(w.GetPage(DefaultDlg::kPrimarySetupPage));
@@ -37,10 +27,8 @@ protected:
         w.ShowNormal();
         Settle();
         unit->ClearFrames();
-    }
-    void TearDown() override {
-        MainWindowAccess::Register(nullptr);
-        DeviceWindowTest::TearDown();
+        // From here the host counts the main-window refreshes the page asks for.
+        host.refreshes = 0;
     }
 
     double Gain(int n) { return std::atof(page->Columns().Gain(n).GetWindowText().c_str()); }
@@ -55,7 +43,6 @@ protected:
         Settle();
     }
 
-    MainWindowCounter main;
     sim::SimUnit* unit = nullptr;
     PrimarySetupDlg* page = nullptr;
 };
@@ -82,7 +69,7 @@ TEST_F(PrimarySetupTest, SliderSendsTheNegatedPositionAndMovesTheGain) {
         ASSERT_EQ(Sent(0x1000, 1), (std::vector<Bytes>{{2, end.sent}})) << end.x;
         EXPECT_DOUBLE_EQ(Gain(3), before + end.gain);
     }
-    EXPECT_EQ(main.values + main.states, 0); // the main window is not refreshed
+    EXPECT_EQ(host.refreshes + host.stateRefreshes, 0); // the main window is not refreshed
 }
 
 TEST_F(PrimarySetupTest, BandChoiceSendsEveryBandAndCancelSendsNothing) {
@@ -96,7 +83,7 @@ TEST_F(PrimarySetupTest, BandChoiceSendsEveryBandAndCancelSendsNothing) {
     EXPECT_EQ(offered.selected, bands[1]);
     EXPECT_EQ(slot.bandSelection, bands);
     EXPECT_TRUE(Payloads(*unit, 0x1004).empty());
-    EXPECT_EQ(main.values, 0);
+    EXPECT_EQ(host.refreshes, 0);
 
     AnswerBandChoice(3);
     ClickBand(2);
@@ -107,8 +94,8 @@ TEST_F(PrimarySetupTest, BandChoiceSendsEveryBandAndCancelSendsNothing) {
     ASSERT_EQ(Sent(0x1004, 1), std::vector<Bytes>{expected});
     EXPECT_EQ(unit->BandSelection()[1], 3);
     EXPECT_EQ(page->BandText(2).GetWindowText(), slot.bandTexts[3]);
-    EXPECT_EQ(main.values, 1);
-    EXPECT_EQ(main.states, 0);
+    EXPECT_EQ(host.refreshes, 1);
+    EXPECT_EQ(host.stateRefreshes, 0);
 }
 
 TEST_F(PrimarySetupTest, SplitButtonsAndSendSettings) {
@@ -134,8 +121,8 @@ TEST_F(PrimarySetupTest, SplitButtonsAndSendSettings) {
     EXPECT_EQ(unit->Split(), 1);
     EXPECT_EQ(b18.GetCheck(), win::BST_UNCHECKED);
     EXPECT_GT(ink(b24), ink(b18));
-    EXPECT_EQ(main.values, 1);
-    EXPECT_EQ(main.states, 1);
+    EXPECT_EQ(host.refreshes, 1);
+    EXPECT_EQ(host.stateRefreshes, 1);
 
     // A recalled setup: split 2 selects neither button; bands from outside
     // 0..7 show nothing. Sent: split as 1:8, bands clamped, then the ten

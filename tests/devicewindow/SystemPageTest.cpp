@@ -1,7 +1,7 @@
 // The system page against simulated units: health and its lights, the alarm
 // blink of the header, bands and layout, note editing, the calibration tab,
 // Hard Copy, and a silent unit that must not freeze the application.
-#include "device/ProcessValues.h"
+#include "device/UnitFlags.h"
 #include "devicewindow/HardCopy.h"
 #include "infra/ColorScheme.h"
 #include "infra/Environment.h"

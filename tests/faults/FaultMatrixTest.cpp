@@ -10,15 +10,15 @@
 // A new place is one line in kRows with the function that runs one cell.
 #include "device/DiscoverWizNET_Devices.h"
 #include "device/DiscoveryList.h"
-#include "device/PageSettings.h"
-#include "device/ProcessValues.h"
+#include "device/PageSetupParts.h"
 #include "device/SlotTable.h"
+#include "device/UnitFlags.h"
 #include "platform/DebugOutput.h"
 #include "platform/WinSock.h"
-#include "platform/ui/ScriptedCommonDialogs.h"
 #include "tests/device/PrivateNamespace.h"
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 #include "tests/sim/SimTestUnit.h"
+#include "testsupport/ScriptedCommonDialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -99,18 +99,27 @@ bool Connected(TCPCom& connection, Outcome& out) {
     return false;
 }
 
+// A slot on a new connection to the cell's unit, or nullptr when the
+// connection was refused (Connected tells `out` whether that was said).
+std::unique_ptr<UnitSlot> ConnectSlot(const Cell& cell, Outcome& out) {
+    auto connection = std::make_unique<TCPCom>(cell.address.c_str());
+    if (!Connected(*connection, out)) {
+        return nullptr;
+    }
+    auto model = std::make_unique<CTM80M1_Comm>(connection.get());
+    return std::make_unique<UnitSlot>(0, std::move(connection), std::move(model));
+}
+
 // The open sequence, without windows. A flash left unanswered ends it at once.
 Outcome OpenSequence(const Cell& cell) {
     Apply(cell.unit, cell.fault);
     Outcome out;
-    auto connection = std::make_unique<TCPCom>(cell.address.c_str());
-    if (!Connected(*connection, out)) {
+    const auto slot = ConnectSlot(cell, out);
+    if (slot == nullptr) {
         return out;
     }
-    auto model = std::make_unique<CTM80M1_Comm>(connection.get());
-    UnitSlot slot(0, std::move(connection), std::move(model));
-    out.succeeded = slot.Open(nullptr) == 1;
-    out.matchesUnit = slot.userNote == cell.unit.Note() && slot.bandCount > 0;
+    out.succeeded = slot->Open(nullptr) == 1;
+    out.matchesUnit = slot->userNote == cell.unit.Note() && slot->bandCount > 0;
     if (!out.succeeded && cell.unit.Frames().size() != 1) {
         out.wrongFailure = "read further after the flash went unanswered";
     }
@@ -160,24 +169,22 @@ Outcome StatusRead(const Cell& cell) {
 Outcome SetupRecall(const Cell& cell) {
     Apply(cell.unit, cell.fault);
     Outcome out;
-    auto connection = std::make_unique<TCPCom>(cell.address.c_str());
-    if (!Connected(*connection, out)) {
+    FreshWindowHost host; // outlives the slot, which holds its panes
+    const auto slot = ConnectSlot(cell, out);
+    if (slot == nullptr) {
         return out;
     }
-    auto model = std::make_unique<CTM80M1_Comm>(connection.get());
-    UnitSlot slot(0, std::move(connection), std::move(model));
-    FreshWindowHost host;
-    slot.AttachWindow(&host);
+    slot->AttachWindow(&host);
     const std::string file =
         (std::filesystem::temp_directory_path() / ("tm80-matrix-" + cell.address + ".TM80"))
             .string();
-    slot.adjustments[2] = -3;
-    if (slot.SaveSetup(file) == 0 || slot.RecallSetup(file) == 0) {
+    slot->adjustments[2] = -3;
+    if (slot->SaveSetup(file) == 0 || slot->RecallSetup(file) == 0) {
         out.wrongFailure = "the setup file could not be saved and recalled";
         return out;
     }
     std::filesystem::remove(file);
-    out.succeeded = slot.ApplyRecalledSetup() == 1;
+    out.succeeded = slot->ApplyRecalledSetup() == 1;
     out.matchesUnit = cell.unit.Adjustments()[2] == -3;
     return out;
 }
@@ -258,7 +265,7 @@ public:
         opened_ = Slot().Open(&host_) == 1;
         Dialogs().ClearHistory();
         DefaultDlg::ArmLostNotice(true);
-        ResetDeviceProcessValues();
+        ResetUnitFlags();
     }
     ~OpenedUnit() { TheSlotTable().Release(index_); }
     OpenedUnit(const OpenedUnit&) = delete;

@@ -15,6 +15,7 @@
 #include <sstream>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -59,6 +60,17 @@ std::vector<std::string> Lines(const std::string& content) {
     return lines;
 }
 
+using NumberAndText = std::pair<std::string, std::string>;
+
+// The number and the text of a log line; both empty when it has not the format.
+NumberAndText Fields(const std::string& line) {
+    std::smatch m;
+    if (!std::regex_match(line, m, kLine)) {
+        return {};
+    }
+    return {m[1], m[6]};
+}
+
 TEST_F(ErrorLogTest, LineFormat) {
     auto log = ErrorLog::Create(root / "line.Log");
     ASSERT_TRUE(log);
@@ -67,10 +79,7 @@ TEST_F(ErrorLogTest, LineFormat) {
     log->Log("second", -3);
     const auto lines = Lines(ReadFile(root / "line.Log"));
     ASSERT_EQ(lines.size(), 2u);
-    std::smatch m;
-    ASSERT_TRUE(std::regex_match(lines[0], m, kLine)) << lines[0];
-    EXPECT_EQ(m[1], "000007");
-    EXPECT_EQ(m[6], "hello there");
+    EXPECT_EQ(Fields(lines[0]), NumberAndText("000007", "hello there")) << lines[0];
     EXPECT_EQ(lines[1].substr(0, 6), "-00003");
     const std::string content = ReadFile(root / "line.Log");
     EXPECT_EQ(content.substr(content.size() - 2), "\r\n");
@@ -93,12 +102,10 @@ TEST_F(ErrorLogTest, EachStartWritesAFreshBannerIntoTheLogFolderWhenThereIsOne) 
     EXPECT_EQ(TheErrorLog()->LockName(), "ERRORLOGGING_KD50" + std::to_string(getpid()));
     const auto lines = Lines(ReadFile(root / "SYSTEM/ERLOGS/KD50.Log"));
     ASSERT_EQ(lines.size(), 2u);
-    std::smatch m;
-    ASSERT_TRUE(std::regex_match(lines[0], m, kLine)) << lines[0];
-    EXPECT_EQ(m[1], "000000");
-    EXPECT_EQ(m[6], "------------------PROGRAM START--------------------");
-    ASSERT_TRUE(std::regex_match(lines[1], m, kLine)) << lines[1];
-    EXPECT_EQ(m[6], "Program Version ");
+    EXPECT_EQ(Fields(lines[0]),
+              NumberAndText("000000", "------------------PROGRAM START--------------------"))
+        << lines[0];
+    EXPECT_EQ(Fields(lines[1]).second, "Program Version ") << lines[1];
 
     // A second run empties the log.
     LogText("first run only", 5);

@@ -3,8 +3,8 @@
 
 #include "infra/ColorScheme.h"
 #include "platform/ui/CDC.h"
-#include "tests/platform/ui/UiTestSupport.h"
 #include "tests/toolkit/TestDialog.h"
+#include "testsupport/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 

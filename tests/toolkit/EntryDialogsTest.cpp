@@ -2,8 +2,8 @@
 // while they run modally.
 
 #include "toolkit/EntryDialogs.h"
-#include "platform/ui/ScriptedCommonDialogs.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "testsupport/ScriptedCommonDialogs.h"
+#include "testsupport/UiTestSupport.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

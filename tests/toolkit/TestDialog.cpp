@@ -3,7 +3,7 @@
 #include "infra/ColorScheme.h"
 #include "infra/LanguageTables.h"
 #include "platform/ui/CDataExchange.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "testsupport/UiTestSupport.h"
 
 using namespace win;
 

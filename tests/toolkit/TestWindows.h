@@ -5,7 +5,7 @@
 
 #include "platform/ui/CWnd.h"
 #include "platform/ui/Colorref.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "testsupport/UiTestSupport.h"
 
 #include <QImage>
 

@@ -2,7 +2,7 @@
 // Qt file dialogs take them.
 
 #include "platform/ui/QtCommonDialogs.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "testsupport/UiTestSupport.h"
 
 #include <QApplication>
 #include <QDir>

@@ -7,7 +7,7 @@
 #include "platform/ui/CEdit.h"
 #include "platform/ui/CMenu.h"
 #include "platform/ui/CStatic.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "testsupport/UiTestSupport.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -159,9 +159,6 @@ TEST_F(DialogTest, MenuItemsSendTheirCommands) {
     CMenu menu;
     menu.LoadMenu({{"File", 0, {{"Save", 32780, {}}, {"", 0, {}, true}, {"Recall", 32775, {}}}},
                    {"Tools", 0, {{"Colour", 32771, {}}}}});
-    EXPECT_EQ(menu.CheckMenuItem(32775, MF_CHECKED), 0);
-    EXPECT_TRUE(menu.IsChecked(32775));
-    EXPECT_EQ(menu.CheckMenuItem(1, MF_CHECKED), -1);
     SampleDlg dlg;
     dlg.SetMenu(&menu);
     dlg.onInit = [&] {
@@ -171,7 +168,6 @@ TEST_F(DialogTest, MenuItemsSendTheirCommands) {
         QMenu* file = bar->actions()[0]->menu();
         ASSERT_NE(file, nullptr);
         EXPECT_EQ(file->actions().size(), 3);
-        EXPECT_TRUE(file->actions()[2]->isChecked());
         file->actions()[0]->trigger(); // queued like the platform's menu commands
         EXPECT_TRUE(dlg.commands.empty());
         WhenReady([&] { return !dlg.commands.empty(); }, [&] { dlg.EndDialog(IDOK); });

@@ -6,7 +6,7 @@
 #include "platform/ui/CImage.h"
 #include "platform/ui/CImageList.h"
 #include "platform/ui/CStatic.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "testsupport/UiTestSupport.h"
 
 #include <QBuffer>
 #include <QImage>

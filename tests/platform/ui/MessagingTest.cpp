@@ -1,7 +1,7 @@
 // Window timers by id, posted (queued) and sent messages.
 
 #include "platform/ui/CWnd.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "testsupport/UiTestSupport.h"
 
 #include <QElapsedTimer>
 

@@ -4,7 +4,7 @@
 
 #include "platform/ui/CDialogEx.h"
 #include "platform/ui/CWinApp.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "testsupport/UiTestSupport.h"
 
 #include <QTest>
 #include <QWidget>

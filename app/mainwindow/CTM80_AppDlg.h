@@ -1,0 +1,140 @@
+#pragma once
+
+// CTM80_AppDlg: the main window. One row per unit in the slot table (Device 1
+// to Device 4), the "Add Device" button, the discovery count and this
+// computer's address. Run modally by the application object: its end ends the
+// process. Closing by Esc or the close box saves the system configuration;
+// Enter ends it without saving.
+//
+// It owns the slot table's contents: AddUnit and RemoveUnit fill and empty
+// positions, and the unit slots and their device windows reach it through
+// UnitSlotHost.
+
+#include "device/CTM80M1_Comm.h"
+#include "device/TCPCom.h"
+#include "device/UnitSlotHost.h"
+#include "infra/SystemConfiguration.h"
+#include "platform/ui/CButton.h"
+#include "platform/ui/CDialogEx.h"
+#include "platform/ui/CMenu.h"
+#include "platform/ui/CStatic.h"
+#include "toolkit/CNewLabel.h"
+#include "toolkit/Dlgplus.h"
+#include "toolkit/Pictureplus.h"
+#include "toolkit/RemoveButton.h"
+#include "toolkit/Staticball.h"
+#include "toolkit/Staticplus.h"
+
+#include <array>
+#include <memory>
+#include <string>
+
+class DefaultDlg;
+
+class CTM80_AppDlg : public win::CDialogEx, public Dlgplus, public UnitSlotHost {
+public:
+    static constexpr const char* kSection = "TM80MAINDLG";
+    static constexpr const char* kTitlePrefix = "Tm80_App Version ";
+    static constexpr const char* kConnectFailedText = "Connection could not be made with %s";
+    static constexpr const char* kAddDeviceCaption = "Add Device";
+    static constexpr const char* kTableFullText = "All four device positions are in use.";
+    static constexpr const char* kAlreadyConnectedText = "%s is already connected as Device %d.";
+    static constexpr int kTextUnit = 10;
+    static constexpr win::COLORREF kLitFill = win::RGB(0, 255, 0);
+    static constexpr win::COLORREF kLitOutline = win::RGB(0, 0, 0);
+
+    // Publishes itself as the process's main window.
+    explicit CTM80_AppDlg(win::CWnd* parent = nullptr);
+    // Empties the slot table (connections closed, device windows destroyed)
+    // while the window layer still exists.
+    ~CTM80_AppDlg() override;
+
+    // Puts a freshly connected unit in the lowest free position, opens it and
+    // shows it. When all four positions are in use the unit is refused with a
+    // message and its connection closed; false then. A unit that leaves the
+    // first exchange of its open sequence unanswered gets no row: its
+    // connection is closed and "Connection could not be made with %s" names
+    // it; false.
+    bool AddUnit(std::unique_ptr<TCPCom> connection, std::unique_ptr<CTM80M1_Comm> unit);
+    // Connects to `address` and adds the unit (AddUnit). A connection that
+    // cannot be made gives "Connection could not be made with %s" with
+    // `address`. True when the unit took a row. The direct launch and Add
+    // Device both come in here.
+    bool ConnectUnit(const std::string& address);
+    // "Add Device": runs the communications setup dialog and connects to the
+    // unit chosen there, found by the scan (its list entry then goes) or
+    // typed. An address that a row already shows, or a full table, is
+    // refused with a message before any connection is opened.
+    void AddDevice();
+    // Empties position `index` (0-3): connection closed, device window destroyed.
+    void RemoveUnit(int index);
+    // The "Device n" buttons: restores, shows or raises the unit's device window.
+    void ShowDeviceWindow(int index);
+
+    void UpdateValues() override;
+    void UpdateStates() override;
+    // The system configuration (nullptr: its usual file).
+    void LoadSettings(const char* path) override;
+    void SaveSettings(const char* path) override;
+
+    // UnitSlotHost: the open sequence's window steps and the pages' refreshes.
+    std::unique_ptr<UnitDeviceWindow> CreateDeviceWindow(UnitSlot& slot) override;
+    void RefreshMainWindow(UnitSlot& slot) override;
+    void RefreshMainWindowStates(UnitSlot& slot) override;
+
+    // The device window of position `index`, or nullptr.
+    static DefaultDlg* DeviceWindowOf(int index);
+
+    // Colours of an unlit light: the MAIN background, and that colour
+    // lightened halfway to white for the outline.
+    win::COLORREF UnlitFill() const { return unlitFill_; }
+    win::COLORREF UnlitOutline() const { return unlitOutline_; }
+
+    bool OnInitDialog() override;
+    void DoDataExchange(win::CDataExchange* dx) override;
+    bool OnCommand(int id, int code) override;
+    void OnCancel() override;
+
+private:
+    struct Row {
+        RemoveButton remove;
+        CNewLabel deviceId;
+        CNewLabel address;
+        win::CButton deviceButton;
+        Staticball mode18;
+        Staticball mode24;
+        std::array<Staticplus, 8> outputs;
+        win::CStatic frameAll;
+        win::CStatic frameFirstHalf;
+        win::CStatic frameSecondHalf;
+    };
+
+    void PlaceLogo();
+    void StyleInitialLooks();
+    void LaunchDirectly();
+    void FillControlTable();
+    void ShowLocalAddress();
+    void ShowAbout();
+    void SetLight(Staticball& light, bool lit);
+    // Refits a label of the control table to the text it now holds.
+    void FitLabel(const char* name);
+    void ConnectFailed(const std::string& address);
+    // The "Add Device" refusals: a full table, or `address` already in a row.
+    bool RefuseToAdd(const std::string& address);
+
+    std::array<Row, kUnitPositions> rows_;
+    Pictureplus logo_;
+    win::CStatic logoEnd_;
+    Staticplus deviceIdentification_;
+    CNewLabel mode18Header_;
+    CNewLabel mode24Header_;
+    std::array<CNewLabel, 8> outputHeaders_;
+    win::CButton addDevice_;
+    Staticplus localAddress_;
+    Staticplus devicesFound_;
+
+    win::CMenu menu_;
+    win::COLORREF unlitFill_ = 0;
+    win::COLORREF unlitOutline_ = 0;
+    bool socketsStarted_ = false;
+};

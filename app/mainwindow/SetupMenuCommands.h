@@ -1,0 +1,42 @@
+// The main window's commands for one device position (Device 1 to 4):
+// File > Save Setup, File > Recall Setup, System > Flash LEDs and System >
+// History (the unit's history window). "Device n"
+// is always position n - 1 of the slot table, whatever unit is in it.
+//
+// A unit's setup files live in its own folder below the setup files folder,
+// named after its serial number ("00A1-1012_Setup"); the save makes the
+// folder, the recall only looks there. The file recalled last is
+// CurrentSetupFile, which every device window's header shows.
+#pragma once
+
+#include <string>
+
+class UnitSlot;
+
+namespace win {
+class CWnd;
+}
+
+class SetupMenuCommands {
+public:
+    static constexpr const char* kNotConnectedText = "Device %d not connected.";
+    static constexpr const char* kOpenTitle = "TM80 M1 Setup File";
+    static constexpr const char* kSaveTitle = "TM80 Setup File";
+    static constexpr const char* kFilter = "File Type (*.TM80)|*.TM80||";
+    static constexpr const char* kExtension = "TM80";
+    // A chosen file with neither setup section is not applied (the message
+    // is UnitSlot::NoSetupText).
+    static constexpr const char* kRecallCaption = "Recall Setup";
+
+    // Carries out command `id` of the menu when it is one of these: true.
+    static bool Handle(win::CWnd* owner, unsigned id);
+
+    // `device` is 1 to 4.
+    static void SaveSetup(win::CWnd* owner, int device);
+    static void RecallSetup(win::CWnd* owner, int device);
+    static void FlashLeds(int device);
+    static void ShowHistory(win::CWnd* owner, int device);
+
+    // The unit's own folder (UnitSetupFolder).
+    static std::string UnitFolder(UnitSlot& slot);
+};

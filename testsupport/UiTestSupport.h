@@ -1,0 +1,54 @@
+// Helpers of the window tests and the demo: the Qt application, waiting on
+// events, acting inside modal loops, the dialog behind a window, and pixels of
+// grabbed windows.
+#pragma once
+
+#include "platform/ui/CWnd.h"
+#include "platform/ui/Colorref.h"
+#include "platform/ui/EventBridge.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <functional>
+#include <string>
+
+namespace uitest {
+
+// The process's Qt application, made on first use.
+void EnsureApplication();
+// Runs the event loop until `done` holds or `ms` pass; returns done().
+bool WaitUntil(const std::function<bool()>& done, int ms = 6000);
+// Lets queued calls and paints run.
+void Settle();
+// Runs `action` from the event loop as soon as `ready` holds (polling every
+// few milliseconds), for acting on a window that a modal loop shows. With an
+// `owner`, the wait ends unanswered when the owner goes.
+void WhenReady(std::function<bool()> ready, std::function<void()> action, QObject* owner = nullptr);
+// The visible top-level window whose title is `title`, or nullptr.
+QWidget* VisibleWindowTitled(const QString& title);
+QWidget* VisibleWindowTitled(const std::string& title);
+QWidget* VisibleWindowTitled(const char* title);
+
+// The dialog of class T that owns `window` or one of its children, or nullptr.
+template <class T> T* DialogBehind(QWidget* window) {
+    if (window == nullptr) {
+        return nullptr;
+    }
+    if (auto* dialog = dynamic_cast<T*>(win::EventBridge::OwnerOf(window))) {
+        return dialog;
+    }
+    for (QWidget* child : window->findChildren<QWidget*>()) {
+        if (auto* dialog = dynamic_cast<T*>(win::EventBridge::OwnerOf(child))) {
+            return dialog;
+        }
+    }
+    return nullptr;
+}
+// The window as it paints now.
+QImage Grab(const win::CWnd& wnd);
+win::COLORREF PixelAt(const QImage& image, int x, int y);
+// How many pixels of x, y, w, h have exactly `colour`.
+int CountColour(const QImage& image, win::COLORREF colour, int x, int y, int w, int h);
+
+} // namespace uitest
