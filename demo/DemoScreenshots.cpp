@@ -8,6 +8,7 @@
 #include "devicewindow/DefaultDlg.h"
 #include "devicewindow/HistoryDlg.h"
 #include "devicewindow/PrimarySetupDlg.h"
+#include "devicewindow/QtGuiThread.h"
 #include "testsupport/UiTestSupport.h"
 
 #include <QApplication>
@@ -110,7 +111,7 @@ DemoScreenshots::DemoScreenshots(CTM80_AppDlg& mainWindow, std::string folder)
 
 void DemoScreenshots::Poll() {
     // Start-up (direct launch, discovery) is over once the window shows.
-    if (!mainWindow_.IsWindow() || !mainWindow_.IsWindowVisible()) {
+    if (!mainWindow_.IsWindow() || !mainWindow_.IsWindowVisible() || TheGuiThread().Waiting()) {
         return;
     }
     poll_.stop();
@@ -186,6 +187,11 @@ void DemoScreenshots::ActAsNewUser(DefaultDlg& device) {
 }
 
 void DemoScreenshots::Take() {
+    // Timers run while the operator waits for a unit: not in the middle of that.
+    if (TheGuiThread().Waiting()) {
+        settle_.start();
+        return;
+    }
     Save(mainWindow_.GetNative() ? mainWindow_.GetNative()->window() : nullptr,
          folder_ + "/" + kMainWindowFile);
     DefaultDlg* device = CTM80_AppDlg::DeviceWindowOf(0);

@@ -1,6 +1,6 @@
 #include "device/CTM80M1_Comm.h"
 
-#include "platform/Clock.h"
+#include "device/UnitWorker.h"
 
 #include <algorithm>
 
@@ -8,44 +8,58 @@ using namespace unitprotocol;
 
 CTM80M1_Comm::CTM80M1_Comm(TCPCom* connection) : connection_(connection) {}
 
-int CTM80M1_Comm::ReceiveReply(std::uint8_t* reply, int count, std::int64_t start, int budgetMs) {
-    int index = 0;
-    while (index < count) {
-        if (connection_->ReceiveByte(&reply[index]) != 0) {
-            ++index;
-        } else if (!connection_->IsConnected()) {
-            return 0; // the connection is gone: waiting out the budget brings nothing
-        }
-        // The budget is checked after every attempt, even one that completed the reply.
-        if (win::ProcessClock() - start >= budgetMs) {
-            return 0;
-        }
+bool CTM80M1_Comm::Busy() const {
+    return worker_ != nullptr && worker_->Busy();
+}
+
+int CTM80M1_Comm::Run(ByteExchange& exchange) {
+    if (worker_ == nullptr) {
+        return exchange.Run(*connection_);
     }
-    return 1;
+    // The worker fills a copy; this thread takes it back once the wait is over.
+    auto onWorker = std::make_shared<ByteExchange>(exchange);
+    TCPCom* connection = connection_;
+    worker_->Run([connection, onWorker] { onWorker->Run(*connection); });
+    exchange = *onWorker;
+    return exchange.result;
+}
+
+void CTM80M1_Comm::Post(std::shared_ptr<ByteExchange> exchange,
+                        std::function<void(const ByteExchange&)> take) {
+    if (worker_ == nullptr) {
+        exchange->Run(*connection_);
+        take(*exchange);
+        return;
+    }
+    TCPCom* connection = connection_;
+    worker_->Post([connection, exchange] { exchange->Run(*connection); },
+                  [exchange, take = std::move(take)] { take(*exchange); });
 }
 
 int CTM80M1_Comm::Transact(std::uint16_t command, std::uint8_t* request,
                            std::uint16_t requestPayloadLength, std::uint8_t* reply,
                            std::uint16_t replyPayloadLength) {
     WriteHeader(request, command, requestPayloadLength);
-    int sendLength = (kHeaderSize + requestPayloadLength) % 65536;
-    if (connection_->Send(request, sendLength) == 0) {
-        return 0;
-    }
-    std::int64_t start = win::ProcessClock();
-    return ReceiveReply(reply, kHeaderSize + replyPayloadLength, start, budget_);
+    ByteExchange exchange;
+    exchange.request.assign(request, request + kHeaderSize + requestPayloadLength);
+    exchange.reply.assign(reply, reply + kHeaderSize + replyPayloadLength);
+    exchange.budgetMs = budget_;
+    const int result = Run(exchange);
+    std::copy(exchange.reply.begin(), exchange.reply.end(), reply);
+    return result;
 }
 
 int CTM80M1_Comm::ControlExchange(std::uint8_t* request, std::uint8_t* reply) {
     constexpr int kFrameSize = kHeaderSize + RequestLength(kControl);
     static_assert(kFrameSize == kHeaderSize + ReplyLength(kControl));
-    connection_->FlushInput();
     WriteHeader(request, kControl, RequestLength(kControl));
-    if (connection_->Send(request, kFrameSize) == 0) {
-        return 0;
-    }
-    std::int64_t start = win::ProcessClock();
-    return ReceiveReply(reply, kFrameSize, start, kControlBudgetMs);
+    ByteExchange exchange;
+    exchange.request.assign(request, request + kFrameSize);
+    exchange.reply.assign(reply, reply + kFrameSize);
+    exchange.budgetMs = kControlBudgetMs;
+    const int result = Run(exchange);
+    std::copy(exchange.reply.begin(), exchange.reply.end(), reply);
+    return result;
 }
 
 namespace {
@@ -78,10 +92,11 @@ int CTM80M1_Comm::ReadBlock(int block) {
     auto request = Request<kReadBlock>();
     request[kHeaderSize] = static_cast<std::uint8_t>(block);
     ReplyFrame<kReadBlock> reply{};
-    int ok = Exchange<kReadBlock>(request, reply);
-    // Taken whether or not the read succeeded: callers use what arrived.
+    if (Exchange<kReadBlock>(request, reply) == 0) {
+        return 0; // what did arrive is no block: the buffer keeps the last one
+    }
     blockBuffer_ = ReadBlockWords(reply.data() + kHeaderSize);
-    return ok;
+    return 1;
 }
 
 int CTM80M1_Comm::ReadIdentity() {
@@ -97,15 +112,14 @@ int CTM80M1_Comm::ReadIdentity() {
     identity.firmware = fields.firmware;
     identity.identityRead = 1;
 
-    if (ReadUserNote() == 0) {
+    if (ReadUserNote() == 0 || ReadBlock(kProductBlock) == 0) {
         return 0;
     }
-    int ok = ReadBlock(kProductBlock);
     for (std::size_t i = 0; i < UnitIdentity::kProductLength; ++i) {
         identity.productIdentifier[i] = static_cast<char>(blockBuffer_[i] & 0xFF);
     }
     identity.productIdentifier[UnitIdentity::kProductLength] = '\0';
-    return ok;
+    return 1;
 }
 
 std::string CTM80M1_Comm::SerialNumberText() {
@@ -124,16 +138,31 @@ int CTM80M1_Comm::ExchangeNote(std::uint8_t mode, std::string_view text) {
     }
     ReplyFrame<kUserNote> reply{};
     int ok = Exchange<kUserNote>(request, reply);
-    // Kept even after a failure: an empty note tells the note check the unit went silent.
+    TakeNote(reply.data());
+    return ok;
+}
+
+void CTM80M1_Comm::TakeNote(const std::uint8_t* reply) {
+    // Taken even after a failure, as the unit's note was always taken.
     for (std::size_t i = 0; i < UnitIdentity::kNoteLength; ++i) {
         identity.userNote[i] = static_cast<char>(reply[kHeaderSize + i]);
     }
     identity.userNote[UnitIdentity::kNoteLength] = '\0';
-    return ok;
 }
 
 int CTM80M1_Comm::ReadUserNote() {
     return ExchangeNote(kNoteRead, {});
+}
+
+void CTM80M1_Comm::PostReadUserNote(ReadDone done) {
+    const auto request = Request<kUserNote>();
+    auto exchange =
+        std::make_shared<ByteExchange>(kUserNote, request.data() + kHeaderSize,
+                                       RequestLength(kUserNote), ReplyLength(kUserNote), budget_);
+    Post(std::move(exchange), [this, done = std::move(done)](const ByteExchange& read) {
+        TakeNote(read.reply.data());
+        done(read.result, read.tookMs);
+    });
 }
 
 int CTM80M1_Comm::WriteUserNote(std::string_view text) {
@@ -141,7 +170,10 @@ int CTM80M1_Comm::WriteUserNote(std::string_view text) {
 }
 
 int CTM80M1_Comm::ReadUnitData() {
-    int bandsRead = ReadBlock(kBandBlock);
+    // A block that was not read changes nothing of what the model holds.
+    if (ReadBlock(kBandBlock) == 0) {
+        return 0;
+    }
     bandTable.monitoring = blockBuffer_[kMonitoringWord] & 0x01;
     for (int b = 0; b < UnitBandTable::kBands; ++b) {
         bandTable.lower[b] = static_cast<std::int64_t>(blockBuffer_[2 * b]) * kBandEdgeUnitHz;
@@ -149,7 +181,9 @@ int CTM80M1_Comm::ReadUnitData() {
     }
     BuildBandList();
 
-    int noteRead = bandsRead != 0 ? ReadBlock(kNoteBlock) : 0;
+    if (ReadBlock(kNoteBlock) == 0) {
+        return 0;
+    }
     // Each word carries two note characters, high byte first.
     for (std::size_t k = 0; k < UnitIdentity::kNoteLength / 2; ++k) {
         std::uint16_t word = blockBuffer_[kNoteFirstWord + k];
@@ -157,9 +191,6 @@ int CTM80M1_Comm::ReadUnitData() {
         identity.userNote[2 * k + 1] = static_cast<char>(word & 0xFF);
     }
     identity.userNote[UnitIdentity::kNoteLength] = '\0';
-    if (bandsRead == 0 || noteRead == 0) {
-        return 0;
-    }
     // The band name texts of blocks 4 to 11 are read as the unit expects, but not kept.
     for (int block = kFirstTextBlock; block <= kLastTextBlock; ++block) {
         if (ReadBlock(block) == 0) {
@@ -263,15 +294,29 @@ int CTM80M1_Comm::SetSplitAndBands(int split, const std::array<int, UnitSettings
 
 int CTM80M1_Comm::ReadStatus() {
     ReplyFrame<kReadStatus> reply{};
-    if (Query<kReadStatus>(reply) == 0) {
+    const int result = Query<kReadStatus>(reply);
+    TakeStatus(result, reply.data());
+    return result;
+}
+
+void CTM80M1_Comm::PostReadStatus(ReadDone done) {
+    auto exchange =
+        std::make_shared<ByteExchange>(kReadStatus, nullptr, 0, ReplyLength(kReadStatus), budget_);
+    Post(std::move(exchange), [this, done = std::move(done)](const ByteExchange& read) {
+        TakeStatus(read.result, read.reply.data());
+        done(read.result, read.tookMs);
+    });
+}
+
+void CTM80M1_Comm::TakeStatus(int result, const std::uint8_t* reply) {
+    if (result == 0) {
         status = UnitStatus{};
-        return 0;
+        return;
     }
-    const std::uint8_t* payload = reply.data() + kHeaderSize;
+    const std::uint8_t* payload = reply + kHeaderSize;
     status.temperature = static_cast<std::int8_t>(payload[8]);
     status.voltage = static_cast<std::int16_t>(BigEndian16(payload + 9)) / 10.0;
     status.current = payload[11] / 10.0;
-    return 1;
 }
 
 int CTM80M1_Comm::SelectCalibrationBand(int split, int band) {
@@ -342,12 +387,16 @@ void CTM80M1_Comm::TakeTableRows(UnitCalibration::Table& table, int first) const
 }
 
 int CTM80M1_Comm::ReadTable(UnitCalibration::Table& table, int firstBlock) {
-    int firstRead = ReadBlock(firstBlock);
+    // Rows of a block that was not read keep what the model held.
+    if (ReadBlock(firstBlock) == 0) {
+        return 0;
+    }
     TakeTableRows(table, 0);
-    // Without the second block, rows 4-7 repeat what the first one left.
-    int secondRead = firstRead != 0 ? ReadBlock(firstBlock + 1) : 0;
+    if (ReadBlock(firstBlock + 1) == 0) {
+        return 0;
+    }
     TakeTableRows(table, 4);
-    return firstRead != 0 && secondRead != 0 ? 1 : 0;
+    return 1;
 }
 
 int CTM80M1_Comm::ReadCalibrationTable() {

@@ -1,8 +1,18 @@
 // The application's picture of one unit and the only way to talk to it.
 // Every exchange is one request frame and one reply of known length
 // (device/UnitProtocol.h); replies are read byte by byte within a budget.
+//
+// The model's records are touched on one thread only: the thread that calls
+// its operations (the GUI thread in the application). Each operation builds
+// its request, has the exchange run (ByteExchange), and takes the reply
+// apart. With an I/O worker attached (the application's units) the exchange
+// runs on the worker while the caller waits, or, for the periodic reads,
+// without waiting: the reply is taken apart when it comes back to the GUI
+// thread. Without one (tm80ctl, the benchmark, device tests) it runs in the
+// calling thread.
 #pragma once
 
+#include "device/ByteExchange.h"
 #include "device/TCPCom.h"
 #include "device/UnitBandTable.h"
 #include "device/UnitCalibration.h"
@@ -13,8 +23,12 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+
+class UnitWorker;
 
 class CTM80M1_Comm {
 public:
@@ -29,12 +43,19 @@ public:
 
     virtual TCPCom* GetConnection() { return connection_; }
 
-    // Sends `request` (6 + requestPayloadLength bytes, payload at offset 6)
-    // after writing its header, then receives exactly 6 + replyPayloadLength
-    // bytes into `reply`. 1 when the whole reply arrived within the budget;
-    // 0 at once when the connection is gone (closed or reset by the unit).
-    // Input is not drained first: a late byte of an earlier reply is read as
-    // the first byte of this one.
+    // Exchanges run on `worker` from now on (nullptr: in the calling thread
+    // again). The worker must outlive its use here.
+    void AttachWorker(UnitWorker* worker) { worker_ = worker; }
+    UnitWorker* Worker() const { return worker_; }
+    // An exchange of this unit is in flight or waited for on its worker.
+    bool Busy() const;
+
+    // Drains stale input, then sends `request` (6 + requestPayloadLength
+    // bytes, payload at offset 6) after writing its header, then receives
+    // exactly 6 + replyPayloadLength bytes into `reply`. 1 when the whole
+    // reply arrived within the budget with a header answering the request
+    // (its command code, the reply length asked for); 0 at once when the
+    // connection is gone (closed or reset by the unit).
     int Transact(std::uint16_t command, std::uint8_t* request, std::uint16_t requestPayloadLength,
                  std::uint8_t* reply, std::uint16_t replyPayloadLength);
 
@@ -45,11 +66,21 @@ public:
 
     int Budget() const { return budget_; }
 
+    // The periodic reads, without waiting: `done` gets the result (1 or 0)
+    // and how long the exchange took, once the model has taken the reply as
+    // ReadStatus and ReadUserNote do. With a worker that is later, on the GUI
+    // thread, and never once the worker is stopped; without one, before
+    // these return.
+    using ReadDone = std::function<void(int result, std::int64_t tookMs)>;
+    void PostReadStatus(ReadDone done);
+    void PostReadUserNote(ReadDone done);
+
     // Unit operations. Each returns 1 when its exchanges succeeded, else 0.
     // Values are clamped to their ranges; indices are the caller's concern
     // except where noted.
 
-    // 0x2001, then the user note, then block 2 (product identifier).
+    // 0x2001, then the user note, then block 2 (product identifier); stops at
+    // the first exchange that fails.
     int ReadIdentity();
     // "%4.4X-%u" of serial high and low; reads the identity first if needed.
     std::string SerialNumberText();
@@ -59,7 +90,8 @@ public:
     // Writes the first 16 characters of `text`, zero-padded; the note becomes
     // what the unit answers, as with ReadUserNote.
     int WriteUserNote(std::string_view text);
-    // Blocks 0, 1 and 4 to 11: band edges, monitoring flag, user note.
+    // Blocks 0, 1 and 4 to 11: band edges, monitoring flag, user note; stops
+    // at the first block that fails.
     int ReadUnitData();
     // Packs the present bands (both edges non-zero) into the band list.
     void BuildBandList();
@@ -82,8 +114,9 @@ public:
     int ReadReferenceTable();   // blocks 14 and 15
     int FlashLeds();
 
-    // Reads one block with 0x2009 into the block buffer. The words that did
-    // not arrive are 0 after a failed read.
+    // Reads one block with 0x2009 into the block buffer; after a failed read
+    // the buffer keeps the block read last. The reads of blocks change the
+    // model only with what was read.
     int ReadBlock(int block);
     const std::array<std::uint16_t, unitprotocol::kBlockWords>& BlockBuffer() const {
         return blockBuffer_;
@@ -99,9 +132,15 @@ public:
     UnitStatus status;
 
 private:
-    // Receives `count` bytes into `reply` one at a time; fails once `budgetMs`
-    // have passed since `start`, checked after every attempt.
-    int ReceiveReply(std::uint8_t* reply, int count, std::int64_t start, int budgetMs);
+    // Runs the exchange here or on the worker, waiting for it.
+    int Run(ByteExchange& exchange);
+    // Runs it here or posts it to the worker; `take` runs (on this thread)
+    // once it is through.
+    void Post(std::shared_ptr<ByteExchange> exchange,
+              std::function<void(const ByteExchange&)> take);
+    // What ReadStatus and ReadUserNote do with their replies.
+    void TakeStatus(int result, const std::uint8_t* reply);
+    void TakeNote(const std::uint8_t* reply);
     // Fills rows first..first+3 of `table` from the block buffer.
     void TakeTableRows(UnitCalibration::Table& table, int first) const;
     int ReadTable(UnitCalibration::Table& table, int firstBlock);
@@ -121,6 +160,7 @@ private:
     }
 
     TCPCom* connection_;
+    UnitWorker* worker_ = nullptr;
     int budget_ = kDefaultBudgetMs;
 
 protected:

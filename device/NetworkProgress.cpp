@@ -19,6 +19,13 @@ NetworkProgress NetworkProgress::Connecting(std::string address) {
     return progress;
 }
 
+NetworkProgress NetworkProgress::Reading(std::string address) {
+    NetworkProgress progress;
+    progress.step = Step::Reading;
+    progress.address = std::move(address);
+    return progress;
+}
+
 NetworkProgress NetworkProgress::Searching(int elapsedMs, int windowMs) {
     NetworkProgress progress;
     progress.elapsedMs = elapsedMs;
@@ -29,6 +36,9 @@ NetworkProgress NetworkProgress::Searching(int elapsedMs, int windowMs) {
 std::string NetworkProgress::Text() const {
     if (step == Step::Connecting) {
         return "Connecting to " + address + "\x85";
+    }
+    if (step == Step::Reading) {
+        return "Reading " + address + "\x85";
     }
     return "Searching the network for TM80 units\x85";
 }

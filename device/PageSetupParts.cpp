@@ -13,11 +13,16 @@ int SendSplitAndBands(UnitSlot& slot) {
         return 0;
     }
     UnitSettings& settings = unit->settings;
+    const UnitSettings before = settings;
     settings.split = slot.split == 1 ? 1 : 0;
     for (std::size_t k = 0; k < settings.bandSelection.size(); ++k) {
         settings.bandSelection[k] = std::clamp(slot.bandSelection[k], 0, UnitSlot::kBands - 1);
     }
-    return unit->SetSplitAndBands(settings.split, settings.bandSelection);
+    if (unit->SetSplitAndBands(settings.split, settings.bandSelection) == 0) {
+        settings = before;
+        return 0;
+    }
+    return 1;
 }
 
 int SendPrimarySettings(UnitSlot& slot) {
@@ -25,12 +30,16 @@ int SendPrimarySettings(UnitSlot& slot) {
     if (unit == nullptr) {
         return 0;
     }
-    int ok = SendSplitAndBands(slot);
-    for (int channel = 0; channel < UnitSlot::kChannels; ++channel) {
-        ok &=
-            unit->SetOutputAdjustment(channel, slot.adjustments[static_cast<std::size_t>(channel)]);
+    if (SendSplitAndBands(slot) == 0) {
+        return 0;
     }
-    return ok;
+    for (int channel = 0; channel < UnitSlot::kChannels; ++channel) {
+        if (unit->SetOutputAdjustment(channel,
+                                      slot.adjustments[static_cast<std::size_t>(channel)]) == 0) {
+            return 0;
+        }
+    }
+    return 1;
 }
 
 void CalibrationChoice::Load(const char* file) {
@@ -55,12 +64,13 @@ int CalibrationChoice::Send(UnitSlot& slot) const {
         return 0;
     }
     const auto& values = slot.calibrationTable[static_cast<std::size_t>(band)];
-    int ok = 1;
     for (int channel = 0; channel < UnitSlot::kChannels; ++channel) {
-        ok &= unit->SetCalibrationValue(band, split, channel,
-                                        values[static_cast<std::size_t>(channel)]);
+        if (unit->SetCalibrationValue(band, split, channel,
+                                      values[static_cast<std::size_t>(channel)]) == 0) {
+            return 0;
+        }
     }
-    return ok;
+    return 1;
 }
 
 void FreshWindowPanes::SavePanes(const char* file) {
@@ -74,9 +84,7 @@ void FreshWindowPanes::LoadPanes(const char* file) {
 
 int FreshWindowPanes::SendPanes() {
     // Page order: primary setup (the system page sends nothing), calibration.
-    int ok = SendPrimarySettings(slot_);
-    ok &= calibration.Send(slot_);
-    return ok;
+    return SendPrimarySettings(slot_) != 0 && calibration.Send(slot_) != 0 ? 1 : 0;
 }
 
 std::unique_ptr<UnitDeviceWindow> FreshWindowHost::CreateDeviceWindow(UnitSlot& slot) {

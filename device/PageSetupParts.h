@@ -10,12 +10,12 @@
 
 class UnitSlot;
 
-// The primary setup page's sends. Split and band selections (0x1004): the
-// unit model keeps what was sent, a split other than 1 going out as 1:8 and
-// every band clamped into 0..7. 1 when the unit took it.
+// The primary setup page's sends. Split and band selections (0x1004), a
+// split other than 1 going out as 1:8 and every band clamped into 0..7: the
+// unit model keeps what was sent when the unit took it. 1 then.
 int SendSplitAndBands(UnitSlot& slot);
-// Split and bands, then the adjustments of channels 0 to 9 (0x1000 each).
-// 1 when every exchange went through.
+// Split and bands, then the adjustments of channels 0 to 9 (0x1000 each),
+// stopping at the first exchange that fails. 1 when every one went through.
 int SendPrimarySettings(UnitSlot& slot);
 
 // The calibration page's own choices, which setup files keep in section
@@ -33,7 +33,8 @@ struct CalibrationChoice {
     void Load(const char* file);
     void Save(const char* file) const;
     // The slot's ten calibration values of the band (0x3000 each), the unit
-    // model clamping them. 1 when every write went through.
+    // model clamping them, stopping at the first write that fails. 1 when
+    // every write went through.
     int Send(UnitSlot& slot) const;
 };
 

@@ -1,5 +1,6 @@
 #include "device/SlotTable.h"
 
+#include "device/UnitFlags.h"
 #include "platform/Clock.h"
 
 int SlotTable::Claim() {
@@ -17,9 +18,14 @@ void SlotTable::Release(int index) {
         return;
     }
     Position& position = positions_[static_cast<std::size_t>(index)];
+    if (position.slot != nullptr) {
+        position.slot->StopWorker();
+        CloseTogether({position.slot.get()});
+    }
     position.slot.reset();
     position.occupied = false;
     position.windowShown = false;
+    ConnectionLostFlag()[static_cast<std::size_t>(index)] = 0;
 }
 
 UnitSlot* SlotTable::Slot(int index) const {
@@ -38,20 +44,37 @@ bool SlotTable::Full() const {
     return true;
 }
 
-void SlotTable::Clear() {
+void SlotTable::CloseTogether(const std::vector<UnitSlot*>& slots) {
     // Every unit is told at once and all share one wait for their ends, so
     // silent units cannot keep the application alive a receive time-out each.
     const std::int64_t deadline = win::ProcessClock() + kClearBudgetMs;
-    for (const auto& position : positions_) {
-        if (position.slot != nullptr && position.slot->Connection() != nullptr) {
-            position.slot->Connection()->BeginClose();
+    for (UnitSlot* slot : slots) {
+        if (slot->Connection() != nullptr) {
+            slot->Connection()->BeginClose();
         }
     }
-    for (const auto& position : positions_) {
-        if (position.slot != nullptr && position.slot->Connection() != nullptr) {
-            position.slot->Connection()->FinishClose(deadline);
+    for (UnitSlot* slot : slots) {
+        if (slot->Connection() != nullptr) {
+            slot->Connection()->FinishClose(deadline);
         }
     }
+}
+
+void SlotTable::Clear() {
+    std::vector<UnitSlot*> slots;
+    for (const auto& position : positions_) {
+        if (position.slot != nullptr) {
+            slots.push_back(position.slot.get());
+        }
+    }
+    // The workers all break off their exchanges before any is waited for.
+    for (UnitSlot* slot : slots) {
+        slot->BreakWorker();
+    }
+    for (UnitSlot* slot : slots) {
+        slot->StopWorker();
+    }
+    CloseTogether(slots);
     for (int i = 0; i < kUnitPositions; ++i) {
         Release(i);
     }

@@ -8,10 +8,12 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 class SlotTable {
 public:
-    // The most Clear waits for all the units to close their connections.
+    // The most Clear waits for all the units to close their connections, and
+    // Release for one.
     static constexpr int kClearBudgetMs = 250;
 
     struct Position {
@@ -22,7 +24,10 @@ public:
 
     // The lowest free position, marked occupied; -1 when all four are taken.
     int Claim();
-    // Destroys the slot at `index` (connection first) and clears its flags.
+    // Destroys the slot at `index` (its worker's exchange in flight broken
+    // off, then the connection closed within kClearBudgetMs) and clears its
+    // flags, the unit's ConnectionLostFlag among them: the next unit there is
+    // another.
     void Release(int index);
 
     // The slot at `index`, or nullptr for an empty or out-of-range position.
@@ -30,11 +35,15 @@ public:
     Position& At(int index) { return positions_.at(static_cast<std::size_t>(index)); }
     const Position& At(int index) const { return positions_.at(static_cast<std::size_t>(index)); }
     bool Full() const;
-    // Empties every position (tests, and the end of the main window); the
-    // connections are closed gracefully, all together, within kClearBudgetMs.
+    // Empties every position (tests, and the end of the main window): the
+    // exchanges in flight broken off, the connections closed gracefully, all
+    // together, within kClearBudgetMs.
     void Clear();
 
 private:
+    // Closes the connections of `slots` together within kClearBudgetMs.
+    static void CloseTogether(const std::vector<UnitSlot*>& slots);
+
     std::array<Position, kUnitPositions> positions_{};
 };
 

@@ -1,13 +1,14 @@
 #include "device/TCPCom.h"
 
-#include "device/NetworkProgress.h"
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
 #include "platform/SocketWait.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <poll.h>
 #include <utility>
 
 namespace {
@@ -103,7 +104,6 @@ void TCPCom::ComposeFailure(const char* operation, int code) {
 
 TCPCom::TCPCom(const char* address, int connectTimeoutMs) {
     SetField(remoteAddress_, address != nullptr ? address : "");
-    ReportNetworkProgress(NetworkProgress::Connecting(remoteAddress_.data()));
     remotePort_ = kCommandPort;
     receiveTimeout_ = kReceiveTimeoutMs;
 
@@ -253,6 +253,18 @@ int TCPCom::ReceiveByte(std::uint8_t* out) {
         return 1;
     }
     bufferedFirst_ = bufferedEnd_ = 0;
+    if (breakFd_ >= 0) {
+        const int ready = WaitForData();
+        if (ready < 0) {
+            brokenOff_ = true;
+            connected_ = 0;
+            return 0;
+        }
+        if (ready == 0) {
+            win::Sleep(1); // as after the receive time-out of a blocking receive
+            return 0;
+        }
+    }
     int n =
         win::recv(socket_, reinterpret_cast<char*>(receiveBuffer_.data()), kReceiveBufferSize, 0);
     if (n == 0) {
@@ -274,6 +286,23 @@ int TCPCom::ReceiveByte(std::uint8_t* out) {
     bufferedFirst_ = 1;
     bufferedEnd_ = n;
     return 1;
+}
+
+int TCPCom::WaitForData() {
+    pollfd fds[2] = {{breakFd_, POLLIN, 0}, {static_cast<int>(socket_), POLLIN, 0}};
+    const std::int64_t deadline = win::ProcessClock() + receiveTimeout_;
+    for (;;) {
+        const auto left = std::max<std::int64_t>(deadline - win::ProcessClock(), 0);
+        const int rc = ::poll(fds, 2, static_cast<int>(left));
+        if (rc < 0 && errno == EINTR) {
+            continue;
+        }
+        if (rc > 0 && fds[0].revents != 0) {
+            return -1;
+        }
+        // A failed poll is left to the receive, which reports it.
+        return rc == 0 ? 0 : 1;
+    }
 }
 
 bool TCPCom::ConnectionGone(int error) {

@@ -21,7 +21,7 @@ public:
     static constexpr int kCloseBudgetMs = 1000;
 
     // Connects at once, within `connectTimeoutMs`; the caller tests
-    // IsConnected() afterwards.
+    // IsConnected() afterwards. Whoever shows progress reports the connect.
     explicit TCPCom(const char* address, int connectTimeoutMs = kConnectTimeoutMs);
     // Graceful close (BeginClose, then FinishClose within kCloseBudgetMs)
     // unless it was done already.
@@ -42,8 +42,15 @@ public:
     int Send(const std::uint8_t* buf, int len) override;
     // 1 with one byte in *out. 0 when none came: after the receive time-out
     // (still connected), or when the connection is gone (the unit closed or
-    // reset it; the connected flag drops to 0 and stays there).
+    // reset it, or the wait was broken off; the connected flag drops to 0 and
+    // stays there).
     int ReceiveByte(std::uint8_t* out) override;
+
+    // A descriptor (or -1) whose becoming readable breaks off the wait for a
+    // byte: the unit's I/O worker is being stopped, and the connection is
+    // about to be closed. Each wait still ends after the receive time-out.
+    void SetBreakDescriptor(int fd) { breakFd_ = fd; }
+    bool IsBrokenOff() const { return brokenOff_; }
     // Bytes received but not yet taken come first (moved to the start of the
     // receive buffer); otherwise one receive of up to 2000 bytes.
     virtual int ReceiveChunk();
@@ -58,6 +65,9 @@ public:
 private:
     // Receive errors after which the connection cannot carry another byte.
     static bool ConnectionGone(int error);
+    // Waits up to the receive time-out for data or the break descriptor:
+    // 1 data (or an end or error to read), 0 time-out, -1 broken off.
+    int WaitForData();
     void ComposeFailure(const char* operation, int code);
 
     std::uint32_t receiveTimeout_ = kReceiveTimeoutMs;
@@ -65,6 +75,8 @@ private:
     int bufferedFirst_ = 0; // bytes [first, end) of the receive buffer are not taken yet
     int bufferedEnd_ = 0;
     sockaddr_in remoteSockAddr_{};
+    int breakFd_ = -1;
+    bool brokenOff_ = false;
     bool libraryStarted_ = false;
     bool closing_ = false; // BeginClose ran
     bool shutdownFailed_ = false;

@@ -13,9 +13,11 @@ public:
     virtual void SavePanes(const char* file) { (void)file; }
     virtual void LoadPanes(const char* file) { (void)file; }
     // Each pane sends its recalled settings to the unit (its SendSettings),
-    // then refreshes its values and states; then the window redraws. 1 when
-    // every exchange went through, as far as the panes tell.
+    // stopping at the first pane whose exchanges failed. 1 when every
+    // exchange went through.
     virtual int SendPanes() { return 1; }
+    // Each pane refreshes its values and states; then the window redraws.
+    virtual void ShowPanes() {}
 
 protected:
     UnitDeviceWindow() = default;

@@ -8,8 +8,9 @@
 #include <array>
 #include <string>
 
-// One flag per unit index: set when the device window's note check finds the
-// unit's note changed (a lost connection). Nothing clears it during a run.
+// One flag per unit index: set when the device window's note check fails or
+// finds the unit's note changed (a lost connection); whether a unit is lost.
+// Cleared only when the position is released (SlotTable::Release).
 std::array<unsigned char, kUnitPositions>& ConnectionLostFlag();
 
 // Counts the status page's alarm blinks.

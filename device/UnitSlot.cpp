@@ -42,21 +42,45 @@ constexpr NameRule kNameRules[] = {
 } // namespace
 
 UnitSlot::UnitSlot(int index, std::unique_ptr<TCPCom> connection,
-                   std::unique_ptr<CTM80M1_Comm> unit)
-    : connection_(std::move(connection)), unit_(std::move(unit)), index_(index) {}
+                   std::unique_ptr<CTM80M1_Comm> unit, std::unique_ptr<UnitWorker> worker)
+    : worker_(std::move(worker)), connection_(std::move(connection)), unit_(std::move(unit)),
+      index_(index) {
+    if (unit_ != nullptr) {
+        unit_->AttachWorker(worker_.get());
+    }
+}
 
 UnitSlot::~UnitSlot() {
+    StopWorker();
     connection_.reset();
     unit_.reset();
     deviceWindow_.reset();
+    worker_.reset();
+}
+
+void UnitSlot::BreakWorker() {
+    if (worker_ != nullptr) {
+        worker_->Break();
+    }
+}
+
+void UnitSlot::StopWorker() {
+    if (worker_ == nullptr) {
+        return;
+    }
+    worker_->Stop();
+    if (connection_ != nullptr) {
+        connection_->SetBreakDescriptor(-1); // the worker's descriptor goes with it
+    }
 }
 
 int UnitSlot::Open(UnitSlotHost* host) {
-    if (unit_->FlashLeds() == 0) {
+    // The identity is read before the window is made, which would read it
+    // first thing: the sequence stops there too when the unit fails it.
+    if (unit_->FlashLeds() == 0 || SendOpenControl() == 0 || ReadUnit() == 0 ||
+        (unit_->identity.identityRead == 0 && unit_->ReadIdentity() == 0)) {
         return 0;
     }
-    SendOpenControl();
-    ReadUnit();
     AttachWindow(host);
     return 1;
 }
@@ -89,13 +113,11 @@ void UnitSlot::RefreshMainWindowStates() {
 }
 
 int UnitSlot::ReadUnit() {
-    // Every read runs even when an earlier one failed.
-    int ok = unit_->ReadUserNote();
-    ok &= unit_->ReadOutputAdjustments();
-    ok &= unit_->ReadUnitData();
-    ok &= unit_->ReadSplitAndBands();
-    ok &= unit_->ReadCalibrationTable();
-    ok &= unit_->ReadReferenceTable();
+    const int ok = unit_->ReadUserNote() != 0 && unit_->ReadOutputAdjustments() != 0 &&
+                           unit_->ReadUnitData() != 0 && unit_->ReadSplitAndBands() != 0 &&
+                           unit_->ReadCalibrationTable() != 0 && unit_->ReadReferenceTable() != 0
+                       ? 1
+                       : 0;
 
     split = unit_->settings.split;
     CopyTables();
@@ -227,12 +249,25 @@ std::string UnitSlot::NoSetupText(const std::string& file) {
 
 int UnitSlot::ApplyRecalledSetup() {
     int ok = unit_ != nullptr ? SendOpenControl() : 0;
+    if (ok != 0 && deviceWindow_ != nullptr) {
+        ok = deviceWindow_->SendPanes();
+    }
+    if (ok == 0 && unit_ != nullptr) {
+        TakeUnitSettings();
+    }
     ComputeGains();
     if (deviceWindow_ != nullptr) {
-        ok &= deviceWindow_->SendPanes();
+        deviceWindow_->ShowPanes();
     }
     RefreshMainWindow();
     return ok;
+}
+
+void UnitSlot::TakeUnitSettings() {
+    split = unit_->settings.split;
+    CopyBandSelection();
+    CopyAdjustments();
+    calibrationTable = unit_->calibration.calibration;
 }
 
 void UnitSlot::WriteDeviceSection(const char* file) {

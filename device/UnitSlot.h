@@ -8,6 +8,7 @@
 #include "device/UnitDeviceWindow.h"
 #include "device/UnitHistory.h"
 #include "device/UnitSlotHost.h"
+#include "device/UnitWorker.h"
 
 #include <array>
 #include <cstdint>
@@ -31,27 +32,29 @@ public:
     };
 
     // `connection` is already connected and `unit` was created on it; `index`
-    // (0-3) was claimed in the slot table by the caller.
-    UnitSlot(int index, std::unique_ptr<TCPCom> connection, std::unique_ptr<CTM80M1_Comm> unit);
-    // Closes the connection first (gracefully), then drops the unit object,
-    // then the device window.
+    // (0-3) was claimed in the slot table by the caller. With a `worker` (the
+    // one that made the connection) the unit's exchanges run on it.
+    UnitSlot(int index, std::unique_ptr<TCPCom> connection, std::unique_ptr<CTM80M1_Comm> unit,
+             std::unique_ptr<UnitWorker> worker = nullptr);
+    // Stops the worker (the exchange in flight broken off), closes the
+    // connection (gracefully), then drops the unit object, then the device
+    // window.
     ~UnitSlot();
     UnitSlot(const UnitSlot&) = delete;
     UnitSlot& operator=(const UnitSlot&) = delete;
 
     // The open sequence: flashes the LEDs, sends the open control command,
-    // reads the unit and takes the copies, then lets `host` create the device
-    // window and refresh the main window. Without a host (tools, tests) the
-    // two window steps are left out.
-    // A unit that leaves the LED flash unanswered (a module that accepted the
-    // connection for a unit that does not answer) is not read further: 0, and
-    // the caller drops the slot. Once the flash is answered the sequence runs
-    // to its end whatever the later exchanges give: 1.
+    // reads the unit and takes the copies, reads its identity, then lets
+    // `host` create the device window and refresh the main window. Without a
+    // host (tools, tests) the two window steps are left out.
+    // The sequence stops at its first failed exchange (a module that accepted
+    // the connection for a unit that does not answer, a unit whose replies
+    // come too late or too slowly): 0, and the caller drops the slot.
     int Open(UnitSlotHost* host);
 
-    // The reading part of the open sequence: every read the open sequence
-    // makes, then the copies, band texts, gains, note and address.
-    // 1 when every read succeeded; the copies are taken either way.
+    // The reading part of the open sequence, stopping at the first read that
+    // fails, then the copies, band texts, gains, note and address (taken
+    // either way). 1 when every read succeeded.
     int ReadUnit();
 
     // The open sequence's window steps: lets `host` create the device window
@@ -79,10 +82,16 @@ public:
     static bool HoldsSetup(const std::string& file);
     // What the operator is told of a file that does not: "F holds no TM80 setup."
     static std::string NoSetupText(const std::string& file);
-    // Sends what was recalled: the open control command, the gains worked
-    // out again, each pane's settings sent and shown, then the main window
-    // refreshed. 1 when every exchange went through.
+    // Sends what was recalled: the open control command, then each pane's
+    // settings, stopping at the first exchange that fails; then the gains
+    // worked out again, the panes shown and the main window refreshed. 1 when
+    // every exchange went through. After a failure the copies show what the
+    // unit holds: what it confirmed of the setup, and its own values for the
+    // rest (TakeUnitSettings).
     int ApplyRecalledSetup();
+    // Split, band selections, adjustments and calibration table as the unit
+    // model holds them: what the unit reported or confirmed.
+    void TakeUnitSettings();
     // "DEVICE" alone, keys in write order: for band r its ten calibration
     // values, then the band selection of output r; then the ten adjustments.
     // A null file name is taken as an empty name.
@@ -114,6 +123,13 @@ public:
 
     int Index() const { return index_; }
     TCPCom* Connection() const { return connection_.get(); }
+    // The unit's I/O worker, or nullptr when its exchanges run in the caller's thread.
+    UnitWorker* Worker() const { return worker_.get(); }
+    // Breaks off the worker's exchange in flight (BreakWorker, for several
+    // slots at once), or that and waits for the worker to end (StopWorker);
+    // the connection is then this thread's alone.
+    void BreakWorker();
+    void StopWorker();
     CTM80M1_Comm* Unit() const { return unit_.get(); }
     UnitDeviceWindow* DeviceWindow() const { return deviceWindow_.get(); }
 
@@ -138,6 +154,7 @@ private:
     // unit answered.
     int SendOpenControl();
 
+    std::unique_ptr<UnitWorker> worker_; // made the connection; goes last
     std::unique_ptr<TCPCom> connection_;
     std::unique_ptr<CTM80M1_Comm> unit_;
     int index_;

@@ -92,10 +92,9 @@ void Calibration::SaveSettings(const char* path) {
     choice_.Save(path);
 }
 
-void Calibration::SendSettings() {
-    if (UnitSlot* slot = Slot()) {
-        choice_.Send(*slot);
-    }
+int Calibration::SendSettings() {
+    UnitSlot* slot = Slot();
+    return slot != nullptr ? choice_.Send(*slot) : 0;
 }
 
 void Calibration::MoveSlider(int n) {
@@ -143,10 +142,17 @@ void Calibration::FactoryReset() {
         return;
     }
     const int reset = unit_->FactoryReset(choice_.band);
-    // Only the band was reset, but the tables are read whole.
-    unit_->ReadCalibrationTable();
-    unit_->ReadReferenceTable();
-    slot->CopyTables();
+    // Only the band was reset, but the tables are read whole, each only when
+    // the exchange before it went through; the page takes only a table that
+    // was read.
+    const bool calibrationRead = reset != 0 && unit_->ReadCalibrationTable() != 0;
+    const bool referenceRead = calibrationRead && unit_->ReadReferenceTable() != 0;
+    if (calibrationRead) {
+        slot->calibrationTable = unit_->calibration.calibration;
+    }
+    if (referenceRead) {
+        slot->referenceTable = unit_->calibration.reference;
+    }
     slot->ComputeGains();
     UpdateValues();
     MessageBox(reset != 0 ? kResetDone : kResetFailed, kResetCaption, MB_OKCANCEL);

@@ -52,8 +52,9 @@ public:
     // so does a band outside 0..7.
     void LoadSettings(const char* path) override;
     void SaveSettings(const char* path) override;
-    // The ten calibration values of the band, channels 0 to 9.
-    void SendSettings() override;
+    // The ten calibration values of the band, channels 0 to 9, stopping at
+    // the first write that fails.
+    int SendSettings() override;
 
     int GetUnitIndex() const { return unitIndex_; }
     int GetCalBand() const { return choice_.band; }

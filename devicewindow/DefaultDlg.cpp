@@ -2,6 +2,7 @@
 
 #include "device/SlotTable.h"
 #include "device/UnitFlags.h"
+#include "devicewindow/QtGuiThread.h"
 #include "infra/ColorScheme.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/CommonDialogs.h"
@@ -47,14 +48,15 @@ DialogTemplate DeviceWindowTemplate() {
     return t;
 }
 
-bool& LostNoticeLatch() {
-    static bool armed = true; // armed once for the run
-    return armed;
+CTM80M1_Comm* UnitAt(int index) {
+    const UnitSlot* slot = TheSlotTable().Slot(index);
+    return slot != nullptr ? slot->Unit() : nullptr;
 }
 
 } // namespace
 
-DefaultDlg::DefaultDlg(int unitIndex) : CDialogEx(DeviceWindowTemplate()), unitIndex_(unitIndex) {
+DefaultDlg::DefaultDlg(int unitIndex)
+    : CDialogEx(DeviceWindowTemplate()), unitIndex_(unitIndex), periodicReads_(UnitAt(unitIndex)) {
     static std::once_flag registered;
     std::call_once(registered, RegisterDeviceWindowResources);
     Setup(this, "DEVICE_WINDOW");
@@ -249,13 +251,20 @@ void DefaultDlg::LoadPanes(const char* file) {
 
 int DefaultDlg::SendPanes() {
     for (int i = 0; i < paneCount_; ++i) {
+        if (panes_[static_cast<std::size_t>(i)]->SendSettings() == 0) {
+            return 0;
+        }
+    }
+    return 1;
+}
+
+void DefaultDlg::ShowPanes() {
+    for (int i = 0; i < paneCount_; ++i) {
         Dlgplus& pane = *panes_[static_cast<std::size_t>(i)];
-        pane.SendSettings();
         pane.UpdateValues();
         pane.UpdateStates();
     }
     RedrawWindow();
-    return 1;
 }
 
 void DefaultDlg::UpdateHeader() {
@@ -308,29 +317,26 @@ void DefaultDlg::OnTimer(UINT_PTR id) {
 }
 
 void DefaultDlg::NoteCheck() {
+    periodicReads_.Ask(PeriodicReads::Kind::NoteCheck, [this](int read) { NoteChecked(read); });
+}
+
+void DefaultDlg::NoteChecked(int read) {
     UnitSlot* slot = TheSlotTable().Slot(unitIndex_);
-    if (slot == nullptr || slot->Unit() == nullptr) {
-        return;
+    if (read < 0 || slot == nullptr || slot->Unit() == nullptr) {
+        return; // a quiet unit's check left out: nothing new to compare
     }
-    CTM80M1_Comm& unit = *slot->Unit();
-    // A failed read leaves the unit's note empty, which differs from any note
-    // the unit had: a lost connection. A unit that has stopped answering is
-    // read only now and then; in between there is nothing new to compare.
-    const int read = periodicReads_.Run(
-        PeriodicReads::Kind::NoteCheck, [&unit] { return unit.ReadUserNote(); }, unit.Budget());
-    if (read < 0) {
-        return;
-    }
+    // A read that failed is a lost connection whatever the note; one that
+    // came back with another note may be another unit at the address.
     const bool answered = read != 0;
-    const std::string note = unit.identity.userNote.data();
-    if (note == slot->userNote) {
+    const std::string note = slot->Unit()->identity.userNote.data();
+    if (answered && note == slot->userNote) {
         return;
     }
     ConnectionLostFlag()[static_cast<std::size_t>(unitIndex_)] = 1;
-    if (!LostNoticeLatch()) {
+    if (!lostNoticeArmed_) {
         return;
     }
-    LostNoticeLatch() = false;
+    lostNoticeArmed_ = false;
     char text[256];
     if (answered) {
         std::snprintf(text, sizeof text, kNoteChangedText, unitIndex_ + 1,
@@ -339,14 +345,8 @@ void DefaultDlg::NoteCheck() {
         std::snprintf(text, sizeof text, kLostText, unitIndex_ + 1, slot->addressText.c_str());
     }
     // Owned by the main window, which waits meanwhile; nothing of this window
-    // is touched once the box has closed.
-    ShowMessageBox(nullptr, text, kLostCaption, MB_OK);
-}
-
-void DefaultDlg::ArmLostNotice(bool armed) {
-    LostNoticeLatch() = armed;
-}
-
-bool DefaultDlg::IsLostNoticeArmed() {
-    return LostNoticeLatch();
+    // is touched when the box opens (perhaps only after an operator's action
+    // has ended) or once it has closed.
+    TheGuiThread().AfterWaits(
+        [notice = std::string(text)] { ShowMessageBox(nullptr, notice, kLostCaption, MB_OK); });
 }

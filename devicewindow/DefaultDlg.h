@@ -4,9 +4,11 @@
 // the bottom with the identity pane to its right.
 //
 // Its timer 1001 re-reads the unit's note about once a second, visible or
-// not; a note that no longer matches the one the slot keeps marks the unit's
-// connection as lost (ConnectionLostFlag). The first unit found lost in a run
-// also shows a notice once, naming the unit and what was seen.
+// not, without waiting for the unit (PeriodicReads): a read that fails, or a
+// note that no longer matches the one the slot keeps, marks the unit's
+// connection as lost (ConnectionLostFlag). The first time a unit is found lost
+// its window shows a notice, naming the unit and what was seen; a unit added
+// again later gets a notice of its own.
 //
 // The main window's use:
 //   std::unique_ptr<UnitDeviceWindow> CreateDeviceWindow(UnitSlot& slot) override {
@@ -100,11 +102,12 @@ public:
     int GetCurrentPage() const { return currentPage_; }
 
     // UnitDeviceWindow: setup save, recall and apply walk the pane list.
-    // SendPanes sends each pane's settings, refreshes its values and states,
-    // then redraws the window; the pages do not report failures (1).
+    // SendPanes sends each pane's settings until one fails; ShowPanes
+    // refreshes each pane's values and states, then redraws the window.
     void SavePanes(const char* file) override;
     void LoadPanes(const char* file) override;
     int SendPanes() override;
+    void ShowPanes() override;
 
     // Refreshes the status header (the main window's UpdateValues does this
     // for every unit).
@@ -121,16 +124,17 @@ public:
     void ShowHistory();
     HistoryDlg* GetHistoryWindow() const { return history_.get(); }
 
-    // One note check, as each tick of timer 1001 runs it.
+    // One note check, as each tick of timer 1001 runs it: the read goes out,
+    // and its result is looked at when it comes back.
     void NoteCheck();
     // The pace of the unit's periodic reads (the note check and the system
-    // page's status refresh).
+    // page's status refresh); IsQuiet tells a unit that has stopped answering.
     PeriodicReads& GetPeriodicReads() { return periodicReads_; }
 
-    // The notice for a lost connection is shown at most once while armed;
-    // showing it disarms it. Armed when the process starts.
-    static void ArmLostNotice(bool armed = true);
-    static bool IsLostNoticeArmed();
+    // The notice for a lost connection is shown at most once for the unit
+    // this window belongs to; showing it disarms it. Armed when the window is
+    // made.
+    bool IsLostNoticeArmed() const { return lostNoticeArmed_; }
 
     bool OnInitDialog() override;
     void DoDataExchange(win::CDataExchange* dx) override;
@@ -144,6 +148,8 @@ private:
     // Creates the pane's window as a child at `place` and adds it to the list.
     void AddPane(Dlgplus& pane, const win::CRect& place, bool shown);
     void ChangeTab();
+    // What a note check's read (1 answered, 0 failed, -1 left out) tells.
+    void NoteChecked(int read);
     void ShowPage(int index);
     win::CRect ChildRect(int id) const;
 
@@ -155,6 +161,7 @@ private:
     Tabctrlplus tabs_;
 
     PeriodicReads periodicReads_;
+    bool lostNoticeArmed_ = true;
     // Pages, header and identity pane, in creation order.
     std::unique_ptr<PrimarySetupDlg> primarySetup_;
     std::unique_ptr<SystemDlg> system_;

@@ -104,10 +104,9 @@ void PrimarySetupDlg::SendSplitAndBands() {
     }
 }
 
-void PrimarySetupDlg::SendSettings() {
-    if (UnitSlot* slot = Slot()) {
-        SendPrimarySettings(*slot);
-    }
+int PrimarySetupDlg::SendSettings() {
+    UnitSlot* slot = Slot();
+    return slot != nullptr ? SendPrimarySettings(*slot) : 0;
 }
 
 void PrimarySetupDlg::MoveSlider(int n) {

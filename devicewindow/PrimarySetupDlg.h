@@ -36,7 +36,7 @@ public:
     void Stop() override;
     void UpdateValues() override;
     // Split and bands, then the adjustments of channels 0 to 9.
-    void SendSettings() override;
+    int SendSettings() override;
 
     int GetUnitIndex() const { return unitIndex_; }
     OutputColumns& Columns() { return columns_; }

@@ -348,17 +348,25 @@ void SystemDlg::StatusRefresh() {
     if (unit_ == nullptr || !IsWindow()) {
         return;
     }
-    // A unit that has stopped answering is read only now and then; meanwhile
-    // it shows what a failed read shows.
     DefaultDlg* window = DeviceWindow();
-    const int read = window != nullptr
-                         ? window->GetPeriodicReads().Run(
-                               PeriodicReads::Kind::StatusRead,
-                               [this] { return unit_->ReadStatus(); }, unit_->Budget())
-                         : unit_->ReadStatus();
-    if (read < 0) {
-        unit_->status = UnitStatus{};
+    if (window == nullptr) {
+        TakeStatus(unit_->ReadStatus());
+        return;
     }
+    // The read goes out and the page takes it once it is back. A unit that
+    // has stopped answering is read only now and then; meanwhile it shows
+    // what a failed read shows.
+    window->GetPeriodicReads().Ask(PeriodicReads::Kind::StatusRead, [this](int read) {
+        if (read < 0) {
+            unit_->status = UnitStatus{};
+        }
+        TakeStatus(read);
+    });
+}
+
+void SystemDlg::TakeStatus(int read) {
+    // A read left out while the unit is quiet goes in too: the history shows
+    // the quiet span as such, not as a time nothing was read.
     if (UnitSlot* slot = Slot()) {
         slot->RecordStatus(read);
     }

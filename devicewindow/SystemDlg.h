@@ -77,7 +77,8 @@ public:
     // column when the unit does not report its health.
     void UpdateStates() override;
 
-    // One status refresh, as each tick of timer 1000 runs it.
+    // One status refresh, as each tick of timer 1000 runs it: the read goes
+    // out, and the page shows the unit's health when it is back.
     void StatusRefresh();
 
     // The date line: "Jul  06,2026 14:05:09" (the names of July, November
@@ -108,6 +109,10 @@ private:
     void FillControlTable();
     void SetLight(Staticball& light, win::COLORREF fill);
     void SetLightOff(Staticball& light);
+    // A status read's result (1 answered, 0 failed, -1 left out while the
+    // unit is quiet): into the unit's history, then the date line, the health
+    // and the alarm blink.
+    void TakeStatus(int read);
     // True when the unit is too hot.
     bool ShowHealth();
     void Blink();

@@ -71,13 +71,17 @@ int Pending(int fd) {
     return pending;
 }
 
-// Sends each piece once the client has taken everything before it from the
-// socket, so each piece comes to the client by a receive of its own; then
-// closes its sending side.
+// Sends the first piece once the client has sent its first request (which
+// drops what came before), each further one once the client has taken
+// everything before it from the socket, so each piece comes to the client by
+// a receive of its own; then closes its sending side.
 class Peer {
 public:
     Peer(int fd, int clientFd, std::vector<std::vector<std::uint8_t>> pieces)
         : fd_(fd), thread_([this, clientFd, pieces = std::move(pieces)] {
+              while (!RequestCame() && !stop_) {
+                  ::usleep(20);
+              }
               for (const auto& piece : pieces) {
                   while (Pending(clientFd) > 0 && !stop_) {
                       ::usleep(20);
@@ -97,6 +101,16 @@ public:
     Peer& operator=(const Peer&) = delete;
 
 private:
+    // Takes what the client sent; true when there was something.
+    bool RequestCame() const {
+        std::uint8_t request[256];
+        bool came = false;
+        while (::recv(fd_, request, sizeof request, MSG_DONTWAIT) > 0) {
+            came = true;
+        }
+        return came;
+    }
+
     int fd_;
     std::atomic<bool> stop_{false};
     std::thread thread_;

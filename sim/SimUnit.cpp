@@ -218,6 +218,7 @@ void SimUnit::Impl::Read(Connection& conn) {
     }
     ReceivedFrame frame;
     while (conn.fd >= 0 && conn.reader.Next(frame)) {
+        frame.at = Clock::now();
         Handle(conn, frame);
     }
     if (conn.peerClosed && conn.fd >= 0) {

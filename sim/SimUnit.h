@@ -8,6 +8,7 @@
 #include "sim/SimModule.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -55,6 +56,9 @@ struct ReceivedFrame {
     std::uint16_t unitType = 0;
     std::uint16_t command = 0;
     std::vector<std::uint8_t> bytes; // the whole frame, header included
+    // When the unit had the whole frame, for tests and benchmarks that time
+    // the application's pace.
+    std::chrono::steady_clock::time_point at{};
 };
 
 class SimUnit {

@@ -43,7 +43,8 @@ public:
     // Stored choices; `path` may be nullptr (no file).
     virtual void LoadSettings(const char* path) { (void)path; }
     virtual void SaveSettings(const char* path) { (void)path; }
-    virtual void SendSettings() {}
+    // Sends the dialog's part of a recalled setup: 1 when it went through.
+    virtual int SendSettings() { return 1; }
 
     void Setup(win::CDialogEx* window, const std::string& sectionName, win::COLORREF background,
                win::COLORREF dataBlock);

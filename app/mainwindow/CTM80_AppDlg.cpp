@@ -4,6 +4,7 @@
 #include "app/dialogs/Config.h"
 #include "app/dialogs/DeviceColorMenu.h"
 #include "app/dialogs/LaunchOptions.h"
+#include "app/dialogs/ProgressBox.h"
 #include "app/mainwindow/AppIcon.h"
 #include "app/mainwindow/MainWindowLayout.h"
 #include "app/mainwindow/Resources.h"
@@ -12,6 +13,7 @@
 #include "device/DiscoveryList.h"
 #include "device/SlotTable.h"
 #include "devicewindow/DefaultDlg.h"
+#include "devicewindow/QtGuiThread.h"
 #include "infra/ColorScheme.h"
 #include "infra/Environment.h"
 #include "infra/SystemConfiguration.h"
@@ -160,19 +162,24 @@ void CTM80_AppDlg::StyleInitialLooks() {
     }
 }
 
-void CTM80_AppDlg::ConnectFailed(const std::string& address) {
-    MessageBox(Format(kConnectFailedText, address), kAddDeviceCaption, MB_OK);
+void CTM80_AppDlg::ConnectFailed(const std::string& address, const char* format) {
+    progressBox_.reset(); // the message says how it ended
+    MessageBox(Format(format, address), kAddDeviceCaption, MB_OK);
 }
 
 bool CTM80_AppDlg::ConnectUnit(const std::string& address) {
-    auto connection = std::make_unique<TCPCom>(address.c_str());
-    if (!connection->IsConnected()) {
+    ReportNetworkProgress(NetworkProgress::Connecting(address));
+    // The connect (up to 21 s for an address where nothing answers) runs on
+    // the unit's own worker; the window goes on meanwhile.
+    auto worker = std::make_unique<UnitWorker>(TheGuiThread());
+    auto connection = worker->Connect(address);
+    if (connection == nullptr || !connection->IsConnected()) {
         connection.reset();
         ConnectFailed(address);
         return false;
     }
     auto unit = std::make_unique<CTM80M1_Comm>(connection.get());
-    return AddUnit(std::move(connection), std::move(unit));
+    return AddUnit(std::move(connection), std::move(unit), std::move(worker));
 }
 
 void CTM80_AppDlg::LaunchDirectly() {
@@ -249,25 +256,30 @@ void CTM80_AppDlg::SetLight(Staticball& light, bool lit) {
     }
 }
 
-bool CTM80_AppDlg::AddUnit(std::unique_ptr<TCPCom> connection, std::unique_ptr<CTM80M1_Comm> unit) {
+bool CTM80_AppDlg::AddUnit(std::unique_ptr<TCPCom> connection, std::unique_ptr<CTM80M1_Comm> unit,
+                           std::unique_ptr<UnitWorker> worker) {
     SlotTable& table = TheSlotTable();
     const int index = table.Claim();
     if (index < 0) {
         // A fifth unit has no row: close its connection and say why.
         unit.reset();
         connection.reset();
+        worker.reset();
         MessageBox(kTableFullText, kAddDeviceCaption, MB_OK | MB_ICONWARNING);
         return false;
     }
     const std::string address = connection->GetAddress();
     SlotTable::Position& position = table.At(index);
-    position.slot = std::make_unique<UnitSlot>(index, std::move(connection), std::move(unit));
+    position.slot = std::make_unique<UnitSlot>(index, std::move(connection), std::move(unit),
+                                               std::move(worker));
+    ReportNetworkProgress(NetworkProgress::Reading(address));
     // The slot sits in the table before it opens: its device window reads it there.
     if (position.slot->Open(this) == 0) {
         // A module that accepts the connection for a unit that does not
-        // answer: a row would show a healthy unit with nothing behind it.
+        // answer, or a unit that answers too late or too slowly: a row would
+        // show a healthy unit with nothing behind it.
         table.Release(index);
-        ConnectFailed(address);
+        ConnectFailed(address, kNoAnswerText);
         return false;
     }
     UpdateValues();
@@ -307,13 +319,13 @@ void CTM80_AppDlg::AddDevice() {
             return;
         }
         const std::string address = found.At(index).addressText;
-        if (RefuseToAdd(address) || !ConnectUnit(address)) {
+        if (RefuseToAdd(address) || !ConnectShowingProgress(address)) {
             return;
         }
         found.RemoveAt(index);
     } else {
         const std::string address = config.GetDirectAddress();
-        if (RefuseToAdd(address) || !ConnectUnit(address)) {
+        if (RefuseToAdd(address) || !ConnectShowingProgress(address)) {
             return;
         }
         for (int k = 0; k < found.Count(); ++k) {
@@ -326,8 +338,20 @@ void CTM80_AppDlg::AddDevice() {
     UpdateValues();
 }
 
+bool CTM80_AppDlg::ConnectShowingProgress(const std::string& address) {
+    progressBox_ = std::make_unique<ProgressBox>(kAddDeviceCaption);
+    const bool added = ConnectUnit(address);
+    progressBox_.reset();
+    return added;
+}
+
 void CTM80_AppDlg::RemoveUnit(int index) {
     if (index < 0 || index >= kUnitPositions) {
+        return;
+    }
+    // An action that waits for the unit needs it until it ends.
+    if (const UnitSlot* slot = TheSlotTable().Slot(index);
+        slot != nullptr && slot->Worker() != nullptr && slot->Worker()->Holding()) {
         return;
     }
     TheSlotTable().Release(index);

@@ -9,6 +9,12 @@
 // It owns the slot table's contents: AddUnit and RemoveUnit fill and empty
 // positions, and the unit slots and their device windows reach it through
 // UnitSlotHost.
+//
+// Each unit it connects to gets its own I/O worker (UnitWorker), which makes
+// the connection and runs every exchange with the unit; the window waits for
+// none of them. What the operator asks of a unit (adding it, a page's write,
+// a setup recall) waits for that unit with the wait cursor, input held,
+// while the other units' windows go on refreshing and painting.
 
 #include "device/CTM80M1_Comm.h"
 #include "device/TCPCom.h"
@@ -30,12 +36,15 @@
 #include <string>
 
 class DefaultDlg;
+class ProgressBox;
 
 class CTM80_AppDlg : public win::CDialogEx, public Dlgplus, public UnitSlotHost {
 public:
     static constexpr const char* kSection = "TM80MAINDLG";
     static constexpr const char* kTitlePrefix = "Tm80_App Version ";
     static constexpr const char* kConnectFailedText = "Connection could not be made with %s";
+    // The connection was made but the open sequence failed.
+    static constexpr const char* kNoAnswerText = "%s did not answer.";
     static constexpr const char* kAddDeviceCaption = "Add Device";
     static constexpr const char* kTableFullText = "All four device positions are in use.";
     static constexpr const char* kAlreadyConnectedText = "%s is already connected as Device %d.";
@@ -50,13 +59,16 @@ public:
     ~CTM80_AppDlg() override;
 
     // Puts a freshly connected unit in the lowest free position, opens it and
-    // shows it. When all four positions are in use the unit is refused with a
-    // message and its connection closed; false then. A unit that leaves the
-    // first exchange of its open sequence unanswered gets no row: its
-    // connection is closed and "Connection could not be made with %s" names
+    // shows it; its exchanges run on `worker` (the one that connected it)
+    // when there is one. When all four positions are in use the unit is
+    // refused with a message and its connection closed; false then. A unit
+    // whose open sequence fails (it stops at the first exchange that does)
+    // gets no row: its connection is closed and "%s did not answer." names
     // it; false.
-    bool AddUnit(std::unique_ptr<TCPCom> connection, std::unique_ptr<CTM80M1_Comm> unit);
-    // Connects to `address` and adds the unit (AddUnit). A connection that
+    bool AddUnit(std::unique_ptr<TCPCom> connection, std::unique_ptr<CTM80M1_Comm> unit,
+                 std::unique_ptr<UnitWorker> worker = nullptr);
+    // Connects to `address` on a new I/O worker and adds the unit (AddUnit),
+    // reporting both steps to whatever shows the progress. A connection that
     // cannot be made gives "Connection could not be made with %s" with
     // `address`. True when the unit took a row. The direct launch and Add
     // Device both come in here.
@@ -66,7 +78,8 @@ public:
     // typed. An address that a row already shows, or a full table, is
     // refused with a message before any connection is opened.
     void AddDevice();
-    // Empties position `index` (0-3): connection closed, device window destroyed.
+    // Empties position `index` (0-3): connection closed, device window
+    // destroyed. Nothing happens while an action waits for that unit.
     void RemoveUnit(int index);
     // The "Device n" buttons: restores, shows or raises the unit's device window.
     void ShowDeviceWindow(int index);
@@ -118,9 +131,12 @@ private:
     void SetLight(Staticball& light, bool lit);
     // Refits a label of the control table to the text it now holds.
     void FitLabel(const char* name);
-    void ConnectFailed(const std::string& address);
+    // Tells the operator about `address` with `format` ("%s" for the address).
+    void ConnectFailed(const std::string& address, const char* format = kConnectFailedText);
     // The "Add Device" refusals: a full table, or `address` already in a row.
     bool RefuseToAdd(const std::string& address);
+    // ConnectUnit with a small box that says what it is doing.
+    bool ConnectShowingProgress(const std::string& address);
 
     std::array<Row, kUnitPositions> rows_;
     Pictureplus logo_;
@@ -133,6 +149,7 @@ private:
     Staticplus localAddress_;
     Staticplus devicesFound_;
 
+    std::unique_ptr<ProgressBox> progressBox_; // while Add Device connects
     win::CMenu menu_;
     win::COLORREF unlitFill_ = 0;
     win::COLORREF unlitOutline_ = 0;

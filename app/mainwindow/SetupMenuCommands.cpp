@@ -1,5 +1,6 @@
 #include "app/mainwindow/SetupMenuCommands.h"
 
+#include "app/mainwindow/CTM80_AppDlg.h"
 #include "app/mainwindow/Resources.h"
 #include "device/SlotTable.h"
 #include "device/UnitFlags.h"
@@ -9,6 +10,7 @@
 #include "platform/ui/CommonDialogs.h"
 
 #include <cstdio>
+#include <string_view>
 
 using namespace win;
 
@@ -24,6 +26,20 @@ UnitSlot* ConnectedSlot(CWnd* owner, int device) {
         return nullptr;
     }
     return slot;
+}
+
+// kNotSentText with `path` and `device`. Built piece by piece: a path may be
+// longer than any fixed buffer.
+std::string NotSentText(const std::string& path, int device) {
+    const std::string_view format = SetupMenuCommands::kNotSentText;
+    const std::size_t at = format.find("%s");
+    const std::size_t number = format.find("%d", at);
+    std::string text(format.substr(0, at));
+    text += path;
+    text += format.substr(at + 2, number - at - 2);
+    text += std::to_string(device);
+    text += format.substr(number + 2);
+    return text;
 }
 
 bool ChooseSetupFile(CWnd* owner, bool save, const std::string& folder, std::string& path) {
@@ -71,8 +87,18 @@ void SetupMenuCommands::RecallSetup(CWnd* owner, int device) {
         ShowMessageBox(owner, UnitSlot::NoSetupText(path), kRecallCaption, MB_OK | MB_ICONWARNING);
         return;
     }
+    // The sending stops at the first exchange that fails, and the pages and
+    // the row then show what the unit holds.
+    if (slot->ApplyRecalledSetup() == 0) {
+        ShowMessageBox(owner, NotSentText(path, device), kRecallCaption, MB_OK | MB_ICONWARNING);
+        return;
+    }
     CurrentSetupFile() = path;
-    slot->ApplyRecalledSetup();
+    for (int index = 0; index < kUnitPositions; ++index) {
+        if (DefaultDlg* window = CTM80_AppDlg::DeviceWindowOf(index)) {
+            window->UpdateHeader();
+        }
+    }
 }
 
 void SetupMenuCommands::FlashLeds(int device) {

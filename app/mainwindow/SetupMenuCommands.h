@@ -6,7 +6,8 @@
 // A unit's setup files live in its own folder below the setup files folder,
 // named after its serial number ("00A1-1012_Setup"); the save makes the
 // folder, the recall only looks there. The file recalled last is
-// CurrentSetupFile, which every device window's header shows.
+// CurrentSetupFile, which every device window's header shows: a recall that
+// the unit did not take whole says so, and the header keeps the file before.
 #pragma once
 
 #include <string>
@@ -27,6 +28,8 @@ public:
     // A chosen file with neither setup section is not applied (the message
     // is UnitSlot::NoSetupText).
     static constexpr const char* kRecallCaption = "Recall Setup";
+    // An exchange of the apply failed; the pages show what the unit holds.
+    static constexpr const char* kNotSentText = "The setup in %s could not be sent to Device %d.";
 
     // Carries out command `id` of the menu when it is one of these: true.
     static bool Handle(win::CWnd* owner, unsigned id);

@@ -69,14 +69,8 @@ StartupWindow::StartupWindow() : CDialogEx(StartupTemplate()) {
     if (!Create()) {
         return;
     }
-    // Input never reaches it: it takes no focus, lets the mouse through, and
-    // its handlers ignore whatever would still come. (Disabled, it would
-    // draw its line greyed.)
-    QWidget* top = GetNative()->window();
-    top->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
-    top->setAttribute(Qt::WA_TransparentForMouseEvents);
-    top->setAttribute(Qt::WA_ShowWithoutActivating);
-    ShowWindow(SW_SHOW);
+    // Input never reaches it, and its handlers ignore whatever would still come.
+    ShowTakingNoInput(*this);
     open_ = true;
     progress_ = std::make_unique<NetworkProgressScope>(
         [this](const NetworkProgress& progress) { ShowProgress(progress); });

@@ -12,10 +12,13 @@
 #include "tests/app/AppTestSupport.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
+#include <algorithm>
 #include <arpa/inet.h>
 
 using namespace apptest;
@@ -208,6 +211,43 @@ TEST_F(AddDeviceTest, AddDeviceByScanAndByAddressTakesTheEntryOffTheListAndRefus
         EXPECT_EQ(Messages().back(), "Connection could not be made with 0.0.0.0");
         EXPECT_EQ(TheSlotTable().Slot(2), nullptr);
         EXPECT_EQ(LabelText(dlg, res::IDC_DEVICES_FOUND), "Devices Found: 1");
+    });
+}
+
+// A unit that answers the LED flash but too slowly after it: the open sequence
+// stops at its first failed read, the unit gets no row, and meanwhile a
+// small box said what was being done.
+TEST_F(AddDeviceTest, UnitThatAnswersTooSlowlyGetsNoRowAndTheBoxSaysWhatItDid) {
+    sim::SimUnit& slow = StartUnit(4, 1, "SLOW");
+    // 50 ms per byte: the flash and the open control (12 bytes) come in time,
+    // the note (22 bytes) does not.
+    slow.SetFault(sim::Fault::SlowBytes, 50);
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg, [&] {
+        std::vector<std::string> lines;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&lines] {
+            QWidget* box = VisibleWindowTitled("Add Device");
+            auto* line = box != nullptr ? box->findChild<QLabel*>() : nullptr;
+            if (line != nullptr && (lines.empty() || lines.back() != line->text().toStdString())) {
+                lines.push_back(line->text().toStdString());
+            }
+        });
+        watch.start(20);
+        QElapsedTimer clock;
+        clock.start();
+        AddByAddress(dlg, Address(4, 1));
+        watch.stop();
+        EXPECT_LT(clock.elapsed(), 5000) << "12-14 s when every read waited out its budget";
+        EXPECT_EQ(Messages(), std::vector<std::string>{Address(4, 1) + " did not answer."});
+        EXPECT_EQ(TheSlotTable().Slot(0), nullptr);
+        EXPECT_FALSE(RowShown(dlg, 0));
+        EXPECT_EQ(slow.Frames().size(), 3u);
+        const std::string reading = "Reading " + Address(4, 1);
+        EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                               [&](const std::string& line) { return line.starts_with(reading); }),
+                  lines.end());
+        EXPECT_EQ(VisibleWindowTitled("Add Device"), nullptr);
     });
 }
 

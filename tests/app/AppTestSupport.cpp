@@ -45,7 +45,6 @@ void AppTest::SetUp() {
     TheSlotTable().Clear();
     ResetUnitFlags();
     DiscoveryList::Instance().Clear();
-    DefaultDlg::ArmLostNotice();
     // The start-up search goes to a loopback broadcast address and a port
     // no simulated module of another test listens on.
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -130,10 +129,7 @@ sim::SimUnit& AppTest::StartUnit(int a, int b, const std::string& note, bool fin
 }
 
 bool AppTest::Add(CTM80_AppDlg& dlg, const sim::SimUnit& unit) {
-    auto connection = std::make_unique<TCPCom>(unit.Config().address.c_str());
-    EXPECT_TRUE(connection->IsConnected()) << unit.Config().address;
-    auto model = std::make_unique<CTM80M1_Comm>(connection.get());
-    return dlg.AddUnit(std::move(connection), std::move(model));
+    return dlg.ConnectUnit(unit.Config().address);
 }
 
 bool AppTest::RowShown(const CTM80_AppDlg& dlg, int row) {

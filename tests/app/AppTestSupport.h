@@ -62,7 +62,7 @@ protected:
     sim::SimUnit& StartUnit(int a, int b, const std::string& note = "SIM UNIT",
                             bool findable = false);
     std::string Address(int a, int b) const;
-    // Connects to `unit` and hands it to the main window's AddUnit.
+    // Adds `unit` as the main window does (ConnectUnit).
     bool Add(CTM80_AppDlg& dlg, const sim::SimUnit& unit);
 
     // The row's controls by id.

@@ -1,7 +1,8 @@
 // File > Save Setup and Recall Setup and System > Flash LEDs and History,
 // chosen from the main window's menu bar: empty positions, the unit's folder and the dialogs,
 // a setup saved from one unit and recalled on another (the same frames as
-// tm80ctl's recall), the headers, and a file that is no setup.
+// tm80ctl's recall), the headers, a file that is no setup, and a recall the
+// unit stops taking.
 #include "app/mainwindow/Resources.h"
 #include "app/mainwindow/SetupMenuCommands.h"
 #include "device/SlotTable.h"
@@ -12,6 +13,7 @@
 #include "tools/Tm80Ctl.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -198,6 +200,49 @@ TEST_F(SetupMenuTest, RecallOnAnotherUnitSendsWhatTm80ctlSends) {
         for (const auto& frame : a.Frames()) {
             EXPECT_EQ(frame.command, 0x1003) << "only the note check";
         }
+    });
+}
+
+// A recall the unit stops taking half-way: it ends there, says so, the header
+// keeps its file, and the page and the row show what the unit holds: what it
+// took of the setup and its own values for the rest.
+TEST_F(SetupMenuTest, RecallTheUnitStopsTakingIsReportedAndShowsWhatTheUnitHolds) {
+    sim::SimUnit& a = StartUnit(3, 1, "UNIT A");
+    const std::string file = folder->Path() + "/a.TM80";
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg, [&] {
+        ASSERT_TRUE(Add(dlg, a));
+        UnitSlot& slot = *TheSlotTable().Slot(0);
+        ASSERT_GE(slot.bandCount, 2);
+        slot.bandSelection[1] = 1 - slot.bandSelection[1];
+        slot.adjustments.fill(3);
+        ASSERT_EQ(slot.SaveSetup(file), 1);
+        slot.TakeUnitSettings();
+
+        // The unit answers the open control, the bands and the first
+        // adjustment of the recall, then hangs up.
+        WaitUntil([&] { return !slot.Unit()->Busy(); });
+        a.SetFault(sim::Fault::CloseAfterFrames, 3);
+        a.ClearFrames();
+        dialogs->AnswerFile(file);
+        QElapsedTimer clock;
+        clock.start();
+        SetupMenuCommands::RecallSetup(&dlg, 1);
+        EXPECT_LT(clock.elapsed(), 1500);
+        EXPECT_EQ(a.Frames().size(), 3u);
+
+        EXPECT_EQ(Messages(), std::vector<std::string>{"The setup in " + file +
+                                                       " could not be sent to Device 1."});
+        EXPECT_EQ(dialogs->History().back().message.caption, "Recall Setup");
+        EXPECT_EQ(Header(0), "No File Loaded");
+        const std::vector<int> bands(slot.bandSelection.begin(), slot.bandSelection.end());
+        const std::vector<int> adjustments(slot.adjustments.begin(), slot.adjustments.end());
+        EXPECT_EQ(bands, a.BandSelection());
+        EXPECT_EQ(adjustments, a.Adjustments());
+        EXPECT_EQ(adjustments[0], 3);
+        EXPECT_EQ(adjustments[1], 0);
+        EXPECT_EQ(LabelText(dlg, res::IDC_OUTPUT_FIRST[0] + 1),
+                  slot.bandEntries[static_cast<std::size_t>(bands[1])].name);
     });
 }
 

@@ -347,66 +347,92 @@ TEST_F(CommTest, SilentUnitEmptiesTheNoteAndZeroesTheStatus) {
     EXPECT_EQ(unit->identity.identityRead, 0);
 }
 
-TEST_F(CommTest, FailedBlockReadsStillFillTablesFromWhatArrived) {
-    // Block 12 arrives whole, block 13 only up to word 20: rows 4 and 5 get
-    // what came, rows 6 and 7 get zeros, and the read fails.
-    Words full = TableBlock([](int r, int) { return 20 + r; });
-    peer->SetHandler([full](const PeerFrame& frame) {
-        Bytes reply = ScriptedPeer::BlockReply(full);
-        if (frame.Payload(0) == 13) {
-            reply.resize(6 + 2 * 20);
+TEST_F(CommTest, AFailedBlockReadChangesNothingTheModelHolds) {
+    // What the model held before: calibration and reference rows of 7s, band
+    // 5 only, no monitoring, a note and a product identifier.
+    auto held = [this] {
+        for (auto* table : {&unit->calibration.calibration, &unit->calibration.reference}) {
+            for (auto& row : *table) {
+                row.fill(7);
+            }
         }
-        return Answer{reply};
-    });
-    EXPECT_EQ(unit->ReadCalibrationTable(), 0);
-    const auto& table = unit->calibration.calibration;
-    EXPECT_EQ(table[3][9], 23);
-    EXPECT_EQ(table[4][9], 20);
-    EXPECT_EQ(table[5][3], 21);
-    EXPECT_EQ(table[5][4], 0);
-    EXPECT_EQ(table[7][0], 0);
-}
-
-TEST_F(CommTest, FailedFirstBlockRepeatsItsRowsAndSkipsTheSecond) {
-    peer->SetHandler([](const PeerFrame&) {
-        Bytes reply =
-            ScriptedPeer::BlockReply(TableBlock([](int r, int c) { return 50 + r * 16 + c; }));
-        reply.resize(6 + 2 * 36); // rows 0-1 and part of row 2
-        return Answer{reply};
-    });
-    EXPECT_EQ(unit->ReadReferenceTable(), 0);
-    EXPECT_EQ(BlocksRequested(), std::vector<int>{14});
-    const auto& table = unit->calibration.reference;
-    EXPECT_EQ(table[2][3], 50 + 35);
-    EXPECT_EQ(table[2][4], 0);
-    for (int r = 0; r < 4; ++r) {
-        EXPECT_EQ(table[4 + r], table[r]);
+        unit->bandTable = {};
+        unit->bandTable.lower[5] = 1000000;
+        unit->bandTable.upper[5] = 2000000;
+        unit->BuildBandList();
+        std::strcpy(unit->identity.userNote.data(), "old note");
+        std::strcpy(unit->identity.productIdentifier.data(), "old product");
+    };
+    const Words rows = TableBlock([](int r, int c) { return 30 + r * 10 + c; });
+    const struct {
+        const char* name;
+        std::function<int()> read;
+        int cutBlock;               // answered with a reply cut short
+        std::vector<int> requested; // the reads stop at the failed one
+    } cases[] = {
+        {"second calibration block", [this] { return unit->ReadCalibrationTable(); }, 13, {12, 13}},
+        {"first reference block", [this] { return unit->ReadReferenceTable(); }, 14, {14}},
+        {"band block", [this] { return unit->ReadUnitData(); }, 0, {0}},
+        {"note block", [this] { return unit->ReadUnitData(); }, 1, {0, 1}},
+        {"text block", [this] { return unit->ReadUnitData(); }, 6, {0, 1, 4, 5, 6}},
+        {"product block", [this] { return unit->ReadIdentity(); }, 2, {2}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        held();
+        peer->ClearFrames();
+        peer->SetHandler([&rows, cut = c.cutBlock](const PeerFrame& frame) {
+            if (frame.command != 0x2009) {
+                return Answer{ScriptedPeer::DefaultReply(frame.command)};
+            }
+            Bytes reply = ScriptedPeer::BlockReply(frame.Payload(0) == 0 ? BandBlock() : rows);
+            if (frame.Payload(0) == cut) {
+                reply.resize(6 + 2 * 20);
+            }
+            return Answer{reply};
+        });
+        EXPECT_EQ(c.read(), 0);
+        EXPECT_EQ(BlocksRequested(), c.requested);
+        // Rows 0-3 of the calibration table came whole; nothing else did.
+        const int firstRows = c.cutBlock == 13 ? 30 : 7;
+        EXPECT_EQ(unit->calibration.calibration[3][9], c.cutBlock == 13 ? 69 : 7);
+        EXPECT_EQ(unit->calibration.calibration[0][0], firstRows);
+        EXPECT_EQ(unit->calibration.calibration[4][0], 7);
+        EXPECT_EQ(unit->calibration.reference[0][0], 7);
+        // Block 0 came whole before a later block of the unit data failed.
+        const bool bandsRead = c.cutBlock == 1 || c.cutBlock == 6;
+        EXPECT_EQ(unit->bandTable.lower[1], bandsRead ? 1435000000 : 0);
+        EXPECT_EQ(unit->bandTable.bandList[0].lower, bandsRead ? 1435000000 : 1000000);
+        EXPECT_EQ(unit->bandTable.monitoring, bandsRead ? 1 : 0);
+        // The identity's note read and a whole note block do replace the note.
+        const bool noteRead = c.cutBlock == 2 || c.cutBlock == 6;
+        EXPECT_STREQ(unit->identity.userNote.data(), noteRead ? "" : "old note");
+        EXPECT_STREQ(unit->identity.productIdentifier.data(), "old product");
     }
 }
 
-TEST_F(CommTest, FailedUnitDataBlocks) {
-    // Block 0 cut after band 1: the note block is skipped, the note still taken.
-    std::strcpy(unit->identity.userNote.data(), "old note");
-    peer->SetHandler([](const PeerFrame&) {
-        Bytes reply = ScriptedPeer::BlockReply(BandBlock());
-        reply.resize(6 + 2 * 4);
-        return Answer{reply};
-    });
-    EXPECT_EQ(unit->ReadUnitData(), 0);
-    EXPECT_EQ(BlocksRequested(), std::vector<int>{0});
-    EXPECT_EQ(unit->bandTable.lower[1], 1435000000);
-    EXPECT_EQ(unit->bandTable.lower[3], 0);
-    EXPECT_EQ(unit->bandTable.bandList[0].upper, 1535000000);
-    EXPECT_STREQ(unit->identity.userNote.data(), "");
-
-    // A text block that fails ends the reads there.
-    peer->ClearFrames();
-    peer->SetHandler([](const PeerFrame& frame) {
-        return frame.Payload(0) == 6 ? Answer{} : Answer{ScriptedPeer::BlockReply(BandBlock())};
-    });
-    EXPECT_EQ(unit->ReadUnitData(), 0);
-    EXPECT_EQ(BlocksRequested(), (std::vector<int>{0, 1, 4, 5, 6}));
-    EXPECT_EQ(unit->bandTable.bandList[1].position, 1u);
+TEST_F(CommTest, StaleInputIsDroppedAndAReplyToAnotherRequestFails) {
+    // A reply whose header names another command, or another length, is not
+    // this request's answer, however long it is.
+    const struct {
+        const char* header;
+        int result;
+    } cases[] = {
+        {"16 00 04 40 0A 00", 1},
+        {"16 00 00 40 0A 00", 0}, // the command code of 0x4000
+        {"16 00 04 40 0B 00", 0}, // a length the command does not have
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.header);
+        peer->SetHandler([&c](const PeerFrame&) {
+            Bytes reply = Hex(c.header);
+            reply.resize(16, 0x01);
+            return Answer{reply};
+        });
+        unit->settings.split = 0;
+        EXPECT_EQ(unit->ReadSplitAndBands(), c.result);
+        EXPECT_EQ(unit->settings.split, c.result);
+    }
 }
 
 TEST_F(CommTest, UnitClosingMidReplyLeavesAnEmptyNote) {

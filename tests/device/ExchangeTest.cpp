@@ -1,5 +1,5 @@
 // The command exchange against a simulated unit: budgets, partial replies,
-// stale input and a connection the unit reset.
+// stale input dropped and a connection the unit reset.
 #include "device/CTM80M1_Comm.h"
 #include "platform/Clock.h"
 #include "tests/sim/SimTestUnit.h"
@@ -88,7 +88,7 @@ TEST(CommandExchange, HeaderOnlyReplyFailsWithTheHeaderInTheBuffer) {
     EXPECT_EQ(reply, expected);
 }
 
-TEST(CommandExchange, ControlExchangeDrainsStaleInputAndTransactDoesNot) {
+TEST(CommandExchange, EveryExchangeDrainsStaleInputFirst) {
     Rig rig;
     rig.InjectStale(3);
     std::uint8_t request[12] = {0, 0, 0, 0, 0, 0, 0x04, 0x80, 0, 0, 0, 0};
@@ -99,7 +99,17 @@ TEST(CommandExchange, ControlExchangeDrainsStaleInputAndTransactDoesNot) {
     rig.InjectStale(3);
     Bytes answer;
     ASSERT_EQ(rig.Run(0x4000, 10, &answer), 1);
-    EXPECT_EQ(Bytes(answer.begin(), answer.begin() + 4), (Bytes{0xEE, 0xEE, 0xEE, 0x16}));
+    EXPECT_EQ(Bytes(answer.begin(), answer.begin() + 4), (Bytes{0x16, 0x00, 0x00, 0x40}));
+
+    // A reply that comes after its budget is not taken as the next one's.
+    rig.unit->SetFault(sim::Fault::DelayedReply, 1200);
+    EXPECT_EQ(rig.Run(0x2001, 20), 0);
+    ASSERT_TRUE(rig.unit->WaitForFrames(3, 1000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    rig.unit->SetFault(sim::Fault::None);
+    ASSERT_EQ(rig.Run(0x4000, 10, &answer), 1);
+    EXPECT_EQ(answer[2], 0x00);
+    EXPECT_EQ(answer[3], 0x40);
 }
 
 TEST(CommandExchange, SendFailureReturnsAtOnce) {

@@ -207,9 +207,9 @@ TEST_F(SlotTest, OpenReadsTheUnitInOrderAndFillsTheCopies) {
         sent.push_back(text);
     }
     const std::vector<std::string> expected = {
-        "1001:06", "1001:04", "1003:00", "4000:00", "2009:00", "2009:01", "2009:04",
-        "2009:05", "2009:06", "2009:07", "2009:08", "2009:09", "2009:0A", "2009:0B",
-        "4004:00", "2009:0C", "2009:0D", "2009:0E", "2009:0F"};
+        "1001:06", "1001:04", "1003:00", "4000:00", "2009:00", "2009:01", "2009:04", "2009:05",
+        "2009:06", "2009:07", "2009:08", "2009:09", "2009:0A", "2009:0B", "4004:00", "2009:0C",
+        "2009:0D", "2009:0E", "2009:0F", "2001:00", "1003:00", "2009:02"};
     EXPECT_EQ(sent, expected);
     EXPECT_EQ(peer->Frames()[1].Payload(1), 0x80);
 
@@ -230,35 +230,34 @@ TEST_F(SlotTest, OpenReadsTheUnitInOrderAndFillsTheCopies) {
     EXPECT_EQ(slot->addressText, peer->Address());
 }
 
-TEST_F(SlotTest, UnitThatHangsUpAfterTheFlashEndsEmptyButStillGetsItsWindow) {
-    std::atomic<int> frames{0};
-    peer->SetHandler([&frames](const PeerFrame& frame) {
-        return ++frames == 1 ? Answer{ScriptedPeer::DefaultReply(frame.command)} : Answer{{}, true};
-    });
-    RecordingHost host;
-    auto slot = MakeSlot();
-    slot->bandTexts[0] = "stale";
-    EXPECT_EQ(slot->Open(&host), 1);
-    EXPECT_EQ(slot->bandCount, 0);
-    EXPECT_EQ(slot->userNote, "");
-    EXPECT_EQ(slot->calibrationTable, UnitSlot::Table{});
-    EXPECT_NE(slot->DeviceWindow(), nullptr);
-    EXPECT_EQ(host.events.log.size(), 2u);
-    EXPECT_FALSE(slot->Connection()->IsConnected());
-}
-
-// Silent, or hanging up at the first frame: either way the flash goes
-// unanswered and nothing more is read.
-TEST_F(SlotTest, UnitThatLeavesTheFlashUnansweredIsNotReadFurther) {
-    for (const bool hangUp : {false, true}) {
-        peer->SetHandler([hangUp](const PeerFrame&) { return Answer{{}, hangUp}; });
+// The open sequence stops at its first failed exchange, whichever it is: no
+// window, nothing for the main window to show.
+TEST_F(SlotTest, OpenStopsAtItsFirstFailedExchange) {
+    const struct {
+        const char* name;
+        int answered; // frames answered before the unit fails
+        bool hangUp;  // hangs up, or else stays silent
+    } cases[] = {
+        {"silent", 0, false},
+        {"hangs up at once", 0, true},
+        {"hangs up after the flash", 1, true},
+        {"silent from the first block", 4, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto answered = std::make_shared<std::atomic<int>>(0);
+        peer->SetHandler([answered, c](const PeerFrame& frame) {
+            return ++*answered <= c.answered ? Answer{ScriptedPeer::DefaultReply(frame.command)}
+                                             : Answer{{}, c.hangUp};
+        });
+        peer->ClearFrames();
         RecordingHost host;
         auto slot = MakeSlot();
-        EXPECT_EQ(slot->Open(&host), 0) << hangUp;
+        EXPECT_EQ(slot->Open(&host), 0);
         EXPECT_EQ(slot->DeviceWindow(), nullptr);
         EXPECT_TRUE(host.events.log.empty());
+        EXPECT_EQ(peer->Frames().size(), static_cast<std::size_t>(c.answered + 1));
     }
-    EXPECT_EQ(peer->Frames().size(), 2u);
 }
 
 // Destruction: the connection is closed (the unit sees it go) before the

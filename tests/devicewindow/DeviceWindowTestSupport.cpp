@@ -1,6 +1,7 @@
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 
 #include "device/UnitFlags.h"
+#include "devicewindow/QtGuiThread.h"
 #include "infra/Environment.h"
 #include "infra/SystemConfiguration.h"
 #include "tests/sim/SimTestUnit.h"
@@ -73,7 +74,6 @@ void DeviceWindowTest::SetUp() {
     ResetUnitFlags();
     TheSystemConfiguration() = SystemConfiguration{};
     TheEnvironment().ImagesFolder = TM80_IMAGES_FOLDER;
-    DefaultDlg::ArmLostNotice(true);
     auto scripted = std::make_unique<win::ScriptedCommonDialogs>();
     dialogs = scripted.get();
     win::CommonDialogs::Install(std::move(scripted));
@@ -99,13 +99,20 @@ sim::SimUnit& DeviceWindowTest::StartUnit(sim::UnitConfig config) {
 int DeviceWindowTest::AddUnit(const sim::SimUnit& unit) {
     const int index = TheSlotTable().Claim();
     EXPECT_GE(index, 0);
-    auto connection = std::make_unique<TCPCom>(unit.Config().address.c_str());
-    EXPECT_TRUE(connection->IsConnected());
+    auto worker = std::make_unique<UnitWorker>(TheGuiThread());
+    auto connection = worker->Connect(unit.Config().address);
+    EXPECT_TRUE(connection != nullptr && connection->IsConnected());
     auto model = std::make_unique<CTM80M1_Comm>(connection.get());
-    TheSlotTable().At(index).slot =
-        std::make_unique<UnitSlot>(index, std::move(connection), std::move(model));
+    TheSlotTable().At(index).slot = std::make_unique<UnitSlot>(index, std::move(connection),
+                                                               std::move(model), std::move(worker));
     TheSlotTable().Slot(index)->Open(&host);
     return index;
+}
+
+void RefreshNow(SystemDlg& page) {
+    page.StatusRefresh();
+    const UnitSlot* slot = TheSlotTable().Slot(page.GetUnitIndex());
+    WaitUntil([slot] { return slot == nullptr || !slot->Unit()->Busy(); });
 }
 
 UnitSlot& DeviceWindowTest::Slot(int index) {

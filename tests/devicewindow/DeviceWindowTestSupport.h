@@ -23,6 +23,7 @@
 namespace dwtest {
 
 using uitest::CountColour;
+using uitest::CountNear;
 using uitest::Grab;
 using uitest::PixelAt;
 using uitest::Settle;
@@ -43,6 +44,9 @@ struct BandChoice {
 };
 void AnswerBandChoice(int index, BandChoice* offered = nullptr);
 
+// One status refresh of `page`, waiting until its read is back.
+void RefreshNow(SystemDlg& page);
+
 // Stands in for the main window: the open sequence's window steps.
 class TestHost : public UnitSlotHost {
 public:
@@ -53,8 +57,8 @@ public:
     int stateRefreshes = 0;
 };
 
-// Each test starts with an empty slot table, clear process values, the
-// notice armed, scripted message boxes and the images folder of the source
+// Each test starts with an empty slot table, clear process values, scripted
+// message boxes and the images folder of the source
 // tree; units listen on 127.<octet>.x.y, x and y from the test's name.
 class DeviceWindowTest : public ::testing::Test {
 protected:
@@ -64,8 +68,9 @@ protected:
 
     // A started simulated unit (the test fails when none can be started).
     sim::SimUnit& StartUnit(sim::UnitConfig config = {});
-    // Connects to `unit`, places the slot in the lowest free position and
-    // opens it, as the main window's AddUnit does; returns the position.
+    // Connects to `unit` on an I/O worker of its own, places the slot in the
+    // lowest free position and opens it, as the main window does; returns
+    // the position.
     int AddUnit(const sim::SimUnit& unit);
     DefaultDlg& Window(int index);
     UnitSlot& Slot(int index);

@@ -162,10 +162,13 @@ protected:
         unit = &StartUnit({.note = "MAST 9"});
         const int index = AddUnit(*unit);
         SystemDlg& page = dynamic_cast<SystemDlg&>(*Window(index).GetPage(DefaultDlg::kSystemPage));
+        // The test's reads are the only ones.
+        page.KillTimer(SystemDlg::kStatusTimer);
+        Window(index).KillTimer(DefaultDlg::kNoteTimer);
         auto refresh = [&](int times) {
             for (int i = 0; i < times; ++i) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(spacingMs));
-                page.StatusRefresh();
+                RefreshNow(page);
             }
         };
         unit->SetStatus(41, 120, 15);
@@ -176,6 +179,7 @@ protected:
         refresh(2); // the first waits out its budget, then the unit is quiet
         unit->SetFault(sim::Fault::None);
         Window(index).NoteCheck(); // the unit answers again
+        WaitUntil([&] { return !Slot(index).Unit()->Busy(); });
         unit->SetStatus(42, 121, 15);
         refresh(3);
         return index;
@@ -308,8 +312,8 @@ TEST_F(HistoryWindowTest, ExportsCsvPngAndPdfWhereHardCopyDoes) {
     const QImage picture(QString::fromStdString(png));
     EXPECT_EQ(picture.size(), history.View().size());
     const Plot::Box power = history.View().PlotBox(Plot::Power);
-    EXPECT_GT(CountColour(picture, TheColorScheme().Main.Label, power.left, power.Bottom() + 3,
-                          power.width, 14),
+    EXPECT_GT(CountNear(picture, TheColorScheme().Main.Label, power.left, power.Bottom() + 3,
+                        power.width, 14),
               0);
     const std::string pdf = folder.Path() + "/chart.PDF";
     ASSERT_TRUE(history.ExportTo(pdf));

@@ -1,6 +1,7 @@
-// The device window's connection watch: timer 1001 re-reads the note; a note
-// that differs from the slot's marks the unit lost for good, and the first
-// loss of a run shows the notice once, naming the unit and what was seen.
+// The device window's connection watch: timer 1001 re-reads the note; a read
+// that fails or a note that differs from the slot's marks the unit lost for
+// as long as it keeps its position, and its window shows the notice once,
+// naming the unit and what was seen.
 #include "device/UnitFlags.h"
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 
@@ -61,19 +62,22 @@ TEST_F(NoteCheckTest, SilentUnitIsFlaggedAndStaysFlaggedAfterRecovery) {
     EXPECT_TRUE(Lost(index));
 }
 
-TEST_F(NoteCheckTest, UnitWithEmptyNoteIsNeverFlagged) {
+TEST_F(NoteCheckTest, AFailedReadIsALostConnectionWhateverTheNote) {
     sim::SimUnit& unit = StartUnit({.note = ""});
     const int index = AddUnit(unit);
     ASSERT_TRUE(WaitForNoteReads(unit, 1));
-    // A failed read also yields an empty note.
-    unit.SetFault(sim::Fault::Silent);
-    ASSERT_TRUE(WaitForNoteReads(unit, 1));
     Settle();
     EXPECT_FALSE(Lost(index));
-    EXPECT_TRUE(dialogs->History().empty());
+    // A failed read yields an empty note too, but it is no answer.
+    unit.SetFault(sim::Fault::Silent);
+    ASSERT_TRUE(WaitUntil([&] { return Lost(index); }, 8000));
+    ASSERT_TRUE(WaitUntil([&] { return dialogs->History().size() == 1; }));
+    EXPECT_EQ(dialogs->History()[0].message.text, "TCP connection to Device " +
+                                                      std::to_string(index + 1) + " (" +
+                                                      unit.Config().address + ") was lost.");
 }
 
-TEST_F(NoteCheckTest, LostNoticeIsShownOncePerRun) {
+TEST_F(NoteCheckTest, LostNoticeIsShownOncePerUnitConnection) {
     sim::SimUnit& a = StartUnit({.note = "Mast 7"});
     sim::SimUnit& b = StartUnit({.note = "Roof 2"});
     const int ia = AddUnit(a);
@@ -81,26 +85,35 @@ TEST_F(NoteCheckTest, LostNoticeIsShownOncePerRun) {
     a.SetNote("other");
     b.SetNote("other too");
     ASSERT_TRUE(WaitUntil([&] { return Lost(ia) && Lost(ib); }));
-    // Both keep being found lost on every tick.
+    // Both keep being found lost on every tick; each has told it once.
     ASSERT_TRUE(WaitForNoteReads(a, 2));
-
-    // The unit answers, with another note: the notice says so, naming it.
-    ASSERT_EQ(dialogs->History().size(), 1u);
+    ASSERT_TRUE(WaitForNoteReads(b, 2));
+    ASSERT_EQ(dialogs->History().size(), 2u);
+    for (const int index : {ia, ib}) {
+        const sim::SimUnit& named = index == ia ? a : b;
+        const std::string text = "Device " + std::to_string(index + 1) + " (" +
+                                 named.Config().address + ") now reports the note \"" +
+                                 named.Note() + "\"; remove it and add it again to control it.";
+        EXPECT_TRUE(dialogs->History()[0].message.text == text ||
+                    dialogs->History()[1].message.text == text)
+            << text;
+        EXPECT_FALSE(Window(index).IsLostNoticeArmed());
+    }
     const win::MessageBoxRequest& shown = dialogs->History()[0].message;
-    const bool first = shown.text.find("Device " + std::to_string(ia + 1)) == 0;
-    const sim::SimUnit& named = first ? a : b;
-    EXPECT_EQ(shown.text, "Device " + std::to_string((first ? ia : ib) + 1) + " (" +
-                              named.Config().address + ") now reports the note \"" + named.Note() +
-                              "\"; remove it and add it again to control it.");
     EXPECT_EQ(shown.caption, "Communication to TM80");
     EXPECT_EQ(shown.type, win::MB_OK);
-    EXPECT_FALSE(DefaultDlg::IsLostNoticeArmed());
 
-    // Armed again, the next loss found shows it once more.
-    DefaultDlg::ArmLostNotice(true);
-    ASSERT_TRUE(WaitUntil([&] { return dialogs->History().size() == 2; }));
-    ASSERT_TRUE(WaitForNoteReads(b, 2));
-    EXPECT_EQ(dialogs->History().size(), 2u);
+    // The position released, the unit added again is another connection: not
+    // lost, and its loss is told again.
+    TheSlotTable().Release(ia);
+    EXPECT_FALSE(Lost(ia));
+    ASSERT_EQ(AddUnit(a), ia);
+    ASSERT_TRUE(WaitForNoteReads(a, 2));
+    EXPECT_FALSE(Lost(ia));
+    EXPECT_TRUE(Window(ia).IsLostNoticeArmed());
+    a.SetNote("third");
+    ASSERT_TRUE(WaitUntil([&] { return dialogs->History().size() == 3; }));
+    EXPECT_TRUE(dialogs->History()[2].message.text.starts_with("Device " + std::to_string(ia + 1)));
 }
 
 TEST_F(NoteCheckTest, RemovedUnitsWindowStopsChecking) {

@@ -1,6 +1,6 @@
 // The system page against simulated units: health and its lights, the alarm
-// blink of the header, bands and layout, note editing, the calibration tab,
-// Hard Copy, and a silent unit that must not freeze the application.
+// blink of the header, bands and layout, note editing, the calibration tab
+// and Hard Copy.
 #include "device/UnitFlags.h"
 #include "devicewindow/HardCopy.h"
 #include "infra/ColorScheme.h"
@@ -8,13 +8,11 @@
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 #include "tests/infra/TempFolder.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
-#include <QTimer>
 
 #include <climits>
 #include <filesystem>
@@ -45,7 +43,9 @@ protected:
         w.ShowNormal();
         w.GetTabStrip().SetCurSel(DefaultDlg::kSystemPage);
         w.OnNotify(DefaultDlg::kIdTabStrip, win::TCN_SELCHANGE);
-        Settle();
+        // The test's refreshes are the only ones.
+        Page(index).KillTimer(SystemDlg::kStatusTimer);
+        WaitUntil([&] { return !Slot(index).Unit()->Busy(); });
         return Page(index);
     }
     // The header label's look: 'Y' black on yellow, '-' invisible, '?' other.
@@ -60,7 +60,7 @@ protected:
     // Runs one refresh and returns the look the counter's phase asks for.
     char RefreshExpectingBlink(SystemDlg& page) {
         const char expected = AlarmBlinkCounter() % 2 == 0 ? 'Y' : '-';
-        page.StatusRefresh();
+        RefreshNow(page);
         return expected;
     }
     static void Click(const win::CWnd& control) {
@@ -128,7 +128,7 @@ TEST_F(SystemPageTest, TemperatureLightsTextsAndBlink) {
     unit->SetTemperature(41);
     const char last = AlarmLook(0);
     for (int tick = 0; tick < 3; ++tick) {
-        page.StatusRefresh();
+        RefreshNow(page);
         EXPECT_EQ(AlarmLook(0), last);
     }
 }
@@ -138,12 +138,16 @@ TEST_F(SystemPageTest, OneCounterForAllUnitsAndItsWrap) {
     sim::SimUnit& b = StartUnit({.note = "B"});
     SystemDlg& pa = Page(AddUnit(a));
     SystemDlg& pb = Page(AddUnit(b));
+    pa.KillTimer(SystemDlg::kStatusTimer);
+    pb.KillTimer(SystemDlg::kStatusTimer);
     const int start = AlarmBlinkCounter();
-    pa.StatusRefresh();
-    pb.StatusRefresh();
-    pa.StatusRefresh();
+    RefreshNow(pa);
+    RefreshNow(pb);
+    RefreshNow(pa);
     EXPECT_EQ(AlarmBlinkCounter(), start + 3);
     // The timers of both pages step it too, about once a second each.
+    pa.SetTimer(SystemDlg::kStatusTimer, SystemDlg::kStatusTimerMs);
+    pb.SetTimer(SystemDlg::kStatusTimer, SystemDlg::kStatusTimerMs);
     const int now = AlarmBlinkCounter();
     EXPECT_TRUE(WaitUntil([&] { return AlarmBlinkCounter() >= now + 4; }, 5000));
 
@@ -320,29 +324,6 @@ TEST_F(SystemPageTest, HardCopyPdfPngAndUnwritable) {
         EXPECT_EQ(dialogs->History()[1].message.text,
                   "The hard copy could not be written to " + path + ".");
     }
-}
-
-TEST_F(SystemPageTest, SilentUnitDoesNotFreezeTheApplication) {
-    sim::SimUnit& silent = StartUnit({.note = "Gone"});
-    const int index = AddUnit(silent);
-    silent.SetFault(sim::Fault::Silent);
-    ASSERT_TRUE(
-        WaitUntil([&] { return ConnectionLostFlag()[static_cast<std::size_t>(index)]; }, 8000));
-    EXPECT_TRUE(Window(index).GetPeriodicReads().IsQuiet());
-
-    // A 50 ms timer over 10.5 s: blocked for a second per ten at most, its
-    // ticks come nearly all; unpaced, two reads a second would stop it.
-    int ticks = 0;
-    QTimer counter;
-    QObject::connect(&counter, &QTimer::timeout, [&ticks] { ++ticks; });
-    counter.start(50);
-    QElapsedTimer clock;
-    clock.start();
-    QTest::qWait(10500);
-    const auto expected = static_cast<int>(clock.elapsed() / 50);
-    EXPECT_GT(ticks, expected * 6 / 10) << ticks << " of " << expected;
-    // The values read as a failed read shows them.
-    EXPECT_EQ(Page(index).MonitorValue(SystemDlg::Voltage).GetWindowText(), "0.0 V");
 }
 
 } // namespace

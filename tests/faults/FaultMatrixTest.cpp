@@ -8,11 +8,13 @@
 // (the device window, the discovery list) one after the other.
 //
 // A new place is one line in kRows with the function that runs one cell.
+#include "app/mainwindow/SetupMenuCommands.h"
 #include "device/DiscoverWizNET_Devices.h"
 #include "device/DiscoveryList.h"
 #include "device/PageSetupParts.h"
 #include "device/SlotTable.h"
 #include "device/UnitFlags.h"
+#include "devicewindow/QtGuiThread.h"
 #include "platform/DebugOutput.h"
 #include "platform/WinSock.h"
 #include "tests/device/PrivateNamespace.h"
@@ -110,7 +112,7 @@ std::unique_ptr<UnitSlot> ConnectSlot(const Cell& cell, Outcome& out) {
     return std::make_unique<UnitSlot>(0, std::move(connection), std::move(model));
 }
 
-// The open sequence, without windows. A flash left unanswered ends it at once.
+// The open sequence, without windows. It ends at its first failed exchange.
 Outcome OpenSequence(const Cell& cell) {
     Apply(cell.unit, cell.fault);
     Outcome out;
@@ -120,8 +122,9 @@ Outcome OpenSequence(const Cell& cell) {
     }
     out.succeeded = slot->Open(nullptr) == 1;
     out.matchesUnit = slot->userNote == cell.unit.Note() && slot->bandCount > 0;
+    // Every fault here fails the first exchange already.
     if (!out.succeeded && cell.unit.Frames().size() != 1) {
-        out.wrongFailure = "read further after the flash went unanswered";
+        out.wrongFailure = "went on after the first exchange failed";
     }
     return out;
 }
@@ -252,19 +255,21 @@ Outcome CtlNote(const Cell& cell) {
     return out;
 }
 
-// A unit opened into the slot table with its device window before the fault,
-// as the main window opens it, with the notice armed and no flags set;
-// released at the end of the cell. Rows that act on an open unit start here.
+// A unit opened into the slot table with its I/O worker and its device window
+// before the fault, as the main window opens it, with no flags set; released
+// at the end of the cell. Rows that act on an open unit start here.
 class OpenedUnit {
 public:
     explicit OpenedUnit(const Cell& cell) : index_(TheSlotTable().Claim()) {
-        auto connection = std::make_unique<TCPCom>(cell.address.c_str());
+        auto worker = std::make_unique<UnitWorker>(TheGuiThread());
+        auto connection = worker->Connect(cell.address);
         auto model = std::make_unique<CTM80M1_Comm>(connection.get());
-        TheSlotTable().At(index_).slot =
-            std::make_unique<UnitSlot>(index_, std::move(connection), std::move(model));
+        TheSlotTable().At(index_).slot = std::make_unique<UnitSlot>(
+            index_, std::move(connection), std::move(model), std::move(worker));
         opened_ = Slot().Open(&host_) == 1;
+        // A read the window's timers sent meanwhile must not meet the fault.
+        dwtest::WaitUntil([this] { return !Slot().Unit()->Busy(); });
         Dialogs().ClearHistory();
-        DefaultDlg::ArmLostNotice(true);
         ResetUnitFlags();
     }
     ~OpenedUnit() { TheSlotTable().Release(index_); }
@@ -295,17 +300,16 @@ Outcome NoteCheck(const Cell& cell) {
     }
     Apply(cell.unit, cell.fault);
     opened.Window().NoteCheck();
+    dwtest::WaitUntil([&] { return !opened.Slot().Unit()->Busy(); });
 
     const int index = opened.Index();
     const UnitSlot& slot = opened.Slot();
     const auto& dialogs = OpenedUnit::Dialogs();
     out.succeeded = ConnectionLostFlag()[static_cast<std::size_t>(index)] == 0;
     out.matchesUnit = slot.Unit()->identity.userNote.data() == cell.unit.Note();
-    const std::string device = "Device " + std::to_string(index + 1) + " (" + cell.address + ")";
-    // A unit that answers with garbage answers: its note has changed.
-    const std::string expected = cell.fault.unit == UF::Garbage
-                                     ? device + " now reports the note"
-                                     : "TCP connection to " + device + " was lost.";
+    // Garbage, whose header answers no request, fails the read like silence.
+    const std::string expected = "TCP connection to Device " + std::to_string(index + 1) + " (" +
+                                 cell.address + ") was lost.";
     if (dialogs.History().size() != 1 ||
         dialogs.History()[0].message.text.rfind(expected, 0) != 0) {
         out.wrongFailure =
@@ -331,13 +335,68 @@ Outcome StatusRefresh(const Cell& cell) {
         return out;
     }
     opened.Slot().Unit()->status = UnitStatus{99.0, 99.0, 99.0}; // an earlier reading
-    page->StatusRefresh();
+    dwtest::RefreshNow(*page);
     const UnitStatus& got = opened.Slot().Unit()->status;
     const bool zeroed = got.temperature == 0.0 && got.voltage == 0.0 && got.current == 0.0;
     out.succeeded = !zeroed;
     out.matchesUnit = got.temperature == 45.0 && got.voltage == 12.0 && got.current == 1.5;
     if (!zeroed && !out.matchesUnit) {
         out.wrongFailure = "readings neither the unit's nor zeroed";
+    }
+    return out;
+}
+
+// File > Recall Setup of an open unit, as the main window's menu runs it: a
+// success names the file in the headers and the unit holds the setup; a
+// failure says so, keeps the file named before, and the slot shows what the
+// unit holds.
+Outcome RecallReported(const Cell& cell) {
+    Outcome out;
+    OpenedUnit opened(cell);
+    if (!opened.Opened()) {
+        out.wrongFailure = "the unit could not be opened before the fault";
+        return out;
+    }
+    UnitSlot& slot = opened.Slot();
+    const std::string file =
+        (std::filesystem::temp_directory_path() / ("tm80-matrix-" + cell.address + ".TM80"))
+            .string();
+    const std::int8_t held = slot.adjustments[2];
+    const int band = slot.bandSelection[0];
+    slot.adjustments[2] = -3;
+    slot.bandSelection[0] = 1 - band;
+    const bool saved = slot.SaveSetup(file) == 1;
+    slot.adjustments[2] = held;
+    slot.bandSelection[0] = band;
+    if (!saved) {
+        out.wrongFailure = "the setup file could not be saved";
+        return out;
+    }
+    CurrentSetupFile() = "before.TM80";
+    Apply(cell.unit, cell.fault);
+    OpenedUnit::Dialogs().AnswerFile(file);
+    SetupMenuCommands::RecallSetup(nullptr, opened.Index() + 1);
+    std::filesystem::remove(file);
+
+    const auto& shown = OpenedUnit::Dialogs().History();
+    out.succeeded = shown.size() == 1 && CurrentSetupFile() == file;
+    out.matchesUnit = cell.unit.Adjustments()[2] == -3 &&
+                      cell.unit.BandSelection()[0] == 1 - band && slot.adjustments[2] == -3 &&
+                      slot.bandSelection[0] == 1 - band;
+    if (out.succeeded) {
+        return out;
+    }
+    const std::string message = "The setup in " + file + " could not be sent to Device " +
+                                std::to_string(opened.Index() + 1) + ".";
+    const std::vector<int> shownAdjustments(slot.adjustments.begin(), slot.adjustments.end());
+    const std::vector<int> shownBands(slot.bandSelection.begin(), slot.bandSelection.end());
+    if (shown.size() != 2 || shown[1].message.text != message) {
+        out.wrongFailure = "no message that the setup was not sent";
+    } else if (CurrentSetupFile() != "before.TM80") {
+        out.wrongFailure = "the header names the file not sent";
+    } else if (shownAdjustments != cell.unit.Adjustments() ||
+               shownBands != cell.unit.BandSelection() || slot.split != cell.unit.Split()) {
+        out.wrongFailure = "the slot shows what the unit does not hold";
     }
     return out;
 }
@@ -374,23 +433,24 @@ struct Row {
     Run run;
     bool module;  // the unit has its WIZnet module
     int budgetMs; // the longest the place may take by its exchanges' budgets
-    // One letter per column of kFaults: S succeeds, F fails, * either (a
-    // reply of garbage cannot be told from a real one).
+    // One letter per column of kFaults: S succeeds, F fails, * either.
     const char* expected;
 };
 
-// Budgets: the open sequence's two control exchanges of 3000 ms and 17 reads
-// of 1000 ms; a read and the graceful close of 1000 ms for tm80ctl; a setup
-// recall's control exchange and 21 writes; the pause, the window and the
-// longest TCP wait for the discovery.
+// Budgets: sequences end at their first failed exchange, so the open
+// sequence's two control exchanges of 3000 ms and a read of 1000 ms; a read
+// and the graceful close of 1000 ms for tm80ctl; a setup recall's control
+// exchange; the pause, the window and the longest TCP wait for the discovery.
+// A reply of garbage answers no request (its header does not match): F.
 const Row kRows[] = {
-    {"OpenSequence", OpenSequence, Run::Parallel, false, 2 * 3000 + 17 * 1000, "SFFSFFF*FFSSSSSSS"},
-    {"AdjustmentWrite", AdjustmentWrite, Run::Parallel, false, 1000, "SFSSFFFSFFSSSSSSS"},
-    {"StatusRead", StatusRead, Run::Parallel, false, 1000, "SFFSFFF*FFSSSSSSS"},
-    {"Tm80CtlNote", CtlNote, Run::Parallel, false, 2000, "SFFSFFF*FFSSSSSSS"},
+    {"OpenSequence", OpenSequence, Run::Parallel, false, 2 * 3000 + 1000, "SFFSFFFFFFSSSSSSS"},
+    {"AdjustmentWrite", AdjustmentWrite, Run::Parallel, false, 1000, "SFSSFFFFFFSSSSSSS"},
+    {"StatusRead", StatusRead, Run::Parallel, false, 1000, "SFFSFFFFFFSSSSSSS"},
+    {"Tm80CtlNote", CtlNote, Run::Parallel, false, 2000, "SFFSFFFFFFSSSSSSS"},
     {"NoteCheck", NoteCheck, Run::InTurn, false, 1000, "SFFSFFFFSFSSSSSSS"},
-    {"StatusRefresh", StatusRefresh, Run::InTurn, false, 1000, "SFFSFFF*SFSSSSSSS"},
-    {"SetupRecall", SetupRecall, Run::Parallel, false, 3000 + 21 * 1000, "SFFSFFF*FFSSSSSSS"},
+    {"StatusRefresh", StatusRefresh, Run::InTurn, false, 1000, "SFFSFFFFSFSSSSSSS"},
+    {"SetupRecall", SetupRecall, Run::Parallel, false, 3000, "SFFSFFFFFFSSSSSSS"},
+    {"RecallReported", RecallReported, Run::InTurn, false, 3000, "SFFSFFFFSFSSSSSSS"},
     {"Discovery", Discovery, Run::InTurnInPrivateNamespace, true, 100 + kDiscoveryWindowMs + 1000,
      "SFFSFFFFFFFFFSFSS"},
 };
