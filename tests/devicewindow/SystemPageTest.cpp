@@ -245,6 +245,7 @@ TEST_F(SystemPageTest, NoteEditConfirmedCancelledAndFailing) {
     EXPECT_EQ(NoteWrites(), std::vector<Bytes>{expected});
     EXPECT_EQ(slot.userNote, "Roof 3");
     EXPECT_EQ(page.IdentityText(2), "Roof 3");
+    EXPECT_EQ(Window(0).GetWindowText().substr(0, 8), "Roof 3 (");
     // The connection watch follows the new note.
     const int reads = NoteReads(*unit);
     ASSERT_TRUE(WaitUntil([&] { return NoteReads(*unit) > reads + 1; }));
