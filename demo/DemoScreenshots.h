@@ -4,8 +4,11 @@
 // the unit noted "SPARE" with "Add Device" (picked by its note;
 // FOLDER/communications-setup.png shows the dialog), wait about 2 s, then save
 // FOLDER/main-window.png and FOLDER/device-window.png, then show the Info tab
-// and save FOLDER/system-page.png; last, end the main window (without saving
-// the configuration).
+// and save FOLDER/system-page.png; then open SPARE's history (System >
+// History), answer the lost-connection notice its silence brings, and once its
+// history shows a hot spell, then a silence, then readings again (at most
+// kHistoryWaitMs), save FOLDER/history.png with the range "All"; last, end the
+// main window (without saving the configuration).
 #pragma once
 
 #include <QTimer>
@@ -21,6 +24,10 @@ public:
     static constexpr const char* kDeviceWindowFile = "device-window.png";
     static constexpr const char* kSystemPageFile = "system-page.png";
     static constexpr const char* kConfigFile = "communications-setup.png";
+    static constexpr const char* kHistoryFile = "history.png";
+    static constexpr int kHistoryWaitMs = 120000;
+    // Readings after the silence before the history's picture.
+    static constexpr int kReadingsAfterSilence = 5;
     static constexpr const char* kAddedNote = "SPARE";
     static constexpr int kSettleMs = 2000;
 
@@ -38,9 +45,13 @@ private:
     // the settle time before the other screenshots.
     void AddSpareUnit();
     void Take();
+    // SPARE's history window, its picture once the spells are over, then the end.
+    void TakeHistory();
 
     CTM80_AppDlg& mainWindow_;
     std::string folder_;
     QTimer poll_;
     QTimer settle_;
+    QTimer history_;
+    int historyWaitedMs_ = 0;
 };

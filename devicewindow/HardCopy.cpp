@@ -2,8 +2,6 @@
 
 #include "device/UnitSlot.h"
 #include "infra/Environment.h"
-#include "infra/ProfileStore.h"
-#include "platform/Files.h"
 #include "platform/ui/CWnd.h"
 #include "platform/ui/CommonDialogs.h"
 #include "platform/ui/WindowPicture.h"
@@ -12,22 +10,22 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 using namespace win;
 
-std::string HardCopy::DefaultName(const std::string& serial, const SYSTEMTIME& time) {
+std::string HardCopy::DefaultName(const std::string& serial, const SYSTEMTIME& time,
+                                  const char* extension) {
     char stamp[64];
-    std::snprintf(stamp, sizeof stamp, "_%04d-%02d-%02d_%02d%02d.pdf", time.wYear, time.wMonth,
-                  time.wDay, time.wHour, time.wMinute);
+    std::snprintf(stamp, sizeof stamp, "_%04d-%02d-%02d_%02d%02d.%s", time.wYear, time.wMonth,
+                  time.wDay, time.wHour, time.wMinute, extension);
     return serial + stamp;
 }
 
 void HardCopy::Save(const CWnd& page, const UnitSlot& slot, const std::string& serial,
                     const std::string& dateLine) {
-    const std::string folder = UnitSetupFolder(serial);
-    if (!FolderExists(folder)) {
-        CreateDirectoryA(folder.c_str(), nullptr);
-    }
+    const std::string folder = MadeUnitSetupFolder(serial);
     SYSTEMTIME now;
     GetLocalTime(&now);
     std::string path;
@@ -35,9 +33,7 @@ void HardCopy::Save(const CWnd& page, const UnitSlot& slot, const std::string& s
         return;
     }
 
-    std::string extension = path.size() >= 4 ? path.substr(path.size() - 4) : "";
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string extension = LowerExtension(path);
     const std::string heading =
         slot.userNote + "    " + slot.addressText + "    " + serial + "    " + dateLine;
     const bool written =
@@ -45,7 +41,19 @@ void HardCopy::Save(const CWnd& page, const UnitSlot& slot, const std::string& s
     if (written) {
         return;
     }
-    char text[1024];
-    std::snprintf(text, sizeof text, kFailedText, path.c_str());
-    ShowMessageBox(page.GetParent(), text, kTitle, MB_OK | MB_ICONWARNING);
+    TellNotWritten(page.GetParent(), path, kFailedText, kTitle);
+}
+
+std::string HardCopy::LowerExtension(const std::string& path) {
+    std::string extension = path.size() >= 4 ? path.substr(path.size() - 4) : "";
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension;
+}
+
+void HardCopy::TellNotWritten(CWnd* owner, const std::string& path, const char* format,
+                              const char* caption) {
+    std::vector<char> text(std::strlen(format) + path.size() + 1);
+    std::snprintf(text.data(), text.size(), format, path.c_str());
+    ShowMessageBox(owner, text.data(), caption, MB_OK | MB_ICONWARNING);
 }

@@ -13,9 +13,11 @@
 // A click on the device ID edits the note (written to the unit, then kept by
 // the slot, so the connection watch follows it); "Display Calibration Tab"
 // shows or hides the device window's calibration tab; "Hard Copy" saves a
-// picture of the page as PDF or PNG.
+// picture of the page as PDF or PNG; "History..." shows the unit's health over
+// time (every status refresh is recorded in the slot's history).
 #pragma once
 
+#include "device/UnitStatus.h"
 #include "platform/Time.h"
 #include "platform/ui/CButton.h"
 #include "platform/ui/CDialogEx.h"
@@ -38,6 +40,8 @@ public:
     static constexpr int kBands = 8;
     static constexpr win::UINT_PTR kStatusTimer = 1000;
     static constexpr win::UINT kStatusTimerMs = 1000;
+    // Hotter than this (degrees C) is an over-temperature alarm.
+    static constexpr int kMostTemperature = UnitStatus::kMostTemperature;
 
     // Control ids of template 139.
     static constexpr int kIdTitle = 1028;
@@ -51,6 +55,7 @@ public:
     static constexpr int kIdLightColumn = 1115;
     static constexpr int kIdDisplayCalibration = 1110;
     static constexpr int kIdHardCopy = 1111;
+    static constexpr int kIdHistory = 1116;
 
     // The identity rows (software version, serial number, device ID, IP
     // address) and the monitoring rows, top to bottom.
@@ -105,11 +110,10 @@ private:
     void FillControlTable();
     void SetLight(Staticball& light, win::COLORREF fill);
     void SetLightOff(Staticball& light);
-    // What a status read's result `read` (PeriodicReads::Done) brings: the
-    // metrics recorded, the page shown.
-    void StatusRead(int read);
-    // The date line, the health and the alarm blink after a status read.
-    void ShowStatus();
+    // A status read's result (1 answered, 0 failed, -1 left out while the
+    // unit is quiet): into the unit's history and its metrics, then the date
+    // line, the health and the alarm blink.
+    void TakeStatus(int read);
     // True when the unit is too hot.
     bool ShowHealth();
     void Blink();

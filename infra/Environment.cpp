@@ -1,5 +1,6 @@
 #include "Environment.h"
 
+#include "infra/ProfileStore.h"
 #include "platform/Files.h"
 
 #include <vector>
@@ -11,6 +12,14 @@ Environment& TheEnvironment() {
 
 std::string UnitSetupFolder(const std::string& serial) {
     return TheEnvironment().SetupFilesFolder + "/" + serial + "_Setup";
+}
+
+std::string MadeUnitSetupFolder(const std::string& serial) {
+    std::string folder = UnitSetupFolder(serial);
+    if (!FolderExists(folder)) {
+        win::CreateDirectoryA(folder.c_str(), nullptr);
+    }
+    return folder;
 }
 
 void ResetEnvironment() {

@@ -6,8 +6,6 @@
 #include "device/UnitFlags.h"
 #include "devicewindow/DefaultDlg.h"
 #include "infra/Environment.h"
-#include "infra/ProfileStore.h"
-#include "platform/Files.h"
 #include "platform/ui/CWaitCursor.h"
 #include "platform/ui/CommonDialogs.h"
 
@@ -67,12 +65,9 @@ void SetupMenuCommands::SaveSetup(CWnd* owner, int device) {
     if (slot == nullptr) {
         return;
     }
-    const std::string folder = UnitFolder(*slot);
-    if (!FolderExists(folder)) {
-        CreateDirectoryA(folder.c_str(), nullptr);
-    }
     std::string path;
-    if (!ChooseSetupFile(owner, true, folder, path)) {
+    if (!ChooseSetupFile(owner, true, MadeUnitSetupFolder(slot->Unit()->SerialNumberText()),
+                         path)) {
         return;
     }
     slot->SaveSetup(path);
@@ -113,6 +108,16 @@ void SetupMenuCommands::FlashLeds(int device) {
     }
 }
 
+void SetupMenuCommands::ShowHistory(CWnd* owner, int device) {
+    UnitSlot* slot = ConnectedSlot(owner, device);
+    if (slot == nullptr) {
+        return;
+    }
+    if (auto* window = dynamic_cast<DefaultDlg*>(slot->DeviceWindow())) {
+        window->ShowHistory();
+    }
+}
+
 bool SetupMenuCommands::Handle(CWnd* owner, unsigned id) {
     for (int device = 1; device <= kUnitPositions; ++device) {
         const auto n = static_cast<unsigned>(device - 1);
@@ -126,6 +131,10 @@ bool SetupMenuCommands::Handle(CWnd* owner, unsigned id) {
         }
         if (id == res::ID_FLASH_LEDS_1 + n) {
             FlashLeds(device);
+            return true;
+        }
+        if (id == res::ID_HISTORY_1 + n) {
+            ShowHistory(owner, device);
             return true;
         }
     }
