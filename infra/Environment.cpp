@@ -10,7 +10,8 @@ Environment& TheEnvironment() {
 }
 
 std::string UnitSetupFolder(const std::string& serial) {
-    return TheEnvironment().SetupFilesFolder + "/" + serial + "_Setup";
+    const std::string& setupFiles = TheEnvironment().SetupFilesFolder;
+    return serial.empty() ? setupFiles : setupFiles + "/" + serial + "_Setup";
 }
 
 void ResetEnvironment() {

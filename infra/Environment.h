@@ -32,7 +32,8 @@ struct Environment {
 
 Environment& TheEnvironment();
 // A unit's own folder below the setup files folder, named after its serial
-// number ("00A1-1012_Setup"): its setup files and hard copies go there.
+// number ("00A1-1012_Setup"): its setup files and hard copies go there. An
+// empty serial (not known) gives the setup files folder itself.
 std::string UnitSetupFolder(const std::string& serial);
 // Back to the values before start-up (tests run many starts in one process).
 void ResetEnvironment();
