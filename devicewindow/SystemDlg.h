@@ -59,6 +59,9 @@ public:
     enum Monitor { Voltage, Current, Power, Temperature, kMonitors };
 
     static constexpr const char* kNoBand = "---";
+    // A reading the unit did not give: the read failed, or the unit is lost
+    // or quiet.
+    static constexpr const char* kUnknownReading = "---";
 
     // Keeps the unit index and the unit's command object from its slot.
     explicit SystemDlg(int unitIndex);
@@ -77,6 +80,8 @@ public:
     // One status refresh, as each tick of timer 1000 runs it: the read goes
     // out, and the page shows the unit's health when it is back.
     void StatusRefresh();
+    // Whether the last reading shown was too hot (above kMostTemperature).
+    bool IsHot() const { return hot_; }
 
     // The date line: "Jul  06,2026 14:05:09" (the names of July, November
     // and December carry a blank of their own).
@@ -106,17 +111,27 @@ private:
     void FillControlTable();
     void SetLight(Staticball& light, win::COLORREF fill);
     void SetLightOff(Staticball& light);
-    // The date line, the health and the alarm blink after a status read.
-    void ShowStatus();
-    // True when the unit is too hot.
-    bool ShowHealth();
-    void Blink();
+    // The date line, the health and the alarm blink after a status read
+    // (`read` 1 answered, 0 failed, -1 left out).
+    void ShowStatus(int read);
+    // The readings and their lights: the unit's when `known`, else unknown
+    // and unlit. True when the unit is too hot.
+    bool ShowHealth(bool known);
+    // Whether the unit is lost (its ConnectionLostFlag) or quiet (its reads
+    // time out): then nothing it showed before is shown as current.
+    bool UnitSilent() const;
+    // Band lights: green for each present band, unlit while the unit is silent.
+    void ShowBandLights();
+    // One step of the header's "INFO" label: with `alarm`, black on yellow
+    // and invisible by turns; without, its quiet look (invisible).
+    void Blink(bool alarm);
     void EditNote();
     void SwitchCalibrationTab();
     void MakeHardCopy();
 
     int unitIndex_;
     CTM80M1_Comm* unit_;
+    bool hot_ = false;
 
     // Software version, serial number, device ID, IP address: labels, values.
     std::array<Staticplus, kIdentityRows> identityLabels_;
