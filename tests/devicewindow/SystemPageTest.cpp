@@ -286,6 +286,20 @@ TEST_F(SystemPageTest, HardCopyPdfPngAndUnwritable) {
     auto* button = page.GetDlgItem(SystemDlg::kIdHardCopy);
     const std::string unitFolder = folder / "00AB-1001_Setup";
 
+    // Cancelled: no folder left behind. A unit whose serial is not known has
+    // no folder of its own: the dialog starts in the setup files folder.
+    for (const bool known : {true, false}) {
+        Slot(0).Unit()->identity.identityRead = known ? 1 : 0;
+        dialogs->CancelFile();
+        Click(*button);
+        ASSERT_FALSE(dialogs->History().empty());
+        const auto& asked = dialogs->History().back().file;
+        EXPECT_EQ(asked.initialFolder, known ? unitFolder : folder.Path());
+        EXPECT_EQ(asked.fileName.rfind(known ? "00AB-1001_" : "TM80_", 0), 0u) << asked.fileName;
+        EXPECT_TRUE(std::filesystem::is_empty(folder.Path())) << known;
+    }
+    Slot(0).Unit()->identity.identityRead = 1;
+
     // PDF: one A4 landscape page (842 x 595 points).
     dialogs->AnswerFile(unitFolder + "/copy.pdf");
     Click(*button);
