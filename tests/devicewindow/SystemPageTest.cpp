@@ -3,6 +3,7 @@
 // and Hard Copy.
 #include "device/UnitFlags.h"
 #include "devicewindow/HardCopy.h"
+#include "devicewindow/Info.h"
 #include "infra/ColorScheme.h"
 #include "infra/Environment.h"
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
@@ -213,6 +214,7 @@ TEST_F(SystemPageTest, MonitoringLayoutBothWays) {
         EXPECT_EQ(AlarmLook(index), expected);
         EXPECT_EQ(page.MonitorLight(SystemDlg::Temperature).GetFillColor(),
                   TheColorScheme().Main.Background);
+        EXPECT_EQ(page.BandLight(1).GetFillColor(), TheColorScheme().Main.Background);
         EXPECT_EQ(page.MonitorValue(SystemDlg::Voltage).GetWindowText(),
                   monitoring ? "---" : "Source Voltage");
     }
@@ -250,6 +252,8 @@ TEST_F(SystemPageTest, NoteEditConfirmedCancelledAndFailing) {
     EXPECT_EQ(NoteWrites(), std::vector<Bytes>{expected});
     EXPECT_EQ(slot.userNote, "Roof 3");
     EXPECT_EQ(page.IdentityText(2), "Roof 3");
+    // The identity pane beside the tabs follows at once too.
+    EXPECT_EQ(Window(0).GetIdentityPane().GetDlgItem(Info::kIdDeviceId)->GetWindowText(), "Roof 3");
     // The connection watch follows the new note.
     const int reads = NoteReads(*unit);
     ASSERT_TRUE(WaitUntil([&] { return NoteReads(*unit) > reads + 1; }));
