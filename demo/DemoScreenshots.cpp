@@ -9,10 +9,13 @@
 #include "testsupport/UiTestSupport.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QString>
@@ -23,11 +26,29 @@
 
 namespace {
 
+// The window as on screen, under a plain title bar with its title: headless
+// there is no window manager to draw one, and the title says whose window it is.
+QImage WithTitleBar(QWidget* window) {
+    const QImage client = window->grab().toImage();
+    const QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    const int bar = QFontMetrics(font).height() + 10;
+    QImage framed(client.width(), client.height() + bar, QImage::Format_RGB32);
+    framed.fill(QColor(60, 64, 72));
+    QPainter painter(&framed);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(QRect(8, 0, client.width() - 16, bar), Qt::AlignVCenter | Qt::AlignLeft,
+                     window->windowTitle());
+    painter.drawImage(0, bar, client);
+    painter.end();
+    return framed;
+}
+
 bool Save(QWidget* window, const std::string& path) {
     if (window == nullptr) {
         return false;
     }
-    const bool saved = window->grab().toImage().save(QString::fromStdString(path), "PNG");
+    const bool saved = WithTitleBar(window).save(QString::fromStdString(path), "PNG");
     std::fprintf(stderr, saved ? "tm80: screenshot %s\n" : "tm80: could not write %s\n",
                  path.c_str());
     return saved;

@@ -253,6 +253,8 @@ Next IdentifyUnit(win::SOCKET tcp, const Window& window, DiscoveredUnit& unit) {
     const auto fields =
         unitprotocol::ReadIdentityPayload(identity.data() + unitprotocol::kHeaderSize);
     unit.modelCode = fields.modelCode;
+    unit.serialHigh = fields.serialHigh;
+    unit.serialLow = fields.serialLow;
     unit.serialText.fill('\0');
     std::snprintf(unit.serialText.data(), unit.serialText.size(), "%s",
                   unitprotocol::DiscoverySerialText(fields.serialHigh, fields.serialLow).c_str());

@@ -25,7 +25,9 @@ struct DiscoveredUnit {
     std::uint8_t unitType = 0;                    // 0x16 for this family
     std::array<char, kModelCodeSize> modelCode{}; // "80M1", "80C2", not terminated
     std::array<char, kNameSize> name{};
-    std::array<char, kSerialSize> serialText{};
+    std::array<char, kSerialSize> serialText{}; // the discovery's own form, "00AB 1003"
+    std::uint16_t serialHigh = 0;
+    std::uint16_t serialLow = 0;
     std::array<char, kNoteSize> userNote{};
 
     // Texts up to their terminating 0 (the model code up to its 4 characters).
@@ -33,6 +35,10 @@ struct DiscoveredUnit {
     std::string SerialText() const { return Terminated(serialText.data(), serialText.size()); }
     std::string NoteText() const { return Terminated(userNote.data(), userNote.size()); }
     std::string ModelText() const { return Terminated(modelCode.data(), modelCode.size()); }
+    // The serial number as the window shows every unit's: "00AB-1003".
+    std::string UnitSerialText() const {
+        return unitprotocol::SerialNumberText(serialHigh, serialLow);
+    }
     // The MAC address as "00:08:DC:01:02:03".
     std::string MacText() const {
         char text[18];

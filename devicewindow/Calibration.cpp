@@ -5,6 +5,7 @@
 #include "platform/ui/DialogTemplate.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 using namespace win;
@@ -26,7 +27,7 @@ DialogTemplate CalibrationTemplate() {
     t.items.push_back(LTEXT("Band (MHz)", OutputColumns::kIdBandHeading, 164, 8, 52, 8));
     t.items.push_back(LTEXT("Static", Calibration::kIdBandText, 222, 8, 72, 8, SS_NOTIFY));
     t.items.push_back(
-        PUSHBUTTON("Reset To Factory Defualts", Calibration::kIdReset, 18, 157, 91, 11));
+        PUSHBUTTON("Reset To Factory Defaults", Calibration::kIdReset, 18, 157, 91, 11));
     return t;
 }
 
@@ -142,7 +143,10 @@ void Calibration::FactoryReset() {
     if (slot == nullptr || unit_ == nullptr) {
         return;
     }
-    if (MessageBox(kResetQuestion, kResetCaption, MB_OKCANCEL) == IDCANCEL) {
+    char question[256];
+    std::snprintf(question, sizeof question, kResetQuestion,
+                  BandTextOf(*slot, choice_.band).c_str());
+    if (MessageBox(question, kResetCaption, MB_OKCANCEL) == IDCANCEL) {
         return;
     }
     const int reset = unit_->FactoryReset(choice_.band);

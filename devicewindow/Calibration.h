@@ -5,7 +5,7 @@
 // calibration value with its slider, where position p stands for the value
 // 115 - p (right lowers the value and raises the gain). Every slider change
 // is written to the unit at once (0x3000); the split buttons ask the unit to
-// calibrate with that split (0x3001); "Reset To Factory Defualts" restores the
+// calibrate with that split (0x3001); "Reset To Factory Defaults" restores the
 // factory values of the band (0x3002) after a question.
 //
 // The band and split are the page's own and go into setup files (section
@@ -35,8 +35,10 @@ public:
 
     static constexpr const char* kSection = CalibrationChoice::kSection;
     static constexpr const char* kResetCaption = "Factory Reset";
-    static constexpr const char* kResetQuestion =
-        "Calibration values are about to be reset. Would you like to continue?";
+    // %s: the band as its text reads ("LL: 1435 - 1535").
+    static constexpr const char* kResetQuestion = "Calibration values of band %s are about to be "
+                                                  "reset to the factory values. Would you like to "
+                                                  "continue?";
     static constexpr const char* kResetDone = "Calibration values have been reset.";
     static constexpr const char* kResetFailed = "Calibration values could not be reset.";
 

@@ -8,8 +8,6 @@
 #include "platform/ui/CommonDialogs.h"
 #include "platform/ui/DialogTemplate.h"
 
-#include "Version.h"
-
 #include <QtCore/qglobal.h>
 
 #include <cstddef>
@@ -29,7 +27,10 @@ namespace {
 constexpr const char* kIconResource = ":/devicewindow/tm80.png";
 constexpr const char* kTabBitmapResource = ":/devicewindow/TabImages.png";
 
-// Template 137: popup with caption and system menu, created invisible.
+// Template 137: popup with caption and system menu, created invisible. The
+// page area ends above the strip of the tabs and the identity pane, so that a
+// page's bottom row is never under them (the pages' lowest controls end 188
+// units down, 224 in the window); the placeholders stay inside the window.
 DialogTemplate DeviceWindowTemplate() {
     DialogTemplate t;
     t.cx = 383;
@@ -38,12 +39,12 @@ DialogTemplate DeviceWindowTemplate() {
     t.items = {
         Hidden(PUSHBUTTON("Exit", DefaultDlg::kIdExit, 169, 247, 50, 12)),
         CONTROL("", DefaultDlg::kIdTabStrip, ControlKind::Tab,
-                WS_CHILD | WS_VISIBLE | TCS_BOTTOM | TCS_BUTTONS | TCS_OWNERDRAWFIXED, 1, 230, 149,
+                WS_CHILD | WS_VISIBLE | TCS_BOTTOM | TCS_BUTTONS | TCS_OWNERDRAWFIXED, 1, 244, 149,
                 14),
         // Placeholders: only their rectangles are used.
-        Hidden(LTEXT("", DefaultDlg::kIdPageFrame, 0, 36, 389, 206)),
-        Hidden(LTEXT("", DefaultDlg::kIdHeaderFrame, 0, 0, 389, 36)),
-        Hidden(LTEXT("", DefaultDlg::kIdIdentityFrame, 133, 224, 250, 18)),
+        Hidden(LTEXT("", DefaultDlg::kIdPageFrame, 0, 36, 383, 196)),
+        Hidden(LTEXT("", DefaultDlg::kIdHeaderFrame, 0, 0, 383, 36)),
+        Hidden(LTEXT("", DefaultDlg::kIdIdentityFrame, 133, 234, 250, 24)),
     };
     return t;
 }
@@ -107,7 +108,7 @@ bool DefaultDlg::OnInitDialog() {
     if (!icon_.IsNull()) {
         SetIcon(icon_, false);
     }
-    SetWindowText(std::string(kTitlePrefix) + kVersionText);
+    UpdateTitle();
     SetTimer(kNoteTimer, kNoteTimerMs);
     return true;
 }
@@ -135,9 +136,9 @@ void DefaultDlg::LayOutPanes() {
     const CRect tabs = ChildRect(kIdTabStrip);
     CRect identity = ChildRect(kIdIdentityFrame);
 
-    // The identity frame goes right of the tab strip, 20 pixels taller.
+    // The identity frame goes right of the tab strip and down to its bottom;
+    // its top stays below the page area, in dialog units like the rest.
     identity.left = tabs.right;
-    identity.top = tabs.top - 20;
     identity.bottom = tabs.bottom;
     if (CWnd* frame = GetDlgItem(kIdIdentityFrame)) {
         frame->MoveWindow(identity);
@@ -150,7 +151,6 @@ void DefaultDlg::LayOutPanes() {
     AddPane(*header_, header, true);
     AddPane(*identity_, identity, true);
 
-    // The page area reaches down behind the tab strip: keep the tabs on top.
     tabs_.BringWindowToTop();
     identity_->BringWindowToTop();
 }
@@ -267,9 +267,22 @@ void DefaultDlg::ShowPanes() {
     RedrawWindow();
 }
 
+std::string DefaultDlg::Title(int unitIndex, const std::string& note, const std::string& address) {
+    const std::string name = note.empty() ? "Device " + std::to_string(unitIndex + 1) : note;
+    return name + " (" + address + ") \x96 TM80";
+}
+
+void DefaultDlg::UpdateTitle() {
+    const UnitSlot* slot = TheSlotTable().Slot(unitIndex_);
+    if (slot != nullptr) {
+        SetWindowText(Title(unitIndex_, slot->userNote, slot->addressText));
+    }
+}
+
 void DefaultDlg::UpdateHeader() {
     header_->UpdateValues();
     identity_->UpdateValues();
+    UpdateTitle();
 }
 
 void DefaultDlg::ShowNormal() {

@@ -61,7 +61,10 @@ public:
     static constexpr int kCalibrationImage = 5;
     static constexpr int kInfoImage = 6;
 
-    static constexpr const char* kTitlePrefix = "Tm80_App Version ";
+    // The title names the unit, so that the taskbar and Alt+Tab tell the
+    // windows apart: "RACK A (127.0.0.2) \x96 TM80" (an en dash in the
+    // window's code page); "Device 1 (...)" for a unit without a note.
+    static std::string Title(int unitIndex, const std::string& note, const std::string& address);
     // The notice for a lost unit, by what the note check saw: the read failed,
     // or the unit answered with another note (another unit may now answer at
     // that address). Position (1-4) and address name the unit.
@@ -109,9 +112,9 @@ public:
     int SendPanes() override;
     void ShowPanes() override;
 
-    // Refreshes the panes that show the unit's note and address, the status
-    // header and the identity pane (the main window's UpdateValues does this
-    // for every unit).
+    // Refreshes what shows the unit's note and address: the status header,
+    // the identity pane and the title (the main window's UpdateValues does
+    // this for every unit).
     void UpdateHeader();
 
     // The system page's "Display Calibration Tab": gives the tab strip a
@@ -150,6 +153,7 @@ public:
     void OnCancel() override;
 
 private:
+    void UpdateTitle();
     void LayOutPanes();
     // Creates the pane's window as a child at `place` and adds it to the list.
     void AddPane(Dlgplus& pane, const win::CRect& place, bool shown);

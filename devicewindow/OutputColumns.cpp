@@ -121,14 +121,23 @@ void OutputColumns::ShowGain(int n, double gain, bool shown) {
     gains_[Index(n)].SetWindowText(text);
 }
 
-bool ChooseBand(const Dlgplus& page, const UnitSlot& slot, int current, int& chosen) {
+bool ChooseBand(const Dlgplus& page, const UnitSlot& slot, int current, int& chosen,
+                const std::string& output) {
     const int count = std::clamp(slot.bandCount, 0, UnitSlot::kBands);
     const std::vector<std::string> items(slot.bandTexts.begin(), slot.bandTexts.begin() + count);
     // Over the device window, which waits meanwhile, so that no second choice
     // or slider move can start under this one.
     CWnd* owner = page.GetWindow() != nullptr ? page.GetWindow()->GetParent() : nullptr;
-    return ChooseFromList(current, items, page.GetText("CP_DATADECOM", "Band Selection"),
-                          page.GetText("PR_DATASOURCE1", "Select Band:"), count, chosen, owner);
+    std::string prompt = page.GetText("PR_DATASOURCE1", "Select Band:");
+    if (!output.empty()) {
+        // The language text is not a format: only its first "%s" is filled.
+        prompt = page.GetText("PR_BAND_FOR_OUTPUT", "Select Band for %s:");
+        if (const std::size_t at = prompt.find("%s"); at != std::string::npos) {
+            prompt.replace(at, 2, output);
+        }
+    }
+    return ChooseFromList(current, items, page.GetText("CP_DATADECOM", "Band Selection"), prompt,
+                          count, chosen, owner);
 }
 
 std::string BandTextOf(const UnitSlot& slot, int band) {

@@ -71,6 +71,7 @@ public:
     void ShowGain(int n, double gain, bool shown = true);
 
     Sliderplus& Slider(int n) { return sliders_[Index(n)]; }
+    Staticplus& Caption(int n) { return captions_[Index(n)]; }
     Staticplus& Gain(int n) { return gains_[Index(n)]; }
     Buttonplus& Split18() { return split18_; }
     Buttonplus& Split24() { return split24_; }
@@ -87,9 +88,11 @@ private:
 
 // The band choice of both pages: "Band Selection" / "Select Band:" (or the
 // page's language texts) over the page's device window, listing the slot's
-// first band-count band texts with `current` selected. True and the chosen
-// position when the operator chose one.
-bool ChooseBand(const Dlgplus& page, const UnitSlot& slot, int current, int& chosen);
+// first band-count band texts with `current` selected. For one output, the
+// prompt names it: "Select Band for Out 3A:" with the output's caption. True
+// and the chosen position when the operator chose one.
+bool ChooseBand(const Dlgplus& page, const UnitSlot& slot, int current, int& chosen,
+                const std::string& output = {});
 
 // The slot's text of band position `band`; empty outside 0..7.
 std::string BandTextOf(const UnitSlot& slot, int band);

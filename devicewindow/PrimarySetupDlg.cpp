@@ -137,7 +137,7 @@ void PrimarySetupDlg::ChooseOutputBand(int n) {
     auto& selection = slot->bandSelection[static_cast<std::size_t>(n - 1)];
     int chosen = 0;
     // Cancel leaves the output as it was and sends nothing.
-    if (!ChooseBand(*this, *slot, selection, chosen)) {
+    if (!ChooseBand(*this, *slot, selection, chosen, columns_.Caption(n).GetWindowText())) {
         return;
     }
     selection = chosen;

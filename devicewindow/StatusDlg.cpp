@@ -17,8 +17,8 @@ namespace {
 
 DialogTemplate StatusTemplate() {
     DialogTemplate t;
-    t.cx = 393;
-    t.cy = 59;
+    t.cx = 383; // as wide and high as the device window's header frame
+    t.cy = 36;
     t.style = WS_CHILD;
     // The file line lies over the right part of the unit line, so it comes
     // after it.
@@ -26,9 +26,13 @@ DialogTemplate StatusTemplate() {
         CONTROL("", StatusDlg::kIdLogo, ControlKind::Static, WS_CHILD | WS_VISIBLE, 10, 14, 19, 8),
         CONTROL("", StatusDlg::kIdLogoCorner, ControlKind::Static, WS_CHILD | WS_VISIBLE, 71, 28,
                 19, 8),
-        LTEXT("", StatusDlg::kIdUnitLine, 0, 0, 393, 10),
-        CTEXT("", StatusDlg::kIdFileLine, 106, 1, 275, 8),
-        CTEXT("INFO", StatusDlg::kIdAlarm, 369, 10, 12, 42),
+        LTEXT("", StatusDlg::kIdUnitLine, 0, 0, 383, 10),
+        // As high as the unit line, the text in its middle: an underscore in
+        // the file name ("00AB-1001_Setup") sits below the baseline.
+        CTEXT("", StatusDlg::kIdFileLine, 106, 0, 275, 10),
+        // Below the unit line, within the 36 units the device window gives
+        // the header.
+        CTEXT("INFO", StatusDlg::kIdAlarm, 369, 10, 12, 26),
     };
     return t;
 }
@@ -53,7 +57,7 @@ void StatusDlg::StyleLines() {
         colours = TheSystemConfiguration().DeviceColors[static_cast<std::size_t>(unitIndex_)];
     }
     StyleLabel(unitLine_, colours.Background, colours.Text, 0, kLabelMiddle);
-    StyleLabel(fileLine_, RGB(255, 255, 255), RGB(0, 0, 0), 0, kLabelCentre);
+    StyleLabel(fileLine_, RGB(255, 255, 255), RGB(0, 0, 0), 0, kLabelCentre | kLabelMiddle);
 }
 
 void StatusDlg::UpdateValues() {

@@ -92,8 +92,10 @@ DialogTemplate SystemTemplate() {
         CTEXT("TM80C2 Version/Environment Info", SystemDlg::kIdTitle, 203, 16, 135, 8));
     t.items.push_back(
         CTEXT("THIS IS REALLY LONG TEXT FOR THE DATE", SystemDlg::kIdDate, 203, 27, 135, 8));
-    t.items.push_back(LTEXT("Product ID", SystemDlg::kIdProductLabel, 203, 49, 39, 8));
-    t.items.push_back(LTEXT("Product ID", SystemDlg::kIdProduct, 252, 49, 86, 8));
+    // The product ID on a line of its own across the frame, wrapped on to a
+    // second: it runs to some 45 characters.
+    t.items.push_back(LTEXT("Product ID", SystemDlg::kIdProductLabel, 203, 38, 135, 8));
+    t.items.push_back(LTEXT("Product ID", SystemDlg::kIdProduct, 203, 49, 148, 17));
     t.items.push_back(LTEXT("Power/Temperature/Voltage Rail Monitoring",
                             SystemDlg::kIdMonitorHeading, 37, 78, 140, 8));
     for (int m = 0; m < SystemDlg::kMonitors; ++m) {
@@ -416,7 +418,7 @@ void SystemDlg::EditNote() {
     }
     std::string entered;
     if (!EnterText(GetText("CP_USERNOTES", "User Notes"),
-                   GetText("PR_USERNOTES", "Enter the Pv62 User Notes:"),
+                   GetText("PR_USERNOTES", "Enter the note for this unit:"),
                    unit_->identity.userNote.data(), entered, kNoteWindowWidth, 1, nullptr)) {
         return;
     }

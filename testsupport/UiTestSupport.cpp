@@ -1,13 +1,95 @@
 #include "testsupport/UiTestSupport.h"
 
+#include "platform/ui/CDialogEx.h"
 #include "platform/ui/QtConvert.h"
+#include "platform/ui/WinConstants.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace uitest {
+
+namespace {
+
+bool IsFrame(const win::CWnd& w) {
+    const win::DWORD style = w.GetStyle();
+    if (dynamic_cast<const win::CDialogEx*>(&w) != nullptr) {
+        return false;
+    }
+    const QString kind = QString::fromLatin1(w.GetNative()->metaObject()->className());
+    if (kind == QLatin1String("QGroupBox")) {
+        return true;
+    }
+    const win::DWORD type = style & win::SS_TYPEMASK;
+    return kind.contains(QLatin1String("Label")) &&
+           (type == win::SS_ETCHEDFRAME || type == win::SS_BLACKFRAME);
+}
+
+bool Allowed(int a, int b, const std::vector<StackedOnPurpose>& allowed) {
+    return std::any_of(allowed.begin(), allowed.end(), [&](const StackedOnPurpose& s) {
+        return (s.first == a && s.second == b) || (s.first == b && s.second == a);
+    });
+}
+
+void Walk(const win::CWnd& parent, const std::vector<StackedOnPurpose>& allowed,
+          std::vector<std::string>& faults) {
+    const QRect client = parent.GetNative()->rect();
+    std::vector<const win::CWnd*> shown;
+    for (const win::CWnd* child : parent.GetChildren()) {
+        const QWidget* w = child->GetNative();
+        if (w == nullptr || w->isWindow() || !w->isVisibleTo(parent.GetNative()) ||
+            w->width() <= 0 || w->height() <= 0) {
+            continue;
+        }
+        shown.push_back(child);
+        const QRect r = w->geometry();
+        if (!client.contains(r)) {
+            faults.push_back("control " + std::to_string(child->GetDlgCtrlID()) +
+                             " reaches outside its window (" + std::to_string(r.left()) + "," +
+                             std::to_string(r.top()) + " " + std::to_string(r.width()) + "x" +
+                             std::to_string(r.height()) + " in " + std::to_string(client.width()) +
+                             "x" + std::to_string(client.height()) + ")");
+        }
+        if (dynamic_cast<const win::CDialogEx*>(child) != nullptr) {
+            Walk(*child, allowed, faults);
+        }
+    }
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        for (std::size_t j = i + 1; j < shown.size(); ++j) {
+            const QRect a = shown[i]->GetNative()->geometry();
+            const QRect b = shown[j]->GetNative()->geometry();
+            if (!a.intersects(b)) {
+                continue;
+            }
+            if ((IsFrame(*shown[i]) && a.contains(b)) || (IsFrame(*shown[j]) && b.contains(a))) {
+                continue;
+            }
+            const int idA = shown[i]->GetDlgCtrlID(), idB = shown[j]->GetDlgCtrlID();
+            if (Allowed(idA, idB, allowed)) {
+                continue;
+            }
+            const QRect both = a.intersected(b);
+            faults.push_back("controls " + std::to_string(idA) + " and " + std::to_string(idB) +
+                             " overlap by " + std::to_string(both.width()) + "x" +
+                             std::to_string(both.height()) + " pixels");
+        }
+    }
+}
+
+} // namespace
+
+std::vector<std::string> LayoutFaults(const win::CWnd& window,
+                                      const std::vector<StackedOnPurpose>& allowed) {
+    std::vector<std::string> faults;
+    if (window.GetNative() != nullptr) {
+        Walk(window, allowed, faults);
+    }
+    return faults;
+}
 
 void EnsureApplication() {
     if (QApplication::instance()) {

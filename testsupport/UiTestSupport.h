@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace uitest {
 
@@ -45,6 +46,20 @@ template <class T> T* DialogBehind(QWidget* window) {
     }
     return nullptr;
 }
+// Two sibling controls the design stacks on purpose, by id (either order).
+struct StackedOnPurpose {
+    int first;
+    int second;
+    const char* why;
+};
+// What keeps a window's controls from showing whole: two visible sibling
+// controls that overlap, or a visible control that reaches outside its
+// parent's client area; panes (child dialogs) are walked too. A frame (group
+// box, etched or black frame) holding a control whole is no overlap: it is
+// drawn round the controls it groups. Each fault is one line naming the ids.
+std::vector<std::string> LayoutFaults(const win::CWnd& window,
+                                      const std::vector<StackedOnPurpose>& allowed = {});
+
 // The window as it paints now.
 QImage Grab(const win::CWnd& wnd);
 win::COLORREF PixelAt(const QImage& image, int x, int y);

@@ -42,7 +42,9 @@ bool CTextEntryDlg::OnInitDialog() {
     entrylayout::CreateButtons(*this, top.client, lineHeight, ok_, cancel_);
 
     // The limit holds typing only: a longer starting text is shown whole.
-    edit_.SetLimitText(maxLength_ + 1);
+    // Typing stops at the limit itself, as a character past it would be
+    // dropped later without a sign.
+    edit_.SetLimitText(maxLength_);
     edit_.SetWindowText(initialText_);
     edit_.SetFocus();
     edit_.SetSel(0, -1);

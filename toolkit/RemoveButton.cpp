@@ -7,6 +7,17 @@
 
 using namespace win;
 
+bool RemoveButton::OnKeyDown(UINT key, UINT, UINT) {
+    if ((key != VK_RETURN && key != VK_SPACE) || GetParent() == nullptr) {
+        return false;
+    }
+    GetParent()->SendMessage(
+        WM_COMMAND,
+        MAKEWPARAM(static_cast<unsigned>(GetDlgCtrlID()), static_cast<unsigned>(kKeyboardClicked)),
+        ToLParam());
+    return true;
+}
+
 void RemoveButton::DrawItem(const DRAWITEMSTRUCT& item) {
     CDC& dc = *item.pDC;
     const CRect r = item.rcItem;

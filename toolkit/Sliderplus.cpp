@@ -98,6 +98,10 @@ bool Sliderplus::OnPaint(CDC& dc) {
         dc.LineTo(thumb_.right, thumb_.bottom + 1);
     }
     dc.SelectObject(old);
+    // The arrow keys move this slider: a dotted frame round it says so.
+    if (GetFocus() == this) {
+        dc.DrawFocusRect(r);
+    }
     return true;
 }
 

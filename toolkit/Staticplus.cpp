@@ -2,6 +2,7 @@
 
 #include "infra/ColorScheme.h"
 #include "platform/ui/CDC.h"
+#include "toolkit/Contrast.h"
 
 using namespace win;
 
@@ -45,7 +46,9 @@ void Staticplus::SetDisabled(bool disabled) {
 }
 
 const CBrush* Staticplus::CtlColor(CDC& dc, UINT /*kind*/) {
-    dc.SetTextColor(enabled_ ? effectiveText_ : disabledText_);
+    // A disabled text still reads against its background (3:1 at least),
+    // whatever the colour scheme asks for.
+    dc.SetTextColor(enabled_ ? effectiveText_ : ReadableOn(disabledText_, background_));
     dc.SetBkColor(background_);
     return &brush_;
 }

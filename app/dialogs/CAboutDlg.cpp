@@ -4,6 +4,10 @@
 #include "app/mainwindow/Resources.h"
 #include "platform/ui/CDataExchange.h"
 
+#include "Version.h"
+
+#include <string>
+
 using namespace win;
 
 namespace {
@@ -17,7 +21,8 @@ DialogTemplate AboutTemplate() {
     t.items = {
         CONTROL("", res::IDC_ABOUT_ICON, ControlKind::Static, WS_CHILD | WS_VISIBLE, 14, 14, 21,
                 20),
-        LTEXT(CAboutDlg::kVersionLine, res::IDC_ABOUT_VERSION, 42, 14, 114, 8, SS_LEFTNOWORDWRAP),
+        LTEXT(std::string(CAboutDlg::kVersionPrefix) + kVersionText, res::IDC_ABOUT_VERSION, 42, 14,
+              114, 8, SS_LEFTNOWORDWRAP),
         DEFPUSHBUTTON("OK", IDOK, 113, 41, 50, 14, WS_GROUP),
     };
     return t;

@@ -127,7 +127,7 @@ void Config::FillLists() {
         const DiscoveredUnit& unit = found.At(k);
         notes_.push_back(unit.NoteText());
         addresses_.push_back(unit.addressText);
-        serials_.push_back(unit.SerialText());
+        serials_.push_back(unit.UnitSerialText());
     }
 }
 

@@ -144,7 +144,17 @@ bool CTM80_AppDlg::OnInitDialog() {
 
     ShowLocalAddress();
     SetWindowText(std::string(kTitlePrefix) + kVersionText);
-    return true;
+
+    // Enter at the start opens the first unit's window (or adds a unit); it
+    // never starts at a remove button.
+    for (int r = 0; r < kUnitPositions; ++r) {
+        if (TheSlotTable().Slot(r) != nullptr) {
+            rows_[static_cast<std::size_t>(r)].deviceButton.SetFocus();
+            return false;
+        }
+    }
+    addDevice_.SetFocus();
+    return false;
 }
 
 void CTM80_AppDlg::PlaceLogo() {
@@ -488,7 +498,33 @@ void CTM80_AppDlg::ShowAbout() {
     about.DoModal();
 }
 
+bool CTM80_AppDlg::AskRemoval(int index) {
+    const UnitSlot* slot = TheSlotTable().Slot(index);
+    if (slot == nullptr) {
+        return false;
+    }
+    char text[96];
+    std::snprintf(text, sizeof text, kRemoveQuestion, index + 1, slot->addressText.c_str());
+    return MessageBox(text, kQuestionCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+bool CTM80_AppDlg::OnKeyDown(UINT key, UINT repeat, UINT flags) {
+    if (key == VK_ESCAPE && IsWindowEnabled() &&
+        MessageBox(kExitQuestion, kQuestionCaption, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        return true;
+    }
+    return CDialogEx::OnKeyDown(key, repeat, flags);
+}
+
 bool CTM80_AppDlg::OnCommand(int id, int code) {
+    for (int r = 0; r < kUnitPositions; ++r) {
+        if (id == IDC_REMOVE[r] && code == RemoveButton::kKeyboardClicked) {
+            if (AskRemoval(r)) {
+                RemoveUnit(r);
+            }
+            return true;
+        }
+    }
     if (code == BN_CLICKED) {
         for (int r = 0; r < kUnitPositions; ++r) {
             if (id == IDC_DEVICE_BUTTON[r]) {

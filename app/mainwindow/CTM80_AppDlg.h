@@ -54,6 +54,11 @@ public:
     // The error log's line for an address the direct launch lists again.
     static constexpr const char* kLaunchedTwiceText =
         "Direct launch: %s is listed more than once; it is connected once, as Device %d.";
+    // What one key would otherwise do without a word: Enter or Space on a
+    // remove button (position 1-4 and address), Esc on the window.
+    static constexpr const char* kRemoveQuestion = "Remove Device %d (%s)?";
+    static constexpr const char* kExitQuestion = "Exit TM80?";
+    static constexpr const char* kQuestionCaption = "TM80";
     static constexpr int kTextUnit = 10;
     static constexpr win::COLORREF kLitFill = win::RGB(0, 255, 0);
     static constexpr win::COLORREF kLitOutline = win::RGB(0, 0, 0);
@@ -117,9 +122,14 @@ public:
     bool OnInitDialog() override;
     void DoDataExchange(win::CDataExchange* dx) override;
     bool OnCommand(int id, int code) override;
+    // Esc asks before it closes the window; the close box does not.
+    bool OnKeyDown(win::UINT key, win::UINT repeat, win::UINT flags) override;
     void OnCancel() override;
 
 private:
+    // Whether the operator confirms removing the unit at `index`.
+    bool AskRemoval(int index);
+
     struct Row {
         RemoveButton remove;
         Staticball state;

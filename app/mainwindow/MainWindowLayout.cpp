@@ -86,8 +86,6 @@ DialogTemplate MainWindowTemplate() {
         items.push_back(CTEXT("IP #" + n, IDC_ADDRESS[r], kAddressX, y, kAddressW, kRowHeight));
         items.push_back(PUSHBUTTON("Device " + n, IDC_DEVICE_BUTTON[r], kDeviceButtonX, y,
                                    kDeviceButtonW, kRowHeight));
-        // After the device button in the tab order: the first button to take
-        // the focus must not be one whose Enter takes a unit away.
         items.push_back(CONTROL("", IDC_REMOVE[r], ControlKind::Button,
                                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, kRemoveX, y,
                                 kRemoveW, kRowHeight));

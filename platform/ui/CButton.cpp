@@ -60,14 +60,32 @@ private:
     static constexpr int kFocusInset = 3;
 };
 
+// Check boxes and radio buttons frame their whole face while they have the
+// focus, for the same reason.
+template <class Base> class MarkedButton : public Base {
+public:
+    using Base::Base;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        Base::paintEvent(event);
+        if (!this->hasFocus()) {
+            return;
+        }
+        QPainter painter(this);
+        CDC dc(painter, DefaultGuiFont());
+        dc.DrawFocusRect(CRect(0, 0, this->width(), this->height()));
+    }
+};
+
 } // namespace
 
 QWidget* CButton::CreateNative(QWidget* parent) {
     switch (FamilyOf(GetStyle())) {
     case Family::Check:
-        return new QCheckBox(parent);
+        return new MarkedButton<QCheckBox>(parent);
     case Family::Radio: {
-        auto* radio = new QRadioButton(parent);
+        auto* radio = new MarkedButton<QRadioButton>(parent);
         radio->setAutoExclusive(false); // groups follow WS_GROUP, see ClearGroupSiblings
         return radio;
     }

@@ -14,6 +14,7 @@
 #include "platform/ui/DialogHandlers.h"
 #include "platform/ui/EventBridge.h"
 #include "platform/ui/QtConvert.h"
+#include "platform/ui/TabOrder.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -25,6 +26,7 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
 #include <map>
 
 namespace win {
@@ -36,6 +38,17 @@ struct CDialogEx::Loop {
 };
 
 namespace {
+
+// The modal dialogs running now, innermost last: each top-level window and
+// the window it was opened over.
+struct RunningModal {
+    QPointer<QWidget> top;
+    QPointer<QWidget> owner;
+};
+std::vector<RunningModal>& RunningModals() {
+    static std::vector<RunningModal> running;
+    return running;
+}
 
 std::unique_ptr<CWnd> MakeControl(ControlKind kind) {
     switch (kind) {
@@ -155,13 +168,27 @@ void CDialogEx::CreateControls() {
     }
 }
 
+QWidget* CDialogEx::OwnerFor(QWidget* window) {
+    for (bool moved = true; window != nullptr && moved;) {
+        moved = false;
+        for (const RunningModal& m : RunningModals()) {
+            if (m.owner == window && m.top != nullptr && m.top->isVisible()) {
+                window = m.top;
+                moved = true;
+                break;
+            }
+        }
+    }
+    return window;
+}
+
 INT_PTR CDialogEx::DoModal() {
     CWnd* owner = parentWnd_ ? parentWnd_ : AfxGetMainWnd();
     if (owner == this) {
         owner = nullptr;
     }
     QPointer<QWidget> ownerTop =
-        owner && owner->GetNative() ? owner->GetNative()->window() : nullptr;
+        OwnerFor(owner && owner->GetNative() ? owner->GetNative()->window() : nullptr);
     if (!Build(owner, false)) {
         return -1;
     }
@@ -178,6 +205,7 @@ INT_PTR CDialogEx::DoModal() {
     ending_ = false;
     result_ = 0;
     const bool focusFirst = OnInitDialog();
+    const std::vector<CWnd*> stops = ArrangeTabOrder(*this);
     // Only the owner is disabled; every other window stays usable.
     const bool disableOwner = ownerTop && ownerTop->isEnabled();
     if (disableOwner) {
@@ -188,7 +216,7 @@ INT_PTR CDialogEx::DoModal() {
         top->raise();
         top->activateWindow();
         if (focusFirst) {
-            for (CWnd* c : GetChildren()) {
+            for (CWnd* c : stops) {
                 if ((c->GetStyle() & WS_TABSTOP) && c->IsWindowVisible() && c->IsWindowEnabled()) {
                     c->SetFocus();
                     break;
@@ -197,7 +225,12 @@ INT_PTR CDialogEx::DoModal() {
         }
         QEventLoop loop;
         loop_->loop = &loop;
+        RunningModals().push_back({top, ownerTop});
         loop.exec(QEventLoop::DialogExec);
+        auto& running = RunningModals();
+        running.erase(std::remove_if(running.begin(), running.end(),
+                                     [&](const RunningModal& m) { return m.top == top; }),
+                      running.end());
         loop_->loop = nullptr;
     }
     if (disableOwner && ownerTop) {
@@ -229,6 +262,7 @@ bool CDialogEx::Create(CWnd* parent) {
     modal_ = false;
     ending_ = false;
     OnInitDialog();
+    ArrangeTabOrder(*this);
     if (template_.style & WS_VISIBLE) {
         ShowWindow(SW_SHOW);
     }

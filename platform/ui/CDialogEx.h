@@ -14,9 +14,11 @@
 // given, else the main window) while it runs and returns the id of the
 // closing command (IDOK 1, IDCANCEL 2; -1 when the window cannot be made).
 // Other top-level windows, such as modeless windows made with Create, stay
-// usable. Enter sends IDOK (or the command of the focused push button),
-// Escape and the close box send IDCANCEL. EndDialog on a modeless dialog
-// hides it. Each DoModal builds the window afresh and destroys it at the end.
+// usable. Once OnInitDialog has placed the controls, Tab visits them in
+// reading order (TabOrder.h), and a modal dialog whose OnInitDialog returns
+// true gives the focus to the first of them. Enter sends IDOK (or the command of the focused push
+// button), Escape and the close box send IDCANCEL. EndDialog on a modeless dialog hides it. Each
+// DoModal builds the window afresh and destroys it at the end.
 #pragma once
 
 #include "platform/ui/CWnd.h"
@@ -43,6 +45,12 @@ public:
     void EndDialog(int result);
     // The owner for the next DoModal (the parent for Create).
     void SetParentWindow(CWnd* parent) { parentWnd_ = parent; }
+    // The window a box or dialog asked for over `window` belongs to: while a
+    // modal dialog runs over `window` (which it disabled), the innermost such
+    // dialog, as Windows gives a box the owner's last active popup; else
+    // `window` itself. A box owned this way stays above the dialog, and the
+    // dialog gets the focus back when the box closes.
+    static QWidget* OwnerFor(QWidget* window);
 
     virtual bool OnInitDialog();
     virtual void DoDataExchange(CDataExchange* dx);

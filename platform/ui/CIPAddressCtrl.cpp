@@ -2,50 +2,36 @@
 
 #include "platform/ui/QtConvert.h"
 
+#include <QClipboard>
 #include <QEvent>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
+#include <QRegularExpression>
+#include <QValidator>
 
 #include <cstdio>
+#include <functional>
+#include <utility>
 
 namespace win {
 
 namespace {
 
 constexpr const char* kFieldProperty = "win_ip_field";
+constexpr int kFields = 4;
 
-// Moves on to the next field at a dot, as the platform control does.
-class DotFilter : public QObject {
-public:
-    using QObject::QObject;
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress) {
-            return false;
-        }
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() != Qt::Key_Period) {
-            return false;
-        }
-        auto* edit = qobject_cast<QLineEdit*>(watched);
-        if (edit && !edit->text().isEmpty() && edit->nextInFocusChain()) {
-            edit->nextInFocusChain()->setFocus(Qt::TabFocusReason);
-        }
-        return true;
-    }
-};
-
-std::array<QLineEdit*, 4> Fields(QWidget* w) {
-    std::array<QLineEdit*, 4> out{};
+std::array<QLineEdit*, kFields> Fields(QWidget* w) {
+    std::array<QLineEdit*, kFields> out{};
     if (!w) {
         return out;
     }
     for (QLineEdit* e : w->findChildren<QLineEdit*>()) {
         const QVariant v = e->property(kFieldProperty);
-        if (v.isValid() && v.toInt() >= 0 && v.toInt() < 4) {
+        if (v.isValid() && v.toInt() >= 0 && v.toInt() < kFields) {
             out[static_cast<std::size_t>(v.toInt())] = e;
         }
     }
@@ -53,11 +39,128 @@ std::array<QLineEdit*, 4> Fields(QWidget* w) {
 }
 
 // A field over 255 becomes 255.
+QString Clamped(const QString& digits) {
+    return !digits.isEmpty() && digits.toInt() > 255 ? QStringLiteral("255") : digits;
+}
+
 void Clamp(QLineEdit* e) {
-    if (!e->text().isEmpty() && e->text().toInt() > 255) {
-        e->setText(QStringLiteral("255"));
+    const QString clamped = Clamped(e->text());
+    if (clamped != e->text()) {
+        e->setText(clamped);
     }
 }
+
+// Up to three digits, or a dotted address on its way in from a paste.
+class FieldValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        static const QRegularExpression digits(QStringLiteral("^[0-9]{0,3}$"));
+        static const QRegularExpression dotted(
+            QStringLiteral("^\\s*[0-9]{0,3}(\\.[0-9]{0,3}){1,3}\\s*$"));
+        return digits.match(input).hasMatch() || dotted.match(input).hasMatch() ? Acceptable
+                                                                                : Invalid;
+    }
+};
+
+// The keys of the four fields: moving between them as one address.
+class FieldKeys : public QObject {
+public:
+    FieldKeys(QWidget* frame, std::function<void()> changed)
+        : QObject(frame), frame_(frame), changed_(std::move(changed)) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* edit = qobject_cast<QLineEdit*>(watched);
+        if (edit == nullptr || event->type() != QEvent::KeyPress) {
+            return false;
+        }
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool justMoved = std::exchange(justMoved_, false);
+        const int index = edit->property(kFieldProperty).toInt();
+        const bool atStart = edit->cursorPosition() == 0 && !edit->hasSelectedText();
+        const bool atEnd =
+            edit->cursorPosition() == edit->text().size() && !edit->hasSelectedText();
+        if (key->matches(QKeySequence::Paste)) {
+            // A whole address replaces the field's text and goes on into the next ones.
+            const QString pasted = QGuiApplication::clipboard()->text();
+            if (pasted.contains(QLatin1Char('.'))) {
+                edit->selectAll();
+            }
+            return false;
+        }
+        switch (key->key()) {
+        case Qt::Key_Period:
+        case Qt::Key_Space:
+            if (!justMoved && !edit->text().isEmpty() && !edit->hasSelectedText()) {
+                Move(index + 1, false);
+            }
+            return true;
+        case Qt::Key_Backspace:
+            return atStart && Move(index - 1, true);
+        case Qt::Key_Left:
+            return atStart && Move(index - 1, true);
+        case Qt::Key_Right:
+            return atEnd && Move(index + 1, false);
+        default:
+            return false;
+        }
+    }
+
+    // A field's text as the operator changed it.
+    void Edited(QLineEdit* edit, const QString& text) {
+        const int index = edit->property(kFieldProperty).toInt();
+        if (text.contains(QLatin1Char('.'))) {
+            Spread(index, text);
+        } else if (text.size() == 3 && edit->cursorPosition() == 3) {
+            Clamp(edit);
+            if (Move(index + 1, false)) {
+                justMoved_ = true;
+            }
+        }
+        changed_();
+    }
+
+private:
+    // Focus to field `index`: its text selected when entered forwards, the
+    // caret at its end when entered backwards.
+    bool Move(int index, bool toEnd) {
+        if (index < 0 || index >= kFields) {
+            return false;
+        }
+        QLineEdit* field = Fields(frame_)[static_cast<std::size_t>(index)];
+        if (field == nullptr) {
+            return false;
+        }
+        field->setFocus(Qt::OtherFocusReason);
+        if (toEnd) {
+            field->deselect();
+            field->end(false);
+        } else {
+            field->selectAll();
+        }
+        return true;
+    }
+
+    // A dotted address pasted into field `first`: its parts fill that field
+    // and the ones after it.
+    void Spread(int first, const QString& text) {
+        const QStringList parts = text.trimmed().split(QLatin1Char('.'));
+        const auto fields = Fields(frame_);
+        int last = first;
+        for (int k = 0; k < parts.size() && first + k < kFields; ++k) {
+            QLineEdit* field = fields[static_cast<std::size_t>(first + k)];
+            if (field != nullptr) {
+                field->setText(Clamped(parts[k]));
+                last = first + k;
+            }
+        }
+        Move(last, true);
+    }
+
+    QWidget* frame_;
+    std::function<void()> changed_;
+    bool justMoved_ = false; // a third digit moved on: the dot typed next is passed already
+};
 
 } // namespace
 
@@ -71,8 +174,15 @@ QWidget* CIPAddressCtrl::CreateNative(QWidget* parent) {
     auto* layout = new QHBoxLayout(frame);
     layout->setContentsMargins(2, 1, 2, 1);
     layout->setSpacing(0);
-    auto* dots = new DotFilter(frame);
-    for (int i = 0; i < 4; ++i) {
+    auto* keys = new FieldKeys(frame, [this] {
+        if (CWnd* parent = GetParent()) {
+            parent->SendMessage(
+                WM_COMMAND,
+                MAKEWPARAM(static_cast<unsigned>(GetDlgCtrlID()), static_cast<unsigned>(EN_CHANGE)),
+                ToLParam());
+        }
+    });
+    for (int i = 0; i < kFields; ++i) {
         if (i > 0) {
             layout->addWidget(new QLabel(QStringLiteral("."), frame));
         }
@@ -80,34 +190,20 @@ QWidget* CIPAddressCtrl::CreateNative(QWidget* parent) {
         edit->setProperty(kFieldProperty, i);
         edit->setFrame(false);
         edit->setAlignment(Qt::AlignHCenter);
-        edit->setMaxLength(3);
-        edit->setValidator(new QRegularExpressionValidator(
-            QRegularExpression(QStringLiteral("[0-9]{0,3}")), edit));
-        edit->installEventFilter(dots);
+        edit->setValidator(new FieldValidator(edit));
+        edit->installEventFilter(keys);
+        // Tab enters at the first field and leaves from any: the control is one stop.
+        if (i == 0) {
+            frame->setFocusProxy(edit);
+        } else {
+            edit->setFocusPolicy(Qt::ClickFocus);
+        }
+        QObject::connect(edit, &QLineEdit::textEdited, keys,
+                         [keys, edit](const QString& text) { keys->Edited(edit, text); });
+        QObject::connect(edit, &QLineEdit::editingFinished, edit, [edit] { Clamp(edit); });
         layout->addWidget(edit, 1);
     }
     return frame;
-}
-
-void CIPAddressCtrl::PreSubclassWindow() {
-    const auto fields = Fields(GetNative());
-    for (QLineEdit* e : fields) {
-        QObject::connect(e, &QLineEdit::textEdited, e, [this, e](const QString& text) {
-            if (text.size() == 3) {
-                Clamp(e);
-                if (e->property(kFieldProperty).toInt() < 3 && e->nextInFocusChain()) {
-                    e->nextInFocusChain()->setFocus(Qt::TabFocusReason);
-                }
-            }
-            if (CWnd* parent = GetParent()) {
-                parent->SendMessage(WM_COMMAND,
-                                    MAKEWPARAM(static_cast<unsigned>(GetDlgCtrlID()),
-                                               static_cast<unsigned>(EN_CHANGE)),
-                                    ToLParam());
-            }
-        });
-        QObject::connect(e, &QLineEdit::editingFinished, e, [e] { Clamp(e); });
-    }
 }
 
 void CIPAddressCtrl::OnFontChanged() {

@@ -1,6 +1,11 @@
 // CIPAddressCtrl: four fields of 0..255. Blank fields read back as 0, so a
-// blank control reads 0.0.0.0. A dot or a third digit moves on to the next
-// field; a value over 255 becomes 255. Changes send WM_COMMAND (id, EN_CHANGE).
+// blank control reads 0.0.0.0. Typing works as in the Windows control: a
+// third digit, or a dot or blank after a digit, moves on to the next field
+// (whose text is then selected); a dot right after such a move is taken as
+// the separator already passed. Backspace and the arrow keys cross into the
+// neighbouring field at a field's edge; a pasted dotted address fills the
+// fields from the one pasted into. Tab leaves the control. A value over 255
+// becomes 255. Changes send WM_COMMAND (id, EN_CHANGE).
 #pragma once
 
 #include "platform/ui/CWnd.h"
@@ -27,7 +32,6 @@ public:
 
 protected:
     QWidget* CreateNative(QWidget* parent) override;
-    void PreSubclassWindow() override;
     // Text is the dotted address ("" when blank).
     void SetNativeText(const std::string& text) override;
     std::string GetNativeText() const override;

@@ -1,15 +1,58 @@
 #include "platform/ui/CStatic.h"
 
+#include "platform/ui/CDC.h"
 #include "platform/ui/QtConvert.h"
 
 #include <QLabel>
+#include <QPainter>
 
 namespace win {
 
+namespace {
+
+// A label that frames itself while it has the focus.
+class FocusLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QLabel::paintEvent(event);
+        if (!hasFocus()) {
+            return;
+        }
+        QPainter painter(this);
+        CDC dc(painter, DefaultGuiFont());
+        dc.DrawFocusRect(CRect(0, 0, width(), height()));
+    }
+};
+
+} // namespace
+
 QWidget* CStatic::CreateNative(QWidget* parent) {
-    auto* label = new QLabel(parent);
+    const bool clickable = (GetStyle() & SS_NOTIFY) != 0;
+    QLabel* label = clickable ? new FocusLabel(parent) : new QLabel(parent);
     label->setTextFormat(Qt::PlainText);
+    if (clickable) {
+        label->setFocusPolicy(Qt::StrongFocus);
+    }
     return label;
+}
+
+void CStatic::PostClicked() {
+    GetParent()->PostMessage(
+        WM_COMMAND,
+        MAKEWPARAM(static_cast<unsigned>(GetDlgCtrlID()), static_cast<unsigned>(STN_CLICKED)),
+        ToLParam());
+}
+
+bool CStatic::OnKeyDown(UINT key, UINT, UINT) {
+    if ((key != VK_RETURN && key != VK_SPACE) || !(GetStyle() & SS_NOTIFY) ||
+        GetParent() == nullptr) {
+        return false;
+    }
+    PostClicked();
+    return true;
 }
 
 void CStatic::SetNativeText(const std::string& text) {
@@ -22,10 +65,7 @@ bool CStatic::OnLButtonDown(UINT, CPoint) {
     if (!(GetStyle() & SS_NOTIFY) || GetParent() == nullptr) {
         return false;
     }
-    GetParent()->PostMessage(
-        WM_COMMAND,
-        MAKEWPARAM(static_cast<unsigned>(GetDlgCtrlID()), static_cast<unsigned>(STN_CLICKED)),
-        ToLParam());
+    PostClicked();
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/ui/QtCommonDialogs.h"
 
+#include "platform/ui/CDialogEx.h"
 #include "platform/ui/CWinApp.h"
 #include "platform/ui/CWnd.h"
 #include "platform/ui/QtConvert.h"
@@ -25,12 +26,23 @@ constexpr int kTitleBarButtonsWidth = 160;
 QWidget* OwnerWindow(CWnd* owner) {
     CWnd* w = owner ? owner : AfxGetMainWnd();
     QWidget* native = w ? w->GetNative() : nullptr;
-    return native ? native->window() : nullptr;
+    return CDialogEx::OwnerFor(native ? native->window() : nullptr);
 }
 
 // Modal to the owner's window only, as on Windows; application-wide without one.
 void SetModality(QDialog& dialog, QWidget* owner) {
     dialog.setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
+}
+
+// Runs the dialog; as on Windows, its owner is the active window again once
+// it closes (a window manager may otherwise leave the focus elsewhere).
+int RunModal(QDialog& dialog, QWidget* owner) {
+    const int result = dialog.exec();
+    if (owner != nullptr && owner->isVisible()) {
+        owner->raise();
+        owner->activateWindow();
+    }
+    return result;
 }
 
 // The box sizes itself to its text; the window manager then cuts a longer
@@ -181,7 +193,7 @@ int QtCommonDialogs::MessageBox(const MessageBoxRequest& request) {
         buttons |= c.button;
     }
     box.setStandardButtons(buttons);
-    box.exec();
+    RunModal(box, owner);
     const auto pressed = box.standardButton(box.clickedButton());
     for (const Choice& c : choices) {
         if (c.button == pressed) {
@@ -208,7 +220,7 @@ bool QtCommonDialogs::ChooseFile(const FileDialogRequest& request, std::string& 
     if (!request.fileName.empty()) {
         dialog.selectFile(ToQPath(request.fileName));
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    if (RunModal(dialog, owner) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return false;
     }
     path = FromQPath(dialog.selectedFiles().front());
@@ -220,7 +232,7 @@ bool QtCommonDialogs::ChooseColor(const ColorRequest& request, COLORREF& colour)
     QColorDialog dialog(ToQColor(request.initial), owner);
     SetModality(dialog, owner);
     dialog.setOption(QColorDialog::DontUseNativeDialog, true);
-    if (dialog.exec() != QDialog::Accepted) {
+    if (RunModal(dialog, owner) != QDialog::Accepted) {
         return false;
     }
     colour = FromQColor(dialog.selectedColor());

@@ -19,6 +19,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <regex>
+
 #include <arpa/inet.h>
 
 using namespace apptest;
@@ -113,14 +115,18 @@ TEST_F(AddDeviceTest, PickersShowTheChosenUnitAndTheLayoutsSwitchBothWays) {
         RunConfig(config, [&] {
             EXPECT_EQ(Text(config, Config::kIdNoteValue), Found(0).NoteText());
             EXPECT_EQ(Text(config, Config::kIdAddressValue), Found(0).addressText);
-            EXPECT_EQ(Text(config, Config::kIdSerialValue), Found(0).SerialText());
+            // The serial as the rest of the window writes it ("00AB-1001"), not as
+            // the discovery answers it ("00AB 1001").
+            EXPECT_EQ(Text(config, Config::kIdSerialValue), Found(0).UnitSerialText());
+            EXPECT_TRUE(std::regex_match(Text(config, Config::kIdSerialValue),
+                                         std::regex("[0-9A-F]{4}-[1-9][0-9]*")));
 
             // The third address brings the third unit's note and serial with it.
             Pick(config, Config::kIdAddressValue, 2);
             EXPECT_EQ(pickerPrompt, "Select TM80 Device:");
             EXPECT_EQ(config.GetSelectedIndex(), 2);
             EXPECT_EQ(Text(config, Config::kIdNoteValue), Found(2).NoteText());
-            EXPECT_EQ(Text(config, Config::kIdSerialValue), Found(2).SerialText());
+            EXPECT_EQ(Text(config, Config::kIdSerialValue), Found(2).UnitSerialText());
             Pick(config, Config::kIdNoteValue, 1);
             EXPECT_EQ(pickerPrompt, "Select TM80 ID:");
             EXPECT_EQ(Text(config, Config::kIdAddressValue), Found(1).addressText);

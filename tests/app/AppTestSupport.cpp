@@ -26,6 +26,11 @@ void Close(CTM80_AppDlg& dlg, CloseBy how) {
     QWidget* client = dlg.GetNative();
     switch (how) {
     case CloseBy::Escape:
+        // Esc asks first ("Exit TM80?"): the operator says yes.
+        if (auto* scripted =
+                dynamic_cast<win::ScriptedCommonDialogs*>(&win::CommonDialogs::Current())) {
+            scripted->AnswerMessageBox(win::IDYES);
+        }
         QTest::keyClick(client, Qt::Key_Escape);
         break;
     case CloseBy::Enter:

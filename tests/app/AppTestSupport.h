@@ -36,7 +36,8 @@ template <class T> T* VisibleDialog(const char* title) {
     return uitest::DialogBehind<T>(VisibleWindowTitled(title));
 }
 
-// Ends the main window by Escape, Enter or its close box, as the operator would.
+// Ends the main window by Escape (answering its question with yes), Enter or
+// its close box, as the operator would.
 enum class CloseBy { Escape, Enter, CloseBox };
 void Close(CTM80_AppDlg& dlg, CloseBy how);
 

@@ -9,6 +9,8 @@
 #include "platform/ui/CWinApp.h"
 #include "tests/app/AppTestSupport.h"
 
+#include "Version.h"
+
 #include <QTest>
 #include <QWidget>
 
@@ -71,7 +73,9 @@ TEST_F(ClosingTest, AboutBoxShowsItsVersionLine) {
     WhenReady([&] { return about.IsWindow() && about.IsWindowVisible(); },
               [&] {
                   EXPECT_EQ(about.GetWindowText(), "About TM80_App");
-                  EXPECT_EQ(about.GetDlgItemText(IDC_ABOUT_VERSION), "TM80_App, Version 1.0");
+                  // The same version as the main window's title.
+                  EXPECT_EQ(about.GetDlgItemText(IDC_ABOUT_VERSION),
+                            std::string("TM80_App, Version ") + kVersionText);
                   EXPECT_EQ(about.GetDlgItemText(win::IDOK), "OK");
                   checked = true;
                   QTest::mouseClick(about.GetDlgItem(win::IDOK)->GetNative(), Qt::LeftButton);

@@ -1,9 +1,11 @@
-// The main window from the keyboard: Esc closes it (and saves) also with no
-// row filled and after a menu was used, the menus open with Alt and their
-// letter or with F10, and a focused push button shows a focus mark.
+// The main window from the keyboard: Esc closes it (and saves) after a
+// question, also with no row filled and after a menu was used; a remove
+// button asks before Enter or Space takes a unit away; the menus open with Alt
+// and their letter or with F10, and a focused push button shows a focus mark.
 
 #include "app/mainwindow/CTM80_AppDlg.h"
 #include "app/mainwindow/Resources.h"
+#include "device/SlotTable.h"
 #include "tests/app/AppTestSupport.h"
 
 #include <QApplication>
@@ -12,6 +14,7 @@
 #include <QWidget>
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 using namespace apptest;
@@ -77,6 +80,7 @@ TEST_F(KeyboardTest, EscapeClosesTheEmptyWindowAndSavesAlsoAfterAMenu) {
                     // The first closes the menu, the second leaves the menu bar.
                     escapes = 3;
                 }
+                dialogs->AnswerMessageBox(win::IDYES); // "Exit TM80?"
                 for (int k = 0; k < escapes && dlg.IsWindowVisible(); ++k) {
                     Press(dlg, Qt::Key_Escape);
                 }
@@ -85,6 +89,73 @@ TEST_F(KeyboardTest, EscapeClosesTheEmptyWindowAndSavesAlsoAfterAMenu) {
         EXPECT_EQ(result, win::IDCANCEL);
         EXPECT_TRUE(std::filesystem::exists(ConfigPath()));
     }
+}
+
+TEST_F(KeyboardTest, OneKeyAsksBeforeItRemovesAUnitOrEndsTheProgram) {
+    sim::SimUnit& unit = StartUnit(1, 2, "UNIT");
+    const std::string removeQuestion = "Remove Device 1 (" + Address(1, 2) + ")?";
+    struct Case {
+        const char* what;
+        Qt::Key key; // Qt::Key_unknown: a click
+        int answer;
+        std::vector<std::string> asked;
+        bool removed;
+    };
+    const Case cases[] = {
+        {"Enter, no", Qt::Key_Return, win::IDNO, {removeQuestion}, false},
+        {"Space, yes", Qt::Key_Space, win::IDYES, {removeQuestion}, true},
+        {"click", Qt::Key_unknown, win::IDNO, {}, true},
+    };
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg, [&] {
+        ASSERT_TRUE(WaitUntil([&] { return Active(dlg); }));
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.what);
+            if (TheSlotTable().Slot(0) == nullptr) {
+                ASSERT_TRUE(Add(dlg, unit));
+            }
+            dialogs->ClearHistory();
+            dialogs->AnswerMessageBox(c.answer);
+            win::CWnd& remove = *dlg.GetDlgItem(IDC_REMOVE[0]);
+            if (c.key == Qt::Key_unknown) {
+                QTest::mouseClick(remove.GetNative(), Qt::LeftButton);
+            } else {
+                remove.SetFocus();
+                Press(dlg, c.key);
+            }
+            Settle();
+            EXPECT_EQ(Messages(), c.asked);
+            EXPECT_EQ(TheSlotTable().Slot(0) == nullptr, c.removed);
+        }
+        // Esc answered no leaves the window open and the configuration unsaved.
+        dialogs->ClearHistory();
+        dialogs->AnswerMessageBox(win::IDNO);
+        Press(dlg, Qt::Key_Escape);
+        Settle();
+        EXPECT_EQ(Messages(), std::vector<std::string>{CTM80_AppDlg::kExitQuestion});
+        EXPECT_TRUE(dlg.IsWindowVisible());
+        EXPECT_FALSE(std::filesystem::exists(ConfigPath()));
+    });
+}
+
+TEST_F(KeyboardTest, TabGoesThroughTheRowsInReadingOrderThenAddDevice) {
+    sim::SimUnit& first = StartUnit(1, 3, "ONE");
+    sim::SimUnit& second = StartUnit(1, 4, "TWO");
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg, [&] {
+        ASSERT_TRUE(Add(dlg, first));
+        ASSERT_TRUE(Add(dlg, second));
+        ASSERT_TRUE(WaitUntil([&] { return Active(dlg); }));
+        dlg.GetDlgItem(IDC_REMOVE[0])->SetFocus();
+        std::vector<int> visited;
+        for (int k = 0; k < 6; ++k) {
+            const win::CWnd* focus = win::CWnd::GetFocus();
+            visited.push_back(focus != nullptr ? focus->GetDlgCtrlID() : -1);
+            Press(dlg, Qt::Key_Tab);
+        }
+        EXPECT_EQ(visited, (std::vector<int>{IDC_REMOVE[0], IDC_DEVICE_BUTTON[0], IDC_REMOVE[1],
+                                             IDC_DEVICE_BUTTON[1], IDC_ADD_DEVICE, IDC_REMOVE[0]}));
+    });
 }
 
 TEST_F(KeyboardTest, FocusedPushButtonsAreMarked) {

@@ -9,9 +9,12 @@
 #include "infra/SystemConfiguration.h"
 #include "platform/ui/CIPAddressCtrl.h"
 #include "tests/app/AppTestSupport.h"
+#include "toolkit/Contrast.h"
 
 #include <QLineEdit>
 #include <QTest>
+
+#include <algorithm>
 
 using namespace apptest;
 
@@ -99,6 +102,18 @@ TEST_F(LaunchOptionsTest, EnablingFollowsTheCountAndSaveWritesAllFourControls) {
         Open(dlg, [&](LaunchOptions& options) {
             EXPECT_FALSE(options.GetDlgItem(LaunchOptions::kIdCount)->IsWindowEnabled());
             EXPECT_EQ(RowsEnabled(options), (std::vector<bool>{false, false, false, false}));
+            // Disabled labels stay readable: their text has 3:1 on the background.
+            for (int id : {LaunchOptions::kIdCountLabel, LaunchOptions::kIdAddressLabel[0]}) {
+                const QImage label = Grab(*options.GetDlgItem(id));
+                const win::COLORREF background = PixelAt(label, 0, 0);
+                double best = 1.0;
+                for (int y = 0; y < label.height(); ++y) {
+                    for (int x = 0; x < label.width(); ++x) {
+                        best = std::max(best, ContrastRatio(PixelAt(label, x, y), background));
+                    }
+                }
+                EXPECT_GE(best, 3.0) << id;
+            }
             // The stored zero address shows as a blank control.
             EXPECT_TRUE(AddressControl(options, 0).IsBlank());
             EXPECT_EQ(AddressIn(options, 2), "127.75.9.9");
@@ -166,7 +181,8 @@ TEST_F(LaunchOptionsTest, CopyIpsTakesTheConnectedUnitsInOrderAndTheNextStartLau
 
     CTM80_AppDlg next;
     RunMainWindow(next, [&] {
-        EXPECT_TRUE(Messages().empty());
+        // Only the first window's exit question: every unit connected.
+        EXPECT_EQ(Messages(), std::vector<std::string>{CTM80_AppDlg::kExitQuestion});
         ASSERT_NE(TheSlotTable().Slot(0), nullptr);
         ASSERT_NE(TheSlotTable().Slot(1), nullptr);
         EXPECT_EQ(TheSlotTable().Slot(0)->addressText, Address(1, 1));

@@ -102,7 +102,9 @@ TEST_F(CalibrationTest, BandSplitAndSliderEndsReachTheUnit) {
 }
 
 TEST_F(CalibrationTest, FactoryResetAsksAndSaysWhetherItWorked) {
-    const std::string ask = Calibration::kResetQuestion;
+    // The question names the band to be reset.
+    char ask[256];
+    std::snprintf(ask, sizeof ask, Calibration::kResetQuestion, BandTextOf(Slot(0), 1).c_str());
     const std::string done = Calibration::kResetDone, failed = Calibration::kResetFailed;
     // A reset that fails reads nothing back, and the page keeps its tables.
     const struct {

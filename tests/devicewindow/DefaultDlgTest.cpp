@@ -2,7 +2,6 @@
 // hiding by the close box and showing again.
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 
-#include "Version.h"
 #include "tests/device/ResourceUsage.h"
 
 #include <QTabBar>
@@ -64,7 +63,8 @@ TEST_F(DefaultDlgTest, OpensHiddenWithTheFirstPageStarted) {
     DefaultDlg& w = OpenOne();
     EXPECT_EQ(host.refreshes, 1);
     EXPECT_FALSE(w.IsWindowVisible());
-    EXPECT_EQ(w.GetWindowText(), std::string("Tm80_App Version ") + kVersionText);
+    const UnitSlot& slot = Slot(0);
+    EXPECT_EQ(w.GetWindowText(), slot.userNote + " (" + slot.addressText + ") \x96 TM80");
     EXPECT_EQ(w.GetTabStrip().GetItemCount(), 2);
     EXPECT_FALSE(w.HasCalibrationTab());
 
@@ -89,9 +89,10 @@ TEST_F(DefaultDlgTest, PanesSitOnTheirFramesAndTheIdentityFrameMoves) {
     const CRect page = RectIn(w, *w.GetDlgItem(DefaultDlg::kIdPageFrame));
     const CRect tabs = RectIn(w, w.GetTabStrip());
     const CRect identity = RectIn(w, *w.GetDlgItem(DefaultDlg::kIdIdentityFrame));
-    // The identity frame runs from the tabs' right end, 20 pixels above them.
+    // The identity frame runs from the tabs' right end down to their bottom,
+    // below the page area.
     EXPECT_EQ(identity.left, tabs.right);
-    EXPECT_EQ(identity.top, tabs.top - 20);
+    EXPECT_GE(identity.top, page.bottom);
     EXPECT_EQ(identity.bottom, tabs.bottom);
 
     for (int i = 0; i < 3; ++i) {

@@ -7,6 +7,7 @@
 #include "tests/sim/SimTestUnit.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QWidget>
@@ -44,6 +45,9 @@ void AnswerBandChoice(int index, BandChoice* offered) {
                                   offered->items.push_back(list->itemText(i).toStdString());
                               }
                               offered->selected = list->currentIndex();
+                              if (auto* prompt = w->findChild<QLabel*>()) {
+                                  offered->prompt = prompt->text().toStdString();
+                              }
                           }
                           if (index >= 0 && list != nullptr) {
                               list->setCurrentIndex(index);

@@ -40,6 +40,7 @@ std::vector<std::vector<std::uint8_t>> Payloads(const sim::SimUnit& unit, std::u
 struct BandChoice {
     std::vector<std::string> items;
     int selected = -2;
+    std::string prompt;
 };
 void AnswerBandChoice(int index, BandChoice* offered = nullptr);
 

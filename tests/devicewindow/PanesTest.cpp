@@ -75,8 +75,8 @@ TEST_F(PanesTest, UnitLineIsPaintedInTheUnitsColours) {
     Settle();
 
     StatusDlg& header = w.GetStatusHeader();
-    const CRect line = header.Units().ToPixels(0, 0, 393, 10);
-    const CRect file = header.Units().ToPixels(106, 1, 275, 8);
+    const CRect line = header.Units().ToPixels(0, 0, 383, 10);
+    const CRect file = header.Units().ToPixels(106, 0, 275, 10);
     // The strip left of the file line, past the short text.
     const int x = file.left - 20;
     QImage image = Grab(header);

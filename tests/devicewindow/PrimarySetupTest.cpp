@@ -2,6 +2,7 @@
 // reached the simulated unit.
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 
+#include <QApplication>
 #include <QTest>
 #include <QWidget>
 
@@ -81,6 +82,7 @@ TEST_F(PrimarySetupTest, BandChoiceSendsEveryBandAndCancelSendsNothing) {
     EXPECT_EQ(offered.items, std::vector<std::string>(slot.bandTexts.begin(),
                                                       slot.bandTexts.begin() + slot.bandCount));
     EXPECT_EQ(offered.selected, bands[1]);
+    EXPECT_EQ(offered.prompt, "Select Band for Out 2A:");
     EXPECT_EQ(slot.bandSelection, bands);
     EXPECT_TRUE(Payloads(*unit, 0x1004).empty());
     EXPECT_EQ(host.refreshes, 0);
@@ -133,6 +135,7 @@ TEST_F(PrimarySetupTest, SplitButtonsAndSendSettings) {
     slot.bandSelection = {9, -1, 1, 2, 3, 4, 0, 1};
     slot.adjustments = {1, -2, 3, 0, 0, 0, 0, 12, -10, 10};
     page->UpdateValues();
+    b24.GetNative()->clearFocus(); // its focus frame would count as ink
     EXPECT_EQ(b18.GetCheck() + b24.GetCheck(), 0);
     EXPECT_EQ(ink(b18), ink(b24));
     EXPECT_EQ(page->BandText(1).GetWindowText(), "");
@@ -172,6 +175,26 @@ TEST_F(PrimarySetupTest, WritesTheUnitDoesNotTakeAreTakenBack) {
     EXPECT_EQ(page->Columns().Split18().GetCheck(), win::BST_CHECKED);
     EXPECT_EQ(slot.adjustments[2], held);
     EXPECT_EQ(page->Columns().Slider(3).GetPos(), -held);
+}
+
+TEST_F(PrimarySetupTest, TabGoesThroughThePageInReadingOrderThenTheTabStrip) {
+    DefaultDlg& w = Window(0);
+    ASSERT_TRUE(WaitUntil([&] { return w.GetNative()->window()->isActiveWindow(); }));
+    std::vector<int> expected = {OutputColumns::kIdSplit18, OutputColumns::kIdSplit24};
+    for (int n = 1; n <= 8; ++n) {
+        expected.push_back(page->BandText(n).GetDlgCtrlID());
+        expected.push_back(page->Columns().Slider(n).GetDlgCtrlID());
+    }
+    expected.push_back(DefaultDlg::kIdTabStrip);
+    expected.push_back(OutputColumns::kIdSplit18);
+    page->Columns().Split18().SetFocus();
+    std::vector<int> visited;
+    for (std::size_t k = 0; k < expected.size(); ++k) {
+        const win::CWnd* focus = win::CWnd::GetFocus();
+        visited.push_back(focus != nullptr ? focus->GetDlgCtrlID() : -1);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(visited, expected);
 }
 
 } // namespace

@@ -254,6 +254,7 @@ TEST_F(SystemPageTest, NoteEditConfirmedCancelledAndFailing) {
     EXPECT_EQ(page.IdentityText(2), "Roof 3");
     // The identity pane beside the tabs follows at once too.
     EXPECT_EQ(Window(0).GetIdentityPane().GetDlgItem(Info::kIdDeviceId)->GetWindowText(), "Roof 3");
+    EXPECT_EQ(Window(0).GetWindowText().substr(0, 8), "Roof 3 (");
     // The connection watch follows the new note.
     const int reads = NoteReads(*unit);
     ASSERT_TRUE(WaitUntil([&] { return NoteReads(*unit) > reads + 1; }));

@@ -5,6 +5,7 @@
 #include "platform/ui/CImageList.h"
 #include "tests/toolkit/TestWindows.h"
 #include "toolkit/Buttonplus.h"
+#include "toolkit/Contrast.h"
 #include "toolkit/ControlGeometry.h"
 #include "toolkit/Lights.h"
 #include "toolkit/Pictureplus.h"
@@ -168,7 +169,9 @@ TEST(Staticplus, ColoursAndDisabledText) {
     EXPECT_TRUE(s.IsDisabled());
     EXPECT_TRUE(s.IsWindowEnabled()) << "still clickable";
     img = Grab(s);
-    EXPECT_GT(CountNear(img, RGB(205, 0, 0)), 10);
+    // The scheme's disabled red, lightened until it reads on the dark blue.
+    const COLORREF disabled = ReadableOn(RGB(205, 0, 0), RGB(0, 51, 102));
+    EXPECT_GT(CountNear(img, disabled), 10);
     EXPECT_EQ(CountNear(img, RGB(255, 255, 255)), 0);
     s.SetDisabled(false);
     EXPECT_FALSE(s.IsDisabled());

@@ -84,8 +84,8 @@ TEST_F(DlgplusTest, TextsComeFromTheLanguageFileWithTemplateFallbacks) {
     EXPECT_EQ(dlg.labels[2].GetWindowText(), "Label 2");
     EXPECT_EQ(dlg.labels[3].GetWindowText(), "Label 3"); // bit 27 keeps the template text
     EXPECT_EQ(dlg.GetText("CP_USERNOTES", "User Notes"), "Notes");
-    EXPECT_EQ(dlg.GetText("PR_USERNOTES", "Enter the Pv62 User Notes:"),
-              "Enter the Pv62 User Notes:");
+    EXPECT_EQ(dlg.GetText("PR_USERNOTES", "Enter the note for this unit:"),
+              "Enter the note for this unit:");
 
     std::string tip;
     ASSERT_TRUE(dlg.GetTooltip().GetText(tip, &dlg.labels[0]));

@@ -108,7 +108,7 @@ TEST_F(EntryDialogsTest, EnterNumberAsksAgainUntilTheEntryIsValid) {
     Operator op({Type("5"), Type("x"), Type("0x3")});
     int value = 2;
     // The bounds may come in either order.
-    EXPECT_TRUE(EnterNumber(value, 4, 1, "Enter Number of Devices to Launch", "99"));
+    EXPECT_TRUE(EnterNumber(value, 4, 1, "Enter Number of Devices to Launch", "999"));
     EXPECT_EQ(value, 3);
     ASSERT_EQ(op.seen.size(), 3u);
     EXPECT_EQ(op.seen[0].title, "Input Range 4 to 1");
@@ -124,8 +124,7 @@ TEST_F(EntryDialogsTest, EnterNumberAsksAgainUntilTheEntryIsValid) {
 TEST_F(EntryDialogsTest, EnterNumberExpandsUnitLettersAndReadsEmptyAsZero) {
     Operator op({Type("1k"), Type(""), Press("Cancel")});
     int value = 7;
-    // With the template "99" the field takes three characters typed; the
-    // expanded entry is still shown again whole.
+    // The expanded entry is shown again whole, longer than the field takes typed.
     EXPECT_FALSE(EnterNumber(value, 1, 999, "Count", "99"));
     EXPECT_EQ(value, 7); // cancelled: the caller keeps its value
     ASSERT_EQ(op.seen.size(), 3u);
@@ -135,18 +134,27 @@ TEST_F(EntryDialogsTest, EnterNumberExpandsUnitLettersAndReadsEmptyAsZero) {
     EXPECT_EQ(op.seen[2].message, "Entry is Out of Range");
 }
 
-TEST_F(EntryDialogsTest, TheFieldTakesOneCharacterMoreThanTheTemplate) {
+TEST_F(EntryDialogsTest, TypingStopsAtTheEntrysLimit) {
     std::string typed;
-    Operator op({[&](QWidget* w) {
+    Operator::Step typeTooMuch = [&](QWidget* w) {
         auto* edit = w->findChild<QLineEdit*>();
         edit->selectAll();
-        QTest::keyClicks(edit, "12345");
+        QTest::keyClicks(edit, "1234567890ABCDEFGH");
         typed = edit->text().toStdString();
         QTest::keyClick(edit, Qt::Key_Escape);
-    }});
-    int value = 1;
-    EXPECT_FALSE(EnterNumber(value, 1, 4, "Count", "99"));
-    EXPECT_EQ(typed, "123");
+    };
+    {
+        Operator op({typeTooMuch});
+        int value = 1;
+        EXPECT_FALSE(EnterNumber(value, 1, 4, "Count", "99")); // as long as the template
+        EXPECT_EQ(typed, "12");
+    }
+    {
+        Operator op({typeTooMuch});
+        std::string note;
+        EXPECT_FALSE(EnterText("User Notes", "Note:", "", note, 250, 1, nullptr)); // 16
+        EXPECT_EQ(typed, "1234567890ABCDEF");
+    }
 }
 
 TEST_F(EntryDialogsTest, UnitLettersAndNumbersReadAsTheEntryRulesSay) {
@@ -182,10 +190,10 @@ TEST_F(EntryDialogsTest, EnterTextReturnsTheTextOnOkOnly) {
     Operator op({Type("Rack 2, slot 3"), Type("ignored", Qt::Key_Escape)});
     std::string notes = "before";
     EXPECT_TRUE(
-        EnterText("User Notes", "Enter the Pv62 User Notes:", "old", notes, 250, 1, nullptr));
+        EnterText("User Notes", "Enter the note for this unit:", "old", notes, 250, 1, nullptr));
     EXPECT_EQ(notes, "Rack 2, slot 3");
     EXPECT_FALSE(
-        EnterText("User Notes", "Enter the Pv62 User Notes:", "old", notes, 250, 1, nullptr));
+        EnterText("User Notes", "Enter the note for this unit:", "old", notes, 250, 1, nullptr));
     EXPECT_EQ(notes, "Rack 2, slot 3");
     ASSERT_EQ(op.seen.size(), 2u);
     EXPECT_EQ(op.seen[0].field, "old");

@@ -1,5 +1,6 @@
-// Placement arithmetic of the slider, the labels and the tab texts.
+// Placement arithmetic of the slider, the labels and the tab texts; readable text colours.
 
+#include "toolkit/Contrast.h"
 #include "toolkit/ControlGeometry.h"
 #include "toolkit/LabelLayout.h"
 #include "toolkit/SliderGeometry.h"
@@ -138,4 +139,24 @@ TEST(TabGeometry, TextCentredByItsBottomEdge) {
     EXPECT_EQ(TabTextRect({10, 0, 60, 24}, 16), (PixelRect{10, 0, 60, 20}));
     EXPECT_EQ(TabTextRect({10, 0, 60, 24}, 15), (PixelRect{10, 0, 60, 20}));
     EXPECT_EQ(TabTextRect({10, 0, 60, 12}, 16), (PixelRect{10, 0, 60, 12}));
+}
+
+TEST(Contrast, DisabledTextIsMovedUntilItReads) {
+    using win::RGB;
+    EXPECT_NEAR(ContrastRatio(RGB(0, 0, 0), RGB(255, 255, 255)), 21.0, 0.01);
+    EXPECT_NEAR(ContrastRatio(RGB(90, 90, 90), RGB(0, 51, 102)), 1.83, 0.01);
+    struct Case {
+        win::COLORREF text, background;
+        bool kept;
+    } cases[] = {
+        {RGB(90, 90, 90), RGB(0, 51, 102), false},       // the built-in grey on dark blue
+        {RGB(205, 0, 0), RGB(255, 255, 255), true},      // already readable
+        {RGB(200, 200, 200), RGB(240, 240, 240), false}, // pale on pale: darkened
+        {RGB(0, 0, 0), RGB(0, 0, 0), false},
+    };
+    for (const Case& c : cases) {
+        const win::COLORREF shown = ReadableOn(c.text, c.background);
+        EXPECT_EQ(shown == c.text, c.kept) << std::hex << c.text;
+        EXPECT_GE(ContrastRatio(shown, c.background), 3.0) << std::hex << c.text;
+    }
 }

@@ -12,6 +12,8 @@
 #include "testsupport/UiTestSupport.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
@@ -79,6 +81,58 @@ TEST_F(PlatformControlsTest, IpAddressReadsBlankFieldsAsZero) {
     ip.ClearAddress();
     EXPECT_EQ(ip.GetAddress(address), 0);
     EXPECT_EQ(address, 0u);
+}
+
+// Keys typed as on a keyboard: each goes to the widget that has the focus
+// then ('\b' is Backspace).
+void Type(const char* keys) {
+    for (const char* k = keys; *k != '\0'; ++k) {
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr) << "before '" << *k << "'";
+        QTest::keyClick(focus, *k);
+    }
+}
+
+TEST_F(PlatformControlsTest, IpAddressTakesAnAddressTypedOrPastedInOneGo) {
+    parent.GetNative()->activateWindow();
+    ASSERT_TRUE(uitest::WaitUntil([&] { return parent.GetNative()->isActiveWindow(); }));
+    struct Case {
+        const char* keys;
+        const char* address;
+    } cases[] = {
+        {"127.0.0.2", "127.0.0.2"},
+        {"192.168.1.50", "192.168.1.50"},     // the dot after a third digit is passed already
+        {"10 1 1 200", "10.1.1.200"},         // blanks move on as dots do
+        {"1..2.3.4", "1.2.3.4"},              // a dot in an empty field stays there
+        {"127.0.0.22\b\b\b\b5", "127.0.5.0"}, // Backspace crosses back into the field before
+        {"999", "255.0.0.0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys);
+        CIPAddressCtrl ip;
+        ASSERT_TRUE(ip.Create(child | WS_TABSTOP, CRect(10, 10, 160, 32), &parent, 1110));
+        ip.SetFocus();
+        Type(c.keys);
+        EXPECT_EQ(ip.GetAddressText(), c.address);
+    }
+
+    CIPAddressCtrl ip;
+    ASSERT_TRUE(ip.Create(child | WS_TABSTOP, CRect(10, 10, 160, 32), &parent, 1110));
+    CEdit next;
+    ASSERT_TRUE(next.Create(child | WS_TABSTOP, CRect(10, 40, 160, 62), &parent, 1111));
+    ip.SetAddress(10, 0, 0, 1);
+    ip.SetFocus();
+    QApplication::clipboard()->setText(QStringLiteral(" 127.0.0.2\n"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(ip.GetAddressText(), "127.0.0.2");
+    EXPECT_EQ(parent.commands.back(), (Parent::Note{1110, EN_CHANGE}));
+    // Left at the start of a field goes back into the one before; Tab leaves the control.
+    Type("\b");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+    Type("\b9");
+    EXPECT_EQ(ip.GetAddressText(), "127.0.9.0");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_FALSE(ip.GetNative()->isAncestorOf(QApplication::focusWidget()));
 }
 
 TEST_F(PlatformControlsTest, AutoRadioButtonsClearTheirGroupOnly) {

@@ -7,6 +7,7 @@
 #include "platform/ui/CEdit.h"
 #include "platform/ui/CMenu.h"
 #include "platform/ui/CStatic.h"
+#include "platform/ui/TabOrder.h"
 #include "testsupport/UiTestSupport.h"
 
 #include <QAction>
@@ -79,6 +80,20 @@ TEST_F(DialogTest, DialogUnitsFollowTheBaseUnits) {
     const DialogUnits font = DialogUnits::ForFont(FontFromPoints("Segoe UI", 10));
     EXPECT_GT(font.BaseX(), 3);
     EXPECT_GT(font.BaseY(), 10);
+}
+
+TEST(TabOrder, ReadingOrderTakesRowsTopDownThenLeftToRight) {
+    // A row's controls need not share a top: a button a unit higher than
+    // the check box beside it is still in its row.
+    const std::vector<CRect> places = {
+        CRect(596, 354, 686, 374), // "Hard Copy", row 3 right
+        CRect(382, 356, 560, 372), // check box, row 3 left
+        CRect(218, 76, 352, 92),   // value, row 1 right
+        CRect(72, 76, 206, 92),    // label, row 1 left
+        CRect(72, 200, 206, 216),  // row 2
+    };
+    EXPECT_EQ(ReadingOrder(places), (std::vector<int>{3, 2, 4, 1, 0}));
+    EXPECT_EQ(ReadingOrder({}), std::vector<int>{});
 }
 
 TEST_F(DialogTest, TemplateMakesEveryControlWithIdTextPlaceAndStyle) {

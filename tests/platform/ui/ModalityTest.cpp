@@ -1,12 +1,18 @@
 // Modal dialogs disable only their owner: a modeless top-level window (a unit's
 // device window) stays usable while the main window runs modally, also while
-// the main window's own modal dialog is open.
+// the main window's own modal dialog is open. A box asked for over a window
+// that a modal dialog covers belongs to that dialog.
 
 #include "platform/ui/CDialogEx.h"
 #include "platform/ui/CWinApp.h"
+#include "platform/ui/CommonDialogs.h"
 #include "testsupport/UiTestSupport.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -92,6 +98,37 @@ TEST_F(ModalityTest, DialogOwnedByTheDeviceWindowLeavesTheMainWindowAlone) {
               });
     EXPECT_EQ(entry.DoModal(), IDOK);
     EXPECT_TRUE(device.IsWindowEnabled());
+}
+
+TEST_F(ModalityTest, BoxOverAModalDialogStaysAboveItAndGivesItTheFocusBack) {
+    Recorder main(Window("Main", true));
+    ASSERT_TRUE(main.Create(nullptr));
+    AfxSetMainWnd(&main);
+    Recorder setup(Window("Add Device", false)); // owner: the main window
+    QWidget* boxParent = nullptr;
+    QWidget* setupWindow = nullptr;
+    bool activeAfter = false;
+    WhenReady(
+        [&] { return setup.IsWindowVisible() && setup.GetNative()->window()->isActiveWindow(); },
+        [&] {
+            setupWindow = setup.GetNative()->window();
+            // A notice for the main window (no owner given) comes up meanwhile.
+            WhenReady([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
+                      [&] {
+                          auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                          boxParent = box->parentWidget() ? box->parentWidget()->window() : nullptr;
+                          box->button(QMessageBox::Ok)->click();
+                      });
+            ShowMessageBox(nullptr, "TCP connection to Device 1 (127.0.0.2) was lost.",
+                           "Communication to TM80", MB_OK);
+            activeAfter = uitest::WaitUntil(
+                [&] { return setup.GetNative()->window()->isActiveWindow(); }, 3000);
+            setup.EndDialog(IDOK);
+        });
+    EXPECT_EQ(setup.DoModal(), IDOK);
+    ASSERT_NE(setupWindow, nullptr);
+    EXPECT_EQ(boxParent, setupWindow);
+    EXPECT_TRUE(activeAfter);
 }
 
 TEST_F(ModalityTest, ModelessDialogHidesOnCancelAndKeepsItsControls) {
