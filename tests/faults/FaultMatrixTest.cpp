@@ -15,6 +15,8 @@
 #include "device/SlotTable.h"
 #include "device/UnitFlags.h"
 #include "devicewindow/QtGuiThread.h"
+#include "devicewindow/UnitCondition.h"
+#include "infra/ColorScheme.h"
 #include "platform/DebugOutput.h"
 #include "platform/WinSock.h"
 #include "tests/device/PrivateNamespace.h"
@@ -346,6 +348,45 @@ Outcome StatusRefresh(const Cell& cell) {
     return out;
 }
 
+// What the window shows of an open unit after one note check and one status
+// refresh: the unit's readings with lit lights and "Answering" on its row
+// while it answers; unknown readings ("---"), unlit lights and "Connection
+// lost" on its row once the check found it lost.
+Outcome LostShown(const Cell& cell) {
+    Outcome out;
+    OpenedUnit opened(cell);
+    if (!opened.Opened()) {
+        out.wrongFailure = "the unit could not be opened before the fault";
+        return out;
+    }
+    cell.unit.SetStatus(45, 120, 15);
+    Apply(cell.unit, cell.fault);
+    DefaultDlg& window = opened.Window();
+    auto* page = dynamic_cast<SystemDlg*>(window.GetPage(DefaultDlg::kSystemPage));
+    if (page == nullptr) {
+        out.wrongFailure = "no Info page";
+        return out;
+    }
+    window.NoteCheck();
+    dwtest::WaitUntil([&] { return !opened.Slot().Unit()->Busy(); });
+    dwtest::RefreshNow(*page);
+
+    const std::string temperature = page->MonitorValue(SystemDlg::Temperature).GetWindowText();
+    const std::string voltage = page->MonitorValue(SystemDlg::Voltage).GetWindowText();
+    const bool lit = page->MonitorLight(SystemDlg::Temperature).GetFillColor() !=
+                         TheColorScheme().Main.Background ||
+                     page->BandLight(1).GetFillColor() != TheColorScheme().Main.Background;
+    const std::string row = UnitConditionText(window.Condition());
+    out.succeeded = window.Condition() == UnitCondition::Answering;
+    out.matchesUnit = temperature == "45 \260C" && voltage == "12.0 V" && lit;
+    if (!out.succeeded &&
+        (temperature != "---" || voltage != "---" || lit || row.rfind("Connection lost", 0) != 0)) {
+        out.wrongFailure = "shown: " + temperature + ", " + voltage + (lit ? ", lit" : ", unlit") +
+                           "; row: " + row;
+    }
+    return out;
+}
+
 // File > Recall Setup of an open unit, as the main window's menu runs it: a
 // success names the file in the headers and the unit holds the setup; a
 // failure says so, keeps the file named before, and the slot shows what the
@@ -449,6 +490,7 @@ const Row kRows[] = {
     {"Tm80CtlNote", CtlNote, Run::Parallel, false, 2000, "SFFSFFFFFFSSSSSSS"},
     {"NoteCheck", NoteCheck, Run::InTurn, false, 1000, "SFFSFFFFSFSSSSSSS"},
     {"StatusRefresh", StatusRefresh, Run::InTurn, false, 1000, "SFFSFFFFSFSSSSSSS"},
+    {"LostShown", LostShown, Run::InTurn, false, 2 * 1000, "SFFSFFFFSFSSSSSSS"},
     {"SetupRecall", SetupRecall, Run::Parallel, false, 3000, "SFFSFFFFFFSSSSSSS"},
     {"RecallReported", RecallReported, Run::InTurn, false, 3000, "SFFSFFFFSFSSSSSSS"},
     {"Discovery", Discovery, Run::InTurnInPrivateNamespace, true, 100 + kDiscoveryWindowMs + 1000,
