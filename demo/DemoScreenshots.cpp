@@ -174,23 +174,46 @@ void DemoScreenshots::ActAsNewUser(DefaultDlg& device) {
     ClickOn(page->BandText(1).GetNative());
 }
 
+bool DemoScreenshots::LostUnitShown() {
+    if (QWidget* notice = uitest::VisibleWindowTitled(DefaultDlg::kLostCaption)) {
+        Press(notice, QStringLiteral("OK"));
+    }
+    const DefaultDlg* lost = CTM80_AppDlg::DeviceWindowOf(kLostPosition);
+    return lost == nullptr || lost->Condition() == UnitCondition::Lost;
+}
+
 void DemoScreenshots::Take() {
-    // Timers run while the operator waits for a unit: not in the middle of that.
-    if (TheGuiThread().Waiting()) {
+    // Timers run while the operator waits for a unit: not in the middle of
+    // that, and not before the unit that hangs up is shown lost.
+    waitedMs_ += kSettleMs;
+    if (TheGuiThread().Waiting() || (!LostUnitShown() && waitedMs_ < kLostWaitMs)) {
         settle_.start();
         return;
     }
-    Save(mainWindow_.GetNative() ? mainWindow_.GetNative()->window() : nullptr,
-         folder_ + "/" + kMainWindowFile);
-    DefaultDlg* device = CTM80_AppDlg::DeviceWindowOf(0);
+    // The lost unit's row state reaches the main window with the next refresh.
+    QTimer::singleShot(300, &settle_, [this] {
+        Save(mainWindow_.GetNative() ? mainWindow_.GetNative()->window() : nullptr,
+             folder_ + "/" + kMainWindowFile);
+        DefaultDlg* device = CTM80_AppDlg::DeviceWindowOf(0);
+        if (device == nullptr || device->GetNative() == nullptr) {
+            std::fprintf(stderr, "tm80: no device window for a screenshot (Device 1 is empty)\n");
+        } else {
+            Save(device->GetNative()->window(), folder_ + "/" + kDeviceWindowFile);
+            SaveInfoPage(0, kSystemPageFile);
+        }
+        SaveInfoPage(kLostPosition, kLostUnitFile);
+        mainWindow_.EndDialog(win::IDOK);
+    });
+}
+
+void DemoScreenshots::SaveInfoPage(int index, const char* file) {
+    DefaultDlg* device = CTM80_AppDlg::DeviceWindowOf(index);
     if (device == nullptr || device->GetNative() == nullptr) {
-        std::fprintf(stderr, "tm80: no device window for a screenshot (Device 1 is empty)\n");
-    } else {
-        Save(device->GetNative()->window(), folder_ + "/" + kDeviceWindowFile);
-        // The Info tab, as a click on it shows it (its status is read at once).
-        device->GetTabStrip().SetCurSel(DefaultDlg::kSystemPage);
-        device->OnNotify(DefaultDlg::kIdTabStrip, win::TCN_SELCHANGE);
-        Save(device->GetNative()->window(), folder_ + "/" + kSystemPageFile);
+        return;
     }
-    mainWindow_.EndDialog(win::IDOK);
+    mainWindow_.ShowDeviceWindow(index);
+    // The Info tab, as a click on it shows it (its status is read at once).
+    device->GetTabStrip().SetCurSel(DefaultDlg::kSystemPage);
+    device->OnNotify(DefaultDlg::kIdTabStrip, win::TCN_SELCHANGE);
+    Save(device->GetNative()->window(), folder_ + "/" + file);
 }
