@@ -321,19 +321,28 @@ Outcome NoteCheck(const Cell& cell) {
     return out;
 }
 
+// The Info page of the opened unit once the unit reads 45 C, 12.0 V, 1.5 A
+// and has the cell's fault; nullptr, with `out` saying why, when there is none.
+SystemDlg* InfoPageUnderFault(const OpenedUnit& opened, const Cell& cell, Outcome& out) {
+    if (!opened.Opened()) {
+        out.wrongFailure = "the unit could not be opened before the fault";
+        return nullptr;
+    }
+    cell.unit.SetStatus(45, 120, 15);
+    Apply(cell.unit, cell.fault);
+    auto* page = dynamic_cast<SystemDlg*>(opened.Window().GetPage(DefaultDlg::kSystemPage));
+    if (page == nullptr) {
+        out.wrongFailure = "no Info page";
+    }
+    return page;
+}
+
 // One tick of the Info page's status refresh: the unit's readings, or zeroes.
 Outcome StatusRefresh(const Cell& cell) {
     Outcome out;
     OpenedUnit opened(cell);
-    if (!opened.Opened()) {
-        out.wrongFailure = "the unit could not be opened before the fault";
-        return out;
-    }
-    cell.unit.SetStatus(45, 120, 15);
-    Apply(cell.unit, cell.fault);
-    auto* page = dynamic_cast<SystemDlg*>(opened.Window().GetPage(1));
+    SystemDlg* page = InfoPageUnderFault(opened, cell, out);
     if (page == nullptr) {
-        out.wrongFailure = "no Info page";
         return out;
     }
     opened.Slot().Unit()->status = UnitStatus{99.0, 99.0, 99.0}; // an earlier reading
@@ -355,18 +364,11 @@ Outcome StatusRefresh(const Cell& cell) {
 Outcome LostShown(const Cell& cell) {
     Outcome out;
     OpenedUnit opened(cell);
-    if (!opened.Opened()) {
-        out.wrongFailure = "the unit could not be opened before the fault";
-        return out;
-    }
-    cell.unit.SetStatus(45, 120, 15);
-    Apply(cell.unit, cell.fault);
-    DefaultDlg& window = opened.Window();
-    auto* page = dynamic_cast<SystemDlg*>(window.GetPage(DefaultDlg::kSystemPage));
+    SystemDlg* page = InfoPageUnderFault(opened, cell, out);
     if (page == nullptr) {
-        out.wrongFailure = "no Info page";
         return out;
     }
+    DefaultDlg& window = opened.Window();
     window.NoteCheck();
     dwtest::WaitUntil([&] { return !opened.Slot().Unit()->Busy(); });
     dwtest::RefreshNow(*page);
