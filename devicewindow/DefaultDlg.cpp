@@ -326,8 +326,7 @@ void DefaultDlg::NoteCheck() {
 }
 
 UnitCondition DefaultDlg::Condition() const {
-    if (unitIndex_ >= 0 && unitIndex_ < kUnitPositions &&
-        ConnectionLostFlag()[static_cast<std::size_t>(unitIndex_)] != 0) {
+    if (UnitLost(unitIndex_)) {
         return UnitCondition::Lost;
     }
     if (periodicReads_.IsQuiet()) {

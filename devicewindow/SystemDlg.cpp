@@ -291,10 +291,8 @@ void SystemDlg::UpdateStates() {
 }
 
 bool SystemDlg::UnitSilent() const {
-    const bool lost = unitIndex_ >= 0 && unitIndex_ < kUnitPositions &&
-                      ConnectionLostFlag()[static_cast<std::size_t>(unitIndex_)];
     const DefaultDlg* window = DeviceWindow();
-    return lost || (window != nullptr && window->GetPeriodicReads().IsQuiet());
+    return UnitLost(unitIndex_) || (window != nullptr && window->GetPeriodicReads().IsQuiet());
 }
 
 void SystemDlg::ShowBandLights() {
@@ -403,9 +401,7 @@ void SystemDlg::ShowStatus(int read) {
     const bool silent = UnitSilent();
     hot_ = ShowHealth(read > 0 && !silent);
     ShowBandLights();
-    const bool lost = unitIndex_ >= 0 && unitIndex_ < kUnitPositions &&
-                      ConnectionLostFlag()[static_cast<std::size_t>(unitIndex_)];
-    Blink(hot_ || lost);
+    Blink(hot_ || UnitLost(unitIndex_));
     if (DefaultDlg* window = DeviceWindow()) {
         window->ReportCondition();
     }
