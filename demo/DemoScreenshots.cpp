@@ -3,7 +3,10 @@
 #include "app/dialogs/Config.h"
 #include "app/mainwindow/CTM80_AppDlg.h"
 #include "app/mainwindow/Resources.h"
+#include "app/mainwindow/SetupMenuCommands.h"
+#include "device/SlotTable.h"
 #include "devicewindow/DefaultDlg.h"
+#include "devicewindow/HistoryDlg.h"
 #include "devicewindow/PrimarySetupDlg.h"
 #include "devicewindow/QtGuiThread.h"
 #include "testsupport/UiTestSupport.h"
@@ -83,6 +86,43 @@ QComboBox* ShownChoice() {
         }
     }
     return nullptr;
+}
+
+// The position of the unit noted `note`, or -1.
+int PositionOf(const std::string& note) {
+    for (int i = 0; i < kUnitPositions; ++i) {
+        if (const UnitSlot* slot = TheSlotTable().Slot(i);
+            slot != nullptr && slot->userNote == note) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// Whether `history` shows a hot spell, then a silence, then `after` answered
+// readings.
+bool SpellsOver(const UnitHistory& history, int after) {
+    bool hot = false;
+    bool silent = false;
+    int answered = 0;
+    for (std::size_t i = 0; i < history.Size(); ++i) {
+        const HealthReading& r = history[i];
+        hot = hot || r.OverTemperature();
+        if (hot && !r.Answered()) {
+            silent = true;
+            answered = 0;
+        } else if (silent && r.Answered()) {
+            ++answered;
+        }
+    }
+    return silent && answered >= after;
+}
+
+// OK on the lost-connection notice when one shows.
+void AnswerLostNotice() {
+    if (QWidget* notice = uitest::VisibleWindowTitled(DefaultDlg::kLostCaption)) {
+        Press(notice, QStringLiteral("OK"));
+    }
 }
 
 } // namespace
@@ -175,9 +215,7 @@ void DemoScreenshots::ActAsNewUser(DefaultDlg& device) {
 }
 
 bool DemoScreenshots::LostUnitShown() {
-    if (QWidget* notice = uitest::VisibleWindowTitled(DefaultDlg::kLostCaption)) {
-        Press(notice, QStringLiteral("OK"));
-    }
+    AnswerLostNotice();
     const DefaultDlg* lost = CTM80_AppDlg::DeviceWindowOf(kLostPosition);
     return lost == nullptr || lost->Condition() == UnitCondition::Lost;
 }
@@ -202,7 +240,7 @@ void DemoScreenshots::Take() {
             SaveInfoPage(0, kSystemPageFile);
         }
         SaveInfoPage(kLostPosition, kLostUnitFile);
-        mainWindow_.EndDialog(win::IDOK);
+        TakeHistory();
     });
 }
 
@@ -216,4 +254,36 @@ void DemoScreenshots::SaveInfoPage(int index, const char* file) {
     device->GetTabStrip().SetCurSel(DefaultDlg::kSystemPage);
     device->OnNotify(DefaultDlg::kIdTabStrip, win::TCN_SELCHANGE);
     Save(device->GetNative()->window(), folder_ + "/" + file);
+}
+
+void DemoScreenshots::TakeHistory() {
+    const int position = PositionOf(kAddedNote);
+    if (position < 0) {
+        std::fprintf(stderr, "tm80: no unit noted %s for its history\n", kAddedNote);
+        return mainWindow_.EndDialog(win::IDOK);
+    }
+    // As System > History > Device n does it.
+    SetupMenuCommands::ShowHistory(&mainWindow_, position + 1);
+    history_.setInterval(500);
+    QObject::connect(&history_, &QTimer::timeout, &history_, [this, position] {
+        // The silence makes the note check report the unit lost.
+        AnswerLostNotice();
+        historyWaitedMs_ += history_.interval();
+        const UnitSlot* slot = TheSlotTable().Slot(position);
+        DefaultDlg* device = CTM80_AppDlg::DeviceWindowOf(position);
+        HistoryDlg* window = device != nullptr ? device->GetHistoryWindow() : nullptr;
+        if (slot == nullptr || window == nullptr) {
+            history_.stop();
+            return mainWindow_.EndDialog(win::IDOK);
+        }
+        if (!SpellsOver(slot->history, kReadingsAfterSilence) &&
+            historyWaitedMs_ < kHistoryWaitMs) {
+            return;
+        }
+        history_.stop();
+        window->SetRange(HistoryPlot::Range::All);
+        Save(window->GetNative()->window(), folder_ + "/" + kHistoryFile);
+        mainWindow_.EndDialog(win::IDOK);
+    });
+    history_.start();
 }

@@ -7,8 +7,11 @@
 // hangs up after a few seconds; at most kLostWaitMs), answer the notice, then
 // save FOLDER/main-window.png and FOLDER/device-window.png, then show the Info
 // tab and save FOLDER/system-page.png, and the lost unit's Info page as
-// FOLDER/lost-unit.png; last, end the main window (without saving the
-// configuration).
+// FOLDER/lost-unit.png; then open SPARE's history (System > History), answer
+// the lost-connection notice its silence brings, and once its history shows a
+// hot spell, then a silence, then readings again (at most kHistoryWaitMs),
+// save FOLDER/history.png with the range "All"; last, end the main window
+// (without saving the configuration).
 #pragma once
 
 #include <QTimer>
@@ -27,6 +30,10 @@ public:
     static constexpr const char* kLostUnitFile = "lost-unit.png";
     static constexpr int kLostPosition = 2;
     static constexpr int kLostWaitMs = 30000;
+    static constexpr const char* kHistoryFile = "history.png";
+    static constexpr int kHistoryWaitMs = 120000;
+    // Readings after the silence before the history's picture.
+    static constexpr int kReadingsAfterSilence = 5;
     static constexpr const char* kAddedNote = "SPARE";
     static constexpr int kSettleMs = 2000;
 
@@ -48,10 +55,14 @@ private:
     void Take();
     // The Info page of the device window at `index` saved as FOLDER/`file`.
     void SaveInfoPage(int index, const char* file);
+    // SPARE's history window, its picture once the spells are over, then the end.
+    void TakeHistory();
 
     CTM80_AppDlg& mainWindow_;
     std::string folder_;
     QTimer poll_;
     QTimer settle_;
     int waitedMs_ = 0;
+    QTimer history_;
+    int historyWaitedMs_ = 0;
 };

@@ -1,7 +1,9 @@
 #include "device/UnitSlot.h"
 
 #include "device/PageSetupParts.h"
+#include "device/UnitFlags.h"
 #include "infra/ProfileStore.h"
+#include "infra/WallClock.h"
 #include "platform/ProfileWriteBatch.h"
 
 #include <cstdio>
@@ -127,6 +129,18 @@ int UnitSlot::ReadUnit() {
     userNote = unit_->identity.userNote.data();
     addressText = connection_ != nullptr ? connection_->GetAddress() : "";
     return ok;
+}
+
+void UnitSlot::RecordStatus(int read) {
+    using Outcome = HealthReading::Outcome;
+    const Outcome outcome = read > 0    ? Outcome::Answered
+                            : read == 0 ? Outcome::Failed
+                                        : Outcome::LeftOut;
+    const auto& lost = ConnectionLostFlag();
+    const bool isLost = index_ >= 0 && static_cast<std::size_t>(index_) < lost.size() &&
+                        lost[static_cast<std::size_t>(index_)] != 0;
+    const UnitStatus status = unit_ != nullptr ? unit_->status : UnitStatus{};
+    history.Record(HealthReading::Of(WallClockMs(), status, outcome, isLost));
 }
 
 void UnitSlot::CopyTables() {

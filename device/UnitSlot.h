@@ -6,6 +6,7 @@
 #include "device/CTM80M1_Comm.h"
 #include "device/TCPCom.h"
 #include "device/UnitDeviceWindow.h"
+#include "device/UnitHistory.h"
 #include "device/UnitSlotHost.h"
 #include "device/UnitWorker.h"
 
@@ -59,6 +60,11 @@ public:
     // The open sequence's window steps: lets `host` create the device window
     // and then refresh the main window (nothing without a host).
     void AttachWindow(UnitSlotHost* host);
+
+    // Records the unit model's status as the newest reading of the history,
+    // stamped now, with the unit's connection-lost flag: `read` is 1 when the
+    // unit answered, 0 when the read failed, negative when it was left out.
+    void RecordStatus(int read);
 
     // Setup files: section "DEVICE" is the slot's, and each pane of the
     // device window adds its own part, in page order.
@@ -140,6 +146,9 @@ public:
     std::array<std::string, kBands> bandTexts{};      // "LL: 1435 - 1535"
     std::string userNote;                             // as read at open, or as last written
     std::string addressText;
+    // Every status read since the unit was opened, whether a window shows it
+    // or not.
+    UnitHistory history;
 
 private:
     // The open control command (0x1001 with the open argument); 1 when the

@@ -3,6 +3,9 @@
 #pragma once
 
 struct UnitStatus {
+    // Hotter than this (whole degrees C) is an over-temperature alarm.
+    static constexpr int kMostTemperature = 80;
+
     double temperature = 0.0; // degrees Celsius, whole numbers
     double voltage = 0.0;     // volts, tenths
     double current = 0.0;     // amperes, tenths

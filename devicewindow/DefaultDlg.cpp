@@ -301,6 +301,15 @@ void DefaultDlg::BringToFront() {
     SetForegroundWindow();
 }
 
+void DefaultDlg::ShowHistory() {
+    if (history_ == nullptr) {
+        history_ = HistoryDlg::CreateHidden(unitIndex_);
+    }
+    if (history_ != nullptr) {
+        history_->ShowNormal();
+    }
+}
+
 void DefaultDlg::OnOK() {
     // Enter has no meaning here: the window has no default button, and
     // hiding it by Enter would leave the main window believing it shown.

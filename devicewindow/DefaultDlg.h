@@ -20,6 +20,7 @@
 
 #include "device/UnitDeviceWindow.h"
 #include "devicewindow/Calibration.h"
+#include "devicewindow/HistoryDlg.h"
 #include "devicewindow/Info.h"
 #include "devicewindow/PeriodicReads.h"
 #include "devicewindow/PrimarySetupDlg.h"
@@ -124,6 +125,10 @@ public:
     // Gives the tab strip a fresh image list made from the tab bitmap.
     void ResetTabImages();
 
+    // The unit's history window, made at its first showing; nullptr before.
+    void ShowHistory();
+    HistoryDlg* GetHistoryWindow() const { return history_.get(); }
+
     // One note check, as each tick of timer 1001 runs it: the read goes out,
     // and its result is looked at when it comes back.
     void NoteCheck();
@@ -182,6 +187,7 @@ private:
     std::unique_ptr<Calibration> calibration_;
     std::unique_ptr<StatusDlg> header_;
     std::unique_ptr<Info> identity_;
+    std::unique_ptr<HistoryDlg> history_;
 
     std::array<Dlgplus*, kMaxPanes> panes_{};
     int paneCount_ = 0;

@@ -10,13 +10,16 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 using namespace win;
 
-std::string HardCopy::DefaultName(const std::string& serial, const SYSTEMTIME& time) {
+std::string HardCopy::DefaultName(const std::string& serial, const SYSTEMTIME& time,
+                                  const char* extension) {
     char stamp[64];
-    std::snprintf(stamp, sizeof stamp, "_%04d-%02d-%02d_%02d%02d.pdf", time.wYear, time.wMonth,
-                  time.wDay, time.wHour, time.wMinute);
+    std::snprintf(stamp, sizeof stamp, "_%04d-%02d-%02d_%02d%02d.%s", time.wYear, time.wMonth,
+                  time.wDay, time.wHour, time.wMinute, extension);
     return (serial.empty() ? std::string(kNoSerialName) : serial) + stamp;
 }
 
@@ -30,9 +33,7 @@ void HardCopy::Save(const CWnd& page, const UnitSlot& slot, const std::string& s
         return;
     }
 
-    std::string extension = path.size() >= 4 ? path.substr(path.size() - 4) : "";
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string extension = LowerExtension(path);
     const std::string heading =
         slot.userNote + "    " + slot.addressText + "    " + serial + "    " + dateLine;
     const bool written =
@@ -40,7 +41,19 @@ void HardCopy::Save(const CWnd& page, const UnitSlot& slot, const std::string& s
     if (written) {
         return;
     }
-    char text[1024];
-    std::snprintf(text, sizeof text, kFailedText, path.c_str());
-    ShowMessageBox(page.GetParent(), text, kTitle, MB_OK | MB_ICONWARNING);
+    TellNotWritten(page.GetParent(), path, kFailedText, kTitle);
+}
+
+std::string HardCopy::LowerExtension(const std::string& path) {
+    std::string extension = path.size() >= 4 ? path.substr(path.size() - 4) : "";
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension;
+}
+
+void HardCopy::TellNotWritten(CWnd* owner, const std::string& path, const char* format,
+                              const char* caption) {
+    std::vector<char> text(std::strlen(format) + path.size() + 1);
+    std::snprintf(text.data(), text.size(), format, path.c_str());
+    ShowMessageBox(owner, text.data(), caption, MB_OK | MB_ICONWARNING);
 }

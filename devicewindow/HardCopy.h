@@ -31,5 +31,15 @@ public:
     static void Save(const win::CWnd& page, const UnitSlot& slot, const std::string& serial,
                      const std::string& dateLine);
 
-    static std::string DefaultName(const std::string& serial, const win::SYSTEMTIME& time);
+    // Tells, in a message box owned by `owner`, that `path` could not be
+    // written: `format` holds one %s for the path.
+    static void TellNotWritten(win::CWnd* owner, const std::string& path, const char* format,
+                               const char* caption);
+
+    // The last four characters of `path` in lower case (".pdf", ".png").
+    static std::string LowerExtension(const std::string& path);
+
+    // "00AB-1001_2026-12-06_1405.pdf", or with another extension.
+    static std::string DefaultName(const std::string& serial, const win::SYSTEMTIME& time,
+                                   const char* extension = "pdf");
 };

@@ -115,6 +115,8 @@ DialogTemplate SystemTemplate() {
     t.items.push_back(
         AUTOCHECKBOX("Display Calibration Tab", SystemDlg::kIdDisplayCalibration, 191, 178, 89, 8));
     t.items.push_back(PUSHBUTTON("Hard Copy", SystemDlg::kIdHardCopy, 298, 177, 45, 10));
+    // Below the health readings, inside their frame ("\205" is the ellipsis).
+    t.items.push_back(PUSHBUTTON("History\205", SystemDlg::kIdHistory, 127, 153, 49, 12));
     return t;
 }
 
@@ -378,21 +380,26 @@ void SystemDlg::StatusRefresh() {
     }
     DefaultDlg* window = DeviceWindow();
     if (window == nullptr) {
-        ShowStatus(unit_->ReadStatus());
+        TakeStatus(unit_->ReadStatus());
         return;
     }
-    // The read goes out and the page shows it once it is back. A unit that
+    // The read goes out and the page takes it once it is back. A unit that
     // has stopped answering is read only now and then; meanwhile it shows
     // what a failed read shows.
     window->GetPeriodicReads().Ask(PeriodicReads::Kind::StatusRead, [this](int read) {
         if (read < 0) {
             unit_->status = UnitStatus{};
         }
-        ShowStatus(read);
+        TakeStatus(read);
     });
 }
 
-void SystemDlg::ShowStatus(int read) {
+void SystemDlg::TakeStatus(int read) {
+    // A read left out while the unit is quiet goes in too: the history shows
+    // the quiet span as such, not as a time nothing was read.
+    if (UnitSlot* slot = Slot()) {
+        slot->RecordStatus(read);
+    }
     SYSTEMTIME now;
     GetLocalTime(&now);
     date_.SetWindowText(DateLine(now));
@@ -455,6 +462,12 @@ bool SystemDlg::OnCommand(int id, int code) {
     }
     if (id == kIdHardCopy && code == BN_CLICKED) {
         MakeHardCopy();
+        return true;
+    }
+    if (id == kIdHistory && code == BN_CLICKED) {
+        if (DefaultDlg* window = DeviceWindow()) {
+            window->ShowHistory();
+        }
         return true;
     }
     return CDialogEx::OnCommand(id, code);

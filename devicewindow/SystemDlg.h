@@ -12,9 +12,11 @@
 // A click on the device ID edits the note (written to the unit, then kept by
 // the slot, so the connection watch follows it); "Display Calibration Tab"
 // shows or hides the device window's calibration tab; "Hard Copy" saves a
-// picture of the page as PDF or PNG.
+// picture of the page as PDF or PNG; "History..." shows the unit's health over
+// time (every status refresh is recorded in the slot's history).
 #pragma once
 
+#include "device/UnitStatus.h"
 #include "platform/Time.h"
 #include "platform/ui/CButton.h"
 #include "platform/ui/CDialogEx.h"
@@ -38,7 +40,7 @@ public:
     static constexpr win::UINT_PTR kStatusTimer = 1000;
     static constexpr win::UINT kStatusTimerMs = 1000;
     // Hotter than this (degrees C) is an over-temperature alarm.
-    static constexpr int kMostTemperature = 80;
+    static constexpr int kMostTemperature = UnitStatus::kMostTemperature;
 
     // Control ids of template 139.
     static constexpr int kIdTitle = 1028;
@@ -52,6 +54,7 @@ public:
     static constexpr int kIdLightColumn = 1115;
     static constexpr int kIdDisplayCalibration = 1110;
     static constexpr int kIdHardCopy = 1111;
+    static constexpr int kIdHistory = 1116;
 
     // The identity rows (software version, serial number, device ID, IP
     // address) and the monitoring rows, top to bottom.
@@ -111,9 +114,10 @@ private:
     void FillControlTable();
     void SetLight(Staticball& light, win::COLORREF fill);
     void SetLightOff(Staticball& light);
-    // The date line, the health and the alarm blink after a status read
-    // (`read` 1 answered, 0 failed, -1 left out).
-    void ShowStatus(int read);
+    // A status read's result (1 answered, 0 failed, -1 left out while the
+    // unit is quiet): into the unit's history, then the date line, the health
+    // and the alarm blink.
+    void TakeStatus(int read);
     // The readings and their lights: the unit's when `known`, else unknown
     // and unlit. True when the unit is too hot.
     bool ShowHealth(bool known);

@@ -4,6 +4,7 @@
 tm80_install_deps() {
     local packages=(build-essential cmake g++ pkg-config libgtest-dev libgmock-dev
                     libbenchmark-dev qt6-base-dev libgl-dev iproute2 util-linux
+                    qt6-charts-dev libqt6opengl6-dev
                     xvfb xauth fonts-dejavu-core clang-format-16
                     dpkg-dev file lintian desktop-file-utils appstream bash-completion man-db)
     if [ "${1:-}" = fuzz ]; then

@@ -598,4 +598,9 @@ void SimUnit::SetTemperature(int temperature) {
     impl_->state.SetTemperature(temperature);
 }
 
+void SimUnit::ReleaseTemperature() {
+    std::lock_guard lock(impl_->mutex);
+    impl_->state.ReleaseTemperature();
+}
+
 } // namespace sim

@@ -113,6 +113,8 @@ public:
     // Fixes the temperature only (-128..127 as the unit reports it, wider
     // values wrap as its byte does); voltage and current go on drifting.
     void SetTemperature(int temperature);
+    // The temperature drifts around 41 again (unless SetStatus fixed it).
+    void ReleaseTemperature();
 
 private:
     struct Impl;

@@ -337,6 +337,10 @@ void UnitState::SetTemperature(int temperature) {
     temperatureFixed_ = true;
 }
 
+void UnitState::ReleaseTemperature() {
+    temperatureFixed_ = false;
+}
+
 std::vector<std::uint8_t> UnitState::RandomBytes(std::size_t count) {
     std::vector<std::uint8_t> out(count);
     for (auto& b : out) {

@@ -45,6 +45,7 @@ public:
     void SetCalibration(int band, int channel, int value);
     void SetStatus(int temperature, int voltageTenths, int currentTenths);
     void SetTemperature(int temperature);
+    void ReleaseTemperature();
 
     // Random bytes for the garbage fault, from the unit's own generator.
     std::vector<std::uint8_t> RandomBytes(std::size_t count);

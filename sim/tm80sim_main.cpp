@@ -1,6 +1,7 @@
 // tm80sim: runs simulated TM80 units (each with its WIZnet module) until
 // SIGINT or SIGTERM.
 #include "sim/SimUnit.h"
+#include "sim/SpellSchedule.h"
 
 #include "Version.h"
 
@@ -36,6 +37,10 @@ const char* const kUsage =
     "                           InvalidTypeReply, LIOctetAbove255[=N],\n"
     "                           LIMissingSeparators, SilentTcp, DelayedAnswer=MS,\n"
     "                           ListenState\n"
+    "  --spell FROM-TO:SETTING  a spell of the following units, FROM to TO seconds\n"
+    "                           after the start (repeatable): SETTING is\n"
+    "                           temperature=C or fault=NAME[=PARAM]; then each unit\n"
+    "                           goes back to its own temperature or fault\n"
     "  --no-module              the following units have no WIZnet module\n"
     "  --module                 the following units have a WIZnet module (default)\n"
     "  --port N                 TCP port of the following units (default 5000)\n"
@@ -131,10 +136,51 @@ std::string ParseNamed(const std::string& text, const Named (&table)[N], const c
     return {};
 }
 
+constexpr long kLongestSpellS = 7L * 24 * 60 * 60;
+constexpr const char* kSpellForm =
+    "--spell takes FROM-TO:temperature=C or FROM-TO:fault=NAME[=PARAM]";
+
+// "FROM-TO:temperature=C" or "FROM-TO:fault=NAME[=PARAM]"; an empty text
+// when it fits, else what is wrong with it.
+std::string ParseSpell(const std::string& text, sim::Spell& spell) {
+    const std::size_t dash = text.find('-');
+    const std::size_t colon = text.find(':');
+    long from = 0;
+    long to = 0;
+    if (dash == std::string::npos || colon == std::string::npos || dash > colon ||
+        !ParseNumber(text.substr(0, dash), 0, kLongestSpellS, from) ||
+        !ParseNumber(text.substr(dash + 1, colon - dash - 1), 0, kLongestSpellS, to)) {
+        return kSpellForm;
+    }
+    if (to <= from) {
+        return "a spell ends after it begins: " + text;
+    }
+    spell.fromS = static_cast<int>(from);
+    spell.toS = static_cast<int>(to);
+    const std::string setting = text.substr(colon + 1);
+    const std::string temperature = "temperature=";
+    const std::string fault = "fault=";
+    long degrees = 0;
+    if (setting.rfind(temperature, 0) == 0) {
+        if (!ParseNumber(setting.substr(temperature.size()), -128, 127, degrees)) {
+            return "a spell's temperature is degrees C, -128..127: " + setting;
+        }
+        spell.kind = sim::Spell::Kind::Temperature;
+        spell.value = static_cast<int>(degrees);
+        return {};
+    }
+    if (setting.rfind(fault, 0) == 0) {
+        spell.kind = sim::Spell::Kind::Fault;
+        return ParseNamed(setting.substr(fault.size()), kFaults, "fault", spell.value, spell.param);
+    }
+    return kSpellForm;
+}
+
 struct UnitOptions {
     sim::UnitConfig config;
     sim::Fault fault = sim::Fault::None;
     int faultParam = 0;
+    std::vector<sim::Spell> spells;
     sim::ModuleFault moduleFault = sim::ModuleFault::None;
     int moduleParam = 0;
 };
@@ -184,6 +230,13 @@ bool ReadUnitOption(const std::string& arg, const ValueReader& value, UnitOption
         } else if (problem = ParseNamed(v, kModuleFaults, "module fault", f, next.moduleParam);
                    problem.empty()) {
             next.moduleFault = static_cast<sim::ModuleFault>(f);
+        }
+    } else if (arg == "--spell") {
+        sim::Spell spell;
+        if (!value(v)) {
+            problem = kSpellForm;
+        } else if (problem = ParseSpell(v, spell); problem.empty()) {
+            next.spells.push_back(spell);
         }
     } else if (arg == "--no-module" || arg == "--module") {
         next.config.module = arg == "--module";
@@ -272,6 +325,7 @@ int RunUnits(CommandLine& line) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     std::vector<std::unique_ptr<sim::SimUnit>> running;
+    sim::SpellSchedule spells;
     for (UnitOptions& u : line.units) {
         u.config.discoveryPort = line.discoveryPort;
         auto unit = std::make_unique<sim::SimUnit>(u.config);
@@ -287,12 +341,14 @@ int RunUnits(CommandLine& line) {
                     static_cast<unsigned>(u.config.serialHigh),
                     static_cast<unsigned>(u.config.serialLow), unit->Note().c_str(),
                     u.config.module ? "" : "  (no module)");
+        for (const sim::Spell& spell : u.spells) {
+            spells.Add(*unit, spell, u.config.temperature, u.fault, u.faultParam);
+        }
         running.push_back(std::move(unit));
     }
     std::fflush(stdout);
 
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
+    spells.WaitForSignal(stopSignals);
     running.clear();
     return 0;
 }

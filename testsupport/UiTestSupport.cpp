@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace uitest {
 
@@ -171,6 +172,21 @@ int CountColour(const QImage& image, win::COLORREF colour, int x, int y, int w, 
     for (int j = y; j < y + h; ++j) {
         for (int i = x; i < x + w; ++i) {
             n += PixelAt(image, i, j) == colour ? 1 : 0;
+        }
+    }
+    return n;
+}
+
+int CountNear(const QImage& image, win::COLORREF colour, int x, int y, int w, int h,
+              int tolerance) {
+    int n = 0;
+    for (int j = y; j < y + h; ++j) {
+        for (int i = x; i < x + w; ++i) {
+            const win::COLORREF p = PixelAt(image, i, j);
+            n += p != win::CLR_NONE &&
+                 std::abs(win::GetRValue(p) - win::GetRValue(colour)) <= tolerance &&
+                 std::abs(win::GetGValue(p) - win::GetGValue(colour)) <= tolerance &&
+                 std::abs(win::GetBValue(p) - win::GetBValue(colour)) <= tolerance;
         }
     }
     return n;

@@ -65,5 +65,9 @@ QImage Grab(const win::CWnd& wnd);
 win::COLORREF PixelAt(const QImage& image, int x, int y);
 // How many pixels of x, y, w, h have exactly `colour`.
 int CountColour(const QImage& image, win::COLORREF colour, int x, int y, int w, int h);
+// How many pixels of x, y, w, h are within `tolerance` of `colour` in every
+// channel (smoothed text has few pixels of the exact colour).
+int CountNear(const QImage& image, win::COLORREF colour, int x, int y, int w, int h,
+              int tolerance = 48);
 
 } // namespace uitest

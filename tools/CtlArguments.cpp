@@ -94,6 +94,9 @@ ScannedOptions ScanOptions(const Words& args, CtlArguments& parsed) {
             scanned.watchOptions.emplace_back(arg, i + 1 < args.size() ? args[++i] : std::string());
         } else if (!optionsEnded && arg == "--") {
             optionsEnded = true;
+        } else if (!optionsEnded && arg == "--csv") {
+            scanned.watchOptions.emplace_back(arg, std::string());
+            parsed.csv = true;
         } else if (!optionsEnded && arg == "--json") {
             parsed.json = true;
         } else if (!optionsEnded && arg == "--trace") {
@@ -186,8 +189,14 @@ std::string FileArguments(const Words& rest, const WatchOptions&, CtlArguments& 
 }
 
 std::string WatchArguments(const Words&, const WatchOptions& options, CtlArguments& parsed) {
+    if (parsed.csv && parsed.json) {
+        return "watch prints --json or --csv, not both";
+    }
     for (const auto& [option, value] : options) {
         long long number = 0;
+        if (option == "--csv") {
+            continue;
+        }
         if (option == "--interval") {
             if (!ParseInteger(value, number) || number < 200 || number > kLongestIntervalMs) {
                 return "--interval takes milliseconds, 200 or more, not \"" + value + "\"";

@@ -26,6 +26,7 @@ struct CtlArguments {
 
     Command command = Command::Help;
     bool json = false;
+    bool csv = false;   // watch: CSV lines after a header
     bool trace = false; // trace lines of the connection to stderr
     std::string address;
     std::vector<std::string> discoverArgs; // the words after "discover"

@@ -22,7 +22,7 @@
 
 const char* const kTm80CtlUsage =
     "usage: tm80ctl [--json] ADDRESS COMMAND [ARGUMENTS]\n"
-    "       tm80ctl [--json] ADDRESS watch [--interval MS] [--count N]\n"
+    "       tm80ctl [--json] ADDRESS watch [--interval MS] [--count N] [--csv]\n"
     "       tm80ctl [--json] discover [--broadcast ADDRESS] [--trace]\n"
     "       tm80ctl --help | --version\n"
     "\n"
@@ -61,10 +61,13 @@ const char* const kTm80CtlUsage =
     "                            clamped, band positions the unit lacks are not taken;\n"
     "                            a SPLIT_MODE other than 0 or 1 sends no calibration\n"
     "                            values (and says so)\n"
-    "  watch [--interval MS] [--count N]\n"
+    "  watch [--interval MS] [--count N] [--csv]\n"
     "                            read the status every MS milliseconds (1000; 200 or\n"
     "                            more), one line per reading, \"ALARM\" above 80 C or when\n"
-    "                            a reading fails; N readings, or until Ctrl-C\n"
+    "                            a reading fails; N readings, or until Ctrl-C. --csv:\n"
+    "                            a header line, then one CSV line per reading with the\n"
+    "                            columns of the JSON keys below (empty cells when the\n"
+    "                            reading failed), as the application's history export\n"
     "  discover [--broadcast ADDRESS]\n"
     "                            runs one discovery and prints name, address, serial,\n"
     "                            note, MAC: a search to 255.255.255.255 (or ADDRESS), UDP\n"
@@ -433,6 +436,7 @@ int RunTm80Ctl(const std::vector<std::string>& args, std::ostream& out, std::ost
         watch.intervalMs = parsed.intervalMs;
         watch.count = parsed.count;
         watch.json = parsed.json;
+        watch.csv = parsed.csv;
         return RunWatchCommand(watch, out, err);
     }
     Session session(parsed, out, err);

@@ -1,14 +1,14 @@
 #include "tools/WatchCommand.h"
 
 #include "device/CTM80M1_Comm.h"
+#include "device/HealthCsv.h"
 #include "device/TCPCom.h"
+#include "infra/WallClock.h"
 #include "tools/JsonWriter.h"
 
-#include <array>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <ctime>
 #include <memory>
 #include <thread>
 
@@ -79,71 +79,53 @@ private:
     std::unique_ptr<CTM80M1_Comm> unit_;
 };
 
-struct Reading {
-    bool ok = false;
-    int temperature = 0; // whole degrees, signed as the unit sends them
-    double voltage = 0.0;
-    double current = 0.0;
-    bool Alarm() const { return !ok || temperature > WatchOptions::kAlarmAboveC; }
-};
-
-// Local time, "2026-05-17 14:03:22" for people, "2026-05-17T14:03:22+02:00" in JSON.
-std::string Now(bool iso) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    std::array<char, 48> text{};
-    std::size_t n = std::strftime(text.data(), text.size(),
-                                  iso ? "%Y-%m-%dT%H:%M:%S" : "%Y-%m-%d %H:%M:%S", &local);
-    if (iso) {
-        const long offset = local.tm_gmtoff / 60;
-        const long magnitude = offset < 0 ? -offset : offset;
-        std::snprintf(text.data() + n, text.size() - n, "%c%02ld:%02ld", offset < 0 ? '-' : '+',
-                      magnitude / 60, magnitude % 60);
+std::string JsonLine(const HealthReading& r) {
+    const auto& key = HealthCsv::kColumns;
+    JsonWriter line;
+    line.BeginObject().Key(key[HealthCsv::Time]).String(IsoLocalTime(r.timeMs));
+    line.Key(key[HealthCsv::Ok]).Bool(r.Answered());
+    if (r.Answered()) {
+        line.Key(key[HealthCsv::TemperatureC]).Integer(r.Temperature());
+        line.Key(key[HealthCsv::VoltageV]).Fixed(r.Voltage(), 1);
+        line.Key(key[HealthCsv::CurrentA]).Fixed(r.Current(), 1);
+        line.Key(key[HealthCsv::PowerW]).Fixed(r.Power(), 1);
+    } else {
+        line.Key(key[HealthCsv::TemperatureC]).Null().Key(key[HealthCsv::VoltageV]).Null();
+        line.Key(key[HealthCsv::CurrentA]).Null().Key(key[HealthCsv::PowerW]).Null();
     }
-    return text.data();
+    return line.Key(key[HealthCsv::Alarm]).Bool(r.Alarm()).EndObject().Text() + "\n";
 }
 
-std::string Line(const Reading& r, bool json) {
-    if (json) {
-        JsonWriter line;
-        line.BeginObject().Key("time").String(Now(true)).Key("ok").Bool(r.ok);
-        if (r.ok) {
-            line.Key("temperature_c").Integer(r.temperature);
-            line.Key("voltage_v").Fixed(r.voltage, 1).Key("current_a").Fixed(r.current, 1);
-            line.Key("power_w").Fixed(r.voltage * r.current, 1);
-        } else {
-            line.Key("temperature_c").Null().Key("voltage_v").Null();
-            line.Key("current_a").Null().Key("power_w").Null();
-        }
-        return line.Key("alarm").Bool(r.Alarm()).EndObject().Text() + "\n";
-    }
+std::string TextLine(const HealthReading& r) {
+    const std::string time = PlainLocalTime(r.timeMs);
     char text[160];
-    if (r.ok) {
-        std::snprintf(text, sizeof text, "%s  %4d C  %5.1f V  %4.1f A  %6.1f W%s\n",
-                      Now(false).c_str(), r.temperature, r.voltage, r.current,
-                      r.voltage * r.current, r.Alarm() ? "  ALARM" : "");
+    if (r.Answered()) {
+        std::snprintf(text, sizeof text, "%s  %4d C  %5.1f V  %4.1f A  %6.1f W%s\n", time.c_str(),
+                      r.Temperature(), r.Voltage(), r.Current(), r.Power(),
+                      r.Alarm() ? "  ALARM" : "");
     } else {
-        std::snprintf(text, sizeof text, "%s  no answer  ALARM\n", Now(false).c_str());
+        std::snprintf(text, sizeof text, "%s  no answer  ALARM\n", time.c_str());
     }
     return text;
 }
 
-Reading Read(Connection& connection) {
-    Reading r;
+std::string Line(const HealthReading& r, const WatchOptions& options) {
+    if (options.json) {
+        return JsonLine(r);
+    }
+    return options.csv ? HealthCsv::Row(r) : TextLine(r);
+}
+
+HealthReading Read(Connection& connection) {
+    const std::int64_t now = WallClockMs();
     CTM80M1_Comm* unit = connection.Unit();
-    if (unit == nullptr) {
-        return r;
+    if (unit == nullptr || unit->ReadStatus() == 0) {
+        if (unit != nullptr) {
+            connection.Drop();
+        }
+        return HealthReading::Of(now, {}, HealthReading::Outcome::Failed, false);
     }
-    if (unit->ReadStatus() == 0) {
-        connection.Drop();
-        return r;
-    }
-    r.ok = true;
-    r.temperature = static_cast<int>(unit->status.temperature);
-    r.voltage = unit->status.voltage;
-    r.current = unit->status.current;
-    return r;
+    return HealthReading::Of(now, unit->status, HealthReading::Outcome::Answered, false);
 }
 
 // Waits until `until` or a stop signal; false when stopped.
@@ -167,6 +149,9 @@ int RunWatchCommand(const WatchOptions& options, std::ostream& out, std::ostream
         err << "Connection could not be made with " << options.address << "\n";
         return 1;
     }
+    if (options.csv) {
+        out << HealthCsv::Header() << std::flush;
+    }
     bool failed = false;
     auto next = Clock::now();
     for (long n = 0; options.count == 0 || n < options.count; ++n) {
@@ -174,12 +159,12 @@ int RunWatchCommand(const WatchOptions& options, std::ostream& out, std::ostream
             break;
         }
         next = Clock::now() + std::chrono::milliseconds(options.intervalMs);
-        const Reading reading = Read(connection);
-        if (StopSignals::Raised() && !reading.ok) {
+        const HealthReading reading = Read(connection);
+        if (StopSignals::Raised() && !reading.Answered()) {
             break; // the stop cut the exchange short: not the unit's doing
         }
-        failed = failed || !reading.ok;
-        out << Line(reading, options.json) << std::flush;
+        failed = failed || !reading.Answered();
+        out << Line(reading, options) << std::flush;
     }
     if (failed) {
         err << "The unit at " << options.address << " stopped answering\n";

@@ -47,6 +47,7 @@ inline constexpr unsigned ID_LAUNCH_OPTIONS = 32772;
 inline constexpr unsigned ID_RECALL_SETUP_1 = 32775; // to 32778
 inline constexpr unsigned ID_SAVE_SETUP_1 = 32780;   // to 32783
 inline constexpr unsigned ID_FLASH_LEDS_1 = 32785;   // to 32788
+inline constexpr unsigned ID_HISTORY_1 = 32790;      // to 32793
 inline constexpr unsigned IDM_ABOUTBOX = 16;
 
 // About box.

@@ -115,6 +115,16 @@ void SetupMenuCommands::FlashLeds(int device) {
     }
 }
 
+void SetupMenuCommands::ShowHistory(CWnd* owner, int device) {
+    UnitSlot* slot = ConnectedSlot(owner, device);
+    if (slot == nullptr) {
+        return;
+    }
+    if (auto* window = dynamic_cast<DefaultDlg*>(slot->DeviceWindow())) {
+        window->ShowHistory();
+    }
+}
+
 bool SetupMenuCommands::Handle(CWnd* owner, unsigned id) {
     for (int device = 1; device <= kUnitPositions; ++device) {
         const auto n = static_cast<unsigned>(device - 1);
@@ -128,6 +138,10 @@ bool SetupMenuCommands::Handle(CWnd* owner, unsigned id) {
         }
         if (id == res::ID_FLASH_LEDS_1 + n) {
             FlashLeds(device);
+            return true;
+        }
+        if (id == res::ID_HISTORY_1 + n) {
+            ShowHistory(owner, device);
             return true;
         }
     }

@@ -1,5 +1,6 @@
 // The main window's commands for one device position (Device 1 to 4):
-// File > Save Setup, File > Recall Setup and System > Flash LEDs. "Device n"
+// File > Save Setup, File > Recall Setup, System > Flash LEDs and System >
+// History (the unit's history window). "Device n"
 // is always position n - 1 of the slot table, whatever unit is in it.
 //
 // A unit's setup files live in its own folder below the setup files folder,
@@ -43,6 +44,7 @@ public:
     static void SaveSetup(win::CWnd* owner, int device);
     static void RecallSetup(win::CWnd* owner, int device);
     static void FlashLeds(int device);
+    static void ShowHistory(win::CWnd* owner, int device);
 
     // The unit's own folder (UnitSetupFolder of its known serial).
     static std::string UnitFolder(UnitSlot& slot);

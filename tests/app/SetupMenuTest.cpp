@@ -1,5 +1,5 @@
-// File > Save Setup and Recall Setup and System > Flash LEDs, chosen from the
-// main window's menu bar: empty positions, the unit's folder and the dialogs,
+// File > Save Setup and Recall Setup and System > Flash LEDs and History,
+// chosen from the main window's menu bar: empty positions, the unit's folder and the dialogs,
 // a setup saved from one unit and recalled on another (the same frames as
 // tm80ctl's recall), the headers, a file that is no setup, and a recall the
 // unit stops taking.
@@ -98,10 +98,11 @@ TEST_F(SetupMenuTest, EmptyPositionsTheUnitsFolderAndFlash) {
         Choose(dlg, "&File", "Save Setup", 3);
         Choose(dlg, "&File", "Recall Setup", 4);
         Choose(dlg, "&System", "Flash LEDs", 4); // nothing at all
-        ASSERT_EQ(dialogs->History().size(), 2u);
-        for (int i = 0; i < 2; ++i) {
+        Choose(dlg, "&System", "History", 3);
+        ASSERT_EQ(dialogs->History().size(), 3u);
+        for (int i = 0; i < 3; ++i) {
             const auto& box = dialogs->History()[static_cast<std::size_t>(i)].message;
-            EXPECT_EQ(box.text, i == 0 ? "Device 3 not connected." : "Device 4 not connected.");
+            EXPECT_EQ(box.text, i == 1 ? "Device 4 not connected." : "Device 3 not connected.");
             EXPECT_EQ(box.caption, "");
             EXPECT_EQ(box.type, win::MB_OK | win::MB_ICONWARNING);
         }
@@ -132,6 +133,13 @@ TEST_F(SetupMenuTest, EmptyPositionsTheUnitsFolderAndFlash) {
         }
         EXPECT_TRUE(std::filesystem::is_directory(folder));
         EXPECT_EQ(ReadFile(folder + "/first.TM80").rfind("[DEVICE]\r\n", 0), 0u);
+
+        Choose(dlg, "&System", "History", 2);
+        const HistoryDlg* history = CTM80_AppDlg::DeviceWindowOf(1)->GetHistoryWindow();
+        ASSERT_NE(history, nullptr);
+        EXPECT_TRUE(history->IsWindowVisible());
+        EXPECT_EQ(history->GetWindowText(),
+                  "History - Device 2: UNIT B (" + b.Config().address + ")");
 
         // Each unit flashed once already when it was added.
         Choose(dlg, "&System", "Flash LEDs", 2);

@@ -23,6 +23,7 @@
 namespace dwtest {
 
 using uitest::CountColour;
+using uitest::CountNear;
 using uitest::Grab;
 using uitest::PixelAt;
 using uitest::Settle;

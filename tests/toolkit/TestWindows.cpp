@@ -5,8 +5,6 @@
 #include <QPixmap>
 #include <QWidget>
 
-#include <cstdlib>
-
 using namespace win;
 
 MessageLog::MessageLog(int width, int height) {
@@ -24,16 +22,7 @@ int CountColour(const QImage& image, COLORREF colour) {
 }
 
 int CountNear(const QImage& image, COLORREF colour, int tolerance) {
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const COLORREF p = PixelAt(image, x, y);
-            n += std::abs(GetRValue(p) - GetRValue(colour)) <= tolerance &&
-                 std::abs(GetGValue(p) - GetGValue(colour)) <= tolerance &&
-                 std::abs(GetBValue(p) - GetBValue(colour)) <= tolerance;
-        }
-    }
-    return n;
+    return CountNear(image, colour, 0, 0, image.width(), image.height(), tolerance);
 }
 
 InkBox FindInk(const QImage& image, COLORREF background) {

@@ -15,6 +15,7 @@
 class QWidget;
 
 using uitest::CountColour;
+using uitest::CountNear;
 using uitest::EnsureApplication;
 using uitest::Grab;
 using uitest::PixelAt;
@@ -35,10 +36,8 @@ public:
     std::vector<Message> messages;
 };
 
-// How many pixels of `rect` (x, y, w, h) have exactly that colour.
+// uitest's CountColour and CountNear over the whole image.
 int CountColour(const QImage& image, win::COLORREF colour);
-// How many pixels are within `tolerance` of the colour in every channel
-// (smoothed text has few pixels of the exact colour).
 int CountNear(const QImage& image, win::COLORREF colour, int tolerance = 48);
 // Pixels that are not `background` (text ink).
 struct InkBox {

@@ -74,6 +74,18 @@ TEST_F(WatchTest, CountedReadingsAsTextAndAsJsonLines) {
     }
 }
 
+TEST_F(WatchTest, CsvHasTheJsonKeysForColumns) {
+    WatchRun run = Watch({"--csv", "--count", "2", "--interval", "200"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(run.lines.size(), 3u);
+    EXPECT_EQ(run.lines[0], "time,ok,temperature_c,voltage_v,current_a,power_w,alarm");
+    for (std::size_t i = 1; i < run.lines.size(); ++i) {
+        const std::string& line = run.lines[i];
+        EXPECT_EQ(line.find(','), 25u) << line; // 2026-05-17T14:03:22+02:00
+        EXPECT_EQ(line.substr(25), ",true,41,12.0,1.5,18.0,false") << line;
+    }
+}
+
 TEST_F(WatchTest, AboveEightyDegreesIsAnAlarm) {
     for (int temperature : {80, 81, 200 /* -56 as the unit's signed byte */}) {
         unit->SetStatus(temperature, 120, 15);
@@ -126,6 +138,7 @@ TEST_F(WatchTest, UsageErrorsSendNothing) {
     const std::vector<std::vector<std::string>> cases = {
         {"watch", "--interval", "199"}, {"watch", "--interval"},    {"watch", "--count", "0"},
         {"watch", "--count", "x"},      {"status", "--count", "1"}, {"watch", "now"},
+        {"watch", "--csv", "--json"},   {"status", "--csv"},
     };
     for (const auto& words : cases) {
         std::vector<std::string> args = {unit->Config().address};
