@@ -118,6 +118,13 @@ bool SpellsOver(const UnitHistory& history, int after) {
     return silent && answered >= after;
 }
 
+// OK on the lost-connection notice when one shows.
+void AnswerLostNotice() {
+    if (QWidget* notice = uitest::VisibleWindowTitled(DefaultDlg::kLostCaption)) {
+        Press(notice, QStringLiteral("OK"));
+    }
+}
+
 } // namespace
 
 DemoScreenshots::DemoScreenshots(CTM80_AppDlg& mainWindow, std::string folder)
@@ -207,25 +214,46 @@ void DemoScreenshots::ActAsNewUser(DefaultDlg& device) {
     ClickOn(page->BandText(1).GetNative());
 }
 
+bool DemoScreenshots::LostUnitShown() {
+    AnswerLostNotice();
+    const DefaultDlg* lost = CTM80_AppDlg::DeviceWindowOf(kLostPosition);
+    return lost == nullptr || lost->Condition() == UnitCondition::Lost;
+}
+
 void DemoScreenshots::Take() {
-    // Timers run while the operator waits for a unit: not in the middle of that.
-    if (TheGuiThread().Waiting()) {
+    // Timers run while the operator waits for a unit: not in the middle of
+    // that, and not before the unit that hangs up is shown lost.
+    waitedMs_ += kSettleMs;
+    if (TheGuiThread().Waiting() || (!LostUnitShown() && waitedMs_ < kLostWaitMs)) {
         settle_.start();
         return;
     }
-    Save(mainWindow_.GetNative() ? mainWindow_.GetNative()->window() : nullptr,
-         folder_ + "/" + kMainWindowFile);
-    DefaultDlg* device = CTM80_AppDlg::DeviceWindowOf(0);
+    // The lost unit's row state reaches the main window with the next refresh.
+    QTimer::singleShot(300, &settle_, [this] {
+        Save(mainWindow_.GetNative() ? mainWindow_.GetNative()->window() : nullptr,
+             folder_ + "/" + kMainWindowFile);
+        DefaultDlg* device = CTM80_AppDlg::DeviceWindowOf(0);
+        if (device == nullptr || device->GetNative() == nullptr) {
+            std::fprintf(stderr, "tm80: no device window for a screenshot (Device 1 is empty)\n");
+        } else {
+            Save(device->GetNative()->window(), folder_ + "/" + kDeviceWindowFile);
+            SaveInfoPage(0, kSystemPageFile);
+        }
+        SaveInfoPage(kLostPosition, kLostUnitFile);
+        TakeHistory();
+    });
+}
+
+void DemoScreenshots::SaveInfoPage(int index, const char* file) {
+    DefaultDlg* device = CTM80_AppDlg::DeviceWindowOf(index);
     if (device == nullptr || device->GetNative() == nullptr) {
-        std::fprintf(stderr, "tm80: no device window for a screenshot (Device 1 is empty)\n");
-    } else {
-        Save(device->GetNative()->window(), folder_ + "/" + kDeviceWindowFile);
-        // The Info tab, as a click on it shows it (its status is read at once).
-        device->GetTabStrip().SetCurSel(DefaultDlg::kSystemPage);
-        device->OnNotify(DefaultDlg::kIdTabStrip, win::TCN_SELCHANGE);
-        Save(device->GetNative()->window(), folder_ + "/" + kSystemPageFile);
+        return;
     }
-    TakeHistory();
+    mainWindow_.ShowDeviceWindow(index);
+    // The Info tab, as a click on it shows it (its status is read at once).
+    device->GetTabStrip().SetCurSel(DefaultDlg::kSystemPage);
+    device->OnNotify(DefaultDlg::kIdTabStrip, win::TCN_SELCHANGE);
+    Save(device->GetNative()->window(), folder_ + "/" + file);
 }
 
 void DemoScreenshots::TakeHistory() {
@@ -239,9 +267,7 @@ void DemoScreenshots::TakeHistory() {
     history_.setInterval(500);
     QObject::connect(&history_, &QTimer::timeout, &history_, [this, position] {
         // The silence makes the note check report the unit lost.
-        if (QWidget* notice = uitest::VisibleWindowTitled(DefaultDlg::kLostCaption)) {
-            Press(notice, QStringLiteral("OK"));
-        }
+        AnswerLostNotice();
         historyWaitedMs_ += history_.interval();
         const UnitSlot* slot = TheSlotTable().Slot(position);
         DefaultDlg* device = CTM80_AppDlg::DeviceWindowOf(position);

@@ -2,13 +2,16 @@
 // window is up, show the device window of Device 1 and act there as a new user
 // would (output 3's slider one step right, the next band for output 1), add
 // the unit noted "SPARE" with "Add Device" (picked by its note;
-// FOLDER/communications-setup.png shows the dialog), wait about 2 s, then save
-// FOLDER/main-window.png and FOLDER/device-window.png, then show the Info tab
-// and save FOLDER/system-page.png; then open SPARE's history (System >
-// History), answer the lost-connection notice its silence brings, and once its
-// history shows a hot spell, then a silence, then readings again (at most
-// kHistoryWaitMs), save FOLDER/history.png with the range "All"; last, end the
-// main window (without saving the configuration).
+// FOLDER/communications-setup.png shows the dialog), wait about 2 s and
+// until the unit in kLostPosition has been found lost (the demo's third unit
+// hangs up after a few seconds; at most kLostWaitMs), answer the notice, then
+// save FOLDER/main-window.png and FOLDER/device-window.png, then show the Info
+// tab and save FOLDER/system-page.png, and the lost unit's Info page as
+// FOLDER/lost-unit.png; then open SPARE's history (System > History), answer
+// the lost-connection notice its silence brings, and once its history shows a
+// hot spell, then a silence, then readings again (at most kHistoryWaitMs),
+// save FOLDER/history.png with the range "All"; last, end the main window
+// (without saving the configuration).
 #pragma once
 
 #include <QTimer>
@@ -24,6 +27,9 @@ public:
     static constexpr const char* kDeviceWindowFile = "device-window.png";
     static constexpr const char* kSystemPageFile = "system-page.png";
     static constexpr const char* kConfigFile = "communications-setup.png";
+    static constexpr const char* kLostUnitFile = "lost-unit.png";
+    static constexpr int kLostPosition = 2;
+    static constexpr int kLostWaitMs = 30000;
     static constexpr const char* kHistoryFile = "history.png";
     static constexpr int kHistoryWaitMs = 120000;
     // Readings after the silence before the history's picture.
@@ -44,7 +50,11 @@ private:
     // saved as a screenshot, OK (Cancel when no such unit was found); then
     // the settle time before the other screenshots.
     void AddSpareUnit();
+    // Whether the unit in kLostPosition is lost; answers the notice saying so.
+    bool LostUnitShown();
     void Take();
+    // The Info page of the device window at `index` saved as FOLDER/`file`.
+    void SaveInfoPage(int index, const char* file);
     // SPARE's history window, its picture once the spells are over, then the end.
     void TakeHistory();
 
@@ -52,6 +62,7 @@ private:
     std::string folder_;
     QTimer poll_;
     QTimer settle_;
+    int waitedMs_ = 0;
     QTimer history_;
     int historyWaitedMs_ = 0;
 };

@@ -134,6 +134,12 @@ std::string CTM80M1_Comm::SerialNumberText() {
     return unitprotocol::SerialNumberText(identity.serialHigh, identity.serialLow);
 }
 
+std::string CTM80M1_Comm::KnownSerialText() const {
+    return identity.identityRead != 0
+               ? unitprotocol::SerialNumberText(identity.serialHigh, identity.serialLow)
+               : std::string();
+}
+
 int CTM80M1_Comm::ExchangeNote(std::uint8_t mode, std::string_view text) {
     auto request = Request<kUserNote>();
     request[kHeaderSize] = mode;
@@ -227,16 +233,16 @@ std::int8_t CTM80M1_Comm::ClampAdjustment(int channel, int value) {
     return static_cast<std::int8_t>(value);
 }
 
-std::uint8_t CTM80M1_Comm::ClampCalibration(int channel, std::uint8_t value) {
-    std::uint8_t low = channel < UnitSettings::kOutputs ? 12 : 8;
-    std::uint8_t high = channel < UnitSettings::kOutputs ? 115 : 119;
+std::uint8_t CTM80M1_Comm::ClampCalibration(int channel, int value) {
+    const int low = channel < UnitSettings::kOutputs ? 12 : 8;
+    const int high = channel < UnitSettings::kOutputs ? 115 : 119;
     if (value > high) {
         value = high;
     }
     if (value < low) {
         value = low;
     }
-    return value;
+    return static_cast<std::uint8_t>(value);
 }
 
 int CTM80M1_Comm::ReadOutputAdjustments() {

@@ -88,6 +88,8 @@ public:
     int ReadIdentity();
     // "%4.4X-%u" of serial high and low; reads the identity first if needed.
     std::string SerialNumberText();
+    // The same without asking the unit: empty while the identity is not read.
+    std::string KnownSerialText() const;
     // The note becomes the reply payload even when the exchange fails, so a
     // silent unit reads as an empty note.
     int ReadUserNote();
@@ -126,8 +128,10 @@ public:
         return blockBuffer_;
     }
 
+    // A value into its channel's range: adjustments -12..12 (channels 8 and
+    // 9: -8..8), calibration values 12..115 (8..119).
     static std::int8_t ClampAdjustment(int channel, int value);
-    static std::uint8_t ClampCalibration(int channel, std::uint8_t value);
+    static std::uint8_t ClampCalibration(int channel, int value);
 
     UnitIdentity identity;
     UnitBandTable bandTable;

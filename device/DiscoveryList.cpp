@@ -14,11 +14,3 @@ void DiscoveryList::Append(const DiscoveredUnit& unit) {
     units_.push_back(unit);
     count_ = static_cast<int>(units_.size());
 }
-
-void DiscoveryList::RemoveAt(int index) {
-    if (index < 0 || index >= count_) {
-        return;
-    }
-    units_.erase(units_.begin() + index);
-    count_ = static_cast<int>(units_.size());
-}

@@ -1,6 +1,6 @@
 // The application-wide list of units found by the last discovery, with its
-// count. Each discovery empties it first; the main window removes the entry
-// of a unit it connects to.
+// count. Each discovery empties it first. What "Add Device" offers of it
+// leaves out the units the main window shows (SlotTable::Offered).
 #pragma once
 
 #include "device/DiscoveredUnit.h"
@@ -17,8 +17,6 @@ public:
 
     void Clear();
     void Append(const DiscoveredUnit& unit);
-    // Removes entry `index` and decreases the count; out of range does nothing.
-    void RemoveAt(int index);
 
     int Count() const { return count_; }
     // Entry `index`, 0 <= index < Count().

@@ -63,6 +63,9 @@ int CalibrationChoice::Send(UnitSlot& slot) const {
     if (unit == nullptr) {
         return 0;
     }
+    if (!SendsValues()) {
+        return 1;
+    }
     const auto& values = slot.calibrationTable[static_cast<std::size_t>(band)];
     for (int channel = 0; channel < UnitSlot::kChannels; ++channel) {
         if (unit->SetCalibrationValue(band, split, channel,

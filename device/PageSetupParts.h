@@ -32,9 +32,12 @@ struct CalibrationChoice {
     // outside 0..7 counts as band 0. A null file name reads as an empty one.
     void Load(const char* file);
     void Save(const char* file) const;
+    // Whether the split is one the unit calibrates with: a setup file whose
+    // split is neither 0 nor 1 sends no calibration values, by design.
+    bool SendsValues() const { return split == 0 || split == 1; }
     // The slot's ten calibration values of the band (0x3000 each), the unit
     // model clamping them, stopping at the first write that fails. 1 when
-    // every write went through.
+    // every write went through, or when none was to go (SendsValues).
     int Send(UnitSlot& slot) const;
 };
 

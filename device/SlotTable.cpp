@@ -44,6 +44,26 @@ bool SlotTable::Full() const {
     return true;
 }
 
+int SlotTable::Showing(const std::string& address) const {
+    for (int i = 0; i < kUnitPositions; ++i) {
+        const UnitSlot* slot = Slot(i);
+        if (slot != nullptr && slot->addressText == address) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+std::vector<int> SlotTable::Offered(const DiscoveryList& found) const {
+    std::vector<int> offered;
+    for (int k = 0; k < found.Count(); ++k) {
+        if (Showing(found.At(k).addressText) < 0) {
+            offered.push_back(k);
+        }
+    }
+    return offered;
+}
+
 void SlotTable::CloseTogether(const std::vector<UnitSlot*>& slots) {
     // Every unit is told at once and all share one wait for their ends, so
     // silent units cannot keep the application alive a receive time-out each.

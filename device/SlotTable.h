@@ -3,6 +3,7 @@
 // unit through it by unit index.
 #pragma once
 
+#include "device/DiscoveryList.h"
 #include "device/UnitSlot.h"
 #include "infra/SystemConfiguration.h"
 
@@ -35,6 +36,12 @@ public:
     Position& At(int index) { return positions_.at(static_cast<std::size_t>(index)); }
     const Position& At(int index) const { return positions_.at(static_cast<std::size_t>(index)); }
     bool Full() const;
+    // The position whose unit has the address text `address`, or -1: one
+    // unit, one row.
+    int Showing(const std::string& address) const;
+    // The entries of `found` whose unit no position shows, in list order:
+    // what "Add Device" offers and "Devices Found" counts.
+    std::vector<int> Offered(const DiscoveryList& found) const;
     // Empties every position (tests, and the end of the main window): the
     // exchanges in flight broken off, the connections closed gracefully, all
     // together, within kClearBudgetMs.

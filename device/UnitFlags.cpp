@@ -5,6 +5,11 @@ std::array<unsigned char, kUnitPositions>& ConnectionLostFlag() {
     return flags;
 }
 
+bool UnitLost(int index) {
+    return index >= 0 && index < kUnitPositions &&
+           ConnectionLostFlag()[static_cast<std::size_t>(index)] != 0;
+}
+
 int& AlarmBlinkCounter() {
     static int counter = 0;
     return counter;

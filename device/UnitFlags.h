@@ -12,6 +12,8 @@
 // finds the unit's note changed (a lost connection); whether a unit is lost.
 // Cleared only when the position is released (SlotTable::Release).
 std::array<unsigned char, kUnitPositions>& ConnectionLostFlag();
+// Whether the flag of unit index `index` is set; false outside the indices.
+bool UnitLost(int index);
 
 // Counts the status page's alarm blinks.
 int& AlarmBlinkCounter();

@@ -294,18 +294,18 @@ void UnitSlot::ReadDeviceSection(const char* file) {
         for (int c = 0; c < kChannels; ++c) {
             if (ReadProfileInt(name, kDeviceSection, CalibrationKey(b, c), value)) {
                 calibrationTable[band][static_cast<std::size_t>(c)] =
-                    static_cast<std::uint8_t>(value & 0xFF);
+                    CTM80M1_Comm::ClampCalibration(c, value);
             }
         }
+        // A band the unit does not offer would route the output to nothing.
         if (ReadProfileInt(name, kDeviceSection, BandSelectionKey(b), value) && value >= 0 &&
-            value < kBands) {
+            value < kBands && value < bandCount) {
             bandSelection[band] = value;
         }
     }
     for (int c = 0; c < kChannels; ++c) {
         if (ReadProfileInt(name, kDeviceSection, AdjustmentKey(c), value)) {
-            adjustments[static_cast<std::size_t>(c)] =
-                static_cast<std::int8_t>(static_cast<std::uint8_t>(value & 0xFF));
+            adjustments[static_cast<std::size_t>(c)] = CTM80M1_Comm::ClampAdjustment(c, value);
         }
     }
 }

@@ -97,8 +97,9 @@ public:
     // A null file name is taken as an empty name.
     void WriteDeviceSection(const char* file);
     // Only a key that reads as an integer sets its field: calibration values
-    // and adjustments take its low 8 bits; a band selection outside 0..7 is
-    // refused (it indexes the bands).
+    // and adjustments clamped into their channel's range (never wrapped), so
+    // slot, pages and unit hold the same value; a band selection outside
+    // 0..7 or at or beyond the band count is refused.
     void ReadDeviceSection(const char* file);
 
     void CopyTables();

@@ -104,9 +104,13 @@ void Calibration::MoveSlider(int n) {
         return;
     }
     const auto value = static_cast<std::uint8_t>(kTopValue - columns_.Slider(n).GetPos());
-    slot->calibrationTable[static_cast<std::size_t>(choice_.band)]
-                          [static_cast<std::size_t>(n - 1)] = value;
-    unit_->SetCalibrationValue(choice_.band, choice_.split, n - 1, value);
+    const auto band = static_cast<std::size_t>(choice_.band);
+    const auto channel = static_cast<std::size_t>(n - 1);
+    slot->calibrationTable[band][channel] = value;
+    if (unit_->SetCalibrationValue(choice_.band, choice_.split, n - 1, value) == 0) {
+        // The slider goes back to what the unit holds.
+        slot->calibrationTable[band][channel] = unit_->calibration.calibration[band][channel];
+    }
     slot->ComputeGains();
     UpdateValues();
 }

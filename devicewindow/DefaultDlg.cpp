@@ -282,6 +282,7 @@ void DefaultDlg::UpdateTitle() {
 
 void DefaultDlg::UpdateHeader() {
     header_->UpdateValues();
+    identity_->UpdateValues();
     UpdateTitle();
 }
 
@@ -334,7 +335,34 @@ void DefaultDlg::NoteCheck() {
     periodicReads_.Ask(PeriodicReads::Kind::NoteCheck, [this](int read) { NoteChecked(read); });
 }
 
+UnitCondition DefaultDlg::Condition() const {
+    if (UnitLost(unitIndex_)) {
+        return UnitCondition::Lost;
+    }
+    if (periodicReads_.IsQuiet()) {
+        return UnitCondition::Quiet;
+    }
+    return system_ != nullptr && system_->IsHot() ? UnitCondition::OverTemperature
+                                                  : UnitCondition::Answering;
+}
+
+void DefaultDlg::ReportCondition() {
+    const UnitCondition now = Condition();
+    if (now == reported_) {
+        return;
+    }
+    reported_ = now;
+    if (UnitSlot* slot = TheSlotTable().Slot(unitIndex_)) {
+        slot->RefreshMainWindow();
+    }
+}
+
 void DefaultDlg::NoteChecked(int read) {
+    FlagIfLost(read);
+    ReportCondition();
+}
+
+void DefaultDlg::FlagIfLost(int read) {
     UnitSlot* slot = TheSlotTable().Slot(unitIndex_);
     if (read < 0 || slot == nullptr || slot->Unit() == nullptr) {
         return; // a quiet unit's check left out: nothing new to compare

@@ -26,6 +26,7 @@
 #include "devicewindow/PrimarySetupDlg.h"
 #include "devicewindow/StatusDlg.h"
 #include "devicewindow/SystemDlg.h"
+#include "devicewindow/UnitCondition.h"
 #include "platform/ui/CDialogEx.h"
 #include "platform/ui/CImage.h"
 #include "platform/ui/CImageList.h"
@@ -112,8 +113,9 @@ public:
     int SendPanes() override;
     void ShowPanes() override;
 
-    // Refreshes the status header and the title (the main window's
-    // UpdateValues does this for every unit).
+    // Refreshes what shows the unit's note and address: the status header,
+    // the identity pane and the title (the main window's UpdateValues does
+    // this for every unit).
     void UpdateHeader();
 
     // The system page's "Display Calibration Tab": gives the tab strip a
@@ -133,6 +135,15 @@ public:
     // The pace of the unit's periodic reads (the note check and the system
     // page's status refresh); IsQuiet tells a unit that has stopped answering.
     PeriodicReads& GetPeriodicReads() { return periodicReads_; }
+    const PeriodicReads& GetPeriodicReads() const { return periodicReads_; }
+
+    // What the window last saw of the unit: its connection lost, its reads
+    // timing out (quiet), too hot, or answering, in that order of weight.
+    UnitCondition Condition() const;
+    // Tells the main window (through the unit's slot) when Condition() has
+    // changed since it was last told; the periodic reads call it with
+    // their results.
+    void ReportCondition();
 
     // The notice for a lost connection is shown at most once for the unit
     // this window belongs to; showing it disarms it. Armed when the window is
@@ -154,6 +165,9 @@ private:
     void ChangeTab();
     // What a note check's read (1 answered, 0 failed, -1 left out) tells.
     void NoteChecked(int read);
+    // Sets the unit's ConnectionLostFlag when the read failed or brought
+    // another note, and arms the notice.
+    void FlagIfLost(int read);
     void ShowPage(int index);
     win::CRect ChildRect(int id) const;
 
@@ -166,6 +180,7 @@ private:
 
     PeriodicReads periodicReads_;
     bool lostNoticeArmed_ = true;
+    UnitCondition reported_ = UnitCondition::Answering;
     // Pages, header and identity pane, in creation order.
     std::unique_ptr<PrimarySetupDlg> primarySetup_;
     std::unique_ptr<SystemDlg> system_;

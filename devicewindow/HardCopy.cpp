@@ -1,7 +1,7 @@
 #include "devicewindow/HardCopy.h"
 
 #include "device/UnitSlot.h"
-#include "infra/Environment.h"
+#include "infra/UnitFolderForSave.h"
 #include "platform/ui/CWnd.h"
 #include "platform/ui/CommonDialogs.h"
 #include "platform/ui/WindowPicture.h"
@@ -20,16 +20,16 @@ std::string HardCopy::DefaultName(const std::string& serial, const SYSTEMTIME& t
     char stamp[64];
     std::snprintf(stamp, sizeof stamp, "_%04d-%02d-%02d_%02d%02d.%s", time.wYear, time.wMonth,
                   time.wDay, time.wHour, time.wMinute, extension);
-    return serial + stamp;
+    return (serial.empty() ? std::string(kNoSerialName) : serial) + stamp;
 }
 
 void HardCopy::Save(const CWnd& page, const UnitSlot& slot, const std::string& serial,
                     const std::string& dateLine) {
-    const std::string folder = MadeUnitSetupFolder(serial);
+    const UnitFolderForSave folder(serial);
     SYSTEMTIME now;
     GetLocalTime(&now);
     std::string path;
-    if (!ChooseFileToSave(path, folder, "pdf", kTitle, DefaultName(serial, now), kFilter)) {
+    if (!ChooseFileToSave(path, folder.Path(), "pdf", kTitle, DefaultName(serial, now), kFilter)) {
         return;
     }
 

@@ -1,6 +1,7 @@
 // HardCopy: the system page's "Hard Copy", a record of a unit's state for a
-// site report. The operator picks a file in the unit's folder below the setup
-// files folder (the folder the setup commands use, created when missing); the
+// site report. The operator picks a file; the dialog starts in the unit's
+// folder below the setup files folder (the folder the setup commands use,
+// UnitFolderForSave: left behind only once a file was written there); the
 // default name is the serial text with the date and time
 // ("00AB-1001_2026-12-06_1405.pdf"). A ".png" name saves the page as it is on
 // screen; any other name saves a one-page A4 landscape PDF with a heading
@@ -21,9 +22,12 @@ public:
     static constexpr const char* kTitle = "Hard Copy";
     static constexpr const char* kFilter = "PDF (*.pdf)|*.pdf|PNG (*.png)|*.png||";
     static constexpr const char* kFailedText = "The hard copy could not be written to %s.";
+    // Begins the default name of a unit whose serial is not known.
+    static constexpr const char* kNoSerialName = "TM80";
 
     // Asks for the file and writes it; a file that cannot be written is told
-    // in a message box naming the path. Cancel writes nothing.
+    // in a message box naming the path. Cancel writes nothing. An empty
+    // `serial` (not known) starts the dialog in the setup files folder.
     static void Save(const win::CWnd& page, const UnitSlot& slot, const std::string& serial,
                      const std::string& dateLine);
 

@@ -4,7 +4,7 @@
 #include "device/SlotTable.h"
 #include "devicewindow/HardCopy.h"
 #include "devicewindow/HistoryChartView.h"
-#include "infra/Environment.h"
+#include "infra/UnitFolderForSave.h"
 #include "infra/WallClock.h"
 #include "platform/FileContent.h"
 #include "platform/Time.h"
@@ -139,8 +139,8 @@ void HistoryDlg::Export() {
     if (slot == nullptr || slot->Unit() == nullptr) {
         return;
     }
-    const std::string serial = slot->Unit()->SerialNumberText();
-    const std::string folder = MadeUnitSetupFolder(serial);
+    const std::string serial = slot->Unit()->KnownSerialText();
+    const UnitFolderForSave folder(serial);
     SYSTEMTIME now;
     GetLocalTime(&now);
     // Owned by this window, so the main window stays where it is.
@@ -148,7 +148,7 @@ void HistoryDlg::Export() {
     choice.owner = this;
     choice.save = true;
     choice.title = kExportTitle;
-    choice.initialFolder = folder;
+    choice.initialFolder = folder.Path();
     choice.defaultExtension = "csv";
     choice.fileName = HardCopy::DefaultName(serial, now, "csv");
     choice.filter = kFilter;

@@ -98,10 +98,14 @@ void PrimarySetupDlg::UpdateValues() {
 }
 
 void PrimarySetupDlg::SendSplitAndBands() {
-    // The model keeps what was sent, whatever the unit answers.
-    if (UnitSlot* slot = Slot()) {
-        ::SendSplitAndBands(*slot);
+    UnitSlot* slot = Slot();
+    if (slot == nullptr || unit_ == nullptr || ::SendSplitAndBands(*slot) != 0) {
+        return;
     }
+    // The unit did not take them: the page and the main window's row show
+    // the split and bands it holds, as the model keeps them.
+    slot->split = unit_->settings.split;
+    slot->CopyBandSelection();
 }
 
 int PrimarySetupDlg::SendSettings() {
@@ -115,8 +119,12 @@ void PrimarySetupDlg::MoveSlider(int n) {
         return;
     }
     const int adjustment = -columns_.Slider(n).GetPos();
-    slot->adjustments[static_cast<std::size_t>(n - 1)] = static_cast<std::int8_t>(adjustment);
-    unit_->SetOutputAdjustment(n - 1, static_cast<std::int8_t>(adjustment));
+    auto& held = slot->adjustments[static_cast<std::size_t>(n - 1)];
+    held = static_cast<std::int8_t>(adjustment);
+    if (unit_->SetOutputAdjustment(n - 1, held) == 0) {
+        // The slider goes back to what the unit holds.
+        held = unit_->settings.adjustments[static_cast<std::size_t>(n - 1)];
+    }
     slot->ComputeGains();
     UpdateValues();
 }

@@ -5,10 +5,10 @@
 // column shows the overall gain of each output's band.
 //
 // The page keeps nothing of its own: it shows and edits the copies in the
-// unit's UnitSlot and sends every change at once through the unit model,
-// without looking at the results. A band selection outside 0..7 (a recalled
-// setup can bring one) shows empty band and gain texts and is sent clamped
-// into 0..7.
+// unit's UnitSlot and sends every change at once through the unit model. A
+// change the unit does not take is taken back: the page and the main
+// window's row show what the unit holds. A band selection outside 0..7 shows
+// empty band and gain texts and is sent clamped into 0..7.
 #pragma once
 
 #include "devicewindow/OutputColumns.h"
@@ -52,7 +52,8 @@ private:
     void MoveSlider(int n);
     void ChooseOutputBand(int n);
     void ChooseSplit(int split);
-    // Copies split and bands into the unit model and sends them (0x1004).
+    // Copies split and bands into the unit model and sends them (0x1004);
+    // when the unit does not take them the slot goes back to what it holds.
     void SendSplitAndBands();
 
     int unitIndex_;

@@ -97,6 +97,9 @@ bool StatusDlg::OnInitDialog() {
 }
 
 void StatusDlg::SetAlarmColors(COLORREF text, COLORREF background) {
+    if (alarm_.GetTextColor() == text && alarm_.GetBkColor() == background) {
+        return; // the quiet look, kept tick after tick
+    }
     alarm_.SetTextColor(text);
     alarm_.SetBkColor(background);
     alarm_.RedrawWindow();

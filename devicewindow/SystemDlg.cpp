@@ -249,15 +249,12 @@ void SystemDlg::UpdateValues() {
         return;
     }
     for (int k = 1; k <= kBands; ++k) {
-        if (k - 1 < slot->bandCount) {
-            BandValue(k).SetWindowText(
-                UnitSlot::BandText(slot->bandEntries[static_cast<std::size_t>(k - 1)]));
-            SetLight(BandLight(k), kGreen);
-        } else {
-            BandValue(k).SetWindowText(kNoBand);
-            SetLightOff(BandLight(k));
-        }
+        BandValue(k).SetWindowText(
+            k - 1 < slot->bandCount
+                ? UnitSlot::BandText(slot->bandEntries[static_cast<std::size_t>(k - 1)])
+                : std::string(kNoBand));
     }
+    ShowBandLights();
     identity_[0].SetWindowText(kVersionText);
     identity_[1].SetWindowText(unit_->SerialNumberText());
     identity_[2].SetWindowText(slot->userNote);
@@ -293,6 +290,23 @@ void SystemDlg::UpdateStates() {
     }
 }
 
+bool SystemDlg::UnitSilent() const {
+    const DefaultDlg* window = DeviceWindow();
+    return UnitLost(unitIndex_) || (window != nullptr && window->GetPeriodicReads().IsQuiet());
+}
+
+void SystemDlg::ShowBandLights() {
+    const UnitSlot* slot = Slot();
+    const bool silent = UnitSilent();
+    for (int k = 1; k <= kBands; ++k) {
+        if (slot != nullptr && k - 1 < slot->bandCount && !silent) {
+            SetLight(BandLight(k), kGreen);
+        } else {
+            SetLightOff(BandLight(k));
+        }
+    }
+}
+
 std::string SystemDlg::DateLine(const SYSTEMTIME& time) {
     const int month = time.wMonth >= 1 && time.wMonth <= 12 ? time.wMonth - 1 : 0;
     char text[64];
@@ -306,8 +320,21 @@ void SystemDlg::StepAlarmBlinkCounter() {
     counter = counter == INT_MAX ? 1 : counter + 1;
 }
 
-bool SystemDlg::ShowHealth() {
+bool SystemDlg::ShowHealth(bool known) {
     const UnitStatus& status = unit_->status;
+    if (!known) {
+        // Nothing the unit said: unknown readings and unlit lights, never
+        // the zeros of a failed read.
+        for (Staticball& light : monitorLights_) {
+            SetLightOff(light);
+        }
+        if (unit_->bandTable.monitoring != 0) {
+            for (Staticplus& value : monitorValues_) {
+                value.SetWindowText(kUnknownReading);
+            }
+        }
+        return false;
+    }
     if (unit_->bandTable.monitoring == 0) {
         for (Staticball& light : monitorLights_) {
             SetLight(light, kGreen);
@@ -329,12 +356,13 @@ bool SystemDlg::ShowHealth() {
     return hot;
 }
 
-void SystemDlg::Blink() {
+void SystemDlg::Blink(bool alarm) {
     DefaultDlg* window = DeviceWindow();
     if (window != nullptr) {
-        if (AlarmBlinkCounter() % 2 == 0) {
+        if (alarm && AlarmBlinkCounter() % 2 == 0) {
             window->GetStatusHeader().SetAlarmColors(kBlack, kYellow);
         } else {
+            // The off phase of the blink, and the label's quiet look.
             const COLORREF background = TheColorScheme().Main.Background;
             window->GetStatusHeader().SetAlarmColors(background, background);
         }
@@ -372,13 +400,14 @@ void SystemDlg::TakeStatus(int read) {
     SYSTEMTIME now;
     GetLocalTime(&now);
     date_.SetWindowText(DateLine(now));
-    const bool hot = ShowHealth();
-    const bool lost = unitIndex_ >= 0 && unitIndex_ < kUnitPositions &&
-                      ConnectionLostFlag()[static_cast<std::size_t>(unitIndex_)];
-    if (hot || lost) {
-        Blink();
-    } else {
-        StepAlarmBlinkCounter(); // the label keeps its look
+    // Readings only from a read the unit answered, and never while it is
+    // lost or quiet.
+    const bool silent = UnitSilent();
+    hot_ = ShowHealth(read > 0 && !silent);
+    ShowBandLights();
+    Blink(hot_ || UnitLost(unitIndex_));
+    if (DefaultDlg* window = DeviceWindow()) {
+        window->ReportCondition();
     }
 }
 
@@ -416,7 +445,7 @@ void SystemDlg::MakeHardCopy() {
     if (slot == nullptr || unit_ == nullptr) {
         return;
     }
-    HardCopy::Save(*this, *slot, unit_->SerialNumberText(), date_.GetWindowText());
+    HardCopy::Save(*this, *slot, unit_->KnownSerialText(), date_.GetWindowText());
 }
 
 bool SystemDlg::OnCommand(int id, int code) {

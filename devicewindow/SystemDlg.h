@@ -63,6 +63,9 @@ public:
     enum Monitor { Voltage, Current, Power, Temperature, kMonitors };
 
     static constexpr const char* kNoBand = "---";
+    // A reading the unit did not give: the read failed, or the unit is lost
+    // or quiet.
+    static constexpr const char* kUnknownReading = "---";
 
     // Keeps the unit index and the unit's command object from its slot.
     explicit SystemDlg(int unitIndex);
@@ -81,6 +84,8 @@ public:
     // One status refresh, as each tick of timer 1000 runs it: the read goes
     // out, and the page shows the unit's health when it is back.
     void StatusRefresh();
+    // Whether the last reading shown was too hot (above kMostTemperature).
+    bool IsHot() const { return hot_; }
 
     // The date line: "Jul  06,2026 14:05:09" (the names of July, November
     // and December carry a blank of their own).
@@ -114,15 +119,24 @@ private:
     // unit is quiet): into the unit's history and its metrics, then the date
     // line, the health and the alarm blink.
     void TakeStatus(int read);
-    // True when the unit is too hot.
-    bool ShowHealth();
-    void Blink();
+    // The readings and their lights: the unit's when `known`, else unknown
+    // and unlit. True when the unit is too hot.
+    bool ShowHealth(bool known);
+    // Whether the unit is lost (its ConnectionLostFlag) or quiet (its reads
+    // time out): then nothing it showed before is shown as current.
+    bool UnitSilent() const;
+    // Band lights: green for each present band, unlit while the unit is silent.
+    void ShowBandLights();
+    // One step of the header's "INFO" label: with `alarm`, black on yellow
+    // and invisible by turns; without, its quiet look (invisible).
+    void Blink(bool alarm);
     void EditNote();
     void SwitchCalibrationTab();
     void MakeHardCopy();
 
     int unitIndex_;
     CTM80M1_Comm* unit_;
+    bool hot_ = false;
 
     // Software version, serial number, device ID, IP address: labels, values.
     std::array<Staticplus, kIdentityRows> identityLabels_;

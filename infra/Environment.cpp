@@ -1,6 +1,5 @@
 #include "Environment.h"
 
-#include "infra/ProfileStore.h"
 #include "platform/Files.h"
 
 #include <vector>
@@ -11,15 +10,8 @@ Environment& TheEnvironment() {
 }
 
 std::string UnitSetupFolder(const std::string& serial) {
-    return TheEnvironment().SetupFilesFolder + "/" + serial + "_Setup";
-}
-
-std::string MadeUnitSetupFolder(const std::string& serial) {
-    std::string folder = UnitSetupFolder(serial);
-    if (!FolderExists(folder)) {
-        win::CreateDirectoryA(folder.c_str(), nullptr);
-    }
-    return folder;
+    const std::string& setupFiles = TheEnvironment().SetupFilesFolder;
+    return serial.empty() ? setupFiles : setupFiles + "/" + serial + "_Setup";
 }
 
 void ResetEnvironment() {

@@ -32,11 +32,9 @@ struct Environment {
 
 Environment& TheEnvironment();
 // A unit's own folder below the setup files folder, named after its serial
-// number ("00A1-1012_Setup"): its setup files and hard copies go there.
+// number ("00A1-1012_Setup"): its setup files and hard copies go there. An
+// empty serial (not known) gives the setup files folder itself.
 std::string UnitSetupFolder(const std::string& serial);
-// The same, made when missing (one level; a failure is left to the file
-// dialog, which then starts elsewhere).
-std::string MadeUnitSetupFolder(const std::string& serial);
 // Back to the values before start-up (tests run many starts in one process).
 void ResetEnvironment();
 // SystemRoot := the current folder ("." when it cannot be read).

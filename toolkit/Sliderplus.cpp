@@ -135,11 +135,23 @@ bool Sliderplus::OnLButtonUp(UINT /*flags*/, CPoint point) {
     dragging_ = false;
     ReleaseCapture();
     SetPositionFromPoint(point);
+    EndDrag();
+    return true;
+}
+
+void Sliderplus::OnCaptureChanged() {
+    if (!dragging_) {
+        return; // its own release
+    }
+    dragging_ = false;
+    EndDrag();
+}
+
+void Sliderplus::EndDrag() {
     PostScroll(SB_THUMBTRACK);
     PostValueSet();
     PostScroll(SB_THUMBPOSITION);
     Redraw();
-    return true;
 }
 
 bool Sliderplus::OnLButtonDblClk(UINT /*flags*/, CPoint /*point*/) {

@@ -13,7 +13,9 @@
 // the user as Up, towards the user as Down. The middle and right buttons do
 // nothing; no input reaches the platform slider, so every move ends with
 // SliderValueSet. Disabling it greys it and makes it ignore the mouse, the
-// wheel and the keys; the window itself stays enabled.
+// wheel and the keys; the window itself stays enabled. A drag that loses the
+// mouse (a modal box opens over it, the slider is hidden) ends where the
+// thumb is, as a release there would.
 
 #include "platform/ui/CSliderCtrl.h"
 #include "platform/ui/Colorref.h"
@@ -58,6 +60,7 @@ public:
     bool OnRButtonUp(win::UINT flags, win::CPoint point) override;
     bool OnMouseWheel(win::UINT flags, short delta, win::CPoint point) override;
     bool OnKeyDown(win::UINT key, win::UINT repeat, win::UINT flags) override;
+    void OnCaptureChanged() override;
     const win::CBrush* CtlColor(win::CDC& dc, win::UINT kind) override;
 
 private:
@@ -67,6 +70,8 @@ private:
     // One step down (lower) or up, as an arrow key makes it: nothing at the
     // end of the range, else the new position, a scroll and SliderValueSet.
     void Step(bool lower);
+    // The end of a drag: the final position's messages.
+    void EndDrag();
 
     bool dragging_ = false;
     int wheelTurn_ = 0; // the part of a notch turned so far

@@ -24,8 +24,14 @@ template <class Numbers> void AppendNumbers(std::string& text, const Numbers& nu
     }
 }
 
+// A recall whose calibration split is neither 0 nor 1 sends no calibration values.
+constexpr const char* kNoCalibrationText =
+    "Calibration values not sent: SPLIT_MODE is neither 0 (1:8) nor 1 (2:4).";
+
+// What the slot holds after the save or recall; `recalled` adds whether the
+// calibration values went to the unit.
 std::string Settings(const UnitSlot& slot, const CalibrationChoice& calibration, bool json,
-                     const std::string& file) {
+                     const std::string& file, bool recalled) {
     const auto& values = slot.calibrationTable[static_cast<std::size_t>(calibration.band)];
     if (json) {
         JsonWriter w;
@@ -42,6 +48,9 @@ std::string Settings(const UnitSlot& slot, const CalibrationChoice& calibration,
         w.EndArray().Key("calibration").BeginObject();
         w.Key("band").Integer(calibration.band);
         w.Key("split").String(CalibrationSplitText(calibration.split));
+        if (recalled) {
+            w.Key("sent").Bool(calibration.SendsValues());
+        }
         w.Key("values").BeginArray();
         for (std::uint8_t value : values) {
             w.Integer(value);
@@ -60,7 +69,12 @@ std::string Settings(const UnitSlot& slot, const CalibrationChoice& calibration,
     text += CalibrationSplitText(calibration.split);
     text += ':';
     AppendNumbers(text, values);
-    return text + "\n";
+    text += '\n';
+    if (recalled && !calibration.SendsValues()) {
+        text += kNoCalibrationText;
+        text += '\n';
+    }
+    return text;
 }
 
 int NoSetup(const std::string& file, std::ostream& err) {
@@ -91,7 +105,7 @@ int RunSetupCommand(UnitSlot& slot, const SetupCommandOptions& options, std::ost
         if (!options.json) {
             out << "Setup of " << options.address << " saved to " << options.file << "\n";
         }
-        out << Settings(slot, calibration, options.json, options.file);
+        out << Settings(slot, calibration, options.json, options.file, false);
         return kCtlOk;
     }
     if (slot.RecallSetup(options.file) == 0) {
@@ -104,6 +118,6 @@ int RunSetupCommand(UnitSlot& slot, const SetupCommandOptions& options, std::ost
     if (!options.json) {
         out << "Setup " << options.file << " sent to " << options.address << "\n";
     }
-    out << Settings(slot, calibration, options.json, options.file);
+    out << Settings(slot, calibration, options.json, options.file, true);
     return kCtlOk;
 }

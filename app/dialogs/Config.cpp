@@ -2,6 +2,7 @@
 
 #include "app/startup/StartupNetwork.h"
 #include "device/DiscoveryList.h"
+#include "device/SlotTable.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/CWaitCursor.h"
 #include "toolkit/EntryDialogs.h"
@@ -114,17 +115,26 @@ bool Config::OnInitDialog() {
 
 void Config::FillLists() {
     const DiscoveryList& found = DiscoveryList::Instance();
+    entries_ = TheSlotTable().Offered(found);
     // More units than the lists hold: the first ones are offered.
-    const int count = std::clamp(found.Count(), 0, kMaxUnits);
+    if (entries_.size() > static_cast<std::size_t>(kMaxUnits)) {
+        entries_.resize(kMaxUnits);
+    }
     notes_.clear();
     addresses_.clear();
     serials_.clear();
-    for (int k = 0; k < count; ++k) {
+    for (int k : entries_) {
         const DiscoveredUnit& unit = found.At(k);
         notes_.push_back(unit.NoteText());
         addresses_.push_back(unit.addressText);
         serials_.push_back(unit.UnitSerialText());
     }
+}
+
+int Config::GetSelectedEntry() const {
+    const bool listed = selected_ >= 0 && selected_ < static_cast<int>(entries_.size());
+    const int entry = listed ? entries_[static_cast<std::size_t>(selected_)] : -1;
+    return entry < DiscoveryList::Instance().Count() ? entry : -1;
 }
 
 void Config::UpdateValues() {
@@ -260,9 +270,7 @@ void Config::OnOK() {
     directAddress_ = directAddressCtrl_.GetAddressText();
     if (mode_ == kNetworkScan) {
         // Never hand the main window an index with no entry behind it.
-        const int count =
-            std::min(static_cast<int>(notes_.size()), DiscoveryList::Instance().Count());
-        if (selected_ < 0 || selected_ >= count) {
+        if (GetSelectedEntry() < 0) {
             ShowMessage(kNothingToAddText);
             return;
         }

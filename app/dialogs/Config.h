@@ -1,8 +1,9 @@
 // Config: the communications setup dialog (template 146) that "Add Device"
-// runs. The operator either picks one of the units the last discovery found,
-// by its note, its address or its serial number, or types an address. The
-// dialog only chooses: the main window reads the mode, the selected index and
-// the direct address after it closed with OK, and connects.
+// runs. The operator either picks one of the units the last discovery found
+// that the main window does not show yet (SlotTable::Offered), by its note,
+// its address or its serial number, or types an address. The dialog only
+// chooses: the main window reads the mode, the entry chosen and the direct
+// address after it closed with OK, and connects.
 //
 // OK in network-scan mode with no entry at the selected index (an empty list,
 // or a rescan that left the index past the end) is refused with a word in the
@@ -54,7 +55,10 @@ public:
 
     // Read by the main window after OK.
     int GetMode() const { return mode_; }
+    // The unit chosen, as a position in the dialog's lists.
     int GetSelectedIndex() const { return selected_; }
+    // The unit chosen, as an index into the discovery list; -1 for none.
+    int GetSelectedEntry() const;
     // "%d.%d.%d.%d" of the address control ("0.0.0.0" when blank).
     const std::string& GetDirectAddress() const { return directAddress_; }
 
@@ -78,6 +82,7 @@ private:
     std::vector<std::string> notes_;
     std::vector<std::string> addresses_;
     std::vector<std::string> serials_;
+    std::vector<int> entries_; // the discovery list index behind each list position
     int selected_ = 0;
     int mode_ = kNetworkScan;
     std::string directAddress_;

@@ -16,6 +16,7 @@
 #include "devicewindow/QtGuiThread.h"
 #include "infra/ColorScheme.h"
 #include "infra/Environment.h"
+#include "infra/ErrorLog.h"
 #include "infra/SystemConfiguration.h"
 #include "metrics/MetricsEndpoint.h"
 #include "platform/WinSock.h"
@@ -97,6 +98,7 @@ void CTM80_AppDlg::DoDataExchange(CDataExchange* dx) {
     for (int r = 0; r < kUnitPositions; ++r) {
         Row& row = rows_[static_cast<std::size_t>(r)];
         DDX_Control(dx, IDC_REMOVE[r], row.remove);
+        DDX_Control(dx, IDC_STATE[r], row.state);
         DDX_Control(dx, IDC_DEVICE_ID[r], row.deviceId);
         DDX_Control(dx, IDC_ADDRESS[r], row.address);
         DDX_Control(dx, IDC_DEVICE_BUTTON[r], row.deviceButton);
@@ -134,6 +136,12 @@ bool CTM80_AppDlg::OnInitDialog() {
     UpdateStates();
 
     ApplyTooltipsAndScheme();
+    // The tips exist from here on: the markers of the units launched get theirs.
+    for (int r = 0; r < kUnitPositions; ++r) {
+        if (TheSlotTable().Slot(r) != nullptr) {
+            ShowCondition(r);
+        }
+    }
 
     ShowLocalAddress();
     SetWindowText(std::string(kTitlePrefix) + kVersionText);
@@ -170,6 +178,7 @@ void CTM80_AppDlg::StyleInitialLooks() {
         StyleLabel(row.address, colours.Background, colours.Text, 0, kLabelCentre);
         SetLight(row.mode18, false);
         SetLight(row.mode24, false);
+        SetLight(row.state, false);
     }
 }
 
@@ -200,7 +209,15 @@ void CTM80_AppDlg::LaunchDirectly() {
     }
     // Never more than the four stored addresses, whatever the stored count.
     for (int k = 0; k < config.LaunchAddressCount(); ++k) {
-        ConnectUnit(config.DirectAddress[static_cast<std::size_t>(k)]);
+        const std::string& address = config.DirectAddress[static_cast<std::size_t>(k)];
+        // One unit, one row: an address listed twice is connected once.
+        if (const int shown = TheSlotTable().Showing(address); shown >= 0) {
+            char line[160];
+            std::snprintf(line, sizeof line, kLaunchedTwiceText, address.c_str(), shown + 1);
+            LogText(line, 0);
+            continue;
+        }
+        ConnectUnit(address);
     }
 }
 
@@ -259,12 +276,27 @@ void CTM80_AppDlg::FitLabel(const char* name) {
     }
 }
 
-void CTM80_AppDlg::SetLight(Staticball& light, bool lit) {
+void CTM80_AppDlg::SetLight(Staticball& light, bool lit, bool silent) {
     if (lit) {
-        light.SetLightColor(kLitFill, kLitOutline);
+        light.SetLightColor(silent ? kSilentFill : kLitFill, kLitOutline);
     } else {
         light.SetLightColor(unlitFill_, unlitOutline_);
     }
+}
+
+bool CTM80_AppDlg::ShowCondition(int index) {
+    const DefaultDlg* window = DeviceWindowOf(index);
+    const UnitCondition condition =
+        window != nullptr ? window->Condition() : UnitCondition::Answering;
+    const bool silent = condition == UnitCondition::Lost || condition == UnitCondition::Quiet;
+    Staticball& marker = rows_[static_cast<std::size_t>(index)].state;
+    if (condition == UnitCondition::OverTemperature) {
+        marker.SetLightColor(kHotFill, kLitOutline);
+    } else {
+        SetLight(marker, true, silent);
+    }
+    GetTooltip().AddTool(&marker, UnitConditionText(condition));
+    return silent;
 }
 
 bool CTM80_AppDlg::AddUnit(std::unique_ptr<TCPCom> connection, std::unique_ptr<CTM80M1_Comm> unit,
@@ -305,14 +337,11 @@ bool CTM80_AppDlg::RefuseToAdd(const std::string& address) {
         return true;
     }
     // A second connection to the same module would fight the first.
-    for (int r = 0; r < kUnitPositions; ++r) {
-        const UnitSlot* slot = table.Slot(r);
-        if (slot != nullptr && slot->addressText == address) {
-            char text[96];
-            std::snprintf(text, sizeof text, kAlreadyConnectedText, address.c_str(), r + 1);
-            MessageBox(text, kAddDeviceCaption, MB_OK | MB_ICONWARNING);
-            return true;
-        }
+    if (const int shown = table.Showing(address); shown >= 0) {
+        char text[96];
+        std::snprintf(text, sizeof text, kAlreadyConnectedText, address.c_str(), shown + 1);
+        MessageBox(text, kAddDeviceCaption, MB_OK | MB_ICONWARNING);
+        return true;
     }
     return false;
 }
@@ -323,30 +352,19 @@ void CTM80_AppDlg::AddDevice() {
         return;
     }
     DiscoveryList& found = DiscoveryList::Instance();
+    std::string address = config.GetDirectAddress();
     if (config.GetMode() == Config::kNetworkScan) {
-        const int index = config.GetSelectedIndex();
         // The dialog refuses OK without an entry; the list is not indexed past its end.
-        if (index < 0 || index >= found.Count()) {
+        const int entry = config.GetSelectedEntry();
+        if (entry < 0) {
             return;
         }
-        const std::string address = found.At(index).addressText;
-        if (RefuseToAdd(address) || !ConnectShowingProgress(address)) {
-            return;
-        }
-        found.RemoveAt(index);
-    } else {
-        const std::string address = config.GetDirectAddress();
-        if (RefuseToAdd(address) || !ConnectShowingProgress(address)) {
-            return;
-        }
-        for (int k = 0; k < found.Count(); ++k) {
-            if (found.At(k).addressText == address) {
-                found.RemoveAt(k);
-                break;
-            }
-        }
+        address = found.At(entry).addressText;
     }
-    UpdateValues();
+    // Once it has a row, the unit is no longer offered nor counted as found.
+    if (!RefuseToAdd(address) && ConnectShowingProgress(address)) {
+        UpdateValues();
+    }
 }
 
 bool CTM80_AppDlg::ConnectShowingProgress(const std::string& address) {
@@ -429,14 +447,16 @@ void CTM80_AppDlg::UpdateValues() {
         for (int k = 0; k < kOutputs; ++k) {
             row.outputs[static_cast<std::size_t>(k)].SetWindowText(OutputBandName(*slot, k));
         }
+        const bool silent = ShowCondition(r);
         const bool split24 = slot->split != 0;
-        SetLight(row.mode18, !split24);
-        SetLight(row.mode24, split24);
+        SetLight(row.mode18, !split24, silent);
+        SetLight(row.mode24, split24, silent);
         if (DefaultDlg* window = DeviceWindowOf(r)) {
             window->UpdateHeader();
         }
     }
-    devicesFound_.SetWindowText(Format("Devices Found: %d", DiscoveryList::Instance().Count()));
+    const auto offered = TheSlotTable().Offered(DiscoveryList::Instance()).size();
+    devicesFound_.SetWindowText(Format("Devices Found: %d", static_cast<int>(offered)));
     FitLabel("IDL_DEVICES_FOUND");
 }
 
@@ -458,6 +478,7 @@ void CTM80_AppDlg::UpdateStates() {
         showIf(row.address, filled);
         showIf(row.deviceButton, filled);
         showIf(row.remove, filled);
+        showIf(row.state, filled);
         for (Staticplus& output : row.outputs) {
             showIf(output, filled);
         }

@@ -8,7 +8,10 @@
 //
 // It owns the slot table's contents: AddUnit and RemoveUnit fill and empty
 // positions, and the unit slots and their device windows reach it through
-// UnitSlotHost.
+// UnitSlotHost. A row's state marker (left of the device ID) shows what the
+// unit's device window last saw: green while the unit answers, yellow while
+// it is too hot, grey, with the lit split light grey too, while its
+// connection is lost or its reads time out; its tool tip says which.
 //
 // Each unit it connects to gets its own I/O worker (UnitWorker), which makes
 // the connection and runs every exchange with the unit; the window waits for
@@ -48,6 +51,9 @@ public:
     static constexpr const char* kAddDeviceCaption = "Add Device";
     static constexpr const char* kTableFullText = "All four device positions are in use.";
     static constexpr const char* kAlreadyConnectedText = "%s is already connected as Device %d.";
+    // The error log's line for an address the direct launch lists again.
+    static constexpr const char* kLaunchedTwiceText =
+        "Direct launch: %s is listed more than once; it is connected once, as Device %d.";
     // What one key would otherwise do without a word: Enter or Space on a
     // remove button (position 1-4 and address), Esc on the window.
     static constexpr const char* kRemoveQuestion = "Remove Device %d (%s)?";
@@ -56,6 +62,11 @@ public:
     static constexpr int kTextUnit = 10;
     static constexpr win::COLORREF kLitFill = win::RGB(0, 255, 0);
     static constexpr win::COLORREF kLitOutline = win::RGB(0, 0, 0);
+    // A lit light of a unit that is lost or quiet: what it showed is no
+    // longer known to hold.
+    static constexpr win::COLORREF kSilentFill = win::RGB(128, 128, 128);
+    // The state marker of a unit that is too hot.
+    static constexpr win::COLORREF kHotFill = win::RGB(255, 255, 0);
 
     // Publishes itself as the process's main window.
     explicit CTM80_AppDlg(win::CWnd* parent = nullptr);
@@ -121,6 +132,7 @@ private:
 
     struct Row {
         RemoveButton remove;
+        Staticball state;
         CNewLabel deviceId;
         CNewLabel address;
         win::CButton deviceButton;
@@ -138,7 +150,12 @@ private:
     void FillControlTable();
     void ShowLocalAddress();
     void ShowAbout();
-    void SetLight(Staticball& light, bool lit);
+    // Lit green, lit grey (`silent`: the unit is lost or quiet), or unlit.
+    void SetLight(Staticball& light, bool lit, bool silent = false);
+    // Row `index`'s state marker and its tool tip from the unit's device
+    // window: green answering, yellow too hot, grey lost or quiet. True when
+    // the unit is lost or quiet.
+    bool ShowCondition(int index);
     // Refits a label of the control table to the text it now holds.
     void FitLabel(const char* name);
     // Tells the operator about `address` with `format` ("%s" for the address).

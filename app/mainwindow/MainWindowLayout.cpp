@@ -14,7 +14,9 @@ namespace {
 constexpr int kMargin = 7;
 // Columns of a row.
 constexpr int kRemoveX = kMargin, kRemoveW = 11;
-constexpr int kDeviceIdX = 21, kDeviceIdW = 76;
+// The state marker stands where the device ID column begins.
+constexpr int kStateX = 21, kStateW = 8;
+constexpr int kDeviceIdX = kStateX + kStateW + 1, kDeviceIdW = 67;
 constexpr int kAddressX = 99, kAddressW = 62;
 constexpr int kDeviceButtonX = 165, kDeviceButtonW = 40;
 constexpr int kMode18X = 214, kMode24X = 228, kLightW = 9;
@@ -50,8 +52,8 @@ DialogTemplate MainWindowTemplate() {
                             kMargin, 20, 20));
     items.push_back(CONTROL("", IDC_LOGO_END, ControlKind::Static, WS_CHILD | WS_VISIBLE,
                             kMargin + kLogoW - 1, kMargin + kLogoH - 1, 1, 1));
-    items.push_back(CTEXT("Device Identification", IDC_DEVICE_IDENTIFICATION, kDeviceIdX,
-                          RowY(0) - 17, kAddressX + kAddressW - kDeviceIdX, 10));
+    items.push_back(CTEXT("Device Identification", IDC_DEVICE_IDENTIFICATION, kStateX, RowY(0) - 17,
+                          kAddressX + kAddressW - kStateX, 10));
 
     // Column headers (CNewLabel, turned by the window).
     items.push_back(
@@ -77,6 +79,8 @@ DialogTemplate MainWindowTemplate() {
         items.push_back(CONTROL("", IDC_FRAME_SECOND_HALF[r], ControlKind::Static,
                                 WS_CHILD | SS_ETCHEDFRAME, OutputX(4) - 3, y - 2,
                                 OutputX(7) + kOutputW - OutputX(4) + 6, kRowHeight + 4));
+        items.push_back(CONTROL("", IDC_STATE[r], ControlKind::Static, WS_CHILD | WS_VISIBLE,
+                                kStateX, y, kStateW, kRowHeight));
         items.push_back(
             CTEXT("Customer Dev #" + n, IDC_DEVICE_ID[r], kDeviceIdX, y, kDeviceIdW, kRowHeight));
         items.push_back(CTEXT("IP #" + n, IDC_ADDRESS[r], kAddressX, y, kAddressW, kRowHeight));
@@ -97,7 +101,7 @@ DialogTemplate MainWindowTemplate() {
 
     const int bottomY = RowY(kUnitPositions - 1) + kRowHeight + 12;
     items.push_back(PUSHBUTTON("Add Device", IDC_ADD_DEVICE, kMargin, bottomY, 60, 14));
-    items.push_back(LTEXT("Devices Found", IDC_DEVICES_FOUND, kDeviceIdX + 60, bottomY + 3, 90, 9,
+    items.push_back(LTEXT("Devices Found", IDC_DEVICES_FOUND, kStateX + 60, bottomY + 3, 90, 9,
                           SS_LEFTNOWORDWRAP));
     items.push_back(LTEXT("Local Software IP", IDC_LOCAL_SW_IP, kMode18X, bottomY + 3, 140, 9,
                           SS_LEFTNOWORDWRAP));

@@ -4,8 +4,9 @@
 // column headers, written upwards: "MODE 1:8" and "MODE 2:4" over the two
 // lights, "OUTPUT 1" to "OUTPUT 8" over the eight outputs; "Device
 // Identification" over the device ID and address columns. Then four rows:
-// remove button, device ID, address, "Device n", the two lights, and the
-// eight outputs inside a frame (with two half frames for a 2:4 split).
+// remove button, the unit's state marker, device ID, address, "Device n", the
+// two lights, and the eight outputs inside a frame (with two half frames for
+// a 2:4 split).
 // Below the rows: "Add Device", "Devices Found: %d", "Local Software IP: %s".
 #pragma once
 

@@ -29,6 +29,8 @@ inline constexpr int IDC_DEVICES_FOUND = 1071;
 inline constexpr int kOutputs = 8;
 inline constexpr int IDC_REMOVE[kUnitPositions] = {1198, 1199, 1200, 1201};
 inline constexpr int IDC_DEVICE_ID[kUnitPositions] = {1189, 1191, 1193, 1195};
+// The unit's state marker, left of its device ID.
+inline constexpr int IDC_STATE[kUnitPositions] = {1202, 1203, 1204, 1205};
 inline constexpr int IDC_ADDRESS[kUnitPositions] = {1197, 1192, 1194, 1196};
 inline constexpr int IDC_DEVICE_BUTTON[kUnitPositions] = {1026, 1066, 1067, 1068};
 inline constexpr int IDC_MODE_1_8[kUnitPositions] = {1024, 1027, 1028, 1029};

@@ -6,6 +6,7 @@
 #include "device/UnitFlags.h"
 #include "devicewindow/DefaultDlg.h"
 #include "infra/Environment.h"
+#include "infra/UnitFolderForSave.h"
 #include "platform/ui/CWaitCursor.h"
 #include "platform/ui/CommonDialogs.h"
 
@@ -28,17 +29,19 @@ UnitSlot* ConnectedSlot(CWnd* owner, int device) {
     return slot;
 }
 
-// kNotSentText with `path` and `device`. Built piece by piece: a path may be
-// longer than any fixed buffer.
-std::string NotSentText(const std::string& path, int device) {
-    const std::string_view format = SetupMenuCommands::kNotSentText;
+// `format` with `path` for its "%s" and `device` for a "%d" after it. Built
+// piece by piece: a path may be longer than any fixed buffer.
+std::string WithPath(std::string_view format, const std::string& path, int device = 0) {
     const std::size_t at = format.find("%s");
-    const std::size_t number = format.find("%d", at);
     std::string text(format.substr(0, at));
     text += path;
-    text += format.substr(at + 2, number - at - 2);
-    text += std::to_string(device);
-    text += format.substr(number + 2);
+    std::string_view rest = format.substr(at + 2);
+    if (const std::size_t number = rest.find("%d"); number != std::string_view::npos) {
+        text += rest.substr(0, number);
+        text += std::to_string(device);
+        rest = rest.substr(number + 2);
+    }
+    text += rest;
     return text;
 }
 
@@ -56,7 +59,7 @@ bool ChooseSetupFile(CWnd* owner, bool save, const std::string& folder, std::str
 } // namespace
 
 std::string SetupMenuCommands::UnitFolder(UnitSlot& slot) {
-    return UnitSetupFolder(slot.Unit()->SerialNumberText());
+    return UnitSetupFolder(slot.Unit()->KnownSerialText());
 }
 
 void SetupMenuCommands::SaveSetup(CWnd* owner, int device) {
@@ -65,12 +68,15 @@ void SetupMenuCommands::SaveSetup(CWnd* owner, int device) {
     if (slot == nullptr) {
         return;
     }
+    const UnitFolderForSave folder(slot->Unit()->KnownSerialText());
     std::string path;
-    if (!ChooseSetupFile(owner, true, MadeUnitSetupFolder(slot->Unit()->SerialNumberText()),
-                         path)) {
+    if (!ChooseSetupFile(owner, true, folder.Path(), path)) {
         return;
     }
-    slot->SaveSetup(path);
+    // The headers keep naming the file recalled last either way.
+    if (slot->SaveSetup(path) == 0) {
+        ShowMessageBox(owner, WithPath(kNotSavedText, path), kSaveCaption, MB_OK | MB_ICONWARNING);
+    }
 }
 
 void SetupMenuCommands::RecallSetup(CWnd* owner, int device) {
@@ -90,7 +96,8 @@ void SetupMenuCommands::RecallSetup(CWnd* owner, int device) {
     // The sending stops at the first exchange that fails, and the pages and
     // the row then show what the unit holds.
     if (slot->ApplyRecalledSetup() == 0) {
-        ShowMessageBox(owner, NotSentText(path, device), kRecallCaption, MB_OK | MB_ICONWARNING);
+        ShowMessageBox(owner, WithPath(kNotSentText, path, device), kRecallCaption,
+                       MB_OK | MB_ICONWARNING);
         return;
     }
     CurrentSetupFile() = path;

@@ -420,10 +420,19 @@ CWnd* CWnd::GetFocus() {
 }
 
 CWnd* CWnd::SetCapture() {
-    return std::exchange(g_capture, this);
+    CWnd* previous = std::exchange(g_capture, this);
+    if (previous != nullptr && previous != this) {
+        previous->OnCaptureChanged();
+    }
+    return previous;
 }
 void CWnd::ReleaseCapture() {
-    g_capture = nullptr;
+    if (CWnd* previous = std::exchange(g_capture, nullptr)) {
+        previous->OnCaptureChanged();
+    }
+}
+CWnd* CWnd::GetCapture() {
+    return g_capture;
 }
 
 UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapseMs) {
@@ -537,6 +546,7 @@ bool CWnd::OnKeyDown(UINT, UINT, UINT) {
 }
 void CWnd::OnSetFocus() {}
 void CWnd::OnKillFocus() {}
+void CWnd::OnCaptureChanged() {}
 void CWnd::OnSize(int, int) {}
 const CBrush* CWnd::CtlColor(CDC&, UINT) {
     return nullptr;

@@ -122,9 +122,13 @@ public:
     CWnd* SetFocus();
     static CWnd* GetFocus();
     // The mouse is captured by the window under the pressed button anyway;
-    // SetCapture only notes the window and returns the one noted before.
+    // SetCapture only notes the window and returns the one noted before. The
+    // window noted loses the capture, and gets OnCaptureChanged, when
+    // another takes it, when it is released, and when a modal window blocks
+    // it or it is hidden (as Windows cancels the capture then).
     CWnd* SetCapture();
     static void ReleaseCapture();
+    static CWnd* GetCapture();
 
     // Window timers: a running timer with the same id is restarted; returns
     // the id, or 0 without a window. KillTimer returns false for unknown ids.
@@ -159,6 +163,8 @@ public:
     virtual bool OnKeyDown(UINT key, UINT repeat, UINT flags);
     virtual void OnSetFocus();
     virtual void OnKillFocus();
+    // The window has lost the mouse capture (WM_CAPTURECHANGED).
+    virtual void OnCaptureChanged();
     virtual void OnSize(int cx, int cy);
     // Colour answer of the control itself (set dc text/background colours,
     // return the brush for the rest), or nullptr to leave it to the parent.

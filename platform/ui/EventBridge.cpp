@@ -271,6 +271,13 @@ bool EventBridge::eventFilter(QObject* watched, QEvent* event) {
         owner_->OnKillFocus();
         widget->update();
         return false;
+    case QEvent::WindowBlocked:
+    case QEvent::Hide:
+        // A modal window opened over it, or it went: the mouse is not its any more.
+        if (CWnd::GetCapture() == owner_) {
+            CWnd::ReleaseCapture();
+        }
+        return false;
     case QEvent::Resize: {
         auto* e = static_cast<QResizeEvent*>(event);
         owner_->OnSize(e->size().width(), e->size().height());

@@ -8,7 +8,9 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
@@ -56,6 +58,29 @@ void ReserveCaptionWidth(QMessageBox& box, const QString& caption) {
     grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
                   grid->rowCount(), 0, 1, grid->columnCount());
 }
+
+// Qt accepts any path to save to; Windows' dialog wants its folder to exist.
+class SaveFileDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override {
+        const QStringList chosen = selectedFiles();
+        if (acceptMode() == AcceptSave && !chosen.isEmpty()) {
+            const QFileInfo file(chosen.front());
+            if (!file.isDir() && !file.absoluteDir().exists()) {
+                QMessageBox box(
+                    QMessageBox::Warning, windowTitle(),
+                    QString::fromLatin1(QtCommonDialogs::kNoFolderText).arg(file.absolutePath()),
+                    QMessageBox::Ok, this);
+                box.setTextFormat(Qt::PlainText);
+                box.exec();
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+};
 
 std::string Trim(const std::string& s) {
     const auto b = s.find_first_not_of(' ');
@@ -181,8 +206,8 @@ int QtCommonDialogs::MessageBox(const MessageBoxRequest& request) {
 
 bool QtCommonDialogs::ChooseFile(const FileDialogRequest& request, std::string& path) {
     QWidget* owner = OwnerWindow(request.owner);
-    QFileDialog dialog(owner, ToQString(request.title), ToQPath(request.initialFolder),
-                       ToQString(QtFileFilter(request.filter)));
+    SaveFileDialog dialog(owner, ToQString(request.title), ToQPath(request.initialFolder),
+                          ToQString(QtFileFilter(request.filter)));
     SetModality(dialog, owner);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

@@ -7,6 +7,11 @@ namespace win {
 
 class QtCommonDialogs : public CommonDialogs {
 public:
+    // A save dialog refuses a path whose folder does not exist, as Windows'
+    // dialog does, saying so in a box over it (the dialog's title as
+    // caption) and staying open.
+    static constexpr const char* kNoFolderText = "The folder %1 does not exist.";
+
     int MessageBox(const MessageBoxRequest& request) override;
     bool ChooseFile(const FileDialogRequest& request, std::string& path) override;
     bool ChooseColor(const ColorRequest& request, COLORREF& colour) override;

@@ -186,7 +186,7 @@ TEST_F(AddDeviceTest, OkWithoutAnEntryIsRefusedAndRescanUpdatesTheMainWindowAtOn
     });
 }
 
-TEST_F(AddDeviceTest, AddDeviceByScanAndByAddressTakesTheEntryOffTheListAndRefusesADuplicate) {
+TEST_F(AddDeviceTest, AddDeviceOffersOnlyUnitsWithoutARowAndRefusesADuplicate) {
     StartThree(3);
     CTM80_AppDlg dlg;
     RunMainWindow(dlg, [&] {
@@ -206,6 +206,18 @@ TEST_F(AddDeviceTest, AddDeviceByScanAndByAddressTakesTheEntryOffTheListAndRefus
         EXPECT_EQ(LabelText(dlg, res::IDC_DEVICES_FOUND), "Devices Found: 1");
         EXPECT_TRUE(Messages().empty());
 
+        // A rescan finds all three again; only the unit without a row is
+        // offered and counted.
+        PressAddDevice(dlg, [&](Config& config) {
+            Click(config, Config::kIdRescan);
+            EXPECT_EQ(DiscoveryList::Instance().Count(), 3);
+            EXPECT_EQ(LabelText(dlg, res::IDC_DEVICES_FOUND), "Devices Found: 1");
+            const std::string offered = Text(config, Config::kIdAddressValue);
+            EXPECT_TRUE(offered != first && offered != second && offered.starts_with("127.74.3."))
+                << offered;
+            config.EndDialog(win::IDCANCEL);
+        });
+
         // The first unit again: refused before any connection.
         AddByAddress(dlg, first);
         EXPECT_EQ(Messages(),
@@ -217,6 +229,10 @@ TEST_F(AddDeviceTest, AddDeviceByScanAndByAddressTakesTheEntryOffTheListAndRefus
         EXPECT_EQ(Messages().back(), "Connection could not be made with 0.0.0.0");
         EXPECT_EQ(TheSlotTable().Slot(2), nullptr);
         EXPECT_EQ(LabelText(dlg, res::IDC_DEVICES_FOUND), "Devices Found: 1");
+
+        // A unit removed is offered again.
+        Click(dlg, res::IDC_REMOVE[0]);
+        EXPECT_EQ(LabelText(dlg, res::IDC_DEVICES_FOUND), "Devices Found: 2");
     });
 }
 

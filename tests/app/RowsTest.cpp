@@ -1,5 +1,6 @@
 // The rows of the main window: filling the lowest free position, removing,
-// the split lights and half frames, the device buttons, a fifth unit.
+// the split lights and half frames, the device buttons, a fifth unit, the
+// state marker of a unit that answers, is too hot or is lost.
 
 #include "app/mainwindow/CTM80_AppDlg.h"
 #include "app/mainwindow/Resources.h"
@@ -182,6 +183,60 @@ TEST_F(RowsTest, DeviceButtonShowsRestoresAndRaisesTheWindow) {
         ClickButton(dlg, IDC_REMOVE[0]);
         EXPECT_EQ(CTM80_AppDlg::DeviceWindowOf(0), nullptr);
         EXPECT_FALSE(RowShown(dlg, 0));
+    });
+}
+
+// Each row's marker, as painted, and its tool tip follow what the unit's
+// device window sees, with its window closed: green while the unit answers,
+// yellow while it is too hot, grey while its connection is lost, the lit
+// split light grey too.
+TEST_F(RowsTest, StateMarkerShowsAnsweringHotAndLost) {
+    sim::SimUnit& well = StartUnit(5, 1, "WELL");
+    sim::SimUnit& hot = StartUnit(5, 2, "HOT");
+    sim::SimUnit& lost = StartUnit(5, 3, "LOST");
+    const win::COLORREF green = win::RGB(0, 255, 0);
+    const win::COLORREF yellow = win::RGB(255, 255, 0);
+    const win::COLORREF grey = win::RGB(128, 128, 128);
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg, [&] {
+        for (sim::SimUnit* unit : {&well, &hot, &lost}) {
+            ASSERT_TRUE(Add(dlg, *unit));
+        }
+        hot.SetTemperature(85);
+        lost.SetFault(sim::Fault::Silent);
+        const struct {
+            win::COLORREF marker, split;
+            const char* tip;
+        } rows[] = {
+            {green, green, "Answering"},
+            {yellow, green, "Too hot: above 80 \260C"},
+            {grey, grey, "Connection lost: remove the unit and add it again"},
+        };
+        const auto painted = [&](int row, win::COLORREF colour) {
+            win::CRect r;
+            dlg.GetDlgItem(IDC_STATE[row])->GetWindowRect(&r);
+            dlg.ScreenToClient(&r);
+            return uitest::CountColour(Grab(dlg), colour, r.left, r.top, r.Width(), r.Height()) >
+                   10;
+        };
+        const auto tip = [&](int row) {
+            return dlg.GetDlgItem(IDC_STATE[row])->GetNative()->toolTip().toLatin1().toStdString();
+        };
+        // A failed read takes its budget; the unit is quiet (grey) from the
+        // first, lost once the note check has failed too.
+        EXPECT_TRUE(WaitUntil([&] { return painted(1, yellow) && tip(2) == rows[2].tip; }, 15000));
+        EXPECT_TRUE(painted(2, grey));
+        for (int row = 0; row < 3; ++row) {
+            SCOPED_TRACE(row);
+            const auto& want = rows[row];
+            EXPECT_EQ(Light(dlg, IDC_STATE[row]).GetFillColor(), want.marker);
+            EXPECT_EQ(Light(dlg, IDC_MODE_1_8[row]).GetFillColor(), want.split);
+            EXPECT_EQ(
+                dlg.GetDlgItem(IDC_STATE[row])->GetNative()->toolTip().toLatin1().toStdString(),
+                want.tip);
+        }
+        EXPECT_TRUE(painted(0, green));
+        EXPECT_FALSE(dlg.GetDlgItem(IDC_STATE[3])->IsWindowVisible());
     });
 }
 

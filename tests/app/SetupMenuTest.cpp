@@ -116,13 +116,17 @@ TEST_F(SetupMenuTest, EmptyPositionsTheUnitsFolderAndFlash) {
         EXPECT_EQ(opened[0].file.initialFolder, folder);
         EXPECT_FALSE(std::filesystem::exists(folder));
 
+        // A cancelled save leaves no folder behind; one that writes a file does.
+        dialogs->CancelFile();
+        Choose(dlg, "&File", "Save Setup", 1);
+        EXPECT_FALSE(std::filesystem::exists(folder));
         dialogs->AnswerFile(folder + "/first.TM80");
         Choose(dlg, "&File", "Save Setup", 1);
         auto saved = Shown(ScriptedCommonDialogs::Kind::SaveFile);
-        ASSERT_EQ(saved.size(), 1u);
-        EXPECT_EQ(saved[0].file.title, "TM80 Setup File");
-        EXPECT_EQ(saved[0].file.initialFolder, folder);
-        for (const auto& request : {opened[0].file, saved[0].file}) {
+        ASSERT_EQ(saved.size(), 2u);
+        EXPECT_EQ(saved[1].file.title, "TM80 Setup File");
+        EXPECT_EQ(saved[1].file.initialFolder, folder);
+        for (const auto& request : {opened[0].file, saved[1].file}) {
             EXPECT_EQ(request.filter, "File Type (*.TM80)|*.TM80||");
             EXPECT_EQ(request.defaultExtension, "TM80");
             EXPECT_EQ(request.fileName, "");
@@ -183,9 +187,17 @@ TEST_F(SetupMenuTest, RecallOnAnotherUnitSendsWhatTm80ctlSends) {
             << ctlErr.str();
         EXPECT_EQ(RecallFrames(c), frames);
 
-        // A save leaves the header as it was.
+        // A save leaves the header as it was; one that writes nothing says so.
         dialogs->AnswerFile(other);
         Choose(dlg, "&File", "Save Setup", 2);
+        EXPECT_EQ(Header(1), file);
+        EXPECT_TRUE(Messages().empty());
+        const std::string nowhere = folder->Path() + "/missing/c.TM80";
+        dialogs->AnswerFile(nowhere);
+        Choose(dlg, "&File", "Save Setup", 2);
+        EXPECT_EQ(Messages(),
+                  std::vector<std::string>{"The setup could not be saved to " + nowhere + "."});
+        EXPECT_EQ(dialogs->History().back().message.caption, "Save Setup");
         EXPECT_EQ(Header(1), file);
 
         // A file that is no setup: said so, nothing sent, the header kept.

@@ -9,6 +9,7 @@
 #include "device/SlotTable.h"
 #include "devicewindow/DefaultDlg.h"
 #include "infra/Environment.h"
+#include "infra/ErrorLog.h"
 #include "infra/SystemConfiguration.h"
 #include "infra/TraceFile.h"
 #include "platform/ui/CWinApp.h"
@@ -146,6 +147,35 @@ TEST_F(StartupTest, DirectLaunchNamesEachAddressThatDoesNotAnswer) {
         ASSERT_NE(CTM80_AppDlg::DeviceWindowOf(0), nullptr);
         EXPECT_FALSE(CTM80_AppDlg::DeviceWindowOf(0)->IsWindowVisible());
     });
+}
+
+// One unit, one row: an address listed twice is connected once, the second
+// listing skipped with a line in the error log.
+TEST_F(StartupTest, DirectLaunchListingAnAddressTwiceConnectsItOnce) {
+    sim::SimUnit& twice = StartUnit(7, 1, "TWICE");
+    sim::SimUnit& other = StartUnit(7, 2, "OTHER");
+    WriteConfiguration("LAUNCH_DIRECT=1\r\nNUMBER_OF_LAUNCH_DEVICES=3\r\n"
+                       "DEVICE_DIRECT_IP_ADDRESS_0=" +
+                       Address(7, 1) + "\r\nDEVICE_DIRECT_IP_ADDRESS_1=" + Address(7, 2) +
+                       "\r\nDEVICE_DIRECT_IP_ADDRESS_2=" + Address(7, 1) + "\r\n");
+    StartUp();
+    StartErrorLog(kVersionText, "TM80", TheEnvironment().AppLogFolder, "");
+    ASSERT_NE(TheErrorLog(), nullptr);
+    const std::string log = TheErrorLog()->Path();
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg, [&] {
+        EXPECT_TRUE(Messages().empty());
+        EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[0]), "TWICE");
+        EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[1]), "OTHER");
+        EXPECT_FALSE(RowShown(dlg, 2));
+        EXPECT_EQ(twice.LedFlashes(), 1);
+        EXPECT_EQ(other.LedFlashes(), 1);
+    });
+    StopErrorLog();
+    EXPECT_NE(ReadFile(log).find("Direct launch: " + Address(7, 1) +
+                                 " is listed more than once; it is connected once, as Device 1."),
+              std::string::npos)
+        << ReadFile(log);
 }
 
 // The windows' version text is the plain version with minor and patch as two digits.

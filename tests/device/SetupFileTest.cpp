@@ -33,6 +33,7 @@ struct Slot {
             slot.adjustments[c] = static_cast<std::int8_t>(c - 5 + seed);
         }
         slot.calibrationTable[7][9] = 200; // written unsigned
+        slot.bandCount = UnitSlot::kBands;
     }
     UnitSlot slot{0, nullptr, std::make_unique<CTM80M1_Comm>(nullptr)};
     FreshWindowHost host;
@@ -116,11 +117,14 @@ TEST(SetupRecall, TakesWhatReadsAsAnIntegerAndKeepsTheRest) {
         std::string content; // none: the file saved above
         std::function<void(const UnitSlot& before, const UnitSlot& after, const FreshWindowPanes&)>
             check;
+        int bands = UnitSlot::kBands; // the unit's band count
     };
     const Case cases[] = {
         {"round trip", "",
          [&](const UnitSlot&, const UnitSlot& after, const FreshWindowPanes&) {
-             EXPECT_EQ(after.calibrationTable, saved.slot.calibrationTable);
+             UnitSlot::Table expected = saved.slot.calibrationTable;
+             expected[7][9] = 119; // 200, written as it was held, comes back in range
+             EXPECT_EQ(after.calibrationTable, expected);
              EXPECT_EQ(after.bandSelection, saved.slot.bandSelection);
              EXPECT_EQ(after.adjustments, saved.slot.adjustments);
              EXPECT_EQ(after.adjustments[2], -3);
@@ -135,24 +139,30 @@ TEST(SetupRecall, TakesWhatReadsAsAnIntegerAndKeepsTheRest) {
          }},
         {"odd values",
          "[DEVICE]\r\n4_BAND_SELECTION=6\r\n1_BAND_SELECTION=8\r\n2_BAND_SELECTION=-1\r\n"
-         "3_BAND_SELECTION=2x\r\n0_0_ATT_SETTING=300\r\n0_1_ATT_SETTING=0x10\r\n"
-         "1_ATT_ADJ=255\r\n2_ATT_ADJ = -3 \r\n3_ATT_ADJ=\r\n"
+         "3_BAND_SELECTION=2x\r\n6_BAND_SELECTION=7\r\n0_0_ATT_SETTING=300\r\n"
+         "0_1_ATT_SETTING=0x10\r\n0_9_ATT_SETTING=-5\r\n1_ATT_ADJ=255\r\n2_ATT_ADJ = -3 \r\n"
+         "3_ATT_ADJ=\r\n9_ATT_ADJ=-130\r\n"
          "[CALIBRATION]\r\nSPLIT_MODE=2\r\nCAL_BAND_SELECTION=9\r\n",
          [](const UnitSlot& before, const UnitSlot& after, const FreshWindowPanes& panes) {
              EXPECT_EQ(after.bandSelection[4], 6);
-             // Out of 0..7 or no integer: kept. No 5_BAND_SELECTION: kept.
-             for (int output : {1, 2, 3, 5}) {
+             // Out of 0..7, at or beyond the unit's 7 bands, or no integer:
+             // kept. No 5_BAND_SELECTION: kept.
+             for (int output : {1, 2, 3, 5, 6}) {
                  EXPECT_EQ(after.bandSelection[output], before.bandSelection[output]) << output;
              }
-             EXPECT_EQ(after.calibrationTable[0][0], 300 & 0xFF);
+             // Clamped into the channel's range, never wrapped.
+             EXPECT_EQ(after.calibrationTable[0][0], 115);
+             EXPECT_EQ(after.calibrationTable[0][9], 8);
              EXPECT_EQ(after.calibrationTable[0][1], before.calibrationTable[0][1]);
-             EXPECT_EQ(after.adjustments[1], -1);
+             EXPECT_EQ(after.adjustments[1], 12);
+             EXPECT_EQ(after.adjustments[9], -8);
              EXPECT_EQ(after.adjustments[2], -3);
              EXPECT_EQ(after.adjustments[3], 0); // an empty value reads as 0
              EXPECT_EQ(after.adjustments[4], before.adjustments[4]);
              EXPECT_EQ(panes.calibration.split, 2); // sends no values later
              EXPECT_EQ(panes.calibration.band, 0);
-         }},
+         },
+         7},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -162,6 +172,7 @@ TEST(SetupRecall, TakesWhatReadsAsAnIntegerAndKeepsTheRest) {
         }
         Slot s;
         s.Fill(1);
+        s.slot.bandCount = c.bands;
         Slot reference;
         reference.Fill(1);
         ASSERT_EQ(s.slot.RecallSetup(file), 1);

@@ -1,6 +1,5 @@
-// Reading the WIZnet search answer, and the discovery list.
+// Reading the WIZnet search answer.
 #include "device/WizNetSearch.h"
-#include "device/DiscoveryList.h"
 
 #include <gtest/gtest.h>
 
@@ -63,23 +62,6 @@ TEST(WizNetSearch, AddressOctetsTakeTheLowEightBits) {
         EXPECT_EQ(WizNetSearch::ParseAddress(c.afterCode, octets), c.ok);
         EXPECT_EQ(octets, c.octets);
     }
-}
-
-TEST(DiscoveryList, CountFollowsAppendRemoveAndClear) {
-    DiscoveryList list;
-    for (const char* address : {"127.51.0.1", "127.51.0.2", "127.51.0.3"}) {
-        DiscoveredUnit unit;
-        unit.addressText = address;
-        list.Append(unit);
-    }
-    list.RemoveAt(1);
-    list.RemoveAt(7); // out of range: nothing
-    list.RemoveAt(-1);
-    ASSERT_EQ(list.Count(), 2);
-    EXPECT_EQ(list.At(0).addressText, "127.51.0.1");
-    EXPECT_EQ(list.At(1).addressText, "127.51.0.3");
-    list.Clear();
-    EXPECT_EQ(list.Count(), 0);
 }
 
 } // namespace

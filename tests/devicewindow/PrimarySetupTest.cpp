@@ -160,6 +160,23 @@ TEST_F(PrimarySetupTest, SplitButtonsAndSendSettings) {
     EXPECT_EQ(first->command, 0x1004); // the bands went first
 }
 
+// Writes the unit does not confirm are taken back: the page (and through the
+// slot the main window's row) shows what the unit last confirmed.
+TEST_F(PrimarySetupTest, WritesTheUnitDoesNotTakeAreTakenBack) {
+    UnitSlot& slot = Slot(0);
+    const std::int8_t held = slot.adjustments[2];
+    unit->SetFault(sim::Fault::Garbage);
+    QTest::mouseClick(page->Columns().Split24().GetNative(), Qt::LeftButton);
+    QTest::keyClick(page->Columns().Slider(3).GetNative(), Qt::Key_Right);
+    Settle();
+    ASSERT_EQ(Payloads(*unit, 0x1004).size(), 1u);
+    ASSERT_EQ(Payloads(*unit, 0x1000).size(), 1u);
+    EXPECT_EQ(slot.split, 0);
+    EXPECT_EQ(page->Columns().Split18().GetCheck(), win::BST_CHECKED);
+    EXPECT_EQ(slot.adjustments[2], held);
+    EXPECT_EQ(page->Columns().Slider(3).GetPos(), -held);
+}
+
 TEST_F(PrimarySetupTest, TabGoesThroughThePageInReadingOrderThenTheTabStrip) {
     DefaultDlg& w = Window(0);
     ASSERT_TRUE(WaitUntil([&] { return w.GetNative()->window()->isActiveWindow(); }));

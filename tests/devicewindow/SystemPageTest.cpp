@@ -3,6 +3,7 @@
 // and Hard Copy.
 #include "device/UnitFlags.h"
 #include "devicewindow/HardCopy.h"
+#include "devicewindow/Info.h"
 #include "infra/ColorScheme.h"
 #include "infra/Environment.h"
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
@@ -106,17 +107,17 @@ TEST_F(SystemPageTest, TemperatureLightsTextsAndBlink) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.temperature);
         unit->SetStatus(c.temperature, 125, 20);
-        const char before = AlarmLook(0);
         const char expected = RefreshExpectingBlink(page);
         EXPECT_EQ(page.MonitorValue(SystemDlg::Temperature).GetWindowText(), c.text);
         EXPECT_EQ(page.MonitorLight(SystemDlg::Temperature).GetFillColor(), c.light);
-        EXPECT_EQ(AlarmLook(0), c.alarm ? expected : before);
+        EXPECT_EQ(AlarmLook(0), c.alarm ? expected : '-');
     }
     EXPECT_EQ(page.MonitorValue(SystemDlg::Voltage).GetWindowText(), "12.5 V");
     EXPECT_EQ(page.MonitorValue(SystemDlg::Current).GetWindowText(), "2.0 A");
     EXPECT_EQ(page.MonitorValue(SystemDlg::Power).GetWindowText(), "25.0 W");
 
-    // Hot: the label alternates tick by tick; cooled down it keeps its last look.
+    // Hot: the label alternates tick by tick; cooled down it goes back to its
+    // quiet look from whichever phase it was in.
     unit->SetTemperature(90);
     std::string looks;
     for (int tick = 0; tick < 4; ++tick) {
@@ -125,11 +126,14 @@ TEST_F(SystemPageTest, TemperatureLightsTextsAndBlink) {
         EXPECT_EQ(AlarmLook(0), expected);
     }
     EXPECT_TRUE(looks == "Y-Y-" || looks == "-Y-Y") << looks;
-    unit->SetTemperature(41);
-    const char last = AlarmLook(0);
-    for (int tick = 0; tick < 3; ++tick) {
+    if (AlarmLook(0) != 'Y') {
         RefreshNow(page);
-        EXPECT_EQ(AlarmLook(0), last);
+    }
+    ASSERT_EQ(AlarmLook(0), 'Y');
+    unit->SetTemperature(41);
+    for (int tick = 0; tick < 2; ++tick) {
+        RefreshNow(page);
+        EXPECT_EQ(AlarmLook(0), '-');
     }
 }
 
@@ -201,15 +205,18 @@ TEST_F(SystemPageTest, MonitoringLayoutBothWays) {
                 << m;
             EXPECT_EQ(left(page.MonitorLight(which)) == column, !monitoring) << m;
         }
-        // Without values: no texts, every light on, and a lost connection
-        // still blinks.
+        // Without values every light is on; a lost connection blinks, its
+        // readings unknown and its lights unlit either way.
+        RefreshNow(page);
+        EXPECT_EQ(page.MonitorLight(SystemDlg::Temperature).GetFillColor(), kGreen);
         ConnectionLostFlag()[static_cast<std::size_t>(index)] = 1;
         const char expected = RefreshExpectingBlink(page);
         EXPECT_EQ(AlarmLook(index), expected);
-        if (!monitoring) {
-            EXPECT_EQ(page.MonitorLight(SystemDlg::Voltage).GetFillColor(), kGreen);
-            EXPECT_EQ(page.MonitorValue(SystemDlg::Voltage).GetWindowText(), "Source Voltage");
-        }
+        EXPECT_EQ(page.MonitorLight(SystemDlg::Temperature).GetFillColor(),
+                  TheColorScheme().Main.Background);
+        EXPECT_EQ(page.BandLight(1).GetFillColor(), TheColorScheme().Main.Background);
+        EXPECT_EQ(page.MonitorValue(SystemDlg::Voltage).GetWindowText(),
+                  monitoring ? "---" : "Source Voltage");
     }
 }
 
@@ -245,6 +252,8 @@ TEST_F(SystemPageTest, NoteEditConfirmedCancelledAndFailing) {
     EXPECT_EQ(NoteWrites(), std::vector<Bytes>{expected});
     EXPECT_EQ(slot.userNote, "Roof 3");
     EXPECT_EQ(page.IdentityText(2), "Roof 3");
+    // The identity pane beside the tabs follows at once too.
+    EXPECT_EQ(Window(0).GetIdentityPane().GetDlgItem(Info::kIdDeviceId)->GetWindowText(), "Roof 3");
     EXPECT_EQ(Window(0).GetWindowText().substr(0, 8), "Roof 3 (");
     // The connection watch follows the new note.
     const int reads = NoteReads(*unit);
@@ -281,6 +290,20 @@ TEST_F(SystemPageTest, HardCopyPdfPngAndUnwritable) {
     SystemDlg& page = Open({.serialHigh = 0x00AB, .serialLow = 1001, .note = "Mast 7"});
     auto* button = page.GetDlgItem(SystemDlg::kIdHardCopy);
     const std::string unitFolder = folder / "00AB-1001_Setup";
+
+    // Cancelled: no folder left behind. A unit whose serial is not known has
+    // no folder of its own: the dialog starts in the setup files folder.
+    for (const bool known : {true, false}) {
+        Slot(0).Unit()->identity.identityRead = known ? 1 : 0;
+        dialogs->CancelFile();
+        Click(*button);
+        ASSERT_FALSE(dialogs->History().empty());
+        const auto& asked = dialogs->History().back().file;
+        EXPECT_EQ(asked.initialFolder, known ? unitFolder : folder.Path());
+        EXPECT_EQ(asked.fileName.rfind(known ? "00AB-1001_" : "TM80_", 0), 0u) << asked.fileName;
+        EXPECT_TRUE(std::filesystem::is_empty(folder.Path())) << known;
+    }
+    Slot(0).Unit()->identity.identityRead = 1;
 
     // PDF: one A4 landscape page (842 x 595 points).
     dialogs->AnswerFile(unitFolder + "/copy.pdf");

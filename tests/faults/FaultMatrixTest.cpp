@@ -15,6 +15,8 @@
 #include "device/SlotTable.h"
 #include "device/UnitFlags.h"
 #include "devicewindow/QtGuiThread.h"
+#include "devicewindow/UnitCondition.h"
+#include "infra/ColorScheme.h"
 #include "platform/DebugOutput.h"
 #include "platform/WinSock.h"
 #include "tests/device/PrivateNamespace.h"
@@ -319,19 +321,28 @@ Outcome NoteCheck(const Cell& cell) {
     return out;
 }
 
+// The Info page of the opened unit once the unit reads 45 C, 12.0 V, 1.5 A
+// and has the cell's fault; nullptr, with `out` saying why, when there is none.
+SystemDlg* InfoPageUnderFault(const OpenedUnit& opened, const Cell& cell, Outcome& out) {
+    if (!opened.Opened()) {
+        out.wrongFailure = "the unit could not be opened before the fault";
+        return nullptr;
+    }
+    cell.unit.SetStatus(45, 120, 15);
+    Apply(cell.unit, cell.fault);
+    auto* page = dynamic_cast<SystemDlg*>(opened.Window().GetPage(DefaultDlg::kSystemPage));
+    if (page == nullptr) {
+        out.wrongFailure = "no Info page";
+    }
+    return page;
+}
+
 // One tick of the Info page's status refresh: the unit's readings, or zeroes.
 Outcome StatusRefresh(const Cell& cell) {
     Outcome out;
     OpenedUnit opened(cell);
-    if (!opened.Opened()) {
-        out.wrongFailure = "the unit could not be opened before the fault";
-        return out;
-    }
-    cell.unit.SetStatus(45, 120, 15);
-    Apply(cell.unit, cell.fault);
-    auto* page = dynamic_cast<SystemDlg*>(opened.Window().GetPage(1));
+    SystemDlg* page = InfoPageUnderFault(opened, cell, out);
     if (page == nullptr) {
-        out.wrongFailure = "no Info page";
         return out;
     }
     opened.Slot().Unit()->status = UnitStatus{99.0, 99.0, 99.0}; // an earlier reading
@@ -342,6 +353,38 @@ Outcome StatusRefresh(const Cell& cell) {
     out.matchesUnit = got.temperature == 45.0 && got.voltage == 12.0 && got.current == 1.5;
     if (!zeroed && !out.matchesUnit) {
         out.wrongFailure = "readings neither the unit's nor zeroed";
+    }
+    return out;
+}
+
+// What the window shows of an open unit after one note check and one status
+// refresh: the unit's readings with lit lights and "Answering" on its row
+// while it answers; unknown readings ("---"), unlit lights and "Connection
+// lost" on its row once the check found it lost.
+Outcome LostShown(const Cell& cell) {
+    Outcome out;
+    OpenedUnit opened(cell);
+    SystemDlg* page = InfoPageUnderFault(opened, cell, out);
+    if (page == nullptr) {
+        return out;
+    }
+    DefaultDlg& window = opened.Window();
+    window.NoteCheck();
+    dwtest::WaitUntil([&] { return !opened.Slot().Unit()->Busy(); });
+    dwtest::RefreshNow(*page);
+
+    const std::string temperature = page->MonitorValue(SystemDlg::Temperature).GetWindowText();
+    const std::string voltage = page->MonitorValue(SystemDlg::Voltage).GetWindowText();
+    const bool lit = page->MonitorLight(SystemDlg::Temperature).GetFillColor() !=
+                         TheColorScheme().Main.Background ||
+                     page->BandLight(1).GetFillColor() != TheColorScheme().Main.Background;
+    const std::string row = UnitConditionText(window.Condition());
+    out.succeeded = window.Condition() == UnitCondition::Answering;
+    out.matchesUnit = temperature == "45 \260C" && voltage == "12.0 V" && lit;
+    if (!out.succeeded &&
+        (temperature != "---" || voltage != "---" || lit || row.rfind("Connection lost", 0) != 0)) {
+        out.wrongFailure = "shown: " + temperature + ", " + voltage + (lit ? ", lit" : ", unlit") +
+                           "; row: " + row;
     }
     return out;
 }
@@ -449,6 +492,7 @@ const Row kRows[] = {
     {"Tm80CtlNote", CtlNote, Run::Parallel, false, 2000, "SFFSFFFFFFSSSSSSS"},
     {"NoteCheck", NoteCheck, Run::InTurn, false, 1000, "SFFSFFFFSFSSSSSSS"},
     {"StatusRefresh", StatusRefresh, Run::InTurn, false, 1000, "SFFSFFFFSFSSSSSSS"},
+    {"LostShown", LostShown, Run::InTurn, false, 2 * 1000, "SFFSFFFFSFSSSSSSS"},
     {"SetupRecall", SetupRecall, Run::Parallel, false, 3000, "SFFSFFFFFFSSSSSSS"},
     {"RecallReported", RecallReported, Run::InTurn, false, 3000, "SFFSFFFFSFSSSSSSS"},
     {"Discovery", Discovery, Run::InTurnInPrivateNamespace, true, 100 + kDiscoveryWindowMs + 1000,

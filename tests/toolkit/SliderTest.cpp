@@ -4,6 +4,7 @@
 #include "toolkit/Sliderplus.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QSlider>
 #include <QTest>
 #include <QWheelEvent>
@@ -132,6 +133,39 @@ TEST_F(SliderTest, DragPostsTrackingForEveryMoveThenFinal) {
                                           ValueSet(75),
                                           Scroll(SB_THUMBPOSITION, 75)};
     EXPECT_EQ(posted, expected);
+}
+
+// A drag that loses the mouse, to a modal box opening over it or to the
+// slider being hidden, ends where the thumb is, as a release there would;
+// the next press starts a new drag.
+TEST_F(SliderTest, DragThatLosesTheMouseEndsWhereTheThumbIs) {
+    for (const bool modalBox : {true, false}) {
+        SCOPED_TRACE(modalBox);
+        QTest::mousePress(W(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 10));
+        QTest::mouseMove(W(), QPoint(60, 10));
+        QDialog box;
+        if (modalBox) {
+            box.setWindowModality(Qt::ApplicationModal);
+            box.show();
+        } else {
+            slider.ShowWindow(SW_HIDE);
+        }
+        EXPECT_FALSE(slider.IsDragging());
+        const auto posted = WaitFor(5);
+        ASSERT_EQ(posted.size(), 5u);
+        EXPECT_EQ(posted[3], ValueSet(30));
+        EXPECT_EQ(posted[4], Scroll(SB_THUMBPOSITION, 30));
+
+        box.hide();
+        slider.ShowWindow(SW_SHOW);
+        parent.messages.clear();
+        QTest::mousePress(W(), Qt::LeftButton, Qt::NoModifier, QPoint(150, 10));
+        EXPECT_TRUE(slider.IsDragging());
+        EXPECT_EQ(slider.GetPos(), 75);
+        QTest::mouseRelease(W(), Qt::LeftButton, Qt::NoModifier, QPoint(150, 10));
+        WaitFor(4);
+        parent.messages.clear();
+    }
 }
 
 TEST_F(SliderTest, DragPastTheEndStopsAtTheRange) {

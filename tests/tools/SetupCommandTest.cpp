@@ -90,6 +90,48 @@ TEST(CtlSetup, SavedOnOneUnitRecalledOnAnother) {
     EXPECT_EQ(to->Note(), "TO");
 }
 
+// Out-of-range values reach the unit and the printout clamped, never
+// wrapped; a calibration split other than 0 or 1 sends no calibration values
+// and is no failure.
+TEST(CtlSetup, OutOfRangeValuesClampedAndSplitTwoSendsNoCalibration) {
+    auto unit = simtest::StartUnit(47, simtest::CurrentTestName());
+    ASSERT_TRUE(unit);
+    TempFolder dir;
+    const std::string file = dir / "odd.TM80";
+    WriteFile(file, "[DEVICE]\r\n1_ATT_ADJ=-130\r\n9_ATT_ADJ=100\r\n0_0_ATT_SETTING=300\r\n"
+                    "[CALIBRATION]\r\nSPLIT_MODE=2\r\n");
+    for (const bool json : {false, true}) {
+        SCOPED_TRACE(json);
+        unit->ClearFrames();
+        std::vector<std::string> args = {unit->Config().address, "recall-setup", file};
+        if (json) {
+            args.insert(args.begin(), "--json");
+        }
+        const CtlRun run = Ctl(args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(unit->Adjustments()[1], -12);
+        EXPECT_EQ(unit->Adjustments()[9], 8);
+        for (const auto& frame : unit->Frames()) {
+            EXPECT_NE(frame.command, 0x3000) << "a calibration value was sent";
+        }
+        if (json) {
+            const QJsonObject out =
+                QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).object();
+            EXPECT_EQ(out["adjustments"].toArray()[1].toInt(), -12);
+            EXPECT_EQ(out["calibration"].toObject()["values"].toArray()[0].toInt(), 115);
+            EXPECT_FALSE(out["calibration"].toObject()["sent"].toBool(true));
+        } else {
+            EXPECT_NE(run.out.find("Adjustments      0 -12 "), std::string::npos) << run.out;
+            EXPECT_NE(run.out.find("split 2: 115 "), std::string::npos) << run.out;
+            EXPECT_NE(run.out.find("\nCalibration values not sent: SPLIT_MODE is neither 0 "
+                                   "(1:8) nor 1 (2:4).\n"),
+                      std::string::npos)
+                << run.out;
+        }
+    }
+}
+
 TEST(CtlSetup, FilesThatAreNoSetupSendNothing) {
     auto unit = simtest::StartUnit(46, simtest::CurrentTestName());
     ASSERT_TRUE(unit);

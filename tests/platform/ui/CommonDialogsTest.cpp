@@ -82,6 +82,44 @@ TEST(QtFileDialogTest, PathsOutsideAsciiAndNoOverwriteQuestion) {
     }
 }
 
+// A path whose folder does not exist is refused with a box over the save
+// dialog, which stays open; an existing folder's new file is taken. An open
+// dialog is left alone.
+TEST(QtFileDialogTest, SaveRefusesAPathWhoseFolderIsMissing) {
+    uitest::EnsureApplication();
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const std::string folder = root.path().toStdString();
+    QtCommonDialogs dialogs;
+    FileDialogRequest request;
+    request.save = true;
+    request.title = "TM80 Setup File";
+    request.initialFolder = folder;
+    request.defaultExtension = "TM80";
+    std::string refusal;
+    uitest::WhenReady(
+        [&] { return uitest::VisibleWindowTitled(request.title) != nullptr; },
+        [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(uitest::VisibleWindowTitled(request.title));
+            ASSERT_NE(dialog, nullptr);
+            uitest::WhenReady([&] { return dialog->findChild<QMessageBox*>() != nullptr; },
+                              [&] {
+                                  auto* box = dialog->findChild<QMessageBox*>();
+                                  refusal = box->text().toStdString();
+                                  box->accept();
+                              });
+            dialog->selectFile(QString::fromStdString(folder + "/missing/new.TM80"));
+            static_cast<QDialog*>(dialog)->accept();
+            EXPECT_TRUE(dialog->isVisible());
+            dialog->selectFile(QString::fromStdString(folder + "/new.TM80"));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+    std::string path;
+    EXPECT_TRUE(dialogs.ChooseFile(request, path));
+    EXPECT_EQ(path, folder + "/new.TM80");
+    EXPECT_EQ(refusal, "The folder " + folder + "/missing does not exist.");
+}
+
 TEST(QtFileFilterTest, WindowsFiltersBecomeQtFilters) {
     EXPECT_EQ(QtFileFilter("Setup Files (*.TM80)|*.TM80|All Files (*.*)|*.*||"),
               "Setup Files (*.TM80);;All Files (*)");
