@@ -24,6 +24,7 @@ int ByteExchange::Run(TCPCom& connection) {
     const std::int64_t begin = win::ProcessClock();
     result = Exchange(connection);
     tookMs = win::ProcessClock() - begin;
+    connectionGone = result == 0 && !connection.IsConnected();
     return result;
 }
 

@@ -27,6 +27,9 @@ struct ByteExchange {
     // the request (same command code, the reply length the command has).
     int result = 0;
     std::int64_t tookMs = 0; // from the start of Run to its end
+    // It failed because the connection is gone (the unit closed or reset it,
+    // or it was broken off), not for want of a fitting reply in the budget.
+    bool connectionGone = false;
 
     // Drains what the unit sent unasked (a late reply of an earlier exchange
     // must not be read as this one's), sends the request, receives the reply.

@@ -14,26 +14,31 @@ bool CTM80M1_Comm::Busy() const {
 
 int CTM80M1_Comm::Run(ByteExchange& exchange) {
     if (worker_ == nullptr) {
-        return exchange.Run(*connection_);
+        exchange.Run(*connection_);
+    } else {
+        // The worker fills a copy; this thread takes it back once the wait is over.
+        auto onWorker = std::make_shared<ByteExchange>(exchange);
+        TCPCom* connection = connection_;
+        worker_->Run([connection, onWorker] { onWorker->Run(*connection); });
+        exchange = *onWorker;
     }
-    // The worker fills a copy; this thread takes it back once the wait is over.
-    auto onWorker = std::make_shared<ByteExchange>(exchange);
-    TCPCom* connection = connection_;
-    worker_->Run([connection, onWorker] { onWorker->Run(*connection); });
-    exchange = *onWorker;
+    connectionGone_ = exchange.connectionGone;
     return exchange.result;
 }
 
 void CTM80M1_Comm::Post(std::shared_ptr<ByteExchange> exchange,
                         std::function<void(const ByteExchange&)> take) {
+    auto taken = [this, exchange, take = std::move(take)] {
+        connectionGone_ = exchange->connectionGone;
+        take(*exchange);
+    };
     if (worker_ == nullptr) {
         exchange->Run(*connection_);
-        take(*exchange);
+        taken();
         return;
     }
     TCPCom* connection = connection_;
-    worker_->Post([connection, exchange] { exchange->Run(*connection); },
-                  [exchange, take = std::move(take)] { take(*exchange); });
+    worker_->Post([connection, exchange] { exchange->Run(*connection); }, std::move(taken));
 }
 
 int CTM80M1_Comm::Transact(std::uint16_t command, std::uint8_t* request,

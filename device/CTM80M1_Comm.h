@@ -65,6 +65,10 @@ public:
     int ControlExchange(std::uint8_t* request, std::uint8_t* reply);
 
     int Budget() const { return budget_; }
+    // The last exchange taken back here failed because the connection is
+    // gone. Kept with the model, so that this thread need not look at a
+    // connection a worker may be using.
+    bool ConnectionGone() const { return connectionGone_; }
 
     // The periodic reads, without waiting: `done` gets the result (1 or 0)
     // and how long the exchange took, once the model has taken the reply as
@@ -166,6 +170,7 @@ private:
     TCPCom* connection_;
     UnitWorker* worker_ = nullptr;
     int budget_ = kDefaultBudgetMs;
+    bool connectionGone_ = false;
 
 protected:
     std::array<std::uint16_t, unitprotocol::kBlockWords> blockBuffer_{};

@@ -120,7 +120,8 @@ TCPCom::TCPCom(const char* address, int connectTimeoutMs) {
     remoteSockAddr_.sin_port = htons(remotePort_);
     remoteSockAddr_.sin_addr.s_addr = win::inet_addr(remoteAddress_.data());
     if (win::ConnectWithin(socket_, remoteSockAddr_, connectTimeoutMs) == win::SOCKET_ERROR) {
-        ComposeFailure("connect()", win::WSAGetLastError());
+        connectError_ = win::WSAGetLastError();
+        ComposeFailure("connect()", connectError_);
         connected_ = 0;
         return;
     }

@@ -56,6 +56,9 @@ public:
     virtual int ReceiveChunk();
 
     const std::uint8_t* ReceiveBuffer() const { return receiveBuffer_.data(); }
+    // The Windows Sockets error of a connect that failed (WSAECONNREFUSED,
+    // WSAETIMEDOUT...), 0 when it did not fail.
+    int ConnectError() const { return connectError_; }
 
     // The failure text composed for a socket call that failed with `code`.
     static std::string FailureText(const char* operation, int code);
@@ -75,6 +78,7 @@ private:
     int bufferedFirst_ = 0; // bytes [first, end) of the receive buffer are not taken yet
     int bufferedEnd_ = 0;
     sockaddr_in remoteSockAddr_{};
+    int connectError_ = 0;
     int breakFd_ = -1;
     bool brokenOff_ = false;
     bool libraryStarted_ = false;

@@ -68,4 +68,10 @@ std::string DiscoverySerialText(std::uint16_t serialHigh, std::uint16_t serialLo
     return text;
 }
 
+std::string FirmwareText(std::uint32_t firmware) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(firmware));
+    return text;
+}
+
 } // namespace unitprotocol

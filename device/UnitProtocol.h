@@ -139,5 +139,7 @@ std::array<std::uint16_t, kBlockWords> ReadBlockWords(const std::uint8_t* payloa
 std::string SerialNumberText(std::uint16_t serialHigh, std::uint16_t serialLow);
 // "%4.4X %4.4u": how the discovery list shows it.
 std::string DiscoverySerialText(std::uint16_t serialHigh, std::uint16_t serialLow);
+// "%08X": how the processor firmware ID is shown ("01020304").
+std::string FirmwareText(std::uint32_t firmware);
 
 } // namespace unitprotocol

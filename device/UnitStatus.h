@@ -3,10 +3,14 @@
 #pragma once
 
 struct UnitStatus {
-    // Hotter than this (whole degrees C) is an over-temperature alarm.
+    // Hotter than this (whole degrees C) is an over-temperature alarm: the
+    // Info page's light turns yellow, tm80ctl watch marks an alarm, the
+    // metrics report over-temperature.
     static constexpr int kMostTemperature = 80;
 
     double temperature = 0.0; // degrees Celsius, whole numbers
     double voltage = 0.0;     // volts, tenths
     double current = 0.0;     // amperes, tenths
+
+    bool OverTemperature() const { return temperature > kMostTemperature; }
 };

@@ -4,6 +4,7 @@
 #include "device/UnitFlags.h"
 #include "devicewindow/QtGuiThread.h"
 #include "infra/ColorScheme.h"
+#include "metrics/MetricsEndpoint.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/CommonDialogs.h"
 #include "platform/ui/DialogTemplate.h"
@@ -366,6 +367,7 @@ void DefaultDlg::FlagIfLost(int read) {
     if (read < 0 || slot == nullptr || slot->Unit() == nullptr) {
         return; // a quiet unit's check left out: nothing new to compare
     }
+    metrics::RecordNoteCheck(*slot, read);
     // A read that failed is a lost connection whatever the note; one that
     // came back with another note may be another unit at the address.
     const bool answered = read != 0;

@@ -2,9 +2,11 @@
 
 #include "device/SlotTable.h"
 #include "device/UnitFlags.h"
+#include "device/UnitProtocol.h"
 #include "devicewindow/DefaultDlg.h"
 #include "devicewindow/HardCopy.h"
 #include "infra/ColorScheme.h"
+#include "metrics/MetricsEndpoint.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/DialogTemplate.h"
 #include "toolkit/EntryDialogs.h"
@@ -12,7 +14,6 @@
 #include "Version.h"
 
 #include <climits>
-#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -262,10 +263,7 @@ void SystemDlg::UpdateValues() {
     if (unit_->identity.identityRead == 0) {
         unit_->ReadIdentity();
     }
-    char firmware[16];
-    std::snprintf(firmware, sizeof firmware, "%8.8X",
-                  static_cast<unsigned>(unit_->identity.firmware));
-    firmware_.SetWindowText(firmware);
+    firmware_.SetWindowText(unitprotocol::FirmwareText(unit_->identity.firmware));
 }
 
 void SystemDlg::UpdateStates() {
@@ -343,13 +341,11 @@ bool SystemDlg::ShowHealth(bool known) {
         }
         return false;
     }
-    // Whole degrees, taken as the unit's signed byte.
-    const auto t = static_cast<std::int8_t>(static_cast<int>(status.temperature));
-    const bool hot = t > kMostTemperature;
+    const bool hot = status.OverTemperature();
     SetLight(monitorLights_[Temperature], hot ? kYellow : kGreen);
     char text[32];
     // The degree sign is the code page's byte 0xB0 (octal 260).
-    std::snprintf(text, sizeof text, "%d \260C", static_cast<int>(t));
+    std::snprintf(text, sizeof text, "%d \260C", static_cast<int>(status.temperature));
     monitorValues_[Temperature].SetWindowText(text);
     std::snprintf(text, sizeof text, "%.1f V", status.voltage);
     monitorValues_[Voltage].SetWindowText(text);
@@ -399,6 +395,7 @@ void SystemDlg::TakeStatus(int read) {
     // the quiet span as such, not as a time nothing was read.
     if (UnitSlot* slot = Slot()) {
         slot->RecordStatus(read);
+        metrics::RecordStatusRead(*slot, read);
     }
     SYSTEMTIME now;
     GetLocalTime(&now);

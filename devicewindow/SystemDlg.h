@@ -5,9 +5,10 @@
 // read once a second on timer 1000, visible or not.
 //
 // The refresh also drives the alarm blink of the status header's "INFO"
-// label: while the unit is too hot (above 80 degrees C) or its connection was
-// lost, the label alternates between black on yellow and invisible, in the
-// phase of the process-wide AlarmBlinkCounter that every unit's refresh steps.
+// label: while the unit is too hot (UnitStatus::OverTemperature) or its
+// connection was lost, the label alternates between black on yellow and
+// invisible, in the phase of the process-wide AlarmBlinkCounter that every
+// unit's refresh steps.
 //
 // A click on the device ID edits the note (written to the unit, then kept by
 // the slot, so the connection watch follows it); "Display Calibration Tab"
@@ -115,8 +116,8 @@ private:
     void SetLight(Staticball& light, win::COLORREF fill);
     void SetLightOff(Staticball& light);
     // A status read's result (1 answered, 0 failed, -1 left out while the
-    // unit is quiet): into the unit's history, then the date line, the health
-    // and the alarm blink.
+    // unit is quiet): into the unit's history and its metrics, then the date
+    // line, the health and the alarm blink.
     void TakeStatus(int read);
     // The readings and their lights: the unit's when `known`, else unknown
     // and unlit. True when the unit is too hot.

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr const char* kSection = "TM80M1";
+constexpr const char* kSection = SystemConfiguration::kSection;
 constexpr std::size_t kTextBufferSize = 256;
 
 std::string SlotKey(const char* stem, int slot) {

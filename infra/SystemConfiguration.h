@@ -20,6 +20,7 @@ struct DeviceColorPair {
 };
 
 struct SystemConfiguration {
+    static constexpr const char* kSection = "TM80M1";
 
     bool LaunchDirectly = false;
     std::int32_t LaunchCount = 1; // kept as read; see LaunchAddressCount

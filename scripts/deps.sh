@@ -6,6 +6,7 @@ tm80_install_deps() {
                     libbenchmark-dev qt6-base-dev libgl-dev iproute2 util-linux
                     qt6-charts-dev libqt6opengl6-dev
                     xvfb xauth fonts-dejavu-core clang-format-16
+                    libcivetweb-dev prometheus curl systemd
                     dpkg-dev file lintian desktop-file-utils appstream bash-completion man-db)
     if [ "${1:-}" = fuzz ]; then
         packages+=(clang libclang-rt-dev llvm)

@@ -73,6 +73,11 @@ struct SimUnit::Impl {
     void Flush(Connection& conn, Clock::time_point now);
     void Close(Connection& conn);
     int PollTimeout(Clock::time_point now) const;
+    // A single client holds the unit's one socket.
+    bool Busy() const;
+    // Whether the port should have its listener now.
+    bool WantListener() const;
+    void KeepListener();
 
     UnitConfig config;
 
@@ -96,6 +101,7 @@ struct SimUnit::Impl {
     std::atomic<bool> stop{false};
 
     // The server thread's own.
+    Fault appliedFault = Fault::None;
     int listenFd = -1;
     std::vector<std::unique_ptr<Connection>> conns;
     WakePipe wake;
@@ -158,12 +164,8 @@ void SimUnit::Impl::ApplyControl() {
             c->answered = 0;
         }
     }
-    if (f == Fault::NotListening) {
-        CloseListener();
-    } else if (listenFd < 0) {
-        std::string why;
-        OpenListener(why); // retried on the next round while it fails
-    }
+    appliedFault = f;
+    KeepListener();
     // Unsolicited bytes go to the newest connection.
     auto now = Clock::now();
     for (auto& b : bytes) {
@@ -177,8 +179,28 @@ void SimUnit::Impl::ApplyControl() {
     }
 }
 
+bool SimUnit::Impl::Busy() const {
+    return config.singleClient &&
+           std::any_of(conns.begin(), conns.end(), [](const auto& c) { return c->fd >= 0; });
+}
+
+bool SimUnit::Impl::WantListener() const {
+    return appliedFault != Fault::NotListening && !Busy();
+}
+
+void SimUnit::Impl::KeepListener() {
+    if (!WantListener()) {
+        CloseListener();
+    } else if (listenFd < 0) {
+        std::string why;
+        OpenListener(why); // retried on the next round while it fails
+    }
+}
+
 void SimUnit::Impl::Accept() {
-    for (;;) {
+    // One client at a time: once it is accepted the listener goes, so the
+    // kernel refuses further connects (those already queued are reset).
+    while (listenFd >= 0 && !Busy()) {
         int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
             return;
@@ -187,6 +209,9 @@ void SimUnit::Impl::Accept() {
         conn->fd = fd;
         conns.push_back(std::move(conn));
         ++open;
+        // Before the connection is told: a client that waits for it and then
+        // connects again must find the port closed.
+        KeepListener();
         std::lock_guard lock(mutex);
         ++connections;
         changed.notify_all();
@@ -315,7 +340,7 @@ void SimUnit::Impl::Flush(Connection& conn, Clock::time_point now) {
 }
 
 int SimUnit::Impl::PollTimeout(Clock::time_point now) const {
-    int timeout = listenFd < 0 && fault != Fault::NotListening ? 50 : -1;
+    int timeout = listenFd < 0 && WantListener() ? 50 : -1;
     for (const auto& c : conns) {
         if (!c->out.empty() && c->out.front().due > now) {
             auto wait =
@@ -339,6 +364,7 @@ void SimUnit::Impl::Run() {
         auto gone = std::remove_if(conns.begin(), conns.end(), [](auto& c) { return c->fd < 0; });
         open -= static_cast<int>(conns.end() - gone);
         conns.erase(gone, conns.end());
+        KeepListener(); // a single client that left frees the port
 
         std::vector<pollfd> fds;
         fds.push_back({wake.ReadFd(), POLLIN, 0});

@@ -42,6 +42,9 @@ struct UnitConfig {
     // System temperature in degrees C, as the unit's signed byte reports it;
     // nullopt: drifts around 41.
     std::optional<int> temperature = std::nullopt;
+    // An Ethernet module with one TCP socket: while a client holds it, the
+    // port has no listener and a second client's connect is refused.
+    bool singleClient = false;
 
     // The WIZnet module beside the unit (off by default: it binds the shared
     // discovery port). A MAC of all zeros becomes 00:08:DC and the address's

@@ -37,6 +37,9 @@ const char* const kUsage =
     "                           InvalidTypeReply, LIOctetAbove255[=N],\n"
     "                           LIMissingSeparators, SilentTcp, DelayedAnswer=MS,\n"
     "                           ListenState\n"
+    "  --single-client          the following units serve one TCP client at a time, as\n"
+    "                           a module with one socket: while a client is connected,\n"
+    "                           further connects are refused\n"
     "  --spell FROM-TO:SETTING  a spell of the following units, FROM to TO seconds\n"
     "                           after the start (repeatable): SETTING is\n"
     "                           temperature=C or fault=NAME[=PARAM]; then each unit\n"
@@ -231,6 +234,8 @@ bool ReadUnitOption(const std::string& arg, const ValueReader& value, UnitOption
                    problem.empty()) {
             next.moduleFault = static_cast<sim::ModuleFault>(f);
         }
+    } else if (arg == "--single-client") {
+        next.config.singleClient = true;
     } else if (arg == "--spell") {
         sim::Spell spell;
         if (!value(v)) {

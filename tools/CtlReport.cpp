@@ -32,12 +32,6 @@ std::string Label(const std::string& label) {
     return text;
 }
 
-std::string Firmware(std::uint32_t firmware) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(firmware));
-    return text;
-}
-
 std::string Decimals(double value, int decimals) {
     char text[32];
     std::snprintf(text, sizeof text, "%.*f", decimals, value);
@@ -76,7 +70,7 @@ std::string InfoText(const UnitSlot& slot) {
     text += Line("Address", slot.addressText);
     text += Line("Model", TerminalText(identity.modelCode.data()));
     text += Line("Serial", serial);
-    text += Line("Firmware", Firmware(identity.firmware));
+    text += Line("Firmware", unitprotocol::FirmwareText(identity.firmware));
     text += Line("Product", TerminalText(identity.productIdentifier.data()));
     text += Line("Note", TerminalText(slot.userNote));
     text += Line("Monitoring", unit.bandTable.monitoring != 0 ? "yes" : "no");
@@ -140,7 +134,7 @@ std::string InfoJson(const UnitSlot& slot) {
     json.BeginObject();
     json.Key("model").String(identity.modelCode.data());
     json.Key("serial").String(serial);
-    json.Key("firmware").String(Firmware(identity.firmware));
+    json.Key("firmware").String(unitprotocol::FirmwareText(identity.firmware));
     json.Key("product").String(identity.productIdentifier.data());
     json.Key("note").String(slot.userNote);
     json.Key("monitoring").Bool(unit.bandTable.monitoring != 0);

@@ -2,14 +2,13 @@
 
 #include "device/CTM80M1_Comm.h"
 #include "device/HealthCsv.h"
-#include "device/TCPCom.h"
+#include "device/UnitConnection.h"
 #include "infra/WallClock.h"
 #include "tools/JsonWriter.h"
 
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <memory>
 #include <thread>
 
 namespace {
@@ -51,34 +50,6 @@ private:
     struct sigaction oldTerm_ {};
 };
 
-// The unit's connection, made again after a failed reading so that a unit
-// that closed or reset it is reached once it answers again.
-class Connection {
-public:
-    explicit Connection(const std::string& address) : address_(address) {}
-
-    CTM80M1_Comm* Unit() {
-        if (unit_ == nullptr) {
-            auto connection = std::make_unique<TCPCom>(address_.c_str());
-            if (!connection->IsConnected()) {
-                return nullptr;
-            }
-            transport_ = std::move(connection);
-            unit_ = std::make_unique<CTM80M1_Comm>(transport_.get());
-        }
-        return unit_.get();
-    }
-    void Drop() {
-        unit_.reset();
-        transport_.reset();
-    }
-
-private:
-    std::string address_;
-    std::unique_ptr<TCPCom> transport_;
-    std::unique_ptr<CTM80M1_Comm> unit_;
-};
-
 std::string JsonLine(const HealthReading& r) {
     const auto& key = HealthCsv::kColumns;
     JsonWriter line;
@@ -116,7 +87,7 @@ std::string Line(const HealthReading& r, const WatchOptions& options) {
     return options.csv ? HealthCsv::Row(r) : TextLine(r);
 }
 
-HealthReading Read(Connection& connection) {
+HealthReading Read(UnitConnection& connection) {
     const std::int64_t now = WallClockMs();
     CTM80M1_Comm* unit = connection.Unit();
     if (unit == nullptr || unit->ReadStatus() == 0) {
@@ -144,7 +115,7 @@ bool WaitUntil(Clock::time_point until) {
 
 int RunWatchCommand(const WatchOptions& options, std::ostream& out, std::ostream& err) {
     StopSignals stop;
-    Connection connection(options.address);
+    UnitConnection connection(options.address);
     if (connection.Unit() == nullptr) {
         err << "Connection could not be made with " << options.address << "\n";
         return 1;

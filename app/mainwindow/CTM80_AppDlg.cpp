@@ -18,6 +18,7 @@
 #include "infra/Environment.h"
 #include "infra/ErrorLog.h"
 #include "infra/SystemConfiguration.h"
+#include "metrics/MetricsEndpoint.h"
 #include "platform/WinSock.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/CWinApp.h"
@@ -377,12 +378,17 @@ void CTM80_AppDlg::RemoveUnit(int index) {
     if (index < 0 || index >= kUnitPositions) {
         return;
     }
+    const UnitSlot* slot = TheSlotTable().Slot(index);
     // An action that waits for the unit needs it until it ends.
-    if (const UnitSlot* slot = TheSlotTable().Slot(index);
-        slot != nullptr && slot->Worker() != nullptr && slot->Worker()->Holding()) {
+    if (slot != nullptr && slot->Worker() != nullptr && slot->Worker()->Holding()) {
         return;
     }
+    const std::string address = slot != nullptr ? slot->addressText : std::string();
     TheSlotTable().Release(index);
+    // Once the slot is gone no read of the unit comes back to be recorded.
+    if (!address.empty()) {
+        metrics::ForgetUnit(address);
+    }
     UpdateStates();
     UpdateValues();
 }

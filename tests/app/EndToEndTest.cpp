@@ -8,6 +8,7 @@
 // is stopped by SIGTERM, and the unit's frame log and the files tell the rest.
 // The demo program runs the same way and ends by itself.
 
+#include "tests/app/WorkFolder.h"
 #include "tests/infra/TempFolder.h"
 
 #include "Version.h"
@@ -62,21 +63,6 @@ std::string Describe(const Frame& f) {
     return text;
 }
 
-// The working folder "work" of `dir` with the logo and a system configuration
-// that launches directly to `address`; returns the configuration's text.
-std::string MakeWorkFolder(const TempFolder& dir, const std::string& address) {
-    const std::string work = dir / "work";
-    std::filesystem::create_directories(work + "/SystemTools/Options");
-    std::filesystem::create_directories(work + "/SystemTools/Images");
-    std::filesystem::create_directories(work + "/SYSTEM/ERLOGS");
-    std::filesystem::copy_file(TM80_LOGO, work + "/SystemTools/Images/StartupLogo.jpg");
-    const std::string config = "[TM80M1]\r\nLAUNCH_DIRECT=1\r\nNUMBER_OF_LAUNCH_DEVICES=1\r\n"
-                               "DEVICE_DIRECT_IP_ADDRESS_0=" +
-                               address + "\r\n";
-    WriteFile(work + "/SystemTools/Options/Tm80M1System.CFG", config);
-    return config;
-}
-
 // Runs `script` in a private network namespace, in the working folder, once
 // the test unit listens on `address` (frames to DIR/frames.log, its output to
 // DIR/unit.out); the script sees DIR, TM80, TM80_DEMO, ADDRESS and the unit's
@@ -111,7 +97,7 @@ cd "$DIR/work"
 TEST(EndToEnd, Tm80OpensTheDirectUnitAndChecksItsNoteInAPrivateNamespace) {
     TempFolder dir;
     const std::string work = dir / "work";
-    const std::string config = MakeWorkFolder(dir, kUnitAddress);
+    const std::string config = MakeWorkFolder(dir, {kUnitAddress});
     const std::string configPath = work + "/SystemTools/Options/Tm80M1System.CFG";
     ASSERT_EQ(
         RunWithUnit(dir, kUnitAddress, R"(QT_QPA_PLATFORM=offscreen "$TM80" >"$DIR/tm80.out" 2>&1 &
@@ -187,7 +173,7 @@ echo $? >"$DIR/unit.rc"
 
 TEST(EndToEnd, DemoWalksTheWindowsSavesItsScreenshotsAndEnds) {
     TempFolder dir;
-    const std::string config = MakeWorkFolder(dir, "127.63.0.3");
+    const std::string config = MakeWorkFolder(dir, {"127.63.0.3"});
     std::filesystem::create_directories(dir / "shots");
     ASSERT_EQ(RunWithUnit(dir, "127.63.0.3", R"(set +e
 QT_QPA_PLATFORM=offscreen timeout 60 "$TM80_DEMO" "$DIR/shots" >"$DIR/demo.out" 2>&1
@@ -224,6 +210,8 @@ run() {
 run help "$TM80" --help
 run version "$TM80" --version
 run bad "$TM80" --help-me
+run metrics-bad "$TM80" --metrics-listen=localhost:9380
+run metrics-taken env QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$DIR" "$TM80" --metrics-listen=127.63.0.2:5000
 run display env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$TM80"
 kill -TERM $unit
 wait $unit
@@ -238,9 +226,11 @@ wait $unit
         const char* errStart;
     };
     const Case cases[] = {
-        {"help", "0\n", "usage: tm80 [--help | --version]\n", ""},
+        {"help", "0\n", "usage: tm80 [--metrics-listen=HOST:PORT]\n", ""},
         {"version", "0\n", std::string("tm80 ") + kVersion + "\n", ""},
         {"bad", "2\n", "", "tm80: unknown argument \"--help-me\""},
+        {"metrics-bad", "2\n", "", "tm80: --metrics-listen takes HOST:PORT"},
+        {"metrics-taken", "1\n", "", "tm80: cannot listen on 127.63.0.2:5000: cannot bind"},
         {"display", "1\n", "", "tm80: no display"},
     };
     for (const Case& c : cases) {

@@ -96,9 +96,7 @@ TEST(DiscoverCommand, RejectsBadArgumentsBeforeSearching) {
 }
 
 TEST(EndToEnd, DefaultBroadcastInPrivateNamespace) {
-    if (!nstest::Inside()) {
-        RunInPrivateNamespace("EndToEnd.DefaultBroadcastInPrivateNamespace",
-                              "ip link set lo up && ip route add default dev lo src 127.0.0.1 && ");
+    if (nstest::RanInPrivateNamespace(nstest::kSearchOnLoopback)) {
         return;
     }
 

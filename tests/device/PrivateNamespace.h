@@ -18,6 +18,13 @@ namespace nstest {
 
 inline constexpr const char* kInsideVariable = "TM80_TEST_IN_NAMESPACE";
 
+// Setups for RunInPrivateNamespace: loopback up; and loopback up with a
+// default route through it from 127.0.0.1, so that a search broadcast leaves
+// from an address the simulated modules (answering loopback only) answer.
+inline constexpr const char* kLoopbackUp = "ip link set lo up && ";
+inline constexpr const char* kSearchOnLoopback =
+    "ip link set lo up && ip route add default dev lo src 127.0.0.1 && ";
+
 inline bool Inside() {
     return std::getenv(kInsideVariable) != nullptr;
 }
@@ -41,13 +48,13 @@ inline void RunInPrivateNamespace(const std::string& test, const std::string& se
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the run inside the namespace failed";
 }
 
-// Outside: runs the current test inside a namespace with loopback up and
+// Outside: runs the current test inside a namespace set up by `setup` and
 // returns true (the test returns then). Inside: false.
-inline bool RanInPrivateNamespace() {
+inline bool RanInPrivateNamespace(const char* setup = kLoopbackUp) {
     if (Inside()) {
         return false;
     }
-    RunInPrivateNamespace(simtest::CurrentTestName(), "ip link set lo up && ");
+    RunInPrivateNamespace(simtest::CurrentTestName(), setup);
     return true;
 }
 

@@ -1,0 +1,125 @@
+// The metrics text with any texts a unit may send: the input is the unit's
+// serial, note, product, firmware and model texts (each ended by a 0 byte),
+// recorded as one successful read and rendered as Prometheus scrapes it.
+//
+// Checked, by a reader of the format written apart from the writer: every
+// line is a HELP, a TYPE or a sample line; label values use only the escapes
+// \\, \" and \n and are valid UTF-8; tm80_info's labels read back as the
+// unit's texts in UTF-8, and these go back to the very bytes the unit sent.
+#include "fuzz/FuzzSupport.h"
+#include "metrics/ExpositionText.h"
+#include "metrics/FleetMetrics.h"
+#include "platform/CodePage.h"
+
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace {
+
+void Check(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+// Strict UTF-8 of the Basic Multilingual Plane (all the code page gives) as
+// UTF-16; aborts on anything else.
+std::u16string Utf16(std::string_view text) {
+    std::u16string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const std::size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : 0;
+        Check(length != 0 && i + length <= text.size());
+        char16_t unit = length == 1 ? c : length == 2 ? c & 0x1F : c & 0x0F;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            Check((next & 0xC0) == 0x80);
+            unit = static_cast<char16_t>((unit << 6) | (next & 0x3F));
+        }
+        out += unit;
+        i += length;
+    }
+    return out;
+}
+
+// The labels of one sample line; aborts on anything the format does not allow.
+std::map<std::string, std::string> SampleLabels(std::string_view line) {
+    std::map<std::string, std::string> labels;
+    std::size_t i = line.find_first_of("{ ");
+    Check(i != std::string_view::npos && i > 0);
+    if (line[i] == '{') {
+        ++i;
+        while (line[i] != '}') {
+            const std::size_t equals = line.find("=\"", i);
+            Check(equals != std::string_view::npos);
+            const std::string name(line.substr(i, equals - i));
+            std::string value;
+            for (i = equals + 2; line.at(i) != '"'; ++i) {
+                if (line[i] == '\\') {
+                    const char escaped = line.at(++i);
+                    Check(escaped == '\\' || escaped == '"' || escaped == 'n');
+                    value += escaped == 'n' ? '\n' : escaped;
+                } else {
+                    value += line[i];
+                }
+            }
+            Utf16(value);
+            labels[name] = value;
+            ++i;
+            if (line.at(i) == ',') {
+                ++i;
+            }
+        }
+        ++i;
+    }
+    Check(line.at(i) == ' ' && line.find(' ', i + 1) == std::string_view::npos);
+    return labels;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const fuzz::Fields fields = fuzz::SplitFields(data, size, 5);
+    metrics::UnitReading reading;
+    reading.serial = fields.texts[0];
+    reading.note = fields.texts[1];
+    reading.product = fields.texts[2];
+    reading.firmware = fields.texts[3];
+    reading.model = fields.texts[4];
+    reading.monitoring = true;
+    metrics::FleetMetrics fleet(std::chrono::seconds(10), "1.0");
+    fleet.RecordSuccess("127.0.0.2", reading);
+    const std::string text = fleet.Render();
+    Utf16(text);
+    Check(!text.empty() && text.back() == '\n');
+
+    bool infoSeen = false;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        const std::string_view line(text.data() + start, end - start);
+        start = end + 1;
+        if (line.rfind("# HELP ", 0) == 0 || line.rfind("# TYPE ", 0) == 0) {
+            continue;
+        }
+        const auto labels = SampleLabels(line);
+        if (line.rfind("tm80_info{", 0) != 0) {
+            continue;
+        }
+        infoSeen = true;
+        const std::pair<const char*, const std::string*> sent[] = {{"serial", &reading.serial},
+                                                                   {"note", &reading.note},
+                                                                   {"product", &reading.product},
+                                                                   {"firmware", &reading.firmware},
+                                                                   {"model", &reading.model}};
+        for (const auto& [name, bytes] : sent) {
+            Check(labels.at(name) == metrics::UnitTextToUtf8(*bytes));
+            Check(win::Utf16ToAnsi(Utf16(labels.at(name))) == *bytes);
+        }
+    }
+    Check(infoSeen);
+    return 0;
+}

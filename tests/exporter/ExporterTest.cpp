@@ -1,0 +1,188 @@
+// The exporter against simulated units: it sends read commands only, a
+// request (well-formed or hostile) gets its page or an error status and never
+// reaches a unit, and a unit held by another client, gone silent or hanging up
+// is down with its reason within one budget of its next read, and up again
+// once it answers.
+#include "exporter/Exporter.h"
+#include "tests/device/PrivateNamespace.h"
+#include "tests/metrics/MonitoringTestSupport.h"
+#include "tests/sim/SimTestUnit.h"
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kPort = 9380;
+
+// A simulated unit and an exporter reading it, each on an address of the test's own.
+struct Rig {
+    explicit Rig(sim::UnitConfig config = {})
+        : unit(simtest::StartUnit(38, simtest::CurrentTestName(), config)) {}
+
+    bool StartExporter(std::chrono::milliseconds pollInterval) {
+        ExporterOptions options;
+        options.units = {unit->Config().address};
+        options.pollInterval = pollInterval;
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            address = simtest::TestAddress(39, simtest::CurrentTestName(), attempt);
+            options.listenAddress = address + ":" + std::to_string(kPort);
+            exporter = std::make_unique<Exporter>(options, [](const std::string&) {});
+            if (exporter->Start()) {
+                return true;
+            }
+        }
+        return false;
+    }
+    std::map<std::string, double> Scrape() const {
+        return montest::Series(montest::HttpGet(address, kPort, "/metrics").body);
+    }
+    std::string At() const { return "{unit=\"" + unit->Config().address + "\"}"; }
+    double Failures(const char* reason) const {
+        return Scrape()["tm80_exchange_failures_total{unit=\"" + unit->Config().address +
+                        "\",reason=\"" + reason + "\"}"];
+    }
+    bool WaitUp(double up) const {
+        return montest::WaitFor([&] { return Scrape()["tm80_up" + At()] == up; }, 10s);
+    }
+
+    std::unique_ptr<sim::SimUnit> unit;
+    std::string address;
+    std::unique_ptr<Exporter> exporter;
+};
+
+bool IsRead(const sim::ReceivedFrame& frame) {
+    // Identity, status, block, adjustments, split and bands, and the note read
+    // with mode 0 (0x80 would write it).
+    return frame.command == 0x2001 || frame.command == 0x2002 || frame.command == 0x2009 ||
+           frame.command == 0x4000 || frame.command == 0x4004 ||
+           (frame.command == 0x1003 && frame.bytes.size() > 6 && frame.bytes[6] == 0x00);
+}
+
+} // namespace
+
+TEST(Exporter, ReadsOnlyAndRequestsNeverReachTheUnit) {
+    Rig rig;
+    ASSERT_NE(rig.unit, nullptr);
+    rig.unit->SetStatus(41, 120, 15);
+    ASSERT_TRUE(rig.StartExporter(1h));
+    ASSERT_TRUE(rig.WaitUp(1));
+    auto series = rig.Scrape();
+    EXPECT_EQ(series["tm80_temperature_celsius" + rig.At()], 41);
+    EXPECT_EQ(series["tm80_supply_voltage_volts" + rig.At()], 12);
+    EXPECT_EQ(series["tm80_power_watts" + rig.At()], 18);
+
+    const std::size_t frames = rig.unit->Frames().size();
+    struct Case {
+        std::string request;
+        int status; // 0: closed unanswered, as CivetWeb does with what it cannot place
+        const char* body = nullptr;
+    };
+    const Case cases[] = {
+        {"HEAD /metrics HTTP/1.0\r\n\r\n", 200, ""},
+        {"GET /-/healthy HTTP/1.0\r\n\r\n", 200, "Healthy\n"},
+        {"GET / HTTP/1.0\r\n\r\n", 200,
+         "<!DOCTYPE html>\n<html><head><title>TM80 Exporter</title></head>\n<body><h1>TM80 "
+         "Exporter</h1>\n<p><a href=\"/metrics\">Metrics</a></p></body></html>\n"},
+        {std::string("\x00\x01\xFF\xFE\r\n\r\n", 8), 400},
+        {"\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03", 400}, // TLS
+        {"GET /metrics\r\n\r\n", 400},
+        {"GET /metrics HTTP/9.9\r\n\r\n", 505},
+        {"GET /" + std::string(20000, 'a') + " HTTP/1.1\r\n\r\n", 400},
+        {"GET /metrics HTTP/1.1\r\nX: " + std::string(40000, 'a') + "\r\n\r\n", 400},
+        {"GET /metrics HTTP/1.1\r\nNoColon\r\n\r\n", 400},
+        {"PUT /metrics HTTP/1.1\r\nContent-Length: 3\r\n\r\nabc", 405},
+        {"DELETE / HTTP/1.1\r\n\r\n", 405},
+        {"CONNECT 127.0.0.2:5000 HTTP/1.1\r\n\r\n", 400},
+        {"get /metrics HTTP/1.1\r\n\r\n", 400},
+        {"GET /%2e%2e/%2e%2e/etc/passwd HTTP/1.1\r\n\r\n", 404},
+        {"GET /x/../metrics HTTP/1.1\r\n\r\n", 404},
+        {"GET /metrics%00 HTTP/1.1\r\n\r\n", 404},
+        {"GET http://example.org/metrics HTTP/1.1\r\n\r\n", 0},
+        {"OPTIONS * HTTP/1.1\r\n\r\n", 0},
+    };
+    for (const Case& c : cases) {
+        const montest::HttpReply reply = montest::HttpExchange(rig.address, kPort, c.request);
+        EXPECT_EQ(reply.status, c.status) << c.request.substr(0, 40);
+        if (c.body != nullptr) {
+            EXPECT_EQ(reply.body, c.body);
+        }
+    }
+    EXPECT_EQ(rig.Scrape()["tm80_up" + rig.At()], 1) << "still serving";
+    const auto log = rig.unit->Frames();
+    EXPECT_EQ(log.size(), frames) << "a request made the exporter talk to the unit";
+    for (const sim::ReceivedFrame& frame : log) {
+        EXPECT_TRUE(IsRead(frame)) << std::hex << "command 0x" << frame.command;
+    }
+}
+
+TEST(Exporter, AUnitThatCannotBeReadIsDownWithItsReasonAndComesBack) {
+    const auto interval = 300ms;
+    sim::UnitConfig singleClient;
+    singleClient.singleClient = true;
+    Rig rig(singleClient);
+    ASSERT_NE(rig.unit, nullptr);
+    // The window holds the unit's one connection when the exporter starts.
+    auto window = std::make_unique<TCPCom>(rig.unit->Config().address.c_str());
+    ASSERT_TRUE(window->IsConnected());
+    ASSERT_TRUE(rig.StartExporter(interval));
+    ASSERT_TRUE(montest::WaitFor([&] { return rig.Failures("busy") >= 2; }, 10s));
+    EXPECT_EQ(rig.Scrape()["tm80_up" + rig.At()], 0);
+    EXPECT_EQ(rig.unit->Frames().size(), 0u);
+    window.reset();
+    ASSERT_TRUE(rig.WaitUp(1));
+
+    for (const auto& [reason, fault] :
+         {std::pair{"timeout", sim::Fault::Silent}, std::pair{"closed", sim::Fault::Reset}}) {
+        SCOPED_TRACE(reason);
+        ASSERT_TRUE(rig.WaitUp(1));
+        const double before = rig.Failures(reason);
+        const auto start = Clock::now();
+        rig.unit->SetFault(fault);
+        // Down, and the failure counted, within the next read's budget (a
+        // silent unit's last success grows stale even before that).
+        ASSERT_TRUE(montest::WaitFor([&] { return rig.Failures(reason) > before; }, 10s));
+        EXPECT_LT(Clock::now() - start, interval + 1000ms + 2000ms) << "allowing for load";
+        const auto series = rig.Scrape();
+        EXPECT_EQ(series.at("tm80_up" + rig.At()), 0);
+        EXPECT_EQ(series.count("tm80_temperature_celsius" + rig.At()), 0u);
+        // A scrape answers at once while the unit keeps failing.
+        const auto scrape = Clock::now();
+        EXPECT_EQ(montest::HttpGet(rig.address, kPort, "/metrics").status, 200);
+        EXPECT_LT(Clock::now() - scrape, 500ms);
+        rig.unit->SetFault(sim::Fault::None);
+    }
+    EXPECT_TRUE(rig.WaitUp(1));
+}
+
+// --discover: units found by the broadcast search are read from then on. It
+// broadcasts, so it runs in a private network namespace, where the search
+// leaves from 127.0.0.1 for the simulated modules to answer.
+TEST(Exporter, DiscoveredUnitsAreRead) {
+    if (nstest::RanInPrivateNamespace(nstest::kSearchOnLoopback)) {
+        return;
+    }
+    std::vector<std::unique_ptr<sim::SimUnit>> units;
+    for (const char* address : {"127.0.0.2", "127.0.0.3"}) {
+        sim::UnitConfig config;
+        config.address = address;
+        config.module = true;
+        units.push_back(std::make_unique<sim::SimUnit>(config));
+        ASSERT_TRUE(units.back()->Start()) << units.back()->Error();
+    }
+    ExporterOptions options;
+    options.discover = true;
+    options.pollInterval = 300ms;
+    options.listenAddress = "127.0.0.10:9380";
+    Exporter exporter(options, [](const std::string&) {});
+    ASSERT_TRUE(exporter.Start()) << exporter.Error();
+    EXPECT_TRUE(montest::WaitFor(
+        [] {
+            auto series = montest::Series(montest::HttpGet("127.0.0.10", kPort, "/metrics").body);
+            return series["tm80_up{unit=\"127.0.0.2\"}"] == 1 &&
+                   series["tm80_up{unit=\"127.0.0.3\"}"] == 1;
+        },
+        15s));
+}
