@@ -23,8 +23,9 @@ bool Exporter::Start() {
         error_ = server_.Error();
         return false;
     }
-    log_("listening on " + options_.listenAddress + ", reading " +
-         std::to_string(options_.units.size()) + " units every " +
+    const std::size_t units = options_.units.size();
+    log_("listening on " + options_.listenAddress + ", reading " + std::to_string(units) +
+         (units == 1 ? " unit every " : " units every ") +
          std::to_string(options_.pollInterval.count()) + " ms");
     // The first reads are spread over the interval, so that many units do
     // not all come due at once, but start within a few seconds whatever it is.
