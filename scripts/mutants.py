@@ -21,8 +21,8 @@ import re
 import subprocess
 
 # Top-level folders that hold no shipped code.
-NOT_PRODUCT = {"tests", "fuzz", "bench", "gallery", "demo", "packaging", "cmake", "scripts",
-               "docs", "resources"}
+NOT_PRODUCT = {"tests", "testsupport", "fuzz", "bench", "gallery", "demo", "packaging", "cmake",
+               "scripts", "docs", "resources"}
 
 # Statements whose only effect is trace or debug output.
 OUTPUT_CALL = re.compile(r"\b(Trace|TraceFormat|TraceLine|OutputDebugStringA|StandardOutput|"
