@@ -32,8 +32,8 @@ public:
     static std::string_view LineValue(std::string_view afterCode);
 
     // Reads the "LI" value: three decimal numbers each ended by ".", a fourth
-    // ended by CR; the low 8 bits of each number make the octet (192.168.1.300
-    // gives 192.168.1.44). False, with the octets 0.0.0.0, when a number or a
+    // ended by CR; the low 8 bits of each number make the octet (127.0.1.300
+    // gives 127.0.1.44). False, with the octets 0.0.0.0, when a number or a
     // separator is missing: such a module must not be listed with a wrong
     // address, and the connect to 0.0.0.0 is refused.
     static bool ParseAddress(std::string_view afterCode, std::array<std::uint8_t, 4>& octets);

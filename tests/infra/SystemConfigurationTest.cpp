@@ -32,7 +32,7 @@ protected:
 // Without a file every field takes its default, and a save writes all fifteen keys.
 TEST_F(SystemConfigurationTest, DefaultsWithoutAFileAreSavedAsFifteenKeys) {
     TheSystemConfiguration().LaunchDirectly = true; // loading resets every field
-    TheSystemConfiguration().DirectAddress[2] = "198.51.100.1";
+    TheSystemConfiguration().DirectAddress[2] = "127.51.100.1";
     LoadConfiguration();
     ASSERT_TRUE(SaveConfiguration());
     EXPECT_EQ(ReadFile(file), "[TM80M1]\r\n"
@@ -60,9 +60,9 @@ TEST_F(SystemConfigurationTest, ReadsSlotKeysFromZeroAndRewritesInPlace) {
                     "NUMBER_OF_LAUNCH_DEVICES=3\n"
                     "DEVICE_LINE_COLOR_0=255\n"
                     "DEVICE_BACKGROUND_COLOR_1=not a colour\n"
-                    "DEVICE_DIRECT_IP_ADDRESS_0=198.51.100.10\n"
+                    "DEVICE_DIRECT_IP_ADDRESS_0=127.51.100.10\n"
                     "DEVICE_DIRECT_IP_ADDRESS_1=0.0.0.0\n"
-                    "LAST_IP_USED=203.0.113.3\n"
+                    "LAST_IP_USED=127.0.113.3\n"
                     "[OTHER]\n"
                     "keep=me\n");
     ReadLastIpUsed();
@@ -73,14 +73,14 @@ TEST_F(SystemConfigurationTest, ReadsSlotKeysFromZeroAndRewritesInPlace) {
     EXPECT_EQ(c.DeviceColors[0].Text, Rgb(255, 0, 0)); // the low byte is red
     EXPECT_EQ(c.DeviceColors[0].Background, Rgb(0, 0, 0));
     EXPECT_EQ(c.DeviceColors[1].Background, Rgb(50, 50, 50));
-    EXPECT_EQ(c.DirectAddress[0], "198.51.100.10");
+    EXPECT_EQ(c.DirectAddress[0], "127.51.100.10");
     EXPECT_EQ(c.DirectAddress[1], "0.0.0.0");
-    EXPECT_EQ(c.LastIpUsed, "203.0.113.3");
+    EXPECT_EQ(c.LastIpUsed, "127.0.113.3");
 
     ASSERT_TRUE(SaveConfiguration());
     const std::string saved = ReadFile(file);
     EXPECT_EQ(saved.rfind("; written by hand\n[tm80m1]\nLAUNCH_DIRECT = 1\n", 0), 0u) << saved;
-    EXPECT_NE(saved.find("LAST_IP_USED=203.0.113.3\n"), std::string::npos);
+    EXPECT_NE(saved.find("LAST_IP_USED=127.0.113.3\n"), std::string::npos);
     EXPECT_NE(saved.find("DEVICE_BACKGROUND_COLOR_1=3289650\n"), std::string::npos);
     EXPECT_NE(saved.find("[OTHER]\nkeep=me\n"), std::string::npos);
 
@@ -89,7 +89,7 @@ TEST_F(SystemConfigurationTest, ReadsSlotKeysFromZeroAndRewritesInPlace) {
     ReadLastIpUsed();
     LoadConfiguration();
     EXPECT_TRUE(TheSystemConfiguration().LaunchDirectly);
-    EXPECT_EQ(TheSystemConfiguration().LastIpUsed, "203.0.113.3");
+    EXPECT_EQ(TheSystemConfiguration().LastIpUsed, "127.0.113.3");
     EXPECT_EQ(TheSystemConfiguration().DeviceColors[0].Text, Rgb(255, 0, 0));
 }
 

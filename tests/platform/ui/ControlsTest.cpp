@@ -101,8 +101,8 @@ TEST_F(PlatformControlsTest, IpAddressTakesAnAddressTypedOrPastedInOneGo) {
         const char* address;
     } cases[] = {
         {"127.0.0.2", "127.0.0.2"},
-        {"192.168.1.50", "192.168.1.50"},     // the dot after a third digit is passed already
-        {"10 1 1 200", "10.1.1.200"},         // blanks move on as dots do
+        {"127.168.1.50", "127.168.1.50"},     // the dot after a third digit is passed already
+        {"127 1 1 200", "127.1.1.200"},       // blanks move on as dots do
         {"1..2.3.4", "1.2.3.4"},              // a dot in an empty field stays there
         {"127.0.0.22\b\b\b\b5", "127.0.5.0"}, // Backspace crosses back into the field before
         {"999", "255.0.0.0"},
