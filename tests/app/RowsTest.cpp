@@ -120,6 +120,11 @@ TEST_F(RowsTest, SplitTwoFourLightsItsLightAndShowsTheHalfFrames) {
         EXPECT_FALSE(dlg.GetDlgItem(IDC_FRAME_FIRST_HALF[0])->IsWindowVisible());
         EXPECT_FALSE(dlg.GetDlgItem(IDC_FRAME_SECOND_HALF[0])->IsWindowVisible());
         EXPECT_TRUE(dlg.GetDlgItem(IDC_FRAME_ALL[0])->IsWindowVisible());
+
+        // A band number the unit has no band for names nothing.
+        slot->bandSelection[0] = UnitSlot::kBands;
+        slot->RefreshMainWindow();
+        EXPECT_EQ(LabelText(dlg, IDC_OUTPUT_FIRST[0]), "");
     });
 }
 

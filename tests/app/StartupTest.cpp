@@ -170,6 +170,9 @@ TEST_F(StartupTest, DirectLaunchListingAnAddressTwiceConnectsItOnce) {
         EXPECT_FALSE(RowShown(dlg, 2));
         EXPECT_EQ(twice.LedFlashes(), 1);
         EXPECT_EQ(other.LedFlashes(), 1);
+        // Enter at the start opens the first unit's window, never removes it.
+        ASSERT_TRUE(WaitUntil([] { return win::CWnd::GetFocus() != nullptr; }));
+        EXPECT_EQ(win::CWnd::GetFocus()->GetDlgCtrlID(), IDC_DEVICE_BUTTON[0]);
     });
     StopErrorLog();
     EXPECT_NE(ReadFile(log).find("Direct launch: " + Address(7, 1) +
