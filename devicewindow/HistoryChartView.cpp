@@ -2,6 +2,7 @@
 
 #include "infra/ColorScheme.h"
 #include "platform/ui/Colorref.h"
+#include "platform/ui/QtConvert.h"
 
 #include <QCategoryAxis>
 #include <QChart>
@@ -36,10 +37,6 @@ constexpr int kShadeAlpha = 96;
 constexpr qreal kHoverZ = 10.0;
 constexpr qreal kLabelGap = 8.0;
 
-QColor Colour(win::COLORREF c) {
-    return QColor(win::GetRValue(c), win::GetGValue(c), win::GetBValue(c));
-}
-
 // `share` of the way from `from` to `to`.
 QColor Blend(const QColor& from, const QColor& to, double share) {
     auto mix = [share](int a, int b) { return static_cast<int>(std::lround(a + (b - a) * share)); };
@@ -59,11 +56,11 @@ struct Colours {
 Colours SchemeColours() {
     const Palette& main = TheColorScheme().Main;
     Colours c;
-    c.background = Colour(main.Background);
-    c.text = Colour(main.Label);
+    c.background = win::ToQColor(main.Background);
+    c.text = win::ToQColor(main.Label);
     c.grid = Blend(c.background, c.text, 0.25);
-    c.line = Colour(main.Label);
-    c.shade = Colour(main.DataBlockBackground);
+    c.line = win::ToQColor(main.Label);
+    c.shade = win::ToQColor(main.DataBlockBackground);
     c.shade.setAlpha(kShadeAlpha);
     return c;
 }
