@@ -1,48 +1,63 @@
-// The simulated unit's answers and state, seen through raw sockets.
+// The simulated unit's answers, state and faults, seen through raw sockets.
 #include "tests/sim/RawClient.h"
 #include "tests/sim/SimTestUnit.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <set>
 #include <thread>
 
 using simtest::Bytes;
 using simtest::Frame;
-using simtest::RawClient;
+using Clock = std::chrono::steady_clock;
 
 namespace {
 
 // A started unit with a client connected to it.
 class SimUnitTest : public ::testing::Test {
 protected:
-    void SetUp() override { Open(); }
-    void Open(const std::string& model = "80M1") {
-        sim::UnitConfig c;
-        c.model = model;
-        c.note = "BENCH 7";
-        unit = simtest::StartUnit(31, simtest::CurrentTestName() + model, c);
+    void SetUp() override { Open("80M1"); }
+    void Open(const std::string& model) {
+        unit = simtest::StartUnit(31, simtest::CurrentTestName() + model,
+                                  {.model = model, .note = "BENCH 7"});
         ASSERT_NE(unit, nullptr);
-        client = std::make_unique<RawClient>();
-        ASSERT_TRUE(client->Connect(unit->Config().address));
+        ASSERT_TRUE(client.Connect(unit->Config().address));
+    }
+    // The reply's payload.
+    Bytes Ask(std::uint16_t command, const Bytes& request, std::size_t length) {
+        const Bytes reply = client.Exchange(command, request, length);
+        return Bytes(reply.begin() + std::min<std::size_t>(6, reply.size()), reply.end());
     }
     std::unique_ptr<sim::SimUnit> unit;
-    std::unique_ptr<RawClient> client;
+    simtest::RawClient client;
 };
 
-std::uint16_t Word(const Bytes& reply, int w) {
-    return static_cast<std::uint16_t>(reply[6 + 2 * w] | reply[6 + 2 * w + 1] << 8);
+Bytes Head(const Bytes& b, std::size_t n = 6) {
+    return Bytes(b.begin(), b.begin() + std::min(n, b.size()));
 }
 
-Bytes Payload(const Bytes& reply) {
-    return Bytes(reply.begin() + 6, reply.end());
+int Word(const Bytes& payload, int w) {
+    return payload.at(2 * w) | payload.at(2 * w + 1) << 8;
 }
 
-Bytes NoteRequest(std::uint8_t mode, const std::string& text) {
-    Bytes p(17, 0);
-    p[0] = mode;
-    std::copy_n(text.begin(), std::min<std::size_t>(text.size(), 16), p.begin() + 1);
+Bytes Note16(const std::string& text) {
+    Bytes b(text.begin(), text.end());
+    b.resize(16);
+    return b;
+}
+
+Bytes NoteRequest(std::uint8_t mode, const std::string& text = "") {
+    Bytes p = Note16(text);
+    p.insert(p.begin(), mode);
     return p;
+}
+
+const Bytes kIdentity = {0x16, 0, 0x01, 0x20, 20, 0, '8', '0', 'M', '1', 0x00, 0xAB, 0, 17};
+
+long MsSince(Clock::time_point start) {
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
 }
 
 } // namespace
@@ -53,55 +68,48 @@ TEST_F(SimUnitTest, EveryCommandIsAnsweredWithItsReplyLength) {
         Bytes payload;
         std::size_t reply;
     };
-    const Case cases[] = {
-        {0x1000, {3, 0xFE}, 0},
-        {0x1001, {0x06, 0, 0, 0, 0, 0}, 6},
-        {0x1003, NoteRequest(0x00, ""), 16},
-        {0x1004, Bytes(10, 0), 0},
-        {0x2001, {}, 20},
-        {0x2002, {}, 12},
-        {0x2009, {40}, 128}, // a block the unit does not use is still 64 words
-        {0x3000, {1, 50, 0x20}, 0},
-        {0x3001, {0x28}, 1},
-        {0x3002, {0x20}, 0},
-        {0x4000, {}, 10},
-        {0x4004, {}, 10},
-        {0x7777, {1, 2, 3}, 0}, // unknown: a header with length 0
-    };
+    // A block the unit does not use (40) is still 64 words; an unknown command gets a
+    // header with length 0.
+    const Case cases[] = {{0x1000, {3, 0xFE}, 0},
+                          {0x1001, {0x06, 0, 0, 0, 0, 0}, 6},
+                          {0x1003, NoteRequest(0), 16},
+                          {0x1004, Bytes(10, 0), 0},
+                          {0x2001, {}, 20},
+                          {0x2002, {}, 12},
+                          {0x2009, {40}, 128},
+                          {0x3000, {1, 50, 0x20}, 0},
+                          {0x3001, {0x28}, 1},
+                          {0x3002, {0x20}, 0},
+                          {0x4000, {}, 10},
+                          {0x4004, {}, 10},
+                          {0x7777, {1, 2, 3}, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.command);
-        Bytes reply = client->Exchange(c.command, c.payload, c.reply);
-        Bytes header = Frame(c.command, Bytes(c.reply, 0));
-        header.resize(6);
+        const Bytes reply = client.Exchange(c.command, c.payload, c.reply);
         ASSERT_EQ(reply.size(), 6 + c.reply);
-        EXPECT_EQ(Bytes(reply.begin(), reply.begin() + 6), header);
-        EXPECT_TRUE(client->Receive(1, 50).empty()) << "more bytes than the reply length";
+        EXPECT_EQ(Head(reply), Head(Frame(c.command, Bytes(c.reply))));
+        EXPECT_TRUE(client.Receive(1, 50).empty()) << "more bytes than the reply length";
     }
     // The type query: six 0 bytes in, 16 00 00 00 00 00 out.
-    ASSERT_TRUE(client->Send(Bytes(6, 0)));
-    EXPECT_EQ(client->Receive(6, 1000), (Bytes{0x16, 0, 0, 0, 0, 0}));
+    ASSERT_TRUE(client.Send(Bytes(6, 0)));
+    EXPECT_EQ(client.Receive(6, 1000), (Bytes{0x16, 0, 0, 0, 0, 0}));
     ASSERT_TRUE(unit->WaitForFrames(std::size(cases) + 1, 1000));
     EXPECT_EQ(unit->Frames()[0].bytes, (Bytes{0x16, 0, 0, 0x10, 2, 0, 3, 0xFE}));
     EXPECT_EQ(unit->LedFlashes(), 1);
 }
 
-TEST_F(SimUnitTest, IdentityAndBlocksHoldTheUnitsValues) {
-    EXPECT_EQ(Payload(client->Exchange(0x2001, {}, 20)),
+TEST_F(SimUnitTest, IdentityBlocksAndNoteHoldTheUnitsValues) {
+    EXPECT_EQ(Ask(0x2001, {}, 20),
               (Bytes{'8', '0', 'M', '1', 0x00, 0xAB, 0, 17, 1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0}));
-
-    Bytes b0 = client->Exchange(0x2009, {0}, 128);
-    EXPECT_EQ(Word(b0, 0), 0); // band 0 absent
-    EXPECT_EQ(Word(b0, 2), 14350);
-    EXPECT_EQ(Word(b0, 3), 15350);
-    EXPECT_EQ(Word(b0, 50) & 1, 1);
-    EXPECT_EQ(Word(client->Exchange(0x2009, {2}, 128), 0), 'T'); // one character per word
-    EXPECT_NE(Word(client->Exchange(0x2009, {11}, 128), 32), 0);
-
+    const Bytes b0 = Ask(0x2009, {0}, 128);
+    EXPECT_EQ((std::vector{Word(b0, 0), Word(b0, 2), Word(b0, 3), Word(b0, 50) & 1}),
+              (std::vector{0, 14350, 15350, 1}));   // band 0 absent
+    EXPECT_EQ(Word(Ask(0x2009, {2}, 128), 0), 'T'); // one character per word
+    EXPECT_NE(Word(Ask(0x2009, {11}, 128), 32), 0);
     // Calibration (12, 13) and reference (14, 15): four rows of ten channels per block.
     for (std::uint8_t block = 12; block <= 15; ++block) {
-        Bytes b = client->Exchange(0x2009, {block}, 128);
-        for (int r = 0; r < 4; ++r) {
-            int band = (block % 2) * 4 + r;
+        const Bytes b = Ask(0x2009, {block}, 128);
+        for (int r = 0, band = (block % 2) * 4; r < 4; ++r, ++band) {
             for (int c = 0; c < 10; ++c) {
                 EXPECT_EQ(Word(b, 16 * r + c),
                           block < 14 ? unit->Calibration(band, c) : unit->Reference(band, c));
@@ -109,78 +117,133 @@ TEST_F(SimUnitTest, IdentityAndBlocksHoldTheUnitsValues) {
             EXPECT_EQ(Word(b, 16 * r + 10), 0);
         }
     }
-}
 
-TEST_F(SimUnitTest, NoteWriteReadRoundTripMatchesBlockOne) {
-    EXPECT_EQ(Payload(client->Exchange(0x1003, NoteRequest(0x00, ""), 16)),
-              Bytes({'B', 'E', 'N', 'C', 'H', ' ', '7', 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-
+    EXPECT_EQ(Ask(0x1003, NoteRequest(0x00), 16), Note16("BENCH 7"));
     const std::string note = "RACK 2 LEFT ANT5"; // all 16 characters
-    Bytes written = Payload(client->Exchange(0x1003, NoteRequest(0x80, note), 16));
-    EXPECT_EQ(std::string(written.begin(), written.end()), note);
+    EXPECT_EQ(Ask(0x1003, NoteRequest(0x80, note), 16), Note16(note));
     EXPECT_EQ(unit->Note(), note);
-    Bytes b1 = client->Exchange(0x2009, {1}, 128);
+    // Block 1 holds it from word 16, two characters a word, the first in the high byte.
+    const Bytes b1 = Ask(0x2009, {1}, 128);
     std::string fromBlock;
-    for (int k = 0; k < 8; ++k) {
-        fromBlock += static_cast<char>(Word(b1, 16 + k) >> 8);
-        fromBlock += static_cast<char>(Word(b1, 16 + k) & 0xFF);
+    for (int k = 16; k < 24; ++k) {
+        fromBlock += {static_cast<char>(Word(b1, k) >> 8), static_cast<char>(Word(b1, k))};
     }
     EXPECT_EQ(fromBlock, note);
 }
 
 TEST_F(SimUnitTest, CalibrationSelectionAndFactoryReset) {
-    int factory2 = unit->Calibration(2, 4);
-    client->Exchange(0x3000, {4, 99, 0x20}, 0);
-    client->Exchange(0x3000, {4, 98, 0x10}, 0);
-    client->Exchange(0x3002, {0x20}, 0); // only band 2 goes back to the factory values
+    const int factory2 = unit->Calibration(2, 4);
+    Ask(0x3000, {4, 99, 0x20}, 0);
+    Ask(0x3000, {4, 98, 0x10}, 0);
+    Ask(0x3002, {0x20}, 0); // only band 2 goes back to the factory values
     EXPECT_EQ(unit->Calibration(2, 4), factory2);
     EXPECT_EQ(unit->Calibration(1, 4), 98);
-    EXPECT_EQ(Payload(client->Exchange(0x3001, {0x39}, 1)), Bytes{0x31});
-    // Without bit 3 the unit only reports its selection.
-    EXPECT_EQ(Payload(client->Exchange(0x3001, {0x00}, 1)), Bytes{0x31});
+    EXPECT_EQ(Ask(0x3001, {0x39}, 1), Bytes{0x31});
+    EXPECT_EQ(Ask(0x3001, {0x00}, 1), Bytes{0x31}); // without bit 3 it only reports
 }
 
 TEST_F(SimUnitTest, StatusDriftsInRangeOrHoldsWhatWasSet) {
     std::set<int> voltages;
     for (int i = 0; i < 30; ++i) {
-        Bytes s = Payload(client->Exchange(0x2002, {}, 12));
+        const Bytes s = Ask(0x2002, {}, 12);
         ASSERT_EQ(s.size(), 12u);
-        int volts = static_cast<std::int16_t>(s[9] << 8 | s[10]);
-        EXPECT_GE(volts, 100);
-        EXPECT_LE(volts, 300);
-        voltages.insert(volts);
+        voltages.insert(static_cast<std::int16_t>(s[9] << 8 | s[10]));
     }
+    EXPECT_GE(*voltages.begin(), 100);
+    EXPECT_LE(*voltages.rbegin(), 300);
     EXPECT_GT(voltages.size(), 1u) << "the readings should move a little";
-
     unit->SetStatus(-5, -100, 15);
-    Bytes s = Payload(client->Exchange(0x2002, {}, 12));
+    const Bytes s = Ask(0x2002, {}, 12);
     EXPECT_EQ(Bytes(s.begin() + 8, s.end()), (Bytes{0xFB, 0xFF, 0x9C, 0x0F}));
 }
 
 TEST_F(SimUnitTest, FramesSplitAcrossSegmentsAndJoinedInOne) {
     for (std::uint8_t b : Frame(0x2009, {12})) {
-        ASSERT_TRUE(client->Send({b}));
+        ASSERT_TRUE(client.Send({b}));
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    EXPECT_EQ(client->Receive(134, 1000).size(), 134u);
-
+    EXPECT_EQ(client.Receive(134, 1000).size(), 134u);
     // Two requests in one segment: two replies, in order.
     Bytes two = Frame(0x2001);
-    Bytes second = Frame(0x4000);
+    const Bytes second = Frame(0x4000);
     two.insert(two.end(), second.begin(), second.end());
-    ASSERT_TRUE(client->Send(two));
-    Bytes replies = client->Receive(26 + 16, 1000);
+    ASSERT_TRUE(client.Send(two));
+    const Bytes replies = client.Receive(26 + 16, 1000);
     ASSERT_EQ(replies.size(), 42u);
-    EXPECT_EQ(replies[2], 0x01);
-    EXPECT_EQ(replies[26 + 3], 0x40);
+    EXPECT_EQ(Head(replies), Head(Frame(0x2001, Bytes(20))));
+    EXPECT_EQ(Head(Bytes(replies.begin() + 26, replies.end())), Head(Frame(0x4000, Bytes(10))));
 }
 
 TEST_F(SimUnitTest, ModelTwoHasItsOwnBandsAndServesSeveralConnections) {
     Open("80C2");
-    RawClient second;
+    simtest::RawClient second;
     ASSERT_TRUE(second.Connect(unit->Config().address));
-    Bytes id = Payload(second.Exchange(0x2001, {}, 20));
-    EXPECT_EQ(std::string(id.begin(), id.begin() + 4), "80C2");
-    EXPECT_EQ(Word(client->Exchange(0x2009, {0}, 128), 0), 22000);
+    EXPECT_EQ(Head(Ask(0x2001, {}, 20), 4), (Bytes{'8', '0', 'C', '2'}));
+    EXPECT_EQ(Word(Ask(0x2009, {0}, 128), 0), 22000);
+    EXPECT_EQ(second.Exchange(0x4000, {}, 10).size(), 16u);
     EXPECT_EQ(unit->OpenConnections(), 2);
+}
+
+TEST_F(SimUnitTest, RepliesUnderEachFault) {
+    struct Case {
+        sim::Fault fault;
+        int param;
+        std::size_t length; // bytes of the identity reply that come
+        bool identity;      // whether they are the identity's
+        long firstMs;       // at least this late: the first byte, the whole reply
+        long allMs;
+    };
+    const Case cases[] = {{sim::Fault::None, 0, 26, true, 0, 0},
+                          {sim::Fault::Silent, 0, 0, true, 0, 0},
+                          {sim::Fault::HeaderOnly, 0, 6, true, 0, 0},
+                          {sim::Fault::Garbage, 0, 26, false, 0, 0},
+                          {sim::Fault::SlowBytes, 20, 26, true, 15, 26 * 20 - 40},
+                          {sim::Fault::DelayedReply, 300, 26, true, 280, 280}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.fault));
+        unit->SetFault(c.fault, c.param);
+        const auto start = Clock::now();
+        ASSERT_TRUE(client.Send(Frame(0x2001)));
+        const int wait = c.length == 26 ? 3000 : 400;
+        Bytes reply = client.Receive(1, wait);
+        EXPECT_GE(MsSince(start), c.firstMs);
+        const Bytes rest = client.Receive(25, wait);
+        EXPECT_GE(MsSince(start), c.allMs);
+        reply.insert(reply.end(), rest.begin(), rest.end());
+        ASSERT_EQ(reply.size(), c.length);
+        EXPECT_TRUE(client.Receive(1, 50).empty());
+        EXPECT_EQ(Head(reply, 14) == Head(kIdentity, c.length), c.identity);
+    }
+    EXPECT_FALSE(client.PeerClosed());
+    EXPECT_EQ(unit->Frames().size(), std::size(cases)); // every frame is recorded
+}
+
+TEST_F(SimUnitTest, CloseAfterFramesAnswersThenCloses) {
+    unit->SetFault(sim::Fault::CloseAfterFrames, 2);
+    EXPECT_EQ(client.Exchange(0x4000, {}, 10).size(), 16u);
+    EXPECT_EQ(client.Exchange(0x4000, {}, 10).size(), 16u);
+    EXPECT_TRUE(client.Receive(1, 1000).empty());
+    EXPECT_TRUE(client.PeerClosed());
+    // A new connection is answered again.
+    ASSERT_TRUE(client.Connect(unit->Config().address));
+    EXPECT_EQ(client.Exchange(0x4000, {}, 10).size(), 16u);
+}
+
+TEST_F(SimUnitTest, ResetAbortsTheConnection) {
+    unit->SetFault(sim::Fault::Reset);
+    ASSERT_TRUE(client.Send(Frame(0x1003, Bytes(17, 0))));
+    EXPECT_TRUE(client.Receive(22, 1000).empty());
+    EXPECT_EQ(client.LastError(), ECONNRESET);
+}
+
+TEST_F(SimUnitTest, NotListeningRefusesUntilCleared) {
+    ASSERT_TRUE(unit->WaitForConnections(1, 1000)); // accepted before the listener goes
+    unit->SetFault(sim::Fault::NotListening);
+    simtest::RawClient refused;
+    EXPECT_FALSE(refused.Connect(unit->Config().address));
+    EXPECT_EQ(refused.LastError(), ECONNREFUSED);
+    EXPECT_EQ(client.Exchange(0x4004, {}, 10).size(), 16u) << "open connections stay served";
+    unit->SetFault(sim::Fault::None);
+    ASSERT_TRUE(refused.Connect(unit->Config().address));
+    EXPECT_EQ(refused.Exchange(0x4004, {}, 10).size(), 16u);
 }
