@@ -3,15 +3,13 @@
 #include "sim/SimUnit.h"
 #include "tests/sim/RawClient.h"
 
+#include <QNetworkDatagram>
+#include <QUdpSocket>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <map>
-#include <poll.h>
-#include <unistd.h>
 
-using simtest::Bytes;
 using namespace std::string_literals;
 
 namespace {
@@ -44,25 +42,20 @@ TEST(SimModule, BroadcastSearchIsAnsweredByEveryModuleOnThePort) {
     ASSERT_TRUE(client.Connect("127.33.1.2"));
     ASSERT_TRUE(units[1]->WaitForConnections(1, 1000));
 
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    int one = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &one, sizeof one);
-    sockaddr_in to{.sin_family = AF_INET, .sin_port = htons(kPort), .sin_addr = {}, .sin_zero = {}};
-    ::inet_pton(AF_INET, "127.255.255.255", &to.sin_addr);
-    const Bytes request = sim::MakeSearchRequest();
-    ASSERT_EQ(::sendto(fd, request.data(), request.size(), 0, reinterpret_cast<sockaddr*>(&to),
-                       sizeof to),
-              static_cast<ssize_t>(request.size()));
+    QUdpSocket searcher;
+    ASSERT_TRUE(searcher.bind(QHostAddress::AnyIPv4, 0));
+    const simtest::Bytes request = sim::MakeSearchRequest();
+    ASSERT_EQ(searcher.writeDatagram(QByteArray(reinterpret_cast<const char*>(request.data()),
+                                                static_cast<qsizetype>(request.size())),
+                                     QHostAddress("127.255.255.255"), kPort),
+              static_cast<qint64>(request.size()));
     std::map<std::string, std::string> answers; // by sender
-    for (pollfd p{fd, POLLIN, 0}; answers.size() < 3 && ::poll(&p, 1, 2000) > 0;) {
-        char buffer[1500];
-        sockaddr_in from{};
-        socklen_t length = sizeof from;
-        const ssize_t n =
-            ::recvfrom(fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &length);
-        answers[::inet_ntoa(from.sin_addr)] = std::string(buffer, n > 0 ? n : 0);
+    while (answers.size() < 3 && searcher.waitForReadyRead(2000)) {
+        while (searcher.hasPendingDatagrams()) {
+            const QNetworkDatagram d = searcher.receiveDatagram();
+            answers[d.senderAddress().toString().toStdString()] = d.data().toStdString();
+        }
     }
-    ::close(fd);
     ASSERT_EQ(answers.size(), 3u);
     for (const auto& [from, answer] : answers) {
         SCOPED_TRACE(from);
