@@ -25,10 +25,8 @@ namespace {
 // A started unit with a client connected to it.
 class SimUnitTest : public ::testing::Test {
 protected:
-    void SetUp() override { Open("80M1"); }
-    void Open(const std::string& model) {
-        unit = simtest::StartUnit(31, simtest::CurrentTestName() + model,
-                                  {.model = model, .note = "BENCH 7"});
+    void SetUp() override {
+        unit = simtest::StartUnit(31, simtest::CurrentTestName(), {.note = "BENCH 7"});
         ASSERT_NE(unit, nullptr);
         ASSERT_TRUE(client.Connect(unit->Config().address));
     }
@@ -244,23 +242,18 @@ TEST(SimModule, BroadcastSearchIsAnsweredByEveryModuleOnThePort) {
                            .discoveryPort = kPort,
                            .state = {}});
     ASSERT_TRUE(module.Start()) << module.Error();
-    std::vector<std::unique_ptr<sim::SimUnit>> units;
-    for (const char* address : {"127.33.1.1", "127.33.1.2"}) {
-        units.push_back(std::make_unique<sim::SimUnit>(
-            sim::UnitConfig{.address = address, .module = true, .discoveryPort = kPort}));
-        ASSERT_TRUE(units.back()->Start()) << units.back()->Error();
-    }
+    sim::SimUnit first({.address = "127.33.1.1", .module = true, .discoveryPort = kPort});
+    sim::SimUnit second({.address = "127.33.1.2", .module = true, .discoveryPort = kPort});
+    ASSERT_TRUE(first.Start() && second.Start());
     simtest::RawClient client;
     ASSERT_TRUE(client.Connect("127.33.1.2"));
-    ASSERT_TRUE(units[1]->WaitForConnections(1, 1000));
+    ASSERT_TRUE(second.WaitForConnections(1, 1000));
 
     QUdpSocket searcher;
     ASSERT_TRUE(searcher.bind(QHostAddress::AnyIPv4, 0));
     const Bytes request = sim::MakeSearchRequest();
-    ASSERT_EQ(searcher.writeDatagram(QByteArray(reinterpret_cast<const char*>(request.data()),
-                                                static_cast<qsizetype>(request.size())),
-                                     QHostAddress("127.255.255.255"), kPort),
-              static_cast<qint64>(request.size()));
+    const QByteArray datagram(reinterpret_cast<const char*>(request.data()), std::ssize(request));
+    ASSERT_GT(searcher.writeDatagram(datagram, QHostAddress("127.255.255.255"), kPort), 0);
     std::map<std::string, std::string> answers; // by sender
     while (answers.size() < 3 && searcher.waitForReadyRead(2000)) {
         while (searcher.hasPendingDatagrams()) {
@@ -282,7 +275,7 @@ TEST(SimModule, BroadcastSearchIsAnsweredByEveryModuleOnThePort) {
     EXPECT_EQ(answers["127.33.1.1"].substr(0, 8), "MA\x00\x08\xDC\x21\x01\x01"s);
     EXPECT_EQ(module.Searches(), 1);
     EXPECT_TRUE(module.WaitForAnswers(1, 1000));
-    EXPECT_EQ(units[0]->ModuleSearches(), 1);
+    EXPECT_EQ(first.ModuleSearches(), 1);
 }
 
 TEST(Tm80sim, RunsUnitsUntilTerminated) {
