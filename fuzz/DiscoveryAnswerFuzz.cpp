@@ -15,13 +15,9 @@
 
 namespace {
 
-constexpr int kAnswerBufferSize = 500; // as the discovery receives
+using fuzz::Check;
 
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+constexpr int kAnswerBufferSize = 500; // as the discovery receives
 
 // A UDP socket on 127.0.0.1 that sends to itself.
 class Loopback {

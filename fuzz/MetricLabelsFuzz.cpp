@@ -11,19 +11,14 @@
 #include "metrics/FleetMetrics.h"
 #include "platform/CodePage.h"
 
-#include <cstdlib>
 #include <map>
 #include <string>
 #include <string_view>
-#include <utility>
+#include <tuple>
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using fuzz::Check;
 
 // Strict UTF-8 of the Basic Multilingual Plane (all the code page gives) as
 // UTF-16; aborts on anything else.
@@ -68,10 +63,7 @@ std::map<std::string, std::string> SampleLabels(std::string_view line) {
             }
             Utf16(value);
             labels[name] = value;
-            ++i;
-            if (line.at(i) == ',') {
-                ++i;
-            }
+            i += line.at(i + 1) == ',' ? 2 : 1;
         }
         ++i;
     }
@@ -82,13 +74,10 @@ std::map<std::string, std::string> SampleLabels(std::string_view line) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const fuzz::Fields fields = fuzz::SplitFields(data, size, 5);
     metrics::UnitReading reading;
-    reading.serial = fields.texts[0];
-    reading.note = fields.texts[1];
-    reading.product = fields.texts[2];
-    reading.firmware = fields.texts[3];
-    reading.model = fields.texts[4];
+    const auto [texts, rest] = fuzz::SplitFields<5>(data, size);
+    std::tie(reading.serial, reading.note, reading.product, reading.firmware, reading.model) =
+        std::tuple_cat(texts);
     reading.monitoring = true;
     metrics::FleetMetrics fleet(std::chrono::seconds(10), "1.0");
     fleet.RecordSuccess("127.0.0.2", reading);
@@ -110,14 +99,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             continue;
         }
         infoSeen = true;
-        const std::pair<const char*, const std::string*> sent[] = {{"serial", &reading.serial},
-                                                                   {"note", &reading.note},
-                                                                   {"product", &reading.product},
-                                                                   {"firmware", &reading.firmware},
-                                                                   {"model", &reading.model}};
-        for (const auto& [name, bytes] : sent) {
-            Check(labels.at(name) == metrics::UnitTextToUtf8(*bytes));
-            Check(win::Utf16ToAnsi(Utf16(labels.at(name))) == *bytes);
+        constexpr const char* kNames[] = {"serial", "note", "product", "firmware", "model"};
+        for (std::size_t k = 0; k < texts.size(); ++k) {
+            Check(labels.at(kNames[k]) == metrics::UnitTextToUtf8(texts[k]));
+            Check(win::Utf16ToAnsi(Utf16(labels.at(kNames[k]))) == texts[k]);
         }
     }
     Check(infoSeen);

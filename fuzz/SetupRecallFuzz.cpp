@@ -11,18 +11,12 @@
 #include "device/UnitSlot.h"
 #include "fuzz/FuzzSupport.h"
 
-#include <cstdlib>
 #include <memory>
 #include <string>
-#include <string_view>
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using fuzz::Check;
 
 // A slot whose unit never talks, with the values of a unit read at open.
 struct Slot {
@@ -60,16 +54,11 @@ void CheckRanges(const Slot& s) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const bool silenced = [] {
-        fuzz::SilenceOutput();
-        return true;
-    }();
-    (void)silenced;
+    fuzz::SilenceOutput();
     const std::string file = fuzz::ScratchFolder() + "/unit.TM80";
     const std::string copy = fuzz::ScratchFolder() + "/copy.TM80";
-    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    fuzz::WriteBytes(file, bytes);
-    fuzz::WriteBytes(copy, bytes);
+    fuzz::WriteBytes(file, fuzz::Text(data, size));
+    fuzz::WriteBytes(copy, fuzz::Text(data, size));
 
     Slot recalled;
     const Slot untouched;
