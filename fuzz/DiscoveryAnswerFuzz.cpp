@@ -1,16 +1,12 @@
-// The discovery's reading of a search answer, on arbitrary datagrams up to
-// the largest UDP payload. Each input goes over loopback UDP into the
-// discovery's 500-byte receive buffer, kept from one answer to the next as
-// the discovery keeps it, and is read as the discovery reads it.
-//
-// Checked: nothing reads outside the buffer; the text and the "ST" value lie
-// inside what arrived; an address that reads is the one the "LI" line gives.
+// The discovery's reading of a search answer: each datagram (up to the largest
+// UDP payload) goes over loopback UDP into the discovery's 500-byte receive
+// buffer, kept from one answer to the next as the discovery keeps it. Checked:
+// nothing reads outside the buffer; the text and the "ST" value lie inside what
+// arrived; an address that reads is the one the "LI" line gives.
 #include "device/WizNetSearch.h"
 #include "fuzz/FuzzSupport.h"
 #include "platform/WinSock.h"
 
-#include <array>
-#include <cstdlib>
 #include <cstring>
 
 namespace {

@@ -1,11 +1,9 @@
 // The loaders of the language tables, the colour scheme and the system
-// configuration, and the cleaning of language values, on an arbitrary file.
-// The input is every file at once: the language catalogue, the language files
-// (extensions ENG and DEU), the options file and the configuration.
-//
+// configuration, and the cleaning of language values, with the input as every
+// file at once (catalogue, ENG and DEU language files, options, configuration).
 // Checked: nothing reads or indexes outside its data; the tables keep their
-// limits; a cleaned value is a start of the raw one; the configuration saves
-// and loads back to the same values.
+// limits; a cleaned value starts the raw one; the configuration saves and
+// loads back to the same values.
 #include "fuzz/FuzzSupport.h"
 #include "infra/ColorScheme.h"
 #include "infra/Environment.h"
@@ -14,8 +12,6 @@
 #include "infra/SystemConfiguration.h"
 
 #include <filesystem>
-#include <string>
-#include <string_view>
 
 namespace {
 

@@ -1,19 +1,15 @@
-// The metrics text with any texts a unit may send: the input is the unit's
-// serial, note, product, firmware and model texts (each ended by a 0 byte),
-// recorded as one successful read and rendered as Prometheus scrapes it.
-//
-// Checked, by a reader of the format written apart from the writer: every
-// line is a HELP, a TYPE or a sample line; label values use only the escapes
-// \\, \" and \n and are valid UTF-8; tm80_info's labels read back as the
-// unit's texts in UTF-8, and these go back to the very bytes the unit sent.
+// The metrics text after one successful read of a unit whose serial, note,
+// product, firmware and model are the input's texts (each ended by a 0 byte).
+// Checked by a reader of the format written apart from the writer: every line
+// is a HELP, a TYPE or a sample line; label values use only the escapes \\, \"
+// and \n and are valid UTF-8; tm80_info's labels are the unit's texts in
+// UTF-8, and these go back to the very bytes the unit sent.
 #include "fuzz/FuzzSupport.h"
 #include "metrics/ExpositionText.h"
 #include "metrics/FleetMetrics.h"
 #include "platform/CodePage.h"
 
 #include <map>
-#include <string>
-#include <string_view>
 #include <tuple>
 
 namespace {

@@ -1,19 +1,15 @@
-// The profile reader and writer on arbitrary files with arbitrary names and
-// values. Input: a mode byte, then section, key, value, another section and
-// another key, each ended by a 0 byte, then the file's bytes.
-//
-// Checked: reads stay inside their buffer; a write into the file succeeds;
-// for names and values a profile line can hold, what was written reads back
-// and a key with other names reads as before; a batch of the same writes
-// leaves exactly the bytes of the single writes.
+// The profile reader and writer on arbitrary files, names and values. Input:
+// a mode byte; section, key, value, another section and another key, each
+// ended by a 0 byte; the file's bytes. Checked: reads stay inside their
+// buffer; a write succeeds; names and values a profile line can hold read
+// back, and a key with other names reads as before; a batch of the same
+// writes leaves exactly the bytes of the single writes.
 #include "fuzz/FuzzSupport.h"
 #include "infra/ProfileStore.h"
 #include "platform/Profile.h"
 #include "platform/ProfileWriteBatch.h"
 
 #include <optional>
-#include <string>
-#include <string_view>
 #include <vector>
 
 namespace {
@@ -91,14 +87,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Names and values are written verbatim, as on Windows: one with a line
     // end, a "]" or an "=" in the wrong place makes other lines of the file.
     if (Storable(section, key, action < 2 ? value : std::string())) {
-        if (action < 2) {
-            Check(Get(single, section, key) == value);
-        }
+        Check(action >= 2 || Get(single, section, key) == value);
         const bool otherDiffers = Normal(section) != Normal(otherSection) ||
                                   (action != 3 && Normal(key) != Normal(otherKey));
-        if (otherDiffers) {
-            Check(Get(single, otherSection, otherKey) == otherBefore);
-        }
+        Check(!otherDiffers || Get(single, otherSection, otherKey) == otherBefore);
     }
 
     // The same write and one more, single and as a batch: the same bytes.

@@ -1,18 +1,14 @@
-// A setup recall on an arbitrary file: the unit slot's "DEVICE" section and
-// the calibration page's "CALIBRATION" section (the panes of a freshly opened
-// window), then a save of what was recalled into a copy of the same file and
-// a recall of that copy. The input is the file's bytes.
-//
-// Checked: nothing reads or indexes outside its data (the sanitizers); every
-// band selection and the calibration band stay within 0..7; a file that holds
-// no setup changes nothing; what was recalled saves and recalls back to the
-// same values.
+// A setup recall (the unit slot's "DEVICE" and the calibration page's
+// "CALIBRATION" section) from an arbitrary file, a save of what was recalled
+// into a copy of it and a recall of the copy. Checked: nothing reads or
+// indexes outside its data (the sanitizers); band selections and the
+// calibration band stay within 0..7; a file with no setup changes nothing;
+// what was recalled saves and recalls back to the same values.
 #include "device/PageSetupParts.h"
 #include "device/UnitSlot.h"
 #include "fuzz/FuzzSupport.h"
 
 #include <memory>
-#include <string>
 
 namespace {
 

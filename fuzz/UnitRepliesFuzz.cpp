@@ -1,11 +1,9 @@
-// The unit model's reply handling: a sequence of the operations of
-// CTM80M1_Comm (and the unit slot's reads) over a real connection to an
-// in-process peer that answers with the fuzzer's bytes, whatever was asked:
-// short, long, wrong headers, split into pieces that arrive one receive at a
-// time. The peer then closes its side, so a short answer ends at once.
-//
-// Input: the peer's bytes first; from the end, the operations, their
-// arguments and where the bytes are split.
+// The unit model's reply handling: up to four operations of CTM80M1_Comm
+// (and the unit slot's reads) over a real connection to an in-process peer
+// that answers with the fuzzer's bytes whatever was asked (short, long, wrong
+// headers), split into pieces that arrive one receive at a time, then closes
+// its side so a short answer ends at once. Input: the peer's bytes; from the
+// end, the operations with their arguments and where the bytes are split.
 //
 // Checked: nothing reads outside what arrived or indexes outside a table
 // (the sanitizers), and the model's values stay in their ranges.
@@ -18,9 +16,8 @@
 
 #include <arpa/inet.h>
 #include <memory>
-#include <string>
+#include <span>
 #include <sys/ioctl.h>
-#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -28,7 +25,7 @@
 namespace {
 
 using fuzz::Check;
-using Pieces = std::vector<std::vector<std::uint8_t>>;
+using Pieces = std::vector<std::span<const std::uint8_t>>;
 
 // A listener on port 5000 of a loopback address of this process's own.
 class Listener {
@@ -150,24 +147,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     std::vector<Step> steps(in.ConsumeIntegralInRange<std::size_t>(1, 4));
     for (Step& step : steps) {
-        step.op = in.ConsumeIntegralInRange<int>(0, static_cast<int>(std::size(kOperations)) - 1);
-        step.a = in.ConsumeIntegral<std::uint8_t>();
-        step.b = in.ConsumeIntegral<std::uint8_t>();
+        step = {in.ConsumeIntegralInRange<int>(0, static_cast<int>(std::size(kOperations)) - 1),
+                in.ConsumeIntegral<std::uint8_t>(), in.ConsumeIntegral<std::uint8_t>()};
     }
     std::vector<std::uint8_t> splits(in.ConsumeIntegralInRange<std::size_t>(0, 3));
     for (std::uint8_t& split : splits) {
         split = in.ConsumeIntegral<std::uint8_t>();
     }
-    std::vector<std::uint8_t> bytes = in.ConsumeRemainingBytes<std::uint8_t>();
+    const std::vector<std::uint8_t> bytes = in.ConsumeRemainingBytes<std::uint8_t>();
     Pieces pieces;
-    std::size_t at = 0;
+    std::span<const std::uint8_t> left(bytes);
     for (std::uint8_t split : splits) {
-        const std::size_t length = (bytes.size() - at) * split / 256;
-        pieces.emplace_back(bytes.begin() + static_cast<long>(at),
-                            bytes.begin() + static_cast<long>(at + length));
-        at += length;
+        pieces.push_back(left.first(left.size() * split / 256));
+        left = left.subspan(pieces.back().size());
     }
-    pieces.emplace_back(bytes.begin() + static_cast<long>(at), bytes.end());
+    pieces.push_back(left);
 
     auto connection = std::make_unique<TCPCom>(listener.Address().c_str());
     Check(connection->IsConnected());

@@ -23,17 +23,16 @@ Bytes Frame(std::uint16_t command, const Bytes& payload, std::uint16_t unitType)
 bool RawClient::Connect(const std::string& address, std::uint16_t port) {
     Close();
     peerClosed_ = false;
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    if (::inet_pton(AF_INET, address.c_str(), &a.sin_addr) != 1) {
-        error_ = EINVAL;
-        return false;
-    }
+    sockaddr_in a{.sin_family = AF_INET, .sin_port = htons(port), .sin_addr = {}, .sin_zero = {}};
     fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int one = 1;
     ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    error_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 ? 0 : errno;
+    error_ = 0;
+    if (::inet_pton(AF_INET, address.c_str(), &a.sin_addr) != 1) {
+        error_ = EINVAL;
+    } else if (::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        error_ = errno;
+    }
     if (error_ != 0) {
         Close();
     }
@@ -43,8 +42,8 @@ bool RawClient::Connect(const std::string& address, std::uint16_t port) {
 void RawClient::Close() {
     if (fd_ >= 0) {
         ::close(fd_);
-        fd_ = -1;
     }
+    fd_ = -1;
 }
 
 bool RawClient::Send(const Bytes& bytes) {
