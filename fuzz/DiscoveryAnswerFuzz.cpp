@@ -28,11 +28,11 @@ public:
         int length = sizeof at;
         Check(win::bind(socket_, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0);
         Check(win::getsockname(socket_, reinterpret_cast<sockaddr*>(&address_), &length) == 0);
-        int big = 1 << 20;
-        win::setsockopt(socket_, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&big),
-                        sizeof big);
-        win::setsockopt(socket_, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&big),
-                        sizeof big);
+        const int big = 1 << 20; // room for the largest datagram
+        for (int option : {SO_RCVBUF, SO_SNDBUF}) {
+            win::setsockopt(socket_, SOL_SOCKET, option, reinterpret_cast<const char*>(&big),
+                            sizeof big);
+        }
         win::u_long nonBlocking = 1;
         win::ioctlsocket(socket_, win::FIONBIO_, &nonBlocking);
     }

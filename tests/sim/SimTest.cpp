@@ -22,6 +22,10 @@ using namespace std::literals;
 
 namespace {
 
+Bytes Payload(const Bytes& reply) {
+    return Bytes(reply.begin() + std::min<std::size_t>(6, reply.size()), reply.end());
+}
+
 // A started unit with a client connected to it.
 class SimUnitTest : public ::testing::Test {
 protected:
@@ -30,10 +34,8 @@ protected:
         ASSERT_NE(unit, nullptr);
         ASSERT_TRUE(client.Connect(unit->Config().address));
     }
-    // The reply's payload.
     Bytes Ask(std::uint16_t command, const Bytes& request, std::size_t length) {
-        const Bytes reply = client.Exchange(command, request, length);
-        return Bytes(reply.begin() + std::min<std::size_t>(6, reply.size()), reply.end());
+        return Payload(client.Exchange(command, request, length));
     }
     std::unique_ptr<sim::SimUnit> unit;
     simtest::RawClient client;
@@ -293,16 +295,11 @@ TEST(Tm80sim, RunsUnitsUntilTerminated) {
     simtest::RawClient client, second;
     ASSERT_TRUE(client.Connect("127.34.0.2"));
     ASSERT_TRUE(second.Connect("127.34.0.2"));
-    const Bytes id = client.Exchange(0x2001, {}, 20);
-    ASSERT_EQ(id.size(), 26u);
-    EXPECT_EQ(std::string(id.begin() + 6, id.begin() + 10), "80C2");
-    const Bytes b0 = second.Exchange(0x2009, {0}, 128);
-    EXPECT_EQ(Word(Bytes(b0.begin() + 6, b0.end()), 0), 22000); // the 80C2's bands
+    EXPECT_EQ(Head(Payload(client.Exchange(0x2001, {}, 20)), 4), (Bytes{'8', '0', 'C', '2'}));
+    EXPECT_EQ(Word(Payload(second.Exchange(0x2009, {0}, 128)), 0), 22000); // its bands
     // The fixed temperature does not drift: byte 8 of the status, signed.
     for (int read = 0; read < 3; ++read) {
-        const Bytes status = client.Exchange(0x2002, {}, 12);
-        ASSERT_EQ(status.size(), 18u);
-        EXPECT_EQ(static_cast<std::int8_t>(status[6 + 8]), -56);
+        EXPECT_EQ(static_cast<std::int8_t>(Payload(client.Exchange(0x2002, {}, 12)).at(8)), -56);
     }
     sim.terminate();
     ASSERT_TRUE(sim.waitForFinished(5000));
@@ -326,8 +323,7 @@ TEST(Tm80sim, RejectsBadOptions) {
     };
     for (auto [args, says] : cases) {
         if (!args.empty() && args[0] != "--unit") {
-            args << "--unit"
-                 << "127.34.0.3";
+            args.append({"--unit", "127.34.0.3"});
         }
         QProcess sim;
         sim.setProcessChannelMode(QProcess::MergedChannels);
