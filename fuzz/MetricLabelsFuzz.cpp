@@ -82,16 +82,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(!text.empty() && text.back() == '\n');
 
     bool infoSeen = false;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find('\n', start);
+    for (std::size_t start = 0, end = 0; start < text.size(); start = end + 1) {
+        end = text.find('\n', start);
         const std::string_view line(text.data() + start, end - start);
-        start = end + 1;
-        if (line.rfind("# HELP ", 0) == 0 || line.rfind("# TYPE ", 0) == 0) {
+        if (line.starts_with("# HELP ") || line.starts_with("# TYPE ")) {
             continue;
         }
         const auto labels = SampleLabels(line);
-        if (line.rfind("tm80_info{", 0) != 0) {
+        if (!line.starts_with("tm80_info{")) {
             continue;
         }
         infoSeen = true;

@@ -21,11 +21,9 @@ struct Slot {
         for (int b = 0; b < UnitSlot::kBands; ++b) {
             for (int c = 0; c < UnitSlot::kChannels; ++c) {
                 slot.calibrationTable[b][c] = static_cast<std::uint8_t>(30 + b + c);
+                slot.adjustments[c] = static_cast<std::int8_t>(c - 4);
             }
             slot.bandSelection[b] = 7 - b;
-        }
-        for (int c = 0; c < UnitSlot::kChannels; ++c) {
-            slot.adjustments[c] = static_cast<std::int8_t>(c - 4);
         }
     }
     bool SameSettings(const Slot& other) const {
