@@ -1,63 +1,175 @@
-// A scripted stand-in for a unit in tests: a TCP server on one loopback
-// address, port 5000, that records every frame and answers as its handler
-// says. Unlike the simulator it can answer any bytes at all, so tests can feed
-// the unit model exact replies. Serves one connection at a time on a thread.
+// A scripted stand-in for a unit: a TCP server on one loopback address, port
+// 5000, that records every frame and answers as its handler says. Unlike the
+// simulator it can answer any bytes at all, so tests can feed the unit model
+// exact replies. Serves one connection at a time on a thread.
 #pragma once
 
+#include "device/CTM80M1_Comm.h"
+#include "device/TCPCom.h"
+#include "sim/UnitState.h"
+#include "tests/sim/RawClient.h"
+#include "tests/sim/SimTestUnit.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <arpa/inet.h>
 #include <atomic>
-#include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
-#include <string>
+#include <netinet/tcp.h>
+#include <poll.h>
 #include <thread>
-#include <vector>
+#include <unistd.h>
 
 namespace testpeer {
 
+using Bytes = std::vector<std::uint8_t>;
+
 struct PeerFrame {
     std::uint16_t command = 0;
-    std::vector<std::uint8_t> bytes; // the whole frame, header included
-
+    Bytes bytes; // the whole frame, header included
     std::uint8_t Payload(std::size_t i) const { return bytes.at(6 + i); }
 };
 
 struct Answer {
-    std::vector<std::uint8_t> bytes; // sent as they are; empty sends nothing
-    bool close = false;              // close the connection after sending
+    Bytes bytes;        // sent as they are; empty sends nothing
+    bool close = false; // close the connection after sending
 };
 
 class ScriptedPeer {
 public:
     using Handler = std::function<Answer(const PeerFrame&)>;
 
-    explicit ScriptedPeer(std::string address);
-    ~ScriptedPeer();
+    explicit ScriptedPeer(std::string address) : address_(std::move(address)) {}
+    ~ScriptedPeer() {
+        stop_ = true;
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+        if (listenFd_ >= 0) {
+            ::close(listenFd_);
+        }
+    }
     ScriptedPeer(const ScriptedPeer&) = delete;
     ScriptedPeer& operator=(const ScriptedPeer&) = delete;
 
     // Listens and serves; false when the address cannot be bound.
-    bool Start();
-    // Replaces the handler; the default answers every frame with a header
-    // and a zero payload of the length the command's reply has.
-    void SetHandler(Handler handler);
-
+    bool Start() {
+        listenFd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        int yes = 1;
+        ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_port = htons(5000);
+        if (listenFd_ < 0 || ::inet_pton(AF_INET, address_.c_str(), &addr.sin_addr) != 1 ||
+            ::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+            ::listen(listenFd_, 4) != 0) {
+            return false;
+        }
+        thread_ = std::thread([this] { Serve(); });
+        return true;
+    }
+    void SetHandler(Handler handler) {
+        std::lock_guard lock(mutex_);
+        handler_ = std::move(handler);
+    }
     const std::string& Address() const { return address_; }
-    std::vector<PeerFrame> Frames() const;
-    void ClearFrames();
+    std::vector<PeerFrame> Frames() const {
+        std::lock_guard lock(mutex_);
+        return frames_;
+    }
+    void ClearFrames() {
+        std::lock_guard lock(mutex_);
+        frames_.clear();
+    }
     int ClosedConnections() const { return closed_; }
 
-    // Header + zero payload of the reply length of `command`.
-    static std::vector<std::uint8_t> DefaultReply(std::uint16_t command);
-    // Header + `payload`.
-    static std::vector<std::uint8_t> Reply(std::uint16_t command,
-                                           const std::vector<std::uint8_t>& payload);
-    // Header + a block payload of 64 little-endian words.
-    static std::vector<std::uint8_t> BlockReply(const std::vector<std::uint16_t>& words);
+    static Bytes Reply(std::uint16_t command, const Bytes& payload) {
+        return simtest::Frame(command, payload);
+    }
+    // A zero payload of the reply length the simulator's table (not the
+    // application's: the peer must not share its faults) gives `command`.
+    static Bytes DefaultReply(std::uint16_t command) {
+        return Reply(command, Bytes(std::max(sim::UnitState::ReplyLength(command), 0), 0));
+    }
+    // A block payload of 64 little-endian words.
+    static Bytes BlockReply(const std::vector<std::uint16_t>& words) {
+        Bytes payload(128, 0);
+        for (std::size_t w = 0; w < words.size() && w < 64; ++w) {
+            payload[2 * w] = static_cast<std::uint8_t>(words[w] & 0xFF);
+            payload[2 * w + 1] = static_cast<std::uint8_t>(words[w] >> 8);
+        }
+        return Reply(0x2009, payload);
+    }
 
 private:
-    void Serve();
-    void ServeConnection(int fd);
-    bool ReadExactly(int fd, std::uint8_t* to, std::size_t count);
+    bool Ready(int fd) {
+        pollfd p{fd, POLLIN, 0};
+        return ::poll(&p, 1, 20) > 0;
+    }
+    void Serve() {
+        while (!stop_) {
+            int fd = Ready(listenFd_) ? ::accept(listenFd_, nullptr, nullptr) : -1;
+            if (fd >= 0) {
+                int yes = 1;
+                ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+                ServeConnection(fd);
+                ++closed_;
+                ::close(fd);
+            }
+        }
+    }
+    // False when stopped, or the client closed its side or the connection broke.
+    bool ReadExactly(int fd, std::uint8_t* to, std::size_t count) {
+        for (std::size_t got = 0; got < count;) {
+            if (stop_) {
+                return false;
+            }
+            if (Ready(fd)) {
+                ssize_t n = ::recv(fd, to + got, count - got, 0);
+                if (n <= 0) {
+                    return false;
+                }
+                got += static_cast<std::size_t>(n);
+            }
+        }
+        return true;
+    }
+    void ServeConnection(int fd) {
+        for (;;) {
+            PeerFrame frame;
+            frame.bytes.resize(6);
+            if (!ReadExactly(fd, frame.bytes.data(), 6)) {
+                return;
+            }
+            frame.command = static_cast<std::uint16_t>(frame.bytes[2] | (frame.bytes[3] << 8));
+            std::size_t length = frame.bytes[4] | (frame.bytes[5] << 8);
+            frame.bytes.resize(6 + length);
+            if (length > 0 && !ReadExactly(fd, frame.bytes.data() + 6, length)) {
+                return;
+            }
+            Handler handler;
+            {
+                std::lock_guard lock(mutex_);
+                frames_.push_back(frame);
+                handler = handler_;
+            }
+            Answer answer = handler ? handler(frame) : Answer{DefaultReply(frame.command)};
+            for (std::size_t sent = 0; sent < answer.bytes.size();) {
+                ssize_t n = ::send(fd, answer.bytes.data() + sent, answer.bytes.size() - sent,
+                                   MSG_NOSIGNAL);
+                if (n <= 0) {
+                    break;
+                }
+                sent += static_cast<std::size_t>(n);
+            }
+            if (answer.close) {
+                return;
+            }
+        }
+    }
 
     std::string address_;
     int listenFd_ = -1;
@@ -65,8 +177,37 @@ private:
     std::atomic<bool> stop_{false};
     std::atomic<int> closed_{0};
     mutable std::mutex mutex_;
-    Handler handler_;
+    Handler handler_; // none: every frame gets its default reply
     std::vector<PeerFrame> frames_;
+};
+
+// A scripted peer on a loopback address of its own (127.<series>.x.y) and a
+// unit model connected to it.
+class PeerTest : public ::testing::Test {
+protected:
+    virtual int AddressSeries() const { return 41; }
+
+    void SetUp() override {
+        for (int attempt = 0; attempt < 50 && peer == nullptr; ++attempt) {
+            auto candidate = std::make_unique<ScriptedPeer>(
+                simtest::TestAddress(AddressSeries(), simtest::CurrentTestName(), attempt));
+            if (candidate->Start()) {
+                peer = std::move(candidate);
+            }
+        }
+        ASSERT_NE(peer, nullptr) << "no free loopback address for the scripted peer";
+        connection = std::make_unique<TCPCom>(peer->Address().c_str());
+        ASSERT_TRUE(connection->IsConnected());
+        unit = std::make_unique<CTM80M1_Comm>(connection.get());
+    }
+    void TearDown() override {
+        unit.reset();
+        connection.reset();
+    }
+
+    std::unique_ptr<ScriptedPeer> peer;
+    std::unique_ptr<TCPCom> connection;
+    std::unique_ptr<CTM80M1_Comm> unit;
 };
 
 } // namespace testpeer
