@@ -5,7 +5,6 @@
 #include "tests/device/ScriptedPeer.h"
 
 #include <cstring>
-#include <map>
 #include <sstream>
 
 using namespace testpeer;
@@ -50,21 +49,6 @@ Words TableBlock(const std::function<int(int, int)>& value) {
 
 class CommTest : public PeerTest {
 protected:
-    // Answers `command` with `payload`; everything else with zeros.
-    void AnswerWith(std::uint16_t command, Bytes payload) {
-        peer->SetHandler([command, payload](const PeerFrame& frame) {
-            return Answer{frame.command == command ? ScriptedPeer::Reply(command, payload)
-                                                   : ScriptedPeer::DefaultReply(frame.command)};
-        });
-    }
-    // Answers block reads from `blocks` (block number -> words); others with zeros.
-    void AnswerBlocks(std::map<int, Words> blocks) {
-        peer->SetHandler([blocks](const PeerFrame& frame) {
-            auto it = frame.command == 0x2009 ? blocks.find(frame.Payload(0)) : blocks.end();
-            return Answer{it != blocks.end() ? ScriptedPeer::BlockReply(it->second)
-                                             : ScriptedPeer::DefaultReply(frame.command)};
-        });
-    }
     std::vector<int> BlocksRequested() const {
         std::vector<int> blocks;
         for (const auto& frame : peer->Frames()) {
@@ -160,28 +144,29 @@ TEST_F(CommTest, StatusAndSettingReplies) {
                  {"2D FF 9C 0F", 45, -10.0, 1.5},
                  {"F6 01 00 FF", -10, 25.6, 25.5}};
     for (const auto& c : cases) {
-        AnswerWith(0x2002, Hex((std::string("09 09 09 09 09 09 09 09 ") + c.tail).c_str()));
+        peer->SetHandler(ScriptedPeer::Answering(
+            {{0x2002, Hex((std::string("09 09 09 09 09 09 09 09 ") + c.tail).c_str())}}));
         ASSERT_EQ(unit->ReadStatus(), 1);
         EXPECT_DOUBLE_EQ(unit->status.temperature, c.temperature);
         EXPECT_DOUBLE_EQ(unit->status.voltage, c.voltage);
         EXPECT_DOUBLE_EQ(unit->status.current, c.current);
     }
 
-    AnswerWith(0x4004, Hex("FF AA 90 70 85 10 2F F0 00 30"));
+    peer->SetHandler(ScriptedPeer::Answering({{0x4004, Hex("FF AA 90 70 85 10 2F F0 00 30")}}));
     unit->settings.bandSelection.fill(5);
     ASSERT_EQ(unit->ReadSplitAndBands(), 1);
     EXPECT_EQ(unit->settings.split, 1);
     EXPECT_EQ(unit->settings.bandSelection, (std::array<int, 8>{0, 7, 0, 1, 2, 0, 0, 3}));
-    AnswerWith(0x4000, Hex("14 EC 05 FB 0C F4 0D 80 09 F7"));
+    peer->SetHandler(ScriptedPeer::Answering({{0x4000, Hex("14 EC 05 FB 0C F4 0D 80 09 F7")}}));
     ASSERT_EQ(unit->ReadOutputAdjustments(), 1);
     EXPECT_EQ(unit->settings.adjustments,
               (std::array<std::int8_t, 10>{12, -12, 5, -5, 12, -12, 12, -12, 8, -8}));
 
-    AnswerWith(0x3001, {0x51});
+    peer->SetHandler(ScriptedPeer::Answering({{0x3001, {0x51}}}));
     ASSERT_EQ(unit->SelectCalibrationBand(0, 5), 1);
     EXPECT_EQ(unit->calibration.calibrationBand, 5);
     EXPECT_EQ(unit->calibration.calibrationSplit, 1);
-    AnswerWith(0x3001, {0x90});
+    peer->SetHandler(ScriptedPeer::Answering({{0x3001, {0x90}}}));
     ASSERT_EQ(unit->SelectCalibrationBand(1, 3), 1);
     EXPECT_EQ(unit->calibration.calibrationBand, 0);
     EXPECT_EQ(unit->calibration.calibrationSplit, 0);
@@ -193,20 +178,10 @@ TEST_F(CommTest, IdentityAndSerialNumber) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         product[i] = static_cast<std::uint16_t>(0x4100 | static_cast<std::uint8_t>(text[i]));
     }
-    peer->SetHandler([product](const PeerFrame& frame) {
-        switch (frame.command) {
-        case 0x2001:
-            return Answer{ScriptedPeer::Reply(
-                0x2001, Hex("38 30 4D 31 00 AB 00 11 DE AD BE EF 01 02 03 04 05 06 07 08"))};
-        case 0x1003:
-            return Answer{ScriptedPeer::Reply(0x1003, Hex("42 65 6E 63 68 20 34 00 00 00 00 00 "
-                                                          "00 00 00 00"))};
-        case 0x2009:
-            return Answer{ScriptedPeer::BlockReply(product)};
-        default:
-            return Answer{ScriptedPeer::DefaultReply(frame.command)};
-        }
-    });
+    peer->SetHandler(ScriptedPeer::Answering(
+        {{0x2001, Hex("38 30 4D 31 00 AB 00 11 DE AD BE EF 01 02 03 04 05 06 07 08")},
+         {0x1003, Hex("42 65 6E 63 68 20 34 00 00 00 00 00 00 00 00 00")}},
+        {{2, product}}));
     // The serial number text reads the identity on first demand only.
     EXPECT_EQ(unit->SerialNumberText(), "00AB-17");
     EXPECT_EQ(unit->SerialNumberText(), "00AB-17");
@@ -224,7 +199,7 @@ TEST_F(CommTest, UnitDataFillsBandsMonitoringAndNote) {
     for (int k = 0; k < 8; ++k) {
         noteBlock[16 + k] = static_cast<std::uint16_t>((note[2 * k] << 8) | note[2 * k + 1]);
     }
-    AnswerBlocks({{0, BandBlock()}, {1, noteBlock}});
+    peer->SetHandler(ScriptedPeer::Answering({}, {{0, BandBlock()}, {1, noteBlock}}));
     ASSERT_EQ(unit->ReadUnitData(), 1);
     EXPECT_EQ(BlocksRequested(), (std::vector<int>{0, 1, 4, 5, 6, 7, 8, 9, 10, 11}));
     EXPECT_EQ(unit->bandTable.monitoring, 1);
@@ -257,7 +232,8 @@ TEST_F(CommTest, CalibrationAndReferenceTables) {
     auto rows = [](int base) {
         return TableBlock([base](int r, int c) { return 0x7700 + base + 10 * r + c; });
     };
-    AnswerBlocks({{12, rows(0)}, {13, rows(40)}, {14, rows(100)}, {15, rows(140)}});
+    peer->SetHandler(ScriptedPeer::Answering(
+        {}, {{12, rows(0)}, {13, rows(40)}, {14, rows(100)}, {15, rows(140)}}));
     ASSERT_EQ(unit->ReadCalibrationTable(), 1);
     ASSERT_EQ(unit->ReadReferenceTable(), 1);
     EXPECT_EQ(BlocksRequested(), (std::vector<int>{12, 13, 14, 15}));

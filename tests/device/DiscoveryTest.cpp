@@ -146,22 +146,19 @@ TEST_F(Discovery, ListsAUnitWithEverythingItTold) {
     const std::string text = trace.Debug();
     const std::string stars = "*****************************************************";
     EXPECT_EQ(text.rfind(stars + "\rNow looking for WizNET Devices.\r", 0), 0u);
-    EXPECT_NE(text.find(stars + "\rAttempting to TCP connect to: 127.51.1.1.\r"
-                                "Connection State: OPEN\r\n"
-                                "Now reading WizNET Device ID.\r"
-                                "Found a 0x16 device.\r\n"
-                                "Discovered TM80M1 or TM80C2.\r"
-                                "Now reading Identity Values of TM80.\r"
-                                "Now reading User Note of TM80.\r"),
-              std::string::npos);
-    // Polls that find nothing are traced until the window closes.
-    EXPECT_NE(text.find("recvfrom() returned -1.\r\n***** Data received from Broadcast response "
-                        "is =>\r\n\r\nData did not match expected values in Broadcast "
-                        "response.\r\n"),
-              std::string::npos);
-    ASSERT_NE(text.find("recvfrom() returned -1.\r\nTime out completed.\r\n"
-                        "Now exiting DiscoverWizNET_Devices().\r\nTime used: "),
-              std::string::npos);
+    for (const std::string& piece :
+         {stars + "\rAttempting to TCP connect to: 127.51.1.1.\rConnection State: OPEN\r\n"
+                  "Now reading WizNET Device ID.\rFound a 0x16 device.\r\n"
+                  "Discovered TM80M1 or TM80C2.\rNow reading Identity Values of TM80.\r"
+                  "Now reading User Note of TM80.\r",
+          // Polls that find nothing are traced until the window closes.
+          std::string("recvfrom() returned -1.\r\n***** Data received from Broadcast "
+                      "response is =>\r\n\r\nData did not match expected values in "
+                      "Broadcast response.\r\n"),
+          std::string("recvfrom() returned -1.\r\nTime out completed.\r\n"
+                      "Now exiting DiscoverWizNET_Devices().\r\nTime used: ")}) {
+        ASSERT_NE(text.find(piece), std::string::npos) << piece;
+    }
     EXPECT_EQ(text.substr(text.size() - stars.size() - 2), stars + "\r\n");
     int used = std::atoi(text.c_str() + text.find("Time used: ") + 11);
     EXPECT_GE(used, 600);

@@ -6,6 +6,7 @@
 
 #include "device/CTM80M1_Comm.h"
 #include "device/TCPCom.h"
+#include "sim/SocketUtil.h"
 #include "sim/UnitState.h"
 #include "tests/sim/RawClient.h"
 #include "tests/sim/SimTestUnit.h"
@@ -13,13 +14,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <netinet/tcp.h>
-#include <poll.h>
 #include <thread>
 #include <unistd.h>
 
@@ -44,13 +44,16 @@ public:
 
     explicit ScriptedPeer(std::string address) : address_(std::move(address)) {}
     ~ScriptedPeer() {
-        stop_ = true;
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+            ::shutdown(connectionFd_, SHUT_RDWR); // wakes the blocking accept and receive
+            ::shutdown(listenFd_, SHUT_RDWR);
+        }
         if (thread_.joinable()) {
             thread_.join();
         }
-        if (listenFd_ >= 0) {
-            ::close(listenFd_);
-        }
+        ::close(listenFd_);
     }
     ScriptedPeer(const ScriptedPeer&) = delete;
     ScriptedPeer& operator=(const ScriptedPeer&) = delete;
@@ -61,9 +64,7 @@ public:
         int yes = 1;
         ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
         sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_port = htons(5000);
-        if (listenFd_ < 0 || ::inet_pton(AF_INET, address_.c_str(), &addr.sin_addr) != 1 ||
+        if (!sim::MakeAddress(address_, 5000, addr) ||
             ::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
             ::listen(listenFd_, 4) != 0) {
             return false;
@@ -104,38 +105,40 @@ public:
         return Reply(0x2009, payload);
     }
 
-private:
-    bool Ready(int fd) {
-        pollfd p{fd, POLLIN, 0};
-        return ::poll(&p, 1, 20) > 0;
+    // Answers the commands in `replies` with their payloads and block reads
+    // from `blocks` (block number -> words); anything else with zeros.
+    static Handler Answering(std::map<std::uint16_t, Bytes> replies,
+                             std::map<int, std::vector<std::uint16_t>> blocks = {}) {
+        return [replies, blocks](const PeerFrame& frame) {
+            auto block = frame.command == 0x2009 ? blocks.find(frame.Payload(0)) : blocks.end();
+            auto reply = replies.find(frame.command);
+            return Answer{block != blocks.end()    ? BlockReply(block->second)
+                          : reply != replies.end() ? Reply(frame.command, reply->second)
+                                                   : DefaultReply(frame.command)};
+        };
     }
+
+private:
     void Serve() {
-        while (!stop_) {
-            int fd = Ready(listenFd_) ? ::accept(listenFd_, nullptr, nullptr) : -1;
-            if (fd >= 0) {
+        for (int fd; (fd = ::accept(listenFd_, nullptr, nullptr)) >= 0; ::close(fd)) {
+            if (Track(fd)) {
                 int yes = 1;
                 ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
                 ServeConnection(fd);
+                Track(-1);
                 ++closed_;
-                ::close(fd);
             }
         }
     }
-    // False when stopped, or the client closed its side or the connection broke.
-    bool ReadExactly(int fd, std::uint8_t* to, std::size_t count) {
-        for (std::size_t got = 0; got < count;) {
-            if (stop_) {
-                return false;
-            }
-            if (Ready(fd)) {
-                ssize_t n = ::recv(fd, to + got, count - got, 0);
-                if (n <= 0) {
-                    return false;
-                }
-                got += static_cast<std::size_t>(n);
-            }
-        }
-        return true;
+    // Notes the connection served (-1: none); false once the peer stops.
+    bool Track(int fd) {
+        std::lock_guard lock(mutex_);
+        connectionFd_ = stop_ ? -1 : fd;
+        return !stop_;
+    }
+    // False when the client closed its side or the connection broke.
+    static bool ReadExactly(int fd, std::uint8_t* to, std::size_t count) {
+        return ::recv(fd, to, count, MSG_WAITALL) == static_cast<ssize_t>(count);
     }
     void ServeConnection(int fd) {
         for (;;) {
@@ -174,7 +177,8 @@ private:
     std::string address_;
     int listenFd_ = -1;
     std::thread thread_;
-    std::atomic<bool> stop_{false};
+    bool stop_ = false;     // under mutex_
+    int connectionFd_ = -1; // under mutex_
     std::atomic<int> closed_{0};
     mutable std::mutex mutex_;
     Handler handler_; // none: every frame gets its default reply

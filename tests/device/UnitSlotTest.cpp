@@ -84,35 +84,25 @@ TEST(UnitSlotOffline, BandNamesTextsAndGains) {
 }
 
 // A unit with two bands, a split of 2:4, its note, adjustments and tables.
-Answer RichUnit(const PeerFrame& frame) {
-    std::vector<std::uint16_t> words(64, 0);
-    switch (frame.command) {
-    case 0x1003:
-        return Answer{ScriptedPeer::Reply(0x1003, {'R', 'o', 'o', 'f', 0, 0, 0, 0, //
-                                                   0, 0, 0, 0, 0, 0, 0, 0})};
-    case 0x4000:
-        return Answer{ScriptedPeer::Reply(0x4000, {1, 2, 3, 4, 0xFF, 0xFE, 0xFD, 0xFC, 8, 0xF8})};
-    case 0x4004:
-        return Answer{
-            ScriptedPeer::Reply(0x4004, {0x01, 0, 0x00, 0x10, 0x10, 0x00, 0x10, 0, 0, 0x10})};
-    case 0x2009:
-        if (frame.Payload(0) == 0) {
-            words[2] = 14350;
-            words[3] = 15350;
-            words[6] = 22000;
-            words[7] = 23950;
-        } else if (frame.Payload(0) == 1) {
-            words[16] = ('R' << 8) | 'o'; // the note the unit keeps, two characters a word
-            words[17] = ('o' << 8) | 'f';
-        } else if (frame.Payload(0) >= 12) {
-            for (int r = 0; r < 4; ++r) {
-                std::fill_n(words.begin() + 16 * r, 10, frame.Payload(0) * 4 + r);
-            }
+ScriptedPeer::Handler RichUnit() {
+    std::map<int, std::vector<std::uint16_t>> blocks;
+    for (int b : {0, 1, 12, 13, 14, 15}) {
+        blocks[b].resize(64);
+        for (int r = 0; r < 4 && b >= 12; ++r) {
+            std::fill_n(blocks[b].begin() + 16 * r, 10, b * 4 + r);
         }
-        return Answer{ScriptedPeer::BlockReply(words)};
-    default:
-        return Answer{ScriptedPeer::DefaultReply(frame.command)};
     }
+    blocks[0][2] = 14350;
+    blocks[0][3] = 15350;
+    blocks[0][6] = 22000;
+    blocks[0][7] = 23950;
+    blocks[1][16] = ('R' << 8) | 'o'; // the note the unit keeps, two characters a word
+    blocks[1][17] = ('o' << 8) | 'f';
+    return ScriptedPeer::Answering(
+        {{0x1003, {'R', 'o', 'o', 'f', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+         {0x4000, {1, 2, 3, 4, 0xFF, 0xFE, 0xFD, 0xFC, 8, 0xF8}},
+         {0x4004, {0x01, 0, 0x00, 0x10, 0x10, 0x00, 0x10, 0, 0, 0x10}}},
+        blocks);
 }
 
 struct Events {
@@ -177,7 +167,7 @@ protected:
 };
 
 TEST_F(SlotTest, OpenReadsTheUnitInOrderAndFillsTheCopies) {
-    peer->SetHandler(RichUnit);
+    peer->SetHandler(RichUnit());
     RecordingHost host; // outlives the slot, whose window reports to it
     auto slot = MakeSlot();
     slot->Open(&host);
