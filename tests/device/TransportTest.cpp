@@ -242,20 +242,17 @@ struct Rig {
         EXPECT_TRUE(com->IsConnected()) << com->LastErrorText();
         comm = std::make_unique<CTM80M1_Comm>(com.get());
     }
-    // One Transact with no request payload; its result, the reply and the time it took.
-    int Run(std::uint16_t command, std::uint16_t replyLength, Bytes* reply = nullptr,
-            std::int64_t* elapsed = nullptr) {
-        Bytes request(6);
-        Bytes answer(6 + replyLength, 0);
+    struct Outcome {
+        int result;
+        Bytes reply;
+        std::int64_t elapsed; // ms
+    };
+    // One Transact with no request payload.
+    Outcome Run(std::uint16_t command, std::uint16_t replyLength) {
+        Bytes request(6), reply(6 + replyLength, 0);
         std::int64_t start = win::ProcessClock();
-        int result = comm->Transact(command, request.data(), 0, answer.data(), replyLength);
-        if (elapsed != nullptr) {
-            *elapsed = win::ProcessClock() - start;
-        }
-        if (reply != nullptr) {
-            *reply = answer;
-        }
-        return result;
+        int result = comm->Transact(command, request.data(), 0, reply.data(), replyLength);
+        return {result, reply, win::ProcessClock() - start};
     }
     void InjectStale(int count) {
         unit->InjectBytes(static_cast<std::size_t>(count), 0xEE);
@@ -269,27 +266,28 @@ struct Rig {
 
 TEST(CommandExchange, BudgetsAndAHeaderOnlyReply) {
     Rig rig;
-    std::int64_t elapsed = 0;
     // A complete reply that arrives only after the budget still fails.
     rig.unit->SetFault(sim::Fault::DelayedReply, 1150);
-    EXPECT_EQ(rig.Run(0x2001, 20, nullptr, &elapsed), 0);
-    EXPECT_GE(elapsed, 1000);
+    auto run = rig.Run(0x2001, 20);
+    EXPECT_EQ(run.result, 0);
+    EXPECT_GE(run.elapsed, 1000);
     // A slow reply that completes inside the budget succeeds: the budget is
     // measured after every byte.
     rig.Connect();
     rig.unit->SetFault(sim::Fault::SlowBytes, 10);
-    EXPECT_EQ(rig.Run(0x4000, 10, nullptr, &elapsed), 1);
-    EXPECT_LT(elapsed, 1000);
+    run = rig.Run(0x4000, 10);
+    EXPECT_EQ(run.result, 1);
+    EXPECT_LT(run.elapsed, 1000);
     // A header alone fails at the budget with the header in the buffer.
     rig.Connect();
     rig.unit->SetFault(sim::Fault::HeaderOnly);
-    Bytes reply;
-    EXPECT_EQ(rig.Run(0x2001, 20, &reply, &elapsed), 0);
-    EXPECT_GE(elapsed, 1000);
-    EXPECT_LT(elapsed, 1900);
+    run = rig.Run(0x2001, 20);
+    EXPECT_EQ(run.result, 0);
+    EXPECT_GE(run.elapsed, 1000);
+    EXPECT_LT(run.elapsed, 1900);
     Bytes expected = {0x16, 0x00, 0x01, 0x20, 0x14, 0x00};
     expected.resize(26, 0);
-    EXPECT_EQ(reply, expected);
+    EXPECT_EQ(run.reply, expected);
 }
 
 TEST(CommandExchange, EveryExchangeDrainsStaleInputFirst) {
@@ -300,19 +298,20 @@ TEST(CommandExchange, EveryExchangeDrainsStaleInputFirst) {
     ASSERT_EQ(rig.comm->ControlExchange(request, reply), 1);
     EXPECT_EQ(Bytes(reply, reply + 6), (Bytes{0x16, 0x00, 0x01, 0x10, 0x06, 0x00}));
     rig.InjectStale(3);
-    Bytes answer;
-    ASSERT_EQ(rig.Run(0x4000, 10, &answer), 1);
-    EXPECT_EQ(Bytes(answer.begin(), answer.begin() + 4), (Bytes{0x16, 0x00, 0x00, 0x40}));
+    auto run = rig.Run(0x4000, 10);
+    ASSERT_EQ(run.result, 1);
+    EXPECT_EQ(Bytes(run.reply.begin(), run.reply.begin() + 4), (Bytes{0x16, 0x00, 0x00, 0x40}));
 
     // A reply that comes after its budget is not taken as the next one's.
     rig.unit->SetFault(sim::Fault::DelayedReply, 1200);
-    EXPECT_EQ(rig.Run(0x2001, 20), 0);
+    EXPECT_EQ(rig.Run(0x2001, 20).result, 0);
     ASSERT_TRUE(rig.unit->WaitForFrames(3, 1000));
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
     rig.unit->SetFault(sim::Fault::None);
-    ASSERT_EQ(rig.Run(0x4000, 10, &answer), 1);
-    EXPECT_EQ(answer[2], 0x00);
-    EXPECT_EQ(answer[3], 0x40);
+    run = rig.Run(0x4000, 10);
+    ASSERT_EQ(run.result, 1);
+    EXPECT_EQ(run.reply[2], 0x00);
+    EXPECT_EQ(run.reply[3], 0x40);
 }
 
 TEST(CommandExchange, AConnectionTheUnitClosedOrResetFailsAtOnce) {
@@ -322,15 +321,14 @@ TEST(CommandExchange, AConnectionTheUnitClosedOrResetFailsAtOnce) {
         Rig rig;
         rig.unit->SetFault(fault, answered);
         for (int i = 0; i < answered; ++i) {
-            EXPECT_EQ(rig.Run(0x4000, 10), 1);
+            EXPECT_EQ(rig.Run(0x4000, 10).result, 1);
         }
         // Every later exchange fails at once, whatever it reads or controls;
         // nothing of a reply that never came is taken as zeros.
         for (int i = 0; i < 3; ++i) {
-            Bytes reply;
-            std::int64_t elapsed = 0;
-            EXPECT_EQ(rig.Run(0x1003, 16, &reply, &elapsed), 0) << i;
-            EXPECT_LT(elapsed, 400) << i;
+            auto run = rig.Run(0x1003, 16);
+            EXPECT_EQ(run.result, 0) << i;
+            EXPECT_LT(run.elapsed, 400) << i;
             EXPECT_FALSE(rig.com->IsConnected());
         }
         EXPECT_EQ(rig.comm->FlashLeds(), 0);
