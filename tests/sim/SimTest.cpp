@@ -14,6 +14,7 @@
 #include <map>
 #include <set>
 #include <thread>
+#include <tuple>
 
 using simtest::Bytes;
 using simtest::Frame;
@@ -67,25 +68,21 @@ std::string Line(const std::string& answer, const std::string& code) {
 } // namespace
 
 TEST_F(SimUnitTest, EveryCommandIsAnsweredWithItsReplyLength) {
-    struct Case {
-        std::uint16_t command;
-        Bytes payload;
-        std::size_t reply;
-    };
     // A block the unit does not use (40) is still 64 words; an unknown command gets a
     // header with length 0.
-    const Case cases[] = {{0x1000, {3, 0xFE}, 0},  {0x1001, {0x06, 0, 0, 0, 0, 0}, 6},
-                          {0x1003, Bytes(17), 16}, {0x1004, Bytes(10), 0},
-                          {0x2001, {}, 20},        {0x2002, {}, 12},
-                          {0x2009, {40}, 128},     {0x3000, {1, 50, 0x20}, 0},
-                          {0x3001, {0x28}, 1},     {0x3002, {0x20}, 0},
-                          {0x4000, {}, 10},        {0x4004, {}, 10},
-                          {0x7777, {1, 2, 3}, 0}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << std::hex << c.command);
-        const Bytes reply = client.Exchange(c.command, c.payload, c.reply);
-        ASSERT_EQ(reply.size(), 6 + c.reply);
-        EXPECT_EQ(Head(reply), Head(Frame(c.command, Bytes(c.reply))));
+    const std::tuple<std::uint16_t, Bytes, std::size_t> cases[] = {
+        {0x1000, {3, 0xFE}, 0},  {0x1001, {0x06, 0, 0, 0, 0, 0}, 6},
+        {0x1003, Bytes(17), 16}, {0x1004, Bytes(10), 0},
+        {0x2001, {}, 20},        {0x2002, {}, 12},
+        {0x2009, {40}, 128},     {0x3000, {1, 50, 0x20}, 0},
+        {0x3001, {0x28}, 1},     {0x3002, {0x20}, 0},
+        {0x4000, {}, 10},        {0x4004, {}, 10},
+        {0x7777, {1, 2, 3}, 0}};
+    for (const auto& [command, payload, length] : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << command);
+        const Bytes reply = client.Exchange(command, payload, length);
+        ASSERT_EQ(reply.size(), 6 + length);
+        EXPECT_EQ(Head(reply), Head(Frame(command, Bytes(length))));
         EXPECT_TRUE(client.Receive(1, 50).empty()) << "more bytes than the reply length";
     }
     // The type query: six 0 bytes in, 16 00 00 00 00 00 out.
