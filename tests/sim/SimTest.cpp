@@ -99,7 +99,10 @@ TEST_F(SimUnitTest, IdentityBlocksAndNoteHoldTheUnitsValues) {
     EXPECT_EQ((std::vector{Word(b0, 0), Word(b0, 2), Word(b0, 3), Word(b0, 50) & 1}),
               (std::vector{0, 14350, 15350, 1}));   // band 0 absent
     EXPECT_EQ(Word(Ask(0x2009, {2}, 128), 0), 'T'); // one character per word
+    EXPECT_EQ(Word(Ask(0x2009, {10}, 128), 0), 'C');
     EXPECT_NE(Word(Ask(0x2009, {11}, 128), 32), 0);
+    // Outputs start on the bands present, in turn.
+    EXPECT_EQ(Ask(0x4004, {}, 10), (Bytes{0, 0, 0x00, 0x10, 0x20, 0x30, 0x40, 0x00, 0x10, 0x20}));
     // Calibration (12, 13) and reference (14, 15): four rows of ten channels per block.
     for (std::uint8_t block = 12; block <= 15; ++block) {
         const Bytes b = Ask(0x2009, {block}, 128);
