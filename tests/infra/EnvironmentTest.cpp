@@ -17,6 +17,7 @@
 #include <cstring>
 #include <filesystem>
 #include <tuple>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -57,7 +58,7 @@ std::array<COLORREF, 26> Fields(const ColorScheme& s) {
     return fields;
 }
 
-TEST_F(EnvironmentTest, WithoutFilesEverythingHangsOffTheWorkingFolder) {
+TEST_F(EnvironmentTest, EverythingHangsOffTheWorkingFolder) {
     TheEnvironment().SystemRoot.clear();
     TheColorScheme().Main.Background = 1; // InitEnvironment sets the defaults first
     Init();
@@ -78,18 +79,20 @@ TEST_F(EnvironmentTest, WithoutFilesEverythingHangsOffTheWorkingFolder) {
     // Nothing but the fallback log is created here.
     EXPECT_FALSE(fs::exists(root / "SystemTools"));
     EXPECT_FALSE(fs::exists(root / "SYSTEM"));
-}
 
-TEST_F(EnvironmentTest, ALanguageNotInTheCatalogueLeavesNoneSelected) {
+    // A language not in the catalogue leaves none selected; the options' colours count.
     fs::create_directories(root / "SYSTEM/OPTIONS");
-    WriteFile(root / "SYSTEM/OPTIONS/VELTSYS.OPT",
+    WriteFile(env.SystemOptionsFile,
               "[GLOBAL]\r\nLanguage=Klingon\r\n[MAIN]\r\nBackgroundColor=255\r\n");
     Catalogue("ENTRIES=1\r\nLANG_1=English\r\nLANG_EXT_1=ENG\r\n");
     Language("ENG", "[DLG]\r\nTITLE=Title\r\n");
     Init();
-    EXPECT_EQ(TheEnvironment().LanguageName, "Klingon");
+    EXPECT_EQ(env.LanguageName, "Klingon");
     EXPECT_FALSE(TheLanguageTables().LanguageLoaded);
     EXPECT_EQ(TheColorScheme().Main.Background, 255u);
+    fs::remove(env.SystemOptionsFile);
+    Init(); // and without the options again: English
+    EXPECT_EQ(env.LanguageName, "English");
 }
 
 // One level at a time; what is there already is left alone.
@@ -107,24 +110,20 @@ TEST_F(EnvironmentTest, CreatesTheApplicationFolders) {
 }
 
 TEST_F(ColorSchemeTest, EachKeyFillsItsOwnField) {
-    const char* const palette[] = {"BackgroundColor",  "LabelColor", "DataColor",
-                                   "DataBlockBkColor", "TextColor",  "DisabledText",
-                                   "PanelText"};
-    const char* const buttons[] = {"Btnface", "BtnHighlight", "BtnShadow", "TextColor",
-                                   "DisabledText"};
-    std::string file;
-    COLORREF next = 1;
-    const auto section = [&](const char* name, auto& keys) {
-        file += std::string("[") + name + "]\r\n";
-        for (const char* key : keys) {
-            file += std::string(key) + "=" + std::to_string(next++) + "\r\n";
-        }
-    };
+    const std::vector<std::string> palette = {"BackgroundColor",  "LabelColor", "DataColor",
+                                              "DataBlockBkColor", "TextColor",  "DisabledText",
+                                              "PanelText"};
+    const std::vector<std::string> buttons = {"Btnface", "BtnHighlight", "BtnShadow", "TextColor",
+                                              "DisabledText"};
     // The file lists DIALOG1U before BUTTONS: the order in the file does not matter.
-    section("MAIN", palette);
-    section("DIALOG", palette);
-    section("DIALOG1U", palette);
-    section("BUTTONS", buttons);
+    std::string file;
+    int next = 1;
+    for (const std::string section : {"MAIN", "DIALOG", "DIALOG1U", "BUTTONS"}) {
+        file += "[" + section + "]\r\n";
+        for (const std::string& key : section == "BUTTONS" ? buttons : palette) {
+            file += key + "=" + std::to_string(next++) + "\r\n";
+        }
+    }
     WriteFile(root / "VELTSYS.OPT", file);
     LoadColorScheme(root / "VELTSYS.OPT");
     EXPECT_EQ(Fields(TheColorScheme()),
@@ -146,21 +145,20 @@ TEST_F(ColorSchemeTest, MissingFileOrBadValuesKeepTheDefaults) {
     EXPECT_EQ(Fields(TheColorScheme()), Fields(expected));
 }
 
+// Style 10 is DIALOG, 11 DIALOG1U, any other MAIN; an override flag puts the
+// colour in its field, both flags put black in the background only.
 TEST_F(ColorSchemeTest, PaletteForStyleAndOverride) {
-    const COLORREF blue = 0xFF0000;
-    const COLORREF green = 0x00FF00;
     const ColorScheme& s = TheColorScheme();
-    EXPECT_EQ(PaletteFor(11, kOverrideBackground | blue).Background, blue);
-    EXPECT_EQ(PaletteFor(11, kOverrideBackground | blue).PanelText, s.Dialog1U.PanelText);
-    EXPECT_EQ(PaletteFor(11, kOverrideBackground | blue).Label, s.Dialog1U.Label);
-    EXPECT_EQ(PaletteFor(0, kOverridePanelText | green).PanelText, green);
-    EXPECT_EQ(PaletteFor(0, kOverridePanelText | green).Background, s.Main.Background);
-    // Both flags: black, for the background only.
+    EXPECT_EQ(Fields({PaletteFor(0, 0), PaletteFor(10, 0), {}, PaletteFor(11, 0)}),
+              Fields({s.Main, s.Dialog, {}, s.Dialog1U}));
+    EXPECT_EQ(PaletteFor(11, kOverrideBackground | 0xFF0000).Background, 0xFF0000u);
+    EXPECT_EQ(PaletteFor(11, kOverrideBackground | 0xFF0000).PanelText, s.Dialog1U.PanelText);
+    EXPECT_EQ(PaletteFor(0, kOverridePanelText | 0xFF00).PanelText, 0xFF00u);
+    EXPECT_EQ(PaletteFor(0, kOverridePanelText | 0xFF00).Background, s.Main.Background);
     EXPECT_EQ(PaletteFor(10, kOverrideBackground | kOverridePanelText).Background, 0u);
     EXPECT_EQ(PaletteFor(10, kOverrideBackground | kOverridePanelText).PanelText,
               s.Dialog.PanelText);
-    EXPECT_EQ(PaletteFor(9, green).Background, s.Main.Background); // no flag: nothing changes
-    EXPECT_EQ(PaletteFor(9, green).PanelText, s.Main.PanelText);
+    EXPECT_EQ(Fields({PaletteFor(9, 0xFF00), {}, {}, {}}), Fields({s.Main, {}, {}, {}}));
 }
 
 TEST_F(LanguageTablesTest, KeepsOnlyEntriesWhoseFileExists) {
@@ -186,27 +184,25 @@ TEST_F(LanguageTablesTest, KeepsOnlyEntriesWhoseFileExists) {
     EXPECT_EQ(LanguageText("S", "k", "fallback"), "deutsch");
 }
 
-TEST_F(LanguageTablesTest, AMissingEntryKeyStopsTheLoadButKeepsEarlierEntries) {
-    Catalogue("ENTRIES=5\r\nLANG_1=English\r\nLANG_EXT_1=ENG\r\nLANG_2=Deutsch\r\n"
-              "LANG_EXT_2=DEU\r\nLANG_EXT_3=FRA\r\nLANG_4=Italiano\r\nLANG_EXT_4=ITA\r\n");
+// A missing entry key stops the load but keeps the earlier entries; an entry
+// count outside 0..99 means no language.
+TEST_F(LanguageTablesTest, CatalogueLimits) {
+    fs::create_directories(languages);
     for (const char* extension : {"ENG", "DEU", "ITA"}) {
         Language(extension, "");
     }
-    EXPECT_FALSE(LoadLanguageCatalogue("KD50"));
-    EXPECT_TRUE(SelectLanguage("English"));
-    EXPECT_TRUE(SelectLanguage("Deutsch"));
-    EXPECT_FALSE(SelectLanguage("Italiano"));
-}
-
-TEST_F(LanguageTablesTest, EntryCountsOutsideTheRangeMeanNoLanguage) {
-    for (const char* entries : {"-1", "100", "2147483647", "-2147483648"}) {
+    const std::string entries =
+        "\r\nLANG_1=English\r\nLANG_EXT_1=ENG\r\nLANG_2=Deutsch\r\n"
+        "LANG_EXT_2=DEU\r\nLANG_EXT_3=FRA\r\nLANG_4=Italiano\r\nLANG_EXT_4=ITA\r\n";
+    for (const std::string count : {"5", "-1", "100", "2147483647", "-2147483648"}) {
+        const bool inRange = count == "5";
         ResetLanguageTables();
-        Catalogue(std::string("ENTRIES=") + entries + "\r\nLANG_1=English\r\nLANG_EXT_1=ENG\r\n");
-        Language("ENG", "");
-        EXPECT_TRUE(LoadLanguageCatalogue("KD50")) << entries;
-        EXPECT_EQ(TheLanguageTables().Entries, 0) << entries;
-        EXPECT_TRUE(TheLanguageTables().Names.empty()) << entries;
-        EXPECT_FALSE(SelectLanguage("English")) << entries;
+        Catalogue("ENTRIES=" + count + entries);
+        EXPECT_EQ(LoadLanguageCatalogue("KD50"), !inRange) << count;
+        EXPECT_EQ(TheLanguageTables().Names.size(), inRange ? 5u : 0u) << count;
+        EXPECT_EQ(SelectLanguage("English"), inRange) << count;
+        EXPECT_EQ(SelectLanguage("Deutsch"), inRange) << count;
+        EXPECT_FALSE(SelectLanguage("Italiano")) << count;
     }
     ResetLanguageTables();
     Catalogue("ENTRIES=99\r\n");
@@ -225,15 +221,11 @@ TEST_F(LanguageTablesTest, LookupCleansRemarksAndFallsBackToCommon) {
     EXPECT_EQ(LanguageTextWithCommon("DLG", "shared", "fallback"), "from common");
     EXPECT_EQ(LanguageTextWithCommon("DLG", "own", "fallback"), "from the dialog");
     EXPECT_EQ(LanguageTextWithCommon("DLG", "absent", "fallback"), "fallback");
-    const std::pair<const char*, const char*> values[] = {{"Start\t//remark // more", "Start"},
-                                                          {"//whole", "//whole"},
-                                                          {"a//b", "a"},
-                                                          {" //b", ""},
-                                                          {"http://host", "http:"},
-                                                          {"a/b", "a/b"}};
-    for (const auto& [value, cleaned] : values) {
-        EXPECT_EQ(CleanLanguageValue(value), cleaned) << value;
-    }
+    EXPECT_EQ(CleanLanguageValue("Start\t//remark // more"), "Start");
+    EXPECT_EQ(CleanLanguageValue("//whole"), "//whole");
+    EXPECT_EQ(CleanLanguageValue(" //b"), "");
+    EXPECT_EQ(CleanLanguageValue("http://host"), "http:");
+    EXPECT_EQ(CleanLanguageValue("a/b"), "a/b");
 }
 
 // Without a file every field takes its default, and a save writes all fifteen keys.
@@ -243,16 +235,16 @@ TEST_F(SystemConfigurationTest, DefaultsWithoutAFileAreSavedAsFifteenKeys) {
     TheSystemConfiguration().DirectAddress[2] = "127.51.100.1";
     LoadConfiguration();
     ASSERT_TRUE(SaveConfiguration());
-    EXPECT_EQ(ReadFile(file),
-              "[TM80M1]\r\nLAUNCH_DIRECT=0\r\nNUMBER_OF_LAUNCH_DEVICES=1\r\n"
-              "DEVICE_BACKGROUND_COLOR_0=0\r\nDEVICE_LINE_COLOR_0=16777215\r\n"
-              "DEVICE_DIRECT_IP_ADDRESS_0=\r\n"
-              "DEVICE_BACKGROUND_COLOR_1=3289650\r\nDEVICE_LINE_COLOR_1=16777215\r\n"
-              "DEVICE_DIRECT_IP_ADDRESS_1=\r\n"
-              "DEVICE_BACKGROUND_COLOR_2=6579300\r\nDEVICE_LINE_COLOR_2=16777215\r\n"
-              "DEVICE_DIRECT_IP_ADDRESS_2=\r\n"
-              "DEVICE_BACKGROUND_COLOR_3=9868950\r\nDEVICE_LINE_COLOR_3=16777215\r\n"
-              "DEVICE_DIRECT_IP_ADDRESS_3=\r\nLAST_IP_USED=\r\n");
+    std::string expected = "[TM80M1]\r\nLAUNCH_DIRECT=0\r\nNUMBER_OF_LAUNCH_DEVICES=1\r\n";
+    const char* const backgrounds[] = {"0", "3289650", "6579300",
+                                       "9868950"}; // greys 0, 50, 100, 150
+    for (int slot = 0; slot < 4; ++slot) {
+        const std::string n = std::to_string(slot);
+        expected += "DEVICE_BACKGROUND_COLOR_" + n + "=" + backgrounds[slot] +
+                    "\r\nDEVICE_LINE_COLOR_" + n + "=16777215\r\nDEVICE_DIRECT_IP_ADDRESS_" + n +
+                    "=\r\n";
+    }
+    EXPECT_EQ(ReadFile(file), expected + "LAST_IP_USED=\r\n");
 }
 
 TEST_F(SystemConfigurationTest, ReadsSlotKeysFromZeroAndRewritesInPlace) {
