@@ -64,7 +64,6 @@ TEST_F(EnvironmentTest, EverythingHangsOffTheWorkingFolder) {
     Init();
     const Environment& env = TheEnvironment();
     EXPECT_EQ(env.SystemRoot, root.Path());
-    EXPECT_EQ(env.ProductKey, "KD50");
     EXPECT_EQ(env.SystemOptionsFile, root.Path() + "/SYSTEM/OPTIONS/VELTSYS.OPT");
     EXPECT_EQ(env.ImagesFolder, root.Path() + "/SystemTools/Images/");
     EXPECT_EQ(env.AppLogFolder, root.Path() + "/SystemTools/AppLogs");
@@ -82,7 +81,7 @@ TEST_F(EnvironmentTest, EverythingHangsOffTheWorkingFolder) {
 
     // A language not in the catalogue leaves none selected; the options' colours count.
     fs::create_directories(root / "SYSTEM/OPTIONS");
-    WriteFile(env.SystemOptionsFile,
+    WriteFile(root / "SYSTEM/OPTIONS/VELTSYS.OPT",
               "[GLOBAL]\r\nLanguage=Klingon\r\n[MAIN]\r\nBackgroundColor=255\r\n");
     Catalogue("ENTRIES=1\r\nLANG_1=English\r\nLANG_EXT_1=ENG\r\n");
     Language("ENG", "[DLG]\r\nTITLE=Title\r\n");
