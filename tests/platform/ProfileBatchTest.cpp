@@ -55,24 +55,15 @@ bool WriteAll(const std::vector<Write>& writes, const std::string& file) {
     return all;
 }
 
-// The writes of a setup save, in its order, with `seed` varying the values.
+// The writes of a setup save, with `seed` varying the values: keys the
+// Windows file below holds (one with blanks around "="), new keys, a new section.
 std::vector<Write> SetupSave(int seed) {
-    std::vector<Write> writes;
-    const auto add = [&](const char* section, const std::string& key, int value) {
-        writes.push_back({section, key, std::to_string(value)});
-    };
-    for (int band = 0; band < 8; ++band) {
-        for (int channel = 0; channel < 10; ++channel) {
-            add("DEVICE", std::to_string(band) + "_" + std::to_string(channel) + "_ATT_SETTING",
-                12 + (band * 10 + channel + seed) % 100);
-        }
-        add("DEVICE", std::to_string(band) + "_BAND_SELECTION", (band + seed) % 8);
+    std::vector<Write> writes{{"DEVICE", "3_BAND_SELECTION", std::to_string(seed % 8)}};
+    for (int i = 0; i < 90; ++i) {
+        writes.push_back({i < 80 ? "DEVICE" : "CALIBRATION",
+                          std::to_string(i / 10) + "_" + std::to_string(i % 10) + "_ATT_SETTING",
+                          std::to_string((i + seed) % 25 - 12)});
     }
-    for (int channel = 0; channel < 10; ++channel) {
-        add("DEVICE", std::to_string(channel) + "_ATT_ADJ", (channel + seed) % 25 - 12);
-    }
-    add("CALIBRATION", "SPLIT_MODE", seed % 2);
-    add("CALIBRATION", "CAL_BAND_SELECTION", seed % 8);
     return writes;
 }
 

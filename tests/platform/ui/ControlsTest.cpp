@@ -27,6 +27,9 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
+#include <set>
+#include <tuple>
 
 using namespace win;
 
@@ -34,22 +37,13 @@ namespace {
 
 // A top-level window that records what reaches it: messages of the program's
 // own range, its children's commands and notifications, scrolls, timer ticks.
+using Note = std::pair<int, int>; // id, code
+using Message = std::tuple<UINT, WPARAM, LPARAM>;
 class Parent : public CWnd {
 public:
-    struct Note {
-        int id;
-        int code;
-        bool operator==(const Note&) const = default;
-    };
-    struct Message {
-        UINT message;
-        WPARAM w;
-        LPARAM l;
-        bool operator==(const Message&) const = default;
-    };
     LRESULT WindowProc(UINT message, WPARAM w, LPARAM l) override {
         if (message >= WM_USER) {
-            log->push_back({message, w, l});
+            log->emplace_back(message, w, l);
         }
         if (message == WM_TIMER) {
             ++ticks[w];
@@ -57,20 +51,30 @@ public:
         return message == WM_USER + 9 ? 42 : CWnd::WindowProc(message, w, l);
     }
     bool OnCommand(int id, int code) override {
-        commands.push_back({id, code});
+        commands.emplace_back(id, code);
         return true;
     }
     bool OnNotify(int id, int code) override {
-        notes.push_back({id, code});
+        notes.emplace_back(id, code);
         return true;
     }
     void OnHScroll(UINT code, UINT pos, CWnd* bar) override { scroll = {code, pos, bar}; }
-    std::vector<Note> commands;
-    std::vector<Note> notes;
+    // With a brush, it answers its children's colour requests.
+    const CBrush* OnCtlColor(CDC& dc, CWnd* wnd, UINT kind) override {
+        if (!brush) {
+            return CWnd::OnCtlColor(dc, wnd, kind);
+        }
+        colourKinds.insert(kind);
+        dc.SetTextColor(RGB(255, 251, 240));
+        return &*brush;
+    }
+    std::vector<Note> commands, notes;
     std::vector<Message> messages;
     std::vector<Message>* log = &messages;
     std::map<WPARAM, int> ticks;
     std::tuple<UINT, UINT, CWnd*> scroll{};
+    std::optional<CBrush> brush;
+    std::set<UINT> colourKinds;
 };
 
 class PlatformControlsTest : public ::testing::Test {
@@ -97,15 +101,15 @@ TEST_F(PlatformControlsTest, TimersTickByIdUntilKilled) {
     EXPECT_EQ(CWnd().SetTimer(5, 10), 0u); // no window yet
 }
 
-// Posted messages arrive later, in order; sent ones at once. A window's
-// posted messages go with it.
+// Posted messages arrive later, in order, sent ones at once; a window's posted
+// messages go with it. Commands, notifications and scrolls reach their handlers.
 TEST_F(PlatformControlsTest, PostedMessagesArriveLaterInOrderSentOnesAtOnce) {
     EXPECT_TRUE(parent.PostMessage(WM_USER + 1, 1, 10));
     EXPECT_TRUE(parent.PostMessage(0x662, 1011, -5));
     EXPECT_TRUE(parent.messages.empty());
     EXPECT_EQ(parent.SendMessage(WM_USER + 9, 2, 3), 42);
     ASSERT_EQ(parent.messages.size(), 1u);
-    std::vector<Parent::Message> gone;
+    std::vector<Message> gone;
     {
         Parent shortLived;
         shortLived.log = &gone;
@@ -114,14 +118,14 @@ TEST_F(PlatformControlsTest, PostedMessagesArriveLaterInOrderSentOnesAtOnce) {
     }
     uitest::Settle();
     EXPECT_TRUE(gone.empty());
-    EXPECT_EQ(parent.messages, (std::vector<Parent::Message>{
-                                   {WM_USER + 9, 2, 3}, {WM_USER + 1, 1, 10}, {0x662, 1011, -5}}));
+    EXPECT_EQ(parent.messages,
+              (std::vector<Message>{{WM_USER + 9, 2, 3}, {WM_USER + 1, 1, 10}, {0x662, 1011, -5}}));
     EXPECT_FALSE(CWnd().PostMessage(WM_USER, 0, 0));
 
     EXPECT_EQ(parent.SendMessage(WM_COMMAND, MAKEWPARAM(1069, EN_CHANGE), 0), 1);
-    EXPECT_EQ(parent.commands.back(), (Parent::Note{1069, EN_CHANGE}));
+    EXPECT_EQ(parent.commands.back(), (Note{1069, EN_CHANGE}));
     parent.SendMessage(WM_NOTIFY, 1011, TCN_SELCHANGE);
-    EXPECT_EQ(parent.notes.back(), (Parent::Note{1011, TCN_SELCHANGE}));
+    EXPECT_EQ(parent.notes.back(), (Note{1011, TCN_SELCHANGE}));
     Parent bar;
     parent.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 37), bar.ToLParam());
     EXPECT_EQ(parent.scroll, std::make_tuple(UINT{SB_THUMBTRACK}, 37u, static_cast<CWnd*>(&bar)));
@@ -141,32 +145,8 @@ void Type(const char* keys) {
     }
 }
 
-TEST_F(PlatformControlsTest, IpAddressReadsBlankFieldsAsZero) {
-    CIPAddressCtrl ip;
-    ASSERT_TRUE(ip.Create(child, CRect(10, 10, 160, 32), &parent, 1110));
-    BYTE a = 9, b = 9, c = 9, d = 9;
-    EXPECT_TRUE(ip.IsBlank());
-    EXPECT_EQ(ip.GetAddress(a, b, c, d), 0);
-    EXPECT_EQ((std::array<int, 4>{a, b, c, d}), (std::array<int, 4>{0, 0, 0, 0}));
-    const auto fields = ip.GetNative()->findChildren<QLineEdit*>();
-    ASSERT_EQ(fields.size(), 4);
-    QTest::keyClicks(fields[0], "127.");
-    QTest::keyClicks(fields[1], "300"); // over 255
-    QTest::keyClicks(fields[3], "7");
-    EXPECT_EQ(ip.GetAddress(a, b, c, d), 3);
-    EXPECT_EQ((std::array<int, 4>{a, b, c, d}), (std::array<int, 4>{127, 255, 0, 7}));
-    EXPECT_EQ(ip.GetWindowText(), "127.255.0.7");
-    EXPECT_EQ(parent.commands.back(), (Parent::Note{1110, EN_CHANGE}));
-
-    ip.SetAddress(0x7F150102);
-    DWORD address = 0;
-    EXPECT_EQ(ip.GetAddress(address), 4);
-    EXPECT_EQ(address, 0x7F150102u);
-    ip.ClearAddress();
-    EXPECT_EQ(ip.GetAddress(address), 0);
-    EXPECT_EQ(address, 0u);
-}
-
+// Addresses typed or pasted in one go; blank fields read as zero; Left at the
+// start of a field goes back into the one before; Tab leaves the control.
 TEST_F(PlatformControlsTest, IpAddressTakesAnAddressTypedOrPastedInOneGo) {
     parent.GetNative()->activateWindow();
     ASSERT_TRUE(uitest::WaitUntil([&] { return parent.GetNative()->isActiveWindow(); }));
@@ -190,17 +170,35 @@ TEST_F(PlatformControlsTest, IpAddressTakesAnAddressTypedOrPastedInOneGo) {
     ASSERT_TRUE(ip.Create(child | WS_TABSTOP, CRect(10, 10, 160, 32), &parent, 1110));
     CEdit next;
     ASSERT_TRUE(next.Create(child | WS_TABSTOP, CRect(10, 40, 160, 62), &parent, 1111));
-    ip.SetAddress(10, 0, 0, 1);
+    EXPECT_TRUE(ip.IsBlank());
+    BYTE f[4] = {9, 9, 9, 9};
+    EXPECT_EQ(ip.GetAddress(f[0], f[1], f[2], f[3]), 0);
+    EXPECT_EQ(f[0] | f[1] | f[2] | f[3], 0);
+    const auto fields = ip.GetNative()->findChildren<QLineEdit*>();
+    ASSERT_EQ(fields.size(), 4);
+    QTest::keyClicks(fields[0], "127.");
+    QTest::keyClicks(fields[1], "300"); // over 255
+    QTest::keyClicks(fields[3], "7");
+    DWORD address = 0;
+    EXPECT_EQ(ip.GetAddress(address), 3);
+    EXPECT_EQ(address, 0x7FFF0007u);
+    EXPECT_EQ(ip.GetWindowText(), "127.255.0.7");
+    EXPECT_EQ(parent.commands.back(), (Note{1110, EN_CHANGE}));
+    ip.SetAddress(0x7F150102);
+    EXPECT_EQ(ip.GetAddressText(), "127.21.1.2");
+
+    parent.commands.clear();
     ip.SetFocus();
     QApplication::clipboard()->setText(QStringLiteral(" 127.0.0.2\n"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(ip.GetAddressText(), "127.0.0.2");
-    EXPECT_EQ(parent.commands.back(), (Parent::Note{1110, EN_CHANGE}));
-    // Left at the start of a field goes back into the one before; Tab leaves the control.
+    EXPECT_EQ(parent.commands.back(), (Note{1110, EN_CHANGE}));
     Type("\b<\b9");
     EXPECT_EQ(ip.GetAddressText(), "127.0.9.0");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_FALSE(ip.GetNative()->isAncestorOf(QApplication::focusWidget()));
+    ip.ClearAddress();
+    EXPECT_EQ(ip.GetAddress(address), 0);
 }
 
 TEST_F(PlatformControlsTest, AutoRadioButtonsClearTheirGroupOnly) {
@@ -218,15 +216,15 @@ TEST_F(PlatformControlsTest, AutoRadioButtonsClearTheirGroupOnly) {
     EXPECT_EQ(r[2].GetCheck(), BST_CHECKED);             // other group
     QTest::mouseClick(r[1].GetNative(), Qt::LeftButton); // a second click keeps it
     EXPECT_EQ(r[1].GetCheck(), BST_CHECKED);
-    EXPECT_EQ(parent.commands.back(), (Parent::Note{2, BN_CLICKED}));
+    EXPECT_EQ(parent.commands.back(), (Note{2, BN_CLICKED}));
 }
 
 TEST_F(PlatformControlsTest, DropDownListTellsAChoiceFromTheListApart) {
     CComboBox list;
     ASSERT_TRUE(list.Create(child | CBS_DROPDOWNLIST, CRect(10, 10, 150, 34), &parent, 11));
-    for (const char* band : {"LL", "UL", "C1"}) {
-        list.AddString(band);
-    }
+    EXPECT_EQ(list.AddString("LL"), 0);
+    EXPECT_EQ(list.AddString("UL"), 1);
+    EXPECT_EQ(list.AddString("C1"), 2);
     EXPECT_EQ(list.GetCurSel(), CB_ERR); // nothing chosen yet
     EXPECT_EQ(list.SetCurSel(1), 1);
     EXPECT_TRUE(parent.commands.empty()); // SetCurSel tells nobody
@@ -238,7 +236,7 @@ TEST_F(PlatformControlsTest, DropDownListTellsAChoiceFromTheListApart) {
     list.SetFocus();
     QTest::keyClick(list.GetNative(), Qt::Key_Down);
     EXPECT_EQ(list.GetCurSel(), 1);
-    EXPECT_EQ(parent.commands, (std::vector<Parent::Note>{{11, CBN_SELCHANGE}}));
+    EXPECT_EQ(parent.commands, (std::vector<Note>{{11, CBN_SELCHANGE}}));
 
     parent.commands.clear();
     auto* combo = static_cast<QComboBox*>(list.GetNative());
@@ -249,8 +247,7 @@ TEST_F(PlatformControlsTest, DropDownListTellsAChoiceFromTheListApart) {
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
                       QPoint(view->viewport()->width() / 2, item.center().y()));
     ASSERT_TRUE(uitest::WaitUntil([&] { return parent.commands.size() >= 2; }));
-    EXPECT_EQ(parent.commands,
-              (std::vector<Parent::Note>{{11, CBN_SELCHANGE}, {11, CBN_SELENDOK}}));
+    EXPECT_EQ(parent.commands, (std::vector<Note>{{11, CBN_SELCHANGE}, {11, CBN_SELENDOK}}));
     EXPECT_EQ(list.GetCurSel(), 2);
 }
 
@@ -272,17 +269,14 @@ TEST_F(PlatformControlsTest, EditLimitCountsCharactersTyped) {
     edit.SetFocus();
     QTest::keyClicks(edit.GetNative(), "12345");
     EXPECT_EQ(edit.GetWindowText(), "123");
-    EXPECT_EQ(parent.commands.back(), (Parent::Note{11, EN_CHANGE}));
+    EXPECT_EQ(parent.commands.back(), (Note{11, EN_CHANGE}));
     // A longer text from the program is shown whole; typing waits until it is shorter.
     edit.SetWindowText("123456");
     EXPECT_EQ(edit.GetWindowText(), "123456");
     QTest::keyClick(edit.GetNative(), Qt::Key_End);
     QTest::keyClicks(edit.GetNative(), "7");
     EXPECT_EQ(edit.GetWindowText(), "123456");
-    for (int i = 0; i < 4; ++i) {
-        QTest::keyClick(edit.GetNative(), Qt::Key_Backspace);
-    }
-    QTest::keyClicks(edit.GetNative(), "89");
+    QTest::keyClicks(edit.GetNative(), "\b\b\b\b89");
     EXPECT_EQ(edit.GetWindowText(), "128");
 }
 
@@ -300,7 +294,7 @@ TEST_F(PlatformControlsTest, ColourButtonOpensThePickerWithItsColour) {
     EXPECT_TRUE(parent.commands.empty());
     button.Click();
     EXPECT_EQ(button.GetColor(), RGB(255, 0, 0));
-    EXPECT_EQ(parent.commands, (std::vector<Parent::Note>{{1094, BN_CLICKED}}));
+    EXPECT_EQ(parent.commands, (std::vector<Note>{{1094, BN_CLICKED}}));
     ASSERT_EQ(dialogs->History().size(), 2u);
     EXPECT_EQ(dialogs->History()[1].color.initial, RGB(128, 128, 128));
     CommonDialogs::Install(std::move(previous));
@@ -339,28 +333,15 @@ TEST_F(PlatformControlsTest, ImagesDecodeFromMemoryAndCutIntoLists) {
     EXPECT_TRUE(list.GetImage(3).IsNull());
 }
 
-// A parent that answers its children's colour requests.
-class Painter : public CWnd {
-public:
-    CBrush brush{RGB(0, 51, 102)};
-    const CBrush* OnCtlColor(CDC& cdc, CWnd*, UINT kind) override {
-        EXPECT_EQ(kind, CTLCOLOR_STATIC);
-        cdc.SetTextColor(RGB(255, 251, 240));
-        return &brush;
-    }
-};
-
-TEST(ColorAnswerTest, StaticTextTakesThePaintersColours) {
-    uitest::EnsureApplication();
-    Painter parent;
-    ASSERT_TRUE(parent.Create("", WS_POPUP | WS_VISIBLE, CRect(0, 0, 100, 40), nullptr, 0));
+TEST_F(PlatformControlsTest, StaticTextTakesTheColoursItsParentAnswers) {
+    parent.brush.emplace(RGB(0, 51, 102));
     CStatic label;
-    ASSERT_TRUE(label.Create("Label", WS_CHILD | WS_VISIBLE | SS_LEFT, CRect(0, 0, 100, 40),
-                             &parent, 1025));
+    ASSERT_TRUE(label.Create("Label", child | SS_LEFT, CRect(0, 0, 100, 40), &parent, 1025));
     uitest::Settle();
     const QImage image = uitest::Grab(label);
     EXPECT_EQ(uitest::PixelAt(image, 95, 35), RGB(0, 51, 102));
     EXPECT_GT(uitest::CountColour(image, RGB(255, 251, 240), 0, 0, 50, 20), 0); // text ink
+    EXPECT_EQ(parent.colourKinds, std::set<UINT>{CTLCOLOR_STATIC});
 }
 
 } // namespace
