@@ -95,8 +95,13 @@ TEST(TabOrder, ReadingOrderTakesRowsTopDownThenLeftToRight) {
     EXPECT_EQ(ReadingOrder({}), std::vector<int>{});
 }
 
-TEST_F(DialogTest, TemplateMakesEveryControlWithIdTextPlaceAndStyle) {
+// The menu's commands are queued like the platform's.
+TEST_F(DialogTest, TemplateMakesEveryControlWithIdTextPlaceAndStyleAndItsMenu) {
+    CMenu menu;
+    menu.LoadMenu({{"File", 0, {{"Save", 32780, {}}, {"", 0, {}, true}, {"Recall", 32775, {}}}},
+                   {"Tools", 0, {{"Colour", 32771, {}}}}});
     Dlg dlg;
+    dlg.SetMenu(&menu);
     dlg.onInit = [&] {
         const DialogUnits& du = dlg.Units();
         CRect r;
@@ -114,9 +119,19 @@ TEST_F(DialogTest, TemplateMakesEveryControlWithIdTextPlaceAndStyle) {
         EXPECT_FALSE(dlg.GetDlgItem(1002)->GetStyle() & WS_VISIBLE);
         EXPECT_TRUE(dlg.GetDlgItem(1003)->GetStyle() & WS_VISIBLE);
         EXPECT_EQ(dlg.GetDlgItem(4711), nullptr);
-        dlg.EndDialog(IDCANCEL);
+
+        auto* bar = dlg.GetNative()->window()->findChild<QMenuBar*>();
+        ASSERT_NE(bar, nullptr);
+        ASSERT_EQ(bar->actions().size(), 2);
+        QMenu* file = bar->actions()[0]->menu();
+        ASSERT_NE(file, nullptr);
+        EXPECT_EQ(file->actions().size(), 3);
+        file->actions()[0]->trigger();
+        EXPECT_TRUE(dlg.commands.empty());
+        WhenReady([&] { return !dlg.commands.empty(); }, [&] { dlg.EndDialog(IDOK); });
     };
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_EQ(dlg.commands.front(), 32780);
 }
 
 // One dialog run again and again: each run builds its window afresh.
@@ -155,27 +170,6 @@ TEST_F(DialogTest, ModalResultFollowsTheClosingCommand) {
     }
 }
 
-TEST_F(DialogTest, MenuItemsSendTheirCommands) {
-    CMenu menu;
-    menu.LoadMenu({{"File", 0, {{"Save", 32780, {}}, {"", 0, {}, true}, {"Recall", 32775, {}}}},
-                   {"Tools", 0, {{"Colour", 32771, {}}}}});
-    Dlg dlg;
-    dlg.SetMenu(&menu);
-    dlg.onInit = [&] {
-        auto* bar = dlg.GetNative()->window()->findChild<QMenuBar*>();
-        ASSERT_NE(bar, nullptr);
-        ASSERT_EQ(bar->actions().size(), 2);
-        QMenu* file = bar->actions()[0]->menu();
-        ASSERT_NE(file, nullptr);
-        EXPECT_EQ(file->actions().size(), 3);
-        file->actions()[0]->trigger(); // queued like the platform's menu commands
-        EXPECT_TRUE(dlg.commands.empty());
-        WhenReady([&] { return !dlg.commands.empty(); }, [&] { dlg.EndDialog(IDOK); });
-    };
-    EXPECT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_EQ(dlg.commands.front(), 32780);
-}
-
 // A modal dialog disables only its owner: a modeless top-level window (a
 // unit's device window) stays usable while the main window runs modally, also
 // under the main window's own modal dialog, and a dialog the device window
@@ -203,11 +197,25 @@ TEST_F(DialogTest, ModalDialogsDisableOnlyTheirOwner) {
         press();
         EXPECT_EQ(device.commands, std::vector<int>{1003});
         Dlg nested(Sample("Nested")); // owner: the main window
+        const auto active = [&] { return nested.GetNative()->window()->isActiveWindow(); };
         runModal(nested, [&] {
             EXPECT_FALSE(main.IsWindowEnabled());
             EXPECT_TRUE(device.IsWindowEnabled());
             press();
             EXPECT_EQ(device.commands.size(), 2u);
+            // A box for the main window (no owner given) belongs to the dialog
+            // that covers it, and gives it the focus back.
+            ASSERT_TRUE(uitest::WaitUntil(active));
+            WhenReady([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
+                      [&] {
+                          auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                          ASSERT_NE(box->parentWidget(), nullptr);
+                          EXPECT_EQ(box->parentWidget()->window(), nested.GetNative()->window());
+                          box->button(QMessageBox::Ok)->click();
+                      });
+            ShowMessageBox(nullptr, "TCP connection to Device 1 (127.0.0.2) was lost.",
+                           "Communication to TM80", MB_OK);
+            EXPECT_TRUE(uitest::WaitUntil(active, 3000));
         });
         EXPECT_TRUE(main.IsWindowEnabled());
         Dlg entry(Sample("Entry"), &device);
@@ -226,36 +234,6 @@ TEST_F(DialogTest, ModalDialogsDisableOnlyTheirOwner) {
     device.ShowWindow(SW_SHOW);
     EXPECT_TRUE(device.IsWindowVisible());
     EXPECT_NE(device.GetDlgItem(1003), nullptr);
-}
-
-// A box asked for over a window that a modal dialog covers belongs to that
-// dialog, and gives it the focus back.
-TEST_F(DialogTest, BoxOverAModalDialogStaysAboveItAndGivesItTheFocusBack) {
-    Dlg main(Sample("Main", true));
-    ASSERT_TRUE(main.Create(nullptr));
-    AfxSetMainWnd(&main);
-    Dlg setup(Sample("Add Device")); // owner: the main window
-    QWidget* boxParent = nullptr;
-    bool activeAfter = false;
-    const auto active = [&] { return setup.GetNative()->window()->isActiveWindow(); };
-    WhenReady([&] { return setup.IsWindowVisible() && active(); },
-              [&] {
-                  // A notice for the main window (no owner given) comes up meanwhile.
-                  WhenReady(
-                      [] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
-                      [&] {
-                          auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-                          boxParent = box->parentWidget() ? box->parentWidget()->window() : nullptr;
-                          box->button(QMessageBox::Ok)->click();
-                      });
-                  ShowMessageBox(nullptr, "TCP connection to Device 1 (127.0.0.2) was lost.",
-                                 "Communication to TM80", MB_OK);
-                  activeAfter = uitest::WaitUntil(active, 3000);
-                  EXPECT_EQ(boxParent, setup.GetNative()->window());
-                  setup.EndDialog(IDOK);
-              });
-    EXPECT_EQ(setup.DoModal(), IDOK);
-    EXPECT_TRUE(activeAfter);
 }
 
 // Runs `act` on the window titled `title`, of class T, once a modal loop shows it.
