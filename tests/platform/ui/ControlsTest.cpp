@@ -201,7 +201,8 @@ TEST_F(PlatformControlsTest, IpAddressTakesAnAddressTypedOrPastedInOneGo) {
     EXPECT_EQ(ip.GetAddress(address), 0);
 }
 
-TEST_F(PlatformControlsTest, AutoRadioButtonsClearTheirGroupOnly) {
+// Auto radio buttons clear their group only; tooltips attach to their windows.
+TEST_F(PlatformControlsTest, AutoRadioButtonsClearTheirGroupOnlyAndTakeTooltips) {
     CButton r[4];
     const char* texts[] = {"Scan", "Direct", "1:8", "2:4"};
     for (int i = 0; i < 4; ++i) {
@@ -217,6 +218,15 @@ TEST_F(PlatformControlsTest, AutoRadioButtonsClearTheirGroupOnly) {
     QTest::mouseClick(r[1].GetNative(), Qt::LeftButton); // a second click keeps it
     EXPECT_EQ(r[1].GetCheck(), BST_CHECKED);
     EXPECT_EQ(parent.commands.back(), (Note{2, BN_CLICKED}));
+
+    CToolTipCtrl tips;
+    EXPECT_FALSE(tips.AddTool(&r[0], "x")); // not created yet
+    ASSERT_TRUE(tips.Create(&parent, TTS_ALWAYSTIP | TTS_BALLOON));
+    EXPECT_TRUE(tips.AddTool(&r[0], "Scans for units"));
+    EXPECT_EQ(r[0].GetNative()->toolTip(), QString("Scans for units"));
+    std::string text;
+    EXPECT_TRUE(tips.GetText(text, &r[0]));
+    EXPECT_EQ(text, "Scans for units");
 }
 
 TEST_F(PlatformControlsTest, DropDownListTellsAChoiceFromTheListApart) {
@@ -298,19 +308,6 @@ TEST_F(PlatformControlsTest, ColourButtonOpensThePickerWithItsColour) {
     ASSERT_EQ(dialogs->History().size(), 2u);
     EXPECT_EQ(dialogs->History()[1].color.initial, RGB(128, 128, 128));
     CommonDialogs::Install(std::move(previous));
-}
-
-TEST_F(PlatformControlsTest, TooltipsAttachToTheirWindows) {
-    CButton button;
-    ASSERT_TRUE(button.Create("Add Device", child, CRect(0, 0, 80, 24), &parent, 1069));
-    CToolTipCtrl tips;
-    EXPECT_FALSE(tips.AddTool(&button, "x")); // not created yet
-    ASSERT_TRUE(tips.Create(&parent, TTS_ALWAYSTIP | TTS_BALLOON));
-    EXPECT_TRUE(tips.AddTool(&button, "Adds a unit"));
-    EXPECT_EQ(button.GetNative()->toolTip(), QString("Adds a unit"));
-    std::string text;
-    EXPECT_TRUE(tips.GetText(text, &button));
-    EXPECT_EQ(text, "Adds a unit");
 }
 
 TEST_F(PlatformControlsTest, ImagesDecodeFromMemoryAndCutIntoLists) {
