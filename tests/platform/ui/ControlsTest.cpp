@@ -68,6 +68,7 @@ public:
         dc.SetTextColor(RGB(255, 251, 240));
         return &*brush;
     }
+    Note Last() const { return commands.empty() ? Note{} : commands.back(); }
     std::vector<Note> commands, notes;
     std::vector<Message> messages;
     std::vector<Message>* log = &messages;
@@ -123,9 +124,9 @@ TEST_F(PlatformControlsTest, PostedMessagesArriveLaterInOrderSentOnesAtOnce) {
     EXPECT_FALSE(CWnd().PostMessage(WM_USER, 0, 0));
 
     EXPECT_EQ(parent.SendMessage(WM_COMMAND, MAKEWPARAM(1069, EN_CHANGE), 0), 1);
-    EXPECT_EQ(parent.commands.back(), (Note{1069, EN_CHANGE}));
+    EXPECT_EQ(parent.Last(), (Note{1069, EN_CHANGE}));
     parent.SendMessage(WM_NOTIFY, 1011, TCN_SELCHANGE);
-    EXPECT_EQ(parent.notes.back(), (Note{1011, TCN_SELCHANGE}));
+    EXPECT_EQ(parent.notes, (std::vector<Note>{{1011, TCN_SELCHANGE}}));
     Parent bar;
     parent.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 37), bar.ToLParam());
     EXPECT_EQ(parent.scroll, std::make_tuple(UINT{SB_THUMBTRACK}, 37u, static_cast<CWnd*>(&bar)));
@@ -183,7 +184,7 @@ TEST_F(PlatformControlsTest, IpAddressTakesAnAddressTypedOrPastedInOneGo) {
     EXPECT_EQ(ip.GetAddress(address), 3);
     EXPECT_EQ(address, 0x7FFF0007u);
     EXPECT_EQ(ip.GetWindowText(), "127.255.0.7");
-    EXPECT_EQ(parent.commands.back(), (Note{1110, EN_CHANGE}));
+    EXPECT_EQ(parent.Last(), (Note{1110, EN_CHANGE}));
     ip.SetAddress(0x7F150102);
     EXPECT_EQ(ip.GetAddressText(), "127.21.1.2");
 
@@ -192,7 +193,7 @@ TEST_F(PlatformControlsTest, IpAddressTakesAnAddressTypedOrPastedInOneGo) {
     QApplication::clipboard()->setText(QStringLiteral(" 127.0.0.2\n"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(ip.GetAddressText(), "127.0.0.2");
-    EXPECT_EQ(parent.commands.back(), (Note{1110, EN_CHANGE}));
+    EXPECT_EQ(parent.Last(), (Note{1110, EN_CHANGE}));
     Type("\b<\b9");
     EXPECT_EQ(ip.GetAddressText(), "127.0.9.0");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -217,7 +218,7 @@ TEST_F(PlatformControlsTest, AutoRadioButtonsClearTheirGroupOnlyAndTakeTooltips)
     EXPECT_EQ(r[2].GetCheck(), BST_CHECKED);             // other group
     QTest::mouseClick(r[1].GetNative(), Qt::LeftButton); // a second click keeps it
     EXPECT_EQ(r[1].GetCheck(), BST_CHECKED);
-    EXPECT_EQ(parent.commands.back(), (Note{2, BN_CLICKED}));
+    EXPECT_EQ(parent.Last(), (Note{2, BN_CLICKED}));
 
     CToolTipCtrl tips;
     EXPECT_FALSE(tips.AddTool(&r[0], "x")); // not created yet
@@ -238,7 +239,7 @@ TEST_F(PlatformControlsTest, DropDownListTellsAChoiceFromTheListApart) {
     EXPECT_EQ(list.GetCurSel(), CB_ERR); // nothing chosen yet
     EXPECT_EQ(list.SetCurSel(1), 1);
     EXPECT_TRUE(parent.commands.empty()); // SetCurSel tells nobody
-    EXPECT_EQ(list.SetCurSel(7), CB_ERR);
+    EXPECT_EQ(list.SetCurSel(3), CB_ERR); // one past the end
     EXPECT_EQ(list.GetCurSel(), CB_ERR);
     EXPECT_EQ(list.GetLBText(2), "C1");
 
@@ -279,7 +280,7 @@ TEST_F(PlatformControlsTest, EditLimitCountsCharactersTyped) {
     edit.SetFocus();
     QTest::keyClicks(edit.GetNative(), "12345");
     EXPECT_EQ(edit.GetWindowText(), "123");
-    EXPECT_EQ(parent.commands.back(), (Note{11, EN_CHANGE}));
+    EXPECT_EQ(parent.Last(), (Note{11, EN_CHANGE}));
     // A longer text from the program is shown whole; typing waits until it is shorter.
     edit.SetWindowText("123456");
     EXPECT_EQ(edit.GetWindowText(), "123456");
