@@ -35,10 +35,11 @@ using namespace win;
 
 namespace {
 
-// A top-level window that records what reaches it: messages of the program's
-// own range, its children's commands and notifications, scrolls, timer ticks.
 using Note = std::pair<int, int>; // id, code
 using Message = std::tuple<UINT, WPARAM, LPARAM>;
+
+// A top-level window that records what reaches it: messages of the program's
+// own range, its children's commands and notifications, scrolls, timer ticks.
 class Parent : public CWnd {
 public:
     LRESULT WindowProc(UINT message, WPARAM w, LPARAM l) override {
