@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <future>
@@ -127,6 +128,25 @@ TEST_F(ErrorLogTest, LineFormat) {
     EXPECT_EQ(lines[1].substr(0, 6), "-00003");
     EXPECT_EQ(lines[2].size() + 1, ErrorLog::kLineBufferSize - 1); // + the LF
     EXPECT_EQ(lines[2].back(), '\r');
+}
+
+// Started with its standard input closed, the program gives the log descriptor
+// 0: the log writes to it and closes it like any other.
+TEST_F(ErrorLogTest, DescriptorZeroIsTheLogsLikeAnyOther) {
+    const int savedInput = dup(0);
+    close(0);
+    {
+        auto log = ErrorLog::Create(root / "zero.Log");
+        EXPECT_TRUE(log);
+        if (log) {
+            log->Log("on descriptor 0", 1);
+        }
+        EXPECT_NE(fcntl(0, F_GETFD), -1);
+    }
+    EXPECT_EQ(fcntl(0, F_GETFD), -1);
+    dup2(savedInput, 0);
+    close(savedInput);
+    EXPECT_EQ(Lines(root / "zero.Log").size(), 1u);
 }
 
 TEST_F(ErrorLogTest, EachStartWritesAFreshBannerIntoTheLogFolderWhenThereIsOne) {
