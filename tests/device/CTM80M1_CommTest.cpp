@@ -1,7 +1,6 @@
 // The unit model against a scripted peer: the bytes each operation sends, how
 // values are clamped, how replies are parsed, and what happens when
 // exchanges fail.
-#include "platform/Clock.h"
 #include "tests/device/ScriptedPeer.h"
 
 #include <cstring>
@@ -243,26 +242,6 @@ TEST_F(CommTest, CalibrationAndReferenceTables) {
             EXPECT_EQ(unit->calibration.reference[b][c], 100 + 10 * b + c);
         }
     }
-}
-
-TEST_F(CommTest, SilentUnitEmptiesTheNoteAndZeroesTheStatus) {
-    std::strcpy(unit->identity.userNote.data(), "old note");
-    unit->status = {30, 12, 1};
-    unit->settings.split = 1;
-    peer->SetHandler([](const PeerFrame&) { return Answer{}; });
-    std::int64_t start = win::ProcessClock();
-    EXPECT_EQ(unit->ReadUserNote(), 0);
-    EXPECT_GE(win::ProcessClock() - start, 1000);
-    EXPECT_STREQ(unit->identity.userNote.data(), "");
-    EXPECT_EQ(unit->ReadStatus(), 0);
-    EXPECT_EQ(unit->status.temperature, 0);
-    EXPECT_EQ(unit->status.voltage, 0);
-    EXPECT_EQ(unit->status.current, 0);
-    // Other reads leave the model alone.
-    EXPECT_EQ(unit->ReadSplitAndBands(), 0);
-    EXPECT_EQ(unit->settings.split, 1);
-    EXPECT_EQ(unit->ReadIdentity(), 0);
-    EXPECT_EQ(unit->identity.identityRead, 0);
 }
 
 TEST_F(CommTest, AFailedBlockReadChangesNothingTheModelHolds) {

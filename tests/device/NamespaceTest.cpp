@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <net/if.h>
 #include <string>
@@ -98,35 +100,61 @@ TEST(EndToEnd, DefaultBroadcastInPrivateNamespace) {
         units.push_back(std::make_unique<sim::SimUnit>(config)); // module on UDP port 50001
         ASSERT_TRUE(units.back()->Start()) << units.back()->Error();
     }
-    // A later answer keeps the order of the list fixed.
-    units.back()->SetModuleFault(sim::ModuleFault::DelayedAnswer, 200);
+    // The list follows the order of the answers, not of the addresses.
+    units.front()->SetModuleFault(sim::ModuleFault::DelayedAnswer, 200);
 
     win::WSADATA data;
     ASSERT_EQ(win::WSAStartup(win::MAKEWORD(2, 2), &data), 0);
     {
         OutputCapture trace;
+        const auto start = std::chrono::steady_clock::now();
         DiscoverWizNET_Devices();
+        const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              std::chrono::steady_clock::now() - start)
+                              .count();
+        EXPECT_GE(took, 3090); // the 100 ms pause and the whole window (clocks round apart)
         ASSERT_EQ(DiscoveryList::Instance().Count(), 2);
-        EXPECT_EQ(DiscoveryList::Instance().At(0).addressText, "127.59.0.1");
-        EXPECT_EQ(DiscoveryList::Instance().At(1).addressText, "127.59.0.2");
-        EXPECT_TRUE(trace.InDebug("Attempting to TCP connect to: 127.59.0.2.\r"));
+        EXPECT_EQ(DiscoveryList::Instance().At(0).addressText, "127.59.0.2");
+        EXPECT_EQ(DiscoveryList::Instance().At(1).addressText, "127.59.0.1");
+        EXPECT_EQ(DiscoveryList::Instance().At(1).reachable, 1);
+
+        const std::string text = trace.Debug();
+        const std::string stars = "*****************************************************";
+        EXPECT_EQ(text.rfind(stars + "\rNow looking for WizNET Devices.\r", 0), 0u);
+        for (const std::string& piece :
+             {stars + "\rAttempting to TCP connect to: 127.59.0.1.\rConnection State: OPEN\r\n"
+                      "Now reading WizNET Device ID.\rFound a 0x16 device.\r\n"
+                      "Discovered TM80M1 or TM80C2.\rNow reading Identity Values of TM80.\r"
+                      "Now reading User Note of TM80.\r",
+              // Polls that find nothing are traced until the window closes.
+              std::string("recvfrom() returned -1.\r\n***** Data received from Broadcast "
+                          "response is =>\r\n\r\nData did not match expected values in "
+                          "Broadcast response.\r\n"),
+              std::string("recvfrom() returned -1.\r\nTime out completed.\r\n"
+                          "Now exiting DiscoverWizNET_Devices().\r\nTime used: ")}) {
+            ASSERT_NE(text.find(piece), std::string::npos) << piece;
+        }
+        EXPECT_EQ(text.substr(text.size() - stars.size() - 2), stars + "\r\n");
+        const int used = std::atoi(text.c_str() + text.find("Time used: ") + 11);
+        EXPECT_GE(used, 3000);
+        EXPECT_LT(used, took);
     }
     win::WSACleanup();
 
     OutputCapture json;
     EXPECT_EQ(RunDiscoverCommand({}, true), 0);
-    EXPECT_EQ(json.Stdout(),
-              "[{\"name\":\"TM80M Multicoupler\",\"address\":\"127.59.0.1\",\"serial\":\"00AB "
-              "0017\",\"note\":\"FIRST\",\"mac\":\"00:08:DC:3B:00:01\",\"model\":\"80M1\"},"
-              "{\"name\":\"TM80C2 Multicoupler\",\"address\":\"127.59.0.2\",\"serial\":"
-              "\"1234 9999\",\"note\":\"SECOND\",\"mac\":\"00:08:DC:3B:00:02\",\"model\":"
-              "\"80C2\"}]\n");
+    EXPECT_EQ(
+        json.Stdout(),
+        "[{\"name\":\"TM80C2 Multicoupler\",\"address\":\"127.59.0.2\",\"serial\":"
+        "\"1234 9999\",\"note\":\"SECOND\",\"mac\":\"00:08:DC:3B:00:02\",\"model\":"
+        "\"80C2\"},{\"name\":\"TM80M Multicoupler\",\"address\":\"127.59.0.1\",\"serial\":"
+        "\"00AB 0017\",\"note\":\"FIRST\",\"mac\":\"00:08:DC:3B:00:01\",\"model\":\"80M1\"}]\n");
     OutputCapture table;
     EXPECT_EQ(RunDiscoverCommand({"--broadcast", "127.255.255.255"}, false), 0);
     EXPECT_EQ(table.Stdout(),
               "NAME                 ADDRESS     SERIAL     NOTE    MAC\n"
-              "TM80M Multicoupler   127.59.0.1  00AB 0017  FIRST   00:08:DC:3B:00:01\n"
-              "TM80C2 Multicoupler  127.59.0.2  1234 9999  SECOND  00:08:DC:3B:00:02\n");
+              "TM80C2 Multicoupler  127.59.0.2  1234 9999  SECOND  00:08:DC:3B:00:02\n"
+              "TM80M Multicoupler   127.59.0.1  00AB 0017  FIRST   00:08:DC:3B:00:01\n");
     EXPECT_EQ(win::WSAStartupCount(), 0);
 }
 

@@ -202,16 +202,14 @@ TEST_F(SlotTest, OpenReadsTheUnitInOrderAndFillsTheCopies) {
 }
 
 // The open sequence stops at its first failed exchange, whichever it is: no
-// window, nothing for the main window to show.
+// window, nothing for the main window to show. (The fault matrix fails the
+// first exchange; these fail later ones.)
 TEST_F(SlotTest, OpenStopsAtItsFirstFailedExchange) {
     const struct {
         const char* name;
         int answered; // frames answered before the unit fails
         bool hangUp;  // hangs up, or else stays silent
-    } cases[] = {{"silent", 0, false},
-                 {"hangs up at once", 0, true},
-                 {"hangs up after the flash", 1, true},
-                 {"silent from the first block", 4, false}};
+    } cases[] = {{"hangs up after the flash", 1, true}, {"silent from the first block", 4, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         auto answered = std::make_shared<std::atomic<int>>(0);
