@@ -22,6 +22,25 @@
 
 namespace apptest {
 
+void Click(const win::CWnd& window, int id) {
+    QTest::mouseClick(window.GetDlgItem(id)->GetNative(), Qt::LeftButton);
+}
+
+win::CRect Place(const win::CWnd& window, int id) {
+    win::CRect r;
+    window.GetDlgItem(id)->GetWindowRect(&r);
+    window.ScreenToClient(&r);
+    return r;
+}
+
+std::string LabelText(const win::CWnd& window, int id) {
+    const win::CWnd* control = window.GetDlgItem(id);
+    if (const auto* label = dynamic_cast<const CNewLabel*>(control)) {
+        return label->GetLabelText();
+    }
+    return control != nullptr ? control->GetWindowText() : std::string("<none>");
+}
+
 void Close(CTM80_AppDlg& dlg, CloseBy how) {
     QWidget* client = dlg.GetNative();
     switch (how) {
@@ -64,6 +83,9 @@ void AppTest::SetUp() {
     win::CommonDialogs::Install(std::move(scripted));
     win::SetDebugOutputSink([this](std::string_view text) { trace.append(text); });
     win::SetStandardOutputSink([](std::string_view) {});
+    if (startUp_) {
+        StartUp();
+    }
 }
 
 void AppTest::TearDown() {
@@ -88,6 +110,16 @@ void AppTest::WriteConfiguration(const std::string& keys) {
     WriteFile(ConfigPath(), "[TM80M1]\r\n" + keys);
 }
 
+void AppTest::WriteDirectLaunch(const std::vector<std::string>& addresses, int launch, int count) {
+    std::string keys = "LAUNCH_DIRECT=" + std::to_string(launch) + "\r\nNUMBER_OF_LAUNCH_DEVICES=" +
+                       std::to_string(count < 0 ? static_cast<int>(addresses.size()) : count) +
+                       "\r\n";
+    for (std::size_t i = 0; i < addresses.size(); ++i) {
+        keys += "DEVICE_DIRECT_IP_ADDRESS_" + std::to_string(i) + "=" + addresses[i] + "\r\n";
+    }
+    WriteConfiguration(keys);
+}
+
 void AppTest::StartUp() {
     WinAppplus environment;
     environment.InitEnvironment();
@@ -98,23 +130,36 @@ void AppTest::StartUp() {
 int AppTest::RunMainWindow(CTM80_AppDlg& dlg, const std::function<void()>& inside,
                            bool insideCloses) {
     bool ran = false;
-    WhenReady([&] { return dlg.IsWindow() && dlg.IsWindowVisible(); },
-              [&] {
-                  ran = true;
-                  inside();
-                  if (!insideCloses) {
-                      dlg.EndDialog(win::IDOK);
-                  }
-              });
     // A test whose actions went wrong must not hang the run.
     QTimer watchdog;
     watchdog.setSingleShot(true);
     QObject::connect(&watchdog, &QTimer::timeout, &watchdog, [&] { dlg.EndDialog(-2); });
     watchdog.start(60000);
-    const int result = static_cast<int>(dlg.DoModal());
+    const int result = RunModal(dlg, [&] {
+        ran = true;
+        inside();
+        if (!insideCloses) {
+            dlg.EndDialog(win::IDOK);
+        }
+    });
     EXPECT_TRUE(ran) << "the main window never showed";
     EXPECT_NE(result, -2) << "the main window was ended by the watchdog";
     return result;
+}
+
+void AppTest::RunWithUnits(int a, const std::vector<std::string>& notes,
+                           const std::function<void(CTM80_AppDlg&)>& inside) {
+    std::vector<sim::SimUnit*> units;
+    for (std::size_t k = 0; k < notes.size(); ++k) {
+        units.push_back(&StartUnit(a, static_cast<int>(k) + 1, notes[k]));
+    }
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg, [&] {
+        for (sim::SimUnit* unit : units) {
+            ASSERT_TRUE(Add(dlg, *unit)) << unit->Config().address;
+        }
+        inside(dlg);
+    });
 }
 
 std::string AppTest::Address(int a, int b) const {
@@ -157,14 +202,6 @@ bool AppTest::RowShown(const CTM80_AppDlg& dlg, int row) {
     }
     EXPECT_TRUE(shown || hidden) << "row " << row + 1 << " is partly shown";
     return shown;
-}
-
-std::string AppTest::LabelText(const CTM80_AppDlg& dlg, int id) {
-    const win::CWnd* control = dlg.GetDlgItem(id);
-    if (const auto* label = dynamic_cast<const CNewLabel*>(control)) {
-        return label->GetLabelText();
-    }
-    return control != nullptr ? control->GetWindowText() : std::string("<none>");
 }
 
 std::vector<std::string> AppTest::Messages() const {

@@ -1,8 +1,7 @@
-// Helpers of the application tests: the Qt application, waiting on events,
-// running the main window modally with actions inside its loop, and a fixture
-// that gives each test a fresh working folder, the start-up steps of the
-// application object, scripted message boxes, a discovery that stays on a
-// loopback broadcast address, and simulated units on 127.<octet>.x.y.
+// The application tests' fixture: a fresh working folder, the start-up steps
+// of the application object, scripted common dialogs, a discovery that stays
+// on a loopback broadcast address, simulated units on 127.<octet>.x.y, and the
+// main window and its dialogs run modally with actions inside their loops.
 #pragma once
 
 #include "app/mainwindow/CTM80_AppDlg.h"
@@ -31,10 +30,22 @@ using uitest::VisibleWindowTitled;
 using uitest::WaitUntil;
 using uitest::WhenReady;
 
-// The dialog of class T behind the visible window titled `title`, or nullptr.
-template <class T> T* VisibleDialog(const char* title) {
-    return uitest::DialogBehind<T>(VisibleWindowTitled(title));
+// Runs `inside` on the dialog of class T behind the window titled `title` once it shows.
+template <class T, class F> void WhenShown(const char* title, F inside) {
+    WhenReady([title] { return uitest::DialogBehind<T>(VisibleWindowTitled(title)) != nullptr; },
+              [title, inside] { inside(*uitest::DialogBehind<T>(VisibleWindowTitled(title))); });
 }
+// Runs `dialog` modally; `inside` runs once it shows.
+template <class D, class F> int RunModal(D& dialog, F inside) {
+    WhenReady([&dialog] { return dialog.IsWindow() && dialog.IsWindowVisible(); }, inside);
+    return static_cast<int>(dialog.DoModal());
+}
+
+void Click(const win::CWnd& window, int id);
+// The control's rectangle in its dialog's client area.
+win::CRect Place(const win::CWnd& window, int id);
+// The label's text (a CNewLabel's own) or the control's window text.
+std::string LabelText(const win::CWnd& window, int id);
 
 // Ends the main window by Escape (answering its question with yes), Enter or
 // its close box, as the operator would.
@@ -43,32 +54,39 @@ void Close(CTM80_AppDlg& dlg, CloseBy how);
 
 class AppTest : public ::testing::Test {
 protected:
-    explicit AppTest(int octet) : octet_(octet) {}
+    explicit AppTest(int octet, bool startUp = true) : octet_(octet), startUp_(startUp) {}
     void SetUp() override;
     void TearDown() override;
 
-    // Writes the system configuration file (section "TM80M1") before the start.
+    // Writes the system configuration file (section "TM80M1").
     void WriteConfiguration(const std::string& keys);
+    // Writes a configuration that launches directly to `addresses`.
+    void WriteDirectLaunch(const std::vector<std::string>& addresses, int launch = 1,
+                           int count = -1);
     // The start-up steps of the application object up to the main window:
-    // environment, folders, "LAST_IP_USED".
+    // environment, folders, "LAST_IP_USED" (the fixture takes them unless told not to).
     void StartUp();
 
     // Runs the main window modally; `inside` runs once it shows. Unless
     // `insideCloses`, the window is ended with IDOK (no save) afterwards.
     int RunMainWindow(CTM80_AppDlg& dlg, const std::function<void()>& inside,
                       bool insideCloses = false);
+    // Units noted `notes` on 127.<octet>.<a>.1, .2, ...: the main window runs
+    // with them added, in order, and `inside` acts on it.
+    void RunWithUnits(int a, const std::vector<std::string>& notes,
+                      const std::function<void(CTM80_AppDlg&)>& inside);
 
     // A started simulated unit on 127.<octet>.<a>.<b>; a findable one has a
     // module that answers the main window's discovery.
     sim::SimUnit& StartUnit(int a, int b, const std::string& note = "SIM UNIT",
                             bool findable = false);
+    sim::SimUnit& Unit(std::size_t k) { return *units_.at(k); }
     std::string Address(int a, int b) const;
     // Adds `unit` as the main window does (ConnectUnit).
-    bool Add(CTM80_AppDlg& dlg, const sim::SimUnit& unit);
+    static bool Add(CTM80_AppDlg& dlg, const sim::SimUnit& unit);
 
-    // The row's controls by id.
+    // Whether the row's controls all show (it fails when some do and some do not).
     static bool RowShown(const CTM80_AppDlg& dlg, int row);
-    static std::string LabelText(const CTM80_AppDlg& dlg, int id);
 
     std::string ConfigPath() const;
     std::vector<std::string> Messages() const;
@@ -83,6 +101,7 @@ protected:
 
 private:
     int octet_;
+    bool startUp_;
     std::uint16_t discoveryPort_ = 0;
     std::unique_ptr<WorkingFolder> cwd_;
     std::vector<std::unique_ptr<sim::SimUnit>> units_;

@@ -28,51 +28,41 @@ namespace {
 class SetupMenuTest : public AppTest {
 protected:
     SetupMenuTest() : AppTest(64) {}
-    void SetUp() override {
-        AppTest::SetUp();
-        StartUp();
-    }
-
-    // Chooses menu > item > "Device n" in the window's menu bar, as a click would.
-    static void Choose(CTM80_AppDlg& dlg, const char* menu, const char* item, int device) {
-        QMenuBar* bar = dlg.GetNative()->window()->findChild<QMenuBar*>();
-        ASSERT_NE(bar, nullptr);
-        QAction* found = nullptr;
-        for (QAction* top : bar->actions()) {
-            if (top->text() != menu || top->menu() == nullptr) {
-                continue;
-            }
-            for (QAction* sub : top->menu()->actions()) {
-                if (sub->text() != item || sub->menu() == nullptr) {
-                    continue;
-                }
-                for (QAction* leaf : sub->menu()->actions()) {
-                    if (leaf->text() == QString("Device %1").arg(device)) {
-                        found = leaf;
-                    }
-                }
-            }
-        }
-        ASSERT_NE(found, nullptr) << menu << " > " << item << " > " << device;
-        ASSERT_TRUE(found->isEnabled());
-        found->trigger();
-        Settle();
-    }
-
-    static std::string Header(int index) {
-        return CTM80_AppDlg::DeviceWindowOf(index)->GetStatusHeader().GetFileLine().GetLabelText();
-    }
 
     std::vector<ScriptedCommonDialogs::Shown> Shown(ScriptedCommonDialogs::Kind kind) const {
         std::vector<ScriptedCommonDialogs::Shown> shown;
-        for (const auto& s : dialogs->History()) {
-            if (s.kind == kind) {
-                shown.push_back(s);
-            }
-        }
+        std::copy_if(dialogs->History().begin(), dialogs->History().end(),
+                     std::back_inserter(shown), [kind](const auto& s) { return s.kind == kind; });
         return shown;
     }
 };
+
+// The action of `actions` whose text is `text` and, unless `leaf`, that opens a menu.
+QAction* Entry(const QList<QAction*>& actions, const QString& text, bool leaf = false) {
+    for (QAction* action : actions) {
+        if (action->text() == text && (leaf || action->menu() != nullptr)) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+
+// Chooses menu > item > "Device n" in the window's menu bar, as a click would.
+void Choose(CTM80_AppDlg& dlg, const char* menu, const char* item, int device) {
+    QAction* top = Entry(dlg.GetNative()->window()->findChild<QMenuBar*>()->actions(), menu);
+    QAction* sub = top != nullptr ? Entry(top->menu()->actions(), item) : nullptr;
+    QAction* found = sub != nullptr
+                         ? Entry(sub->menu()->actions(), QString("Device %1").arg(device), true)
+                         : nullptr;
+    ASSERT_NE(found, nullptr) << menu << " > " << item << " > " << device;
+    ASSERT_TRUE(found->isEnabled());
+    found->trigger();
+    Settle();
+}
+
+std::string Header(int index) {
+    return CTM80_AppDlg::DeviceWindowOf(index)->GetStatusHeader().GetFileLine().GetLabelText();
+}
 
 // The 22 frames of a recall: from the open control command on.
 std::vector<std::vector<std::uint8_t>> RecallFrames(const sim::SimUnit& unit) {
@@ -86,15 +76,9 @@ std::vector<std::vector<std::uint8_t>> RecallFrames(const sim::SimUnit& unit) {
 }
 
 TEST_F(SetupMenuTest, EmptyPositionsTheUnitsFolderAndFlash) {
-    sim::SimUnit& a = StartUnit(1, 1, "UNIT A");
-    sim::SimUnit& b = StartUnit(1, 2, "UNIT B");
-    CTM80_AppDlg dlg;
-    RunMainWindow(dlg, [&] {
-        ASSERT_TRUE(Add(dlg, a));
-        ASSERT_TRUE(Add(dlg, b));
-        a.ClearFrames();
-        b.ClearFrames();
-
+    RunWithUnits(1, {"UNIT A", "UNIT B"}, [&](CTM80_AppDlg& dlg) {
+        sim::SimUnit& a = Unit(0);
+        sim::SimUnit& b = Unit(1);
         Choose(dlg, "&File", "Save Setup", 3);
         Choose(dlg, "&File", "Recall Setup", 4);
         Choose(dlg, "&System", "Flash LEDs", 4); // nothing at all

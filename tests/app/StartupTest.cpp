@@ -1,9 +1,11 @@
-// Start-up: the application object's steps, the first start with nothing
-// configured, and the direct launch with addresses that do not answer.
+// Start-up and closing: the application object's steps, the first start with
+// nothing configured, the direct launch, the start-up window, what closing the
+// main window saves, the About box and the address shown for this computer.
 
-#include "app/mainwindow/CTM80_AppDlg.h"
+#include "app/dialogs/CAboutDlg.h"
 #include "app/mainwindow/Resources.h"
 #include "app/startup/CTM80_AppApp.h"
+#include "app/startup/LocalAddress.h"
 #include "app/startup/StartupNetwork.h"
 #include "app/startup/StartupWindow.h"
 #include "device/SlotTable.h"
@@ -13,21 +15,18 @@
 #include "infra/SystemConfiguration.h"
 #include "infra/TraceFile.h"
 #include "platform/ui/CWinApp.h"
+#include "platform/ui/EventBridge.h"
 #include "tests/app/AppTestSupport.h"
 #include "toolkit/CNewLabel.h"
 
-#include "platform/ui/EventBridge.h"
-
 #include "Version.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
-#include <QWidget>
 
 #include <algorithm>
 #include <cstdio>
-#include <vector>
+#include <filesystem>
 
 using namespace apptest;
 using namespace res;
@@ -36,49 +35,44 @@ namespace {
 
 class StartupTest : public AppTest {
 protected:
-    StartupTest() : AppTest(61) {}
+    StartupTest() : AppTest(61, false) {}
+
+    // Runs the application object's start; `inside` acts on its main window once it shows.
+    static bool RunApp(const std::function<void(CTM80_AppDlg&)>& inside) {
+        CTM80_AppApp app;
+        WhenReady([] { return win::AfxGetMainWnd() && win::AfxGetMainWnd()->IsWindowVisible(); },
+                  [inside] { inside(dynamic_cast<CTM80_AppDlg&>(*win::AfxGetMainWnd())); });
+        return app.InitInstance();
+    }
 };
 
+const std::string kMainTitle = std::string("Tm80_App Version ") + kVersionText;
+
 TEST_F(StartupTest, FirstStartWithoutConfigurationOrUnits) {
-    CTM80_AppApp app;
     bool checked = false;
-    WhenReady(
-        [] { return win::AfxGetMainWnd() != nullptr && win::AfxGetMainWnd()->IsWindowVisible(); },
-        [&] {
-            auto& dlg = dynamic_cast<CTM80_AppDlg&>(*win::AfxGetMainWnd());
-            for (int row = 0; row < kUnitPositions; ++row) {
-                EXPECT_FALSE(AppTest::RowShown(dlg, row)) << "row " << row + 1;
-            }
-            EXPECT_EQ(dlg.GetDlgItemText(IDC_DEVICES_FOUND), "Devices Found: 0");
-            EXPECT_EQ(dlg.GetDlgItemText(IDC_LOCAL_SW_IP), "Local Software IP: 127.0.0.1");
-            const std::string title = std::string("Tm80_App Version ") + kVersionText;
-            EXPECT_EQ(dlg.GetWindowText(), title);
-            EXPECT_EQ(dlg.GetNative()->window()->windowTitle().toStdString(), title);
-
+    EXPECT_FALSE(RunApp([&](CTM80_AppDlg& dlg) {
+        for (int row = 0; row < kUnitPositions; ++row) {
+            EXPECT_FALSE(RowShown(dlg, row)) << "row " << row + 1;
             // Without a configuration the rows take the default greys with white text.
-            for (int row = 0; row < kUnitPositions; ++row) {
-                const auto* id = dynamic_cast<const CNewLabel*>(dlg.GetDlgItem(IDC_DEVICE_ID[row]));
-                ASSERT_NE(id, nullptr);
-                EXPECT_EQ(id->GetBkColor(), win::RGB(50 * row, 50 * row, 50 * row));
-                EXPECT_EQ(id->GetTextColor(), win::RGB(255, 255, 255));
-            }
-
-            // "Add Device" is live.
-            EXPECT_TRUE(dlg.GetDlgItem(IDC_ADD_DEVICE)->IsWindowEnabled());
-            EXPECT_TRUE(dlg.GetDlgItem(IDC_ADD_DEVICE)->IsWindowVisible());
-            checked = true;
-            Close(dlg, CloseBy::Escape);
-        });
-    EXPECT_FALSE(app.InitInstance());
+            const auto& id = dynamic_cast<const CNewLabel&>(*dlg.GetDlgItem(IDC_DEVICE_ID[row]));
+            EXPECT_EQ(id.GetBkColor(), win::RGB(50 * row, 50 * row, 50 * row));
+            EXPECT_EQ(id.GetTextColor(), win::RGB(255, 255, 255));
+        }
+        EXPECT_EQ(dlg.GetDlgItemText(IDC_DEVICES_FOUND), "Devices Found: 0");
+        EXPECT_EQ(dlg.GetDlgItemText(IDC_LOCAL_SW_IP), "Local Software IP: 127.0.0.1");
+        EXPECT_EQ(dlg.GetWindowText(), kMainTitle);
+        EXPECT_EQ(dlg.GetNative()->window()->windowTitle().toStdString(), kMainTitle);
+        EXPECT_TRUE(dlg.GetDlgItem(IDC_ADD_DEVICE)->IsWindowEnabled());
+        EXPECT_TRUE(dlg.GetDlgItem(IDC_ADD_DEVICE)->IsWindowVisible());
+        checked = true;
+        Close(dlg, CloseBy::Escape);
+    }));
     EXPECT_TRUE(checked);
     EXPECT_EQ(win::AfxGetMainWnd(), nullptr);
-
-    // The trace of this run.
-    const std::string root = folder->Path();
-    const std::string traceText = ReadFile(root + "/SystemTools/AppLogs/" + TraceFile::kFileName);
+    const std::string traceText =
+        ReadFile(folder->Path() + "/SystemTools/AppLogs/" + TraceFile::kFileName);
     EXPECT_NE(traceText.find("tm80 started"), std::string::npos);
     EXPECT_NE(traceText.find("Now looking for WizNET Devices."), std::string::npos);
-
     // Escape saved the configuration.
     EXPECT_NE(ReadFile(ConfigPath()).find("LAST_IP_USED="), std::string::npos);
 }
@@ -95,9 +89,7 @@ TEST_F(StartupTest, SilentUnitAtDirectLaunchGetsNoRowAndHoldsTheStartForOneBudge
     // The module accepts the connection, the unit never answers.
     sim::SimUnit& silent = StartUnit(3, 1, "SILENT");
     silent.SetFault(sim::Fault::Silent);
-    WriteConfiguration("LAUNCH_DIRECT=1\r\nNUMBER_OF_LAUNCH_DEVICES=1\r\n"
-                       "DEVICE_DIRECT_IP_ADDRESS_0=" +
-                       Address(3, 1) + "\r\n");
+    WriteDirectLaunch({Address(3, 1)});
     StartUp();
     CTM80_AppDlg dlg;
     QElapsedTimer start;
@@ -119,29 +111,23 @@ TEST_F(StartupTest, SilentUnitAtDirectLaunchGetsNoRowAndHoldsTheStartForOneBudge
 // and no more than four addresses.
 TEST_F(StartupTest, DirectLaunchNamesEachAddressThatDoesNotAnswer) {
     sim::SimUnit& fourth = StartUnit(2, 4, "FOURTH");
-    WriteConfiguration("LAUNCH_DIRECT=2\r\nNUMBER_OF_LAUNCH_DEVICES=9\r\n"
-                       "DEVICE_DIRECT_IP_ADDRESS_0=0.0.0.0\r\n"
-                       "DEVICE_DIRECT_IP_ADDRESS_1=" +
-                       Address(2, 2) + "\r\n" + "DEVICE_DIRECT_IP_ADDRESS_2=" + Address(2, 3) +
-                       "\r\n" + "DEVICE_DIRECT_IP_ADDRESS_3=" + Address(2, 4) + "\r\n");
+    WriteDirectLaunch({"0.0.0.0", Address(2, 2), Address(2, 3), Address(2, 4)}, 2, 9);
     StartUp();
     CTM80_AppDlg dlg;
     RunMainWindow(dlg, [&] {
-        EXPECT_EQ(Messages(),
-                  (std::vector<std::string>{"Connection could not be made with 0.0.0.0",
-                                            "Connection could not be made with " + Address(2, 2),
-                                            "Connection could not be made with " + Address(2, 3)}));
+        const std::string no = "Connection could not be made with ";
+        EXPECT_EQ(Messages(), (std::vector<std::string>{no + "0.0.0.0", no + Address(2, 2),
+                                                        no + Address(2, 3)}));
         const auto& box = dialogs->History()[0].message;
         EXPECT_EQ(box.caption, "Add Device");
         EXPECT_EQ(box.type & win::MB_TYPEMASK, win::MB_OK);
-
         // The one unit that answered takes the first row, not the fourth.
         EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[0]), "FOURTH");
         EXPECT_EQ(LabelText(dlg, IDC_ADDRESS[0]), Address(2, 4));
         for (int row = 0; row < kUnitPositions; ++row) {
             EXPECT_EQ(RowShown(dlg, row), row == 0) << "row " << row + 1;
         }
-        // The simulated unit's bands name the outputs; its LEDs flashed when it was added.
+        // The unit's bands name the outputs; its LEDs flashed when it was added.
         EXPECT_FALSE(dlg.GetDlgItemText(IDC_OUTPUT_FIRST[0]).empty());
         EXPECT_EQ(fourth.LedFlashes(), 1);
         ASSERT_NE(CTM80_AppDlg::DeviceWindowOf(0), nullptr);
@@ -149,15 +135,12 @@ TEST_F(StartupTest, DirectLaunchNamesEachAddressThatDoesNotAnswer) {
     });
 }
 
-// One unit, one row: an address listed twice is connected once, the second
-// listing skipped with a line in the error log.
+// An address listed twice is connected once, the second listing skipped with
+// a line in the error log.
 TEST_F(StartupTest, DirectLaunchListingAnAddressTwiceConnectsItOnce) {
     sim::SimUnit& twice = StartUnit(7, 1, "TWICE");
     sim::SimUnit& other = StartUnit(7, 2, "OTHER");
-    WriteConfiguration("LAUNCH_DIRECT=1\r\nNUMBER_OF_LAUNCH_DEVICES=3\r\n"
-                       "DEVICE_DIRECT_IP_ADDRESS_0=" +
-                       Address(7, 1) + "\r\nDEVICE_DIRECT_IP_ADDRESS_1=" + Address(7, 2) +
-                       "\r\nDEVICE_DIRECT_IP_ADDRESS_2=" + Address(7, 1) + "\r\n");
+    WriteDirectLaunch({Address(7, 1), Address(7, 2), Address(7, 1)});
     StartUp();
     StartErrorLog(kVersionText, "TM80", TheEnvironment().AppLogFolder, "");
     ASSERT_NE(TheErrorLog(), nullptr);
@@ -190,75 +173,136 @@ TEST(Version, TextIsThePlainVersionWithTwoDigitMinorAndPatch) {
     EXPECT_STREQ(kVersionText, text);
 }
 
-// What the operator could see during a start, in order: windows shown and
-// hidden (by title) and each line the start-up window painted.
-class StartRecorder : public QObject {
-public:
-    StartRecorder() { qApp->installEventFilter(this); }
-    ~StartRecorder() override { qApp->removeEventFilter(this); }
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
+// What the operator sees during a start, in order: the start-up window shown
+// and hidden, each line it painted, the main window shown. The operator
+// presses Esc and clicks at each line: nothing may come of it.
+TEST_F(StartupTest, StartupWindowShowsTheStepsUntilTheMainWindowShows) {
+    StartUnit(6, 1, "FIRST UNIT");
+    WriteDirectLaunch({Address(6, 1)});
+    std::vector<std::string> seen;
+    const auto note = [&seen](const std::string& what) {
+        if ((seen.empty() || seen.back() != what) &&
+            std::find(seen.begin(), seen.end(), "show " + kMainTitle) == seen.end()) {
+            seen.push_back(what);
+        }
+    };
+    struct Recorder : QObject {
+        std::function<bool(QObject*, QEvent*)> filter;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            return filter(watched, event);
+        }
+    } recorder;
+    recorder.filter = [&](QObject* watched, QEvent* event) {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget == nullptr) {
             return false;
         }
         const std::string title = widget->window()->windowTitle().toStdString();
-        if ((event->type() == QEvent::Show || event->type() == QEvent::Hide) &&
-            widget->isWindow()) {
-            Note((event->type() == QEvent::Show ? "show " : "hide ") + title);
+        const bool shown = event->type() == QEvent::Show;
+        if ((shown || event->type() == QEvent::Hide) && widget->isWindow() &&
+            (title == StartupWindow::kTitle || (shown && title == kMainTitle))) {
+            note((shown ? "show " : "hide ") + title);
         }
+        const win::CWnd* control = win::EventBridge::OwnerOf(widget);
         if (event->type() == QEvent::Paint && title == StartupWindow::kTitle &&
-            !widget->isWindow()) {
-            const win::CWnd* control = win::EventBridge::OwnerOf(widget);
-            if (control != nullptr && !control->GetWindowText().empty()) {
-                Note("line " + control->GetWindowText());
-                // The operator presses Esc and clicks: nothing may come of it.
-                QTest::keyClick(widget->window(), Qt::Key_Escape);
-                QTest::mouseClick(widget->window(), Qt::LeftButton);
-            }
+            !widget->isWindow() && control != nullptr && !control->GetWindowText().empty()) {
+            note("line " + control->GetWindowText());
+            QTest::keyClick(widget->window(), Qt::Key_Escape);
+            QTest::mouseClick(widget->window(), Qt::LeftButton);
         }
         return false;
-    }
-
-    std::vector<std::string> seen;
-
-private:
-    void Note(const std::string& what) {
-        if (seen.empty() || seen.back() != what) {
-            seen.push_back(what);
-        }
-    }
-};
-
-TEST_F(StartupTest, StartupWindowShowsTheStepsUntilTheMainWindowShows) {
-    StartUnit(6, 1, "FIRST UNIT");
-    WriteConfiguration("LAUNCH_DIRECT=1\r\nNUMBER_OF_LAUNCH_DEVICES=1\r\n"
-                       "DEVICE_DIRECT_IP_ADDRESS_0=" +
-                       Address(6, 1) + "\r\n");
-    CTM80_AppApp app;
-    StartRecorder recorder;
-    WhenReady(
-        [] { return win::AfxGetMainWnd() != nullptr && win::AfxGetMainWnd()->IsWindowVisible(); },
-        [&] { Close(dynamic_cast<CTM80_AppDlg&>(*win::AfxGetMainWnd()), CloseBy::Enter); });
-    app.InitInstance();
-
-    const std::string main = std::string("show Tm80_App Version ") + kVersionText;
-    std::vector<std::string> seen = recorder.seen;
-    // Only the start-up window and the main window's showing matter here.
-    seen.erase(std::remove_if(seen.begin(), seen.end(),
-                              [&](const std::string& s) {
-                                  return s != main && s != "show TM80" && s != "hide TM80" &&
-                                         s.rfind("line ", 0) != 0;
-                              }),
-               seen.end());
-    const auto mainShown = std::find(seen.begin(), seen.end(), main);
-    ASSERT_NE(mainShown, seen.end());
-    seen.erase(mainShown + 1, seen.end());
+    };
+    qApp->installEventFilter(&recorder);
+    RunApp([](CTM80_AppDlg& dlg) { Close(dlg, CloseBy::Enter); });
+    qApp->removeEventFilter(&recorder);
     EXPECT_EQ(seen, (std::vector<std::string>{"show TM80", "line Starting\x85",
                                               "line Connecting to " + Address(6, 1) + "\x85",
                                               "line Reading " + Address(6, 1) + "\x85",
                                               "line Searching the network for TM80 units\x85",
-                                              "hide TM80", main}));
+                                              "hide TM80", "show " + kMainTitle}));
+}
+
+TEST_F(StartupTest, EscapeAndTheCloseBoxSaveTheConfigurationEnterDoesNot) {
+    const struct {
+        CloseBy how;
+        int result;
+        bool saves;
+    } cases[] = {
+        {CloseBy::Escape, win::IDCANCEL, true},
+        {CloseBy::CloseBox, win::IDCANCEL, true},
+        {CloseBy::Enter, win::IDOK, false},
+    };
+    const std::string stored = "LAUNCH_DIRECT=0\r\nLAST_IP_USED=127.61.9.9\r\n";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.how));
+        WriteConfiguration(stored);
+        ResetProcessValues();
+        StartUp();
+        CTM80_AppDlg dlg;
+        const int result = RunMainWindow(
+            dlg,
+            [&] {
+                // A change made during the run (as the launch options dialog would).
+                TheSystemConfiguration().LaunchCount = 3;
+                Close(dlg, c.how);
+            },
+            true);
+        EXPECT_EQ(result, c.result);
+        const std::string after = ReadFile(ConfigPath());
+        if (c.saves) {
+            EXPECT_NE(after.find("NUMBER_OF_LAUNCH_DEVICES=3"), std::string::npos) << after;
+            // The last address used goes back unchanged.
+            EXPECT_NE(after.find("LAST_IP_USED=127.61.9.9"), std::string::npos) << after;
+        } else {
+            EXPECT_EQ(after, "[TM80M1]\r\n" + stored);
+        }
+    }
+}
+
+TEST_F(StartupTest, HelpMenuOpensTheAboutBoxWithItsVersionOverTheMainWindow) {
+    StartUp();
+    CTM80_AppDlg dlg;
+    bool shown = false;
+    RunMainWindow(dlg, [&] {
+        WhenShown<CAboutDlg>("About TM80_App", [&](CAboutDlg& about) {
+            shown = true;
+            // The same version as the main window's title; the main window waits behind.
+            EXPECT_EQ(about.GetDlgItemText(IDC_ABOUT_VERSION),
+                      std::string("TM80_App, Version ") + kVersionText);
+            EXPECT_EQ(about.GetDlgItemText(win::IDOK), "OK");
+            EXPECT_FALSE(dlg.IsWindowEnabled());
+            Click(about, win::IDOK);
+        });
+        dlg.SendMessage(win::WM_COMMAND, win::MAKEWPARAM(IDM_ABOUTBOX, win::BN_CLICKED), 0);
+        EXPECT_TRUE(shown);
+        EXPECT_TRUE(dlg.IsWindowEnabled());
+        EXPECT_EQ(VisibleWindowTitled(CAboutDlg::kTitle), nullptr);
+    });
+}
+
+// The choice goes by each interface's flags, not by its address, so the
+// addresses here are loopback ones too: only data, nothing is sent to them.
+TEST(LocalAddressTest, PrefersTheDefaultRouteThenTheFirstUpNonLoopbackAddress) {
+    const InterfaceAddress lo{"lo", "127.0.0.1", true, true};
+    const InterfaceAddress down{"eth0", "127.0.2.5", false, false};
+    const InterfaceAddress lan{"eth1", "127.0.2.20", true, false};
+    const InterfaceAddress wifi{"wlan0", "127.0.2.9", true, false};
+    const struct {
+        std::vector<InterfaceAddress> addresses;
+        std::string defaultRoute;
+        std::string shown;
+    } cases[] = {
+        {{lo, down, lan, wifi}, "wlan0", "127.0.2.9"},
+        {{lo, down, lan, wifi}, "", "127.0.2.20"},
+        {{lo, down, lan, wifi}, "eth0", "127.0.2.20"}, // its interface is down
+        {{lo, down}, "", "127.0.0.1"},
+        {{}, "", "127.0.0.1"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ChooseLocalAddress(c.addresses, c.defaultRoute), c.shown) << c.defaultRoute;
+    }
+    // The real interfaces give some dotted address, never a name look-up's 127.0.1.1.
+    EXPECT_NE(FindLocalAddress(), "127.0.1.1");
 }
 
 } // namespace

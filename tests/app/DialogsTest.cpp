@@ -1,0 +1,530 @@
+// The main window's dialogs over a running main window: "Add Device" and its
+// communications setup against units whose modules answer the discovery on a
+// loopback broadcast address, the launch options, the device colours, and
+// every window's layout.
+
+#include "app/dialogs/CAboutDlg.h"
+#include "app/dialogs/Config.h"
+#include "app/dialogs/DeviceColorMenu.h"
+#include "app/dialogs/LaunchOptions.h"
+#include "app/mainwindow/Resources.h"
+#include "app/startup/StartupNetwork.h"
+#include "device/DiscoveryList.h"
+#include "device/SlotTable.h"
+#include "devicewindow/DefaultDlg.h"
+#include "devicewindow/StatusDlg.h"
+#include "devicewindow/SystemDlg.h"
+#include "infra/SystemConfiguration.h"
+#include "platform/ui/CIPAddressCtrl.h"
+#include "tests/app/AppTestSupport.h"
+#include "toolkit/Contrast.h"
+#include "toolkit/EntryDialogs.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+
+#include <arpa/inet.h>
+
+using namespace apptest;
+
+namespace {
+
+class AddDeviceTest : public AppTest {
+protected:
+    AddDeviceTest() : AppTest(74) {}
+    void SetUp() override {
+        AppTest::SetUp();
+        // Time for a few modules to answer and be read.
+        TheStartupNetwork().discoveryTarget->windowMs = 300;
+    }
+
+    // Three units the start-up discovery finds, on 127.74.<a>.1-3.
+    void StartThree(int a) {
+        for (int b = 1; b <= 3; ++b) {
+            StartUnit(a, b, "UNIT " + std::to_string(b), true);
+        }
+    }
+
+    // "Add Device" pressed; `inside` acts on the dialog it opens.
+    template <class F> static void PressAddDevice(CTM80_AppDlg& dlg, F inside) {
+        WhenShown<Config>("Communications Setup", inside);
+        Click(dlg, res::IDC_ADD_DEVICE);
+    }
+
+    // "Add Device" by address; "" leaves the address control blank.
+    static void AddByAddress(CTM80_AppDlg& dlg, const std::string& dotted) {
+        PressAddDevice(dlg, [dotted](Config& config) {
+            Click(config, Config::kIdNetworkDirect);
+            if (!dotted.empty()) {
+                dynamic_cast<win::CIPAddressCtrl&>(*config.GetDlgItem(Config::kIdDirectAddress))
+                    .SetAddress(ntohl(inet_addr(dotted.c_str())));
+            }
+            Click(config, win::IDOK);
+        });
+    }
+
+    // Clicks the value `id` and picks entry `index` in the list choice it
+    // opens (the click arrives posted); the prompt shown is noted.
+    void Pick(Config& config, int id, int index) {
+        pickerPrompt.clear();
+        WhenReady([] { return VisibleWindowTitled(Config::kPickerTitle) != nullptr; },
+                  [this, index] {
+                      QWidget* w = VisibleWindowTitled(Config::kPickerTitle);
+                      pickerPrompt = w->findChild<QLabel*>()->text().toStdString();
+                      w->findChild<QComboBox*>()->setCurrentIndex(index);
+                      for (auto* button : w->findChildren<QPushButton*>()) {
+                          if (button->text() == "OK") {
+                              QTest::mouseClick(button, Qt::LeftButton);
+                          }
+                      }
+                  });
+        Click(config, id);
+        EXPECT_TRUE(WaitUntil([this] { return !pickerPrompt.empty(); }));
+    }
+
+    std::string pickerPrompt;
+};
+
+const DiscoveredUnit& Found(int k) {
+    return DiscoveryList::Instance().At(k);
+}
+
+TEST_F(AddDeviceTest, PickersShowTheChosenUnitAndTheLayoutsSwitchBothWays) {
+    StartThree(1);
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg, [&] {
+        ASSERT_EQ(DiscoveryList::Instance().Count(), 3);
+        Config config(&dlg);
+        RunModal(config, [&] {
+            EXPECT_EQ(config.GetDlgItemText(Config::kIdNoteValue), Found(0).NoteText());
+            EXPECT_EQ(config.GetDlgItemText(Config::kIdAddressValue), Found(0).addressText);
+            // The serial as the rest of the window writes it, not as the discovery answers it.
+            EXPECT_EQ(config.GetDlgItemText(Config::kIdSerialValue), Found(0).UnitSerialText());
+
+            // The third address brings the third unit's note and serial with it.
+            Pick(config, Config::kIdAddressValue, 2);
+            EXPECT_EQ(pickerPrompt, "Select TM80 Device:");
+            EXPECT_EQ(config.GetSelectedIndex(), 2);
+            EXPECT_EQ(config.GetDlgItemText(Config::kIdNoteValue), Found(2).NoteText());
+            EXPECT_EQ(config.GetDlgItemText(Config::kIdSerialValue), Found(2).UnitSerialText());
+            Pick(config, Config::kIdNoteValue, 1);
+            EXPECT_EQ(pickerPrompt, "Select TM80 ID:");
+            EXPECT_EQ(config.GetDlgItemText(Config::kIdAddressValue), Found(1).addressText);
+
+            // Direct IP: one line, the address control where the note was.
+            Click(config, Config::kIdNetworkDirect);
+            EXPECT_EQ(config.GetMode(), Config::kNetworkDirect);
+            EXPECT_EQ(Place(config, Config::kIdDirectLabel), Place(config, Config::kIdNoteLabel));
+            EXPECT_EQ(Place(config, Config::kIdDirectAddress), Place(config, Config::kIdNoteValue));
+            // Which of the direct line and of the scan lines show, in that order.
+            auto shown = [&] {
+                std::string seen;
+                for (int id :
+                     {Config::kIdDirectFrame, Config::kIdDirectLabel, Config::kIdDirectAddress,
+                      Config::kIdScanFrame, Config::kIdNoteLabel, Config::kIdNoteValue,
+                      Config::kIdAddressValue, Config::kIdSerialLabel, Config::kIdSerialValue}) {
+                    seen += config.GetDlgItem(id)->IsWindowVisible() ? '1' : '0';
+                }
+                return seen;
+            };
+            EXPECT_EQ(shown(), "111000000");
+            Click(config, Config::kIdNetworkScan);
+            EXPECT_EQ(shown(), "000111111");
+            config.EndDialog(win::IDCANCEL);
+        });
+    });
+}
+
+TEST_F(AddDeviceTest, OkWithoutAnEntryIsRefusedAndRescanUpdatesTheMainWindowAtOnce) {
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg, [&] {
+        Config config(&dlg);
+        RunModal(config, [&] {
+            for (int id : {Config::kIdNoteValue, Config::kIdAddressValue, Config::kIdSerialValue}) {
+                EXPECT_EQ(config.GetDlgItemText(id), Config::kNoDeviceText) << id;
+            }
+            EXPECT_FALSE(config.GetDlgItem(Config::kIdMessage)->IsWindowVisible());
+            Click(config, win::IDOK);
+            EXPECT_TRUE(config.IsWindowVisible());
+            EXPECT_TRUE(config.GetDlgItem(Config::kIdMessage)->IsWindowVisible());
+
+            StartUnit(2, 1, "FIRST", true);
+            StartUnit(2, 2, "SECOND", true);
+            Click(config, Config::kIdRescan);
+            EXPECT_EQ(LabelText(dlg, res::IDC_DEVICES_FOUND), "Devices Found: 2");
+            Pick(config, Config::kIdSerialValue, 1);
+            EXPECT_EQ(pickerPrompt, "Select the TM80 Device:");
+
+            // Nothing answers the next search: the index stays, past the end.
+            TheStartupNetwork().discoveryTarget->port = 53999; // below every test's port
+            Click(config, Config::kIdRescan);
+            EXPECT_EQ(LabelText(dlg, res::IDC_DEVICES_FOUND), "Devices Found: 0");
+            EXPECT_EQ(config.GetSelectedIndex(), 1);
+            Click(config, win::IDOK);
+            EXPECT_TRUE(config.IsWindowVisible());
+            EXPECT_EQ(config.GetDlgItemText(Config::kIdMessage), Config::kNothingToAddText);
+            config.EndDialog(win::IDCANCEL);
+        });
+    });
+}
+
+TEST_F(AddDeviceTest, AddDeviceOffersOnlyUnitsWithoutARowAndRefusesADuplicate) {
+    StartThree(3);
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg, [&] {
+        ASSERT_EQ(DiscoveryList::Instance().Count(), 3);
+        const std::string first = Found(0).addressText;
+        PressAddDevice(dlg, [&](Config& config) { Click(config, win::IDOK); });
+        ASSERT_NE(TheSlotTable().Slot(0), nullptr);
+        EXPECT_EQ(TheSlotTable().Slot(0)->addressText, first);
+        EXPECT_EQ(LabelText(dlg, res::IDC_DEVICES_FOUND), "Devices Found: 2");
+        EXPECT_TRUE(RowShown(dlg, 0));
+
+        // By address: the typed unit's entry goes too.
+        const std::string second = Found(1).addressText;
+        AddByAddress(dlg, second);
+        ASSERT_NE(TheSlotTable().Slot(1), nullptr);
+        EXPECT_EQ(TheSlotTable().Slot(1)->addressText, second);
+        EXPECT_EQ(LabelText(dlg, res::IDC_DEVICES_FOUND), "Devices Found: 1");
+        EXPECT_TRUE(Messages().empty());
+
+        // A rescan finds all three again; only the unit without a row is
+        // offered and counted.
+        PressAddDevice(dlg, [&](Config& config) {
+            Click(config, Config::kIdRescan);
+            EXPECT_EQ(DiscoveryList::Instance().Count(), 3);
+            EXPECT_EQ(LabelText(dlg, res::IDC_DEVICES_FOUND), "Devices Found: 1");
+            const std::string offered = config.GetDlgItemText(Config::kIdAddressValue);
+            EXPECT_TRUE(offered != first && offered != second && offered.starts_with("127.74.3."))
+                << offered;
+            config.EndDialog(win::IDCANCEL);
+        });
+
+        // The first unit again: refused before any connection.
+        AddByAddress(dlg, first);
+        EXPECT_EQ(Messages(),
+                  std::vector<std::string>{first + " is already connected as Device 1."});
+        // A blank address is tried and fails with the message.
+        AddByAddress(dlg, "");
+        EXPECT_EQ(Messages().back(), "Connection could not be made with 0.0.0.0");
+        EXPECT_EQ(TheSlotTable().Slot(2), nullptr);
+        EXPECT_EQ(LabelText(dlg, res::IDC_DEVICES_FOUND), "Devices Found: 1");
+
+        // A unit removed is offered again.
+        Click(dlg, res::IDC_REMOVE[0]);
+        EXPECT_EQ(LabelText(dlg, res::IDC_DEVICES_FOUND), "Devices Found: 2");
+    });
+}
+
+// A unit that answers the LED flash but too slowly after it: the open sequence
+// stops at its first failed read, the unit gets no row, and meanwhile a
+// small box said what was being done.
+TEST_F(AddDeviceTest, UnitThatAnswersTooSlowlyGetsNoRowAndTheBoxSaysWhatItDid) {
+    sim::SimUnit& slow = StartUnit(4, 1, "SLOW");
+    // 50 ms per byte: the flash and the open control (12 bytes) come in time,
+    // the note (22 bytes) does not.
+    slow.SetFault(sim::Fault::SlowBytes, 50);
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg, [&] {
+        std::vector<std::string> lines;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&lines] {
+            QWidget* box = VisibleWindowTitled("Add Device");
+            auto* line = box != nullptr ? box->findChild<QLabel*>() : nullptr;
+            if (line != nullptr && (lines.empty() || lines.back() != line->text().toStdString())) {
+                lines.push_back(line->text().toStdString());
+            }
+        });
+        watch.start(20);
+        QElapsedTimer clock;
+        clock.start();
+        AddByAddress(dlg, Address(4, 1));
+        watch.stop();
+        EXPECT_LT(clock.elapsed(), 5000) << "12-14 s when every read waited out its budget";
+        EXPECT_EQ(Messages(), std::vector<std::string>{Address(4, 1) + " did not answer."});
+        EXPECT_EQ(TheSlotTable().Slot(0), nullptr);
+        EXPECT_FALSE(RowShown(dlg, 0));
+        EXPECT_EQ(slow.Frames().size(), 3u);
+        const std::string reading = "Reading " + Address(4, 1);
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.starts_with(reading);
+        }));
+        EXPECT_EQ(VisibleWindowTitled("Add Device"), nullptr);
+    });
+}
+
+class LaunchOptionsTest : public AppTest {
+protected:
+    LaunchOptionsTest() : AppTest(75) {}
+};
+
+// Opens the dialog from the System menu; `inside` acts once it shows.
+template <class F> void OpenLaunchOptions(CTM80_AppDlg& dlg, F inside) {
+    WhenShown<LaunchOptions>(LaunchOptions::kTitle, inside);
+    dlg.SendMessage(win::WM_COMMAND, res::ID_LAUNCH_OPTIONS, 0);
+}
+
+win::CIPAddressCtrl& AddressControl(LaunchOptions& options, int k) {
+    return dynamic_cast<win::CIPAddressCtrl&>(*options.GetDlgItem(LaunchOptions::kIdAddress[k]));
+}
+
+// Which of the four address rows (label and control) are enabled.
+std::vector<bool> RowsEnabled(LaunchOptions& options) {
+    std::vector<bool> enabled;
+    for (int k = 0; k < LaunchOptions::kAddresses; ++k) {
+        const bool label = options.GetDlgItem(LaunchOptions::kIdAddressLabel[k])->IsWindowEnabled();
+        EXPECT_EQ(label, options.GetDlgItem(LaunchOptions::kIdAddress[k])->IsWindowEnabled());
+        enabled.push_back(label);
+    }
+    return enabled;
+}
+
+// Clicks the count and types `text` into the number entry it opens (the click arrives posted).
+void EnterCount(LaunchOptions& options, const char* text) {
+    bool answered = false;
+    WhenReady([] { return VisibleWindowTitled("Input Range 1 to 4") != nullptr; },
+              [text, &answered] {
+                  auto* edit = VisibleWindowTitled("Input Range 1 to 4")->findChild<QLineEdit*>();
+                  edit->selectAll();
+                  QTest::keyClicks(edit, text);
+                  answered = true;
+                  QTest::keyClick(edit, Qt::Key_Return);
+              });
+    Click(options, LaunchOptions::kIdCount);
+    EXPECT_TRUE(WaitUntil([&] { return answered; }));
+}
+
+TEST_F(LaunchOptionsTest, EnablingFollowsTheCountAndSaveWritesAllFourControls) {
+    WriteConfiguration("LAUNCH_DIRECT=0\r\nNUMBER_OF_LAUNCH_DEVICES=1\r\n"
+                       "DEVICE_DIRECT_IP_ADDRESS_0=0.0.0.0\r\n"
+                       "DEVICE_DIRECT_IP_ADDRESS_2=127.75.9.9\r\n");
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg, [&] {
+        const SystemConfiguration before = TheSystemConfiguration();
+        // Cancel after changes writes nothing.
+        OpenLaunchOptions(dlg, [&](LaunchOptions& options) {
+            Click(options, LaunchOptions::kIdLaunchDirect);
+            AddressControl(options, 1).SetAddress(127, 75, 1, 1);
+            Click(options, win::IDCANCEL);
+        });
+        EXPECT_FALSE(TheSystemConfiguration().LaunchDirectly);
+        EXPECT_EQ(TheSystemConfiguration().DirectAddress, before.DirectAddress);
+
+        OpenLaunchOptions(dlg, [&](LaunchOptions& options) {
+            EXPECT_FALSE(options.GetDlgItem(LaunchOptions::kIdCount)->IsWindowEnabled());
+            EXPECT_EQ(RowsEnabled(options), (std::vector<bool>{false, false, false, false}));
+            // Disabled labels stay readable: their text has 3:1 on the background.
+            for (int id : {LaunchOptions::kIdCountLabel, LaunchOptions::kIdAddressLabel[0]}) {
+                const QImage label = Grab(*options.GetDlgItem(id));
+                double best = 1.0;
+                for (int y = 0; y < label.height(); ++y) {
+                    for (int x = 0; x < label.width(); ++x) {
+                        best = std::max(best,
+                                        ContrastRatio(PixelAt(label, x, y), PixelAt(label, 0, 0)));
+                    }
+                }
+                EXPECT_GE(best, 3.0) << id;
+            }
+            // The stored zero address shows as a blank control.
+            EXPECT_TRUE(AddressControl(options, 0).IsBlank());
+            EXPECT_EQ(AddressControl(options, 2).GetWindowText(), "127.75.9.9");
+
+            Click(options, LaunchOptions::kIdLaunchDirect);
+            EXPECT_EQ(RowsEnabled(options), (std::vector<bool>{true, false, false, false}));
+            EnterCount(options, "2");
+            EXPECT_EQ(options.GetDlgItemText(LaunchOptions::kIdCount), "2");
+            EXPECT_EQ(RowsEnabled(options), (std::vector<bool>{true, true, false, false}));
+            // What is typed survives the dialog's refresh (the box off and on).
+            const auto edits = AddressControl(options, 1).GetNative()->findChildren<QLineEdit*>();
+            ASSERT_EQ(edits.size(), 4);
+            for (int i = 0; i < 4; ++i) {
+                QTest::keyClicks(edits[i], i == 0 ? "127" : i == 1 ? "75" : i == 2 ? "1" : "2");
+            }
+            Click(options, LaunchOptions::kIdLaunchDirect);
+            Click(options, LaunchOptions::kIdLaunchDirect);
+            EXPECT_EQ(AddressControl(options, 1).GetWindowText(), "127.75.1.2");
+            Click(options, win::IDOK);
+        });
+        const SystemConfiguration& after = TheSystemConfiguration();
+        EXPECT_TRUE(after.LaunchDirectly);
+        EXPECT_EQ(after.LaunchCount, 2);
+        // Row 3 is above the count and still saved.
+        EXPECT_EQ(after.DirectAddress,
+                  (std::array<std::string, 4>{"0.0.0.0", "127.75.1.2", "127.75.9.9", "0.0.0.0"}));
+    });
+}
+
+TEST_F(LaunchOptionsTest, CopyIpsTakesTheConnectedUnitsInOrderAndTheNextStartLaunchesThem) {
+    WriteConfiguration("DEVICE_DIRECT_IP_ADDRESS_3=127.75.9.9\r\n");
+    {
+        CTM80_AppDlg dlg;
+        RunMainWindow(
+            dlg,
+            [&] {
+                OpenLaunchOptions(dlg, [&](LaunchOptions& options) {
+                    Click(options, LaunchOptions::kIdCopyIps);
+                    EXPECT_EQ(options.GetDlgItemText(LaunchOptions::kIdCount), "0");
+                    for (int k = 0; k < LaunchOptions::kAddresses; ++k) {
+                        EXPECT_TRUE(AddressControl(options, k).IsBlank()) << k;
+                    }
+                    Click(options, win::IDCANCEL);
+                });
+                for (int b = 1; b <= 3; ++b) {
+                    ASSERT_TRUE(Add(dlg, StartUnit(1, b)));
+                }
+                dlg.RemoveUnit(1); // units in positions 1 and 3
+                OpenLaunchOptions(dlg, [&](LaunchOptions& options) {
+                    Click(options, LaunchOptions::kIdLaunchDirect);
+                    Click(options, LaunchOptions::kIdCopyIps);
+                    EXPECT_EQ(options.GetDlgItemText(LaunchOptions::kIdCount), "2");
+                    EXPECT_EQ(AddressControl(options, 0).GetWindowText(), Address(1, 1));
+                    EXPECT_EQ(AddressControl(options, 1).GetWindowText(), Address(1, 3));
+                    EXPECT_TRUE(AddressControl(options, 2).IsBlank());
+                    EXPECT_TRUE(AddressControl(options, 3).IsBlank());
+                    Click(options, win::IDOK);
+                });
+                Close(dlg, CloseBy::Escape); // saves the configuration
+            },
+            true);
+    }
+    TheSlotTable().Clear();
+    ASSERT_TRUE(WaitUntil(
+        [&] { return Unit(0).OpenConnections() == 0 && Unit(2).OpenConnections() == 0; }));
+
+    CTM80_AppDlg next;
+    RunMainWindow(next, [&] {
+        // Only the first window's exit question: every unit connected.
+        EXPECT_EQ(Messages(), std::vector<std::string>{CTM80_AppDlg::kExitQuestion});
+        ASSERT_NE(TheSlotTable().Slot(1), nullptr);
+        EXPECT_EQ(TheSlotTable().Slot(0)->addressText, Address(1, 1));
+        EXPECT_EQ(TheSlotTable().Slot(1)->addressText, Address(1, 3));
+        EXPECT_EQ(TheSlotTable().Slot(2), nullptr);
+    });
+}
+
+class DeviceColorTest : public AppTest {
+protected:
+    DeviceColorTest() : AppTest(76) {}
+};
+
+// The colour in the top-left corner of a label, as it paints.
+win::COLORREF Corner(const win::CWnd& window, int id) {
+    Settle();
+    return PixelAt(Grab(*window.GetDlgItem(id)), 2, 2);
+}
+
+// A picked colour shows at once in its preview, the main window's row and an
+// open device window's header, and stays whatever closes the dialog.
+TEST_F(DeviceColorTest, PickedColoursShowAtOnceEverywhereAndCancelKeepsThem) {
+    const win::COLORREF red = win::RGB(255, 0, 0);
+    const win::COLORREF yellow = win::RGB(255, 255, 0);
+    RunWithUnits(1, {"FIRST", "SECOND", "THIRD"}, [&](CTM80_AppDlg& dlg) {
+        dlg.ShowDeviceWindow(2);
+        DefaultDlg* window = CTM80_AppDlg::DeviceWindowOf(2);
+        ASSERT_NE(window, nullptr);
+        const win::COLORREF firstRow = Corner(dlg, res::IDC_DEVICE_ID[0]);
+        WhenShown<DeviceColorMenu>("Customize Device Color", [&](DeviceColorMenu& menu) {
+            // The buttons open at the current colours, the default greys here.
+            dialogs->AnswerColor(red);
+            Click(menu, DeviceColorMenu::kIdBackground[1]);
+            EXPECT_EQ(dialogs->History().back().color.initial, win::RGB(50, 50, 50));
+            EXPECT_EQ(Corner(menu, DeviceColorMenu::kIdPreview[1]), red);
+            EXPECT_EQ(Corner(dlg, res::IDC_DEVICE_ID[1]), red);
+            EXPECT_EQ(Corner(dlg, res::IDC_ADDRESS[1]), red);
+            EXPECT_EQ(Corner(dlg, res::IDC_DEVICE_ID[0]), firstRow);
+
+            // Row 3's open device window takes its new text colour.
+            dialogs->AnswerColor(yellow);
+            Click(menu, DeviceColorMenu::kIdText[2]);
+            Settle();
+            const QImage line = Grab(window->GetStatusHeader().GetUnitLine());
+            EXPECT_GT(uitest::CountColour(line, yellow, 0, 0, line.width(), line.height()), 0);
+            Click(menu, win::IDCANCEL);
+        });
+        dlg.SendMessage(win::WM_COMMAND, res::ID_CUSTOMIZE_DEVICE_COLOR, 0);
+        EXPECT_EQ(TheSystemConfiguration().DeviceColors[1].Background, red);
+        EXPECT_EQ(TheSystemConfiguration().DeviceColors[2].Text, yellow);
+        EXPECT_EQ(Corner(dlg, res::IDC_DEVICE_ID[1]), red);
+    });
+}
+
+class LayoutTest : public AppTest {
+protected:
+    LayoutTest() : AppTest(77) {}
+};
+
+// Stacked on purpose.
+const std::vector<uitest::StackedOnPurpose> kStacked = {
+    {StatusDlg::kIdUnitLine, StatusDlg::kIdFileLine,
+     "the header's file line lies over the right part of the unit line, which is a band "
+     "across the whole header in the row's colours"},
+};
+
+// The layout faults of `dialog` once it shows, then Cancel.
+template <class T> std::vector<std::string> FaultsOf(T& dialog) {
+    std::vector<std::string> faults;
+    RunModal(dialog, [&] {
+        faults = uitest::LayoutFaults(dialog, kStacked);
+        dialog.EndDialog(win::IDCANCEL);
+    });
+    return faults;
+}
+
+// The layout faults of the entry box titled `title` once it shows, then Cancel.
+void CheckEntryBox(const char* title, std::vector<std::string>& faults) {
+    WhenShown<win::CDialogEx>(title, [&faults](win::CDialogEx& box) {
+        faults = uitest::LayoutFaults(box, kStacked);
+        box.EndDialog(win::IDCANCEL);
+    });
+}
+
+// Every control of every window shows whole at the default size: no two
+// visible sibling controls overlap (frames round what they group apart), and
+// none reaches outside its window.
+TEST_F(LayoutTest, NoControlIsHiddenOnAnyWindow) {
+    const std::vector<std::string> none;
+    RunWithUnits(1, {"RACK A"}, [&](CTM80_AppDlg& dlg) {
+        EXPECT_EQ(uitest::LayoutFaults(dlg, kStacked), none) << "main";
+        Config config(&dlg);
+        EXPECT_EQ(FaultsOf(config), none) << "Add Device";
+        LaunchOptions options(&dlg);
+        EXPECT_EQ(FaultsOf(options), none) << "Launch Options";
+        DeviceColorMenu colours(&dlg);
+        EXPECT_EQ(FaultsOf(colours), none) << "Device colours";
+        CAboutDlg about(&dlg);
+        EXPECT_EQ(FaultsOf(about), none) << "About";
+
+        std::vector<std::string> faults{"not shown"};
+        std::string text;
+        CheckEntryBox("User Notes", faults);
+        EnterText("User Notes", "Enter the note for this unit:", "RACK A", text, 250, 1, &dlg);
+        EXPECT_EQ(faults, none) << "note entry";
+        faults = {"not shown"};
+        int chosen = 0;
+        CheckEntryBox("Band Selection", faults);
+        ChooseFromList(0, {"LL: 1435 - 1535", "UL: 1750 - 1850"}, "Band Selection",
+                       "Select Band for Out 3A:", 2, chosen, &dlg);
+        EXPECT_EQ(faults, none) << "band choice";
+
+        // Each page of the device window, the calibration page too.
+        DefaultDlg& window = *CTM80_AppDlg::DeviceWindowOf(0);
+        window.ShowNormal();
+        auto& system = dynamic_cast<SystemDlg&>(*window.GetPage(DefaultDlg::kSystemPage));
+        QTest::mouseClick(system.DisplayCalibration().GetNative(), Qt::LeftButton);
+        for (int page = 0; page < DefaultDlg::kPageCount; ++page) {
+            window.GetTabStrip().SetCurSel(page);
+            window.OnNotify(DefaultDlg::kIdTabStrip, win::TCN_SELCHANGE);
+            Settle();
+            EXPECT_EQ(uitest::LayoutFaults(window, kStacked), none) << "page " << page;
+        }
+    });
+}
+
+} // namespace
