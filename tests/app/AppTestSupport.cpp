@@ -5,20 +5,14 @@
 #include "device/DiscoveryList.h"
 #include "device/SlotTable.h"
 #include "device/UnitFlags.h"
-#include "devicewindow/DefaultDlg.h"
 #include "infra/ApplicationFolders.h"
-#include "infra/Environment.h"
-#include "infra/SystemConfiguration.h"
 #include "infra/WinAppplus.h"
 #include "platform/DebugOutput.h"
-#include "platform/ui/QtConvert.h"
 #include "toolkit/CNewLabel.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
-#include <QWidget>
 
 namespace apptest {
 
@@ -41,24 +35,25 @@ std::string LabelText(const win::CWnd& window, int id) {
     return control != nullptr ? control->GetWindowText() : std::string("<none>");
 }
 
-void Close(CTM80_AppDlg& dlg, CloseBy how) {
-    QWidget* client = dlg.GetNative();
-    switch (how) {
-    case CloseBy::Escape:
-        // Esc asks first ("Exit TM80?"): the operator says yes.
-        if (auto* scripted =
-                dynamic_cast<win::ScriptedCommonDialogs*>(&win::CommonDialogs::Current())) {
-            scripted->AnswerMessageBox(win::IDYES);
-        }
-        QTest::keyClick(client, Qt::Key_Escape);
-        break;
-    case CloseBy::Enter:
-        QTest::keyClick(client, Qt::Key_Return);
-        break;
-    case CloseBy::CloseBox:
-        client->window()->close();
-        break;
+void Press(const CTM80_AppDlg& dlg, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    QWidget* target = QApplication::activePopupWidget();
+    target = target != nullptr ? target : QApplication::focusWidget();
+    QTest::keyClick(target != nullptr ? target : dlg.GetNative()->window(), key, modifiers);
+}
+
+bool Active(const CTM80_AppDlg& dlg) {
+    return dlg.GetNative()->window()->isActiveWindow();
+}
+
+void AppTest::Close(CTM80_AppDlg& dlg, CloseBy how) {
+    if (how == CloseBy::CloseBox) {
+        dlg.GetNative()->window()->close();
+        return;
     }
+    if (how == CloseBy::Escape) {
+        dialogs->AnswerMessageBox(win::IDYES); // "Exit TM80?"
+    }
+    QTest::keyClick(dlg.GetNative(), how == CloseBy::Escape ? Qt::Key_Escape : Qt::Key_Return);
 }
 
 void AppTest::SetUp() {
@@ -162,10 +157,6 @@ void AppTest::RunWithUnits(int a, const std::vector<std::string>& notes,
     });
 }
 
-std::string AppTest::Address(int a, int b) const {
-    return "127." + std::to_string(octet_) + "." + std::to_string(a) + "." + std::to_string(b);
-}
-
 sim::SimUnit& AppTest::StartUnit(int a, int b, const std::string& note, bool findable) {
     sim::UnitConfig config;
     config.module = findable;
@@ -178,30 +169,21 @@ sim::SimUnit& AppTest::StartUnit(int a, int b, const std::string& note, bool fin
     return *units_.back();
 }
 
-bool AppTest::Add(CTM80_AppDlg& dlg, const sim::SimUnit& unit) {
-    return dlg.ConnectUnit(unit.Config().address);
-}
-
 bool AppTest::RowShown(const CTM80_AppDlg& dlg, int row) {
-    const int ids[] = {res::IDC_REMOVE[row],        res::IDC_DEVICE_ID[row], res::IDC_ADDRESS[row],
-                       res::IDC_DEVICE_BUTTON[row], res::IDC_MODE_1_8[row],  res::IDC_MODE_2_4[row],
-                       res::IDC_FRAME_ALL[row]};
-    bool shown = true;
-    bool hidden = true;
-    auto take = [&](int id) {
-        const win::CWnd* control = dlg.GetDlgItem(id);
-        const bool visible = control != nullptr && control->IsWindowVisible();
-        shown = shown && visible;
-        hidden = hidden && !visible;
-    };
-    for (int id : ids) {
-        take(id);
-    }
+    std::vector<int> ids = {res::IDC_REMOVE[row],   res::IDC_DEVICE_ID[row],
+                            res::IDC_ADDRESS[row],  res::IDC_DEVICE_BUTTON[row],
+                            res::IDC_MODE_1_8[row], res::IDC_MODE_2_4[row],
+                            res::IDC_FRAME_ALL[row]};
     for (int k = 0; k < res::kOutputs; ++k) {
-        take(res::IDC_OUTPUT_FIRST[row] + k);
+        ids.push_back(res::IDC_OUTPUT_FIRST[row] + k);
     }
-    EXPECT_TRUE(shown || hidden) << "row " << row + 1 << " is partly shown";
-    return shown;
+    int shown = 0;
+    for (int id : ids) {
+        shown += dlg.GetDlgItem(id) != nullptr && dlg.GetDlgItem(id)->IsWindowVisible() ? 1 : 0;
+    }
+    EXPECT_TRUE(shown == 0 || shown == static_cast<int>(ids.size()))
+        << "row " << row + 1 << " is partly shown";
+    return shown > 0;
 }
 
 std::vector<std::string> AppTest::Messages() const {

@@ -47,10 +47,12 @@ win::CRect Place(const win::CWnd& window, int id);
 // The label's text (a CNewLabel's own) or the control's window text.
 std::string LabelText(const win::CWnd& window, int id);
 
-// Ends the main window by Escape (answering its question with yes), Enter or
-// its close box, as the operator would.
+// A key as the platform delivers it: to an open menu, the focused widget, or
+// the window when nothing in it has the focus.
+void Press(const CTM80_AppDlg& dlg, Qt::Key key, Qt::KeyboardModifiers modifiers = {});
+bool Active(const CTM80_AppDlg& dlg);
+
 enum class CloseBy { Escape, Enter, CloseBox };
-void Close(CTM80_AppDlg& dlg, CloseBy how);
 
 class AppTest : public ::testing::Test {
 protected:
@@ -58,6 +60,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // Ends the main window by Escape (answering its question with yes), Enter
+    // or its close box, as the operator would.
+    void Close(CTM80_AppDlg& dlg, CloseBy how);
     // Writes the system configuration file (section "TM80M1").
     void WriteConfiguration(const std::string& keys);
     // Writes a configuration that launches directly to `addresses`.
@@ -81,9 +86,13 @@ protected:
     sim::SimUnit& StartUnit(int a, int b, const std::string& note = "SIM UNIT",
                             bool findable = false);
     sim::SimUnit& Unit(std::size_t k) { return *units_.at(k); }
-    std::string Address(int a, int b) const;
-    // Adds `unit` as the main window does (ConnectUnit).
-    static bool Add(CTM80_AppDlg& dlg, const sim::SimUnit& unit);
+    std::string Address(int a, int b) const {
+        return "127." + std::to_string(octet_) + "." + std::to_string(a) + "." + std::to_string(b);
+    }
+    // Adds `unit` as the main window does.
+    static bool Add(CTM80_AppDlg& dlg, const sim::SimUnit& unit) {
+        return dlg.ConnectUnit(unit.Config().address);
+    }
 
     // Whether the row's controls all show (it fails when some do and some do not).
     static bool RowShown(const CTM80_AppDlg& dlg, int row);

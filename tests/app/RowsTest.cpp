@@ -1,8 +1,7 @@
 // The rows of the main window: filling the lowest free position, removing,
 // the device buttons, the split lights and half frames, a fifth unit, the
 // state marker of a unit that answers, is too hot or is lost. The window from
-// the keyboard: Esc, the remove buttons' question, the menus, Tab and the
-// focus marks.
+// the keyboard: the remove buttons' question, Tab and the focus marks.
 
 #include "app/mainwindow/Resources.h"
 #include "device/SlotTable.h"
@@ -11,8 +10,6 @@
 #include "tests/app/AppTestSupport.h"
 #include "toolkit/Staticball.h"
 
-#include <QApplication>
-#include <QMenu>
 #include <QTest>
 
 #include <filesystem>
@@ -37,7 +34,7 @@ bool Visible(const CTM80_AppDlg& dlg, int id) {
     return dlg.GetDlgItem(id)->IsWindowVisible();
 }
 
-TEST_F(RowsTest, RemovedRowIsFilledFirstByTheNextUnitAndTheButtonsShowItsWindow) {
+TEST_F(RowsTest, RemovedRowIsFilledFirstByTheNextUnitAndAFifthIsRefused) {
     RunWithUnits(1, {"UNIT A", "UNIT B", "UNIT C"}, [&](CTM80_AppDlg& dlg) {
         EXPECT_TRUE(RowShown(dlg, 2));
         EXPECT_FALSE(RowShown(dlg, 3));
@@ -85,6 +82,19 @@ TEST_F(RowsTest, RemovedRowIsFilledFirstByTheNextUnitAndTheButtonsShowItsWindow)
         // Removing the unit destroys its window.
         Click(dlg, IDC_REMOVE[1]);
         EXPECT_EQ(CTM80_AppDlg::DeviceWindowOf(1), nullptr);
+
+        // A fifth unit is refused, never opened, its connection closed.
+        for (int b = 4; b <= 6; ++b) {
+            EXPECT_EQ(Add(dlg, StartUnit(1, b + 1, "UNIT " + std::to_string(b))), b < 6);
+        }
+        EXPECT_EQ(Messages(), std::vector<std::string>{"All four device positions are in use."});
+        EXPECT_EQ(dialogs->History()[0].message.caption, "Add Device");
+        EXPECT_TRUE(WaitUntil([&] { return Unit(6).OpenConnections() == 0; }));
+        EXPECT_EQ(Unit(6).LedFlashes(), 0);
+        const char* rows[] = {"UNIT A", "UNIT 4", "UNIT C", "UNIT 5"};
+        for (int row = 0; row < kUnitPositions; ++row) {
+            EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[row]), rows[row]);
+        }
     });
 }
 
@@ -134,23 +144,6 @@ TEST_F(RowsTest, SplitTwoFourLightsItsLightAndShowsTheHalfFrames) {
     });
 }
 
-TEST_F(RowsTest, FifthUnitIsRefusedWithAMessage) {
-    sim::SimUnit& fifth = StartUnit(3, 5, "UNIT 5");
-    RunWithUnits(3, {"UNIT 1", "UNIT 2", "UNIT 3", "UNIT 4"}, [&](CTM80_AppDlg& dlg) {
-        EXPECT_TRUE(dialogs->History().empty());
-        EXPECT_FALSE(Add(dlg, fifth));
-        ASSERT_EQ(dialogs->History().size(), 1u);
-        EXPECT_EQ(dialogs->History()[0].message.text, "All four device positions are in use.");
-        EXPECT_EQ(dialogs->History()[0].message.caption, "Add Device");
-        // The refused unit was never opened and its connection is closed.
-        EXPECT_TRUE(WaitUntil([&] { return fifth.OpenConnections() == 0; }));
-        EXPECT_EQ(fifth.LedFlashes(), 0);
-        for (int row = 0; row < kUnitPositions; ++row) {
-            EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[row]), "UNIT " + std::to_string(row + 1));
-        }
-    });
-}
-
 // Each row's marker, as painted, and its tool tip follow what the unit's
 // device window sees, with its window closed: green while the unit answers,
 // yellow while it is too hot, grey while its connection is lost, the lit
@@ -197,60 +190,6 @@ protected:
     KeyboardTest() : AppTest(65) {}
 };
 
-bool Active(const CTM80_AppDlg& dlg) {
-    return dlg.GetNative()->window()->isActiveWindow();
-}
-
-// Where the platform delivers a key: an open menu, the focused widget, or
-// the window when nothing in it has the focus.
-void Press(CTM80_AppDlg& dlg, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QWidget* target = QApplication::activePopupWidget();
-    target = target != nullptr ? target : QApplication::focusWidget();
-    QTest::keyClick(target != nullptr ? target : dlg.GetNative()->window(), key, modifiers);
-}
-
-QString OpenMenuTitle() {
-    const auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    return menu != nullptr ? menu->title() : QString();
-}
-
-TEST_F(KeyboardTest, EscapeClosesTheEmptyWindowAndSavesAlsoAfterAMenu) {
-    const struct {
-        const char* what;
-        Qt::Key openKey; // Qt::Key_unknown: no menu first
-        Qt::KeyboardModifiers modifiers;
-    } cases[] = {
-        {"nothing focused", Qt::Key_unknown, Qt::NoModifier},
-        {"Alt+F", Qt::Key_F, Qt::AltModifier},
-        {"F10", Qt::Key_F10, Qt::NoModifier},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        std::filesystem::remove(ConfigPath());
-        CTM80_AppDlg dlg;
-        const int result = RunMainWindow(
-            dlg,
-            [&] {
-                ASSERT_TRUE(WaitUntil([&] { return Active(dlg); }));
-                int escapes = 1;
-                if (c.openKey != Qt::Key_unknown) {
-                    Press(dlg, c.openKey, c.modifiers);
-                    ASSERT_TRUE(WaitUntil([] { return !OpenMenuTitle().isEmpty(); }));
-                    EXPECT_EQ(OpenMenuTitle(), "&File");
-                    // The first closes the menu, the second leaves the menu bar.
-                    escapes = 3;
-                }
-                dialogs->AnswerMessageBox(win::IDYES); // "Exit TM80?"
-                for (int k = 0; k < escapes && dlg.IsWindowVisible(); ++k) {
-                    Press(dlg, Qt::Key_Escape);
-                }
-            },
-            true);
-        EXPECT_EQ(result, win::IDCANCEL);
-        EXPECT_TRUE(std::filesystem::exists(ConfigPath()));
-    }
-}
-
 TEST_F(KeyboardTest, OneKeyAsksBeforeItRemovesAUnitOrEndsTheProgram) {
     sim::SimUnit& unit = StartUnit(1, 2, "UNIT");
     const std::string removeQuestion = "Remove Device 1 (" + Address(1, 2) + ")?";
@@ -296,7 +235,10 @@ TEST_F(KeyboardTest, OneKeyAsksBeforeItRemovesAUnitOrEndsTheProgram) {
     });
 }
 
-TEST_F(KeyboardTest, TabGoesThroughTheRowsInReadingOrderThenAddDevice) {
+// Tab goes through the rows in reading order, then "Add Device". A focused
+// push button, the platform's "Device 1" button and the owner-drawn remove
+// button, shows a dotted rectangle inside the edge, every other pixel inverted.
+TEST_F(KeyboardTest, TabGoesThroughTheRowsInReadingOrderAndFocusedButtonsAreMarked) {
     RunWithUnits(2, {"ONE", "TWO"}, [&](CTM80_AppDlg& dlg) {
         ASSERT_TRUE(WaitUntil([&] { return Active(dlg); }));
         dlg.GetDlgItem(IDC_REMOVE[0])->SetFocus();
@@ -308,14 +250,7 @@ TEST_F(KeyboardTest, TabGoesThroughTheRowsInReadingOrderThenAddDevice) {
         }
         EXPECT_EQ(visited, (std::vector<int>{IDC_REMOVE[0], IDC_DEVICE_BUTTON[0], IDC_REMOVE[1],
                                              IDC_DEVICE_BUTTON[1], IDC_ADD_DEVICE, IDC_REMOVE[0]}));
-    });
-}
 
-// The platform's "Device 1" button and the owner-drawn remove button, focused:
-// a dotted rectangle inside the edge, every other pixel inverted.
-TEST_F(KeyboardTest, FocusedPushButtonsAreMarked) {
-    RunWithUnits(3, {"UNIT"}, [&](CTM80_AppDlg& dlg) {
-        ASSERT_TRUE(WaitUntil([&] { return Active(dlg); }));
         const struct {
             int id, other, inset;
         } cases[] = {{IDC_DEVICE_BUTTON[0], IDC_REMOVE[0], 3},

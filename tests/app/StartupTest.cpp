@@ -21,7 +21,9 @@
 
 #include "Version.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QTest>
 
 #include <algorithm>
@@ -77,47 +79,25 @@ TEST_F(StartupTest, FirstStartWithoutConfigurationOrUnits) {
     EXPECT_NE(ReadFile(ConfigPath()).find("LAST_IP_USED="), std::string::npos);
 }
 
-TEST_F(StartupTest, AddressLabelIsWrittenWhenTheHostNameDoesNotResolve) {
-    TheStartupNetwork().localAddress = [] { return std::string(); };
-    StartUp();
-    CTM80_AppDlg dlg;
-    RunMainWindow(dlg,
-                  [&] { EXPECT_EQ(dlg.GetDlgItemText(IDC_LOCAL_SW_IP), "Local Software IP: "); });
-}
-
-TEST_F(StartupTest, SilentUnitAtDirectLaunchGetsNoRowAndHoldsTheStartForOneBudget) {
-    // The module accepts the connection, the unit never answers.
-    sim::SimUnit& silent = StartUnit(3, 1, "SILENT");
+// Each address that does not answer is named, the zero address too, and no
+// more than four are tried. A unit whose module accepts the connection but
+// that never answers gets no row and holds the start for its LED flash's 3 s
+// budget only (not the open sequence's other 15 s).
+TEST_F(StartupTest, DirectLaunchNamesEachAddressThatDoesNotAnswer) {
+    sim::SimUnit& silent = StartUnit(2, 3, "SILENT");
     silent.SetFault(sim::Fault::Silent);
-    WriteDirectLaunch({Address(3, 1)});
+    sim::SimUnit& fourth = StartUnit(2, 4, "FOURTH");
+    WriteDirectLaunch({"0.0.0.0", Address(2, 2), Address(2, 3), Address(2, 4), Address(2, 5)}, 2,
+                      9);
     StartUp();
     CTM80_AppDlg dlg;
     QElapsedTimer start;
     start.start();
     RunMainWindow(dlg, [&] {
-        // The LED flash waits out its 3 s budget; the rest of the open
-        // sequence (another 15 s) is not run.
         EXPECT_LT(start.elapsed(), 8000);
-        EXPECT_EQ(Messages(), std::vector<std::string>{Address(3, 1) + " did not answer."});
-        EXPECT_FALSE(RowShown(dlg, 0));
-        EXPECT_EQ(TheSlotTable().Slot(0), nullptr);
-        EXPECT_FALSE(TheSlotTable().At(0).occupied);
-        EXPECT_EQ(silent.Frames().size(), 1u);
-        EXPECT_TRUE(WaitUntil([&] { return silent.OpenConnections() == 0; }));
-    });
-}
-
-// Each address that does not answer is named; the zero address is tried too,
-// and no more than four addresses.
-TEST_F(StartupTest, DirectLaunchNamesEachAddressThatDoesNotAnswer) {
-    sim::SimUnit& fourth = StartUnit(2, 4, "FOURTH");
-    WriteDirectLaunch({"0.0.0.0", Address(2, 2), Address(2, 3), Address(2, 4)}, 2, 9);
-    StartUp();
-    CTM80_AppDlg dlg;
-    RunMainWindow(dlg, [&] {
         const std::string no = "Connection could not be made with ";
         EXPECT_EQ(Messages(), (std::vector<std::string>{no + "0.0.0.0", no + Address(2, 2),
-                                                        no + Address(2, 3)}));
+                                                        Address(2, 3) + " did not answer."}));
         const auto& box = dialogs->History()[0].message;
         EXPECT_EQ(box.caption, "Add Device");
         EXPECT_EQ(box.type & win::MB_TYPEMASK, win::MB_OK);
@@ -126,7 +106,10 @@ TEST_F(StartupTest, DirectLaunchNamesEachAddressThatDoesNotAnswer) {
         EXPECT_EQ(LabelText(dlg, IDC_ADDRESS[0]), Address(2, 4));
         for (int row = 0; row < kUnitPositions; ++row) {
             EXPECT_EQ(RowShown(dlg, row), row == 0) << "row " << row + 1;
+            EXPECT_EQ(TheSlotTable().At(row).occupied, row == 0) << "row " << row + 1;
         }
+        EXPECT_EQ(silent.Frames().size(), 1u);
+        EXPECT_TRUE(WaitUntil([&] { return silent.OpenConnections() == 0; }));
         // The unit's bands name the outputs; its LEDs flashed when it was added.
         EXPECT_FALSE(dlg.GetDlgItemText(IDC_OUTPUT_FIRST[0]).empty());
         EXPECT_EQ(fourth.LedFlashes(), 1);
@@ -213,7 +196,7 @@ TEST_F(StartupTest, StartupWindowShowsTheStepsUntilTheMainWindowShows) {
         return false;
     };
     qApp->installEventFilter(&recorder);
-    RunApp([](CTM80_AppDlg& dlg) { Close(dlg, CloseBy::Enter); });
+    RunApp([this](CTM80_AppDlg& dlg) { Close(dlg, CloseBy::Enter); });
     qApp->removeEventFilter(&recorder);
     EXPECT_EQ(seen, (std::vector<std::string>{"show TM80", "line Starting\x85",
                                               "line Connecting to " + Address(6, 1) + "\x85",
@@ -222,19 +205,25 @@ TEST_F(StartupTest, StartupWindowShowsTheStepsUntilTheMainWindowShows) {
                                               "hide TM80", "show " + kMainTitle}));
 }
 
+// Escape (also after a menu was opened and closed with it, also with nothing
+// focused) and the close box save the configuration; Enter does not.
 TEST_F(StartupTest, EscapeAndTheCloseBoxSaveTheConfigurationEnterDoesNot) {
     const struct {
+        const char* what;
         CloseBy how;
-        int result;
-        bool saves;
+        Qt::Key menuKey; // Qt::Key_unknown: no menu; else the menu first, then Esc as pressed
+        Qt::KeyboardModifiers modifiers;
     } cases[] = {
-        {CloseBy::Escape, win::IDCANCEL, true},
-        {CloseBy::CloseBox, win::IDCANCEL, true},
-        {CloseBy::Enter, win::IDOK, false},
+        {"Escape", CloseBy::Escape, Qt::Key_unknown, {}},
+        {"close box", CloseBy::CloseBox, Qt::Key_unknown, {}},
+        {"Enter", CloseBy::Enter, Qt::Key_unknown, {}},
+        {"Escape, nothing focused", CloseBy::Escape, Qt::Key_Escape, {}},
+        {"Alt+F", CloseBy::Escape, Qt::Key_F, Qt::AltModifier},
+        {"F10", CloseBy::Escape, Qt::Key_F10, {}},
     };
     const std::string stored = "LAUNCH_DIRECT=0\r\nLAST_IP_USED=127.61.9.9\r\n";
     for (const auto& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.how));
+        SCOPED_TRACE(c.what);
         WriteConfiguration(stored);
         ResetProcessValues();
         StartUp();
@@ -244,12 +233,33 @@ TEST_F(StartupTest, EscapeAndTheCloseBoxSaveTheConfigurationEnterDoesNot) {
             [&] {
                 // A change made during the run (as the launch options dialog would).
                 TheSystemConfiguration().LaunchCount = 3;
-                Close(dlg, c.how);
+                if (c.menuKey == Qt::Key_unknown) {
+                    Close(dlg, c.how);
+                    return;
+                }
+                ASSERT_TRUE(WaitUntil([&] { return Active(dlg); }));
+                int escapes = 1;
+                if (c.menuKey != Qt::Key_Escape) {
+                    Press(dlg, c.menuKey, c.modifiers);
+                    const auto menu = [] {
+                        const auto* open = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                        return open != nullptr ? open->title() : QString();
+                    };
+                    ASSERT_TRUE(WaitUntil([&] { return !menu().isEmpty(); }));
+                    EXPECT_EQ(menu(), "&File");
+                    // The first closes the menu, the second leaves the menu bar.
+                    escapes = 3;
+                }
+                dialogs->AnswerMessageBox(win::IDYES); // "Exit TM80?"
+                for (int k = 0; k < escapes && dlg.IsWindowVisible(); ++k) {
+                    Press(dlg, Qt::Key_Escape);
+                }
             },
             true);
-        EXPECT_EQ(result, c.result);
+        const bool saves = c.how != CloseBy::Enter;
+        EXPECT_EQ(result, saves ? win::IDCANCEL : win::IDOK);
         const std::string after = ReadFile(ConfigPath());
-        if (c.saves) {
+        if (saves) {
             EXPECT_NE(after.find("NUMBER_OF_LAUNCH_DEVICES=3"), std::string::npos) << after;
             // The last address used goes back unchanged.
             EXPECT_NE(after.find("LAST_IP_USED=127.61.9.9"), std::string::npos) << after;
@@ -259,11 +269,14 @@ TEST_F(StartupTest, EscapeAndTheCloseBoxSaveTheConfigurationEnterDoesNot) {
     }
 }
 
+// Also: the address label is written when the host name does not resolve.
 TEST_F(StartupTest, HelpMenuOpensTheAboutBoxWithItsVersionOverTheMainWindow) {
+    TheStartupNetwork().localAddress = [] { return std::string(); };
     StartUp();
     CTM80_AppDlg dlg;
     bool shown = false;
     RunMainWindow(dlg, [&] {
+        EXPECT_EQ(dlg.GetDlgItemText(IDC_LOCAL_SW_IP), "Local Software IP: ");
         WhenShown<CAboutDlg>("About TM80_App", [&](CAboutDlg& about) {
             shown = true;
             // The same version as the main window's title; the main window waits behind.
