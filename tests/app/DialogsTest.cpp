@@ -1,9 +1,7 @@
 // The main window's dialogs over a running main window: "Add Device" and its
-// communications setup against units whose modules answer the discovery on a
-// loopback broadcast address, the launch options, the device colours, and
-// every window's layout.
+// setup dialog against units whose modules answer the discovery on a loopback
+// broadcast address, the launch options, the device colours, the entry boxes.
 
-#include "app/dialogs/CAboutDlg.h"
 #include "app/dialogs/Config.h"
 #include "app/dialogs/DeviceColorMenu.h"
 #include "app/dialogs/LaunchOptions.h"
@@ -33,90 +31,100 @@
 #include <arpa/inet.h>
 
 using namespace apptest;
+using uitest::LayoutFaults;
 
 namespace {
+
+const std::vector<std::string> kNoFaults;
 
 class AddDeviceTest : public AppTest {
 protected:
     AddDeviceTest() : AppTest(74) {}
     void SetUp() override {
         AppTest::SetUp();
-        // Time for a few modules to answer and be read.
-        TheStartupNetwork().discoveryTarget->windowMs = 300;
+        TheStartupNetwork().discoveryTarget->windowMs = 300; // time for a few modules
     }
-
-    // Three units the start-up discovery finds, on 127.74.<a>.1-3.
-    void StartThree(int a) {
-        for (int b = 1; b <= 3; ++b) {
-            StartUnit(a, b, "UNIT " + std::to_string(b), true);
-        }
-    }
-
-    // "Add Device" pressed; `inside` acts on the dialog it opens.
-    template <class F> static void PressAddDevice(CTM80_AppDlg& dlg, F inside) {
-        WhenShown<Config>("Communications Setup", inside);
-        Click(dlg, res::IDC_ADD_DEVICE);
-    }
-
-    // "Add Device" by address; "" leaves the address control blank.
-    static void AddByAddress(CTM80_AppDlg& dlg, const std::string& dotted) {
-        PressAddDevice(dlg, [dotted](Config& config) {
-            Click(config, Config::kIdNetworkDirect);
-            if (!dotted.empty()) {
-                dynamic_cast<win::CIPAddressCtrl&>(*config.GetDlgItem(Config::kIdDirectAddress))
-                    .SetAddress(ntohl(inet_addr(dotted.c_str())));
-            }
-            Click(config, win::IDOK);
-        });
-    }
-
-    // Clicks the value `id` and picks entry `index` in the list choice it
-    // opens (the click arrives posted); the prompt shown is noted.
-    void Pick(Config& config, int id, int index) {
-        pickerPrompt.clear();
-        WhenReady([] { return VisibleWindowTitled(Config::kPickerTitle) != nullptr; },
-                  [this, index] {
-                      QWidget* w = VisibleWindowTitled(Config::kPickerTitle);
-                      pickerPrompt = w->findChild<QLabel*>()->text().toStdString();
-                      w->findChild<QComboBox*>()->setCurrentIndex(index);
-                      for (auto* button : w->findChildren<QPushButton*>()) {
-                          if (button->text() == "OK") {
-                              QTest::mouseClick(button, Qt::LeftButton);
-                          }
-                      }
-                  });
-        Click(config, id);
-        EXPECT_TRUE(WaitUntil([this] { return !pickerPrompt.empty(); }));
-    }
-
-    std::string pickerPrompt;
 };
+
+// "Add Device" pressed; `inside` acts on the dialog it opens.
+template <class F> void PressAddDevice(CTM80_AppDlg& dlg, F inside) {
+    WhenShown<Config>("Communications Setup", inside);
+    Click(dlg, res::IDC_ADD_DEVICE);
+}
+
+// "Add Device" by address; "" leaves the address control blank.
+void AddByAddress(CTM80_AppDlg& dlg, const std::string& dotted) {
+    PressAddDevice(dlg, [dotted](Config& config) {
+        Click(config, Config::kIdNetworkDirect);
+        if (!dotted.empty()) {
+            dynamic_cast<win::CIPAddressCtrl&>(*config.GetDlgItem(Config::kIdDirectAddress))
+                .SetAddress(ntohl(inet_addr(dotted.c_str())));
+        }
+        Click(config, win::IDOK);
+    });
+}
+
+// Clicks the value `id` and picks entry `index` in the list choice it opens
+// (the click arrives posted); the prompt it showed.
+std::string Pick(Config& config, int id, int index) {
+    auto prompt = std::make_shared<std::string>();
+    WhenReady([] { return VisibleWindowTitled(Config::kPickerTitle) != nullptr; },
+              [prompt, index] {
+                  QWidget* w = VisibleWindowTitled(Config::kPickerTitle);
+                  *prompt = w->findChild<QLabel*>()->text().toStdString();
+                  w->findChild<QComboBox*>()->setCurrentIndex(index);
+                  for (auto* button : w->findChildren<QPushButton*>()) {
+                      if (button->text() == "OK") {
+                          QTest::mouseClick(button, Qt::LeftButton);
+                      }
+                  }
+              });
+    Click(config, id);
+    EXPECT_TRUE(WaitUntil([prompt] { return !prompt->empty(); }));
+    return *prompt;
+}
 
 const DiscoveredUnit& Found(int k) {
     return DiscoveryList::Instance().At(k);
 }
 
-TEST_F(AddDeviceTest, PickersShowTheChosenUnitAndTheLayoutsSwitchBothWays) {
-    StartThree(1);
+std::string Text(const win::CWnd& dialog, int id) {
+    return dialog.GetDlgItemText(id);
+}
+
+TEST_F(AddDeviceTest, PickersShowTheChosenUnitAndOkWithoutAnEntryIsRefused) {
     CTM80_AppDlg dlg;
     RunMainWindow(dlg, [&] {
-        ASSERT_EQ(DiscoveryList::Instance().Count(), 3);
         Config config(&dlg);
         RunModal(config, [&] {
-            EXPECT_EQ(config.GetDlgItemText(Config::kIdNoteValue), Found(0).NoteText());
-            EXPECT_EQ(config.GetDlgItemText(Config::kIdAddressValue), Found(0).addressText);
-            // The serial as the rest of the window writes it, not as the discovery answers it.
-            EXPECT_EQ(config.GetDlgItemText(Config::kIdSerialValue), Found(0).UnitSerialText());
+            EXPECT_EQ(LayoutFaults(config), kNoFaults);
+            for (int id : {Config::kIdNoteValue, Config::kIdAddressValue, Config::kIdSerialValue}) {
+                EXPECT_EQ(Text(config, id), Config::kNoDeviceText) << id;
+            }
+            EXPECT_FALSE(config.GetDlgItem(Config::kIdMessage)->IsWindowVisible());
+            Click(config, win::IDOK);
+            EXPECT_TRUE(config.IsWindowVisible());
+            EXPECT_TRUE(config.GetDlgItem(Config::kIdMessage)->IsWindowVisible());
 
+            // A rescan updates the main window at once.
+            for (int b = 1; b <= 3; ++b) {
+                StartUnit(1, b, "UNIT " + std::to_string(b), true);
+            }
+            Click(config, Config::kIdRescan);
+            EXPECT_EQ(LabelText(dlg, res::IDC_DEVICES_FOUND), "Devices Found: 3");
+            EXPECT_EQ(Text(config, Config::kIdNoteValue), Found(0).NoteText());
+            EXPECT_EQ(Text(config, Config::kIdAddressValue), Found(0).addressText);
+            // The serial as the rest of the window writes it, not as the discovery answers it.
+            EXPECT_EQ(Text(config, Config::kIdSerialValue), Found(0).UnitSerialText());
             // The third address brings the third unit's note and serial with it.
-            Pick(config, Config::kIdAddressValue, 2);
-            EXPECT_EQ(pickerPrompt, "Select TM80 Device:");
+            EXPECT_EQ(Pick(config, Config::kIdAddressValue, 2), "Select TM80 Device:");
             EXPECT_EQ(config.GetSelectedIndex(), 2);
-            EXPECT_EQ(config.GetDlgItemText(Config::kIdNoteValue), Found(2).NoteText());
-            EXPECT_EQ(config.GetDlgItemText(Config::kIdSerialValue), Found(2).UnitSerialText());
-            Pick(config, Config::kIdNoteValue, 1);
-            EXPECT_EQ(pickerPrompt, "Select TM80 ID:");
-            EXPECT_EQ(config.GetDlgItemText(Config::kIdAddressValue), Found(1).addressText);
+            EXPECT_EQ(Text(config, Config::kIdNoteValue), Found(2).NoteText());
+            EXPECT_EQ(Text(config, Config::kIdSerialValue), Found(2).UnitSerialText());
+            EXPECT_EQ(Pick(config, Config::kIdNoteValue, 0), "Select TM80 ID:");
+            EXPECT_EQ(Text(config, Config::kIdAddressValue), Found(0).addressText);
+            EXPECT_EQ(Pick(config, Config::kIdSerialValue, 1), "Select the TM80 Device:");
+            EXPECT_EQ(Text(config, Config::kIdAddressValue), Found(1).addressText);
 
             // Direct IP: one line, the address control where the note was.
             Click(config, Config::kIdNetworkDirect);
@@ -137,30 +145,6 @@ TEST_F(AddDeviceTest, PickersShowTheChosenUnitAndTheLayoutsSwitchBothWays) {
             EXPECT_EQ(shown(), "111000000");
             Click(config, Config::kIdNetworkScan);
             EXPECT_EQ(shown(), "000111111");
-            config.EndDialog(win::IDCANCEL);
-        });
-    });
-}
-
-TEST_F(AddDeviceTest, OkWithoutAnEntryIsRefusedAndRescanUpdatesTheMainWindowAtOnce) {
-    CTM80_AppDlg dlg;
-    RunMainWindow(dlg, [&] {
-        Config config(&dlg);
-        RunModal(config, [&] {
-            for (int id : {Config::kIdNoteValue, Config::kIdAddressValue, Config::kIdSerialValue}) {
-                EXPECT_EQ(config.GetDlgItemText(id), Config::kNoDeviceText) << id;
-            }
-            EXPECT_FALSE(config.GetDlgItem(Config::kIdMessage)->IsWindowVisible());
-            Click(config, win::IDOK);
-            EXPECT_TRUE(config.IsWindowVisible());
-            EXPECT_TRUE(config.GetDlgItem(Config::kIdMessage)->IsWindowVisible());
-
-            StartUnit(2, 1, "FIRST", true);
-            StartUnit(2, 2, "SECOND", true);
-            Click(config, Config::kIdRescan);
-            EXPECT_EQ(LabelText(dlg, res::IDC_DEVICES_FOUND), "Devices Found: 2");
-            Pick(config, Config::kIdSerialValue, 1);
-            EXPECT_EQ(pickerPrompt, "Select the TM80 Device:");
 
             // Nothing answers the next search: the index stays, past the end.
             TheStartupNetwork().discoveryTarget->port = 53999; // below every test's port
@@ -169,14 +153,16 @@ TEST_F(AddDeviceTest, OkWithoutAnEntryIsRefusedAndRescanUpdatesTheMainWindowAtOn
             EXPECT_EQ(config.GetSelectedIndex(), 1);
             Click(config, win::IDOK);
             EXPECT_TRUE(config.IsWindowVisible());
-            EXPECT_EQ(config.GetDlgItemText(Config::kIdMessage), Config::kNothingToAddText);
+            EXPECT_EQ(Text(config, Config::kIdMessage), Config::kNothingToAddText);
             config.EndDialog(win::IDCANCEL);
         });
     });
 }
 
 TEST_F(AddDeviceTest, AddDeviceOffersOnlyUnitsWithoutARowAndRefusesADuplicate) {
-    StartThree(3);
+    for (int b = 1; b <= 3; ++b) {
+        StartUnit(3, b, "UNIT " + std::to_string(b), true);
+    }
     CTM80_AppDlg dlg;
     RunMainWindow(dlg, [&] {
         ASSERT_EQ(DiscoveryList::Instance().Count(), 3);
@@ -201,7 +187,7 @@ TEST_F(AddDeviceTest, AddDeviceOffersOnlyUnitsWithoutARowAndRefusesADuplicate) {
             Click(config, Config::kIdRescan);
             EXPECT_EQ(DiscoveryList::Instance().Count(), 3);
             EXPECT_EQ(LabelText(dlg, res::IDC_DEVICES_FOUND), "Devices Found: 1");
-            const std::string offered = config.GetDlgItemText(Config::kIdAddressValue);
+            const std::string offered = Text(config, Config::kIdAddressValue);
             EXPECT_TRUE(offered != first && offered != second && offered.starts_with("127.74.3."))
                 << offered;
             config.EndDialog(win::IDCANCEL);
@@ -318,6 +304,7 @@ TEST_F(LaunchOptionsTest, EnablingFollowsTheCountAndSaveWritesAllFourControls) {
         EXPECT_EQ(TheSystemConfiguration().DirectAddress, before.DirectAddress);
 
         OpenLaunchOptions(dlg, [&](LaunchOptions& options) {
+            EXPECT_EQ(LayoutFaults(options), kNoFaults);
             EXPECT_FALSE(options.GetDlgItem(LaunchOptions::kIdCount)->IsWindowEnabled());
             EXPECT_EQ(RowsEnabled(options), (std::vector<bool>{false, false, false, false}));
             // Disabled labels stay readable: their text has 3:1 on the background.
@@ -424,6 +411,7 @@ TEST_F(DeviceColorTest, PickedColoursShowAtOnceEverywhereAndCancelKeepsThem) {
         ASSERT_NE(window, nullptr);
         const win::COLORREF firstRow = Corner(dlg, res::IDC_DEVICE_ID[0]);
         WhenShown<DeviceColorMenu>("Customize Device Color", [&](DeviceColorMenu& menu) {
+            EXPECT_EQ(LayoutFaults(menu), kNoFaults);
             // The buttons open at the current colours, the default greys here.
             dialogs->AnswerColor(red);
             Click(menu, DeviceColorMenu::kIdBackground[1]);
@@ -448,65 +436,37 @@ TEST_F(DeviceColorTest, PickedColoursShowAtOnceEverywhereAndCancelKeepsThem) {
     });
 }
 
-class LayoutTest : public AppTest {
-protected:
-    LayoutTest() : AppTest(77) {}
-};
-
-// Stacked on purpose.
-const std::vector<uitest::StackedOnPurpose> kStacked = {
-    {StatusDlg::kIdUnitLine, StatusDlg::kIdFileLine,
-     "the header's file line lies over the right part of the unit line, which is a band "
-     "across the whole header in the row's colours"},
-};
-
-// The layout faults of `dialog` once it shows, then Cancel.
-template <class T> std::vector<std::string> FaultsOf(T& dialog) {
-    std::vector<std::string> faults;
-    RunModal(dialog, [&] {
-        faults = uitest::LayoutFaults(dialog, kStacked);
-        dialog.EndDialog(win::IDCANCEL);
-    });
-    return faults;
-}
-
 // The layout faults of the entry box titled `title` once it shows, then Cancel.
 void CheckEntryBox(const char* title, std::vector<std::string>& faults) {
+    faults = {"not shown"};
     WhenShown<win::CDialogEx>(title, [&faults](win::CDialogEx& box) {
-        faults = uitest::LayoutFaults(box, kStacked);
+        faults = LayoutFaults(box);
         box.EndDialog(win::IDCANCEL);
     });
 }
 
-// Every control of every window shows whole at the default size: no two
-// visible sibling controls overlap (frames round what they group apart), and
-// none reaches outside its window.
-TEST_F(LayoutTest, NoControlIsHiddenOnAnyWindow) {
-    const std::vector<std::string> none;
-    RunWithUnits(1, {"RACK A"}, [&](CTM80_AppDlg& dlg) {
-        EXPECT_EQ(uitest::LayoutFaults(dlg, kStacked), none) << "main";
-        Config config(&dlg);
-        EXPECT_EQ(FaultsOf(config), none) << "Add Device";
-        LaunchOptions options(&dlg);
-        EXPECT_EQ(FaultsOf(options), none) << "Launch Options";
-        DeviceColorMenu colours(&dlg);
-        EXPECT_EQ(FaultsOf(colours), none) << "Device colours";
-        CAboutDlg about(&dlg);
-        EXPECT_EQ(FaultsOf(about), none) << "About";
-
-        std::vector<std::string> faults{"not shown"};
+// Every control shows whole at the default size: no two visible sibling
+// controls overlap (frames round what they group apart) and none reaches
+// outside its window. The dialogs are checked where their tests open them.
+TEST_F(DeviceColorTest, NoControlIsHiddenOnTheEntryBoxesAndTheDevicePages) {
+    RunWithUnits(2, {"RACK A"}, [&](CTM80_AppDlg& dlg) {
+        EXPECT_EQ(LayoutFaults(dlg), kNoFaults) << "main";
+        std::vector<std::string> faults;
         std::string text;
         CheckEntryBox("User Notes", faults);
         EnterText("User Notes", "Enter the note for this unit:", "RACK A", text, 250, 1, &dlg);
-        EXPECT_EQ(faults, none) << "note entry";
-        faults = {"not shown"};
+        EXPECT_EQ(faults, kNoFaults) << "note entry";
         int chosen = 0;
         CheckEntryBox("Band Selection", faults);
         ChooseFromList(0, {"LL: 1435 - 1535", "UL: 1750 - 1850"}, "Band Selection",
                        "Select Band for Out 3A:", 2, chosen, &dlg);
-        EXPECT_EQ(faults, none) << "band choice";
+        EXPECT_EQ(faults, kNoFaults) << "band choice";
 
-        // Each page of the device window, the calibration page too.
+        // Each page of the device window, the calibration page too. The
+        // header's file line lies over the right part of the unit line, a
+        // band across the whole header in the row's colours.
+        const std::vector<uitest::StackedOnPurpose> stacked = {
+            {StatusDlg::kIdUnitLine, StatusDlg::kIdFileLine, "the file line over the unit line"}};
         DefaultDlg& window = *CTM80_AppDlg::DeviceWindowOf(0);
         window.ShowNormal();
         auto& system = dynamic_cast<SystemDlg&>(*window.GetPage(DefaultDlg::kSystemPage));
@@ -515,7 +475,7 @@ TEST_F(LayoutTest, NoControlIsHiddenOnAnyWindow) {
             window.GetTabStrip().SetCurSel(page);
             window.OnNotify(DefaultDlg::kIdTabStrip, win::TCN_SELCHANGE);
             Settle();
-            EXPECT_EQ(uitest::LayoutFaults(window, kStacked), none) << "page " << page;
+            EXPECT_EQ(LayoutFaults(window, stacked), kNoFaults) << "page " << page;
         }
     });
 }

@@ -279,6 +279,7 @@ TEST_F(StartupTest, HelpMenuOpensTheAboutBoxWithItsVersionOverTheMainWindow) {
         EXPECT_EQ(dlg.GetDlgItemText(IDC_LOCAL_SW_IP), "Local Software IP: ");
         WhenShown<CAboutDlg>("About TM80_App", [&](CAboutDlg& about) {
             shown = true;
+            EXPECT_EQ(uitest::LayoutFaults(about), std::vector<std::string>{});
             // The same version as the main window's title; the main window waits behind.
             EXPECT_EQ(about.GetDlgItemText(IDC_ABOUT_VERSION),
                       std::string("TM80_App, Version ") + kVersionText);
