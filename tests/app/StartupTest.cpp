@@ -118,35 +118,6 @@ TEST_F(StartupTest, DirectLaunchNamesEachAddressThatDoesNotAnswer) {
     });
 }
 
-// An address listed twice is connected once, the second listing skipped with
-// a line in the error log.
-TEST_F(StartupTest, DirectLaunchListingAnAddressTwiceConnectsItOnce) {
-    sim::SimUnit& twice = StartUnit(7, 1, "TWICE");
-    sim::SimUnit& other = StartUnit(7, 2, "OTHER");
-    WriteDirectLaunch({Address(7, 1), Address(7, 2), Address(7, 1)});
-    StartUp();
-    StartErrorLog(kVersionText, "TM80", TheEnvironment().AppLogFolder, "");
-    ASSERT_NE(TheErrorLog(), nullptr);
-    const std::string log = TheErrorLog()->Path();
-    CTM80_AppDlg dlg;
-    RunMainWindow(dlg, [&] {
-        EXPECT_TRUE(Messages().empty());
-        EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[0]), "TWICE");
-        EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[1]), "OTHER");
-        EXPECT_FALSE(RowShown(dlg, 2));
-        EXPECT_EQ(twice.LedFlashes(), 1);
-        EXPECT_EQ(other.LedFlashes(), 1);
-        // Enter at the start opens the first unit's window, never removes it.
-        ASSERT_TRUE(WaitUntil([] { return win::CWnd::GetFocus() != nullptr; }));
-        EXPECT_EQ(win::CWnd::GetFocus()->GetDlgCtrlID(), IDC_DEVICE_BUTTON[0]);
-    });
-    StopErrorLog();
-    EXPECT_NE(ReadFile(log).find("Direct launch: " + Address(7, 1) +
-                                 " is listed more than once; it is connected once, as Device 1."),
-              std::string::npos)
-        << ReadFile(log);
-}
-
 // The windows' version text is the plain version with minor and patch as two digits.
 TEST(Version, TextIsThePlainVersionWithTwoDigitMinorAndPatch) {
     int major = -1, minor = -1, patch = -1;
@@ -157,11 +128,14 @@ TEST(Version, TextIsThePlainVersionWithTwoDigitMinorAndPatch) {
 }
 
 // What the operator sees during a start, in order: the start-up window shown
-// and hidden, each line it painted, the main window shown. The operator
-// presses Esc and clicks at each line: nothing may come of it.
-TEST_F(StartupTest, StartupWindowShowsTheStepsUntilTheMainWindowShows) {
-    StartUnit(6, 1, "FIRST UNIT");
-    WriteDirectLaunch({Address(6, 1)});
+// and hidden, each line it painted, the main window shown; Esc and clicks at
+// each line do nothing. An address listed twice is connected once, the second
+// listing skipped with a line in the error log; the focus starts on the first
+// unit's button (Enter opens its window, never removes it).
+TEST_F(StartupTest, StartupWindowShowsTheStepsAndAnAddressListedTwiceIsConnectedOnce) {
+    sim::SimUnit& twice = StartUnit(6, 1, "TWICE");
+    sim::SimUnit& other = StartUnit(6, 2, "OTHER");
+    WriteDirectLaunch({Address(6, 1), Address(6, 2), Address(6, 1)});
     std::vector<std::string> seen;
     const auto note = [&seen](const std::string& what) {
         if ((seen.empty() || seen.back() != what) &&
@@ -196,13 +170,33 @@ TEST_F(StartupTest, StartupWindowShowsTheStepsUntilTheMainWindowShows) {
         return false;
     };
     qApp->installEventFilter(&recorder);
-    RunApp([this](CTM80_AppDlg& dlg) { Close(dlg, CloseBy::Enter); });
+    std::string log;
+    RunApp([&](CTM80_AppDlg& dlg) {
+        EXPECT_TRUE(Messages().empty());
+        EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[0]), "TWICE");
+        EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[1]), "OTHER");
+        EXPECT_FALSE(RowShown(dlg, 2));
+        EXPECT_EQ(twice.LedFlashes(), 1);
+        EXPECT_EQ(other.LedFlashes(), 1);
+        ASSERT_TRUE(WaitUntil([] { return win::CWnd::GetFocus() != nullptr; }));
+        EXPECT_EQ(win::CWnd::GetFocus()->GetDlgCtrlID(), IDC_DEVICE_BUTTON[0]);
+        log = TheErrorLog() != nullptr ? TheErrorLog()->Path() : "";
+        Close(dlg, CloseBy::CloseBox);
+    });
     qApp->removeEventFilter(&recorder);
-    EXPECT_EQ(seen, (std::vector<std::string>{"show TM80", "line Starting\x85",
-                                              "line Connecting to " + Address(6, 1) + "\x85",
-                                              "line Reading " + Address(6, 1) + "\x85",
-                                              "line Searching the network for TM80 units\x85",
-                                              "hide TM80", "show " + kMainTitle}));
+    const auto line = [](const char* what, const std::string& address) {
+        return std::string("line ") + what + address + "\x85";
+    };
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{
+                  "show TM80", line("Starting", ""), line("Connecting to ", Address(6, 1)),
+                  line("Reading ", Address(6, 1)), line("Connecting to ", Address(6, 2)),
+                  line("Reading ", Address(6, 2)), line("Searching the network for TM80 units", ""),
+                  "hide TM80", "show " + kMainTitle}));
+    EXPECT_NE(ReadFile(log).find("Direct launch: " + Address(6, 1) +
+                                 " is listed more than once; it is connected once, as Device 1."),
+              std::string::npos)
+        << log;
 }
 
 // Escape (also after a menu was opened and closed with it, also with nothing
