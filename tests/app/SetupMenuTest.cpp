@@ -133,7 +133,7 @@ TEST_F(SetupMenuTest, EmptyPositionsTheUnitsFolderAndFlash) {
     });
 }
 
-TEST_F(SetupMenuTest, RecallOnAnotherUnitSendsWhatTm80ctlSends) {
+TEST_F(SetupMenuTest, RecallOnAnotherUnitSendsWhatTm80ctlSendsAndAFailedRecallIsReported) {
     sim::SimUnit& a = StartUnit(2, 1, "UNIT A");
     sim::SimUnit& b = StartUnit(2, 2, "UNIT B");
     sim::SimUnit& c = StartUnit(2, 3, "UNIT C"); // tm80ctl's
@@ -196,41 +196,32 @@ TEST_F(SetupMenuTest, RecallOnAnotherUnitSendsWhatTm80ctlSends) {
         for (const auto& frame : a.Frames()) {
             EXPECT_EQ(frame.command, 0x1003) << "only the note check";
         }
-    });
-}
 
-// A recall the unit stops taking half-way: it ends there, says so, the header
-// keeps its file, and the page and the row show what the unit holds: what it
-// took of the setup and its own values for the rest.
-TEST_F(SetupMenuTest, RecallTheUnitStopsTakingIsReportedAndShowsWhatTheUnitHolds) {
-    sim::SimUnit& a = StartUnit(3, 1, "UNIT A");
-    const std::string file = folder->Path() + "/a.TM80";
-    CTM80_AppDlg dlg;
-    RunMainWindow(dlg, [&] {
-        ASSERT_TRUE(Add(dlg, a));
+        // A recall the unit stops taking half-way (it answers the open control,
+        // the bands and the first adjustment, then hangs up) ends there at once,
+        // says so, keeps the header's file, and the page and the row show what
+        // the unit holds: what it took of the setup and its own values for the rest.
         UnitSlot& slot = *TheSlotTable().Slot(0);
         ASSERT_GE(slot.bandCount, 2);
         slot.bandSelection[1] = 1 - slot.bandSelection[1];
         slot.adjustments.fill(3);
-        ASSERT_EQ(slot.SaveSetup(file), 1);
+        const std::string third = folder->Path() + "/c.TM80";
+        ASSERT_EQ(slot.SaveSetup(third), 1);
         slot.TakeUnitSettings();
-
-        // The unit answers the open control, the bands and the first
-        // adjustment of the recall, then hangs up.
         WaitUntil([&] { return !slot.Unit()->Busy(); });
         a.SetFault(sim::Fault::CloseAfterFrames, 3);
         a.ClearFrames();
-        dialogs->AnswerFile(file);
+        dialogs->ClearHistory();
+        dialogs->AnswerFile(third);
         QElapsedTimer clock;
         clock.start();
         SetupMenuCommands::RecallSetup(&dlg, 1);
         EXPECT_LT(clock.elapsed(), 1500);
         EXPECT_EQ(a.Frames().size(), 3u);
-
-        EXPECT_EQ(Messages(), std::vector<std::string>{"The setup in " + file +
+        EXPECT_EQ(Messages(), std::vector<std::string>{"The setup in " + third +
                                                        " could not be sent to Device 1."});
         EXPECT_EQ(dialogs->History().back().message.caption, "Recall Setup");
-        EXPECT_EQ(Header(0), "No File Loaded");
+        EXPECT_EQ(Header(0), file);
         const std::vector<int> bands(slot.bandSelection.begin(), slot.bandSelection.end());
         const std::vector<int> adjustments(slot.adjustments.begin(), slot.adjustments.end());
         EXPECT_EQ(bands, a.BandSelection());
