@@ -190,27 +190,57 @@ protected:
     KeyboardTest() : AppTest(65) {}
 };
 
-TEST_F(KeyboardTest, OneKeyAsksBeforeItRemovesAUnitOrEndsTheProgram) {
-    sim::SimUnit& unit = StartUnit(1, 2, "UNIT");
-    const std::string removeQuestion = "Remove Device 1 (" + Address(1, 2) + ")?";
-    const struct {
-        const char* what;
-        Qt::Key key; // Qt::Key_unknown: a click
-        int answer;
-        std::vector<std::string> asked;
-        bool removed;
-    } cases[] = {
-        {"Enter, no", Qt::Key_Return, win::IDNO, {removeQuestion}, false},
-        {"Space, yes", Qt::Key_Space, win::IDYES, {removeQuestion}, true},
-        {"click", Qt::Key_unknown, win::IDNO, {}, true},
-    };
-    CTM80_AppDlg dlg;
-    RunMainWindow(dlg, [&] {
+// Tab goes through the rows in reading order, then "Add Device". A focused
+// push button, the platform's "Device 1" button and the owner-drawn remove
+// button, shows a dotted rectangle inside the edge, every other pixel inverted.
+// A remove button asks before Enter or Space takes a unit away, and Esc asks
+// before it ends the program.
+TEST_F(KeyboardTest, TabFocusMarksAndOneKeyAsksBeforeItRemovesAUnitOrEndsTheProgram) {
+    RunWithUnits(2, {"ONE", "TWO"}, [&](CTM80_AppDlg& dlg) {
         ASSERT_TRUE(WaitUntil([&] { return Active(dlg); }));
-        for (const auto& c : cases) {
+        dlg.GetDlgItem(IDC_REMOVE[0])->SetFocus();
+        std::vector<int> visited;
+        for (int k = 0; k < 6; ++k) {
+            const win::CWnd* focus = win::CWnd::GetFocus();
+            visited.push_back(focus != nullptr ? focus->GetDlgCtrlID() : -1);
+            Press(dlg, Qt::Key_Tab);
+        }
+        EXPECT_EQ(visited, (std::vector<int>{IDC_REMOVE[0], IDC_DEVICE_BUTTON[0], IDC_REMOVE[1],
+                                             IDC_DEVICE_BUTTON[1], IDC_ADD_DEVICE, IDC_REMOVE[0]}));
+
+        const struct {
+            int id, other, inset;
+        } marks[] = {{IDC_DEVICE_BUTTON[0], IDC_REMOVE[0], 3},
+                     {IDC_REMOVE[0], IDC_DEVICE_BUTTON[0], 2}};
+        for (const auto& c : marks) {
+            win::CWnd& button = *dlg.GetDlgItem(c.id);
+            dlg.GetDlgItem(c.other)->SetFocus();
+            Settle();
+            const win::COLORREF plain = PixelAt(Grab(button), c.inset, c.inset);
+            button.SetFocus();
+            Settle();
+            EXPECT_EQ(PixelAt(Grab(button), c.inset, c.inset),
+                      win::RGB(255 - win::GetRValue(plain), 255 - win::GetGValue(plain),
+                               255 - win::GetBValue(plain)))
+                << c.id;
+        }
+
+        const std::string removeQuestion = "Remove Device 1 (" + Address(2, 1) + ")?";
+        const struct {
+            const char* what;
+            Qt::Key key; // Qt::Key_unknown: a click
+            int answer;
+            std::vector<std::string> asked;
+            bool removed;
+        } keys[] = {
+            {"Enter, no", Qt::Key_Return, win::IDNO, {removeQuestion}, false},
+            {"Space, yes", Qt::Key_Space, win::IDYES, {removeQuestion}, true},
+            {"click", Qt::Key_unknown, win::IDNO, {}, true},
+        };
+        for (const auto& c : keys) {
             SCOPED_TRACE(c.what);
             if (TheSlotTable().Slot(0) == nullptr) {
-                ASSERT_TRUE(Add(dlg, unit));
+                ASSERT_TRUE(Add(dlg, Unit(0)));
             }
             dialogs->ClearHistory();
             dialogs->AnswerMessageBox(c.answer);
@@ -232,41 +262,6 @@ TEST_F(KeyboardTest, OneKeyAsksBeforeItRemovesAUnitOrEndsTheProgram) {
         EXPECT_EQ(Messages(), std::vector<std::string>{CTM80_AppDlg::kExitQuestion});
         EXPECT_TRUE(dlg.IsWindowVisible());
         EXPECT_FALSE(std::filesystem::exists(ConfigPath()));
-    });
-}
-
-// Tab goes through the rows in reading order, then "Add Device". A focused
-// push button, the platform's "Device 1" button and the owner-drawn remove
-// button, shows a dotted rectangle inside the edge, every other pixel inverted.
-TEST_F(KeyboardTest, TabGoesThroughTheRowsInReadingOrderAndFocusedButtonsAreMarked) {
-    RunWithUnits(2, {"ONE", "TWO"}, [&](CTM80_AppDlg& dlg) {
-        ASSERT_TRUE(WaitUntil([&] { return Active(dlg); }));
-        dlg.GetDlgItem(IDC_REMOVE[0])->SetFocus();
-        std::vector<int> visited;
-        for (int k = 0; k < 6; ++k) {
-            const win::CWnd* focus = win::CWnd::GetFocus();
-            visited.push_back(focus != nullptr ? focus->GetDlgCtrlID() : -1);
-            Press(dlg, Qt::Key_Tab);
-        }
-        EXPECT_EQ(visited, (std::vector<int>{IDC_REMOVE[0], IDC_DEVICE_BUTTON[0], IDC_REMOVE[1],
-                                             IDC_DEVICE_BUTTON[1], IDC_ADD_DEVICE, IDC_REMOVE[0]}));
-
-        const struct {
-            int id, other, inset;
-        } cases[] = {{IDC_DEVICE_BUTTON[0], IDC_REMOVE[0], 3},
-                     {IDC_REMOVE[0], IDC_DEVICE_BUTTON[0], 2}};
-        for (const auto& c : cases) {
-            win::CWnd& button = *dlg.GetDlgItem(c.id);
-            dlg.GetDlgItem(c.other)->SetFocus();
-            Settle();
-            const win::COLORREF plain = PixelAt(Grab(button), c.inset, c.inset);
-            button.SetFocus();
-            Settle();
-            EXPECT_EQ(PixelAt(Grab(button), c.inset, c.inset),
-                      win::RGB(255 - win::GetRValue(plain), 255 - win::GetGValue(plain),
-                               255 - win::GetBValue(plain)))
-                << c.id;
-        }
     });
 }
 
