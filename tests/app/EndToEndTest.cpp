@@ -32,10 +32,10 @@ std::unique_ptr<sim::SimUnit> StartUnit(const char* address) {
     return unit;
 }
 
-// The exit status of the shell command `command` run in `dir`/work.
-int Shell(const TempFolder& dir, const std::string& command) {
-    std::filesystem::create_directories(dir / "work");
-    const int status = std::system(("cd '" + (dir / "work") + "' && " + command).c_str());
+// The exit status of the shell command `command` run in `folder` (made if missing).
+int Shell(const std::string& folder, const std::string& command) {
+    std::filesystem::create_directories(folder);
+    const int status = std::system(("cd '" + folder + "' && " + command).c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -49,24 +49,64 @@ std::string Describe(const sim::ReceivedFrame& f) {
     return text;
 }
 
-TEST(EndToEnd, Tm80OpensTheDirectUnitAndChecksItsNoteInAPrivateNamespace) {
+// tm80's command line starts nothing: no search goes out (the unit's module
+// counts them) and nothing is made in the working folder.
+void CheckCommandLine(const TempFolder& dir, const sim::SimUnit& unit) {
+    const std::string empty = dir / "empty";
+    const struct {
+        const char* name;
+        std::string command;
+        int status;
+        std::string outStart;
+        const char* errStart;
+    } cases[] = {
+        {"help", "'" TM80_BINARY "' --help", 0, "usage: tm80 [--metrics-listen=HOST:PORT]\n", ""},
+        {"version", "'" TM80_BINARY "' --version", 0, std::string("tm80 ") + kVersion + "\n", ""},
+        {"bad", "'" TM80_BINARY "' --help-me", 2, "", "tm80: unknown argument \"--help-me\""},
+        {"metrics-bad", "'" TM80_BINARY "' --metrics-listen=localhost:9380", 2, "",
+         "tm80: --metrics-listen takes HOST:PORT"},
+        {"metrics-taken",
+         "env QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR='" + dir.Path() +
+             "' '" TM80_BINARY "' --metrics-listen=127.63.0.1:5000",
+         1, "", "tm80: cannot listen on 127.63.0.1:5000: cannot bind"},
+        {"display", "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" TM80_BINARY "'", 1, "",
+         "tm80: no display"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // A run that starts the application is stopped after 20 s.
+        const std::string out = dir / (std::string(c.name) + ".out");
+        const std::string err = dir / (std::string(c.name) + ".err");
+        EXPECT_EQ(Shell(empty, "timeout 20 " + c.command + " >'" + out + "' 2>'" + err + "'"),
+                  c.status)
+            << ReadFile(err);
+        EXPECT_EQ(ReadFile(out).rfind(c.outStart, 0), 0u);
+        const std::string errors = ReadFile(err);
+        EXPECT_EQ(errors.rfind(c.errStart, 0), 0u) << errors;
+        EXPECT_LE(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    }
+    EXPECT_EQ(unit.ModuleSearches(), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(empty));
+}
+
+TEST(EndToEnd, Tm80AndTheDemoAgainstTheirUnitInAPrivateNamespace) {
     if (nstest::RanInPrivateNamespace(nstest::kSearchOnLoopback)) {
         return;
     }
     auto unit = StartUnit("127.63.0.1");
     TempFolder dir;
+    CheckCommandLine(dir, *unit);
     const std::string config = MakeWorkFolder(dir, {"127.63.0.1"});
+    const std::string work = dir / "work";
     // SIGTERM after 8 s; a tm80 that does not end on it within 20 s is killed
     // and fails on its status. It ends cleanly, without saving the configuration.
-    EXPECT_EQ(Shell(dir, "QT_QPA_PLATFORM=offscreen timeout --preserve-status -k 20 8 '" TM80_BINARY
-                         "' >../tm80.out 2>&1"),
+    EXPECT_EQ(Shell(work,
+                    "QT_QPA_PLATFORM=offscreen timeout --preserve-status -k 20 8 '" TM80_BINARY
+                    "' >../tm80.out 2>&1"),
               0)
         << ReadFile(dir / "tm80.out");
-    const std::string work = dir / "work";
     EXPECT_EQ(ReadFile(work + "/SystemTools/Options/Tm80M1System.CFG"), config);
-    // The unit's module heard the start-up search (the command-line test relies on it hearing).
-    EXPECT_GT(unit->ModuleSearches(), 0);
-
+    EXPECT_GT(unit->ModuleSearches(), 0); // it heard the start-up search
     // The open sequence starts with the flash and the open control; its order
     // is the unit slot's (pinned by its own tests).
     const auto frames = unit->Frames();
@@ -108,18 +148,12 @@ TEST(EndToEnd, Tm80OpensTheDirectUnitAndChecksItsNoteInAPrivateNamespace) {
     for (const char* line : {"WizNET", "recvfrom", "TCPCom", "signal"}) {
         EXPECT_EQ(out.find(line), std::string::npos) << out;
     }
-}
 
-TEST(EndToEnd, DemoWalksTheWindowsSavesItsScreenshotsAndEnds) {
-    if (nstest::RanInPrivateNamespace(nstest::kSearchOnLoopback)) {
-        return;
-    }
-    auto unit = StartUnit("127.63.0.3");
-    TempFolder dir;
-    const std::string config = MakeWorkFolder(dir, {"127.63.0.3"});
+    // The demo walks the windows, saves its screenshots and ends by itself.
+    unit->ClearFrames();
     std::filesystem::create_directories(dir / "shots");
-    EXPECT_EQ(Shell(dir, "QT_QPA_PLATFORM=offscreen timeout 60 '" TM80_DEMO_BINARY
-                         "' ../shots >../demo.out 2>&1"),
+    EXPECT_EQ(Shell(work, "QT_QPA_PLATFORM=offscreen timeout 60 '" TM80_DEMO_BINARY
+                          "' ../shots >../demo.out 2>&1"),
               0)
         << ReadFile(dir / "demo.out");
     // No unit noted SPARE to add here: the other three screenshots only.
@@ -128,53 +162,10 @@ TEST(EndToEnd, DemoWalksTheWindowsSavesItsScreenshotsAndEnds) {
     }
     // The walk moved a slider, which wrote an adjustment to the unit; it
     // ended without saving the configuration.
-    const auto frames = unit->Frames();
-    EXPECT_TRUE(std::any_of(frames.begin(), frames.end(),
+    const auto walked = unit->Frames();
+    EXPECT_TRUE(std::any_of(walked.begin(), walked.end(),
                             [](const sim::ReceivedFrame& f) { return f.command == 0x1000; }));
-    EXPECT_EQ(ReadFile(dir / "work/SystemTools/Options/Tm80M1System.CFG"), config);
-}
-
-TEST(EndToEnd, Tm80CommandLineStartsNothing) {
-    if (nstest::RanInPrivateNamespace(nstest::kSearchOnLoopback)) {
-        return;
-    }
-    auto unit = StartUnit("127.63.0.2"); // its module counts searches
-    TempFolder dir;
-    const struct {
-        const char* name;
-        std::string command;
-        int status;
-        std::string outStart;
-        const char* errStart;
-    } cases[] = {
-        {"help", "'" TM80_BINARY "' --help", 0, "usage: tm80 [--metrics-listen=HOST:PORT]\n", ""},
-        {"version", "'" TM80_BINARY "' --version", 0, std::string("tm80 ") + kVersion + "\n", ""},
-        {"bad", "'" TM80_BINARY "' --help-me", 2, "", "tm80: unknown argument \"--help-me\""},
-        {"metrics-bad", "'" TM80_BINARY "' --metrics-listen=localhost:9380", 2, "",
-         "tm80: --metrics-listen takes HOST:PORT"},
-        {"metrics-taken",
-         "env QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR='" + dir.Path() +
-             "' '" TM80_BINARY "' --metrics-listen=127.63.0.2:5000",
-         1, "", "tm80: cannot listen on 127.63.0.2:5000: cannot bind"},
-        {"display", "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" TM80_BINARY "'", 1, "",
-         "tm80: no display"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        // A run that starts the application is stopped after 20 s.
-        const std::string out = dir / (std::string(c.name) + ".out");
-        const std::string err = dir / (std::string(c.name) + ".err");
-        EXPECT_EQ(Shell(dir, "timeout 20 " + c.command + " >'" + out + "' 2>'" + err + "'"),
-                  c.status)
-            << ReadFile(err);
-        EXPECT_EQ(ReadFile(out).rfind(c.outStart, 0), 0u);
-        const std::string errors = ReadFile(err);
-        EXPECT_EQ(errors.rfind(c.errStart, 0), 0u) << errors;
-        EXPECT_LE(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
-    }
-    // No search went out, and nothing was made in the working folder.
-    EXPECT_EQ(unit->ModuleSearches(), 0);
-    EXPECT_TRUE(std::filesystem::is_empty(dir / "work"));
+    EXPECT_EQ(ReadFile(work + "/SystemTools/Options/Tm80M1System.CFG"), config);
 }
 
 } // namespace

@@ -50,8 +50,11 @@ protected:
 
 const std::string kMainTitle = std::string("Tm80_App Version ") + kVersionText;
 
-TEST_F(StartupTest, FirstStartWithoutConfigurationOrUnits) {
+// The first start with nothing configured; its Help menu opens the About box,
+// the main window waiting behind it.
+TEST_F(StartupTest, FirstStartWithoutConfigurationOrUnitsAndTheAboutBox) {
     bool checked = false;
+    bool shown = false;
     EXPECT_FALSE(RunApp([&](CTM80_AppDlg& dlg) {
         for (int row = 0; row < kUnitPositions; ++row) {
             EXPECT_FALSE(RowShown(dlg, row)) << "row " << row + 1;
@@ -66,6 +69,19 @@ TEST_F(StartupTest, FirstStartWithoutConfigurationOrUnits) {
         EXPECT_EQ(dlg.GetNative()->window()->windowTitle().toStdString(), kMainTitle);
         EXPECT_TRUE(dlg.GetDlgItem(IDC_ADD_DEVICE)->IsWindowEnabled());
         EXPECT_TRUE(dlg.GetDlgItem(IDC_ADD_DEVICE)->IsWindowVisible());
+        WhenShown<CAboutDlg>("About TM80_App", [&](CAboutDlg& about) {
+            shown = true;
+            EXPECT_EQ(uitest::LayoutFaults(about), std::vector<std::string>{});
+            EXPECT_EQ(about.GetDlgItemText(IDC_ABOUT_VERSION),
+                      std::string("TM80_App, Version ") + kVersionText);
+            EXPECT_EQ(about.GetDlgItemText(win::IDOK), "OK");
+            EXPECT_FALSE(dlg.IsWindowEnabled());
+            Click(about, win::IDOK);
+        });
+        dlg.SendMessage(win::WM_COMMAND, win::MAKEWPARAM(IDM_ABOUTBOX, win::BN_CLICKED), 0);
+        EXPECT_TRUE(shown);
+        EXPECT_TRUE(dlg.IsWindowEnabled());
+        EXPECT_EQ(VisibleWindowTitled(CAboutDlg::kTitle), nullptr);
         checked = true;
         Close(dlg, CloseBy::Escape);
     }));
@@ -220,11 +236,13 @@ TEST_F(StartupTest, EscapeAndTheCloseBoxSaveTheConfigurationEnterDoesNot) {
         SCOPED_TRACE(c.what);
         WriteConfiguration(stored);
         ResetProcessValues();
+        TheStartupNetwork().localAddress = [] { return std::string(); }; // does not resolve
         StartUp();
         CTM80_AppDlg dlg;
         const int result = RunMainWindow(
             dlg,
             [&] {
+                EXPECT_EQ(dlg.GetDlgItemText(IDC_LOCAL_SW_IP), "Local Software IP: ");
                 // A change made during the run (as the launch options dialog would).
                 TheSystemConfiguration().LaunchCount = 3;
                 if (c.menuKey == Qt::Key_unknown) {
@@ -264,30 +282,6 @@ TEST_F(StartupTest, EscapeAndTheCloseBoxSaveTheConfigurationEnterDoesNot) {
 }
 
 // Also: the address label is written when the host name does not resolve.
-TEST_F(StartupTest, HelpMenuOpensTheAboutBoxWithItsVersionOverTheMainWindow) {
-    TheStartupNetwork().localAddress = [] { return std::string(); };
-    StartUp();
-    CTM80_AppDlg dlg;
-    bool shown = false;
-    RunMainWindow(dlg, [&] {
-        EXPECT_EQ(dlg.GetDlgItemText(IDC_LOCAL_SW_IP), "Local Software IP: ");
-        WhenShown<CAboutDlg>("About TM80_App", [&](CAboutDlg& about) {
-            shown = true;
-            EXPECT_EQ(uitest::LayoutFaults(about), std::vector<std::string>{});
-            // The same version as the main window's title; the main window waits behind.
-            EXPECT_EQ(about.GetDlgItemText(IDC_ABOUT_VERSION),
-                      std::string("TM80_App, Version ") + kVersionText);
-            EXPECT_EQ(about.GetDlgItemText(win::IDOK), "OK");
-            EXPECT_FALSE(dlg.IsWindowEnabled());
-            Click(about, win::IDOK);
-        });
-        dlg.SendMessage(win::WM_COMMAND, win::MAKEWPARAM(IDM_ABOUTBOX, win::BN_CLICKED), 0);
-        EXPECT_TRUE(shown);
-        EXPECT_TRUE(dlg.IsWindowEnabled());
-        EXPECT_EQ(VisibleWindowTitled(CAboutDlg::kTitle), nullptr);
-    });
-}
-
 // The choice goes by each interface's flags, not by its address, so the
 // addresses here are loopback ones too: only data, nothing is sent to them.
 TEST(LocalAddressTest, PrefersTheDefaultRouteThenTheFirstUpNonLoopbackAddress) {
