@@ -292,68 +292,64 @@ TEST_F(LaunchOptionsTest, EnablingFollowsTheCountAndSaveWritesAllFourControls) {
                        "DEVICE_DIRECT_IP_ADDRESS_0=0.0.0.0\r\n"
                        "DEVICE_DIRECT_IP_ADDRESS_2=127.75.9.9\r\n");
     CTM80_AppDlg dlg;
-    RunMainWindow(dlg, [&] {
-        const SystemConfiguration before = TheSystemConfiguration();
-        // Cancel after changes writes nothing.
-        OpenLaunchOptions(dlg, [&](LaunchOptions& options) {
-            Click(options, LaunchOptions::kIdLaunchDirect);
-            AddressControl(options, 1).SetAddress(127, 75, 1, 1);
-            Click(options, win::IDCANCEL);
-        });
-        EXPECT_FALSE(TheSystemConfiguration().LaunchDirectly);
-        EXPECT_EQ(TheSystemConfiguration().DirectAddress, before.DirectAddress);
-
-        OpenLaunchOptions(dlg, [&](LaunchOptions& options) {
-            EXPECT_EQ(LayoutFaults(options), kNoFaults);
-            EXPECT_FALSE(options.GetDlgItem(LaunchOptions::kIdCount)->IsWindowEnabled());
-            EXPECT_EQ(RowsEnabled(options), (std::vector<bool>{false, false, false, false}));
-            // Disabled labels stay readable: their text has 3:1 on the background.
-            for (int id : {LaunchOptions::kIdCountLabel, LaunchOptions::kIdAddressLabel[0]}) {
-                const QImage label = Grab(*options.GetDlgItem(id));
-                double best = 1.0;
-                for (int y = 0; y < label.height(); ++y) {
-                    for (int x = 0; x < label.width(); ++x) {
-                        best = std::max(best,
-                                        ContrastRatio(PixelAt(label, x, y), PixelAt(label, 0, 0)));
-                    }
-                }
-                EXPECT_GE(best, 3.0) << id;
-            }
-            // The stored zero address shows as a blank control.
-            EXPECT_TRUE(AddressControl(options, 0).IsBlank());
-            EXPECT_EQ(AddressControl(options, 2).GetWindowText(), "127.75.9.9");
-
-            Click(options, LaunchOptions::kIdLaunchDirect);
-            EXPECT_EQ(RowsEnabled(options), (std::vector<bool>{true, false, false, false}));
-            EnterCount(options, "2");
-            EXPECT_EQ(options.GetDlgItemText(LaunchOptions::kIdCount), "2");
-            EXPECT_EQ(RowsEnabled(options), (std::vector<bool>{true, true, false, false}));
-            // What is typed survives the dialog's refresh (the box off and on).
-            const auto edits = AddressControl(options, 1).GetNative()->findChildren<QLineEdit*>();
-            ASSERT_EQ(edits.size(), 4);
-            for (int i = 0; i < 4; ++i) {
-                QTest::keyClicks(edits[i], i == 0 ? "127" : i == 1 ? "75" : i == 2 ? "1" : "2");
-            }
-            Click(options, LaunchOptions::kIdLaunchDirect);
-            Click(options, LaunchOptions::kIdLaunchDirect);
-            EXPECT_EQ(AddressControl(options, 1).GetWindowText(), "127.75.1.2");
-            Click(options, win::IDOK);
-        });
-        const SystemConfiguration& after = TheSystemConfiguration();
-        EXPECT_TRUE(after.LaunchDirectly);
-        EXPECT_EQ(after.LaunchCount, 2);
-        // Row 3 is above the count and still saved.
-        EXPECT_EQ(after.DirectAddress,
-                  (std::array<std::string, 4>{"0.0.0.0", "127.75.1.2", "127.75.9.9", "0.0.0.0"}));
-    });
-}
-
-TEST_F(LaunchOptionsTest, CopyIpsTakesTheConnectedUnitsInOrderAndTheNextStartLaunchesThem) {
-    WriteConfiguration("DEVICE_DIRECT_IP_ADDRESS_3=127.75.9.9\r\n");
-    CTM80_AppDlg dlg;
     RunMainWindow(
         dlg,
         [&] {
+            const SystemConfiguration before = TheSystemConfiguration();
+            // Cancel after changes writes nothing.
+            OpenLaunchOptions(dlg, [&](LaunchOptions& options) {
+                Click(options, LaunchOptions::kIdLaunchDirect);
+                AddressControl(options, 1).SetAddress(127, 75, 1, 1);
+                Click(options, win::IDCANCEL);
+            });
+            EXPECT_FALSE(TheSystemConfiguration().LaunchDirectly);
+            EXPECT_EQ(TheSystemConfiguration().DirectAddress, before.DirectAddress);
+
+            OpenLaunchOptions(dlg, [&](LaunchOptions& options) {
+                EXPECT_EQ(LayoutFaults(options), kNoFaults);
+                EXPECT_FALSE(options.GetDlgItem(LaunchOptions::kIdCount)->IsWindowEnabled());
+                EXPECT_EQ(RowsEnabled(options), (std::vector<bool>{false, false, false, false}));
+                // Disabled labels stay readable: their text has 3:1 on the background.
+                for (int id : {LaunchOptions::kIdCountLabel, LaunchOptions::kIdAddressLabel[0]}) {
+                    const QImage label = Grab(*options.GetDlgItem(id));
+                    double best = 1.0;
+                    for (int y = 0; y < label.height(); ++y) {
+                        for (int x = 0; x < label.width(); ++x) {
+                            best = std::max(
+                                best, ContrastRatio(PixelAt(label, x, y), PixelAt(label, 0, 0)));
+                        }
+                    }
+                    EXPECT_GE(best, 3.0) << id;
+                }
+                // The stored zero address shows as a blank control.
+                EXPECT_TRUE(AddressControl(options, 0).IsBlank());
+                EXPECT_EQ(AddressControl(options, 2).GetWindowText(), "127.75.9.9");
+
+                Click(options, LaunchOptions::kIdLaunchDirect);
+                EXPECT_EQ(RowsEnabled(options), (std::vector<bool>{true, false, false, false}));
+                EnterCount(options, "2");
+                EXPECT_EQ(options.GetDlgItemText(LaunchOptions::kIdCount), "2");
+                EXPECT_EQ(RowsEnabled(options), (std::vector<bool>{true, true, false, false}));
+                // What is typed survives the dialog's refresh (the box off and on).
+                const auto edits =
+                    AddressControl(options, 1).GetNative()->findChildren<QLineEdit*>();
+                ASSERT_EQ(edits.size(), 4);
+                for (int i = 0; i < 4; ++i) {
+                    QTest::keyClicks(edits[i], i == 0 ? "127" : i == 1 ? "75" : i == 2 ? "1" : "2");
+                }
+                Click(options, LaunchOptions::kIdLaunchDirect);
+                Click(options, LaunchOptions::kIdLaunchDirect);
+                EXPECT_EQ(AddressControl(options, 1).GetWindowText(), "127.75.1.2");
+                Click(options, win::IDOK);
+            });
+            const SystemConfiguration& after = TheSystemConfiguration();
+            EXPECT_TRUE(after.LaunchDirectly);
+            EXPECT_EQ(after.LaunchCount, 2);
+            // Row 3 is above the count and still saved.
+            EXPECT_EQ(after.DirectAddress, (std::array<std::string, 4>{"0.0.0.0", "127.75.1.2",
+                                                                       "127.75.9.9", "0.0.0.0"}));
+
+            // "Copy IPs" takes the connected units in order, none at first.
             OpenLaunchOptions(dlg, [&](LaunchOptions& options) {
                 Click(options, LaunchOptions::kIdCopyIps);
                 EXPECT_EQ(options.GetDlgItemText(LaunchOptions::kIdCount), "0");
@@ -367,7 +363,6 @@ TEST_F(LaunchOptionsTest, CopyIpsTakesTheConnectedUnitsInOrderAndTheNextStartLau
             }
             dlg.RemoveUnit(1); // units in positions 1 and 3
             OpenLaunchOptions(dlg, [&](LaunchOptions& options) {
-                Click(options, LaunchOptions::kIdLaunchDirect);
                 Click(options, LaunchOptions::kIdCopyIps);
                 EXPECT_EQ(options.GetDlgItemText(LaunchOptions::kIdCount), "2");
                 EXPECT_EQ(AddressControl(options, 0).GetWindowText(), Address(1, 1));
@@ -384,7 +379,7 @@ TEST_F(LaunchOptionsTest, CopyIpsTakesTheConnectedUnitsInOrderAndTheNextStartLau
     for (const std::string& key : std::vector<std::string>{
              "LAUNCH_DIRECT=1", "NUMBER_OF_LAUNCH_DEVICES=2",
              "DEVICE_DIRECT_IP_ADDRESS_0=" + Address(1, 1),
-             "DEVICE_DIRECT_IP_ADDRESS_1=" + Address(1, 3), "DEVICE_DIRECT_IP_ADDRESS_3=0.0.0.0"}) {
+             "DEVICE_DIRECT_IP_ADDRESS_1=" + Address(1, 3), "DEVICE_DIRECT_IP_ADDRESS_2=0.0.0.0"}) {
         EXPECT_NE(saved.find(key + "\r\n"), std::string::npos) << key << saved;
     }
 }
