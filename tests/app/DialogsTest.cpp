@@ -1,6 +1,5 @@
-// The main window's dialogs over a running main window: "Add Device" and its
-// setup dialog against units whose modules answer the discovery on a loopback
-// broadcast address, the launch options, the device colours, the entry boxes.
+// The main window's dialogs: "Add Device", the launch options, the device
+// colours, the entry boxes.
 
 #include "app/dialogs/Config.h"
 #include "app/dialogs/DeviceColorMenu.h"
@@ -46,7 +45,6 @@ protected:
     }
 };
 
-// "Add Device" pressed; `inside` acts on the dialog it opens.
 template <class F> void PressAddDevice(CTM80_AppDlg& dlg, F inside) {
     WhenShown<Config>("Communications Setup", inside);
     Click(dlg, res::IDC_ADD_DEVICE);
@@ -64,8 +62,7 @@ void AddByAddress(CTM80_AppDlg& dlg, const std::string& dotted) {
     });
 }
 
-// Clicks the value `id` and picks entry `index` in the list choice it opens
-// (the click arrives posted); the prompt it showed.
+// Picks entry `index` in the list choice value `id` opens; the prompt it showed.
 std::string Pick(Config& config, int id, int index) {
     auto prompt = std::make_shared<std::string>();
     WhenReady([] { return VisibleWindowTitled(Config::kPickerTitle) != nullptr; },
@@ -106,7 +103,6 @@ TEST_F(AddDeviceTest, PickersShowTheChosenUnitAndOkWithoutAnEntryIsRefused) {
             EXPECT_TRUE(config.IsWindowVisible());
             EXPECT_TRUE(config.GetDlgItem(Config::kIdMessage)->IsWindowVisible());
 
-            // A rescan updates the main window at once.
             for (int b = 1; b <= 3; ++b) {
                 StartUnit(1, b, "UNIT " + std::to_string(b), true);
             }
@@ -209,9 +205,7 @@ TEST_F(AddDeviceTest, AddDeviceOffersOnlyUnitsWithoutARowAndRefusesADuplicate) {
     });
 }
 
-// A unit that answers the LED flash but too slowly after it: the open sequence
-// stops at its first failed read, the unit gets no row, and meanwhile a
-// small box said what was being done.
+// The open sequence stops at its first failed read; a small box said what it did.
 TEST_F(AddDeviceTest, UnitThatAnswersTooSlowlyGetsNoRowAndTheBoxSaysWhatItDid) {
     sim::SimUnit& slow = StartUnit(4, 1, "SLOW");
     // 50 ms per byte: the flash and the open control (12 bytes) come in time,
@@ -251,7 +245,6 @@ protected:
     LaunchOptionsTest() : AppTest(75) {}
 };
 
-// Opens the dialog from the System menu; `inside` acts once it shows.
 template <class F> void OpenLaunchOptions(CTM80_AppDlg& dlg, F inside) {
     WhenShown<LaunchOptions>(LaunchOptions::kTitle, inside);
     dlg.SendMessage(win::WM_COMMAND, res::ID_LAUNCH_OPTIONS, 0);
@@ -261,7 +254,6 @@ win::CIPAddressCtrl& AddressControl(LaunchOptions& options, int k) {
     return dynamic_cast<win::CIPAddressCtrl&>(*options.GetDlgItem(LaunchOptions::kIdAddress[k]));
 }
 
-// Which of the four address rows (label and control) are enabled.
 std::vector<bool> RowsEnabled(LaunchOptions& options) {
     std::vector<bool> enabled;
     for (int k = 0; k < LaunchOptions::kAddresses; ++k) {
@@ -272,7 +264,6 @@ std::vector<bool> RowsEnabled(LaunchOptions& options) {
     return enabled;
 }
 
-// Clicks the count and types `text` into the number entry it opens (the click arrives posted).
 void EnterCount(LaunchOptions& options, const char* text) {
     bool answered = false;
     WhenReady([] { return VisibleWindowTitled("Input Range 1 to 4") != nullptr; },
@@ -389,14 +380,11 @@ protected:
     DeviceColorTest() : AppTest(76) {}
 };
 
-// The colour in the top-left corner of a label, as it paints.
 win::COLORREF Corner(const win::CWnd& window, int id) {
     Settle();
     return PixelAt(Grab(*window.GetDlgItem(id)), 2, 2);
 }
 
-// A picked colour shows at once in its preview, the main window's row and an
-// open device window's header, and stays whatever closes the dialog.
 TEST_F(DeviceColorTest, PickedColoursShowAtOnceEverywhereAndCancelKeepsThem) {
     const win::COLORREF red = win::RGB(255, 0, 0);
     const win::COLORREF yellow = win::RGB(255, 255, 0);
@@ -431,7 +419,6 @@ TEST_F(DeviceColorTest, PickedColoursShowAtOnceEverywhereAndCancelKeepsThem) {
     });
 }
 
-// The layout faults of the entry box titled `title` once it shows, then Cancel.
 void CheckEntryBox(const char* title, std::vector<std::string>& faults) {
     faults = {"not shown"};
     WhenShown<win::CDialogEx>(title, [&faults](win::CDialogEx& box) {
@@ -440,9 +427,7 @@ void CheckEntryBox(const char* title, std::vector<std::string>& faults) {
     });
 }
 
-// Every control shows whole at the default size: no two visible sibling
-// controls overlap (frames round what they group apart) and none reaches
-// outside its window. The dialogs are checked where their tests open them.
+// The dialogs' layouts are checked where their tests open them.
 TEST_F(DeviceColorTest, NoControlIsHiddenOnTheEntryBoxesAndTheDevicePages) {
     RunWithUnits(2, {"RACK A"}, [&](CTM80_AppDlg& dlg) {
         EXPECT_EQ(LayoutFaults(dlg), kNoFaults) << "main";
@@ -457,9 +442,8 @@ TEST_F(DeviceColorTest, NoControlIsHiddenOnTheEntryBoxesAndTheDevicePages) {
                        "Select Band for Out 3A:", 2, chosen, &dlg);
         EXPECT_EQ(faults, kNoFaults) << "band choice";
 
-        // Each page of the device window, the calibration page too. The
-        // header's file line lies over the right part of the unit line, a
-        // band across the whole header in the row's colours.
+        // Each page of the device window, the calibration page too. The file
+        // line lies over the unit line, a band across the header.
         const std::vector<uitest::StackedOnPurpose> stacked = {
             {StatusDlg::kIdUnitLine, StatusDlg::kIdFileLine, "the file line over the unit line"}};
         DefaultDlg& window = *CTM80_AppDlg::DeviceWindowOf(0);

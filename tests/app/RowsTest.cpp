@@ -1,7 +1,4 @@
-// The rows of the main window: filling the lowest free position, removing,
-// the device buttons, the split lights and half frames, a fifth unit, the
-// state marker of a unit that answers, is too hot or is lost. The window from
-// the keyboard: the remove buttons' question, Tab and the focus marks.
+// The rows of the main window, and the window from the keyboard.
 
 #include "app/mainwindow/Resources.h"
 #include "device/SlotTable.h"
@@ -144,10 +141,7 @@ TEST_F(RowsTest, SplitTwoFourLightsItsLightAndShowsTheHalfFrames) {
     });
 }
 
-// Each row's marker, as painted, and its tool tip follow what the unit's
-// device window sees, with its window closed: green while the unit answers,
-// yellow while it is too hot, grey while its connection is lost, the lit
-// split light grey too.
+// The markers follow what the closed device windows see; a lost unit's split light goes grey.
 TEST_F(RowsTest, StateMarkerShowsAnsweringHotAndLost) {
     const win::COLORREF yellow = win::RGB(255, 255, 0);
     const win::COLORREF grey = win::RGB(128, 128, 128);
@@ -190,11 +184,8 @@ protected:
     KeyboardTest() : AppTest(65) {}
 };
 
-// Tab goes through the rows in reading order, then "Add Device". A focused
-// push button, the platform's "Device 1" button and the owner-drawn remove
-// button, shows a dotted rectangle inside the edge, every other pixel inverted.
-// A remove button asks before Enter or Space takes a unit away, and Esc asks
-// before it ends the program.
+// A focused push button (the platform's and the owner-drawn) shows a dotted
+// rectangle inside its edge, every other pixel inverted.
 TEST_F(KeyboardTest, TabFocusMarksAndOneKeyAsksBeforeItRemovesAUnitOrEndsTheProgram) {
     RunWithUnits(2, {"ONE", "TWO"}, [&](CTM80_AppDlg& dlg) {
         ASSERT_TRUE(WaitUntil([&] { return Active(dlg); }));

@@ -1,8 +1,5 @@
 // File > Save Setup and Recall Setup and System > Flash LEDs and History,
-// chosen from the main window's menu bar: empty positions, the unit's folder and the dialogs,
-// a setup saved from one unit and recalled on another (the same frames as
-// tm80ctl's recall), the headers, a file that is no setup, and a recall the
-// unit stops taking.
+// chosen from the main window's menu bar.
 #include "app/mainwindow/Resources.h"
 #include "app/mainwindow/SetupMenuCommands.h"
 #include "device/SlotTable.h"
@@ -197,10 +194,8 @@ TEST_F(SetupMenuTest, RecallOnAnotherUnitSendsWhatTm80ctlSendsAndAFailedRecallIs
             EXPECT_EQ(frame.command, 0x1003) << "only the note check";
         }
 
-        // A recall the unit stops taking half-way (it answers the open control,
-        // the bands and the first adjustment, then hangs up) ends there at once,
-        // says so, keeps the header's file, and the page and the row show what
-        // the unit holds: what it took of the setup and its own values for the rest.
+        // A recall the unit stops taking after three frames: the slot shows
+        // what the unit holds, what it took and its own values for the rest.
         UnitSlot& slot = *TheSlotTable().Slot(0);
         ASSERT_GE(slot.bandCount, 2);
         slot.bandSelection[1] = 1 - slot.bandSelection[1];

@@ -1,6 +1,4 @@
-// Start-up and closing: the application object's steps, the first start with
-// nothing configured, the direct launch, the start-up window, what closing the
-// main window saves, the About box and the address shown for this computer.
+// Start-up and closing of the main window.
 
 #include "app/dialogs/CAboutDlg.h"
 #include "app/mainwindow/Resources.h"
