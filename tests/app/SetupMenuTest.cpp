@@ -72,65 +72,9 @@ std::vector<std::vector<std::uint8_t>> RecallFrames(const sim::SimUnit& unit) {
     return frames;
 }
 
-TEST_F(SetupMenuTest, EmptyPositionsTheUnitsFolderAndFlash) {
-    RunWithUnits(1, {"UNIT A", "UNIT B"}, [&](CTM80_AppDlg& dlg) {
-        sim::SimUnit& a = Unit(0);
-        sim::SimUnit& b = Unit(1);
-        Choose(dlg, "&File", "Save Setup", 3);
-        Choose(dlg, "&File", "Recall Setup", 4);
-        Choose(dlg, "&System", "Flash LEDs", 4); // nothing at all
-        Choose(dlg, "&System", "History", 3);
-        ASSERT_EQ(dialogs->History().size(), 3u);
-        for (int i = 0; i < 3; ++i) {
-            const auto& box = dialogs->History()[static_cast<std::size_t>(i)].message;
-            EXPECT_EQ(box.text, i == 1 ? "Device 4 not connected." : "Device 3 not connected.");
-            EXPECT_EQ(box.caption, "");
-            EXPECT_EQ(box.type, win::MB_OK | win::MB_ICONWARNING);
-        }
-
-        // A recall before any save names the folder but does not make it.
-        const std::string folder = TheEnvironment().SetupFilesFolder + "/00AB-1011_Setup";
-        Choose(dlg, "&File", "Recall Setup", 1);
-        auto opened = Shown(ScriptedCommonDialogs::Kind::OpenFile);
-        ASSERT_EQ(opened.size(), 1u);
-        EXPECT_EQ(opened[0].file.title, "TM80 M1 Setup File");
-        EXPECT_EQ(opened[0].file.initialFolder, folder);
-        EXPECT_FALSE(std::filesystem::exists(folder));
-
-        // A cancelled save leaves no folder behind; one that writes a file does.
-        dialogs->CancelFile();
-        Choose(dlg, "&File", "Save Setup", 1);
-        EXPECT_FALSE(std::filesystem::exists(folder));
-        dialogs->AnswerFile(folder + "/first.TM80");
-        Choose(dlg, "&File", "Save Setup", 1);
-        auto saved = Shown(ScriptedCommonDialogs::Kind::SaveFile);
-        ASSERT_EQ(saved.size(), 2u);
-        EXPECT_EQ(saved[1].file.title, "TM80 Setup File");
-        EXPECT_EQ(saved[1].file.initialFolder, folder);
-        for (const auto& request : {opened[0].file, saved[1].file}) {
-            EXPECT_EQ(request.filter, "File Type (*.TM80)|*.TM80||");
-            EXPECT_EQ(request.defaultExtension, "TM80");
-            EXPECT_EQ(request.fileName, "");
-        }
-        EXPECT_TRUE(std::filesystem::is_directory(folder));
-        EXPECT_EQ(ReadFile(folder + "/first.TM80").rfind("[DEVICE]\r\n", 0), 0u);
-
-        Choose(dlg, "&System", "History", 2);
-        const HistoryDlg* history = CTM80_AppDlg::DeviceWindowOf(1)->GetHistoryWindow();
-        ASSERT_NE(history, nullptr);
-        EXPECT_TRUE(history->IsWindowVisible());
-        EXPECT_EQ(history->GetWindowText(),
-                  "History - Device 2: UNIT B (" + b.Config().address + ")");
-
-        // Each unit flashed once already when it was added.
-        Choose(dlg, "&System", "Flash LEDs", 2);
-        EXPECT_EQ(b.LedFlashes(), 2);
-        EXPECT_EQ(a.LedFlashes(), 1);
-        EXPECT_EQ(CurrentSetupFile(), "");
-    });
-}
-
-TEST_F(SetupMenuTest, RecallOnAnotherUnitSendsWhatTm80ctlSendsAndAFailedRecallIsReported) {
+// Empty positions, the unit's folder, History and Flash LEDs; a setup saved
+// from one unit and recalled on another sends what tm80ctl sends.
+TEST_F(SetupMenuTest, MenusOfEachPositionAndARecallOnAnotherUnit) {
     sim::SimUnit& a = StartUnit(2, 1, "UNIT A");
     sim::SimUnit& b = StartUnit(2, 2, "UNIT B");
     sim::SimUnit& c = StartUnit(2, 3, "UNIT C"); // tm80ctl's
@@ -144,6 +88,59 @@ TEST_F(SetupMenuTest, RecallOnAnotherUnitSendsWhatTm80ctlSendsAndAFailedRecallIs
     RunMainWindow(dlg, [&] {
         ASSERT_TRUE(Add(dlg, a));
         ASSERT_TRUE(Add(dlg, b));
+        Choose(dlg, "&File", "Save Setup", 3);
+        Choose(dlg, "&File", "Recall Setup", 4);
+        Choose(dlg, "&System", "Flash LEDs", 4); // nothing at all
+        Choose(dlg, "&System", "History", 3);
+        ASSERT_EQ(dialogs->History().size(), 3u);
+        for (int i = 0; i < 3; ++i) {
+            const auto& box = dialogs->History()[static_cast<std::size_t>(i)].message;
+            EXPECT_EQ(box.text, i == 1 ? "Device 4 not connected." : "Device 3 not connected.");
+            EXPECT_EQ(box.caption, "");
+            EXPECT_EQ(box.type, win::MB_OK | win::MB_ICONWARNING);
+        }
+
+        // A recall before any save names the folder but does not make it.
+        const std::string setups = TheEnvironment().SetupFilesFolder + "/00AB-1021_Setup";
+        Choose(dlg, "&File", "Recall Setup", 1);
+        auto opened = Shown(ScriptedCommonDialogs::Kind::OpenFile);
+        ASSERT_EQ(opened.size(), 1u);
+        EXPECT_EQ(opened[0].file.title, "TM80 M1 Setup File");
+        EXPECT_EQ(opened[0].file.initialFolder, setups);
+        EXPECT_FALSE(std::filesystem::exists(setups));
+
+        // A cancelled save leaves no folder behind; one that writes a file does.
+        dialogs->CancelFile();
+        Choose(dlg, "&File", "Save Setup", 1);
+        EXPECT_FALSE(std::filesystem::exists(setups));
+        dialogs->AnswerFile(setups + "/first.TM80");
+        Choose(dlg, "&File", "Save Setup", 1);
+        auto saved = Shown(ScriptedCommonDialogs::Kind::SaveFile);
+        ASSERT_EQ(saved.size(), 2u);
+        EXPECT_EQ(saved[1].file.title, "TM80 Setup File");
+        EXPECT_EQ(saved[1].file.initialFolder, setups);
+        for (const auto& request : {opened[0].file, saved[1].file}) {
+            EXPECT_EQ(request.filter, "File Type (*.TM80)|*.TM80||");
+            EXPECT_EQ(request.defaultExtension, "TM80");
+            EXPECT_EQ(request.fileName, "");
+        }
+        EXPECT_TRUE(std::filesystem::is_directory(setups));
+        EXPECT_EQ(ReadFile(setups + "/first.TM80").rfind("[DEVICE]\r\n", 0), 0u);
+
+        Choose(dlg, "&System", "History", 2);
+        const HistoryDlg* history = CTM80_AppDlg::DeviceWindowOf(1)->GetHistoryWindow();
+        ASSERT_NE(history, nullptr);
+        EXPECT_TRUE(history->IsWindowVisible());
+        EXPECT_EQ(history->GetWindowText(),
+                  "History - Device 2: UNIT B (" + b.Config().address + ")");
+
+        // Each unit flashed once already when it was added.
+        Choose(dlg, "&System", "Flash LEDs", 2);
+        EXPECT_EQ(b.LedFlashes(), 2);
+        EXPECT_EQ(a.LedFlashes(), 1);
+        EXPECT_EQ(CurrentSetupFile(), "");
+
+        dialogs->ClearHistory();
         dialogs->AnswerFile(file);
         Choose(dlg, "&File", "Save Setup", 1);
         EXPECT_EQ(Header(0), "No File Loaded");
