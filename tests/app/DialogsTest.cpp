@@ -385,6 +385,14 @@ win::COLORREF Corner(const win::CWnd& window, int id) {
     return PixelAt(Grab(*window.GetDlgItem(id)), 2, 2);
 }
 
+void CheckEntryBox(const char* title, std::vector<std::string>& faults) {
+    faults = {"not shown"};
+    WhenShown<win::CDialogEx>(title, [&faults](win::CDialogEx& box) {
+        faults = LayoutFaults(box);
+        box.EndDialog(win::IDCANCEL);
+    });
+}
+
 TEST_F(DeviceColorTest, PickedColoursShowAtOnceEverywhereAndCancelKeepsThem) {
     const win::COLORREF red = win::RGB(255, 0, 0);
     const win::COLORREF yellow = win::RGB(255, 255, 0);
@@ -416,25 +424,14 @@ TEST_F(DeviceColorTest, PickedColoursShowAtOnceEverywhereAndCancelKeepsThem) {
         EXPECT_EQ(TheSystemConfiguration().DeviceColors[1].Background, red);
         EXPECT_EQ(TheSystemConfiguration().DeviceColors[2].Text, yellow);
         EXPECT_EQ(Corner(dlg, res::IDC_DEVICE_ID[1]), red);
-    });
-}
 
-void CheckEntryBox(const char* title, std::vector<std::string>& faults) {
-    faults = {"not shown"};
-    WhenShown<win::CDialogEx>(title, [&faults](win::CDialogEx& box) {
-        faults = LayoutFaults(box);
-        box.EndDialog(win::IDCANCEL);
-    });
-}
-
-// The dialogs' layouts are checked where their tests open them.
-TEST_F(DeviceColorTest, NoControlIsHiddenOnTheEntryBoxesAndTheDevicePages) {
-    RunWithUnits(2, {"RACK A"}, [&](CTM80_AppDlg& dlg) {
+        // Every control of the main window, the entry boxes and the device
+        // window's pages shows whole (the dialogs are checked where their tests open them).
         EXPECT_EQ(LayoutFaults(dlg), kNoFaults) << "main";
         std::vector<std::string> faults;
         std::string text;
         CheckEntryBox("User Notes", faults);
-        EnterText("User Notes", "Enter the note for this unit:", "RACK A", text, 250, 1, &dlg);
+        EnterText("User Notes", "Enter the note for this unit:", "FIRST", text, 250, 1, &dlg);
         EXPECT_EQ(faults, kNoFaults) << "note entry";
         int chosen = 0;
         CheckEntryBox("Band Selection", faults);
@@ -446,15 +443,13 @@ TEST_F(DeviceColorTest, NoControlIsHiddenOnTheEntryBoxesAndTheDevicePages) {
         // line lies over the unit line, a band across the header.
         const std::vector<uitest::StackedOnPurpose> stacked = {
             {StatusDlg::kIdUnitLine, StatusDlg::kIdFileLine, "the file line over the unit line"}};
-        DefaultDlg& window = *CTM80_AppDlg::DeviceWindowOf(0);
-        window.ShowNormal();
-        auto& system = dynamic_cast<SystemDlg&>(*window.GetPage(DefaultDlg::kSystemPage));
+        auto& system = dynamic_cast<SystemDlg&>(*window->GetPage(DefaultDlg::kSystemPage));
         QTest::mouseClick(system.DisplayCalibration().GetNative(), Qt::LeftButton);
         for (int page = 0; page < DefaultDlg::kPageCount; ++page) {
-            window.GetTabStrip().SetCurSel(page);
-            window.OnNotify(DefaultDlg::kIdTabStrip, win::TCN_SELCHANGE);
+            window->GetTabStrip().SetCurSel(page);
+            window->OnNotify(DefaultDlg::kIdTabStrip, win::TCN_SELCHANGE);
             Settle();
-            EXPECT_EQ(LayoutFaults(window, stacked), kNoFaults) << "page " << page;
+            EXPECT_EQ(LayoutFaults(*window, stacked), kNoFaults) << "page " << page;
         }
     });
 }
