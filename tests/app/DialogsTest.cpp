@@ -11,6 +11,7 @@
 #include "devicewindow/DefaultDlg.h"
 #include "devicewindow/StatusDlg.h"
 #include "devicewindow/SystemDlg.h"
+#include "infra/ColorScheme.h"
 #include "infra/SystemConfiguration.h"
 #include "platform/ui/CIPAddressCtrl.h"
 #include "tests/app/AppTestSupport.h"
@@ -89,12 +90,19 @@ std::string Text(const win::CWnd& dialog, int id) {
     return dialog.GetDlgItemText(id);
 }
 
+win::COLORREF Corner(const win::CWnd& window, int id) {
+    Settle();
+    return PixelAt(Grab(*window.GetDlgItem(id)), 2, 2);
+}
+
 TEST_F(AddDeviceTest, PickersShowTheChosenUnitAndOkWithoutAnEntryIsRefused) {
     CTM80_AppDlg dlg;
     RunMainWindow(dlg, [&] {
         Config config(&dlg);
         RunModal(config, [&] {
             EXPECT_EQ(LayoutFaults(config), kNoFaults);
+            EXPECT_EQ(Corner(config, Config::kIdAddressValue),
+                      TheColorScheme().Main.DataBlockBackground);
             for (int id : {Config::kIdNoteValue, Config::kIdAddressValue, Config::kIdSerialValue}) {
                 EXPECT_EQ(Text(config, id), Config::kNoDeviceText) << id;
             }
@@ -380,11 +388,6 @@ protected:
     DeviceColorTest() : AppTest(76) {}
 };
 
-win::COLORREF Corner(const win::CWnd& window, int id) {
-    Settle();
-    return PixelAt(Grab(*window.GetDlgItem(id)), 2, 2);
-}
-
 void CheckEntryBox(const char* title, std::vector<std::string>& faults) {
     faults = {"not shown"};
     WhenShown<win::CDialogEx>(title, [&faults](win::CDialogEx& box) {
@@ -403,6 +406,7 @@ TEST_F(DeviceColorTest, PickedColoursShowAtOnceEverywhereAndCancelKeepsThem) {
         const win::COLORREF firstRow = Corner(dlg, res::IDC_DEVICE_ID[0]);
         WhenShown<DeviceColorMenu>("Customize Device Color", [&](DeviceColorMenu& menu) {
             EXPECT_EQ(LayoutFaults(menu), kNoFaults);
+            EXPECT_EQ(PixelAt(Grab(menu), 2, 2), TheColorScheme().Main.Background);
             // The buttons open at the current colours, the default greys here.
             dialogs->AnswerColor(red);
             Click(menu, DeviceColorMenu::kIdBackground[1]);

@@ -65,6 +65,8 @@ void CheckCommandLine(const TempFolder& dir, const sim::SimUnit& unit) {
         {"bad", "'" TM80_BINARY "' --help-me", 2, "", "tm80: unknown argument \"--help-me\""},
         {"metrics-bad", "'" TM80_BINARY "' --metrics-listen=localhost:9380", 2, "",
          "tm80: --metrics-listen takes HOST:PORT"},
+        {"metrics-no-value", "'" TM80_BINARY "' --metrics-listen", 2, "",
+         "tm80: --metrics-listen takes HOST:PORT"},
         {"metrics-taken",
          "env QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR='" + dir.Path() +
              "' '" TM80_BINARY "' --metrics-listen=127.63.0.1:5000",

@@ -111,6 +111,12 @@ TEST_F(RowsTest, SplitTwoFourLightsItsLightAndShowsTheHalfFrames) {
         EXPECT_TRUE(Visible(dlg, IDC_FRAME_FIRST_HALF[0]));
         EXPECT_TRUE(Visible(dlg, IDC_FRAME_SECOND_HALF[0]));
         EXPECT_FALSE(Visible(dlg, IDC_FRAME_FIRST_HALF[1]));
+        // Outputs 5-8 stand apart from 1-4, room for the half frames between them.
+        const auto gapBefore = [&](int k) {
+            return Place(dlg, IDC_OUTPUT_FIRST[0] + k).left -
+                   Place(dlg, IDC_OUTPUT_FIRST[0] + k - 1).right;
+        };
+        EXPECT_GT(gapBefore(4), gapBefore(3));
         // On screen: the ball of the 2:4 light is green, the 1:8 ball is not.
         const QImage image = Grab(dlg);
         const auto ball = [&](int id) {

@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 
 using namespace apptest;
 using namespace res;
@@ -300,6 +301,15 @@ TEST(LocalAddressTest, PrefersTheDefaultRouteThenTheFirstUpNonLoopbackAddress) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ChooseLocalAddress(c.addresses, c.defaultRoute), c.shown) << c.defaultRoute;
+    }
+    // The default route in a table as /proc/net/route gives it.
+    const std::string heading = "Iface\tDestination\tGateway\tFlags\tRefCnt\tUse\tMetric\tMask\n";
+    const std::string subnet = "eth1\t0000007F\t00000000\t0001\t0\t0\t0\t000000FF\n";
+    for (const auto& [table, name] : std::vector<std::pair<std::string, std::string>>{
+             {subnet + "wlan0\t00000000\t0100007F\t0003\t0\t0\t600\t00000000\n", "wlan0"},
+             {subnet, ""}}) {
+        std::istringstream routes(heading + table);
+        EXPECT_EQ(DefaultRouteInterface(routes), name) << table;
     }
     // The real interfaces give some dotted address, never a name look-up's 127.0.1.1.
     EXPECT_NE(FindLocalAddress(), "127.0.1.1");
