@@ -1,6 +1,8 @@
 // The unit slot: band names and texts, gains, the open sequence against a
 // scripted peer, the window seam, and the order of destruction.
 #include "device/UnitSlot.h"
+#include "device/PageSetupParts.h"
+#include "device/UnitFlags.h"
 #include "tests/device/ScriptedPeer.h"
 
 using namespace testpeer;
@@ -34,6 +36,15 @@ TEST(UnitSlotOffline, BandNamesTextsAndGains) {
     }
     EXPECT_EQ(slot.BandName(8), "");
     EXPECT_EQ(slot.BandName(-1), "");
+    // A reading taken while the position counts as lost is marked so.
+    slot.RecordStatus(1);
+    ConnectionLostFlag()[2] = 1;
+    slot.RecordStatus(0);
+    ResetUnitFlags();
+    EXPECT_FALSE(slot.history[0].lost);
+    EXPECT_TRUE(slot.history.Newest().lost);
+    UnitSlot empty{3, nullptr, nullptr};
+    EXPECT_EQ(SendPrimarySettings(empty), 0); // a recall to a position without a unit
 
     auto& bands = slot.Unit()->bandTable;
     bands.lower[1] = 1435 * MHz;
@@ -195,6 +206,10 @@ TEST_F(SlotTest, OpenReadsTheUnitInOrderAndFillsTheCopies) {
     EXPECT_DOUBLE_EQ(slot->gainTable[5][2], (61 - 53 - 3) * 0.25 + 3.0);
     EXPECT_EQ(slot->userNote, "Roof");
     EXPECT_EQ(slot->addressText, peer->Address());
+    // The last band goes out as itself.
+    slot->bandSelection[0] = UnitSlot::kBands - 1;
+    EXPECT_EQ(SendSplitAndBands(*slot), 1);
+    EXPECT_EQ(slot->Unit()->settings.bandSelection[0], UnitSlot::kBands - 1);
 }
 
 // The open sequence stops at its first failed exchange, whichever it is: no
