@@ -1,6 +1,7 @@
 // Profile files as Windows writes them (UTF-16 with a byte-order mark, a
 // folder that may not be written), write batches byte for byte against single
 // writes, and writers killed at random points.
+#include "../device/ResourceUsage.h"
 #include "../infra/TempFolder.h"
 #include "platform/Profile.h"
 #include "platform/ProfileWriteBatch.h"
@@ -135,6 +136,7 @@ TEST(ProfileWriteBatch, LeavesExactlyTheBytesOfTheSameSingleWrites) {
     writes.push_back({"DEVICE", "9_ATT_ADJ", std::nullopt}); // a key goes
     writes.push_back({"DEVICE", "9_ATT_ADJ", "-3"});         // and comes back last
     writes.push_back({"ABSENT", "gone", std::nullopt});      // nothing to delete
+    const int descriptors = resourcetest::OpenDescriptors();
     for (const auto& [name, content] : fixtures) {
         SCOPED_TRACE(name);
         TempFolder dir(true);
@@ -161,6 +163,7 @@ TEST(ProfileWriteBatch, LeavesExactlyTheBytesOfTheSameSingleWrites) {
         ASSERT_NE(WritePrivateProfileStringA("DEVICE", "SPLIT", "1", batched.c_str()), 0);
         EXPECT_EQ(Get(batched, "DEVICE", "SPLIT"), "1");
     }
+    EXPECT_EQ(resourcetest::OpenDescriptors(), descriptors); // every write closed what it opened
 }
 
 TEST(ProfileWriteBatch, FailsWithoutItsFolderAndDropsWhatIsNotCommitted) {
