@@ -5,7 +5,6 @@
 #include "toolkit/CNewLabel.h"
 #include "toolkit/TextUnit.h"
 
-#include <QWidget>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -26,28 +25,36 @@ protected:
         l.Create(text, WS_CHILD | WS_VISIBLE, CRect(5, 5, 5 + w, 5 + h), &parent,
                  1000 + static_cast<int>(labels.size()));
         StyleLabel(l, kBack, kText, angle, flags);
+        Settle();
         return l;
     }
-
-    int LineHeight(const CNewLabel& l, const std::string& text) {
-        CDC measure(l.GetLabelFont());
-        return measure.GetTextExtent(text).cy;
+    static int LineHeight(const CNewLabel& l) {
+        return CDC(l.GetLabelFont()).GetTextExtent("H").cy;
     }
 
     MessageLog parent{600, 400};
     std::vector<std::unique_ptr<CNewLabel>> labels;
 };
 
-} // namespace
-
-TEST_F(LabelTest, StyleLabelUsesTheTextUnit) {
+TEST_F(LabelTest, StyleAndTextAndTheTwoMeaningsOfTheFontHeight) {
     SetTextUnit(10);
-    CNewLabel& l = Make(100, 30, "Unit", 0, kLabelMiddle);
-    EXPECT_EQ(l.GetLabelFont().FaceName(), "Segoe UI");
-    EXPECT_EQ(l.GetLabelFont().lfHeight, 15);
-    EXPECT_EQ(l.GetBkColor(), kBack);
-    EXPECT_EQ(l.GetTextColor(), kText);
-    EXPECT_EQ(l.GetLabelText(), "Unit"); // the template text is drawn
+    CNewLabel& cell = Make(100, 30, "H", 0, kLabelMiddle);
+    EXPECT_EQ(cell.GetLabelFont().FaceName(), "Segoe UI");
+    EXPECT_EQ(cell.GetLabelFont().lfHeight, 15);
+    EXPECT_EQ(cell.GetBkColor(), kBack);
+    EXPECT_EQ(cell.GetTextColor(), kText);
+    EXPECT_EQ(cell.GetLabelText(), "H"); // the template text is drawn
+
+    // 15: the whole line, leading included, is 15 pixels; -15 makes the
+    // letters themselves that size, so they are larger.
+    CNewLabel& character = Make(100, 30, "H", 0, kLabelMiddle);
+    character.SetFontSize(-15);
+    Settle();
+    EXPECT_NEAR(LineHeight(cell), 15, 1); // rounded up from the font's own metrics
+    EXPECT_GT(LineHeight(character), LineHeight(cell));
+    const int cellInk = FindInk(Grab(cell), kBack).Height();
+    EXPECT_LE(cellInk, 11);
+    EXPECT_LT(cellInk, FindInk(Grab(character), kBack).Height());
 
     CNewLabel early; // a text given before the window exists is kept
     early.SetColumnText();
@@ -57,31 +64,13 @@ TEST_F(LabelTest, StyleLabelUsesTheTextUnit) {
     EXPECT_EQ(early.GetWindowText(), "O\nK");
 }
 
-TEST_F(LabelTest, PositiveHeightIsTheCellNegativeTheCharacterHeight) {
-    // 15 as StyleLabel gives it: the whole line, leading included, is 15
-    // pixels; -15 makes the letters themselves that size, so they are larger.
-    CNewLabel& cell = Make(100, 30, "H", 0, kLabelMiddle);
-    CNewLabel& character = Make(100, 30, "H", 0, kLabelMiddle);
-    character.SetFontSize(-15);
-    Settle();
-    const int cellLine = LineHeight(cell, "H"); // rounded up from the font's own metrics
-    EXPECT_NEAR(cellLine, 15, 1);
-    EXPECT_GT(LineHeight(character, "H"), cellLine);
-    const int cellInk = FindInk(Grab(cell), kBack).Height();
-    const int characterInk = FindInk(Grab(character), kBack).Height();
-    EXPECT_LE(cellInk, 11);
-    EXPECT_LT(cellInk, characterInk);
-}
-
 TEST_F(LabelTest, Angle270ReadsUpwardsFromTheBottom) {
     // Heavy letters first, light ones last: the start of the text shows where
     // reading begins.
     const std::string text = "MMMMM.....";
-    CNewLabel& up = Make(30, 240, text, 270, kLabelBottom);
-    CNewLabel& down = Make(30, 240, text, 90, kLabelBottom);
-    Settle();
-    const QImage a = Grab(up);
-    const InkBox box = FindInk(a, kBack);
+    const QImage up = Grab(Make(30, 240, text, 270, kLabelBottom));
+    const QImage down = Grab(Make(30, 240, text, 90, kLabelBottom));
+    const InkBox box = FindInk(up, kBack);
     ASSERT_FALSE(box.Empty());
     EXPECT_GE(box.bottom, 240 - 5) << "placed at the bottom";
     EXPECT_GT(box.top, 60);
@@ -90,15 +79,13 @@ TEST_F(LabelTest, Angle270ReadsUpwardsFromTheBottom) {
     // Ink in the fifth of the text at each end.
     const auto ends = [](const QImage& img, const InkBox& b) {
         const int fifth = b.Height() / 5;
-        return std::pair{CountInk(img, kBack, 0, b.top, img.width(), fifth),
-                         CountInk(img, kBack, 0, b.bottom + 1 - fifth, img.width(), fifth)};
+        return std::pair{FindInk(img, kBack, 0, b.top, 30, fifth).count,
+                         FindInk(img, kBack, 0, b.bottom + 1 - fifth, 30, fifth).count};
     };
-    const auto [top270, bottom270] = ends(a, box);
+    const auto [top270, bottom270] = ends(up, box);
     EXPECT_GT(bottom270, 3 * top270) << "the first letters are at the bottom";
-
     // A quarter turn clockwise starts at the top instead.
-    const QImage b = Grab(down);
-    const auto [top90, bottom90] = ends(b, FindInk(b, kBack));
+    const auto [top90, bottom90] = ends(down, FindInk(down, kBack));
     EXPECT_GT(top90, 3 * bottom90);
 }
 
@@ -107,37 +94,27 @@ TEST_F(LabelTest, ColumnModeDrawsOneCharacterPerLine) {
     column.SetColumnText();
     column.SetLabelText("AB");
     EXPECT_EQ(column.GetWindowText(), "A\nB");
-    CNewLabel& a = Make(40, 90, "A", 0, kLabelTop);
-    CNewLabel& b = Make(40, 90, "B", 0, kLabelTop);
-    Settle();
-    const int h = LineHeight(column, "A");
+    const QImage ic = Grab(column);
+    const QImage ia = Grab(Make(40, 90, "A", 0, kLabelTop)),
+                 ib = Grab(Make(40, 90, "B", 0, kLabelTop));
+    const int h = LineHeight(column);
     ASSERT_GT(h, 5);
-    const QImage ic = Grab(column), ia = Grab(a), ib = Grab(b);
-    EXPECT_GT(CountInk(ic, kBack, 0, 0, 40, h), 10);
-    EXPECT_GT(CountInk(ic, kBack, 0, h, 40, h), 10);
-    EXPECT_EQ(CountInk(ic, kBack, 0, 2 * h, 40, 90 - 2 * h), 0);
-    int differences = 0;
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < 40; ++x) {
-            differences += PixelAt(ic, x, y) != PixelAt(ia, x, y);
-            differences += PixelAt(ic, x, y + h) != PixelAt(ib, x, y);
-        }
-    }
-    EXPECT_EQ(differences, 0) << "A above B";
+    EXPECT_GT(FindInk(ic, kBack, 0, 0, 40, h).count, 10);
+    EXPECT_GT(FindInk(ic, kBack, 0, h, 40, h).count, 10);
+    EXPECT_EQ(FindInk(ic, kBack, 0, 2 * h, 40, 90).count, 0);
+    EXPECT_EQ(ic.copy(0, 0, 40, h), ia.copy(0, 0, 40, h)) << "A on top";
+    EXPECT_EQ(ic.copy(0, h, 40, h), ib.copy(0, 0, 40, h)) << "B below";
 }
 
 TEST_F(LabelTest, TwoCentredLinesShareTheCentre) {
     CNewLabel& l = Make(200, 80, "MMMMMMMMMM\nI", 0, kLabelCentre | kLabelMiddle);
-    Settle();
     const QImage img = Grab(l);
     const InkBox all = FindInk(img, kBack);
     ASSERT_FALSE(all.Empty());
     EXPECT_NEAR((all.left + all.right) / 2.0, 100, 2.5);
     EXPECT_NEAR((all.top + all.bottom) / 2.0, 40, 4);
     // The short line alone, below the middle of the block.
-    const int h = LineHeight(l, "I");
-    const QImage second = img.copy(0, 40, 200, h);
-    const InkBox i = FindInk(second, kBack);
+    const InkBox i = FindInk(img, kBack, 0, 40, 200, LineHeight(l));
     ASSERT_FALSE(i.Empty());
     EXPECT_NEAR((i.left + i.right) / 2.0, 100, 2.5);
     EXPECT_LT(i.Width(), 6);
@@ -145,14 +122,15 @@ TEST_F(LabelTest, TwoCentredLinesShareTheCentre) {
 
 TEST_F(LabelTest, SetAlignmentKeepsStyleInStep) {
     CNewLabel& l = Make(100, 30, "x", 0, kLabelLeft | kLabelTop);
-    l.SetAlignment(kLabelCentre);
-    EXPECT_EQ(l.GetStyle() & SS_TYPEMASK, SS_CENTER);
-    l.SetAlignment(kLabelMiddle); // no horizontal bit: the centre stays
-    EXPECT_EQ(l.GetStyle() & SS_TYPEMASK, SS_CENTER);
-    l.SetAlignment(kLabelRight | kLabelBottom);
-    EXPECT_EQ(l.GetStyle() & SS_TYPEMASK, SS_RIGHT);
-    l.SetAlignment(kLabelLeft | kLabelRight);
-    EXPECT_EQ(l.GetStyle() & SS_TYPEMASK, SS_LEFT);
+    // No horizontal bit keeps the centre; left beats right.
+    const std::pair<int, DWORD> steps[] = {{kLabelCentre, SS_CENTER},
+                                           {kLabelMiddle, SS_CENTER},
+                                           {kLabelRight | kLabelBottom, SS_RIGHT},
+                                           {kLabelLeft | kLabelRight, SS_LEFT}};
+    for (const auto& [flags, style] : steps) {
+        l.SetAlignment(flags);
+        EXPECT_EQ(l.GetStyle() & SS_TYPEMASK, style) << flags;
+    }
 }
 
 TEST_F(LabelTest, DisabledTextIsEmbossed) {
@@ -160,18 +138,20 @@ TEST_F(LabelTest, DisabledTextIsEmbossed) {
     l.SetTextColor(RGB(255, 0, 0));
     Settle();
     QImage img = Grab(l);
+    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW), light = GetSysColor(COLOR_BTNHIGHLIGHT);
     EXPECT_GT(CountNear(img, RGB(255, 0, 0)), 20);
-    EXPECT_EQ(CountColour(img, GetSysColor(COLOR_BTNSHADOW)), 0);
+    EXPECT_EQ(CountColour(img, shadow), 0);
 
     l.EnableWindow(false);
     Settle();
     img = Grab(l);
     EXPECT_EQ(CountNear(img, RGB(255, 0, 0)), 0);
-    EXPECT_GT(CountNear(img, GetSysColor(COLOR_BTNSHADOW), 16), 20);
-    EXPECT_GT(CountNear(img, GetSysColor(COLOR_BTNHIGHLIGHT), 60), 5);
+    EXPECT_GT(CountNear(img, shadow, 16), 20);
+    EXPECT_GT(CountNear(img, light, 60), 5);
     // The light copy sits one pixel right and down: the lowest ink is light.
-    const InkBox box = FindInk(img, kBack);
-    const QImage lowest = img.copy(0, box.bottom, 120, 1);
-    EXPECT_GT(CountNear(lowest, GetSysColor(COLOR_BTNHIGHLIGHT), 100), 0);
-    EXPECT_EQ(CountNear(lowest, GetSysColor(COLOR_BTNSHADOW), 16), 0);
+    const QImage lowest = img.copy(0, FindInk(img, kBack).bottom, 120, 1);
+    EXPECT_GT(CountNear(lowest, light, 100), 0);
+    EXPECT_EQ(CountNear(lowest, shadow, 16), 0);
 }
+
+} // namespace
