@@ -20,46 +20,39 @@ using enum ControlType;
 
 namespace {
 
-// A static text with Tplus that records what the dialog base gives it.
-class FakeLabel : public CStatic, public Tplus {
+// A control with Tplus that records the colours the dialog base gives it, and in what order.
+template <class Control> class Fake : public Control, public Tplus {
 public:
     void SetBackColor(COLORREF c) override { back = c; }
     void SetTextColor(COLORREF c) override { text = c; }
     void SetDisabledTextColor(COLORREF c) override { disabled = c; }
     void SetDisabled(bool d) override { enabled_ = !d; }
     bool IsDisabled() const override { return !enabled_; }
-    COLORREF back = CLR_NONE, text = CLR_NONE, disabled = CLR_NONE;
-};
-
-// A button with Tplus that records the button colours it gets, and in what order.
-class FakeButton : public CButton, public Tplus {
-public:
     void SetButtonColors(COLORREF f, COLORREF h, COLORREF, COLORREF t, COLORREF) override {
         calls += "colours ";
         face = f, highlight = h, text = t;
     }
     void SetButtonFace(COLORREF f) override {
         calls += "face ";
-        alternate = face;
-        face = f;
+        alternate = std::exchange(face, f);
     }
+    COLORREF back = CLR_NONE, text = CLR_NONE, disabled = CLR_NONE;
+    COLORREF face = CLR_NONE, highlight = 0, alternate = CLR_NONE;
     std::string calls;
-    COLORREF face = CLR_NONE, highlight = 0, text = 0, alternate = CLR_NONE;
 };
 
 // Labels 1001.. of 100 x 8 dialog units, push buttons 1101.., a group box 1201
-// used as a panel. Opened modeless and shown, with `table` enrolled as the
+// used as a panel. Opened modeless and shown, with a table enrolled as the
 // windows do it.
 class TestDialog : public CDialogEx, public Dlgplus {
 public:
-    static constexpr int kLabels = 6;
-    explicit TestDialog(std::function<std::vector<ControlEntry>(TestDialog&)> table = {})
-        : CDialogEx(Layout()), table_(std::move(table)) {
-        Setup(this, "TESTDLG");
+    TestDialog() : CDialogEx(Layout()) { Setup(this, "TESTDLG"); }
+    void Open(std::vector<ControlEntry> table) {
+        table_ = std::move(table);
+        ASSERT_TRUE(Create(nullptr));
     }
-    void Open() { ASSERT_TRUE(Create(nullptr)); }
     void DoDataExchange(CDataExchange* dx) override {
-        for (int i = 0; i < kLabels; ++i) {
+        for (int i = 0; i < 6; ++i) {
             DDX_Control(dx, 1001 + i, labels[i]);
         }
         DDX_Control(dx, 1101, buttons[0]);
@@ -68,27 +61,21 @@ public:
     }
     bool OnInitDialog() override {
         CDialogEx::OnInitDialog();
-        if (init) {
-            init(*this);
-        } else if (table_) {
-            const std::vector<ControlEntry> table = table_(*this);
-            SetControlTable(table.data(), static_cast<int>(table.size()));
-            UpdateValues();
-            ApplyTooltips();
-            Invalidate();
-            ApplyScheme();
-            UpdateStates();
-        }
+        SetControlTable(table_.data(), static_cast<int>(table_.size()));
+        UpdateValues();
+        ApplyTooltips();
+        Invalidate();
+        ApplyScheme();
+        UpdateStates();
         return true;
     }
     void UpdateValues() override { calls += "UpdateValues "; }
     void UpdateStates() override { calls += "UpdateStates "; }
 
-    FakeLabel labels[kLabels];
-    FakeButton buttons[2];
+    Fake<CStatic> labels[6];
+    Fake<CButton> buttons[2];
     CButton panelBox;
     std::string calls;
-    std::function<void(TestDialog&)> init;
 
 private:
     static DialogTemplate Layout() {
@@ -97,7 +84,7 @@ private:
         t.cx = 300;
         t.cy = 200;
         t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
-        for (int i = 0; i < kLabels; ++i) {
+        for (int i = 0; i < 6; ++i) {
             t.items.push_back(
                 LTEXT("Label " + std::to_string(i), 1001 + i, 50, 10 + 14 * i, 100, 8));
         }
@@ -106,7 +93,7 @@ private:
         t.items.push_back(GROUPBOX("", 1201, 160, 100, 120, 80));
         return t;
     }
-    std::function<std::vector<ControlEntry>(TestDialog&)> table_;
+    std::vector<ControlEntry> table_;
 };
 
 class DlgplusTest : public ::testing::Test {
@@ -132,25 +119,16 @@ protected:
     TempFolder folder_;
 };
 
-constexpr const char* kLanguage = "[TESTDLG]\n"
-                                  "TITLE=Test Window\n"
-                                  "IDL_WIDE=A considerably longer heading text\n"
-                                  "IDL_KEEP=From the language file\n"
-                                  "CP_USERNOTES=Notes // a remark\n"
-                                  "[COMMON]\n"
-                                  "IDL_SHARED=Shared\n"
-                                  "[TT_TESTDLG]\n"
-                                  "IDL_WIDE=Own tip\n"
-                                  "[TOOLTIPS]\n"
-                                  "IDL_WIDE=General tip\n"
-                                  "IDL_SHARED=General shared tip\n";
+constexpr const char* kLanguage =
+    "[TESTDLG]\nTITLE=Test Window\nIDL_WIDE=A considerably longer heading text\n"
+    "IDL_KEEP=From the language file\nCP_USERNOTES=Notes // a remark\n"
+    "[COMMON]\nIDL_SHARED=Shared\n[TT_TESTDLG]\nIDL_WIDE=Own tip\n"
+    "[TOOLTIPS]\nIDL_WIDE=General tip\nIDL_SHARED=General shared tip\n";
 
 TEST_F(DlgplusTest, ControlsAreFoundByExactNameAndByWindow) {
-    TestDialog dlg([](TestDialog& d) {
-        return std::vector<ControlEntry>{{"IDL_OUTPUT", &d.labels[0], LeftLabel},
-                                         {"IDC_VALUE", &d.labels[1], ValueField}};
-    });
-    dlg.Open();
+    TestDialog dlg;
+    dlg.Open(
+        {{"IDL_OUTPUT", &dlg.labels[0], LeftLabel}, {"IDC_VALUE", &dlg.labels[1], ValueField}});
     EXPECT_EQ(dlg.FindControlByName("IDC_VALUE"), 1);
     EXPECT_EQ(dlg.FindControlByName("idl_output"), -1);
     EXPECT_EQ(dlg.FindControlByName("IDL_OUTPUT_1"), -1);
@@ -162,8 +140,8 @@ TEST_F(DlgplusTest, ControlsAreFoundByExactNameAndByWindow) {
 }
 
 TEST_F(DlgplusTest, StartRefreshesAndTicksUntilStopped) {
-    TestDialog dlg([](TestDialog&) { return std::vector<ControlEntry>{}; });
-    dlg.Open();
+    TestDialog dlg;
+    dlg.Open({});
     dlg.calls.clear();
     dlg.Start();
     EXPECT_EQ(dlg.calls, "UpdateStates UpdateValues ");
@@ -182,13 +160,11 @@ TEST_F(DlgplusTest, StartRefreshesAndTicksUntilStopped) {
 
 TEST_F(DlgplusTest, TextsComeFromTheLanguageFileWithTemplateFallbacks) {
     UseLanguage(kLanguage, true);
-    TestDialog dlg([](TestDialog& d) {
-        return std::vector<ControlEntry>{{"IDL_WIDE", &d.labels[0], LeftLabel},
-                                         {"IDL_SHARED", &d.labels[1], LeftLabel},
-                                         {"IDL_MISSING", &d.labels[2], LeftLabel},
-                                         {"IDL_KEEP", &d.labels[3], LeftLabel, kOverrideKeepText}};
-    });
-    dlg.Open();
+    TestDialog dlg;
+    dlg.Open({{"IDL_WIDE", &dlg.labels[0], LeftLabel},
+              {"IDL_SHARED", &dlg.labels[1], LeftLabel},
+              {"IDL_MISSING", &dlg.labels[2], LeftLabel},
+              {"IDL_KEEP", &dlg.labels[3], LeftLabel, kOverrideKeepText}});
     EXPECT_EQ(dlg.GetWindowText(), "Test Window");
     EXPECT_EQ(dlg.labels[0].GetWindowText(), "A considerably longer heading text");
     EXPECT_EQ(dlg.labels[1].GetWindowText(), "Shared"); // from COMMON
@@ -209,10 +185,8 @@ TEST_F(DlgplusTest, WithoutALanguageSelectedTitleAndTipsStayButTextsAreLookedUp)
     // A title missing from a selected language file is empty.
     for (const bool loaded : {false, true}) {
         UseLanguage(loaded ? "[COMMON]\nX=1\n" : kLanguage, loaded);
-        TestDialog dlg([](TestDialog& d) {
-            return std::vector<ControlEntry>{{"IDL_WIDE", &d.labels[0], LeftLabel}};
-        });
-        dlg.Open();
+        TestDialog dlg;
+        dlg.Open({{"IDL_WIDE", &dlg.labels[0], LeftLabel}});
         EXPECT_EQ(dlg.GetWindowText(), loaded ? "" : "Template Title");
         EXPECT_EQ(dlg.GetTooltip().GetToolCount(), loaded ? 1 : 0);
         if (!loaded) {
@@ -223,19 +197,16 @@ TEST_F(DlgplusTest, WithoutALanguageSelectedTitleAndTipsStayButTextsAreLookedUp)
 
 TEST_F(DlgplusTest, LabelsFitTheirTextAboutTheEdgeTheirTypeKeeps) {
     UseLanguage(kLanguage, true);
-    TestDialog dlg;
+    TestDialog plain, dlg;
+    plain.Open({});
     const ControlType types[] = {CentredLabel, LeftLabel, RightLabel, DialogLabel, ValueField};
+    std::vector<ControlEntry> table;
     std::vector<CRect> before;
-    dlg.init = [&](TestDialog& d) {
-        std::vector<ControlEntry> table;
-        for (int i = 0; i < 5; ++i) {
-            before.push_back(Place(d.labels[i]));
-            table.push_back({"IDL_WIDE", &d.labels[i], types[i]});
-        }
-        d.SetControlTable(table.data(), 5);
-        d.ApplyScheme();
-    };
-    dlg.Open();
+    for (int i = 0; i < 5; ++i) {
+        table.push_back({"IDL_WIDE", &dlg.labels[i], types[i]});
+        before.push_back(Place(plain.labels[i]));
+    }
+    dlg.Open(table);
     const CSize text =
         CClientDC(&dlg.labels[0]).GetTextExtent("A considerably longer heading text");
     ASSERT_GT(text.cx, before[0].Width());
@@ -273,12 +244,10 @@ TEST_F(DlgplusTest, LabelTypesTakeTheirPaletteColoursOverridesAndEnrolment) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.type));
-        TestDialog dlg([&](TestDialog& d) {
-            return std::vector<ControlEntry>{{"IDL_X", &d.labels[0], DialogLabel},
-                                             {"IDL_Y", &d.labels[1], c.type, c.override, c.style}};
-        });
-        dlg.Open();
-        const FakeLabel& l = dlg.labels[1];
+        TestDialog dlg;
+        dlg.Open({{"IDL_X", &dlg.labels[0], DialogLabel},
+                  {"IDL_Y", &dlg.labels[1], c.type, c.override, c.style}});
+        const auto& l = dlg.labels[1];
         EXPECT_EQ(std::vector({l.back, l.text, l.disabled}),
                   std::vector({c.back, c.text, c.disabled}));
         const bool enrolled = c.back != CLR_NONE;
@@ -289,11 +258,9 @@ TEST_F(DlgplusTest, LabelTypesTakeTheirPaletteColoursOverridesAndEnrolment) {
 
 TEST_F(DlgplusTest, ButtonTypesTakeTheButtonColours) {
     const ButtonColors& b = TheColorScheme().Buttons;
-    TestDialog dlg([](TestDialog& d) {
-        return std::vector<ControlEntry>{{"IDC_APPLY", &d.buttons[0], PushButton},
-                                         {"IDC_SCAN", &d.buttons[1], OptionButton5}};
-    });
-    dlg.Open();
+    TestDialog dlg;
+    dlg.Open(
+        {{"IDC_APPLY", &dlg.buttons[0], PushButton}, {"IDC_SCAN", &dlg.buttons[1], OptionButton5}});
     EXPECT_EQ(dlg.buttons[0].GetButtonStyle(), BS_OWNERDRAW);
     EXPECT_EQ(dlg.buttons[0].face, b.Face);
     EXPECT_EQ(dlg.buttons[0].text, b.Text);
@@ -306,15 +273,12 @@ TEST_F(DlgplusTest, ButtonTypesTakeTheButtonColours) {
 }
 
 TEST_F(DlgplusTest, ControlColourAnswerAndPanelsGoByType) {
-    TestDialog dlg([](TestDialog& d) {
-        return std::vector<ControlEntry>{
-            {"IDC_DATA", &d.labels[0], ValueBlock},
-            {"IDC_VALUE", &d.labels[1], ValueField},
-            {"IDC_DIM", &d.labels[2], DimmableField},
-            {"IDL_HEAD", &d.labels[3], CentredLabel},
-            {"IDC_PANEL", &d.panelBox, Panel, kOverrideBackground | RGB(0, 200, 0)}};
-    });
-    dlg.Open();
+    TestDialog dlg;
+    dlg.Open({{"IDC_DATA", &dlg.labels[0], ValueBlock},
+              {"IDC_VALUE", &dlg.labels[1], ValueField},
+              {"IDC_DIM", &dlg.labels[2], DimmableField},
+              {"IDL_HEAD", &dlg.labels[3], CentredLabel},
+              {"IDC_PANEL", &dlg.panelBox, Panel, kOverrideBackground | RGB(0, 200, 0)}});
     const Palette& main = TheColorScheme().Main;
     CDC dc(DefaultGuiFont());
     auto answer = [&](CWnd* w) { return dlg.AnswerCtlColor(dc, w, CTLCOLOR_STATIC)->Colour(); };
