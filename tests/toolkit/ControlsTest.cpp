@@ -1,28 +1,34 @@
-// Lights, buttons, static texts, pictures and the tab strip on a real window.
+// Lights, buttons, static texts, pictures, the tab strip and labels on a real window.
 
 #include "infra/ColorScheme.h"
+#include "platform/ui/CDC.h"
 #include "platform/ui/CImage.h"
 #include "platform/ui/CImageList.h"
 #include "tests/toolkit/TestWindows.h"
 #include "toolkit/Buttonplus.h"
+#include "toolkit/CNewLabel.h"
 #include "toolkit/Contrast.h"
 #include "toolkit/ControlGeometry.h"
 #include "toolkit/Pictureplus.h"
 #include "toolkit/Staticball.h"
 #include "toolkit/Staticplus.h"
 #include "toolkit/Tabctrlplus.h"
+#include "toolkit/TextUnit.h"
 
 #include <QFileInfo>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using namespace win;
 
 namespace {
 
 constexpr COLORREF kGreen = RGB(0, 255, 0), kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0), kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0), kWhite = RGB(255, 255, 255), kNavy = RGB(0, 51, 102);
 
 TEST(Lights, BallCentredAndBarWithDefaultColours) {
     MessageLog parent;
@@ -33,8 +39,7 @@ TEST(Lights, BallCentredAndBarWithDefaultColours) {
     ball.SetLightColor(kGreen, kRed);
     QImage img = Grab(ball);
     // Outline rows 12 and 26 at the centre column, filled between, nothing outside.
-    EXPECT_EQ(std::vector({PixelAt(img, 7, 12), PixelAt(img, 7, 19), PixelAt(img, 7, 26)}),
-              std::vector({kRed, kGreen, kRed}));
+    EXPECT_EQ(Pixels(img, {{7, 12}, {7, 19}, {7, 26}}), Colours({kRed, kGreen, kRed}));
     for (COLORREF c : {kRed, kGreen}) {
         EXPECT_EQ(CountColour(img, c, 0, 0, 40, 12) + CountColour(img, c, 0, 27, 40, 13) +
                       CountColour(img, c, 15, 0, 25, 40),
@@ -44,14 +49,12 @@ TEST(Lights, BallCentredAndBarWithDefaultColours) {
     Lights bar;
     bar.Create("", WS_CHILD | WS_VISIBLE, CRect(10, 10, 50, 30), &parent, 1100);
     bar.SetShape(LightShape::Bar);
-    img = Grab(bar); // before a colour is set: black outline, white fill
-    EXPECT_EQ(PixelAt(img, 0, 6), kBlack);
-    EXPECT_EQ(PixelAt(img, 7, 9), kWhite);
+    // Before a colour is set: black outline, white fill.
+    EXPECT_EQ(Pixels(Grab(bar), {{0, 6}, {7, 9}}), Colours({kBlack, kWhite}));
     bar.SetLightColor(RGB(255, 255, 0), kBlack);
     img = Grab(bar);
     // 15 x 7 from y = 6 (20 - 7 = 13 free, 6 above).
-    EXPECT_EQ(CountColour(img, kBlack, 0, 6, 15, 1), 15);
-    EXPECT_EQ(CountColour(img, kBlack, 0, 12, 15, 1), 15);
+    EXPECT_EQ(CountColour(img, kBlack, 0, 6, 15, 1) + CountColour(img, kBlack, 0, 12, 15, 1), 30);
     EXPECT_EQ(CountColour(img, RGB(255, 255, 0), 1, 7, 13, 5), 13 * 5);
     EXPECT_EQ(CountColour(img, kBlack, 0, 13, 40, 7), 0);
 }
@@ -72,26 +75,19 @@ TEST(Buttonplus, EdgesFocusDisabledTextAndClick) {
                   1063);
     button.SetButtonStyle(BS_OWNERDRAW);
     button.SetButtonColors(kFace, kHigh, kShadow, kText, kDisabled);
-    const auto row = [](const QImage& img, std::vector<int> xs) {
-        std::vector<COLORREF> out;
-        for (int x : xs) {
-            out.push_back(PixelAt(img, x, 15));
-        }
-        return out;
-    };
     // Raised: outer shadow, face, highlight six pixels in on the left; a double
     // shadow on the right and at the bottom.
     QImage img = Grab(button);
     ASSERT_EQ(img.width(), 80);
-    EXPECT_EQ(row(img, {1, 2, 7, 75, 76}), std::vector({kShadow, kFace, kHigh, kFace, kShadow}));
-    EXPECT_EQ(PixelAt(img, 40, 26), kShadow);
+    EXPECT_EQ(Pixels(img, {{1, 15}, {2, 15}, {7, 15}, {75, 15}, {76, 15}, {40, 26}}),
+              Colours({kShadow, kFace, kHigh, kFace, kShadow, kShadow}));
     EXPECT_GT(CountNear(img, kText), 10);
     EXPECT_EQ(CountNear(img, kDisabled), 0);
 
     // Pressed: highlight on the left and top, shadow two pixels in.
     QTest::mousePress(button.GetNative(), Qt::LeftButton, Qt::NoModifier, QPoint(40, 15));
     ASSERT_TRUE(button.IsPressed());
-    EXPECT_EQ(row(Grab(button), {0, 2, 79}), std::vector({kHigh, kShadow, kFace}));
+    EXPECT_EQ(Pixels(Grab(button), {{0, 15}, {2, 15}, {79, 15}}), Colours({kHigh, kShadow, kFace}));
     QTest::mouseRelease(button.GetNative(), Qt::LeftButton, Qt::NoModifier, QPoint(40, 15));
     EXPECT_TRUE(WaitUntil([&] {
         return std::any_of(parent.messages.begin(), parent.messages.end(), [](const auto& m) {
@@ -103,12 +99,7 @@ TEST(Buttonplus, EdgesFocusDisabledTextAndClick) {
     parent.GetNative()->activateWindow();
     button.SetFocus();
     Settle();
-    img = Grab(button);
-    int onFrame = 0;
-    for (int y = 5; y < 25; ++y) {
-        onFrame += PixelAt(img, 5, y) != kFace;
-    }
-    EXPECT_GT(onFrame, 3);
+    EXPECT_GT(20 - CountColour(Grab(button), kFace, 5, 5, 1, 20), 3);
 
     button.SetDisabled(true);
     EXPECT_FALSE(button.IsWindowEnabled());
@@ -119,16 +110,13 @@ TEST(Buttonplus, EdgesFocusDisabledTextAndClick) {
 }
 
 TEST(Staticplus, ColoursAndDisabledText) {
-    constexpr COLORREF kNavy = RGB(0, 51, 102);
     MessageLog parent;
     Staticplus s;
     s.Create("MMMMMM", WS_CHILD | WS_VISIBLE | SS_LEFT, CRect(10, 10, 110, 30), &parent, 1201);
     s.SetBackColor(CLR_NONE);
     s.SetTextColor(CLR_NONE);
-    EXPECT_EQ(s.GetBackColor(), GetSysColor(COLOR_BTNFACE));
-    EXPECT_EQ(s.GetTextColor(), GetSysColor(COLOR_BTNTEXT));
-    EXPECT_EQ(s.GetRequestedTextColor(), CLR_NONE);
-
+    EXPECT_EQ(Colours({s.GetBackColor(), s.GetTextColor(), s.GetRequestedTextColor()}),
+              Colours({GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_BTNTEXT), CLR_NONE}));
     s.SetBackColor(kNavy);
     s.SetTextColor(kWhite);
     QImage img = Grab(s);
@@ -171,11 +159,7 @@ TEST(Pictureplus, LoadsAFileAndDrawsItStretchedOrFitted) {
     // Left half red, right half blue; JPEG keeps the halves apart.
     QImage source(40, 20, QImage::Format_RGB32);
     source.fill(Qt::red);
-    for (int y = 0; y < 20; ++y) {
-        for (int x = 20; x < 40; ++x) {
-            source.setPixel(x, y, qRgb(0, 0, 255));
-        }
-    }
+    QPainter(&source).fillRect(20, 0, 20, 20, Qt::blue);
     const QString path = dir.filePath("logo.jpg");
     ASSERT_TRUE(source.save(path, "JPG"));
     ASSERT_TRUE(picture.LoadPicture(path.toStdString()));
@@ -200,14 +184,14 @@ TEST(Pictureplus, LoadsAFileAndDrawsItStretchedOrFitted) {
     EXPECT_TRUE(picture.Bytes().empty()) << "a failed load drops the picture";
 }
 
-TEST(Tabctrlplus, DrawsTabsInTheirColours) {
+TEST(Tabctrlplus, DrawsTabsInTheirColoursWithTheirImages) {
     MessageLog parent;
     Tabctrlplus tabs;
     tabs.Create(WS_CHILD | WS_VISIBLE | TCS_BOTTOM | TCS_BUTTONS, CRect(0, 0, 300, 30), &parent,
                 1011);
     tabs.InsertItem(0, "MMMM");
     tabs.InsertItem(1, "MMMM");
-    tabs.SetBackColor(RGB(0, 51, 102));
+    tabs.SetBackColor(kNavy);
     tabs.SetNormalTextColor(kBlue);
     tabs.SetEmphasisTextColor(kRed);
     tabs.SetEmphasis(0, true);
@@ -223,22 +207,19 @@ TEST(Tabctrlplus, DrawsTabsInTheirColours) {
         return img.copy(r.left, r.top, r.Width(), r.Height());
     };
     const PixelRect f0 = face(0), f1 = face(1);
-    const QImage img = Grab(tabs);
-    const QImage t0 = part(img, f0), t1 = part(img, f1);
+    const QImage img = Grab(tabs), t0 = part(img, f0), t1 = part(img, f1);
     const COLORREF faceColour = GetSysColor(COLOR_BTNFACE);
     EXPECT_GT(CountColour(t0, faceColour), 10);
     EXPECT_GT(CountColour(t0, kRed), 5);
     EXPECT_EQ(CountColour(t0, kBlue), 0);
     EXPECT_GT(CountColour(t1, kBlue), 5);
     EXPECT_EQ(CountColour(t1, kRed), 0);
-    EXPECT_EQ(PixelAt(img, 299, 0), RGB(0, 51, 102));
-    // Tab 0 is selected: its button is sunken, tab 1 raised.
-    EXPECT_EQ(PixelAt(img, f0.left - 2, f0.top + 3), GetSysColor(COLOR_BTNSHADOW));
-    EXPECT_EQ(PixelAt(img, f1.left - 2, f1.top + 3), GetSysColor(COLOR_BTNHIGHLIGHT));
+    // The strip's own colour; tab 0 is selected: its button is sunken, tab 1 raised.
+    EXPECT_EQ(Pixels(img, {{299, 0}, {f0.left - 2, f0.top + 3}, {f1.left - 2, f1.top + 3}}),
+              Colours({kNavy, GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNHIGHLIGHT)}));
     // Emphasised text sits one pixel right and down of the normal place.
     const InkBox e = FindInk(t0, faceColour), n = FindInk(t1, faceColour);
-    EXPECT_EQ(e.left, n.left + 1);
-    EXPECT_EQ(e.top, n.top + 1);
+    EXPECT_EQ(std::pair(e.left, e.top), std::pair(n.left + 1, n.top + 1));
 
     // A tab's image goes at the left of its face, its text after it.
     QImage green(25, 25, QImage::Format_ARGB32);
@@ -258,6 +239,141 @@ TEST(Tabctrlplus, DrawsTabsInTheirColours) {
         << "the text right of the image";
     EXPECT_EQ(CountColour(part(withImage, f0), kGreen), 0) << "no image on a tab without one";
     tabs.SetImageList(nullptr);
+}
+
+class LabelTest : public ::testing::Test {
+protected:
+    // A label of the given client size in the test colours, drawn.
+    CNewLabel& Make(int w, int h, const std::string& text, int angle, int flags) {
+        labels.push_back(std::make_unique<CNewLabel>());
+        CNewLabel& l = *labels.back();
+        l.Create(text, WS_CHILD | WS_VISIBLE, CRect(5, 5, 5 + w, 5 + h), &parent,
+                 1000 + static_cast<int>(labels.size()));
+        StyleLabel(l, kNavy, kWhite, angle, flags);
+        Settle();
+        return l;
+    }
+    static int LineHeight(const CNewLabel& l) {
+        return CDC(l.GetLabelFont()).GetTextExtent("H").cy;
+    }
+
+    MessageLog parent{600, 400};
+    std::vector<std::unique_ptr<CNewLabel>> labels;
+};
+
+TEST_F(LabelTest, StyleAndTextAndTheTwoMeaningsOfTheFontHeight) {
+    SetTextUnit(10);
+    CNewLabel& cell = Make(100, 30, "H", 0, kLabelMiddle);
+    EXPECT_EQ(cell.GetLabelFont().FaceName(), "Segoe UI");
+    EXPECT_EQ(cell.GetLabelFont().lfHeight, 15);
+    EXPECT_EQ(Colours({cell.GetBkColor(), cell.GetTextColor()}), Colours({kNavy, kWhite}));
+    EXPECT_EQ(cell.GetLabelText(), "H"); // the template text is drawn
+
+    // 15: the whole line, leading included, is 15 pixels; -15 makes the
+    // letters themselves that size, so they are larger.
+    CNewLabel& character = Make(100, 30, "H", 0, kLabelMiddle);
+    character.SetFontSize(-15);
+    Settle();
+    EXPECT_NEAR(LineHeight(cell), 15, 1); // rounded up from the font's own metrics
+    EXPECT_GT(LineHeight(character), LineHeight(cell));
+    const int cellInk = FindInk(Grab(cell), kNavy).Height();
+    EXPECT_LE(cellInk, 11);
+    EXPECT_LT(cellInk, FindInk(Grab(character), kNavy).Height());
+
+    CNewLabel early; // a text given before the window exists is kept
+    early.SetColumnText();
+    early.SetLabelText("OK");
+    early.Create("template", WS_CHILD | WS_VISIBLE, CRect(0, 0, 20, 40), &parent, 1999);
+    EXPECT_EQ(early.GetLabelText(), "OK");
+    EXPECT_EQ(early.GetWindowText(), "O\nK");
+}
+
+TEST_F(LabelTest, Angle270ReadsUpwardsFromTheBottom) {
+    // Heavy letters first, light ones last: the start of the text shows where
+    // reading begins.
+    const QImage up = Grab(Make(30, 240, "MMMMM.....", 270, kLabelBottom));
+    const QImage down = Grab(Make(30, 240, "MMMMM.....", 90, kLabelBottom));
+    const InkBox box = FindInk(up, kNavy);
+    ASSERT_FALSE(box.Empty());
+    EXPECT_GE(box.bottom, 240 - 5) << "placed at the bottom";
+    EXPECT_GT(box.top, 60);
+    EXPECT_LT(box.left, 6) << "left-aligned";
+    EXPECT_GT(box.Height(), box.Width());
+    // Ink in the fifth of the text at each end.
+    const auto ends = [](const QImage& img, const InkBox& b) {
+        const int fifth = b.Height() / 5;
+        return std::pair{FindInk(img, kNavy, 0, b.top, 30, fifth).count,
+                         FindInk(img, kNavy, 0, b.bottom + 1 - fifth, 30, fifth).count};
+    };
+    const auto [top270, bottom270] = ends(up, box);
+    EXPECT_GT(bottom270, 3 * top270) << "the first letters are at the bottom";
+    // A quarter turn clockwise starts at the top instead.
+    const auto [top90, bottom90] = ends(down, FindInk(down, kNavy));
+    EXPECT_GT(top90, 3 * bottom90);
+}
+
+TEST_F(LabelTest, ColumnModeDrawsOneCharacterPerLine) {
+    CNewLabel& column = Make(40, 90, "", 0, kLabelTop);
+    column.SetColumnText();
+    column.SetLabelText("AB");
+    EXPECT_EQ(column.GetWindowText(), "A\nB");
+    const QImage ic = Grab(column), ia = Grab(Make(40, 90, "A", 0, kLabelTop));
+    const QImage ib = Grab(Make(40, 90, "B", 0, kLabelTop));
+    const int h = LineHeight(column);
+    ASSERT_GT(h, 5);
+    EXPECT_GT(FindInk(ic, kNavy, 0, 0, 40, h).count, 10);
+    EXPECT_GT(FindInk(ic, kNavy, 0, h, 40, h).count, 10);
+    EXPECT_EQ(FindInk(ic, kNavy, 0, 2 * h, 40, 90).count, 0);
+    EXPECT_EQ(ic.copy(0, 0, 40, h), ia.copy(0, 0, 40, h)) << "A on top";
+    EXPECT_EQ(ic.copy(0, h, 40, h), ib.copy(0, 0, 40, h)) << "B below";
+}
+
+TEST_F(LabelTest, TwoCentredLinesShareTheCentre) {
+    CNewLabel& l = Make(200, 80, "MMMMMMMMMM\nI", 0, kLabelCentre | kLabelMiddle);
+    const QImage img = Grab(l);
+    const InkBox all = FindInk(img, kNavy);
+    ASSERT_FALSE(all.Empty());
+    EXPECT_NEAR((all.left + all.right) / 2.0, 100, 2.5);
+    EXPECT_NEAR((all.top + all.bottom) / 2.0, 40, 4);
+    // The short line alone, below the middle of the block.
+    const InkBox i = FindInk(img, kNavy, 0, 40, 200, LineHeight(l));
+    ASSERT_FALSE(i.Empty());
+    EXPECT_NEAR((i.left + i.right) / 2.0, 100, 2.5);
+    EXPECT_LT(i.Width(), 6);
+}
+
+TEST_F(LabelTest, SetAlignmentKeepsStyleInStep) {
+    CNewLabel& l = Make(100, 30, "x", 0, kLabelLeft | kLabelTop);
+    // No horizontal bit keeps the centre; left beats right.
+    const std::pair<int, DWORD> steps[] = {{kLabelCentre, SS_CENTER},
+                                           {kLabelMiddle, SS_CENTER},
+                                           {kLabelRight | kLabelBottom, SS_RIGHT},
+                                           {kLabelLeft | kLabelRight, SS_LEFT}};
+    for (const auto& [flags, style] : steps) {
+        l.SetAlignment(flags);
+        EXPECT_EQ(l.GetStyle() & SS_TYPEMASK, style) << flags;
+    }
+}
+
+TEST_F(LabelTest, DisabledTextIsEmbossed) {
+    CNewLabel& l = Make(120, 30, "MMMM", 0, kLabelCentre | kLabelMiddle);
+    l.SetTextColor(kRed);
+    Settle();
+    QImage img = Grab(l);
+    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW), light = GetSysColor(COLOR_BTNHIGHLIGHT);
+    EXPECT_GT(CountNear(img, kRed), 20);
+    EXPECT_EQ(CountColour(img, shadow), 0);
+
+    l.EnableWindow(false);
+    Settle();
+    img = Grab(l);
+    EXPECT_EQ(CountNear(img, kRed), 0);
+    EXPECT_GT(CountNear(img, shadow, 16), 20);
+    EXPECT_GT(CountNear(img, light, 60), 5);
+    // The light copy sits one pixel right and down: the lowest ink is light.
+    const QImage lowest = img.copy(0, FindInk(img, kNavy).bottom, 120, 1);
+    EXPECT_GT(CountNear(lowest, light, 100), 0);
+    EXPECT_EQ(CountNear(lowest, shadow, 16), 0);
 }
 
 } // namespace

@@ -34,20 +34,15 @@ protected:
                       QPoint(0, turn), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(W(), &e);
     }
-    // The posted messages, one word each: T, P, L, R for SB_THUMBTRACK,
-    // SB_THUMBPOSITION, SB_LINELEFT, SB_LINERIGHT and V for SliderValueSet,
-    // each with its signed position.
+    // The posted messages, one word each: L, R, P, T for SB_LINELEFT (0),
+    // SB_LINERIGHT (1), SB_THUMBPOSITION (4), SB_THUMBTRACK (5) and V for
+    // SliderValueSet, each with its signed position.
     std::string Received() {
         std::string out;
         for (const auto& m : parent.messages) {
             if (m.message == WM_HSCROLL) {
                 EXPECT_EQ(CWnd::FromLParam(m.lParam), &slider);
-                const int code = LOWORD(m.wParam);
-                out += code == SB_THUMBTRACK      ? " T"
-                       : code == SB_THUMBPOSITION ? " P"
-                       : code == SB_LINELEFT      ? " L"
-                       : code == SB_LINERIGHT     ? " R"
-                                                  : " ?";
+                out += std::string(" ") + "LR??PT?"[std::min(LOWORD(m.wParam), 6u)];
                 out += std::to_string(static_cast<short>(HIWORD(m.wParam)));
             } else if (m.message == SliderValueSet) {
                 EXPECT_EQ(m.wParam, static_cast<WPARAM>(kSliderId));

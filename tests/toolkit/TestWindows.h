@@ -43,6 +43,16 @@ inline int CountNear(const QImage& image, win::COLORREF colour, int tolerance = 
     return uitest::CountNear(image, colour, 0, 0, image.width(), image.height(), tolerance);
 }
 
+// The colours at the points, to compare with the expected ones in one step.
+inline std::vector<win::COLORREF> Pixels(const QImage& image, std::vector<QPoint> points) {
+    std::vector<win::COLORREF> out;
+    for (QPoint p : points) {
+        out.push_back(PixelAt(image, p.x(), p.y()));
+    }
+    return out;
+}
+using Colours = std::vector<win::COLORREF>;
+
 // The box round the pixels of x, y, w, h that are not `background` (text ink).
 struct InkBox {
     int left = 1 << 16, top = 1 << 16, right = -1, bottom = -1; // inclusive
