@@ -10,8 +10,8 @@
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/CStatic.h"
 #include "tests/infra/TempFolder.h"
+#include "tests/toolkit/TestWindows.h"
 #include "testsupport/ScriptedCommonDialogs.h"
-#include "testsupport/UiTestSupport.h"
 #include "toolkit/Dlgplus.h"
 #include "toolkit/EntryDialogs.h"
 #include "toolkit/Tplus.h"
@@ -26,7 +26,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <deque>
 
 using namespace win;
@@ -139,20 +138,6 @@ constexpr const char* kLanguage =
     "[COMMON]\nIDL_SHARED=Shared\n[TT_TESTDLG]\nIDL_WIDE=Own tip\n"
     "[TOOLTIPS]\nIDL_WIDE=General tip\nIDL_SHARED=General shared tip\n";
 
-TEST_F(DlgplusTest, ControlsAreFoundByExactNameAndByWindow) {
-    TestDialog dlg;
-    dlg.Open(
-        {{"IDL_OUTPUT", &dlg.labels[0], LeftLabel}, {"IDC_VALUE", &dlg.labels[1], ValueField}});
-    EXPECT_EQ(dlg.FindControlByName("IDC_VALUE"), 1);
-    EXPECT_EQ(dlg.FindControlByName("idl_output"), -1);
-    EXPECT_EQ(dlg.FindControlByName("IDL_OUTPUT_1"), -1);
-    EXPECT_EQ(dlg.FindControlByWindow(&dlg.labels[1]), 1);
-    EXPECT_EQ(dlg.FindControlByWindow(&dlg.labels[2]), -1);
-    EXPECT_TRUE(dlg.SetControlStyle("IDC_VALUE", 10));
-    EXPECT_EQ(dlg.GetControlEntry(1).style, 10);
-    EXPECT_FALSE(dlg.SetControlStyle("IDC_NONE", 10));
-}
-
 TEST_F(DlgplusTest, StartRefreshesAndTicksUntilStopped) {
     TestDialog dlg;
     dlg.Open({});
@@ -161,11 +146,11 @@ TEST_F(DlgplusTest, StartRefreshesAndTicksUntilStopped) {
     EXPECT_EQ(dlg.calls, "UpdateStates UpdateValues ");
     EXPECT_TRUE(dlg.IsRunning());
     EXPECT_EQ(dlg.GetTickCount(), 0);
-    ASSERT_TRUE(uitest::WaitUntil([&] { return dlg.GetTickCount() >= 3; }));
+    ASSERT_TRUE(WaitUntil([&] { return dlg.GetTickCount() >= 3; }));
     dlg.Stop();
     EXPECT_FALSE(dlg.IsRunning());
     const int ticks = dlg.GetTickCount();
-    uitest::WaitUntil([] { return false; }, 50);
+    WaitUntil([] { return false; }, 50);
     EXPECT_EQ(dlg.GetTickCount(), ticks);
     dlg.Start(); // the count starts again
     EXPECT_EQ(dlg.GetTickCount(), 0);
@@ -286,7 +271,7 @@ TEST_F(DlgplusTest, ButtonTypesTakeTheButtonColours) {
     EXPECT_EQ(dlg.buttons[1].GetButtonStyle(), BS_AUTORADIOBUTTON);
 }
 
-TEST_F(DlgplusTest, ControlColourAnswerAndPanelsGoByType) {
+TEST_F(DlgplusTest, ControlsFoundByExactNameOrWindowAnswerTheirColourAndPanelsArePainted) {
     TestDialog dlg;
     dlg.Open({{"IDC_DATA", &dlg.labels[0], ValueBlock},
               {"IDC_VALUE", &dlg.labels[1], ValueField},
@@ -305,15 +290,24 @@ TEST_F(DlgplusTest, ControlColourAnswerAndPanelsGoByType) {
     EXPECT_EQ(answer(&dlg.labels[5]), main.Background); // not enrolled
     EXPECT_EQ(answer(&dlg), main.Background);
 
+    EXPECT_EQ(dlg.FindControlByName("IDC_VALUE"), 1);
+    EXPECT_EQ(dlg.FindControlByName("idc_value"), -1);
+    EXPECT_EQ(dlg.FindControlByName("IDC_VALUE_1"), -1);
+    EXPECT_EQ(dlg.FindControlByWindow(&dlg.labels[1]), 1);
+    EXPECT_EQ(dlg.FindControlByWindow(&dlg.labels[5]), -1);
+    EXPECT_TRUE(dlg.SetControlStyle("IDC_VALUE", 10));
+    EXPECT_EQ(dlg.GetControlEntry(1).style, 10);
+    EXPECT_FALSE(dlg.SetControlStyle("IDC_NONE", 10));
+
     // A panel is painted from seven pixels below its top.
-    uitest::Settle();
-    const QImage image = uitest::Grab(dlg);
-    CRect panel;
-    dlg.panelBox.GetWindowRect(&panel);
-    dlg.ScreenToClient(&panel);
-    EXPECT_EQ(uitest::PixelAt(image, panel.left + 20, panel.top + 30), RGB(0, 200, 0));
-    EXPECT_EQ(uitest::PixelAt(image, panel.left + 20, panel.top + 3), main.Background);
-    EXPECT_EQ(uitest::PixelAt(image, panel.left - 3, panel.top + 30), main.Background);
+    Settle();
+    CRect p;
+    dlg.panelBox.GetWindowRect(&p);
+    dlg.ScreenToClient(&p);
+    EXPECT_EQ(
+        Pixels(Grab(dlg),
+               {{p.left + 20, p.top + 30}, {p.left + 20, p.top + 3}, {p.left - 3, p.top + 30}}),
+        Colours({RGB(0, 200, 0), main.Background, main.Background}));
 }
 
 using Step = std::function<void(QWidget* window)>;
@@ -427,23 +421,12 @@ TEST_F(EntryDialogsTest, UnitLettersAndNumbersReadAsTheEntryRulesSay) {
     for (const auto& [in, out] : expansions) {
         EXPECT_EQ(ExpandUnitLetters(in), out) << in;
     }
-    const struct {
-        const char* text;
-        bool ok;
-        int number;
-    } cases[] = {{"0x1F", true, 31},
-                 {" 12", true, 12},
-                 {"-3", true, -3},
-                 {"", true, 0},
-                 {"12a", false, -1},
-                 {"x", false, -1},
-                 {"0x", false, -1},
-                 {"99999999999", true, INT_MAX},
-                 {"-99999999999", true, INT_MIN}};
-    for (const auto& c : cases) {
-        int n = -1;
-        EXPECT_EQ(ParseEntryNumber(c.text, n), c.ok) << c.text;
-        EXPECT_TRUE(!c.ok || n == c.number) << c.text;
+    // Decimal or 0x hexadecimal, saturated; "-" where the entry is refused.
+    for (const std::string c : {"0x1F=31", " 12=12", "-3=-3", "=0", "12a=-", "x=-", "0x=-",
+                                "99999999999=2147483647", "-99999999999=-2147483648"}) {
+        int n = 0;
+        const auto eq = c.find('=');
+        EXPECT_EQ(ParseEntryNumber(c.substr(0, eq), n) ? std::to_string(n) : "-", c.substr(eq + 1));
     }
 }
 
@@ -467,7 +450,7 @@ TEST_F(EntryDialogsTest, ChooseFromListByMouseKeysAndButtons) {
                      auto* combo = w->findChild<QComboBox*>();
                      combo->showPopup();
                      QAbstractItemView* view = combo->view();
-                     uitest::WaitUntil([&] { return view->isVisible(); });
+                     WaitUntil([&] { return view->isVisible(); });
                      const QRect item = view->visualRect(view->model()->index(2, 0));
                      QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
                                        QPoint(view->viewport()->width() / 2, item.center().y()));
