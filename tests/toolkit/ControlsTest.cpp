@@ -45,7 +45,6 @@ TEST(Lights, BallCentredAndBarWithDefaultColours) {
                       CountColour(img, c, 15, 0, 25, 40),
                   0);
     }
-
     Lights bar;
     bar.Create("", WS_CHILD | WS_VISIBLE, CRect(10, 10, 50, 30), &parent, 1100);
     bar.SetShape(LightShape::Bar);
@@ -70,7 +69,6 @@ TEST(Buttonplus, EdgesFocusDisabledTextAndClick) {
     button.SetButtonFace(CLR_NONE);
     EXPECT_EQ(button.GetFace(), GetSysColor(COLOR_BTNFACE));
     EXPECT_EQ(button.GetPreviousFace(), RGB(1, 2, 3));
-
     button.Create("Apply", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, CRect(10, 10, 90, 40), &parent,
                   1063);
     button.SetButtonStyle(BS_OWNERDRAW);
@@ -83,7 +81,6 @@ TEST(Buttonplus, EdgesFocusDisabledTextAndClick) {
               Colours({kShadow, kFace, kHigh, kFace, kShadow, kShadow}));
     EXPECT_GT(CountNear(img, kText), 10);
     EXPECT_EQ(CountNear(img, kDisabled), 0);
-
     // Pressed: highlight on the left and top, shadow two pixels in.
     QTest::mousePress(button.GetNative(), Qt::LeftButton, Qt::NoModifier, QPoint(40, 15));
     ASSERT_TRUE(button.IsPressed());
@@ -94,13 +91,11 @@ TEST(Buttonplus, EdgesFocusDisabledTextAndClick) {
             return m.message == WM_COMMAND && LOWORD(m.wParam) == 1063;
         });
     }));
-
     // A dotted frame one pixel outside the highlight line (x = 5).
     parent.GetNative()->activateWindow();
     button.SetFocus();
     Settle();
     EXPECT_GT(20 - CountColour(Grab(button), kFace, 5, 5, 1, 20), 3);
-
     button.SetDisabled(true);
     EXPECT_FALSE(button.IsWindowEnabled());
     EXPECT_FALSE(button.IsDisabled());
@@ -122,7 +117,6 @@ TEST(Staticplus, ColoursAndDisabledText) {
     QImage img = Grab(s);
     EXPECT_EQ(PixelAt(img, 99, 19), kNavy);
     EXPECT_GT(CountNear(img, kWhite), 10);
-
     s.SetDisabled(true);
     EXPECT_TRUE(s.IsDisabled());
     EXPECT_TRUE(s.IsWindowEnabled()) << "still clickable";
@@ -132,7 +126,6 @@ TEST(Staticplus, ColoursAndDisabledText) {
     EXPECT_EQ(CountNear(img, kWhite), 0);
     s.SetDisabled(false);
     EXPECT_FALSE(s.IsDisabled());
-
     // A dimmable field takes the disabled colour as its background, and keeps it.
     for (const ControlType type : {ControlType::DimmableField, ControlType::ValueField}) {
         Staticplus f;
@@ -155,7 +148,6 @@ TEST(Pictureplus, LoadsAFileAndDrawsItStretchedOrFitted) {
     EXPECT_FALSE(picture.LoadPicture(dir.filePath("missing.jpg").toStdString()));
     EXPECT_FALSE(picture.IsLoaded());
     EXPECT_FALSE(picture.LoadPicture(dir.path().toStdString())) << "a folder is no file";
-
     // Left half red, right half blue; JPEG keeps the halves apart.
     QImage source(40, 20, QImage::Format_RGB32);
     source.fill(Qt::red);
@@ -165,13 +157,11 @@ TEST(Pictureplus, LoadsAFileAndDrawsItStretchedOrFitted) {
     ASSERT_TRUE(picture.LoadPicture(path.toStdString()));
     EXPECT_TRUE(picture.IsLoaded());
     EXPECT_EQ(picture.Bytes().size(), static_cast<std::size_t>(QFileInfo(path).size()));
-
     const QImage img = Grab(picture);
     const COLORREF left = PixelAt(img, 10, 30), right = PixelAt(img, 110, 30);
     EXPECT_TRUE(GetRValue(left) > 200 && GetBValue(left) < 60) << std::hex << left;
     EXPECT_TRUE(GetBValue(right) > 200 && GetRValue(right) < 60) << std::hex << right;
     EXPECT_GT(GetRValue(PixelAt(img, 55, 5)), 150) << "stretched over the whole control";
-
     // Fitted into a taller control the 2:1 picture keeps its shape, centred.
     picture.MoveWindow(0, 0, 120, 100);
     picture.SetFitted(true);
@@ -179,7 +169,6 @@ TEST(Pictureplus, LoadsAFileAndDrawsItStretchedOrFitted) {
     EXPECT_LT(GetGValue(PixelAt(fitted, 10, 50)), 60) << "red";
     EXPECT_GT(GetGValue(PixelAt(fitted, 10, 10)), 150) << "nothing above the picture";
     EXPECT_GT(GetGValue(PixelAt(fitted, 10, 90)), 150) << "nothing below the picture";
-
     EXPECT_FALSE(picture.LoadPicture(dir.filePath("gone.jpg").toStdString()));
     EXPECT_TRUE(picture.Bytes().empty()) << "a failed load drops the picture";
 }
@@ -197,7 +186,6 @@ TEST(Tabctrlplus, DrawsTabsInTheirColoursWithTheirImages) {
     tabs.SetEmphasis(0, true);
     tabs.SetEmphasis(100, true); // ignored
     EXPECT_FALSE(tabs.GetEmphasis(100));
-
     const auto face = [&](int i) {
         CRect r;
         EXPECT_TRUE(tabs.GetItemRect(i, &r));
@@ -220,7 +208,6 @@ TEST(Tabctrlplus, DrawsTabsInTheirColoursWithTheirImages) {
     // Emphasised text sits one pixel right and down of the normal place.
     const InkBox e = FindInk(t0, faceColour), n = FindInk(t1, faceColour);
     EXPECT_EQ(std::pair(e.left, e.top), std::pair(n.left + 1, n.top + 1));
-
     // A tab's image goes at the left of its face, its text after it.
     QImage green(25, 25, QImage::Format_ARGB32);
     green.fill(Qt::green);
@@ -268,7 +255,6 @@ TEST_F(LabelTest, StyleAndTextAndTheTwoMeaningsOfTheFontHeight) {
     EXPECT_EQ(cell.GetLabelFont().lfHeight, 15);
     EXPECT_EQ(Colours({cell.GetBkColor(), cell.GetTextColor()}), Colours({kNavy, kWhite}));
     EXPECT_EQ(cell.GetLabelText(), "H"); // the template text is drawn
-
     // 15: the whole line, leading included, is 15 pixels; -15 makes the
     // letters themselves that size, so they are larger.
     CNewLabel& character = Make(100, 30, "H", 0, kLabelMiddle);
@@ -279,7 +265,6 @@ TEST_F(LabelTest, StyleAndTextAndTheTwoMeaningsOfTheFontHeight) {
     const int cellInk = FindInk(Grab(cell), kNavy).Height();
     EXPECT_LE(cellInk, 11);
     EXPECT_LT(cellInk, FindInk(Grab(character), kNavy).Height());
-
     CNewLabel early; // a text given before the window exists is kept
     early.SetColumnText();
     early.SetLabelText("OK");
@@ -363,7 +348,6 @@ TEST_F(LabelTest, DisabledTextIsEmbossed) {
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW), light = GetSysColor(COLOR_BTNHIGHLIGHT);
     EXPECT_GT(CountNear(img, kRed), 20);
     EXPECT_EQ(CountColour(img, shadow), 0);
-
     l.EnableWindow(false);
     Settle();
     img = Grab(l);

@@ -84,7 +84,6 @@ public:
     }
     void UpdateValues() override { calls += "UpdateValues "; }
     void UpdateStates() override { calls += "UpdateStates "; }
-
     Fake<CStatic> labels[6];
     Fake<CButton> buttons[2];
     CButton panelBox;
@@ -289,7 +288,6 @@ TEST_F(DlgplusTest, ControlsFoundByExactNameOrWindowAnswerTheirColourAndPanelsAr
     EXPECT_EQ(answer(&dlg.labels[3]), main.Background);
     EXPECT_EQ(answer(&dlg.labels[5]), main.Background); // not enrolled
     EXPECT_EQ(answer(&dlg), main.Background);
-
     EXPECT_EQ(dlg.FindControlByName("IDC_VALUE"), 1);
     EXPECT_EQ(dlg.FindControlByName("idc_value"), -1);
     EXPECT_EQ(dlg.FindControlByName("IDC_VALUE_1"), -1);
@@ -298,7 +296,6 @@ TEST_F(DlgplusTest, ControlsFoundByExactNameOrWindowAnswerTheirColourAndPanelsAr
     EXPECT_TRUE(dlg.SetControlStyle("IDC_VALUE", 10));
     EXPECT_EQ(dlg.GetControlEntry(1).style, 10);
     EXPECT_FALSE(dlg.SetControlStyle("IDC_NONE", 10));
-
     // A panel is painted from seven pixels below its top.
     Settle();
     CRect p;

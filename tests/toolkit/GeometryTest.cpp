@@ -5,6 +5,7 @@
 #include "toolkit/LabelLayout.h"
 #include "toolkit/SliderGeometry.h"
 
+#include <array>
 #include <climits>
 #include <gtest/gtest.h>
 
@@ -24,25 +25,22 @@ TEST(SliderGeometry, ClickPositions) {
     }
 }
 
-TEST(SliderGeometry, SingleValueRangesAndExtremes) {
+TEST(SliderGeometry, SingleValueRangesExtremesThumbAndTicks) {
     // 5..5 draws as 4..5; 0..0 cannot go down past 1 and goes up instead.
-    struct {
-        int value, minimum, maximum;
-    } singles[] = {{5, 4, 5}, {0, 0, 1}, {-3, -3, -2}, {INT_MAX, INT_MAX - 1, INT_MAX}};
-    for (auto c : singles) {
-        const SliderScale s = MakeSliderScale(202, c.value, c.value);
-        EXPECT_EQ(s.minimum, c.minimum) << c.value;
-        EXPECT_EQ(s.maximum, c.maximum) << c.value;
-    }
-    const SliderScale tiny = MakeSliderScale(1, 0, 10);
+    const auto single = [](int v) {
+        const SliderScale s = MakeSliderScale(202, v, v);
+        return std::pair(s.minimum, s.maximum);
+    };
+    EXPECT_EQ(single(5), std::pair(4, 5));
+    EXPECT_EQ(single(0), std::pair(0, 1));
+    EXPECT_EQ(single(-3), std::pair(-3, -2));
+    EXPECT_EQ(single(INT_MAX), std::pair(INT_MAX - 1, INT_MAX));
+    const SliderScale tiny = MakeSliderScale(1, 0, 10),
+                      big = MakeSliderScale(202, INT_MIN, INT_MAX);
     EXPECT_EQ(tiny.width, 1);
     EXPECT_EQ(SliderThumbFor(tiny, 10, 0, 0, 1, 8).x, 1);
-    const SliderScale big = MakeSliderScale(202, INT_MIN, INT_MAX);
     EXPECT_EQ(SliderThumbFor(big, INT_MAX, 0, 0, 202, 20).x, 200);
     EXPECT_EQ(SliderThumbFor(big, INT_MIN, 0, 0, 202, 20).x, 0);
-}
-
-TEST(SliderGeometry, ThumbAndTicks) {
     const auto thumb = [](int lo, int hi, int pos) {
         const SliderThumb t = SliderThumbFor(MakeSliderScale(202, lo, hi), pos, 0, 0, 202, 20);
         return std::vector{t.x, t.left, t.right, t.top, t.bottom, t.topEdgeEnd, int{t.rightSide}};
@@ -51,37 +49,26 @@ TEST(SliderGeometry, ThumbAndTicks) {
     // Into the border line at x = 201: the edges stop short of it.
     EXPECT_EQ(thumb(5, 5, 5), (std::vector{200, 198, 204, 2, 17, 200, 0}));
     const SliderTicks t = SliderTicksFor(0, 0, 202, 17);
-    EXPECT_EQ(t.longX[0], 4);
-    EXPECT_EQ(t.longX[3], 70);
-    EXPECT_EQ(t.longX[8], 180);
-    EXPECT_EQ(t.shortX[0], 15);
-    EXPECT_EQ(t.shortX[8], 191);
-    EXPECT_EQ((std::vector{t.longTop, t.longBottom, t.shortTop, t.shortBottom}),
-              (std::vector{5, 12, 10, 7}));
+    EXPECT_EQ((std::vector{t.longX[0], t.longX[3], t.longX[8], t.shortX[0], t.shortX[8], t.longTop,
+                           t.longBottom, t.shortTop, t.shortBottom}),
+              (std::vector{4, 70, 180, 15, 191, 5, 12, 10, 7}));
 }
 
 TEST(LabelLayout, AlignmentRules) {
-    struct {
-        int current, flags, result;
-    } applied[] = {
-        {9, 2, 2},           // centre replaces left and top
-        {2, 16, 18},         // no horizontal bit: keeps centre, adds middle
-        {9, 1 | 2 | 4, 1},   // left wins
-        {9, 2 | 4, 2},       // centre beats right
-        {9, 4 | 8 | 32, 36}, // bottom beats top
-        {9, 16 | 8, 25},     // middle beats top, added to what was there
-        {9, 0, 9},
-    };
-    for (auto c : applied) {
-        EXPECT_EQ(LabelApplyAlignment(c.current, c.flags), c.result) << c.current << "+" << c.flags;
+    // Applied: a horizontal bit replaces the whole (left beats centre beats
+    // right), then the vertical bit is added (bottom beats middle beats top).
+    const std::array<int, 3> applied[] = {{9, 2, 2},     {2, 16, 18},         {9, 1 | 2 | 4, 1},
+                                          {9, 2 | 4, 2}, {9, 4 | 8 | 32, 36}, {9, 16 | 8, 25},
+                                          {9, 0, 9}};
+    for (auto [current, flags, result] : applied) {
+        EXPECT_EQ(LabelApplyAlignment(current, flags), result) << current << "+" << flags;
     }
-    struct {
-        int flags, h, v;
-    } drawn[] = {{9, 0, 0}, {2, 1, 0}, {18, 1, 1}, {32, 0, 2}, {4 | 2 | 1 | 32 | 16, 2, 2},
-                 {0, 0, 0}};
-    for (auto c : drawn) {
-        const LabelAlignment a = LabelDrawAlignment(c.flags);
-        EXPECT_EQ(std::pair(a.horizontal, a.vertical), std::pair(c.h, c.v)) << c.flags;
+    // Drawn: right beats centre beats left, bottom beats middle beats top.
+    const std::array<int, 3> drawn[] = {
+        {9, 0, 0}, {2, 1, 0}, {18, 1, 1}, {32, 0, 2}, {4 | 2 | 1 | 32 | 16, 2, 2}, {0, 0, 0}};
+    for (auto [flags, h, v] : drawn) {
+        const LabelAlignment a = LabelDrawAlignment(flags);
+        EXPECT_EQ(std::pair(a.horizontal, a.vertical), std::pair(h, v)) << flags;
     }
 }
 
@@ -92,7 +79,6 @@ TEST(LabelLayout, LinesColumnsAndPlacement) {
     EXPECT_EQ(LabelColumnText(""), "");
     EXPECT_EQ(LabelTurnedSize(60, 15, 90).width, 15);
     EXPECT_EQ(LabelTurnedSize(60, 15, 45).width, 60); // only quarter turns swap
-
     const auto place = [](int w, int h, int W, int H, int flags) {
         const LabelBox b = LabelPlace(w, h, W, H, LabelDrawAlignment(flags));
         return std::vector{b.x, b.y, b.width, b.height};

@@ -187,7 +187,6 @@ TEST_F(SliderTest, DisabledPaintsGreyAndIgnoresInput) {
     EXPECT_EQ(companion.disabled, 1);
     EXPECT_FALSE(slider.IsDisabled());
     EXPECT_EQ(PixelAt(Grab(slider), 50, 1), RGB(128, 128, 128));
-
     QTest::mouseClick(W(), Qt::LeftButton, Qt::NoModifier, QPoint(150, 10));
     QTest::keyClick(W(), Qt::Key_Right);
     Wheel(WHEEL_DELTA);
