@@ -140,6 +140,8 @@ constexpr const char* kLanguage =
 TEST_F(DlgplusTest, StartRefreshesAndTicksUntilStopped) {
     TestDialog dlg;
     dlg.Open({});
+    dlg.SetControlTable(nullptr, 3); // no table given: none enrolled
+    EXPECT_EQ(dlg.GetControlCount(), 0);
     dlg.calls.clear();
     dlg.Start();
     EXPECT_EQ(dlg.calls, "UpdateStates UpdateValues ");
