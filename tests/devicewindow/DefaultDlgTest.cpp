@@ -202,7 +202,8 @@ TEST_F(DefaultDlgTest, OpenRefreshCloseCyclesKeepDescriptorsAndHeap) {
     EXPECT_LT(resourcetest::HeapInUse() - heap, 256 * 1024);
 }
 
-TEST_F(DefaultDlgTest, HeaderShowsUnitLineRecalledFileLogoAndQuietAlarm) {
+TEST_F(DefaultDlgTest, HeaderShowsUnitLineInItsColoursRecalledFileLogoAndQuietAlarm) {
+    TheSystemConfiguration().DeviceColors[1] = {RGB(200, 30, 40), RGB(255, 255, 255)};
     const std::pair<const char*, const char*> cases[] = {{"Mast 7", " Mast 7  "}, {"", "   "}};
     for (const auto& [note, before] : cases) {
         SCOPED_TRACE(note);
@@ -216,38 +217,33 @@ TEST_F(DefaultDlgTest, HeaderShowsUnitLineRecalledFileLogoAndQuietAlarm) {
         EXPECT_EQ(header.GetAlarmLabel().GetTextColor(), background);
         EXPECT_EQ(header.GetAlarmLabel().GetBkColor(), background);
     }
-    // The recalled file belongs to the application: every header shows it
-    // once refreshed.
-    CurrentSetupFile() = "/tmp/setups/Mast.stp";
-    for (int i = 0; i < 2; ++i) {
-        Window(i).UpdateHeader();
-        EXPECT_EQ(Window(i).GetStatusHeader().GetFileLine().GetLabelText(), "/tmp/setups/Mast.stp");
-    }
-    // A missing logo leaves the picture empty, nothing else.
-    TheEnvironment().ImagesFolder = "/nonexistent/images/";
-    EXPECT_FALSE(Window(AddUnit(StartUnit())).GetStatusHeader().GetLogo().IsLoaded());
-}
-
-TEST_F(DefaultDlgTest, UnitLineIsPaintedInTheUnitsColours) {
-    TheSystemConfiguration().DeviceColors[1] = {RGB(200, 30, 40), RGB(255, 255, 255)};
-    AddUnit(StartUnit({.note = "A"}));
-    DefaultDlg& w = Window(AddUnit(StartUnit({.note = "B"})));
+    // The second unit's line in its colours: the strip left of the file line,
+    // past the short text.
+    DefaultDlg& w = Window(1);
     w.ShowNormal();
     Settle();
     StatusDlg& header = w.GetStatusHeader();
     const int height = header.Units().ToPixels(0, 0, 383, 10).Height();
     const CRect file = header.Units().ToPixels(106, 0, 275, 10);
-    // The strip left of the file line, past the short text.
     const int x = file.left - 20;
     QImage image = Grab(header);
     EXPECT_EQ(CountColour(image, RGB(200, 30, 40), x, 0, 16, height), 16 * height);
     EXPECT_EQ(PixelAt(image, file.left + 4, file.top + 1), RGB(255, 255, 255));
-    // New colours reach the line at the next refresh.
+
+    // The recalled file belongs to the application, and new colours are the
+    // configuration's: every header shows them once refreshed.
     TheSystemConfiguration().DeviceColors[1].Background = RGB(10, 120, 60);
-    w.UpdateHeader();
+    CurrentSetupFile() = "/tmp/setups/Mast.stp";
+    for (int i = 0; i < 2; ++i) {
+        Window(i).UpdateHeader();
+        EXPECT_EQ(Window(i).GetStatusHeader().GetFileLine().GetLabelText(), "/tmp/setups/Mast.stp");
+    }
     Settle();
     image = Grab(header);
     EXPECT_EQ(CountColour(image, RGB(10, 120, 60), x, 0, 16, height), 16 * height);
+    // A missing logo leaves the picture empty, nothing else.
+    TheEnvironment().ImagesFolder = "/nonexistent/images/";
+    EXPECT_FALSE(Window(AddUnit(StartUnit())).GetStatusHeader().GetLogo().IsLoaded());
 }
 
 } // namespace

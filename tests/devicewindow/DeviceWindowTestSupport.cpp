@@ -1,6 +1,5 @@
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 
-#include "device/UnitFlags.h"
 #include "devicewindow/QtGuiThread.h"
 #include "infra/Environment.h"
 #include "infra/SystemConfiguration.h"
@@ -9,7 +8,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QTest>
 #include <QWidget>
 
 #include <algorithm>
@@ -35,25 +33,10 @@ std::vector<Bytes> Payloads(const sim::SimUnit& unit, std::uint16_t command) {
     return out;
 }
 
-std::vector<Bytes> Sent(const sim::SimUnit& unit, std::uint16_t command, std::size_t count) {
-    WaitUntil([&] { return Payloads(unit, command).size() >= count; }, 3000);
-    Settle();
-    return Payloads(unit, command);
-}
-
-void Click(const win::CWnd& control, QPoint at) {
-    QTest::mouseClick(control.GetNative(), Qt::LeftButton, Qt::NoModifier, at);
-    Settle();
-}
-
 void ClickTab(DefaultDlg& window, int tab) {
     win::CRect r;
     ASSERT_TRUE(window.GetTabStrip().GetItemRect(tab, &r));
     Click(window.GetTabStrip(), QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
-}
-
-bool Lost(int index) {
-    return ConnectionLostFlag()[static_cast<std::size_t>(index)] != 0;
 }
 
 void AnswerBandChoice(int index, BandChoice* offered) {
@@ -85,10 +68,6 @@ void RefreshNow(SystemDlg& page) {
     page.StatusRefresh();
     const UnitSlot* slot = TheSlotTable().Slot(page.GetUnitIndex());
     WaitUntil([slot] { return slot == nullptr || !slot->Unit()->Busy(); });
-}
-
-std::unique_ptr<UnitDeviceWindow> TestHost::CreateDeviceWindow(UnitSlot& slot) {
-    return DefaultDlg::CreateHidden(slot.Index());
 }
 
 int OpenInTable(const std::string& address, UnitSlotHost& host, bool* opened) {
@@ -135,18 +114,6 @@ sim::SimUnit& DeviceWindowTest::StartUnit(sim::UnitConfig config) {
     EXPECT_NE(unit, nullptr) << "no simulated unit could be started";
     units_.push_back(unit ? std::move(unit) : std::make_unique<sim::SimUnit>(config));
     return *units_.back();
-}
-
-int DeviceWindowTest::AddUnit(const sim::SimUnit& unit) {
-    const int index = OpenInTable(unit.Config().address, host);
-    EXPECT_GE(index, 0);
-    return index;
-}
-
-DefaultDlg& DeviceWindowTest::Window(int index) {
-    auto* window = dynamic_cast<DefaultDlg*>(Slot(index).DeviceWindow());
-    EXPECT_NE(window, nullptr);
-    return *window;
 }
 
 DefaultDlg& DeviceWindowTest::ShowAt(int index, int page) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "device/SlotTable.h"
+#include "device/UnitFlags.h"
 #include "device/UnitSlotHost.h"
 #include "devicewindow/DefaultDlg.h"
 #include "platform/ui/Colorref.h"
@@ -13,6 +14,7 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -35,10 +37,19 @@ int NoteReads(const sim::SimUnit& unit);
 // The payloads of the frames of `command` the simulated unit has received.
 std::vector<Bytes> Payloads(const sim::SimUnit& unit, std::uint16_t command);
 // Waits for `count` payloads of `command`, and a little longer for more.
-std::vector<Bytes> Sent(const sim::SimUnit& unit, std::uint16_t command, std::size_t count);
-void Click(const win::CWnd& control, QPoint at = QPoint(2, 2));
+inline std::vector<Bytes> Sent(const sim::SimUnit& unit, std::uint16_t command, std::size_t count) {
+    WaitUntil([&] { return Payloads(unit, command).size() >= count; }, 3000);
+    Settle();
+    return Payloads(unit, command);
+}
+inline void Click(const win::CWnd& control, QPoint at = QPoint(2, 2)) {
+    QTest::mouseClick(control.GetNative(), Qt::LeftButton, Qt::NoModifier, at);
+    Settle();
+}
 void ClickTab(DefaultDlg& window, int tab);
-bool Lost(int index);
+inline bool Lost(int index) {
+    return ConnectionLostFlag()[static_cast<std::size_t>(index)] != 0;
+}
 
 // Answers the next "Band Selection" window: picks entry `index` and presses
 // OK, or Cancel when `index` is negative; keeps what it offered in `offered`.
@@ -55,7 +66,9 @@ void RefreshNow(SystemDlg& page);
 // Stands in for the main window: the open sequence's window steps.
 class TestHost : public UnitSlotHost {
 public:
-    std::unique_ptr<UnitDeviceWindow> CreateDeviceWindow(UnitSlot& slot) override;
+    std::unique_ptr<UnitDeviceWindow> CreateDeviceWindow(UnitSlot& slot) override {
+        return DefaultDlg::CreateHidden(slot.Index());
+    }
     void RefreshMainWindow(UnitSlot&) override { ++refreshes; }
     void RefreshMainWindowStates(UnitSlot&) override { ++stateRefreshes; }
     int refreshes = 0;
@@ -78,9 +91,13 @@ protected:
 
     // A started simulated unit (the test fails when none can be started).
     sim::SimUnit& StartUnit(sim::UnitConfig config = {});
-    int AddUnit(const sim::SimUnit& unit);
-    DefaultDlg& Window(int index);
+    int AddUnit(const sim::SimUnit& unit) {
+        const int index = OpenInTable(unit.Config().address, host);
+        EXPECT_GE(index, 0);
+        return index;
+    }
     UnitSlot& Slot(int index) { return *TheSlotTable().Slot(index); }
+    DefaultDlg& Window(int index) { return dynamic_cast<DefaultDlg&>(*Slot(index).DeviceWindow()); }
     template <class T> T& Page(int index, int page) {
         return dynamic_cast<T&>(*Window(index).GetPage(page));
     }

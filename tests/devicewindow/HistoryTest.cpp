@@ -18,6 +18,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <thread>
 #include <tuple>
 
@@ -66,8 +67,7 @@ TEST(HistoryPlot, SegmentsGapsAndThinning) {
          1000,
          {6, 6},
          {20, 45},
-         {{{12 * kSecond, 15 * kSecond}, Plot::GapKind::Quiet},
-          {{20 * kSecond, 40 * kSecond}, Plot::GapKind::NotRead}}},
+         {{{12 * kSecond, 15 * kSecond}, Plot::GapKind::Quiet}, all[2]}},
         // Two columns: first, lowest, highest and last of a segment per column.
         {{0, 45 * kSecond}, 2, {3, 2, 2}, {9, 20, 45}, all},
     };
@@ -107,9 +107,8 @@ TEST(HistoryPlot, SegmentsGapsAndThinning) {
 }
 
 TEST(HistoryPlot, TimeMarksFallOnRoundLocalTimes) {
-    const char* saved = std::getenv("TZ");
-    const std::string before = saved != nullptr ? saved : "";
-    const bool hadZone = saved != nullptr;
+    const char* zone = std::getenv("TZ");
+    const std::optional<std::string> saved = zone ? std::optional<std::string>(zone) : std::nullopt;
     ::setenv("TZ", "<+0530>-5:30", 1); // half an hour off UTC
     ::tzset();
     constexpr std::int64_t kAt = 1779026602000; // 19:33:22 there
@@ -132,7 +131,7 @@ TEST(HistoryPlot, TimeMarksFallOnRoundLocalTimes) {
         }
         EXPECT_EQ(labels, c.labels) << c.length;
     }
-    hadZone ? ::setenv("TZ", before.c_str(), 1) : ::unsetenv("TZ");
+    saved ? ::setenv("TZ", saved->c_str(), 1) : ::unsetenv("TZ");
     ::tzset();
 }
 

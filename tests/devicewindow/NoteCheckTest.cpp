@@ -29,22 +29,6 @@ protected:
     }
 };
 
-TEST_F(NoteCheckTest, ChangedNoteFlagsOnlyThatUnit) {
-    sim::SimUnit& a = StartUnit({.note = "Mast 7"});
-    sim::SimUnit& b = StartUnit({.note = "Roof 2"});
-    const int ia = AddUnit(a);
-    const int ib = AddUnit(b);
-    // Unchanged notes, read by the timer with the window hidden: no loss.
-    ASSERT_TRUE(WaitForNoteReads(a, 2));
-    EXPECT_FALSE(Window(ia).IsWindowVisible());
-    EXPECT_FALSE(Lost(ia) || Lost(ib));
-    a.SetNote("Mast 8");
-    ASSERT_TRUE(WaitUntil([&] { return Lost(ia); }));
-    ASSERT_TRUE(WaitForNoteReads(b, 2));
-    EXPECT_FALSE(Lost(ib));
-    EXPECT_EQ(Slot(ia).userNote, "Mast 7"); // the slot keeps the note read at open
-}
-
 TEST_F(NoteCheckTest, SilentUnitIsFlaggedAndStaysFlaggedAfterRecovery) {
     sim::SimUnit& unit = StartUnit({.note = "Mast 7"});
     const int index = AddUnit(unit);
@@ -75,33 +59,44 @@ TEST_F(NoteCheckTest, AFailedReadIsALostConnectionWhateverTheNote) {
     EXPECT_EQ(dialogs->History()[0].message.text, LostText(index, unit));
 }
 
-TEST_F(NoteCheckTest, LostNoticeIsShownOncePerUnitConnection) {
+TEST_F(NoteCheckTest, ChangedNoteFlagsOnlyThatUnitAndIsToldOncePerConnection) {
     sim::SimUnit& a = StartUnit({.note = "Mast 7"});
     sim::SimUnit& b = StartUnit({.note = "Roof 2"});
     const int ia = AddUnit(a);
     const int ib = AddUnit(b);
+    // Unchanged notes, read by the timer with the window hidden: no loss.
+    ASSERT_TRUE(WaitForNoteReads(a, 2));
+    EXPECT_FALSE(Window(ia).IsWindowVisible());
+    EXPECT_FALSE(Lost(ia) || Lost(ib));
     a.SetNote("other");
+    ASSERT_TRUE(WaitUntil([&] { return Lost(ia); }));
+    ASSERT_TRUE(WaitForNoteReads(b, 2));
+    EXPECT_FALSE(Lost(ib));
+    EXPECT_EQ(Slot(ia).userNote, "Mast 7"); // the slot keeps the note read at open
     b.SetNote("other too");
-    ASSERT_TRUE(WaitUntil([&] { return Lost(ia) && Lost(ib); }));
+    ASSERT_TRUE(WaitUntil([&] { return Lost(ib); }));
     // Both keep being found lost on every tick; each has told it once.
     ASSERT_TRUE(WaitForNoteReads(a, 2) && WaitForNoteReads(b, 2));
     const auto& shown = dialogs->History();
     ASSERT_EQ(shown.size(), 2u);
     for (const int index : {ia, ib}) {
         const sim::SimUnit& named = index == ia ? a : b;
-        const std::string text = "Device " + std::to_string(index + 1) + " (" +
-                                 named.Config().address + ") now reports the note \"" +
-                                 named.Note() + "\"; remove it and add it again to control it.";
-        EXPECT_TRUE(shown[0].message.text == text || shown[1].message.text == text) << text;
+        EXPECT_EQ(shown[index == ia ? 0 : 1].message.text,
+                  "Device " + std::to_string(index + 1) + " (" + named.Config().address +
+                      ") now reports the note \"" + named.Note() +
+                      "\"; remove it and add it again to control it.");
         EXPECT_FALSE(Window(index).IsLostNoticeArmed());
     }
     EXPECT_EQ(shown[0].message.caption, "Communication to TM80");
     EXPECT_EQ(shown[0].message.type, win::MB_OK);
 
-    // The position released, the unit added again is another connection: not
-    // lost, and its loss is told again.
+    // Removed, its window stops checking. The position released, the unit
+    // added again is another connection: not lost, and its loss told again.
     TheSlotTable().Release(ia);
     EXPECT_FALSE(Lost(ia));
+    const int reads = NoteReads(a);
+    WaitUntil([] { return false; }, 2500);
+    EXPECT_EQ(NoteReads(a), reads);
     ASSERT_EQ(AddUnit(a), ia);
     ASSERT_TRUE(WaitForNoteReads(a, 2));
     EXPECT_FALSE(Lost(ia));
@@ -109,17 +104,6 @@ TEST_F(NoteCheckTest, LostNoticeIsShownOncePerUnitConnection) {
     a.SetNote("third");
     ASSERT_TRUE(WaitUntil([&] { return shown.size() == 3; }));
     EXPECT_TRUE(shown[2].message.text.starts_with("Device " + std::to_string(ia + 1)));
-}
-
-TEST_F(NoteCheckTest, RemovedUnitsWindowStopsChecking) {
-    sim::SimUnit& unit = StartUnit({.note = "Mast 7"});
-    const int index = AddUnit(unit);
-    ASSERT_TRUE(WaitForNoteReads(unit, 1));
-    TheSlotTable().Release(index);
-    const int reads = NoteReads(unit);
-    WaitUntil([] { return false; }, 2500);
-    EXPECT_EQ(NoteReads(unit), reads);
-    EXPECT_FALSE(Lost(index));
 }
 
 class UnitWaitsTest : public On<79> {

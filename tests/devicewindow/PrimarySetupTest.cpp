@@ -21,21 +21,29 @@ double Number(const win::CWnd& text) {
     return std::atof(text.GetWindowText().c_str());
 }
 
-class PrimarySetupTest : public On<76> {
+// A unit opened with its window showing page `P` (its tab added first where
+// it has to be); from here the unit's frames and the main-window refreshes
+// the page asks for are counted.
+template <class P, int octet, int pageIndex> class PageTest : public On<octet> {
 protected:
     void SetUp() override {
         DeviceWindowTest::SetUp();
-        unit = &StartUnit({.note = "Mast 7"});
-        DefaultDlg& w = Window(AddUnit(*unit));
-        page = &Page<PrimarySetupDlg>(0, DefaultDlg::kPrimarySetupPage);
-        w.ShowNormal();
-        Settle();
+        unit = &this->StartUnit({.note = "Mast 7"});
+        DefaultDlg& w = this->Window(this->AddUnit(*unit));
+        page = &this->template Page<P>(0, pageIndex);
+        if (pageIndex == DefaultDlg::kCalibrationPage) {
+            w.ShowCalibrationTab(true);
+        }
+        this->ShowAt(0, pageIndex);
+        ASSERT_TRUE(page->IsWindowVisible());
         unit->ClearFrames();
-        host.refreshes = 0; // from here: the main-window refreshes the page asks for
+        this->host.refreshes = 0;
     }
     sim::SimUnit* unit = nullptr;
-    PrimarySetupDlg* page = nullptr;
+    P* page = nullptr;
 };
+
+using PrimarySetupTest = PageTest<PrimarySetupDlg, 76, DefaultDlg::kPrimarySetupPage>;
 
 TEST_F(PrimarySetupTest, SliderSendsTheNegatedPositionAndMovesTheGain) {
     QWidget* slider = page->Columns().Slider(3).GetNative();
@@ -176,33 +184,7 @@ TEST_F(PrimarySetupTest, TabGoesThroughThePageInReadingOrderThenTheTabStrip) {
     EXPECT_EQ(visited, expected);
 }
 
-class CalibrationTest : public On<77> {
-protected:
-    void SetUp() override {
-        DeviceWindowTest::SetUp();
-        unit = &StartUnit({.note = "Mast 7"});
-        DefaultDlg& w = Window(AddUnit(*unit));
-        page = &Page<Calibration>(0, DefaultDlg::kCalibrationPage);
-        w.ShowNormal();
-        w.ShowCalibrationTab(true);
-        Settle();
-        ClickTab(w, DefaultDlg::kCalibrationPage);
-        ASSERT_TRUE(page->IsWindowVisible());
-        unit->ClearFrames();
-    }
-    // The texts of the "Factory Reset" boxes shown so far.
-    std::vector<std::string> ResetBoxes() const {
-        std::vector<std::string> texts;
-        for (const auto& shown : dialogs->History()) {
-            if (shown.message.caption == Calibration::kResetCaption) {
-                texts.push_back(shown.message.text);
-            }
-        }
-        return texts;
-    }
-    sim::SimUnit* unit = nullptr;
-    Calibration* page = nullptr;
-};
+using CalibrationTest = PageTest<Calibration, 77, DefaultDlg::kCalibrationPage>;
 
 TEST_F(CalibrationTest, BandSplitAndSliderEndsReachTheUnit) {
     UnitSlot& slot = Slot(0);
@@ -271,7 +253,13 @@ TEST_F(CalibrationTest, FactoryResetAsksAndSaysWhetherItWorked) {
         QTest::mouseClick(page->GetDlgItem(Calibration::kIdReset)->GetNative(), Qt::LeftButton);
         unit->SetFault(sim::Fault::None);
         Settle();
-        EXPECT_EQ(ResetBoxes(), c.boxes);
+        std::vector<std::string> boxes; // the "Factory Reset" boxes shown
+        for (const auto& shown : dialogs->History()) {
+            if (shown.message.caption == Calibration::kResetCaption) {
+                boxes.push_back(shown.message.text);
+            }
+        }
+        EXPECT_EQ(boxes, c.boxes);
         // The request names the band; the tables are then read whole.
         EXPECT_EQ(Payloads(*unit, 0x3002), std::vector<Bytes>(c.resets, Bytes{0x10}));
         EXPECT_EQ(Payloads(*unit, 0x2009).size(), c.blockReads);

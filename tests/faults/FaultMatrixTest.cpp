@@ -19,10 +19,9 @@
 #include "tests/sim/SimTestUnit.h"
 
 #include <chrono>
-#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <sys/wait.h>
 #include <thread>
 
@@ -67,24 +66,16 @@ struct Outcome {
     std::string wrongFailure; // what a reported failure got wrong; empty when right
 };
 
-// A unit opened into the slot table with its I/O worker and its device window
-// before the fault, as the main window opens it, with no flags set; released
-// at the end of the cell.
-class OpenedUnit {
-public:
-    explicit OpenedUnit(const std::string& address)
-        : index_(dwtest::OpenInTable(address, host_, &opened_)) {
-        Settle(); // a read the window's timers sent meanwhile must not meet the fault
-        Dialogs().ClearHistory();
-        ResetUnitFlags();
-    }
-    ~OpenedUnit() { TheSlotTable().Release(index_); }
-    OpenedUnit(const OpenedUnit&) = delete;
-    OpenedUnit& operator=(const OpenedUnit&) = delete;
+// One cell: its unit reads 45 C, 12.0 V, 1.5 A and has the fault. Rows that
+// act on an open unit have it opened before the fault at `index`.
+struct Cell {
+    sim::SimUnit& unit;
+    const Fault& fault;
+    std::string address;
+    win::ScriptedCommonDialogs& dialogs;
+    int index = -1;
 
-    bool Opened() const { return opened_; }
-    int Index() const { return index_; }
-    UnitSlot& Slot() const { return *TheSlotTable().Slot(index_); }
+    UnitSlot& Slot() const { return *TheSlotTable().Slot(index); }
     DefaultDlg& Window() const { return dynamic_cast<DefaultDlg&>(*Slot().DeviceWindow()); }
     SystemDlg& Info() const {
         return dynamic_cast<SystemDlg&>(*Window().GetPage(DefaultDlg::kSystemPage));
@@ -92,23 +83,6 @@ public:
     void Settle() const {
         dwtest::WaitUntil([this] { return !Slot().Unit()->Busy(); });
     }
-    static win::ScriptedCommonDialogs& Dialogs() {
-        return dynamic_cast<win::ScriptedCommonDialogs&>(win::CommonDialogs::Current());
-    }
-
-private:
-    dwtest::TestHost host_;
-    bool opened_ = false;
-    int index_;
-};
-
-// One cell: its unit reads 45 C, 12.0 V, 1.5 A and has the fault; rows that
-// act on an open unit have it opened before the fault.
-struct Cell {
-    sim::SimUnit& unit;
-    const Fault& fault;
-    std::string address;
-    const OpenedUnit* opened;
 };
 
 // A file of the cell's own in the temporary folder.
@@ -117,22 +91,15 @@ std::string TempFile(const Cell& cell, const char* extension) {
         .string();
 }
 
-bool Connected(TCPCom& connection, Outcome& out) {
-    if (connection.IsConnected()) {
-        return true;
-    }
-    if (std::string(connection.LastErrorText()).find("***** connect() failed.\r\n") ==
-        std::string::npos) {
-        out.wrongFailure = "no failure text for the refused connect";
-    }
-    return false;
-}
-
 // A slot on a new connection to the cell's unit, or nullptr when the
-// connection was refused (Connected tells `out` whether that was said).
+// connection was refused, with `out` saying whether that was said.
 std::unique_ptr<UnitSlot> ConnectSlot(const Cell& cell, Outcome& out) {
     auto connection = std::make_unique<TCPCom>(cell.address.c_str());
-    if (!Connected(*connection, out)) {
+    if (!connection->IsConnected()) {
+        if (std::string(connection->LastErrorText()).find("***** connect() failed.\r\n") ==
+            std::string::npos) {
+            out.wrongFailure = "no failure text for the refused connect";
+        }
         return nullptr;
     }
     auto model = std::make_unique<CTM80M1_Comm>(connection.get());
@@ -158,11 +125,11 @@ Outcome OpenSequence(const Cell& cell) {
 // adjustment) or zeroes (the readings).
 Outcome ModelExchange(const Cell& cell, bool write) {
     Outcome out;
-    TCPCom connection(cell.address.c_str());
-    if (!Connected(connection, out)) {
+    const auto slot = ConnectSlot(cell, out);
+    if (slot == nullptr) {
         return out;
     }
-    CTM80M1_Comm model(&connection);
+    CTM80M1_Comm& model = *slot->Unit();
     model.settings.adjustments[2] = 7;
     model.status = UnitStatus{99.0, 99.0, 99.0}; // an earlier reading
     const UnitStatus& got = model.status;
@@ -198,8 +165,7 @@ Outcome SetupRecall(const Cell& cell) {
     const std::string file = TempFile(cell, ".TM80");
     slot->adjustments[2] = -3;
     if (slot->SaveSetup(file) == 0 || slot->RecallSetup(file) == 0) {
-        out.wrongFailure = "the setup file could not be saved and recalled";
-        return out;
+        return {false, false, "the setup file could not be saved and recalled"};
     }
     std::filesystem::remove(file);
     return {slot->ApplyRecalledSetup() == 1, cell.unit.Adjustments()[2] == -3, ""};
@@ -207,21 +173,17 @@ Outcome SetupRecall(const Cell& cell) {
 
 // tm80ctl reading the note: exit status, output and message.
 Outcome CtlNote(const Cell& cell) {
-    // popen's pipes are close-on-exec: programs started side by side do not
-    // hold each other's ends open.
-    const std::string errors = TempFile(cell, ".err");
-    FILE* pipe =
-        ::popen(("'" TM80CTL_PATH "' " + cell.address + " note 2>" + errors).c_str(), "re");
-    std::string printed;
-    char buffer[512];
-    for (std::size_t n; pipe != nullptr && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-        printed.append(buffer, n);
-    }
-    const int ended = pipe != nullptr ? ::pclose(pipe) : -1;
+    const std::string output = TempFile(cell, ".out"), errors = TempFile(cell, ".err");
+    const int ended = std::system(
+        ("'" TM80CTL_PATH "' " + cell.address + " note >" + output + " 2>" + errors).c_str());
     const int status = WIFEXITED(ended) ? WEXITSTATUS(ended) : -1;
-    std::ifstream stream(errors);
-    const std::string err{std::istreambuf_iterator<char>(stream), {}};
-    std::filesystem::remove(errors);
+    const auto read = [](const std::string& path) {
+        std::ifstream stream(path);
+        std::string text{std::istreambuf_iterator<char>(stream), {}};
+        std::filesystem::remove(path);
+        return text;
+    };
+    const std::string printed = read(output), err = read(errors);
     const std::string failed = "Exchange with " + cell.address + " failed: reading the note\n";
     const std::string refused = "Connection could not be made with " + cell.address + "\n";
     const bool rightFailure = status == 1 && printed.empty() && (err == failed || err == refused);
@@ -231,24 +193,24 @@ Outcome CtlNote(const Cell& cell) {
 
 // One tick of the device window's note check.
 Outcome NoteCheck(const Cell& cell) {
-    cell.opened->Window().NoteCheck();
-    cell.opened->Settle();
-    const int index = cell.opened->Index();
-    const auto& shown = OpenedUnit::Dialogs().History();
+    cell.Window().NoteCheck();
+    cell.Settle();
+    const int index = cell.index;
+    const auto& shown = cell.dialogs.History();
     // Garbage, whose header answers no request, fails the read like silence.
     const std::string expected = "TCP connection to Device " + std::to_string(index + 1) + " (" +
                                  cell.address + ") was lost.";
     const bool told = shown.size() == 1 && shown[0].message.text.starts_with(expected);
     return {ConnectionLostFlag()[static_cast<std::size_t>(index)] == 0,
-            cell.opened->Slot().Unit()->identity.userNote.data() == cell.unit.Note(),
+            cell.Slot().Unit()->identity.userNote.data() == cell.unit.Note(),
             told ? "" : "notice: " + (shown.empty() ? "none" : shown[0].message.text)};
 }
 
 // One tick of the Info page's status refresh: the unit's readings, or zeroes.
 Outcome StatusRefresh(const Cell& cell) {
-    UnitStatus& got = cell.opened->Slot().Unit()->status;
+    UnitStatus& got = cell.Slot().Unit()->status;
     got = UnitStatus{99.0, 99.0, 99.0}; // an earlier reading
-    dwtest::RefreshNow(cell.opened->Info());
+    dwtest::RefreshNow(cell.Info());
     const bool zeroed = got.temperature == 0.0 && got.voltage == 0.0 && got.current == 0.0;
     const bool unit = got.temperature == 45.0 && got.voltage == 12.0 && got.current == 1.5;
     return {!zeroed, unit, !zeroed && !unit ? "readings neither the unit's nor zeroed" : ""};
@@ -259,10 +221,10 @@ Outcome StatusRefresh(const Cell& cell) {
 // while it answers; unknown readings ("---"), unlit lights and "Connection
 // lost" on its row once the check found it lost.
 Outcome LostShown(const Cell& cell) {
-    DefaultDlg& window = cell.opened->Window();
-    SystemDlg& page = cell.opened->Info();
+    DefaultDlg& window = cell.Window();
+    SystemDlg& page = cell.Info();
     window.NoteCheck();
-    cell.opened->Settle();
+    cell.Settle();
     dwtest::RefreshNow(page);
     const std::string temperature = page.MonitorValue(SystemDlg::Temperature).GetWindowText();
     const std::string voltage = page.MonitorValue(SystemDlg::Voltage).GetWindowText();
@@ -284,8 +246,7 @@ Outcome LostShown(const Cell& cell) {
 // failure says so, keeps the file named before, and the slot shows what the
 // unit holds.
 Outcome RecallReported(const Cell& cell) {
-    Outcome out;
-    UnitSlot& slot = cell.opened->Slot();
+    UnitSlot& slot = cell.Slot();
     const std::string file = TempFile(cell, ".TM80");
     const std::int8_t held = slot.adjustments[2];
     const int band = slot.bandSelection[0];
@@ -295,35 +256,31 @@ Outcome RecallReported(const Cell& cell) {
     slot.adjustments[2] = held;
     slot.bandSelection[0] = band;
     if (!saved) {
-        out.wrongFailure = "the setup file could not be saved";
-        return out;
+        return {false, false, "the setup file could not be saved"};
     }
     CurrentSetupFile() = "before.TM80";
-    OpenedUnit::Dialogs().AnswerFile(file);
-    SetupMenuCommands::RecallSetup(nullptr, cell.opened->Index() + 1);
+    cell.dialogs.AnswerFile(file);
+    SetupMenuCommands::RecallSetup(nullptr, cell.index + 1);
     std::filesystem::remove(file);
 
-    const auto& shown = OpenedUnit::Dialogs().History();
-    out.succeeded = shown.size() == 1 && CurrentSetupFile() == file;
-    out.matchesUnit = cell.unit.Adjustments()[2] == -3 &&
-                      cell.unit.BandSelection()[0] == 1 - band && slot.adjustments[2] == -3 &&
-                      slot.bandSelection[0] == 1 - band;
+    const auto& shown = cell.dialogs.History();
+    const bool sent = shown.size() == 1 && CurrentSetupFile() == file;
     const std::string message = "The setup in " + file + " could not be sent to Device " +
-                                std::to_string(cell.opened->Index() + 1) + ".";
+                                std::to_string(cell.index + 1) + ".";
     const std::vector<int> shownAdjustments(slot.adjustments.begin(), slot.adjustments.end());
     const std::vector<int> shownBands(slot.bandSelection.begin(), slot.bandSelection.end());
-    if (out.succeeded) {
-        return out;
-    }
-    if (shown.size() != 2 || shown[1].message.text != message) {
-        out.wrongFailure = "no message that the setup was not sent";
-    } else if (CurrentSetupFile() != "before.TM80") {
-        out.wrongFailure = "the header names the file not sent";
-    } else if (shownAdjustments != cell.unit.Adjustments() ||
-               shownBands != cell.unit.BandSelection() || slot.split != cell.unit.Split()) {
-        out.wrongFailure = "the slot shows what the unit does not hold";
-    }
-    return out;
+    const bool slotShowsUnit = shownAdjustments == cell.unit.Adjustments() &&
+                               shownBands == cell.unit.BandSelection() &&
+                               slot.split == cell.unit.Split();
+    return {sent,
+            cell.unit.Adjustments()[2] == -3 && cell.unit.BandSelection()[0] == 1 - band &&
+                slot.adjustments[2] == -3 && slot.bandSelection[0] == 1 - band,
+            sent ? ""
+            : shown.size() != 2 || shown[1].message.text != message
+                ? "no message that the setup was not sent"
+            : CurrentSetupFile() != "before.TM80" ? "the header names the file not sent"
+            : !slotShowsUnit                      ? "the slot shows what the unit does not hold"
+                                                  : ""};
 }
 
 constexpr int kDiscoveryWindowMs = 400;
@@ -402,17 +359,31 @@ TEST_P(FaultMatrix, EveryFault) {
             outcomes[c].wrongFailure = "no simulated unit could be started";
             return;
         }
-        std::optional<OpenedUnit> opened;
-        if (row.run == Run::Opened && !opened.emplace(unit->Config().address).Opened()) {
-            outcomes[c].wrongFailure = "the unit could not be opened before the fault";
-            return;
+        Cell cell{*unit, kFaults[c], unit->Config().address, *dialogs};
+        bool opened = true;
+        if (row.run == Run::Opened) {
+            // As the main window opens it, with no flags set; a read the
+            // window's timers sent meanwhile must not meet the fault.
+            cell.index = dwtest::OpenInTable(cell.address, host, &opened);
+            opened = opened && cell.index >= 0;
+            if (opened) {
+                cell.Settle();
+            }
+            dialogs->ClearHistory();
+            ResetUnitFlags();
         }
         unit->SetStatus(45, 120, 15);
         unit->SetFault(kFaults[c].unit, kFaults[c].param);
         unit->SetModuleFault(kFaults[c].module, kFaults[c].param);
         const auto start = std::chrono::steady_clock::now();
-        outcomes[c] =
-            row.place({*unit, kFaults[c], unit->Config().address, opened ? &*opened : nullptr});
+        if (opened) {
+            outcomes[c] = row.place(cell);
+        } else {
+            outcomes[c].wrongFailure = "the unit could not be opened before the fault";
+        }
+        if (cell.index >= 0) {
+            TheSlotTable().Release(cell.index); // its release is timed too
+        }
         took[c] = std::chrono::steady_clock::now() - start;
     };
     std::vector<std::thread> threads;
