@@ -70,7 +70,6 @@ struct Outcome {
 // act on an open unit have it opened before the fault at `index`.
 struct Cell {
     sim::SimUnit& unit;
-    const Fault& fault;
     std::string address;
     win::ScriptedCommonDialogs& dialogs;
     int index = -1;
@@ -83,97 +82,81 @@ struct Cell {
     void Settle() const {
         dwtest::WaitUntil([this] { return !Slot().Unit()->Busy(); });
     }
+    // A file of the cell's own in the temporary folder.
+    std::string TempFile(const char* extension) const {
+        return std::filesystem::temp_directory_path() / ("tm80-matrix-" + address + extension);
+    }
 };
 
-// A file of the cell's own in the temporary folder.
-std::string TempFile(const Cell& cell, const char* extension) {
-    return (std::filesystem::temp_directory_path() / ("tm80-matrix-" + cell.address + extension))
-        .string();
-}
-
-// A slot on a new connection to the cell's unit, or nullptr when the
-// connection was refused, with `out` saying whether that was said.
-std::unique_ptr<UnitSlot> ConnectSlot(const Cell& cell, Outcome& out) {
+// `act` on a slot on a new connection to the cell's unit; a refused connection
+// is a failure, which must say so.
+template <class Act> Outcome OnNewSlot(const Cell& cell, Act act) {
     auto connection = std::make_unique<TCPCom>(cell.address.c_str());
     if (!connection->IsConnected()) {
-        if (std::string(connection->LastErrorText()).find("***** connect() failed.\r\n") ==
-            std::string::npos) {
-            out.wrongFailure = "no failure text for the refused connect";
-        }
-        return nullptr;
+        const bool said =
+            std::string(connection->LastErrorText()).find("***** connect() failed.\r\n") !=
+            std::string::npos;
+        return {false, false, said ? "" : "no failure text for the refused connect"};
     }
     auto model = std::make_unique<CTM80M1_Comm>(connection.get());
-    return std::make_unique<UnitSlot>(0, std::move(connection), std::move(model));
+    UnitSlot slot(0, std::move(connection), std::move(model));
+    return act(slot);
 }
 
 // The open sequence, without windows. It ends at its first failed exchange.
 Outcome OpenSequence(const Cell& cell) {
-    Outcome out;
-    const auto slot = ConnectSlot(cell, out);
-    if (slot == nullptr) {
-        return out;
-    }
-    const bool opened = slot->Open(nullptr) == 1;
-    // Every fault here fails the first exchange already.
-    return {opened, slot->userNote == cell.unit.Note() && slot->bandCount > 0,
-            !opened && cell.unit.Frames().size() != 1 ? "went on after the first exchange failed"
-                                                      : ""};
+    return OnNewSlot(cell, [&](UnitSlot& slot) -> Outcome {
+        const bool opened = slot.Open(nullptr) == 1;
+        // Every fault here fails the first exchange already.
+        return {opened, slot.userNote == cell.unit.Note() && slot.bandCount > 0,
+                !opened && cell.unit.Frames().size() != 1
+                    ? "went on after the first exchange failed"
+                    : ""};
+    });
 }
 
 // A page's write through the unit model, the adjustment of output 3, and the
 // model's status read: the unit's values, or what the model held before (the
 // adjustment) or zeroes (the readings).
 Outcome ModelExchange(const Cell& cell, bool write) {
-    Outcome out;
-    const auto slot = ConnectSlot(cell, out);
-    if (slot == nullptr) {
-        return out;
-    }
-    CTM80M1_Comm& model = *slot->Unit();
-    model.settings.adjustments[2] = 7;
-    model.status = UnitStatus{99.0, 99.0, 99.0}; // an earlier reading
-    const UnitStatus& got = model.status;
-    if (write) {
-        const bool took = model.SetOutputAdjustment(2, -3) == 1;
-        const int held = model.settings.adjustments[2];
-        return {took, held == -3 && cell.unit.Adjustments()[2] == -3,
-                !took && held != 7 ? "the model took a value the unit did not confirm" : ""};
-    }
-    const bool read = model.ReadStatus() == 1;
-    return {read, got.temperature == 45.0 && got.voltage == 12.0 && got.current == 1.5,
-            !read && (got.temperature != 0.0 || got.voltage != 0.0 || got.current != 0.0)
-                ? "readings kept after a failed read"
-                : ""};
-}
-Outcome AdjustmentWrite(const Cell& cell) {
-    return ModelExchange(cell, true);
-}
-Outcome StatusRead(const Cell& cell) {
-    return ModelExchange(cell, false);
+    return OnNewSlot(cell, [&](UnitSlot& slot) -> Outcome {
+        CTM80M1_Comm& model = *slot.Unit();
+        model.settings.adjustments[2] = 7;
+        model.status = UnitStatus{99.0, 99.0, 99.0}; // an earlier reading
+        const UnitStatus& got = model.status;
+        if (write) {
+            const bool took = model.SetOutputAdjustment(2, -3) == 1;
+            const int held = model.settings.adjustments[2];
+            return {took, held == -3 && cell.unit.Adjustments()[2] == -3,
+                    !took && held != 7 ? "the model took a value the unit did not confirm" : ""};
+        }
+        const bool read = model.ReadStatus() == 1;
+        return {read, got.temperature == 45.0 && got.voltage == 12.0 && got.current == 1.5,
+                !read && (got.temperature != 0.0 || got.voltage != 0.0 || got.current != 0.0)
+                    ? "readings kept after a failed read"
+                    : ""};
+    });
 }
 
 // A setup recall applied to the unit, as tm80ctl and a fresh device window
 // send it: the file's adjustment reaches the unit, or the apply says it failed.
 Outcome SetupRecall(const Cell& cell) {
-    Outcome out;
     FreshWindowHost host; // outlives the slot, which holds its panes
-    const auto slot = ConnectSlot(cell, out);
-    if (slot == nullptr) {
-        return out;
-    }
-    slot->AttachWindow(&host);
-    const std::string file = TempFile(cell, ".TM80");
-    slot->adjustments[2] = -3;
-    if (slot->SaveSetup(file) == 0 || slot->RecallSetup(file) == 0) {
-        return {false, false, "the setup file could not be saved and recalled"};
-    }
-    std::filesystem::remove(file);
-    return {slot->ApplyRecalledSetup() == 1, cell.unit.Adjustments()[2] == -3, ""};
+    return OnNewSlot(cell, [&](UnitSlot& slot) -> Outcome {
+        slot.AttachWindow(&host);
+        const std::string file = cell.TempFile(".TM80");
+        slot.adjustments[2] = -3;
+        if (slot.SaveSetup(file) == 0 || slot.RecallSetup(file) == 0) {
+            return {false, false, "the setup file could not be saved and recalled"};
+        }
+        std::filesystem::remove(file);
+        return {slot.ApplyRecalledSetup() == 1, cell.unit.Adjustments()[2] == -3, ""};
+    });
 }
 
 // tm80ctl reading the note: exit status, output and message.
 Outcome CtlNote(const Cell& cell) {
-    const std::string output = TempFile(cell, ".out"), errors = TempFile(cell, ".err");
+    const std::string output = cell.TempFile(".out"), errors = cell.TempFile(".err");
     const int ended = std::system(
         ("'" TM80CTL_PATH "' " + cell.address + " note >" + output + " 2>" + errors).c_str());
     const int status = WIFEXITED(ended) ? WEXITSTATUS(ended) : -1;
@@ -247,7 +230,7 @@ Outcome LostShown(const Cell& cell) {
 // unit holds.
 Outcome RecallReported(const Cell& cell) {
     UnitSlot& slot = cell.Slot();
-    const std::string file = TempFile(cell, ".TM80");
+    const std::string file = cell.TempFile(".TM80");
     const std::int8_t held = slot.adjustments[2];
     const int band = slot.bandSelection[0];
     slot.adjustments[2] = -3;
@@ -323,8 +306,10 @@ struct Row {
 // A reply of garbage answers no request (its header does not match): F.
 const Row kRows[] = {
     {"OpenSequence", OpenSequence, Run::Parallel, 2 * 3000 + 1000, "SFFSFFFFFFSSSSSSS"},
-    {"AdjustmentWrite", AdjustmentWrite, Run::Parallel, 1000, "SFSSFFFFFFSSSSSSS"},
-    {"StatusRead", StatusRead, Run::Parallel, 1000, "SFFSFFFFFFSSSSSSS"},
+    {"AdjustmentWrite", [](const Cell& c) { return ModelExchange(c, true); }, Run::Parallel, 1000,
+     "SFSSFFFFFFSSSSSSS"},
+    {"StatusRead", [](const Cell& c) { return ModelExchange(c, false); }, Run::Parallel, 1000,
+     "SFFSFFFFFFSSSSSSS"},
     {"Tm80CtlNote", CtlNote, Run::Parallel, 2000, "SFFSFFFFFFSSSSSSS"},
     {"NoteCheck", NoteCheck, Run::Opened, 1000, "SFFSFFFFSFSSSSSSS"},
     {"StatusRefresh", StatusRefresh, Run::Opened, 1000, "SFFSFFFFSFSSSSSSS"},
@@ -359,16 +344,13 @@ TEST_P(FaultMatrix, EveryFault) {
             outcomes[c].wrongFailure = "no simulated unit could be started";
             return;
         }
-        Cell cell{*unit, kFaults[c], unit->Config().address, *dialogs};
+        Cell cell{*unit, unit->Config().address, *dialogs};
         bool opened = true;
         if (row.run == Run::Opened) {
             // As the main window opens it, with no flags set; a read the
             // window's timers sent meanwhile must not meet the fault.
             cell.index = dwtest::OpenInTable(cell.address, host, &opened);
-            opened = opened && cell.index >= 0;
-            if (opened) {
-                cell.Settle();
-            }
+            cell.Settle();
             dialogs->ClearHistory();
             ResetUnitFlags();
         }
@@ -376,11 +358,9 @@ TEST_P(FaultMatrix, EveryFault) {
         unit->SetFault(kFaults[c].unit, kFaults[c].param);
         unit->SetModuleFault(kFaults[c].module, kFaults[c].param);
         const auto start = std::chrono::steady_clock::now();
-        if (opened) {
-            outcomes[c] = row.place(cell);
-        } else {
-            outcomes[c].wrongFailure = "the unit could not be opened before the fault";
-        }
+        outcomes[c] = opened
+                          ? row.place(cell)
+                          : Outcome{false, false, "the unit could not be opened before the fault"};
         if (cell.index >= 0) {
             TheSlotTable().Release(cell.index); // its release is timed too
         }
