@@ -6,8 +6,10 @@
 #include "tests/sim/SimTestUnit.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QWidget>
 
 #include <algorithm>
@@ -31,6 +33,19 @@ std::vector<Bytes> Payloads(const sim::SimUnit& unit, std::uint16_t command) {
         }
     }
     return out;
+}
+
+bool StampedName(const std::string& name, const std::string& prefix, const char* extension) {
+    return QRegularExpression(
+               QString::fromStdString("^" + prefix + "_\\d{4}-\\d\\d-\\d\\d_\\d{4}\\.") +
+               extension + "$")
+        .match(QString::fromStdString(name))
+        .hasMatch();
+}
+
+QByteArray FileBytes(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void ClickTab(DefaultDlg& window, int tab) {
