@@ -21,61 +21,49 @@ HealthReading Reading(std::int64_t timeMs, Outcome outcome = Outcome::Answered,
 }
 
 TEST(UnitHistory, KeepsTheNewestReadingsInTimeOrder) {
-    const struct {
-        std::size_t capacity;
-        int recorded;
-    } cases[] = {{5, 3}, {5, 5}, {5, 12}, {1, 4}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.capacity << " " << c.recorded);
-        UnitHistory history(c.capacity);
-        for (int i = 1; i <= c.recorded; ++i) {
+    for (const auto& [capacity, recorded] :
+         {std::pair<std::size_t, int>{5, 3}, {5, 5}, {5, 12}, {1, 4}}) {
+        SCOPED_TRACE(testing::Message() << capacity << " " << recorded);
+        UnitHistory history(capacity);
+        for (int i = 1; i <= recorded; ++i) {
             history.Record(Reading(i * kSecond));
         }
-        const std::size_t kept = std::min<std::size_t>(c.capacity, c.recorded);
+        const std::size_t kept = std::min<std::size_t>(capacity, recorded);
         ASSERT_EQ(history.Size(), kept);
-        EXPECT_EQ(history.Recorded(), static_cast<std::uint64_t>(c.recorded));
-        EXPECT_LE(history.MemoryBytes(), c.capacity * sizeof(HealthReading));
-        const std::int64_t oldest = (c.recorded - static_cast<int>(kept) + 1) * kSecond;
+        EXPECT_EQ(history.Recorded(), static_cast<std::uint64_t>(recorded));
+        EXPECT_LE(history.MemoryBytes(), capacity * sizeof(HealthReading));
+        const std::int64_t oldest = (recorded - static_cast<int>(kept) + 1) * kSecond;
         for (std::size_t i = 0; i < kept; ++i) {
             EXPECT_EQ(history[i].timeMs, oldest + static_cast<std::int64_t>(i) * kSecond);
         }
         EXPECT_EQ(history.FirstAtOrAfter(0), 0u);
         EXPECT_EQ(history.FirstAtOrAfter(oldest + 1), kept > 1 ? 1u : kept);
-        EXPECT_EQ(history.FirstAtOrAfter(c.recorded * kSecond + 1), kept);
-
+        EXPECT_EQ(history.FirstAtOrAfter(recorded * kSecond + 1), kept);
         // A clock set back does not put a reading before the newest.
         history.Record(Reading(0));
-        EXPECT_EQ(history.Newest().timeMs, c.recorded * kSecond);
+        EXPECT_EQ(history.Newest().timeMs, recorded * kSecond);
     }
-}
-
-TEST(UnitHistory, HoldsADayOfReadingsOnceASecondInItsStatedMemory) {
-    UnitHistory history;
+    // The default ring holds a day of readings once a second in the memory the README states.
+    UnitHistory day;
     constexpr std::int64_t kDay = 24 * 60 * 60;
     for (std::int64_t s = 0; s < kDay + 2 * 60 * 60; ++s) {
-        history.Record(Reading(s * kSecond));
+        day.Record(Reading(s * kSecond));
     }
-    EXPECT_GE(history.Newest().timeMs - history[0].timeMs, kDay * kSecond);
-    EXPECT_LE(history.MemoryBytes(), 1440000u); // as the README says
+    EXPECT_GE(day.Newest().timeMs - day[0].timeMs, kDay * kSecond);
+    EXPECT_LE(day.MemoryBytes(), 1440000u);
 }
 
 TEST(HealthCsv, BytesInEachTimeZoneWithEmptyCellsForUnansweredReads) {
-    // 2026-05-17 14:03:22 UTC
-    constexpr std::int64_t kAt = 1779026602000;
-    const struct {
-        const char* zone;
-        const char* stamp; // the first reading's time as written
-        const char* next;  // one second later
-    } zones[] = {
-        {"UTC0", "2026-05-17T14:03:22+00:00", "2026-05-17T14:03:23+00:00"},
-        {"<+0530>-5:30", "2026-05-17T19:33:22+05:30", "2026-05-17T19:33:23+05:30"},
-        {"EST5", "2026-05-17T09:03:22-05:00", "2026-05-17T09:03:23-05:00"},
-    };
+    constexpr std::int64_t kAt = 1779026602000; // 2026-05-17 14:03:22 UTC
     const char* saved = std::getenv("TZ");
     const std::string before = saved != nullptr ? saved : "";
-    for (const auto& z : zones) {
-        SCOPED_TRACE(z.zone);
-        ::setenv("TZ", z.zone, 1);
+    for (const auto& [zone, stamp, next] : {
+             std::tuple{"UTC0", "2026-05-17T14:03:22+00:00", "2026-05-17T14:03:23+00:00"},
+             {"<+0530>-5:30", "2026-05-17T19:33:22+05:30", "2026-05-17T19:33:23+05:30"},
+             {"EST5", "2026-05-17T09:03:22-05:00", "2026-05-17T09:03:23-05:00"},
+         }) {
+        SCOPED_TRACE(zone);
+        ::setenv("TZ", zone, 1);
         ::tzset();
         UnitHistory history;
         history.Record(Reading(kAt, Outcome::Answered, {41, 12.0, 1.5}));
@@ -84,19 +72,14 @@ TEST(HealthCsv, BytesInEachTimeZoneWithEmptyCellsForUnansweredReads) {
         history.Record(Reading(kAt + kSecond, Outcome::Failed, {55, 11.0, 2.0}));
         history.Record(Reading(kAt + kSecond, Outcome::LeftOut, {}, true));
         const std::string header = "time,ok,temperature_c,voltage_v,current_a,power_w,alarm\n";
-        EXPECT_EQ(HealthCsv::Document(history),
-                  header + z.stamp + ",true,41,12.0,1.5,18.0,false\n" + z.stamp +
-                      ",true,88,11.9,2.0,23.8,true\n" + z.next + ",false,,,,,true\n" + z.next +
-                      ",false,,,,,true\n");
+        const std::string hot = std::string(stamp) + ",true,88,11.9,2.0,23.8,true\n";
+        EXPECT_EQ(HealthCsv::Document(history), header + stamp + ",true,41,12.0,1.5,18.0,false\n" +
+                                                    hot + next + ",false,,,,,true\n" + next +
+                                                    ",false,,,,,true\n");
         // A span takes the readings made within it.
-        EXPECT_EQ(HealthCsv::Document(history, kAt + 1, kAt + 500),
-                  header + z.stamp + ",true,88,11.9,2.0,23.8,true\n");
+        EXPECT_EQ(HealthCsv::Document(history, kAt + 1, kAt + 500), header + hot);
     }
-    if (saved != nullptr) {
-        ::setenv("TZ", before.c_str(), 1);
-    } else {
-        ::unsetenv("TZ");
-    }
+    saved != nullptr ? ::setenv("TZ", before.c_str(), 1) : ::unsetenv("TZ");
     ::tzset();
 }
 

@@ -1,10 +1,8 @@
 // The discovery as the application and tm80ctl run it: the search goes to
-// 255.255.255.255, UDP port 50001. That may only happen in a private network
-// namespace, so the test runs itself again under
-//   unshare -rn sh -c 'ip link set lo up; ip route add default dev lo src 127.0.0.1; exec ...'
-// where the limited broadcast reaches loopback and nothing else. Without the
-// "src" the search would leave from 0.0.0.0, which the simulated modules,
-// answering loopback only, ignore.
+// 255.255.255.255, UDP port 50001, so the tests run themselves again in a
+// private network namespace (see PrivateNamespace.h) where the limited
+// broadcast reaches loopback and nothing else. Without the route's "src" the
+// search would leave from 0.0.0.0, which the simulated modules ignore.
 #include "device/DiscoverWizNET_Devices.h"
 #include "device/DiscoveryList.h"
 #include "platform/WinSock.h"
@@ -15,10 +13,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <memory>
-#include <sstream>
+#include <net/if.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -27,22 +23,14 @@
 
 namespace {
 
-using nstest::RunInPrivateNamespace;
-
 // The network interfaces of this process's namespace.
 std::vector<std::string> Interfaces() {
-    std::ifstream dev("/proc/self/net/dev");
     std::vector<std::string> names;
-    std::string line;
-    while (std::getline(dev, line)) {
-        auto colon = line.find(':');
-        if (colon == std::string::npos) {
-            continue;
+    if (struct if_nameindex* list = ::if_nameindex()) {
+        for (struct if_nameindex* i = list; i->if_index != 0; ++i) {
+            names.emplace_back(i->if_name);
         }
-        std::istringstream name(line.substr(0, colon));
-        std::string word;
-        name >> word;
-        names.push_back(word);
+        ::if_freenameindex(list);
     }
     return names;
 }
@@ -60,15 +48,13 @@ TEST(DiscoverCommand, ASearchThatCannotBeSentIsAFailure) {
             const rlimit limit{static_cast<rlim_t>(lowestFree), static_cast<rlim_t>(lowestFree)};
             ::setrlimit(RLIMIT_NOFILE, &limit);
             // Loopback only, should the socket come after all.
-            _exit(RunDiscoverCommand({"--broadcast", "127.255.255.255"}, false) == 1 &&
-                          out.Stdout().empty()
-                      ? 0
-                      : 1);
+            const int result = RunDiscoverCommand({"--broadcast", "127.255.255.255"}, false);
+            _exit(result == 1 && out.Stdout().empty() ? 0 : 1);
         }
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "without a socket";
-        RunInPrivateNamespace("DiscoverCommand.ASearchThatCannotBeSentIsAFailure", "");
+        nstest::RunInPrivateNamespace(simtest::CurrentTestName(), "");
         return;
     }
     ASSERT_EQ(Interfaces(), std::vector<std::string>{"lo"});
@@ -82,12 +68,11 @@ TEST(DiscoverCommand, ASearchThatCannotBeSentIsAFailure) {
 }
 
 TEST(DiscoverCommand, RejectsBadArgumentsBeforeSearching) {
-    const std::vector<std::vector<std::string>> cases = {{"--bogus"},
-                                                         {"--broadcast"},
-                                                         {"--broadcast", "300.1.1.1"},
-                                                         {"--broadcast", "0.0.0.0"},
-                                                         {"127.0.0.1"}};
-    for (const auto& args : cases) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--bogus"},
+                                                 {"--broadcast"},
+                                                 {"--broadcast", "300.1.1.1"},
+                                                 {"--broadcast", "0.0.0.0"},
+                                                 {"127.0.0.1"}}) {
         SCOPED_TRACE(args.back());
         OutputCapture trace;
         EXPECT_EQ(RunDiscoverCommand(args, false), 2);
@@ -99,10 +84,8 @@ TEST(EndToEnd, DefaultBroadcastInPrivateNamespace) {
     if (nstest::RanInPrivateNamespace(nstest::kSearchOnLoopback)) {
         return;
     }
-
     // Never broadcast where a real network could hear it.
     ASSERT_EQ(Interfaces(), std::vector<std::string>{"lo"});
-
     std::vector<std::unique_ptr<sim::SimUnit>> units;
     for (const sim::UnitConfig& config :
          {sim::UnitConfig{.address = "127.59.0.1", .note = "FIRST", .module = true},
@@ -130,24 +113,20 @@ TEST(EndToEnd, DefaultBroadcastInPrivateNamespace) {
     }
     win::WSACleanup();
 
-    {
-        OutputCapture out;
-        EXPECT_EQ(RunDiscoverCommand({}, true), 0);
-        EXPECT_EQ(out.Stdout(),
-                  "[{\"name\":\"TM80M Multicoupler\",\"address\":\"127.59.0.1\",\"serial\":\"00AB "
-                  "0017\",\"note\":\"FIRST\",\"mac\":\"00:08:DC:3B:00:01\",\"model\":\"80M1\"},"
-                  "{\"name\":\"TM80C2 Multicoupler\",\"address\":\"127.59.0.2\",\"serial\":"
-                  "\"1234 9999\",\"note\":\"SECOND\",\"mac\":\"00:08:DC:3B:00:02\",\"model\":"
-                  "\"80C2\"}]\n");
-    }
-    {
-        OutputCapture out;
-        EXPECT_EQ(RunDiscoverCommand({"--broadcast", "127.255.255.255"}, false), 0);
-        EXPECT_EQ(out.Stdout(),
-                  "NAME                 ADDRESS     SERIAL     NOTE    MAC\n"
-                  "TM80M Multicoupler   127.59.0.1  00AB 0017  FIRST   00:08:DC:3B:00:01\n"
-                  "TM80C2 Multicoupler  127.59.0.2  1234 9999  SECOND  00:08:DC:3B:00:02\n");
-    }
+    OutputCapture json;
+    EXPECT_EQ(RunDiscoverCommand({}, true), 0);
+    EXPECT_EQ(json.Stdout(),
+              "[{\"name\":\"TM80M Multicoupler\",\"address\":\"127.59.0.1\",\"serial\":\"00AB "
+              "0017\",\"note\":\"FIRST\",\"mac\":\"00:08:DC:3B:00:01\",\"model\":\"80M1\"},"
+              "{\"name\":\"TM80C2 Multicoupler\",\"address\":\"127.59.0.2\",\"serial\":"
+              "\"1234 9999\",\"note\":\"SECOND\",\"mac\":\"00:08:DC:3B:00:02\",\"model\":"
+              "\"80C2\"}]\n");
+    OutputCapture table;
+    EXPECT_EQ(RunDiscoverCommand({"--broadcast", "127.255.255.255"}, false), 0);
+    EXPECT_EQ(table.Stdout(),
+              "NAME                 ADDRESS     SERIAL     NOTE    MAC\n"
+              "TM80M Multicoupler   127.59.0.1  00AB 0017  FIRST   00:08:DC:3B:00:01\n"
+              "TM80C2 Multicoupler  127.59.0.2  1234 9999  SECOND  00:08:DC:3B:00:02\n");
     EXPECT_EQ(win::WSAStartupCount(), 0);
 }
 
