@@ -20,16 +20,6 @@ using win::RGB;
 class DefaultDlgTest : public On<72> {
 protected:
     DefaultDlg& OpenOne() { return Window(AddUnit(StartUnit({.note = "Mast 7"}))); }
-    static int PageUnitIndex(DefaultDlg& w, int index) {
-        switch (index) {
-        case DefaultDlg::kPrimarySetupPage:
-            return dynamic_cast<PrimarySetupDlg&>(*w.GetPage(index)).GetUnitIndex();
-        case DefaultDlg::kSystemPage:
-            return dynamic_cast<SystemDlg&>(*w.GetPage(index)).GetUnitIndex();
-        default:
-            return dynamic_cast<Calibration&>(*w.GetPage(index)).GetUnitIndex();
-        }
-    }
     static bool Shown(const win::CWnd& wnd) { return !wnd.GetNative()->isHidden(); }
     // Which pages are shown, as a string of 0 and 1.
     static std::string ShownPages(DefaultDlg& w) {
@@ -65,8 +55,10 @@ TEST_F(DefaultDlgTest, OpensHiddenWithTheFirstPageStarted) {
     ASSERT_EQ(w.GetPaneCount(), 5);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(w.GetPane(i), w.GetPage(i));
-        EXPECT_EQ(PageUnitIndex(w, i), 1);
     }
+    EXPECT_EQ(Page<PrimarySetupDlg>(1, DefaultDlg::kPrimarySetupPage).GetUnitIndex(), 1);
+    EXPECT_EQ(Page<SystemDlg>(1, DefaultDlg::kSystemPage).GetUnitIndex(), 1);
+    EXPECT_EQ(Page<Calibration>(1, DefaultDlg::kCalibrationPage).GetUnitIndex(), 1);
     EXPECT_EQ(w.GetPane(3), &w.GetStatusHeader());
     EXPECT_EQ(w.GetPane(4), &w.GetIdentityPane());
     EXPECT_EQ(w.GetPane(5), nullptr);

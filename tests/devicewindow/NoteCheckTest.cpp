@@ -9,7 +9,8 @@
 #include <QTimer>
 
 #include <chrono>
-#include <dirent.h>
+#include <filesystem>
+#include <iterator>
 
 namespace {
 
@@ -120,14 +121,9 @@ protected:
         return reads;
     }
     static int Threads() {
-        int count = 0;
-        if (DIR* tasks = ::opendir("/proc/self/task")) {
-            while (const dirent* entry = ::readdir(tasks)) {
-                count += entry->d_name[0] != '.' ? 1 : 0;
-            }
-            ::closedir(tasks);
-        }
-        return count;
+        return static_cast<int>(
+            std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                          std::filesystem::directory_iterator{}));
     }
 };
 
@@ -137,11 +133,13 @@ TEST_F(UnitWaitsTest, HealthyUnitKeepsItsPaceBesideFaultyOnes) {
     const std::pair<sim::Fault, int> faults[] = {
         {sim::Fault::Silent, 0}, {sim::Fault::DelayedReply, 1500}, {sim::Fault::SlowBytes, 50}};
     std::vector<sim::SimUnit*> faulty;
-    for (const auto& [fault, param] : faults) {
+    for (std::size_t i = 0; i < std::size(faults); ++i) {
         faulty.push_back(&StartUnit({.note = "Faulty"}));
         AddUnit(*faulty.back());
-        faulty.back()->SetFault(fault, param);
-        faulty.back()->ClearFrames();
+    }
+    for (std::size_t i = 0; i < faulty.size(); ++i) {
+        faulty[i]->SetFault(faults[i].first, faults[i].second);
+        faulty[i]->ClearFrames();
     }
     // A 10 ms timer over 6 s: how long the event loop was ever held. Each
     // faulty unit's first failing reads come in this time; waited for on the
