@@ -1,7 +1,6 @@
 // The unit model against a scripted peer: the bytes each operation sends, how
 // values are clamped, how replies are parsed, and what happens when
 // exchanges fail.
-#include "platform/Clock.h"
 #include "tests/device/ScriptedPeer.h"
 
 #include <cstring>
@@ -172,17 +171,35 @@ TEST_F(CommTest, StatusAndSettingReplies) {
     EXPECT_EQ(unit->calibration.calibrationSplit, 0);
 }
 
-TEST_F(CommTest, IdentityAndSerialNumber) {
-    Words product(64, 0);
-    std::string text = "TM80M Multicoupler";
+TEST_F(CommTest, ReadsFillIdentityBandsNoteAndTables) {
+    Words product(64, 0), noteBlock(64, 0);
+    const std::string text = "TM80M Multicoupler", note = "Mast 3, rack 12!";
     for (std::size_t i = 0; i < text.size(); ++i) {
         product[i] = static_cast<std::uint16_t>(0x4100 | static_cast<std::uint8_t>(text[i]));
+    }
+    for (int k = 0; k < 8; ++k) {
+        noteBlock[16 + k] = static_cast<std::uint16_t>((note[2 * k] << 8) | note[2 * k + 1]);
+    }
+    // Calibration rows 10 * b + c and reference rows 100 more, above an 0x77 byte the read drops.
+    std::map<int, Words> blocks = {{0, BandBlock()}, {1, noteBlock}, {2, product}};
+    for (int block = 12; block < 16; ++block) {
+        const int base = (block - 12) * 40 + (block >= 14 ? 20 : 0);
+        blocks[block] = TableBlock([base](int r, int c) { return 0x7700 + base + 10 * r + c; });
     }
     peer->SetHandler(ScriptedPeer::Answering(
         {{0x2001, Hex("38 30 4D 31 00 AB 00 11 DE AD BE EF 01 02 03 04 05 06 07 08")},
          {0x1003, Hex("42 65 6E 63 68 20 34 00 00 00 00 00 00 00 00 00")}},
-        {{2, product}}));
+        blocks));
+    ASSERT_EQ(unit->ReadUnitData(), 1);
+    EXPECT_EQ(BlocksRequested(), (std::vector<int>{0, 1, 4, 5, 6, 7, 8, 9, 10, 11}));
+    EXPECT_EQ(unit->bandTable.monitoring, 1);
+    EXPECT_EQ(unit->bandTable.lower[1], 1435000000);
+    EXPECT_EQ(unit->bandTable.upper[3], 2395000000);
+    EXPECT_EQ(unit->bandTable.bandList[1].position, 1u); // the list is built from the bands read
+    EXPECT_EQ(unit->identity.userNote.data(), note);
+
     // The serial number text reads the identity on first demand only.
+    peer->ClearFrames();
     EXPECT_EQ(unit->SerialNumberText(), "00AB-17");
     EXPECT_EQ(unit->SerialNumberText(), "00AB-17");
     EXPECT_EQ(peer->Frames().size(), 3u);
@@ -191,22 +208,17 @@ TEST_F(CommTest, IdentityAndSerialNumber) {
     EXPECT_STREQ(unit->identity.userNote.data(), "Bench 4");
     EXPECT_STREQ(unit->identity.productIdentifier.data(), "TM80M Multicoupler");
     EXPECT_EQ(BlocksRequested(), std::vector<int>{2});
-}
 
-TEST_F(CommTest, UnitDataFillsBandsMonitoringAndNote) {
-    Words noteBlock(64, 0);
-    const char* note = "Mast 3, rack 12!";
-    for (int k = 0; k < 8; ++k) {
-        noteBlock[16 + k] = static_cast<std::uint16_t>((note[2 * k] << 8) | note[2 * k + 1]);
+    peer->ClearFrames();
+    ASSERT_EQ(unit->ReadCalibrationTable(), 1);
+    ASSERT_EQ(unit->ReadReferenceTable(), 1);
+    EXPECT_EQ(BlocksRequested(), (std::vector<int>{12, 13, 14, 15}));
+    for (int b = 0; b < 8; ++b) {
+        for (int c = 0; c < 10; ++c) {
+            EXPECT_EQ(unit->calibration.calibration[b][c], 10 * b + c);
+            EXPECT_EQ(unit->calibration.reference[b][c], 100 + 10 * b + c);
+        }
     }
-    peer->SetHandler(ScriptedPeer::Answering({}, {{0, BandBlock()}, {1, noteBlock}}));
-    ASSERT_EQ(unit->ReadUnitData(), 1);
-    EXPECT_EQ(BlocksRequested(), (std::vector<int>{0, 1, 4, 5, 6, 7, 8, 9, 10, 11}));
-    EXPECT_EQ(unit->bandTable.monitoring, 1);
-    EXPECT_EQ(unit->bandTable.lower[1], 1435000000);
-    EXPECT_EQ(unit->bandTable.upper[3], 2395000000);
-    EXPECT_EQ(unit->bandTable.bandList[1].position, 1u); // the list is built from the bands read
-    EXPECT_STREQ(unit->identity.userNote.data(), note);
 
     // The list packs the bands with both edges in order and clears stale entries.
     auto& table = unit->bandTable;
@@ -226,43 +238,6 @@ TEST_F(CommTest, UnitDataFillsBandsMonitoringAndNote) {
         EXPECT_EQ(table.bandList[e].upper, 0);
         EXPECT_EQ(table.bandList[e].position, 8u);
     }
-}
-
-TEST_F(CommTest, CalibrationAndReferenceTables) {
-    auto rows = [](int base) {
-        return TableBlock([base](int r, int c) { return 0x7700 + base + 10 * r + c; });
-    };
-    peer->SetHandler(ScriptedPeer::Answering(
-        {}, {{12, rows(0)}, {13, rows(40)}, {14, rows(100)}, {15, rows(140)}}));
-    ASSERT_EQ(unit->ReadCalibrationTable(), 1);
-    ASSERT_EQ(unit->ReadReferenceTable(), 1);
-    EXPECT_EQ(BlocksRequested(), (std::vector<int>{12, 13, 14, 15}));
-    for (int b = 0; b < 8; ++b) {
-        for (int c = 0; c < 10; ++c) {
-            EXPECT_EQ(unit->calibration.calibration[b][c], 10 * b + c);
-            EXPECT_EQ(unit->calibration.reference[b][c], 100 + 10 * b + c);
-        }
-    }
-}
-
-TEST_F(CommTest, SilentUnitEmptiesTheNoteAndZeroesTheStatus) {
-    std::strcpy(unit->identity.userNote.data(), "old note");
-    unit->status = {30, 12, 1};
-    unit->settings.split = 1;
-    peer->SetHandler([](const PeerFrame&) { return Answer{}; });
-    std::int64_t start = win::ProcessClock();
-    EXPECT_EQ(unit->ReadUserNote(), 0);
-    EXPECT_GE(win::ProcessClock() - start, 1000);
-    EXPECT_STREQ(unit->identity.userNote.data(), "");
-    EXPECT_EQ(unit->ReadStatus(), 0);
-    EXPECT_EQ(unit->status.temperature, 0);
-    EXPECT_EQ(unit->status.voltage, 0);
-    EXPECT_EQ(unit->status.current, 0);
-    // Other reads leave the model alone.
-    EXPECT_EQ(unit->ReadSplitAndBands(), 0);
-    EXPECT_EQ(unit->settings.split, 1);
-    EXPECT_EQ(unit->ReadIdentity(), 0);
-    EXPECT_EQ(unit->identity.identityRead, 0);
 }
 
 TEST_F(CommTest, AFailedBlockReadChangesNothingTheModelHolds) {

@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -85,7 +84,10 @@ public:
         std::lock_guard lock(mutex_);
         frames_.clear();
     }
-    int ClosedConnections() const { return closed_; }
+    int ClosedConnections() const {
+        std::lock_guard lock(mutex_);
+        return closed_;
+    }
 
     static Bytes Reply(std::uint16_t command, const Bytes& payload) {
         return simtest::Frame(command, payload);
@@ -121,24 +123,24 @@ public:
 private:
     void Serve() {
         for (int fd; (fd = ::accept(listenFd_, nullptr, nullptr)) >= 0; ::close(fd)) {
-            if (Track(fd)) {
-                int yes = 1;
-                ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-                ServeConnection(fd);
-                Track(-1);
-                ++closed_;
+            {
+                std::lock_guard lock(mutex_);
+                if (stop_) {
+                    continue;
+                }
+                connectionFd_ = fd;
             }
+            int yes = 1;
+            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+            ServeConnection(fd);
+            std::lock_guard lock(mutex_);
+            connectionFd_ = -1;
+            ++closed_;
         }
-    }
-    // Notes the connection served (-1: none); false once the peer stops.
-    bool Track(int fd) {
-        std::lock_guard lock(mutex_);
-        connectionFd_ = stop_ ? -1 : fd;
-        return !stop_;
     }
     // False when the client closed its side or the connection broke.
     static bool ReadExactly(int fd, std::uint8_t* to, std::size_t count) {
-        return ::recv(fd, to, count, MSG_WAITALL) == static_cast<ssize_t>(count);
+        return count == 0 || ::recv(fd, to, count, MSG_WAITALL) == static_cast<ssize_t>(count);
     }
     void ServeConnection(int fd) {
         for (;;) {
@@ -150,7 +152,7 @@ private:
             frame.command = static_cast<std::uint16_t>(frame.bytes[2] | (frame.bytes[3] << 8));
             std::size_t length = frame.bytes[4] | (frame.bytes[5] << 8);
             frame.bytes.resize(6 + length);
-            if (length > 0 && !ReadExactly(fd, frame.bytes.data() + 6, length)) {
+            if (!ReadExactly(fd, frame.bytes.data() + 6, length)) {
                 return;
             }
             Handler handler;
@@ -160,14 +162,8 @@ private:
                 handler = handler_;
             }
             Answer answer = handler ? handler(frame) : Answer{DefaultReply(frame.command)};
-            for (std::size_t sent = 0; sent < answer.bytes.size();) {
-                ssize_t n = ::send(fd, answer.bytes.data() + sent, answer.bytes.size() - sent,
-                                   MSG_NOSIGNAL);
-                if (n <= 0) {
-                    break;
-                }
-                sent += static_cast<std::size_t>(n);
-            }
+            // Loopback takes a reply this small whole.
+            ::send(fd, answer.bytes.data(), answer.bytes.size(), MSG_NOSIGNAL);
             if (answer.close) {
                 return;
             }
@@ -177,24 +173,21 @@ private:
     std::string address_;
     int listenFd_ = -1;
     std::thread thread_;
-    bool stop_ = false;     // under mutex_
-    int connectionFd_ = -1; // under mutex_
-    std::atomic<int> closed_{0};
-    mutable std::mutex mutex_;
+    mutable std::mutex mutex_; // guards what follows
+    bool stop_ = false;
+    int connectionFd_ = -1;
+    int closed_ = 0;
     Handler handler_; // none: every frame gets its default reply
     std::vector<PeerFrame> frames_;
 };
 
-// A scripted peer on a loopback address of its own (127.<series>.x.y) and a
-// unit model connected to it.
+// A scripted peer on a loopback address of its own and a unit model connected to it.
 class PeerTest : public ::testing::Test {
 protected:
-    virtual int AddressSeries() const { return 41; }
-
     void SetUp() override {
         for (int attempt = 0; attempt < 50 && peer == nullptr; ++attempt) {
             auto candidate = std::make_unique<ScriptedPeer>(
-                simtest::TestAddress(AddressSeries(), simtest::CurrentTestName(), attempt));
+                simtest::TestAddress(41, simtest::CurrentTestName(), attempt));
             if (candidate->Start()) {
                 peer = std::move(candidate);
             }
