@@ -1,17 +1,92 @@
-// The exporter against simulated units: it sends read commands only, a
-// request (well-formed or hostile) gets its page or an error status and never
-// reaches a unit, and a unit held by another client, gone silent or hanging up
-// is down with its reason within one budget of its next read, and up again
-// once it answers.
+// The exporter: its flags, durations and unit files; against simulated units
+// it sends read commands only, a request (well-formed or hostile) gets its
+// page or an error status and never reaches a unit, scrapes are answered side
+// by side, and a unit held by another client, gone silent or hanging up is
+// down with its reason within one budget of its next read, and up again once
+// it answers.
 #include "exporter/Exporter.h"
-#include "tests/device/PrivateNamespace.h"
+#include "exporter/UnitList.h"
 #include "tests/metrics/MonitoringTestSupport.h"
 #include "tests/sim/SimTestUnit.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 using namespace std::chrono_literals;
+using Action = ExporterCommand::Action;
 using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+TEST(ExporterOptions, Flags) {
+    const struct {
+        std::vector<std::string> args;
+        Action action;
+        const char* error; // a part of the usage error
+    } cases[] = {
+        {{"--unit=127.0.0.2"}, Action::Run, ""},
+        {{"--discover"}, Action::Run, ""},
+        {{"--config.file", "units"}, Action::Run, ""},
+        {{"--unit=127.0.0.2", "--help"}, Action::Help, ""},
+        {{}, Action::Usage, "no units"},
+        {{"--unit"}, Action::Usage, "--unit needs a value"},
+        {{"--unit=0.0.0.0"}, Action::Usage, "--unit takes a unit's IPv4 address"},
+        {{"--unit=127.0.0.2", "--poll-interval=100ms"}, Action::Usage, "at least 200ms"},
+        {{"--unit=127.0.0.2", "--discover.interval=1s"}, Action::Usage, "at least 10000ms"},
+        {{"--unit=127.0.0.2", "--web.listen-address=localhost:9380"}, Action::Usage, "HOST:PORT"},
+        {{"--unit=127.0.0.2", "--web.listen-address=127.0.0.2:65536"}, Action::Usage, "HOST:PORT"},
+        {{"--unit=127.0.0.2", "127.0.0.3"}, Action::Usage, "unknown flag: 127.0.0.3"},
+    };
+    for (const auto& c : cases) {
+        const ExporterCommand command = ParseExporterCommand(c.args);
+        EXPECT_EQ(command.action, c.action) << c.args.size();
+        EXPECT_NE(command.error.find(c.error), std::string::npos) << command.error;
+    }
+
+    const ExporterOptions o =
+        ParseExporterCommand({"--unit=127.0.0.2", "--unit", "127.0.0.3", "--unit=127.0.0.2",
+                              "--poll-interval", "1m30s", "--web.listen-address=127.0.0.9:80"})
+            .options;
+    EXPECT_EQ(o.units, (std::vector<std::string>{"127.0.0.2", "127.0.0.3"}));
+    EXPECT_EQ(o.pollInterval, milliseconds(90000));
+    EXPECT_EQ(o.listenAddress, "127.0.0.9:80");
+}
+
+TEST(ExporterOptions, PrometheusDurations) {
+    const struct {
+        const char* text;
+        long long ms; // -1: refused
+    } cases[] = {
+        {"5s", 5000}, {"500ms", 500}, {"1m30s", 90000}, {"1w1ms", 604800001},
+        {"0", 0},     {"", -1},       {"5", -1},        {"30s1m", -1},
+        {"1m1m", -1}, {"1.5s", -1},   {"-1s", -1},      {"99999999999999d", -1},
+    };
+    for (const auto& c : cases) {
+        const auto d = ParseDuration(c.text);
+        EXPECT_EQ(d ? d->count() : -1, c.ms) << c.text;
+    }
+}
+
+TEST(UnitList, LinesOrTheApplicationsConfiguration) {
+    TempFolder folder;
+    WriteFile(folder / "units", "# site A\n127.0.0.2\n  127.0.0.3  # rack 2\r\n\n");
+    EXPECT_EQ(ReadUnitList(folder / "units").units,
+              (std::vector<std::string>{"127.0.0.2", "127.0.0.3"}));
+
+    WriteFile(folder / "bad", "127.0.0.2\nrack-2\n");
+    EXPECT_EQ(ReadUnitList(folder / "bad").error,
+              folder / "bad" + ":2: not a unit's IPv4 address: \"rack-2\"");
+    EXPECT_NE(ReadUnitList(folder / "missing").error, "");
+
+    // The direct-launch addresses, as many as the launch count; a blank one is 0.0.0.0.
+    WriteFile(folder / "Tm80M1System.CFG",
+              "[TM80M1]\r\nLAUNCH_DIRECT=0\r\nNUMBER_OF_LAUNCH_DEVICES=3\r\n"
+              "DEVICE_DIRECT_IP_ADDRESS_0=127.0.0.2\r\nDEVICE_DIRECT_IP_ADDRESS_1=0.0.0.0\r\n"
+              "DEVICE_DIRECT_IP_ADDRESS_2=127.0.0.4\r\nDEVICE_DIRECT_IP_ADDRESS_3=127.0.0.5\r\n");
+    const UnitList configured = ReadUnitList(folder / "Tm80M1System.CFG");
+    EXPECT_EQ(configured.error, "");
+    EXPECT_EQ(configured.units, (std::vector<std::string>{"127.0.0.2", "127.0.0.4"}));
+}
 
 namespace {
 
@@ -110,7 +185,21 @@ TEST(Exporter, ReadsOnlyAndRequestsNeverReachTheUnit) {
             EXPECT_EQ(reply.body, c.body);
         }
     }
-    EXPECT_EQ(rig.Scrape()["tm80_up" + rig.At()], 1) << "still serving";
+    // Still serving: scrapes side by side on the server's threads (under
+    // ThreadSanitizer, sharing nothing unguarded).
+    std::atomic<int> answered{0};
+    std::vector<std::thread> clients;
+    for (int client = 0; client < 4; ++client) {
+        clients.emplace_back([&] {
+            for (int scrape = 0; scrape < 25; ++scrape) {
+                answered += rig.Scrape()["tm80_up" + rig.At()] == 1 ? 1 : 0;
+            }
+        });
+    }
+    for (std::thread& client : clients) {
+        client.join();
+    }
+    EXPECT_EQ(answered, 100);
     const auto log = rig.unit->Frames();
     EXPECT_EQ(log.size(), frames) << "a request made the exporter talk to the unit";
     for (const sim::ReceivedFrame& frame : log) {
@@ -155,34 +244,4 @@ TEST(Exporter, AUnitThatCannotBeReadIsDownWithItsReasonAndComesBack) {
         rig.unit->SetFault(sim::Fault::None);
     }
     EXPECT_TRUE(rig.WaitUp(1));
-}
-
-// --discover: units found by the broadcast search are read from then on. It
-// broadcasts, so it runs in a private network namespace, where the search
-// leaves from 127.0.0.1 for the simulated modules to answer.
-TEST(Exporter, DiscoveredUnitsAreRead) {
-    if (nstest::RanInPrivateNamespace(nstest::kSearchOnLoopback)) {
-        return;
-    }
-    std::vector<std::unique_ptr<sim::SimUnit>> units;
-    for (const char* address : {"127.0.0.2", "127.0.0.3"}) {
-        sim::UnitConfig config;
-        config.address = address;
-        config.module = true;
-        units.push_back(std::make_unique<sim::SimUnit>(config));
-        ASSERT_TRUE(units.back()->Start()) << units.back()->Error();
-    }
-    ExporterOptions options;
-    options.discover = true;
-    options.pollInterval = 300ms;
-    options.listenAddress = "127.0.0.10:9380";
-    Exporter exporter(options, [](const std::string&) {});
-    ASSERT_TRUE(exporter.Start()) << exporter.Error();
-    EXPECT_TRUE(montest::WaitFor(
-        [] {
-            auto series = montest::Series(montest::HttpGet("127.0.0.10", kPort, "/metrics").body);
-            return series["tm80_up{unit=\"127.0.0.2\"}"] == 1 &&
-                   series["tm80_up{unit=\"127.0.0.3\"}"] == 1;
-        },
-        15s));
 }

@@ -1,7 +1,9 @@
 // tm80_exporter as Prometheus (Debian's) scrapes it, with the shipped alert
-// rules (short "for:"): three simulated units, one healthy, one hot with a
-// low supply, one that goes silent on the way; then the exporter goes. The
-// dashboard's queries all find series. Runs in a private network namespace.
+// rules (short "for:"): three simulated units found by its search, one
+// healthy, one hot with a low supply, one that goes silent on the way; then
+// the exporter goes. The dashboard's queries all find series. It broadcasts,
+// so it runs in a private network namespace, where the search leaves from
+// 127.0.0.1 for the simulated modules to answer.
 #include "sim/SimUnit.h"
 #include "tests/device/PrivateNamespace.h"
 #include "tests/infra/TempFolder.h"
@@ -23,6 +25,7 @@ std::unique_ptr<sim::SimUnit> Unit(const char* address, const char* note, int te
     sim::UnitConfig config;
     config.address = address;
     config.note = note;
+    config.module = true;
     auto unit = std::make_unique<sim::SimUnit>(config);
     unit->SetStatus(temperature, voltageTenths, 15);
     return unit->Start() ? std::move(unit) : nullptr;
@@ -47,7 +50,7 @@ std::vector<std::string> DashboardQueries() {
 } // namespace
 
 TEST(Prometheus, ScrapesTheExporterAndFiresTheAlerts) {
-    if (nstest::RanInPrivateNamespace()) {
+    if (nstest::RanInPrivateNamespace(nstest::kSearchOnLoopback)) {
         return;
     }
     auto healthy = Unit("127.0.0.2", "MAST \"2\" \\ \xC9", 41, 120);
@@ -57,8 +60,7 @@ TEST(Prometheus, ScrapesTheExporterAndFiresTheAlerts) {
     TempFolder folder;
     montest::ChildProcess exporter(TM80_EXPORTER_PATH,
                                    {"--web.listen-address=127.0.0.10:9380", "--unit=127.0.0.2",
-                                    "--unit=127.0.0.3", "--unit=127.0.0.4",
-                                    "--poll-interval=250ms"},
+                                    "--discover", "--poll-interval=250ms"},
                                    folder / "exporter.log");
     montest::Prometheus prometheus(folder.Path(), "127.0.0.11", "127.0.0.10:9380");
     ASSERT_TRUE(prometheus.Ready()) << ReadFile(folder / "prometheus.log");

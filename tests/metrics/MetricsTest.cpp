@@ -1,14 +1,11 @@
-// The metrics of units: readings shown only while the unit is up, and served
-// to several clients at once. (How what a unit sends is escaped is fuzzed, and
-// read back by Prometheus in the end-to-end tests.)
+// The metrics of units: readings shown only while the unit is up. (How what a
+// unit sends is escaped is fuzzed, and read back by Prometheus in the
+// end-to-end tests; the server answering scrapes side by side is the
+// exporter's.)
 #include "metrics/FleetMetrics.h"
-#include "metrics/MetricsServer.h"
 #include "tests/metrics/MonitoringTestSupport.h"
-#include "tests/sim/SimTestUnit.h"
 
 #include <gtest/gtest.h>
-
-#include <atomic>
 
 using metrics::Moment;
 
@@ -61,31 +58,4 @@ TEST(FleetMetrics, ReadingsShowOnlyWhileTheUnitIsUp) {
 
     fleet.RemoveUnit("127.0.0.2");
     EXPECT_EQ(series(read).count("tm80_up" + at), 0u);
-}
-
-// Scrapes answered side by side on the server's threads; under ThreadSanitizer
-// this also shows that answering them shares nothing unguarded.
-TEST(MetricsServer, AnswersSeveralClientsAtOnce) {
-    const std::string text = "tm80_up{unit=\"127.0.0.2\"} 1\n";
-    metrics::MetricsServer server([&] { return text; }, "TM80", [](std::string_view) {});
-    std::string address;
-    for (int attempt = 0; attempt < 20 && address.empty(); ++attempt) {
-        address = simtest::TestAddress(40, simtest::CurrentTestName(), attempt);
-        address = server.Start(address + ":9380") ? address : "";
-    }
-    ASSERT_FALSE(address.empty()) << server.Error();
-    std::atomic<int> answered{0};
-    std::vector<std::thread> clients;
-    for (int client = 0; client < 4; ++client) {
-        clients.emplace_back([&] {
-            for (int scrape = 0; scrape < 25; ++scrape) {
-                const montest::HttpReply reply = montest::HttpGet(address, 9380, "/metrics");
-                answered += reply.status == 200 && reply.body == text ? 1 : 0;
-            }
-        });
-    }
-    for (std::thread& client : clients) {
-        client.join();
-    }
-    EXPECT_EQ(answered, 100);
 }
