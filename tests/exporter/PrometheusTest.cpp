@@ -13,8 +13,6 @@
 #include <QJsonObject>
 #include <gtest/gtest.h>
 
-#include <regex>
-
 using namespace std::chrono_literals;
 using montest::WaitFor;
 
@@ -22,29 +20,10 @@ namespace {
 
 std::unique_ptr<sim::SimUnit> Unit(const char* address, const char* note, int temperature,
                                    int voltageTenths) {
-    sim::UnitConfig config;
-    config.address = address;
-    config.note = note;
-    config.module = true;
-    auto unit = std::make_unique<sim::SimUnit>(config);
+    auto unit = std::make_unique<sim::SimUnit>(
+        sim::UnitConfig{.address = address, .note = note, .module = true});
     unit->SetStatus(temperature, voltageTenths, 15);
     return unit->Start() ? std::move(unit) : nullptr;
-}
-
-// Every query of the Grafana dashboard, its variables filled in.
-std::vector<std::string> DashboardQueries() {
-    const QByteArray json =
-        QByteArray::fromStdString(ReadFile(TM80_PACKAGING_DIR "/grafana/tm80-dashboard.json"));
-    std::vector<std::string> queries;
-    for (const auto& panel : QJsonDocument::fromJson(json).object()["panels"].toArray()) {
-        for (const auto& target : panel.toObject()["targets"].toArray()) {
-            const std::string query = target.toObject()["expr"].toString().toStdString();
-            queries.push_back(
-                std::regex_replace(std::regex_replace(query, std::regex("\\$unit"), ".+"),
-                                   std::regex("\\$__rate_interval"), "1m"));
-        }
-    }
-    return queries;
 }
 
 } // namespace
@@ -80,8 +59,15 @@ TEST(Prometheus, ScrapesTheExporterAndFiresTheAlerts) {
     EXPECT_TRUE(
         WaitFor([&] { return prometheus.Firing("TM80SupplyVoltageOutOfBand", "127.0.0.3"); }, 20s));
     EXPECT_FALSE(prometheus.Firing("TM80OverTemperature", "127.0.0.2"));
-    for (const std::string& query : DashboardQueries()) {
-        EXPECT_FALSE(prometheus.Query(query).isEmpty()) << query;
+    // Every query of the Grafana dashboard, its variables filled in.
+    const QJsonDocument dashboard = QJsonDocument::fromJson(
+        QByteArray::fromStdString(ReadFile(TM80_PACKAGING_DIR "/grafana/tm80-dashboard.json")));
+    for (const QJsonValue& panel : dashboard["panels"].toArray()) {
+        for (const QJsonValue& target : panel["targets"].toArray()) {
+            QString query = target["expr"].toString();
+            query.replace("$unit", ".+").replace("$__rate_interval", "1m");
+            EXPECT_FALSE(prometheus.Query(query.toStdString()).isEmpty()) << query.toStdString();
+        }
     }
 
     // A unit that goes silent: down, its readings gone, and after "for:" the alert.
