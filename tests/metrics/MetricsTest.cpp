@@ -1,7 +1,6 @@
-// The metrics of units: readings shown only while the unit is up. (How what a
-// unit sends is escaped is fuzzed, and read back by Prometheus in the
-// end-to-end tests; the server answering scrapes side by side is the
-// exporter's.)
+// The metrics of units: readings shown only while the unit is up. (Escaping is
+// fuzzed and read back by Prometheus end to end; the server answering scrapes
+// side by side is checked on the exporter.)
 #include "metrics/FleetMetrics.h"
 #include "tests/metrics/MonitoringTestSupport.h"
 
@@ -10,7 +9,7 @@
 using metrics::Moment;
 
 TEST(FleetMetrics, ReadingsShowOnlyWhileTheUnitIsUp) {
-    const auto window = std::chrono::seconds(10);
+    const std::chrono::seconds window(10);
     metrics::FleetMetrics fleet(window, "1.2.3");
     const auto series = [&](Moment now) { return montest::Series(fleet.Render(now)); };
     const std::string at = "{unit=\"127.0.0.2\"}";
@@ -33,9 +32,7 @@ TEST(FleetMetrics, ReadingsShowOnlyWhileTheUnitIsUp) {
     EXPECT_EQ(s["tm80_output_adjustment_db{unit=\"127.0.0.2\",output=\"1\"}"], -3);
 
     // Older than the window: down, nothing stale shown.
-    Moment later = read;
-    later.steady += window + std::chrono::milliseconds(1);
-    s = series(later);
+    s = series({read.steady + window + std::chrono::milliseconds(1), read.wall});
     EXPECT_EQ(s.count("tm80_temperature_celsius" + at), 0u);
     EXPECT_EQ(s["tm80_up" + at], 0);
 
@@ -53,8 +50,9 @@ TEST(FleetMetrics, ReadingsShowOnlyWhileTheUnitIsUp) {
     // A unit that does not report its health: its settings without health readings.
     r.monitoring = false;
     fleet.RecordSuccess("127.0.0.2", r, read);
-    EXPECT_EQ(series(read).count("tm80_temperature_celsius" + at), 0u);
-    EXPECT_EQ(series(read).count("tm80_split_mode" + at), 1u);
+    s = series(read);
+    EXPECT_EQ(s.count("tm80_temperature_celsius" + at), 0u);
+    EXPECT_EQ(s.count("tm80_split_mode" + at), 1u);
 
     fleet.RemoveUnit("127.0.0.2");
     EXPECT_EQ(series(read).count("tm80_up" + at), 0u);

@@ -8,7 +8,6 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QUrl>
 
 #include <chrono>
@@ -77,8 +76,7 @@ class ChildProcess {
 public:
     ChildProcess(const std::string& program, std::vector<std::string> args,
                  const std::string& errorFile = "/dev/null") {
-        args.insert(args.begin(), program);
-        std::vector<char*> argv;
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (auto& a : args) {
             argv.push_back(a.data());
         }
@@ -131,10 +129,9 @@ public:
     // The result vector of an instant query; empty on any error.
     QJsonArray Query(const std::string& expression) {
         const QByteArray query = QUrl::toPercentEncoding(QString::fromStdString(expression));
-        const HttpReply reply =
-            HttpGet(address_, 9090, "/api/v1/query?query=" + query.toStdString());
-        return QJsonDocument::fromJson(QByteArray::fromStdString(reply.body))["data"]["result"]
-            .toArray();
+        const std::string body =
+            HttpGet(address_, 9090, "/api/v1/query?query=" + query.toStdString()).body;
+        return QJsonDocument::fromJson(QByteArray::fromStdString(body))["data"]["result"].toArray();
     }
     // The value of the one series `expression` gives, or NaN.
     double Value(const std::string& expression) {
@@ -155,14 +152,12 @@ private:
         WriteFile(folder + "/rules.yml",
                   std::regex_replace(ReadFile(TM80_PACKAGING_DIR "/prometheus/tm80-alerts.yml"),
                                      std::regex("for: \\w+"), "for: 1s"));
-        WriteFile(
-            folder + "/prometheus.yml",
-            "global: {scrape_interval: 500ms, scrape_timeout: 400ms, evaluation_interval: 500ms}\n"
-            "rule_files: [" +
-                folder +
-                "/rules.yml]\n"
-                "scrape_configs: [{job_name: tm80, static_configs: [{targets: [" +
-                target + "]}]}]\n");
+        // Rule files are found beside the configuration.
+        WriteFile(folder + "/prometheus.yml",
+                  "global: {scrape_interval: 500ms, scrape_timeout: 400ms, evaluation_interval: "
+                  "500ms}\nrule_files: [rules.yml]\nscrape_configs: [{job_name: tm80, "
+                  "static_configs: [{targets: [" +
+                      target + "]}]}]\n");
         return {"--config.file=" + folder + "/prometheus.yml",
                 "--storage.tsdb.path=" + folder + "/data",
                 "--web.listen-address=" + address + ":9090", "--log.level=warn"};
