@@ -44,6 +44,7 @@ TEST(Prometheus, ScrapesTheExporterAndFiresTheAlerts) {
     montest::Prometheus prometheus(folder.Path(), "127.0.0.11", "127.0.0.10:9380");
     ASSERT_TRUE(prometheus.Ready()) << ReadFile(folder / "prometheus.log");
     ASSERT_TRUE(WaitFor([&] { return prometheus.Value("count(tm80_up == 1)") == 3; }, 30s));
+    EXPECT_EQ(healthy->OpenConnections(), 1) << "given and found: read on one connection";
 
     // What Prometheus holds is what the units report.
     EXPECT_EQ(prometheus.Value("tm80_temperature_celsius{unit=\"127.0.0.2\"}"), 41);
