@@ -75,6 +75,7 @@ protected:
 
     std::unique_ptr<sim::SimUnit> unit;
     std::string address;
+    TempFolder dir;
 };
 class WatchTest : public CtlTest {};
 class CtlSetup : public CtlTest {};
@@ -311,7 +312,6 @@ TEST_F(CtlSetup, SavedOnOneUnitRecalledOnAnother) {
     unit->SetAdjustment(2, -3);
     unit->SetAdjustment(9, 5);
     unit->SetCalibration(0, 4, 77);
-    TempFolder dir;
     const std::string file = dir / "unit.TM80";
 
     const std::string save = Out("@ save-setup " + file);
@@ -358,9 +358,8 @@ TEST_F(CtlSetup, SavedOnOneUnitRecalledOnAnother) {
 
 // Out-of-range values reach the unit and the printout clamped, never
 // wrapped; a calibration split other than 0 or 1 sends no calibration values
-// and is no failure.
-TEST_F(CtlSetup, OutOfRangeValuesClampedAndSplitTwoSendsNoCalibration) {
-    TempFolder dir;
+// and is no failure. Files that are no setup send nothing.
+TEST_F(CtlSetup, OddValuesClampedAndFilesThatAreNoSetupSendNothing) {
     const std::string file = dir / "odd.TM80";
     WriteFile(file, "[DEVICE]\r\n1_ATT_ADJ=-130\r\n9_ATT_ADJ=100\r\n0_0_ATT_SETTING=300\r\n"
                     "[CALIBRATION]\r\nSPLIT_MODE=2\r\n");
@@ -390,15 +389,15 @@ TEST_F(CtlSetup, OutOfRangeValuesClampedAndSplitTwoSendsNoCalibration) {
     for (const auto& frame : unit->Frames()) {
         EXPECT_NE(frame.command, 0x3000) << "a calibration value was sent";
     }
-}
 
-TEST_F(CtlSetup, FilesThatAreNoSetupSendNothing) {
-    TempFolder dir;
+    // No setup, and no save to an unusable file.
+    const int connections = unit->Connections();
     WriteFile(dir / "notes.ini", "[NOTES]\r\nDEVICE=1\r\n");
-    for (const std::string& file : {dir / "notes.ini", dir / "missing.TM80"}) {
-        EXPECT_EQ(Ctl("@ recall-setup " + file), (CtlRun{1, "", file + " holds no TM80 setup.\n"}));
+    for (const std::string& other : {dir / "notes.ini", dir / "missing.TM80"}) {
+        EXPECT_EQ(Ctl("@ recall-setup " + other),
+                  (CtlRun{1, "", other + " holds no TM80 setup.\n"}));
     }
-    EXPECT_EQ(unit->Connections(), 0);
+    EXPECT_EQ(unit->Connections(), connections);
     const std::string absent = dir / "absent/x.TM80";
     EXPECT_EQ(Ctl("@ save-setup " + absent),
               (CtlRun{1, "", "Setup could not be written to " + absent + "\n"}));
