@@ -1,67 +1,52 @@
-// The discovery's reading of a search answer, on arbitrary datagrams up to
-// the largest UDP payload. Each input goes over loopback UDP into the
-// discovery's 500-byte receive buffer, kept from one answer to the next as
-// the discovery keeps it, and is read as the discovery reads it.
-//
-// Checked: nothing reads outside the buffer; the text and the "ST" value lie
-// inside what arrived; an address that reads is the one the "LI" line gives.
+// The discovery's reading of a search answer: each datagram (up to the largest
+// UDP payload) goes over loopback UDP into the discovery's 500-byte receive
+// buffer, kept from one answer to the next as the discovery keeps it. Checked:
+// nothing reads outside the buffer; the text and the "ST" value lie inside what
+// arrived; an address that reads is the one the "LI" line gives.
 #include "device/WizNetSearch.h"
 #include "fuzz/FuzzSupport.h"
 #include "platform/WinSock.h"
 
-#include <array>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
 
+using fuzz::Check;
+
 constexpr int kAnswerBufferSize = 500; // as the discovery receives
 
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-// A UDP socket on 127.0.0.1 that sends to itself.
-class Loopback {
-public:
-    Loopback() {
-        win::WSADATA data;
-        win::WSAStartup(win::MAKEWORD(2, 2), &data);
-        socket_ = win::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+// Sends the datagram to a UDP socket on 127.0.0.1 and receives it into `to`
+// as the discovery's poll does; nothing arrives of one larger than the system sends.
+int Pass(const std::uint8_t* data, std::size_t size, std::array<char, kAnswerBufferSize>& to) {
+    static sockaddr_in address{};
+    static const win::SOCKET loopback = [] {
+        win::WSADATA wsa;
+        win::WSAStartup(win::MAKEWORD(2, 2), &wsa);
+        const win::SOCKET s = win::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
         sockaddr_in at{};
         at.sin_family = AF_INET;
         at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         int length = sizeof at;
-        Check(win::bind(socket_, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0);
-        Check(win::getsockname(socket_, reinterpret_cast<sockaddr*>(&address_), &length) == 0);
-        int big = 1 << 20;
-        win::setsockopt(socket_, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&big),
-                        sizeof big);
-        win::setsockopt(socket_, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&big),
-                        sizeof big);
-        win::u_long nonBlocking = 1;
-        win::ioctlsocket(socket_, win::FIONBIO_, &nonBlocking);
-    }
-    // Sends the datagram and receives it as the discovery's poll does.
-    int Pass(const std::uint8_t* data, std::size_t size, std::array<char, kAnswerBufferSize>& to) {
-        const int sent =
-            win::sendto(socket_, reinterpret_cast<const char*>(data), static_cast<int>(size), 0,
-                        reinterpret_cast<const sockaddr*>(&address_), sizeof address_);
-        if (sent == win::SOCKET_ERROR) {
-            return 0; // larger than the system sends: nothing arrives
+        Check(win::bind(s, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0);
+        Check(win::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) == 0);
+        const int big = 1 << 20; // room for the largest datagram
+        for (int option : {SO_RCVBUF, SO_SNDBUF}) {
+            win::setsockopt(s, SOL_SOCKET, option, reinterpret_cast<const char*>(&big), sizeof big);
         }
-        sockaddr_in from{};
-        int fromLength = sizeof from;
-        return win::recvfrom(socket_, to.data(), kAnswerBufferSize, 0,
-                             reinterpret_cast<sockaddr*>(&from), &fromLength);
+        win::u_long nonBlocking = 1;
+        win::ioctlsocket(s, win::FIONBIO_, &nonBlocking);
+        return s;
+    }();
+    if (win::sendto(loopback, reinterpret_cast<const char*>(data), static_cast<int>(size), 0,
+                    reinterpret_cast<const sockaddr*>(&address),
+                    sizeof address) == win::SOCKET_ERROR) {
+        return 0;
     }
-
-private:
-    win::SOCKET socket_ = win::INVALID_SOCKET;
-    sockaddr_in address_{};
-};
+    sockaddr_in from{};
+    int fromLength = sizeof from;
+    return win::recvfrom(loopback, to.data(), kAnswerBufferSize, 0,
+                         reinterpret_cast<sockaddr*>(&from), &fromLength);
+}
 
 bool Inside(std::string_view part, const char* begin, std::size_t size) {
     return part.empty() || (part.data() >= begin && part.data() + part.size() <= begin + size);
@@ -70,9 +55,8 @@ bool Inside(std::string_view part, const char* begin, std::size_t size) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static Loopback loopback;
     static std::array<char, kAnswerBufferSize> buffer{};
-    const int length = loopback.Pass(data, size, buffer);
+    const int length = Pass(data, size, buffer);
     const WizNetSearch::Answer answer =
         WizNetSearch::ReadAnswer(buffer.data(), buffer.size(), length);
 

@@ -1,11 +1,9 @@
 // The loaders of the language tables, the colour scheme and the system
-// configuration, and the cleaning of language values, on an arbitrary file.
-// The input is every file at once: the language catalogue, the language files
-// (extensions ENG and DEU), the options file and the configuration.
-//
+// configuration, and the cleaning of language values, with the input as every
+// file at once (catalogue, ENG and DEU language files, options, configuration).
 // Checked: nothing reads or indexes outside its data; the tables keep their
-// limits; a cleaned value is a start of the raw one; the configuration saves
-// and loads back to the same values.
+// limits; a cleaned value starts the raw one; the configuration saves and
+// loads back to the same values.
 #include "fuzz/FuzzSupport.h"
 #include "infra/ColorScheme.h"
 #include "infra/Environment.h"
@@ -13,18 +11,11 @@
 #include "infra/ProfileStore.h"
 #include "infra/SystemConfiguration.h"
 
-#include <cstdlib>
 #include <filesystem>
-#include <string>
-#include <string_view>
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using fuzz::Check;
 
 struct Files {
     std::string root = fuzz::ScratchFolder() + "/root";
@@ -38,11 +29,6 @@ struct Files {
         std::filesystem::create_directories(root + "/SYSTEM/OPTIONS");
     }
 };
-
-void CheckCleaning(const std::string& raw) {
-    const std::string cleaned = CleanLanguageValue(raw);
-    Check(raw.compare(0, cleaned.size(), cleaned) == 0);
-}
 
 void LoadLanguages(const std::string& name) {
     ResetLanguageTables();
@@ -72,21 +58,15 @@ void LoadAndSaveConfiguration(const Files& files) {
     LoadConfiguration(files.saved.c_str());
     const SystemConfiguration& again = TheSystemConfiguration();
     Check(again.LaunchDirectly == loaded.LaunchDirectly && again.LaunchCount == loaded.LaunchCount);
-    for (int i = 0; i < kUnitPositions; ++i) {
-        const auto slot = static_cast<std::size_t>(i);
+    for (std::size_t slot = 0; slot < kUnitPositions; ++slot) {
         Check(again.DeviceColors[slot].Background == loaded.DeviceColors[slot].Background);
         Check(again.DeviceColors[slot].Text == loaded.DeviceColors[slot].Text);
         // A value in one pair of quotes loses them at each read, as on Windows;
         // blanks that were inside the quotes, or before the cut of a long
         // value, are written bare and trimmed at the next read.
         const std::string& address = loaded.DirectAddress[slot];
-        const bool quoted = address.size() >= 2 &&
-                            (address.front() == '"' || address.front() == '\'') &&
-                            address.back() == address.front();
-        const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v'; };
-        const bool blankAtEdge =
-            !address.empty() && (blank(address.front()) || blank(address.back()));
-        Check(quoted || blankAtEdge || again.DirectAddress[slot] == address);
+        Check(fuzz::Quoted(address) || fuzz::BlankAtAnEnd(address) ||
+              again.DirectAddress[slot] == address);
     }
 }
 
@@ -94,7 +74,7 @@ void LoadAndSaveConfiguration(const Files& files) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const Files files;
-    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::string_view bytes = fuzz::Text(data, size);
     for (const std::string& path :
          {files.languages + "/Languages.ini", files.languages + "/KD50.ENG",
           files.languages + "/KD50.DEU", files.options, files.configuration}) {
@@ -114,6 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ReadProfileText(files.options, "GLOBAL", "Language", name);
     LoadLanguages(name);
     LoadAndSaveConfiguration(files);
-    CheckCleaning(std::string(bytes.substr(0, bytes.find('\n'))));
+    const std::string raw(bytes.substr(0, bytes.find('\n')));
+    Check(raw.starts_with(CleanLanguageValue(raw)));
     return 0;
 }

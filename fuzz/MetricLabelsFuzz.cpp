@@ -1,29 +1,20 @@
-// The metrics text with any texts a unit may send: the input is the unit's
-// serial, note, product, firmware and model texts (each ended by a 0 byte),
-// recorded as one successful read and rendered as Prometheus scrapes it.
-//
-// Checked, by a reader of the format written apart from the writer: every
-// line is a HELP, a TYPE or a sample line; label values use only the escapes
-// \\, \" and \n and are valid UTF-8; tm80_info's labels read back as the
-// unit's texts in UTF-8, and these go back to the very bytes the unit sent.
+// The metrics text after one successful read of a unit whose serial, note,
+// product, firmware and model are the input's texts (each ended by a 0 byte).
+// Checked by a reader of the format written apart from the writer: every line
+// is a HELP, a TYPE or a sample line; label values use only the escapes \\, \"
+// and \n and are valid UTF-8; tm80_info's labels are the unit's texts in
+// UTF-8, and these go back to the very bytes the unit sent.
 #include "fuzz/FuzzSupport.h"
 #include "metrics/ExpositionText.h"
 #include "metrics/FleetMetrics.h"
 #include "platform/CodePage.h"
 
-#include <cstdlib>
 #include <map>
-#include <string>
-#include <string_view>
-#include <utility>
+#include <tuple>
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using fuzz::Check;
 
 // Strict UTF-8 of the Basic Multilingual Plane (all the code page gives) as
 // UTF-16; aborts on anything else.
@@ -68,10 +59,7 @@ std::map<std::string, std::string> SampleLabels(std::string_view line) {
             }
             Utf16(value);
             labels[name] = value;
-            ++i;
-            if (line.at(i) == ',') {
-                ++i;
-            }
+            i += line.at(i + 1) == ',' ? 2 : 1;
         }
         ++i;
     }
@@ -82,13 +70,10 @@ std::map<std::string, std::string> SampleLabels(std::string_view line) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const fuzz::Fields fields = fuzz::SplitFields(data, size, 5);
     metrics::UnitReading reading;
-    reading.serial = fields.texts[0];
-    reading.note = fields.texts[1];
-    reading.product = fields.texts[2];
-    reading.firmware = fields.texts[3];
-    reading.model = fields.texts[4];
+    const auto [texts, rest] = fuzz::SplitFields<5>(data, size);
+    std::tie(reading.serial, reading.note, reading.product, reading.firmware, reading.model) =
+        std::tuple_cat(texts);
     reading.monitoring = true;
     metrics::FleetMetrics fleet(std::chrono::seconds(10), "1.0");
     fleet.RecordSuccess("127.0.0.2", reading);
@@ -97,27 +82,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(!text.empty() && text.back() == '\n');
 
     bool infoSeen = false;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find('\n', start);
+    for (std::size_t start = 0, end = 0; start < text.size(); start = end + 1) {
+        end = text.find('\n', start);
         const std::string_view line(text.data() + start, end - start);
-        start = end + 1;
-        if (line.rfind("# HELP ", 0) == 0 || line.rfind("# TYPE ", 0) == 0) {
+        if (line.starts_with("# HELP ") || line.starts_with("# TYPE ")) {
             continue;
         }
         const auto labels = SampleLabels(line);
-        if (line.rfind("tm80_info{", 0) != 0) {
+        if (!line.starts_with("tm80_info{")) {
             continue;
         }
         infoSeen = true;
-        const std::pair<const char*, const std::string*> sent[] = {{"serial", &reading.serial},
-                                                                   {"note", &reading.note},
-                                                                   {"product", &reading.product},
-                                                                   {"firmware", &reading.firmware},
-                                                                   {"model", &reading.model}};
-        for (const auto& [name, bytes] : sent) {
-            Check(labels.at(name) == metrics::UnitTextToUtf8(*bytes));
-            Check(win::Utf16ToAnsi(Utf16(labels.at(name))) == *bytes);
+        constexpr const char* kNames[] = {"serial", "note", "product", "firmware", "model"};
+        for (std::size_t k = 0; k < texts.size(); ++k) {
+            Check(labels.at(kNames[k]) == metrics::UnitTextToUtf8(texts[k]));
+            Check(win::Utf16ToAnsi(Utf16(labels.at(kNames[k]))) == texts[k]);
         }
     }
     Check(infoSeen);

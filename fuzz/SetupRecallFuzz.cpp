@@ -1,28 +1,18 @@
-// A setup recall on an arbitrary file: the unit slot's "DEVICE" section and
-// the calibration page's "CALIBRATION" section (the panes of a freshly opened
-// window), then a save of what was recalled into a copy of the same file and
-// a recall of that copy. The input is the file's bytes.
-//
-// Checked: nothing reads or indexes outside its data (the sanitizers); every
-// band selection and the calibration band stay within 0..7; a file that holds
-// no setup changes nothing; what was recalled saves and recalls back to the
-// same values.
+// A setup recall (the unit slot's "DEVICE" and the calibration page's
+// "CALIBRATION" section) from an arbitrary file, a save of what was recalled
+// into a copy of it and a recall of the copy. Checked: nothing reads or
+// indexes outside its data (the sanitizers); band selections and the
+// calibration band stay within 0..7; a file with no setup changes nothing;
+// what was recalled saves and recalls back to the same values.
 #include "device/PageSetupParts.h"
 #include "device/UnitSlot.h"
 #include "fuzz/FuzzSupport.h"
 
-#include <cstdlib>
 #include <memory>
-#include <string>
-#include <string_view>
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using fuzz::Check;
 
 // A slot whose unit never talks, with the values of a unit read at open.
 struct Slot {
@@ -31,11 +21,9 @@ struct Slot {
         for (int b = 0; b < UnitSlot::kBands; ++b) {
             for (int c = 0; c < UnitSlot::kChannels; ++c) {
                 slot.calibrationTable[b][c] = static_cast<std::uint8_t>(30 + b + c);
+                slot.adjustments[c] = static_cast<std::int8_t>(c - 4);
             }
             slot.bandSelection[b] = 7 - b;
-        }
-        for (int c = 0; c < UnitSlot::kChannels; ++c) {
-            slot.adjustments[c] = static_cast<std::int8_t>(c - 4);
         }
     }
     bool SameSettings(const Slot& other) const {
@@ -60,16 +48,11 @@ void CheckRanges(const Slot& s) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const bool silenced = [] {
-        fuzz::SilenceOutput();
-        return true;
-    }();
-    (void)silenced;
+    fuzz::SilenceOutput();
     const std::string file = fuzz::ScratchFolder() + "/unit.TM80";
     const std::string copy = fuzz::ScratchFolder() + "/copy.TM80";
-    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    fuzz::WriteBytes(file, bytes);
-    fuzz::WriteBytes(copy, bytes);
+    fuzz::WriteBytes(file, fuzz::Text(data, size));
+    fuzz::WriteBytes(copy, fuzz::Text(data, size));
 
     Slot recalled;
     const Slot untouched;

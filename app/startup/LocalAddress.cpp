@@ -13,23 +13,6 @@ namespace {
 
 constexpr const char* kLoopbackAddress = "127.0.0.1";
 
-// The interface of the default route in /proc/net/route (destination and
-// mask 0), or "".
-std::string DefaultRouteInterface() {
-    std::ifstream routes("/proc/net/route");
-    std::string line;
-    std::getline(routes, line); // the heading
-    while (std::getline(routes, line)) {
-        std::istringstream fields(line);
-        std::string name, destination, gateway, flags, refs, use, metric, mask;
-        if (fields >> name >> destination >> gateway >> flags >> refs >> use >> metric >> mask &&
-            destination == "00000000" && mask == "00000000") {
-            return name;
-        }
-    }
-    return "";
-}
-
 std::vector<InterfaceAddress> InterfaceAddresses() {
     std::vector<InterfaceAddress> found;
     ifaddrs* list = nullptr;
@@ -71,6 +54,21 @@ std::string ChooseLocalAddress(const std::vector<InterfaceAddress>& addresses,
     return first != nullptr ? first->address : kLoopbackAddress;
 }
 
+std::string DefaultRouteInterface(std::istream& routes) {
+    std::string line;
+    std::getline(routes, line); // the heading
+    while (std::getline(routes, line)) {
+        std::istringstream fields(line);
+        std::string name, destination, gateway, flags, refs, use, metric, mask;
+        if (fields >> name >> destination >> gateway >> flags >> refs >> use >> metric >> mask &&
+            destination == "00000000" && mask == "00000000") {
+            return name;
+        }
+    }
+    return "";
+}
+
 std::string FindLocalAddress() {
-    return ChooseLocalAddress(InterfaceAddresses(), DefaultRouteInterface());
+    std::ifstream routes("/proc/net/route");
+    return ChooseLocalAddress(InterfaceAddresses(), DefaultRouteInterface(routes));
 }

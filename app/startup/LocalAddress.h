@@ -5,6 +5,7 @@
 // Linux systems it gives a loopback address (127.0.1.1).
 #pragma once
 
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -19,5 +20,8 @@ struct InterfaceAddress {
 // may be empty.
 std::string ChooseLocalAddress(const std::vector<InterfaceAddress>& addresses,
                                const std::string& defaultRouteInterface);
+// The interface of the default route (destination and mask 0) in a table
+// read as /proc/net/route gives it, heading first; "" when there is none.
+std::string DefaultRouteInterface(std::istream& routes);
 // The choice among this computer's interfaces.
 std::string FindLocalAddress();

@@ -5,45 +5,58 @@
 #include "device/DiscoveryList.h"
 #include "device/SlotTable.h"
 #include "device/UnitFlags.h"
-#include "devicewindow/DefaultDlg.h"
 #include "infra/ApplicationFolders.h"
-#include "infra/Environment.h"
-#include "infra/SystemConfiguration.h"
 #include "infra/WinAppplus.h"
 #include "platform/DebugOutput.h"
-#include "platform/ui/QtConvert.h"
 #include "toolkit/CNewLabel.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTest>
-#include <QTimer>
-#include <QWidget>
 
 namespace apptest {
 
-void Close(CTM80_AppDlg& dlg, CloseBy how) {
-    QWidget* client = dlg.GetNative();
-    switch (how) {
-    case CloseBy::Escape:
-        // Esc asks first ("Exit TM80?"): the operator says yes.
-        if (auto* scripted =
-                dynamic_cast<win::ScriptedCommonDialogs*>(&win::CommonDialogs::Current())) {
-            scripted->AnswerMessageBox(win::IDYES);
-        }
-        QTest::keyClick(client, Qt::Key_Escape);
-        break;
-    case CloseBy::Enter:
-        QTest::keyClick(client, Qt::Key_Return);
-        break;
-    case CloseBy::CloseBox:
-        client->window()->close();
-        break;
+void Click(const win::CWnd& window, int id) {
+    QTest::mouseClick(window.GetDlgItem(id)->GetNative(), Qt::LeftButton);
+}
+
+win::CRect Place(const win::CWnd& window, int id) {
+    win::CRect r;
+    window.GetDlgItem(id)->GetWindowRect(&r);
+    window.ScreenToClient(&r);
+    return r;
+}
+
+std::string LabelText(const win::CWnd& window, int id) {
+    const win::CWnd* control = window.GetDlgItem(id);
+    if (const auto* label = dynamic_cast<const CNewLabel*>(control)) {
+        return label->GetLabelText();
     }
+    return control != nullptr ? control->GetWindowText() : std::string("<none>");
+}
+
+void Press(const CTM80_AppDlg& dlg, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    QWidget* target = QApplication::activePopupWidget();
+    target = target != nullptr ? target : QApplication::focusWidget();
+    QTest::keyClick(target != nullptr ? target : dlg.GetNative()->window(), key, modifiers);
+}
+
+bool Active(const CTM80_AppDlg& dlg) {
+    return dlg.GetNative()->window()->isActiveWindow();
+}
+
+void AppTest::Close(CTM80_AppDlg& dlg, CloseBy how) {
+    if (how == CloseBy::CloseBox) {
+        dlg.GetNative()->window()->close();
+        return;
+    }
+    if (how == CloseBy::Escape) {
+        dialogs->AnswerMessageBox(win::IDYES); // "Exit TM80?"
+    }
+    QTest::keyClick(dlg.GetNative(), how == CloseBy::Escape ? Qt::Key_Escape : Qt::Key_Return);
 }
 
 void AppTest::SetUp() {
-    EnsureApplication();
+    uitest::EnsureApplication();
     folder = std::make_unique<TempFolder>();
     cwd_ = std::make_unique<WorkingFolder>(folder->Path());
     ResetProcessValues();
@@ -57,13 +70,16 @@ void AppTest::SetUp() {
         std::hash<std::string>{}(std::string(test->test_suite_name()) + "." + test->name());
     discoveryPort_ = static_cast<std::uint16_t>(54000 + hash % 2000);
     StartupNetwork& network = TheStartupNetwork();
-    network.discoveryTarget = DiscoveryTarget{"127.255.255.255", DiscoveryPort(), 50};
+    network.discoveryTarget = DiscoveryTarget{"127.255.255.255", discoveryPort_, 50};
     network.localAddress = [] { return std::string("127.0.0.1"); };
     auto scripted = std::make_unique<win::ScriptedCommonDialogs>();
     dialogs = scripted.get();
     win::CommonDialogs::Install(std::move(scripted));
-    win::SetDebugOutputSink([this](std::string_view text) { trace.append(text); });
+    win::SetDebugOutputSink([](std::string_view) {});
     win::SetStandardOutputSink([](std::string_view) {});
+    if (startUp_) {
+        StartUp();
+    }
 }
 
 void AppTest::TearDown() {
@@ -88,6 +104,16 @@ void AppTest::WriteConfiguration(const std::string& keys) {
     WriteFile(ConfigPath(), "[TM80M1]\r\n" + keys);
 }
 
+void AppTest::WriteDirectLaunch(const std::vector<std::string>& addresses, int launch, int count) {
+    std::string keys = "LAUNCH_DIRECT=" + std::to_string(launch) + "\r\nNUMBER_OF_LAUNCH_DEVICES=" +
+                       std::to_string(count < 0 ? static_cast<int>(addresses.size()) : count) +
+                       "\r\n";
+    for (std::size_t i = 0; i < addresses.size(); ++i) {
+        keys += "DEVICE_DIRECT_IP_ADDRESS_" + std::to_string(i) + "=" + addresses[i] + "\r\n";
+    }
+    WriteConfiguration(keys);
+}
+
 void AppTest::StartUp() {
     WinAppplus environment;
     environment.InitEnvironment();
@@ -98,33 +124,36 @@ void AppTest::StartUp() {
 int AppTest::RunMainWindow(CTM80_AppDlg& dlg, const std::function<void()>& inside,
                            bool insideCloses) {
     bool ran = false;
-    WhenReady([&] { return dlg.IsWindow() && dlg.IsWindowVisible(); },
-              [&] {
-                  ran = true;
-                  inside();
-                  if (!insideCloses) {
-                      dlg.EndDialog(win::IDOK);
-                  }
-              });
-    // A test whose actions went wrong must not hang the run.
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, &watchdog, [&] { dlg.EndDialog(-2); });
-    watchdog.start(60000);
-    const int result = static_cast<int>(dlg.DoModal());
+    const int result = RunModal(dlg, [&] {
+        ran = true;
+        inside();
+        if (!insideCloses) {
+            dlg.EndDialog(win::IDOK);
+        }
+    });
     EXPECT_TRUE(ran) << "the main window never showed";
-    EXPECT_NE(result, -2) << "the main window was ended by the watchdog";
     return result;
 }
 
-std::string AppTest::Address(int a, int b) const {
-    return "127." + std::to_string(octet_) + "." + std::to_string(a) + "." + std::to_string(b);
+void AppTest::RunWithUnits(int a, const std::vector<std::string>& notes,
+                           const std::function<void(CTM80_AppDlg&)>& inside) {
+    std::vector<sim::SimUnit*> units;
+    for (std::size_t k = 0; k < notes.size(); ++k) {
+        units.push_back(&StartUnit(a, static_cast<int>(k) + 1, notes[k]));
+    }
+    CTM80_AppDlg dlg;
+    RunMainWindow(dlg, [&] {
+        for (sim::SimUnit* unit : units) {
+            ASSERT_TRUE(Add(dlg, *unit)) << unit->Config().address;
+        }
+        inside(dlg);
+    });
 }
 
 sim::SimUnit& AppTest::StartUnit(int a, int b, const std::string& note, bool findable) {
     sim::UnitConfig config;
     config.module = findable;
-    config.discoveryPort = DiscoveryPort();
+    config.discoveryPort = discoveryPort_;
     config.address = Address(a, b);
     config.note = note;
     config.serialLow = static_cast<std::uint16_t>(1000 + a * 10 + b);
@@ -133,38 +162,21 @@ sim::SimUnit& AppTest::StartUnit(int a, int b, const std::string& note, bool fin
     return *units_.back();
 }
 
-bool AppTest::Add(CTM80_AppDlg& dlg, const sim::SimUnit& unit) {
-    return dlg.ConnectUnit(unit.Config().address);
-}
-
 bool AppTest::RowShown(const CTM80_AppDlg& dlg, int row) {
-    const int ids[] = {res::IDC_REMOVE[row],        res::IDC_DEVICE_ID[row], res::IDC_ADDRESS[row],
-                       res::IDC_DEVICE_BUTTON[row], res::IDC_MODE_1_8[row],  res::IDC_MODE_2_4[row],
-                       res::IDC_FRAME_ALL[row]};
-    bool shown = true;
-    bool hidden = true;
-    auto take = [&](int id) {
-        const win::CWnd* control = dlg.GetDlgItem(id);
-        const bool visible = control != nullptr && control->IsWindowVisible();
-        shown = shown && visible;
-        hidden = hidden && !visible;
-    };
-    for (int id : ids) {
-        take(id);
-    }
+    std::vector<int> ids = {res::IDC_REMOVE[row],   res::IDC_DEVICE_ID[row],
+                            res::IDC_ADDRESS[row],  res::IDC_DEVICE_BUTTON[row],
+                            res::IDC_MODE_1_8[row], res::IDC_MODE_2_4[row],
+                            res::IDC_FRAME_ALL[row]};
     for (int k = 0; k < res::kOutputs; ++k) {
-        take(res::IDC_OUTPUT_FIRST[row] + k);
+        ids.push_back(res::IDC_OUTPUT_FIRST[row] + k);
     }
-    EXPECT_TRUE(shown || hidden) << "row " << row + 1 << " is partly shown";
-    return shown;
-}
-
-std::string AppTest::LabelText(const CTM80_AppDlg& dlg, int id) {
-    const win::CWnd* control = dlg.GetDlgItem(id);
-    if (const auto* label = dynamic_cast<const CNewLabel*>(control)) {
-        return label->GetLabelText();
+    int shown = 0;
+    for (int id : ids) {
+        shown += dlg.GetDlgItem(id) != nullptr && dlg.GetDlgItem(id)->IsWindowVisible() ? 1 : 0;
     }
-    return control != nullptr ? control->GetWindowText() : std::string("<none>");
+    EXPECT_TRUE(shown == 0 || shown == static_cast<int>(ids.size()))
+        << "row " << row + 1 << " is partly shown";
+    return shown > 0;
 }
 
 std::vector<std::string> AppTest::Messages() const {

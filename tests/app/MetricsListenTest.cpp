@@ -1,9 +1,5 @@
-// tm80 --metrics-listen as Prometheus (Debian's) scrapes it: the real binary,
-// headless, with two units open by a direct launch, one healthy and one hot
-// that goes silent on the way. The metrics come from the reads the window
-// makes anyway, and a scrape is answered while the silent unit's reads run
-// out their time. tm80 broadcasts its search at start, so everything runs in a
-// private network namespace.
+// tm80 --metrics-listen as Debian's Prometheus scrapes it, two units open by a
+// direct launch. tm80 broadcasts its search, so it runs in a private namespace.
 #include "sim/SimUnit.h"
 #include "tests/app/WorkFolder.h"
 #include "tests/device/PrivateNamespace.h"

@@ -1,8 +1,5 @@
 // File > Save Setup and Recall Setup and System > Flash LEDs and History,
-// chosen from the main window's menu bar: empty positions, the unit's folder and the dialogs,
-// a setup saved from one unit and recalled on another (the same frames as
-// tm80ctl's recall), the headers, a file that is no setup, and a recall the
-// unit stops taking.
+// chosen from the main window's menu bar.
 #include "app/mainwindow/Resources.h"
 #include "app/mainwindow/SetupMenuCommands.h"
 #include "device/SlotTable.h"
@@ -28,51 +25,41 @@ namespace {
 class SetupMenuTest : public AppTest {
 protected:
     SetupMenuTest() : AppTest(64) {}
-    void SetUp() override {
-        AppTest::SetUp();
-        StartUp();
-    }
-
-    // Chooses menu > item > "Device n" in the window's menu bar, as a click would.
-    static void Choose(CTM80_AppDlg& dlg, const char* menu, const char* item, int device) {
-        QMenuBar* bar = dlg.GetNative()->window()->findChild<QMenuBar*>();
-        ASSERT_NE(bar, nullptr);
-        QAction* found = nullptr;
-        for (QAction* top : bar->actions()) {
-            if (top->text() != menu || top->menu() == nullptr) {
-                continue;
-            }
-            for (QAction* sub : top->menu()->actions()) {
-                if (sub->text() != item || sub->menu() == nullptr) {
-                    continue;
-                }
-                for (QAction* leaf : sub->menu()->actions()) {
-                    if (leaf->text() == QString("Device %1").arg(device)) {
-                        found = leaf;
-                    }
-                }
-            }
-        }
-        ASSERT_NE(found, nullptr) << menu << " > " << item << " > " << device;
-        ASSERT_TRUE(found->isEnabled());
-        found->trigger();
-        Settle();
-    }
-
-    static std::string Header(int index) {
-        return CTM80_AppDlg::DeviceWindowOf(index)->GetStatusHeader().GetFileLine().GetLabelText();
-    }
 
     std::vector<ScriptedCommonDialogs::Shown> Shown(ScriptedCommonDialogs::Kind kind) const {
         std::vector<ScriptedCommonDialogs::Shown> shown;
-        for (const auto& s : dialogs->History()) {
-            if (s.kind == kind) {
-                shown.push_back(s);
-            }
-        }
+        std::copy_if(dialogs->History().begin(), dialogs->History().end(),
+                     std::back_inserter(shown), [kind](const auto& s) { return s.kind == kind; });
         return shown;
     }
 };
+
+// The action of `actions` whose text is `text` and, unless `leaf`, that opens a menu.
+QAction* Entry(const QList<QAction*>& actions, const QString& text, bool leaf = false) {
+    for (QAction* action : actions) {
+        if (action->text() == text && (leaf || action->menu() != nullptr)) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+
+// Chooses menu > item > "Device n" in the window's menu bar, as a click would.
+void Choose(CTM80_AppDlg& dlg, const char* menu, const char* item, int device) {
+    QAction* top = Entry(dlg.GetNative()->window()->findChild<QMenuBar*>()->actions(), menu);
+    QAction* sub = top != nullptr ? Entry(top->menu()->actions(), item) : nullptr;
+    QAction* found = sub != nullptr
+                         ? Entry(sub->menu()->actions(), QString("Device %1").arg(device), true)
+                         : nullptr;
+    ASSERT_NE(found, nullptr) << menu << " > " << item << " > " << device;
+    ASSERT_TRUE(found->isEnabled());
+    found->trigger();
+    Settle();
+}
+
+std::string Header(int index) {
+    return CTM80_AppDlg::DeviceWindowOf(index)->GetStatusHeader().GetFileLine().GetLabelText();
+}
 
 // The 22 frames of a recall: from the open control command on.
 std::vector<std::vector<std::uint8_t>> RecallFrames(const sim::SimUnit& unit) {
@@ -85,71 +72,9 @@ std::vector<std::vector<std::uint8_t>> RecallFrames(const sim::SimUnit& unit) {
     return frames;
 }
 
-TEST_F(SetupMenuTest, EmptyPositionsTheUnitsFolderAndFlash) {
-    sim::SimUnit& a = StartUnit(1, 1, "UNIT A");
-    sim::SimUnit& b = StartUnit(1, 2, "UNIT B");
-    CTM80_AppDlg dlg;
-    RunMainWindow(dlg, [&] {
-        ASSERT_TRUE(Add(dlg, a));
-        ASSERT_TRUE(Add(dlg, b));
-        a.ClearFrames();
-        b.ClearFrames();
-
-        Choose(dlg, "&File", "Save Setup", 3);
-        Choose(dlg, "&File", "Recall Setup", 4);
-        Choose(dlg, "&System", "Flash LEDs", 4); // nothing at all
-        Choose(dlg, "&System", "History", 3);
-        ASSERT_EQ(dialogs->History().size(), 3u);
-        for (int i = 0; i < 3; ++i) {
-            const auto& box = dialogs->History()[static_cast<std::size_t>(i)].message;
-            EXPECT_EQ(box.text, i == 1 ? "Device 4 not connected." : "Device 3 not connected.");
-            EXPECT_EQ(box.caption, "");
-            EXPECT_EQ(box.type, win::MB_OK | win::MB_ICONWARNING);
-        }
-
-        // A recall before any save names the folder but does not make it.
-        const std::string folder = TheEnvironment().SetupFilesFolder + "/00AB-1011_Setup";
-        Choose(dlg, "&File", "Recall Setup", 1);
-        auto opened = Shown(ScriptedCommonDialogs::Kind::OpenFile);
-        ASSERT_EQ(opened.size(), 1u);
-        EXPECT_EQ(opened[0].file.title, "TM80 M1 Setup File");
-        EXPECT_EQ(opened[0].file.initialFolder, folder);
-        EXPECT_FALSE(std::filesystem::exists(folder));
-
-        // A cancelled save leaves no folder behind; one that writes a file does.
-        dialogs->CancelFile();
-        Choose(dlg, "&File", "Save Setup", 1);
-        EXPECT_FALSE(std::filesystem::exists(folder));
-        dialogs->AnswerFile(folder + "/first.TM80");
-        Choose(dlg, "&File", "Save Setup", 1);
-        auto saved = Shown(ScriptedCommonDialogs::Kind::SaveFile);
-        ASSERT_EQ(saved.size(), 2u);
-        EXPECT_EQ(saved[1].file.title, "TM80 Setup File");
-        EXPECT_EQ(saved[1].file.initialFolder, folder);
-        for (const auto& request : {opened[0].file, saved[1].file}) {
-            EXPECT_EQ(request.filter, "File Type (*.TM80)|*.TM80||");
-            EXPECT_EQ(request.defaultExtension, "TM80");
-            EXPECT_EQ(request.fileName, "");
-        }
-        EXPECT_TRUE(std::filesystem::is_directory(folder));
-        EXPECT_EQ(ReadFile(folder + "/first.TM80").rfind("[DEVICE]\r\n", 0), 0u);
-
-        Choose(dlg, "&System", "History", 2);
-        const HistoryDlg* history = CTM80_AppDlg::DeviceWindowOf(1)->GetHistoryWindow();
-        ASSERT_NE(history, nullptr);
-        EXPECT_TRUE(history->IsWindowVisible());
-        EXPECT_EQ(history->GetWindowText(),
-                  "History - Device 2: UNIT B (" + b.Config().address + ")");
-
-        // Each unit flashed once already when it was added.
-        Choose(dlg, "&System", "Flash LEDs", 2);
-        EXPECT_EQ(b.LedFlashes(), 2);
-        EXPECT_EQ(a.LedFlashes(), 1);
-        EXPECT_EQ(CurrentSetupFile(), "");
-    });
-}
-
-TEST_F(SetupMenuTest, RecallOnAnotherUnitSendsWhatTm80ctlSends) {
+// Empty positions, the unit's folder, History and Flash LEDs; a setup saved
+// from one unit and recalled on another sends what tm80ctl sends.
+TEST_F(SetupMenuTest, MenusOfEachPositionAndARecallOnAnotherUnit) {
     sim::SimUnit& a = StartUnit(2, 1, "UNIT A");
     sim::SimUnit& b = StartUnit(2, 2, "UNIT B");
     sim::SimUnit& c = StartUnit(2, 3, "UNIT C"); // tm80ctl's
@@ -163,6 +88,59 @@ TEST_F(SetupMenuTest, RecallOnAnotherUnitSendsWhatTm80ctlSends) {
     RunMainWindow(dlg, [&] {
         ASSERT_TRUE(Add(dlg, a));
         ASSERT_TRUE(Add(dlg, b));
+        Choose(dlg, "&File", "Save Setup", 3);
+        Choose(dlg, "&File", "Recall Setup", 4);
+        Choose(dlg, "&System", "Flash LEDs", 4); // nothing at all
+        Choose(dlg, "&System", "History", 3);
+        ASSERT_EQ(dialogs->History().size(), 3u);
+        for (int i = 0; i < 3; ++i) {
+            const auto& box = dialogs->History()[static_cast<std::size_t>(i)].message;
+            EXPECT_EQ(box.text, i == 1 ? "Device 4 not connected." : "Device 3 not connected.");
+            EXPECT_EQ(box.caption, "");
+            EXPECT_EQ(box.type, win::MB_OK | win::MB_ICONWARNING);
+        }
+
+        // A recall before any save names the folder but does not make it.
+        const std::string setups = TheEnvironment().SetupFilesFolder + "/00AB-1021_Setup";
+        Choose(dlg, "&File", "Recall Setup", 1);
+        auto opened = Shown(ScriptedCommonDialogs::Kind::OpenFile);
+        ASSERT_EQ(opened.size(), 1u);
+        EXPECT_EQ(opened[0].file.title, "TM80 M1 Setup File");
+        EXPECT_EQ(opened[0].file.initialFolder, setups);
+        EXPECT_FALSE(std::filesystem::exists(setups));
+
+        // A cancelled save leaves no folder behind; one that writes a file does.
+        dialogs->CancelFile();
+        Choose(dlg, "&File", "Save Setup", 1);
+        EXPECT_FALSE(std::filesystem::exists(setups));
+        dialogs->AnswerFile(setups + "/first.TM80");
+        Choose(dlg, "&File", "Save Setup", 1);
+        auto saved = Shown(ScriptedCommonDialogs::Kind::SaveFile);
+        ASSERT_EQ(saved.size(), 2u);
+        EXPECT_EQ(saved[1].file.title, "TM80 Setup File");
+        EXPECT_EQ(saved[1].file.initialFolder, setups);
+        for (const auto& request : {opened[0].file, saved[1].file}) {
+            EXPECT_EQ(request.filter, "File Type (*.TM80)|*.TM80||");
+            EXPECT_EQ(request.defaultExtension, "TM80");
+            EXPECT_EQ(request.fileName, "");
+        }
+        EXPECT_TRUE(std::filesystem::is_directory(setups));
+        EXPECT_EQ(ReadFile(setups + "/first.TM80").rfind("[DEVICE]\r\n", 0), 0u);
+
+        Choose(dlg, "&System", "History", 2);
+        const HistoryDlg* history = CTM80_AppDlg::DeviceWindowOf(1)->GetHistoryWindow();
+        ASSERT_NE(history, nullptr);
+        EXPECT_TRUE(history->IsWindowVisible());
+        EXPECT_EQ(history->GetWindowText(),
+                  "History - Device 2: UNIT B (" + b.Config().address + ")");
+
+        // Each unit flashed once already when it was added.
+        Choose(dlg, "&System", "Flash LEDs", 2);
+        EXPECT_EQ(b.LedFlashes(), 2);
+        EXPECT_EQ(a.LedFlashes(), 1);
+        EXPECT_EQ(CurrentSetupFile(), "");
+
+        dialogs->ClearHistory();
         dialogs->AnswerFile(file);
         Choose(dlg, "&File", "Save Setup", 1);
         EXPECT_EQ(Header(0), "No File Loaded");
@@ -212,41 +190,30 @@ TEST_F(SetupMenuTest, RecallOnAnotherUnitSendsWhatTm80ctlSends) {
         for (const auto& frame : a.Frames()) {
             EXPECT_EQ(frame.command, 0x1003) << "only the note check";
         }
-    });
-}
 
-// A recall the unit stops taking half-way: it ends there, says so, the header
-// keeps its file, and the page and the row show what the unit holds: what it
-// took of the setup and its own values for the rest.
-TEST_F(SetupMenuTest, RecallTheUnitStopsTakingIsReportedAndShowsWhatTheUnitHolds) {
-    sim::SimUnit& a = StartUnit(3, 1, "UNIT A");
-    const std::string file = folder->Path() + "/a.TM80";
-    CTM80_AppDlg dlg;
-    RunMainWindow(dlg, [&] {
-        ASSERT_TRUE(Add(dlg, a));
+        // A recall the unit stops taking after three frames: the slot shows
+        // what the unit holds, what it took and its own values for the rest.
         UnitSlot& slot = *TheSlotTable().Slot(0);
         ASSERT_GE(slot.bandCount, 2);
         slot.bandSelection[1] = 1 - slot.bandSelection[1];
         slot.adjustments.fill(3);
-        ASSERT_EQ(slot.SaveSetup(file), 1);
+        const std::string third = folder->Path() + "/c.TM80";
+        ASSERT_EQ(slot.SaveSetup(third), 1);
         slot.TakeUnitSettings();
-
-        // The unit answers the open control, the bands and the first
-        // adjustment of the recall, then hangs up.
         WaitUntil([&] { return !slot.Unit()->Busy(); });
         a.SetFault(sim::Fault::CloseAfterFrames, 3);
         a.ClearFrames();
-        dialogs->AnswerFile(file);
+        dialogs->ClearHistory();
+        dialogs->AnswerFile(third);
         QElapsedTimer clock;
         clock.start();
         SetupMenuCommands::RecallSetup(&dlg, 1);
         EXPECT_LT(clock.elapsed(), 1500);
         EXPECT_EQ(a.Frames().size(), 3u);
-
-        EXPECT_EQ(Messages(), std::vector<std::string>{"The setup in " + file +
+        EXPECT_EQ(Messages(), std::vector<std::string>{"The setup in " + third +
                                                        " could not be sent to Device 1."});
         EXPECT_EQ(dialogs->History().back().message.caption, "Recall Setup");
-        EXPECT_EQ(Header(0), "No File Loaded");
+        EXPECT_EQ(Header(0), file);
         const std::vector<int> bands(slot.bandSelection.begin(), slot.bandSelection.end());
         const std::vector<int> adjustments(slot.adjustments.begin(), slot.adjustments.end());
         EXPECT_EQ(bands, a.BandSelection());

@@ -1,9 +1,9 @@
-// Start-up: the application object's steps, the first start with nothing
-// configured, and the direct launch with addresses that do not answer.
+// Start-up and closing of the main window.
 
-#include "app/mainwindow/CTM80_AppDlg.h"
+#include "app/dialogs/CAboutDlg.h"
 #include "app/mainwindow/Resources.h"
 #include "app/startup/CTM80_AppApp.h"
+#include "app/startup/LocalAddress.h"
 #include "app/startup/StartupNetwork.h"
 #include "app/startup/StartupWindow.h"
 #include "device/SlotTable.h"
@@ -13,21 +13,20 @@
 #include "infra/SystemConfiguration.h"
 #include "infra/TraceFile.h"
 #include "platform/ui/CWinApp.h"
+#include "platform/ui/EventBridge.h"
 #include "tests/app/AppTestSupport.h"
 #include "toolkit/CNewLabel.h"
-
-#include "platform/ui/EventBridge.h"
 
 #include "Version.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QTest>
-#include <QWidget>
 
 #include <algorithm>
 #include <cstdio>
-#include <vector>
+#include <filesystem>
 
 using namespace apptest;
 using namespace res;
@@ -36,149 +35,101 @@ namespace {
 
 class StartupTest : public AppTest {
 protected:
-    StartupTest() : AppTest(61) {}
+    StartupTest() : AppTest(61, false) {}
+
+    // Runs the application object's start; `inside` acts on its main window once it shows.
+    static bool RunApp(const std::function<void(CTM80_AppDlg&)>& inside) {
+        CTM80_AppApp app;
+        WhenReady([] { return win::AfxGetMainWnd() && win::AfxGetMainWnd()->IsWindowVisible(); },
+                  [inside] { inside(dynamic_cast<CTM80_AppDlg&>(*win::AfxGetMainWnd())); });
+        return app.InitInstance();
+    }
 };
 
-TEST_F(StartupTest, FirstStartWithoutConfigurationOrUnits) {
-    CTM80_AppApp app;
+const std::string kMainTitle = std::string("Tm80_App Version ") + kVersionText;
+
+// The first start with nothing configured; its Help menu opens the About box,
+// the main window waiting behind it.
+TEST_F(StartupTest, FirstStartWithoutConfigurationOrUnitsAndTheAboutBox) {
     bool checked = false;
-    WhenReady(
-        [] { return win::AfxGetMainWnd() != nullptr && win::AfxGetMainWnd()->IsWindowVisible(); },
-        [&] {
-            auto& dlg = dynamic_cast<CTM80_AppDlg&>(*win::AfxGetMainWnd());
-            for (int row = 0; row < kUnitPositions; ++row) {
-                EXPECT_FALSE(AppTest::RowShown(dlg, row)) << "row " << row + 1;
-            }
-            EXPECT_EQ(dlg.GetDlgItemText(IDC_DEVICES_FOUND), "Devices Found: 0");
-            EXPECT_EQ(dlg.GetDlgItemText(IDC_LOCAL_SW_IP), "Local Software IP: 127.0.0.1");
-            const std::string title = std::string("Tm80_App Version ") + kVersionText;
-            EXPECT_EQ(dlg.GetWindowText(), title);
-            EXPECT_EQ(dlg.GetNative()->window()->windowTitle().toStdString(), title);
-
+    bool shown = false;
+    EXPECT_FALSE(RunApp([&](CTM80_AppDlg& dlg) {
+        for (int row = 0; row < kUnitPositions; ++row) {
+            EXPECT_FALSE(RowShown(dlg, row)) << "row " << row + 1;
             // Without a configuration the rows take the default greys with white text.
-            for (int row = 0; row < kUnitPositions; ++row) {
-                const auto* id = dynamic_cast<const CNewLabel*>(dlg.GetDlgItem(IDC_DEVICE_ID[row]));
-                ASSERT_NE(id, nullptr);
-                EXPECT_EQ(id->GetBkColor(), win::RGB(50 * row, 50 * row, 50 * row));
-                EXPECT_EQ(id->GetTextColor(), win::RGB(255, 255, 255));
-            }
-
-            // "Add Device" is live.
-            EXPECT_TRUE(dlg.GetDlgItem(IDC_ADD_DEVICE)->IsWindowEnabled());
-            EXPECT_TRUE(dlg.GetDlgItem(IDC_ADD_DEVICE)->IsWindowVisible());
-            checked = true;
-            Close(dlg, CloseBy::Escape);
+            const auto& id = dynamic_cast<const CNewLabel&>(*dlg.GetDlgItem(IDC_DEVICE_ID[row]));
+            EXPECT_EQ(id.GetBkColor(), win::RGB(50 * row, 50 * row, 50 * row));
+            EXPECT_EQ(id.GetTextColor(), win::RGB(255, 255, 255));
+        }
+        EXPECT_EQ(dlg.GetDlgItemText(IDC_DEVICES_FOUND), "Devices Found: 0");
+        EXPECT_EQ(dlg.GetDlgItemText(IDC_LOCAL_SW_IP), "Local Software IP: 127.0.0.1");
+        EXPECT_EQ(dlg.GetWindowText(), kMainTitle);
+        EXPECT_EQ(dlg.GetNative()->window()->windowTitle().toStdString(), kMainTitle);
+        EXPECT_TRUE(dlg.GetDlgItem(IDC_ADD_DEVICE)->IsWindowEnabled());
+        EXPECT_TRUE(dlg.GetDlgItem(IDC_ADD_DEVICE)->IsWindowVisible());
+        WhenShown<CAboutDlg>("About TM80_App", [&](CAboutDlg& about) {
+            shown = true;
+            EXPECT_EQ(uitest::LayoutFaults(about), std::vector<std::string>{});
+            EXPECT_EQ(about.GetDlgItemText(IDC_ABOUT_VERSION),
+                      std::string("TM80_App, Version ") + kVersionText);
+            EXPECT_EQ(about.GetDlgItemText(win::IDOK), "OK");
+            EXPECT_FALSE(dlg.IsWindowEnabled());
+            Click(about, win::IDOK);
         });
-    EXPECT_FALSE(app.InitInstance());
+        dlg.SendMessage(win::WM_COMMAND, win::MAKEWPARAM(IDM_ABOUTBOX, win::BN_CLICKED), 0);
+        EXPECT_TRUE(shown);
+        EXPECT_TRUE(dlg.IsWindowEnabled());
+        EXPECT_EQ(VisibleWindowTitled(CAboutDlg::kTitle), nullptr);
+        checked = true;
+        Close(dlg, CloseBy::Escape);
+    }));
     EXPECT_TRUE(checked);
     EXPECT_EQ(win::AfxGetMainWnd(), nullptr);
-
-    // The trace of this run.
-    const std::string root = folder->Path();
-    const std::string traceText = ReadFile(root + "/SystemTools/AppLogs/" + TraceFile::kFileName);
+    const std::string traceText =
+        ReadFile(folder->Path() + "/SystemTools/AppLogs/" + TraceFile::kFileName);
     EXPECT_NE(traceText.find("tm80 started"), std::string::npos);
     EXPECT_NE(traceText.find("Now looking for WizNET Devices."), std::string::npos);
-
     // Escape saved the configuration.
     EXPECT_NE(ReadFile(ConfigPath()).find("LAST_IP_USED="), std::string::npos);
 }
 
-TEST_F(StartupTest, AddressLabelIsWrittenWhenTheHostNameDoesNotResolve) {
-    TheStartupNetwork().localAddress = [] { return std::string(); };
-    StartUp();
-    CTM80_AppDlg dlg;
-    RunMainWindow(dlg,
-                  [&] { EXPECT_EQ(dlg.GetDlgItemText(IDC_LOCAL_SW_IP), "Local Software IP: "); });
-}
-
-TEST_F(StartupTest, SilentUnitAtDirectLaunchGetsNoRowAndHoldsTheStartForOneBudget) {
-    // The module accepts the connection, the unit never answers.
-    sim::SimUnit& silent = StartUnit(3, 1, "SILENT");
+// Each address that does not answer is named, the zero address too, and no
+// more than four are tried. A unit whose module accepts the connection but
+// that never answers gets no row and holds the start for its LED flash's 3 s
+// budget only (not the open sequence's other 15 s).
+TEST_F(StartupTest, DirectLaunchNamesEachAddressThatDoesNotAnswer) {
+    sim::SimUnit& silent = StartUnit(2, 3, "SILENT");
     silent.SetFault(sim::Fault::Silent);
-    WriteConfiguration("LAUNCH_DIRECT=1\r\nNUMBER_OF_LAUNCH_DEVICES=1\r\n"
-                       "DEVICE_DIRECT_IP_ADDRESS_0=" +
-                       Address(3, 1) + "\r\n");
+    sim::SimUnit& fourth = StartUnit(2, 4, "FOURTH");
+    WriteDirectLaunch({"0.0.0.0", Address(2, 2), Address(2, 3), Address(2, 4), Address(2, 5)}, 2,
+                      9);
     StartUp();
     CTM80_AppDlg dlg;
     QElapsedTimer start;
     start.start();
     RunMainWindow(dlg, [&] {
-        // The LED flash waits out its 3 s budget; the rest of the open
-        // sequence (another 15 s) is not run.
         EXPECT_LT(start.elapsed(), 8000);
-        EXPECT_EQ(Messages(), std::vector<std::string>{Address(3, 1) + " did not answer."});
-        EXPECT_FALSE(RowShown(dlg, 0));
-        EXPECT_EQ(TheSlotTable().Slot(0), nullptr);
-        EXPECT_FALSE(TheSlotTable().At(0).occupied);
-        EXPECT_EQ(silent.Frames().size(), 1u);
-        EXPECT_TRUE(WaitUntil([&] { return silent.OpenConnections() == 0; }));
-    });
-}
-
-// Each address that does not answer is named; the zero address is tried too,
-// and no more than four addresses.
-TEST_F(StartupTest, DirectLaunchNamesEachAddressThatDoesNotAnswer) {
-    sim::SimUnit& fourth = StartUnit(2, 4, "FOURTH");
-    WriteConfiguration("LAUNCH_DIRECT=2\r\nNUMBER_OF_LAUNCH_DEVICES=9\r\n"
-                       "DEVICE_DIRECT_IP_ADDRESS_0=0.0.0.0\r\n"
-                       "DEVICE_DIRECT_IP_ADDRESS_1=" +
-                       Address(2, 2) + "\r\n" + "DEVICE_DIRECT_IP_ADDRESS_2=" + Address(2, 3) +
-                       "\r\n" + "DEVICE_DIRECT_IP_ADDRESS_3=" + Address(2, 4) + "\r\n");
-    StartUp();
-    CTM80_AppDlg dlg;
-    RunMainWindow(dlg, [&] {
-        EXPECT_EQ(Messages(),
-                  (std::vector<std::string>{"Connection could not be made with 0.0.0.0",
-                                            "Connection could not be made with " + Address(2, 2),
-                                            "Connection could not be made with " + Address(2, 3)}));
+        const std::string no = "Connection could not be made with ";
+        EXPECT_EQ(Messages(), (std::vector<std::string>{no + "0.0.0.0", no + Address(2, 2),
+                                                        Address(2, 3) + " did not answer."}));
         const auto& box = dialogs->History()[0].message;
         EXPECT_EQ(box.caption, "Add Device");
         EXPECT_EQ(box.type & win::MB_TYPEMASK, win::MB_OK);
-
         // The one unit that answered takes the first row, not the fourth.
         EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[0]), "FOURTH");
         EXPECT_EQ(LabelText(dlg, IDC_ADDRESS[0]), Address(2, 4));
         for (int row = 0; row < kUnitPositions; ++row) {
             EXPECT_EQ(RowShown(dlg, row), row == 0) << "row " << row + 1;
+            EXPECT_EQ(TheSlotTable().At(row).occupied, row == 0) << "row " << row + 1;
         }
-        // The simulated unit's bands name the outputs; its LEDs flashed when it was added.
+        EXPECT_EQ(silent.Frames().size(), 1u);
+        EXPECT_TRUE(WaitUntil([&] { return silent.OpenConnections() == 0; }));
+        // The unit's bands name the outputs; its LEDs flashed when it was added.
         EXPECT_FALSE(dlg.GetDlgItemText(IDC_OUTPUT_FIRST[0]).empty());
         EXPECT_EQ(fourth.LedFlashes(), 1);
         ASSERT_NE(CTM80_AppDlg::DeviceWindowOf(0), nullptr);
         EXPECT_FALSE(CTM80_AppDlg::DeviceWindowOf(0)->IsWindowVisible());
     });
-}
-
-// One unit, one row: an address listed twice is connected once, the second
-// listing skipped with a line in the error log.
-TEST_F(StartupTest, DirectLaunchListingAnAddressTwiceConnectsItOnce) {
-    sim::SimUnit& twice = StartUnit(7, 1, "TWICE");
-    sim::SimUnit& other = StartUnit(7, 2, "OTHER");
-    WriteConfiguration("LAUNCH_DIRECT=1\r\nNUMBER_OF_LAUNCH_DEVICES=3\r\n"
-                       "DEVICE_DIRECT_IP_ADDRESS_0=" +
-                       Address(7, 1) + "\r\nDEVICE_DIRECT_IP_ADDRESS_1=" + Address(7, 2) +
-                       "\r\nDEVICE_DIRECT_IP_ADDRESS_2=" + Address(7, 1) + "\r\n");
-    StartUp();
-    StartErrorLog(kVersionText, "TM80", TheEnvironment().AppLogFolder, "");
-    ASSERT_NE(TheErrorLog(), nullptr);
-    const std::string log = TheErrorLog()->Path();
-    CTM80_AppDlg dlg;
-    RunMainWindow(dlg, [&] {
-        EXPECT_TRUE(Messages().empty());
-        EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[0]), "TWICE");
-        EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[1]), "OTHER");
-        EXPECT_FALSE(RowShown(dlg, 2));
-        EXPECT_EQ(twice.LedFlashes(), 1);
-        EXPECT_EQ(other.LedFlashes(), 1);
-        // Enter at the start opens the first unit's window, never removes it.
-        ASSERT_TRUE(WaitUntil([] { return win::CWnd::GetFocus() != nullptr; }));
-        EXPECT_EQ(win::CWnd::GetFocus()->GetDlgCtrlID(), IDC_DEVICE_BUTTON[0]);
-    });
-    StopErrorLog();
-    EXPECT_NE(ReadFile(log).find("Direct launch: " + Address(7, 1) +
-                                 " is listed more than once; it is connected once, as Device 1."),
-              std::string::npos)
-        << ReadFile(log);
 }
 
 // The windows' version text is the plain version with minor and patch as two digits.
@@ -190,75 +141,168 @@ TEST(Version, TextIsThePlainVersionWithTwoDigitMinorAndPatch) {
     EXPECT_STREQ(kVersionText, text);
 }
 
-// What the operator could see during a start, in order: windows shown and
-// hidden (by title) and each line the start-up window painted.
-class StartRecorder : public QObject {
-public:
-    StartRecorder() { qApp->installEventFilter(this); }
-    ~StartRecorder() override { qApp->removeEventFilter(this); }
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
+// What the operator sees during a start, in order: the start-up window shown
+// and hidden, each line it painted, the main window shown; Esc and clicks at
+// each line do nothing. An address listed twice is connected once, the second
+// listing skipped with a line in the error log; the focus starts on the first
+// unit's button (Enter opens its window, never removes it).
+TEST_F(StartupTest, StartupWindowShowsTheStepsAndAnAddressListedTwiceIsConnectedOnce) {
+    sim::SimUnit& twice = StartUnit(6, 1, "TWICE");
+    sim::SimUnit& other = StartUnit(6, 2, "OTHER");
+    WriteDirectLaunch({Address(6, 1), Address(6, 2), Address(6, 1)});
+    std::vector<std::string> seen;
+    const auto note = [&seen](const std::string& what) {
+        if ((seen.empty() || seen.back() != what) &&
+            std::find(seen.begin(), seen.end(), "show " + kMainTitle) == seen.end()) {
+            seen.push_back(what);
+        }
+    };
+    struct Recorder : QObject {
+        std::function<bool(QObject*, QEvent*)> filter;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            return filter(watched, event);
+        }
+    } recorder;
+    recorder.filter = [&](QObject* watched, QEvent* event) {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget == nullptr) {
             return false;
         }
         const std::string title = widget->window()->windowTitle().toStdString();
-        if ((event->type() == QEvent::Show || event->type() == QEvent::Hide) &&
-            widget->isWindow()) {
-            Note((event->type() == QEvent::Show ? "show " : "hide ") + title);
+        const bool shown = event->type() == QEvent::Show;
+        if ((shown || event->type() == QEvent::Hide) && widget->isWindow() &&
+            (title == StartupWindow::kTitle || (shown && title == kMainTitle))) {
+            note((shown ? "show " : "hide ") + title);
         }
+        const win::CWnd* control = win::EventBridge::OwnerOf(widget);
         if (event->type() == QEvent::Paint && title == StartupWindow::kTitle &&
-            !widget->isWindow()) {
-            const win::CWnd* control = win::EventBridge::OwnerOf(widget);
-            if (control != nullptr && !control->GetWindowText().empty()) {
-                Note("line " + control->GetWindowText());
-                // The operator presses Esc and clicks: nothing may come of it.
-                QTest::keyClick(widget->window(), Qt::Key_Escape);
-                QTest::mouseClick(widget->window(), Qt::LeftButton);
-            }
+            !widget->isWindow() && control != nullptr && !control->GetWindowText().empty()) {
+            note("line " + control->GetWindowText());
+            QTest::keyClick(widget->window(), Qt::Key_Escape);
+            QTest::mouseClick(widget->window(), Qt::LeftButton);
         }
         return false;
-    }
+    };
+    qApp->installEventFilter(&recorder);
+    std::string log;
+    RunApp([&](CTM80_AppDlg& dlg) {
+        EXPECT_TRUE(Messages().empty());
+        EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[0]), "TWICE");
+        EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[1]), "OTHER");
+        EXPECT_FALSE(RowShown(dlg, 2));
+        EXPECT_EQ(twice.LedFlashes(), 1);
+        EXPECT_EQ(other.LedFlashes(), 1);
+        ASSERT_TRUE(WaitUntil([] { return win::CWnd::GetFocus() != nullptr; }));
+        EXPECT_EQ(win::CWnd::GetFocus()->GetDlgCtrlID(), IDC_DEVICE_BUTTON[0]);
+        log = TheErrorLog() != nullptr ? TheErrorLog()->Path() : "";
+        Close(dlg, CloseBy::CloseBox);
+    });
+    qApp->removeEventFilter(&recorder);
+    const auto line = [](const char* what, const std::string& address) {
+        return std::string("line ") + what + address + "\x85";
+    };
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{
+                  "show TM80", line("Starting", ""), line("Connecting to ", Address(6, 1)),
+                  line("Reading ", Address(6, 1)), line("Connecting to ", Address(6, 2)),
+                  line("Reading ", Address(6, 2)), line("Searching the network for TM80 units", ""),
+                  "hide TM80", "show " + kMainTitle}));
+    EXPECT_NE(ReadFile(log).find("Direct launch: " + Address(6, 1) +
+                                 " is listed more than once; it is connected once, as Device 1."),
+              std::string::npos)
+        << log;
+}
 
-    std::vector<std::string> seen;
-
-private:
-    void Note(const std::string& what) {
-        if (seen.empty() || seen.back() != what) {
-            seen.push_back(what);
+// Escape (also after a menu was opened and closed with it, also with nothing
+// focused) and the close box save the configuration; Enter does not.
+TEST_F(StartupTest, EscapeAndTheCloseBoxSaveTheConfigurationEnterDoesNot) {
+    const struct {
+        const char* what;
+        CloseBy how;
+        Qt::Key menuKey; // Qt::Key_unknown: no menu; else the menu first, then Esc as pressed
+        Qt::KeyboardModifiers modifiers;
+    } cases[] = {
+        {"Escape", CloseBy::Escape, Qt::Key_unknown, {}},
+        {"close box", CloseBy::CloseBox, Qt::Key_unknown, {}},
+        {"Enter", CloseBy::Enter, Qt::Key_unknown, {}},
+        {"Escape, nothing focused", CloseBy::Escape, Qt::Key_Escape, {}},
+        {"Alt+F", CloseBy::Escape, Qt::Key_F, Qt::AltModifier},
+        {"F10", CloseBy::Escape, Qt::Key_F10, {}},
+    };
+    const std::string stored = "LAUNCH_DIRECT=0\r\nLAST_IP_USED=127.61.9.9\r\n";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteConfiguration(stored);
+        ResetProcessValues();
+        TheStartupNetwork().localAddress = [] { return std::string(); }; // does not resolve
+        StartUp();
+        CTM80_AppDlg dlg;
+        const int result = RunMainWindow(
+            dlg,
+            [&] {
+                EXPECT_EQ(dlg.GetDlgItemText(IDC_LOCAL_SW_IP), "Local Software IP: ");
+                // A change made during the run (as the launch options dialog would).
+                TheSystemConfiguration().LaunchCount = 3;
+                if (c.menuKey == Qt::Key_unknown) {
+                    Close(dlg, c.how);
+                    return;
+                }
+                ASSERT_TRUE(WaitUntil([&] { return Active(dlg); }));
+                int escapes = 1;
+                if (c.menuKey != Qt::Key_Escape) {
+                    Press(dlg, c.menuKey, c.modifiers);
+                    const auto menu = [] {
+                        const auto* open = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                        return open != nullptr ? open->title() : QString();
+                    };
+                    ASSERT_TRUE(WaitUntil([&] { return !menu().isEmpty(); }));
+                    EXPECT_EQ(menu(), "&File");
+                    // The first closes the menu, the second leaves the menu bar.
+                    escapes = 3;
+                }
+                dialogs->AnswerMessageBox(win::IDYES); // "Exit TM80?"
+                for (int k = 0; k < escapes && dlg.IsWindowVisible(); ++k) {
+                    Press(dlg, Qt::Key_Escape);
+                }
+            },
+            true);
+        const bool saves = c.how != CloseBy::Enter;
+        EXPECT_EQ(result, saves ? win::IDCANCEL : win::IDOK);
+        const std::string after = ReadFile(ConfigPath());
+        if (saves) {
+            EXPECT_NE(after.find("NUMBER_OF_LAUNCH_DEVICES=3"), std::string::npos) << after;
+            // The last address used goes back unchanged.
+            EXPECT_NE(after.find("LAST_IP_USED=127.61.9.9"), std::string::npos) << after;
+        } else {
+            EXPECT_EQ(after, "[TM80M1]\r\n" + stored);
         }
     }
-};
+}
 
-TEST_F(StartupTest, StartupWindowShowsTheStepsUntilTheMainWindowShows) {
-    StartUnit(6, 1, "FIRST UNIT");
-    WriteConfiguration("LAUNCH_DIRECT=1\r\nNUMBER_OF_LAUNCH_DEVICES=1\r\n"
-                       "DEVICE_DIRECT_IP_ADDRESS_0=" +
-                       Address(6, 1) + "\r\n");
-    CTM80_AppApp app;
-    StartRecorder recorder;
-    WhenReady(
-        [] { return win::AfxGetMainWnd() != nullptr && win::AfxGetMainWnd()->IsWindowVisible(); },
-        [&] { Close(dynamic_cast<CTM80_AppDlg&>(*win::AfxGetMainWnd()), CloseBy::Enter); });
-    app.InitInstance();
-
-    const std::string main = std::string("show Tm80_App Version ") + kVersionText;
-    std::vector<std::string> seen = recorder.seen;
-    // Only the start-up window and the main window's showing matter here.
-    seen.erase(std::remove_if(seen.begin(), seen.end(),
-                              [&](const std::string& s) {
-                                  return s != main && s != "show TM80" && s != "hide TM80" &&
-                                         s.rfind("line ", 0) != 0;
-                              }),
-               seen.end());
-    const auto mainShown = std::find(seen.begin(), seen.end(), main);
-    ASSERT_NE(mainShown, seen.end());
-    seen.erase(mainShown + 1, seen.end());
-    EXPECT_EQ(seen, (std::vector<std::string>{"show TM80", "line Starting\x85",
-                                              "line Connecting to " + Address(6, 1) + "\x85",
-                                              "line Reading " + Address(6, 1) + "\x85",
-                                              "line Searching the network for TM80 units\x85",
-                                              "hide TM80", main}));
+// Also: the address label is written when the host name does not resolve.
+// The choice goes by each interface's flags, not by its address, so the
+// addresses here are loopback ones too: only data, nothing is sent to them.
+TEST(LocalAddressTest, PrefersTheDefaultRouteThenTheFirstUpNonLoopbackAddress) {
+    const InterfaceAddress lo{"lo", "127.0.0.1", true, true};
+    const InterfaceAddress down{"eth0", "127.0.2.5", false, false};
+    const InterfaceAddress lan{"eth1", "127.0.2.20", true, false};
+    const InterfaceAddress wifi{"wlan0", "127.0.2.9", true, false};
+    const struct {
+        std::vector<InterfaceAddress> addresses;
+        std::string defaultRoute;
+        std::string shown;
+    } cases[] = {
+        {{lo, down, lan, wifi}, "wlan0", "127.0.2.9"},
+        {{lo, down, lan, wifi}, "", "127.0.2.20"},
+        {{lo, down, lan, wifi}, "eth0", "127.0.2.20"}, // its interface is down
+        {{lo, down}, "", "127.0.0.1"},
+        {{}, "", "127.0.0.1"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ChooseLocalAddress(c.addresses, c.defaultRoute), c.shown) << c.defaultRoute;
+    }
+    // The real interfaces give some dotted address, never a name look-up's 127.0.1.1.
+    EXPECT_NE(FindLocalAddress(), "127.0.1.1");
 }
 
 } // namespace

@@ -1,21 +1,12 @@
 // The unit model against a scripted peer: the bytes each operation sends, how
 // values are clamped, how replies are parsed, and what happens when
 // exchanges fail.
-#include "tests/device/ModelTestSupport.h"
-
-#include "platform/Clock.h"
+#include "tests/device/ScriptedPeer.h"
 
 #include <cstring>
-#include <functional>
-#include <map>
 #include <sstream>
-#include <string>
-#include <vector>
 
-using testpeer::Answer;
-using testpeer::PeerFrame;
-using testpeer::ScriptedPeer;
-using Bytes = std::vector<std::uint8_t>;
+using namespace testpeer;
 using Words = std::vector<std::uint16_t>;
 
 namespace {
@@ -24,8 +15,7 @@ namespace {
 Bytes Hex(const char* text) {
     Bytes bytes;
     std::istringstream in(text);
-    unsigned byte = 0;
-    while (in >> std::hex >> byte) {
+    for (unsigned byte = 0; in >> std::hex >> byte;) {
         bytes.push_back(static_cast<std::uint8_t>(byte));
     }
     return bytes;
@@ -53,23 +43,11 @@ Words TableBlock(const std::function<int(int, int)>& value) {
     return words;
 }
 
-class CommTest : public testpeer::PeerTest {
+// A table row's operation on the unit model, named by its text.
+#define OP(call) #call, [&](CTM80M1_Comm& u) { return u.call; }
+
+class CommTest : public PeerTest {
 protected:
-    // Answers `command` with `payload`; everything else with zeros.
-    void AnswerWith(std::uint16_t command, Bytes payload) {
-        peer->SetHandler([command, payload](const PeerFrame& frame) {
-            return Answer{frame.command == command ? ScriptedPeer::Reply(command, payload)
-                                                   : ScriptedPeer::DefaultReply(frame.command)};
-        });
-    }
-    // Answers block reads from `blocks` (block number -> words); others with zeros.
-    void AnswerBlocks(std::map<int, Words> blocks) {
-        peer->SetHandler([blocks](const PeerFrame& frame) {
-            auto it = frame.command == 0x2009 ? blocks.find(frame.Payload(0)) : blocks.end();
-            return Answer{it != blocks.end() ? ScriptedPeer::BlockReply(it->second)
-                                             : ScriptedPeer::DefaultReply(frame.command)};
-        });
-    }
     std::vector<int> BlocksRequested() const {
         std::vector<int> blocks;
         for (const auto& frame : peer->Frames()) {
@@ -81,62 +59,41 @@ protected:
     }
 };
 
-// ---------------------------------------------------------------------------
-// Requests: exact frames, clamping, refusals that send nothing.
-
 TEST_F(CommTest, RequestsCarryTheClampedValues) {
-    struct Case {
+    const std::array<int, 8> bands = {0, 1, 2, 3, 4, 5, 6, 7};
+    const std::array<int, 8> wide = {17, -1, 0, 0, 0, 0, 0, 15};
+    const struct {
         const char* name;
         std::function<int(CTM80M1_Comm&)> operation;
         int result;
         const char* sent; // empty: nothing may be sent
-    };
-    const std::array<int, 8> bands = {0, 1, 2, 3, 4, 5, 6, 7};
-    const std::array<int, 8> wideBands = {17, -1, 0, 0, 0, 0, 0, 15};
-    const Case cases[] = {
-        {"adjust 3 by -2", [](auto& u) { return u.SetOutputAdjustment(3, -2); }, 1,
-         "16 00 00 10 02 00 03 FE"},
-        {"adjust 3 by 20", [](auto& u) { return u.SetOutputAdjustment(3, 20); }, 1,
-         "16 00 00 10 02 00 03 0C"},
-        {"adjust 7 by -13", [](auto& u) { return u.SetOutputAdjustment(7, -13); }, 1,
-         "16 00 00 10 02 00 07 F4"},
-        {"adjust 9 by -10", [](auto& u) { return u.SetOutputAdjustment(9, -10); }, 1,
-         "16 00 00 10 02 00 09 F8"},
-        {"adjust channel 10", [](auto& u) { return u.SetOutputAdjustment(10, 0); }, 0, ""},
-        {"adjust channel -1", [](auto& u) { return u.SetOutputAdjustment(-1, 0); }, 0, ""},
-        {"calibration 200", [](auto& u) { return u.SetCalibrationValue(2, 1, 0, 200); }, 1,
-         "16 00 00 30 03 00 00 73 21"},
-        {"calibration 5", [](auto& u) { return u.SetCalibrationValue(0, 0, 0, 5); }, 1,
-         "16 00 00 30 03 00 00 0C 00"},
-        {"calibration 3 on 8", [](auto& u) { return u.SetCalibrationValue(2, 1, 8, 3); }, 1,
-         "16 00 00 30 03 00 08 08 21"},
-        {"calibration 255 on 9", [](auto& u) { return u.SetCalibrationValue(7, 0, 9, 255); }, 1,
-         "16 00 00 30 03 00 09 77 70"},
-        {"calibration band 9", [](auto& u) { return u.SetCalibrationValue(9, 1, 1, 50); }, 1,
-         "16 00 00 30 03 00 01 32 01"},
-        {"calibration channel 10", [](auto& u) { return u.SetCalibrationValue(0, 0, 10, 50); }, 0,
-         ""},
-        {"calibration channel -1", [](auto& u) { return u.SetCalibrationValue(0, 0, -1, 50); }, 0,
-         ""},
-        {"calibration split 2", [](auto& u) { return u.SetCalibrationValue(0, 2, 0, 50); }, 0, ""},
-        {"select band 3 split 1", [](auto& u) { return u.SelectCalibrationBand(1, 3); }, 1,
-         "16 00 01 30 01 00 39"},
-        {"select split 5", [](auto& u) { return u.SelectCalibrationBand(5, 2); }, 1,
-         "16 00 01 30 01 00 28"},
-        {"select band 8", [](auto& u) { return u.SelectCalibrationBand(1, 8); }, 1,
-         "16 00 01 30 01 00 09"},
-        {"select split -1", [](auto& u) { return u.SelectCalibrationBand(-1, 2); }, 0, ""},
-        {"split and bands", [&](auto& u) { return u.SetSplitAndBands(1, bands); }, 1,
-         "16 00 04 10 0A 00 01 00 00 10 20 30 40 50 60 70"},
-        {"split 3, wide bands", [&](auto& u) { return u.SetSplitAndBands(3, wideBands); }, 1,
-         "16 00 04 10 0A 00 00 00 10 F0 00 00 00 00 00 F0"},
-        {"split -1", [&](auto& u) { return u.SetSplitAndBands(-1, bands); }, 0, ""},
-        {"factory reset 3", [](auto& u) { return u.FactoryReset(3); }, 1, "16 00 02 30 01 00 30"},
-        {"factory reset 9", [](auto& u) { return u.FactoryReset(9); }, 1, "16 00 02 30 01 00 00"},
-        {"flash LEDs", [](auto& u) { return u.FlashLeds(); }, 1,
-         "16 00 01 10 06 00 06 00 00 00 00 00"},
-        {"read block 12", [](auto& u) { return u.ReadBlock(12); }, 1, "16 00 09 20 01 00 0C"},
-        {"identity", [](auto& u) { return u.ReadIdentity(); }, 1, "16 00 01 20 00 00"},
+    } cases[] = {
+        {OP(SetOutputAdjustment(3, -2)), 1, "16 00 00 10 02 00 03 FE"},
+        {OP(SetOutputAdjustment(3, 20)), 1, "16 00 00 10 02 00 03 0C"},
+        {OP(SetOutputAdjustment(7, -13)), 1, "16 00 00 10 02 00 07 F4"},
+        {OP(SetOutputAdjustment(9, -10)), 1, "16 00 00 10 02 00 09 F8"},
+        {OP(SetOutputAdjustment(10, 0)), 0, ""},
+        {OP(SetOutputAdjustment(-1, 0)), 0, ""},
+        {OP(SetCalibrationValue(2, 1, 0, 200)), 1, "16 00 00 30 03 00 00 73 21"},
+        {OP(SetCalibrationValue(0, 0, 0, 5)), 1, "16 00 00 30 03 00 00 0C 00"},
+        {OP(SetCalibrationValue(2, 1, 8, 3)), 1, "16 00 00 30 03 00 08 08 21"},
+        {OP(SetCalibrationValue(7, 0, 9, 255)), 1, "16 00 00 30 03 00 09 77 70"},
+        {OP(SetCalibrationValue(9, 1, 1, 50)), 1, "16 00 00 30 03 00 01 32 01"},
+        {OP(SetCalibrationValue(0, 0, 10, 50)), 0, ""},
+        {OP(SetCalibrationValue(0, 0, -1, 50)), 0, ""},
+        {OP(SetCalibrationValue(0, 2, 0, 50)), 0, ""},
+        {OP(SelectCalibrationBand(1, 3)), 1, "16 00 01 30 01 00 39"},
+        {OP(SelectCalibrationBand(5, 2)), 1, "16 00 01 30 01 00 28"},
+        {OP(SelectCalibrationBand(1, 8)), 1, "16 00 01 30 01 00 09"},
+        {OP(SelectCalibrationBand(-1, 2)), 0, ""},
+        {OP(SetSplitAndBands(1, bands)), 1, "16 00 04 10 0A 00 01 00 00 10 20 30 40 50 60 70"},
+        {OP(SetSplitAndBands(3, wide)), 1, "16 00 04 10 0A 00 00 00 10 F0 00 00 00 00 00 F0"},
+        {OP(SetSplitAndBands(-1, bands)), 0, ""},
+        {OP(FactoryReset(3)), 1, "16 00 02 30 01 00 30"},
+        {OP(FactoryReset(9)), 1, "16 00 02 30 01 00 00"},
+        {OP(FlashLeds()), 1, "16 00 01 10 06 00 06 00 00 00 00 00"},
+        {OP(ReadBlock(12)), 1, "16 00 09 20 01 00 0C"},
+        {OP(ReadIdentity()), 1, "16 00 01 20 00 00"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -146,26 +103,16 @@ TEST_F(CommTest, RequestsCarryTheClampedValues) {
         unit->ReadStatus();
         auto frames = peer->Frames();
         ASSERT_FALSE(frames.empty());
-        EXPECT_EQ(frames.front().bytes, *c.sent ? Hex(c.sent) : Hex("16 00 02 20 00 00"));
+        EXPECT_EQ(frames.front().bytes, Hex(*c.sent ? c.sent : "16 00 02 20 00 00"));
     }
-}
-
-TEST_F(CommTest, SettingsThatSucceedAreKeptClamped) {
-    ASSERT_EQ(unit->SetOutputAdjustment(3, 20), 1);
-    ASSERT_EQ(unit->SetOutputAdjustment(9, -10), 1);
+    // Settings that succeeded are kept clamped; split and bands, and factory
+    // resets, leave the model alone.
     EXPECT_EQ(unit->settings.adjustments[3], 12);
     EXPECT_EQ(unit->settings.adjustments[9], -8);
-    ASSERT_EQ(unit->SetCalibrationValue(2, 1, 0, 200), 1);
     EXPECT_EQ(unit->calibration.calibration[2][0], 115);
-    ASSERT_EQ(unit->SetCalibrationValue(9, 1, 1, 50), 1);
     EXPECT_EQ(unit->calibration.calibration[0][1], 50);
-
-    // Split and bands, and a factory reset, leave the model alone.
-    ASSERT_EQ(unit->SetSplitAndBands(1, {1, 1, 1, 1, 1, 1, 1, 1}), 1);
     EXPECT_EQ(unit->settings.split, 0);
-    EXPECT_EQ(unit->settings.bandSelection[0], 0);
-    ASSERT_EQ(unit->FactoryReset(2), 1);
-    EXPECT_EQ(unit->calibration.calibration[2][0], 115);
+    EXPECT_EQ(unit->settings.bandSelection[1], 0);
 }
 
 TEST_F(CommTest, NotesSendTheirFirstSixteenCharacters) {
@@ -184,133 +131,85 @@ TEST_F(CommTest, NotesSendTheirFirstSixteenCharacters) {
     read.resize(23, 0);
     EXPECT_EQ(frames[1].bytes, read);
     EXPECT_STREQ(unit->identity.userNote.data(), "");
-
     ASSERT_EQ(unit->WriteUserNote("short"), 1);
     EXPECT_STREQ(unit->identity.userNote.data(), "short");
 }
 
-// ---------------------------------------------------------------------------
-// Replies: parsing and clamping.
-
-TEST_F(CommTest, StatusReplies) {
-    struct Case {
-        const char* tail; // reply bytes 8-11
+TEST_F(CommTest, StatusAndSettingReplies) {
+    const struct {
+        const char* tail; // status reply bytes 8-11
         double temperature, voltage, current;
-    };
-    const Case cases[] = {
-        {"2D 00 78 0F", 45, 12.0, 1.5},
-        {"2D FF 9C 0F", 45, -10.0, 1.5},
-        {"F6 01 00 FF", -10, 25.6, 25.5},
-    };
+    } cases[] = {{"2D 00 78 0F", 45, 12.0, 1.5},
+                 {"2D FF 9C 0F", 45, -10.0, 1.5},
+                 {"F6 01 00 FF", -10, 25.6, 25.5}};
     for (const auto& c : cases) {
-        Bytes payload = Hex("09 09 09 09 09 09 09 09");
-        Bytes tail = Hex(c.tail);
-        payload.insert(payload.end(), tail.begin(), tail.end());
-        AnswerWith(0x2002, payload);
+        peer->SetHandler(ScriptedPeer::Answering(
+            {{0x2002, Hex((std::string("09 09 09 09 09 09 09 09 ") + c.tail).c_str())}}));
         ASSERT_EQ(unit->ReadStatus(), 1);
         EXPECT_DOUBLE_EQ(unit->status.temperature, c.temperature);
         EXPECT_DOUBLE_EQ(unit->status.voltage, c.voltage);
         EXPECT_DOUBLE_EQ(unit->status.current, c.current);
     }
-}
 
-TEST_F(CommTest, SettingReplies) {
-    AnswerWith(0x4004, Hex("FF AA 90 70 85 10 2F F0 00 30"));
+    peer->SetHandler(ScriptedPeer::Answering({{0x4004, Hex("FF AA 90 70 85 10 2F F0 00 30")}}));
     unit->settings.bandSelection.fill(5);
     ASSERT_EQ(unit->ReadSplitAndBands(), 1);
     EXPECT_EQ(unit->settings.split, 1);
     EXPECT_EQ(unit->settings.bandSelection, (std::array<int, 8>{0, 7, 0, 1, 2, 0, 0, 3}));
-
-    AnswerWith(0x4000, Hex("14 EC 05 FB 0C F4 0D 80 09 F7"));
+    peer->SetHandler(ScriptedPeer::Answering({{0x4000, Hex("14 EC 05 FB 0C F4 0D 80 09 F7")}}));
     ASSERT_EQ(unit->ReadOutputAdjustments(), 1);
     EXPECT_EQ(unit->settings.adjustments,
               (std::array<std::int8_t, 10>{12, -12, 5, -5, 12, -12, 12, -12, 8, -8}));
 
-    AnswerWith(0x3001, {0x51});
+    peer->SetHandler(ScriptedPeer::Answering({{0x3001, {0x51}}}));
     ASSERT_EQ(unit->SelectCalibrationBand(0, 5), 1);
     EXPECT_EQ(unit->calibration.calibrationBand, 5);
     EXPECT_EQ(unit->calibration.calibrationSplit, 1);
-    AnswerWith(0x3001, {0x90});
+    peer->SetHandler(ScriptedPeer::Answering({{0x3001, {0x90}}}));
     ASSERT_EQ(unit->SelectCalibrationBand(1, 3), 1);
     EXPECT_EQ(unit->calibration.calibrationBand, 0);
     EXPECT_EQ(unit->calibration.calibrationSplit, 0);
 }
 
-TEST_F(CommTest, IdentityAndSerialNumber) {
-    Words product(64, 0);
-    std::string text = "TM80M Multicoupler";
+TEST_F(CommTest, ReadsFillIdentityBandsNoteAndTables) {
+    Words product(64, 0), noteBlock(64, 0);
+    const std::string text = "TM80M Multicoupler", note = "Mast 3, rack 12!";
     for (std::size_t i = 0; i < text.size(); ++i) {
         product[i] = static_cast<std::uint16_t>(0x4100 | static_cast<std::uint8_t>(text[i]));
     }
-    peer->SetHandler([product](const PeerFrame& frame) {
-        switch (frame.command) {
-        case 0x2001:
-            return Answer{ScriptedPeer::Reply(
-                0x2001, Hex("38 30 4D 31 00 AB 00 11 DE AD BE EF 01 02 03 04 05 06 07 08"))};
-        case 0x1003:
-            return Answer{ScriptedPeer::Reply(0x1003, Hex("42 65 6E 63 68 20 34 00 00 00 00 00 "
-                                                          "00 00 00 00"))};
-        case 0x2009:
-            return Answer{ScriptedPeer::BlockReply(product)};
-        default:
-            return Answer{ScriptedPeer::DefaultReply(frame.command)};
-        }
-    });
+    for (int k = 0; k < 8; ++k) {
+        noteBlock[16 + k] = static_cast<std::uint16_t>((note[2 * k] << 8) | note[2 * k + 1]);
+    }
+    // Calibration rows 10 * b + c and reference rows 100 more, above an 0x77 byte the read drops.
+    std::map<int, Words> blocks = {{0, BandBlock()}, {1, noteBlock}, {2, product}};
+    for (int block = 12; block < 16; ++block) {
+        const int base = (block - 12) * 40 + (block >= 14 ? 20 : 0);
+        blocks[block] = TableBlock([base](int r, int c) { return 0x7700 + base + 10 * r + c; });
+    }
+    peer->SetHandler(ScriptedPeer::Answering(
+        {{0x2001, Hex("38 30 4D 31 00 AB 00 11 DE AD BE EF 01 02 03 04 05 06 07 08")},
+         {0x1003, Hex("42 65 6E 63 68 20 34 00 00 00 00 00 00 00 00 00")}},
+        blocks));
+    ASSERT_EQ(unit->ReadUnitData(), 1);
+    EXPECT_EQ(BlocksRequested(), (std::vector<int>{0, 1, 4, 5, 6, 7, 8, 9, 10, 11}));
+    EXPECT_EQ(unit->bandTable.monitoring, 1);
+    EXPECT_EQ(unit->bandTable.lower[1], 1435000000);
+    EXPECT_EQ(unit->bandTable.upper[3], 2395000000);
+    EXPECT_EQ(unit->bandTable.bandList[1].position, 1u); // the list is built from the bands read
+    EXPECT_EQ(unit->identity.userNote.data(), note);
+
     // The serial number text reads the identity on first demand only.
+    peer->ClearFrames();
     EXPECT_EQ(unit->SerialNumberText(), "00AB-17");
     EXPECT_EQ(unit->SerialNumberText(), "00AB-17");
     EXPECT_EQ(peer->Frames().size(), 3u);
-
     EXPECT_STREQ(unit->identity.modelCode.data(), "80M1");
     EXPECT_EQ(unit->identity.firmware, 0xDEADBEEFu);
     EXPECT_STREQ(unit->identity.userNote.data(), "Bench 4");
     EXPECT_STREQ(unit->identity.productIdentifier.data(), "TM80M Multicoupler");
     EXPECT_EQ(BlocksRequested(), std::vector<int>{2});
-}
 
-TEST_F(CommTest, UnitDataFillsBandsMonitoringAndNote) {
-    Words noteBlock(64, 0);
-    const char* note = "Mast 3, rack 12!";
-    for (int k = 0; k < 8; ++k) {
-        noteBlock[16 + k] = static_cast<std::uint16_t>((note[2 * k] << 8) | note[2 * k + 1]);
-    }
-    AnswerBlocks({{0, BandBlock()}, {1, noteBlock}});
-    ASSERT_EQ(unit->ReadUnitData(), 1);
-    EXPECT_EQ(BlocksRequested(), (std::vector<int>{0, 1, 4, 5, 6, 7, 8, 9, 10, 11}));
-
-    const auto& bands = unit->bandTable;
-    EXPECT_EQ(bands.monitoring, 1);
-    EXPECT_EQ(bands.lower[1], 1435000000);
-    EXPECT_EQ(bands.upper[3], 2395000000);
-    EXPECT_EQ(bands.bandList[1].position, 1u); // the list is built from the bands read
-    EXPECT_STREQ(unit->identity.userNote.data(), note);
-}
-
-TEST(BandList, PacksPresentBandsInOrder) {
-    CTM80M1_Comm unit(nullptr);
-    // A band needs both edges; band 0 has only an upper edge.
-    unit.bandTable.upper[0] = 500000000;
-    unit.bandTable.lower[2] = 300000000;
-    unit.bandTable.upper[2] = 320000000;
-    unit.bandTable.lower[7] = 5100000000;
-    unit.bandTable.upper[7] = 5200000000;
-    unit.bandTable.bandList[5] = {1, 2, 3}; // stale entries are cleared
-    unit.BuildBandList();
-    EXPECT_EQ(unit.bandTable.bandList[0].lower, 300000000);
-    EXPECT_EQ(unit.bandTable.bandList[0].position, 0u);
-    EXPECT_EQ(unit.bandTable.bandList[1].lower, 5100000000);
-    EXPECT_EQ(unit.bandTable.bandList[1].position, 1u);
-    for (int e = 2; e < 8; ++e) {
-        EXPECT_EQ(unit.bandTable.bandList[e].upper, 0);
-        EXPECT_EQ(unit.bandTable.bandList[e].position, 8u);
-    }
-}
-
-TEST_F(CommTest, CalibrationAndReferenceTables) {
-    auto rows = [](int base) {
-        return TableBlock([base](int r, int c) { return 0x7700 + base + 10 * r + c; });
-    };
-    AnswerBlocks({{12, rows(0)}, {13, rows(40)}, {14, rows(100)}, {15, rows(140)}});
+    peer->ClearFrames();
     ASSERT_EQ(unit->ReadCalibrationTable(), 1);
     ASSERT_EQ(unit->ReadReferenceTable(), 1);
     EXPECT_EQ(BlocksRequested(), (std::vector<int>{12, 13, 14, 15}));
@@ -320,37 +219,46 @@ TEST_F(CommTest, CalibrationAndReferenceTables) {
             EXPECT_EQ(unit->calibration.reference[b][c], 100 + 10 * b + c);
         }
     }
-}
 
-// ---------------------------------------------------------------------------
-// Failures: silent units, partial replies, a unit that goes away.
-
-TEST_F(CommTest, SilentUnitEmptiesTheNoteAndZeroesTheStatus) {
-    std::strcpy(unit->identity.userNote.data(), "old note");
-    unit->status = {30, 12, 1};
-    unit->settings.split = 1;
-    peer->SetHandler([](const PeerFrame&) { return Answer{}; });
-
-    std::int64_t start = win::ProcessClock();
-    EXPECT_EQ(unit->ReadUserNote(), 0);
-    EXPECT_GE(win::ProcessClock() - start, 1000);
-    EXPECT_STREQ(unit->identity.userNote.data(), "");
-    EXPECT_EQ(unit->ReadStatus(), 0);
-    EXPECT_EQ(unit->status.temperature, 0);
-    EXPECT_EQ(unit->status.voltage, 0);
-    EXPECT_EQ(unit->status.current, 0);
-
-    // Other reads leave the model alone.
-    EXPECT_EQ(unit->ReadSplitAndBands(), 0);
-    EXPECT_EQ(unit->settings.split, 1);
-    EXPECT_EQ(unit->ReadIdentity(), 0);
-    EXPECT_EQ(unit->identity.identityRead, 0);
+    // The list packs the bands with both edges in order and clears stale entries.
+    auto& table = unit->bandTable;
+    table = {};
+    table.upper[0] = 500000000; // an upper edge alone is no band
+    table.lower[2] = 300000000;
+    table.upper[2] = 320000000;
+    table.lower[7] = 5100000000;
+    table.upper[7] = 5200000000;
+    table.bandList[5] = {1, 2, 3};
+    unit->BuildBandList();
+    EXPECT_EQ(table.bandList[0].lower, 300000000);
+    EXPECT_EQ(table.bandList[0].position, 0u);
+    EXPECT_EQ(table.bandList[1].lower, 5100000000);
+    EXPECT_EQ(table.bandList[1].position, 1u);
+    for (int e = 2; e < 8; ++e) {
+        EXPECT_EQ(table.bandList[e].upper, 0);
+        EXPECT_EQ(table.bandList[e].position, 8u);
+    }
 }
 
 TEST_F(CommTest, AFailedBlockReadChangesNothingTheModelHolds) {
-    // What the model held before: calibration and reference rows of 7s, band
-    // 5 only, no monitoring, a note and a product identifier.
-    auto held = [this] {
+    const Words rows = TableBlock([](int r, int c) { return 30 + r * 10 + c; });
+    const struct {
+        const char* name;
+        std::function<int(CTM80M1_Comm&)> read;
+        int cutBlock;               // answered with a reply cut short
+        std::vector<int> requested; // the reads stop at the failed one
+    } cases[] = {
+        {OP(ReadCalibrationTable()), 13, {12, 13}},
+        {OP(ReadReferenceTable()), 14, {14}},
+        {OP(ReadUnitData()), 0, {0}},
+        {OP(ReadUnitData()), 1, {0, 1}},
+        {OP(ReadUnitData()), 6, {0, 1, 4, 5, 6}},
+        {OP(ReadIdentity()), 2, {2}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.name << " cut at block " << c.cutBlock);
+        // What the model held before: calibration and reference rows of 7s,
+        // band 5 only, no monitoring, a note and a product identifier.
         for (auto* table : {&unit->calibration.calibration, &unit->calibration.reference}) {
             for (auto& row : *table) {
                 row.fill(7);
@@ -362,24 +270,6 @@ TEST_F(CommTest, AFailedBlockReadChangesNothingTheModelHolds) {
         unit->BuildBandList();
         std::strcpy(unit->identity.userNote.data(), "old note");
         std::strcpy(unit->identity.productIdentifier.data(), "old product");
-    };
-    const Words rows = TableBlock([](int r, int c) { return 30 + r * 10 + c; });
-    const struct {
-        const char* name;
-        std::function<int()> read;
-        int cutBlock;               // answered with a reply cut short
-        std::vector<int> requested; // the reads stop at the failed one
-    } cases[] = {
-        {"second calibration block", [this] { return unit->ReadCalibrationTable(); }, 13, {12, 13}},
-        {"first reference block", [this] { return unit->ReadReferenceTable(); }, 14, {14}},
-        {"band block", [this] { return unit->ReadUnitData(); }, 0, {0}},
-        {"note block", [this] { return unit->ReadUnitData(); }, 1, {0, 1}},
-        {"text block", [this] { return unit->ReadUnitData(); }, 6, {0, 1, 4, 5, 6}},
-        {"product block", [this] { return unit->ReadIdentity(); }, 2, {2}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        held();
         peer->ClearFrames();
         peer->SetHandler([&rows, cut = c.cutBlock](const PeerFrame& frame) {
             if (frame.command != 0x2009) {
@@ -391,12 +281,11 @@ TEST_F(CommTest, AFailedBlockReadChangesNothingTheModelHolds) {
             }
             return Answer{reply};
         });
-        EXPECT_EQ(c.read(), 0);
+        EXPECT_EQ(c.read(*unit), 0);
         EXPECT_EQ(BlocksRequested(), c.requested);
         // Rows 0-3 of the calibration table came whole; nothing else did.
-        const int firstRows = c.cutBlock == 13 ? 30 : 7;
         EXPECT_EQ(unit->calibration.calibration[3][9], c.cutBlock == 13 ? 69 : 7);
-        EXPECT_EQ(unit->calibration.calibration[0][0], firstRows);
+        EXPECT_EQ(unit->calibration.calibration[0][0], c.cutBlock == 13 ? 30 : 7);
         EXPECT_EQ(unit->calibration.calibration[4][0], 7);
         EXPECT_EQ(unit->calibration.reference[0][0], 7);
         // Block 0 came whole before a later block of the unit data failed.
@@ -414,24 +303,18 @@ TEST_F(CommTest, AFailedBlockReadChangesNothingTheModelHolds) {
 TEST_F(CommTest, StaleInputIsDroppedAndAReplyToAnotherRequestFails) {
     // A reply whose header names another command, or another length, is not
     // this request's answer, however long it is.
-    const struct {
-        const char* header;
-        int result;
-    } cases[] = {
-        {"16 00 04 40 0A 00", 1},
-        {"16 00 00 40 0A 00", 0}, // the command code of 0x4000
-        {"16 00 04 40 0B 00", 0}, // a length the command does not have
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.header);
-        peer->SetHandler([&c](const PeerFrame&) {
-            Bytes reply = Hex(c.header);
+    for (const auto& [header, result] : {std::pair{"16 00 04 40 0A 00", 1},
+                                         {"16 00 00 40 0A 00", 0},    // the code of 0x4000
+                                         {"16 00 04 40 0B 00", 0}}) { // another length
+        SCOPED_TRACE(header);
+        peer->SetHandler([header = header](const PeerFrame&) {
+            Bytes reply = Hex(header);
             reply.resize(16, 0x01);
             return Answer{reply};
         });
         unit->settings.split = 0;
-        EXPECT_EQ(unit->ReadSplitAndBands(), c.result);
-        EXPECT_EQ(unit->settings.split, c.result);
+        EXPECT_EQ(unit->ReadSplitAndBands(), result);
+        EXPECT_EQ(unit->settings.split, result);
     }
 }
 

@@ -20,14 +20,8 @@ public:
     OutputCapture(const OutputCapture&) = delete;
     OutputCapture& operator=(const OutputCapture&) = delete;
 
-    std::string Stdout() const {
-        std::lock_guard guard(lock_);
-        return stdout_;
-    }
-    std::string Debug() const {
-        std::lock_guard guard(lock_);
-        return debug_;
-    }
+    std::string Stdout() const { return Copy(stdout_); }
+    std::string Debug() const { return Copy(debug_); }
     bool InDebug(const std::string& piece) const {
         return Debug().find(piece) != std::string::npos;
     }
@@ -37,8 +31,11 @@ private:
         std::lock_guard guard(lock_);
         to.append(text);
     }
+    std::string Copy(const std::string& from) const {
+        std::lock_guard guard(lock_);
+        return from;
+    }
 
     mutable std::mutex lock_;
-    std::string stdout_;
-    std::string debug_;
+    std::string stdout_, debug_;
 };

@@ -16,23 +16,15 @@
 
 namespace nstest {
 
-inline constexpr const char* kInsideVariable = "TM80_TEST_IN_NAMESPACE";
-
-// Setups for RunInPrivateNamespace: loopback up; and loopback up with a
-// default route through it from 127.0.0.1, so that a search broadcast leaves
-// from an address the simulated modules (answering loopback only) answer.
+// Setups: loopback up; and loopback up with a default route through it from
+// 127.0.0.1, so that a search broadcast leaves from an address the simulated
+// modules (answering loopback only) answer.
 inline constexpr const char* kLoopbackUp = "ip link set lo up && ";
 inline constexpr const char* kSearchOnLoopback =
     "ip link set lo up && ip route add default dev lo src 127.0.0.1 && ";
 
 inline bool Inside() {
-    return std::getenv(kInsideVariable) != nullptr;
-}
-
-inline std::string SelfPath() {
-    char path[4096];
-    ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
+    return std::getenv("TM80_TEST_IN_NAMESPACE") != nullptr;
 }
 
 // Runs `test` of this program again inside a private network namespace set
@@ -41,8 +33,10 @@ inline void RunInPrivateNamespace(const std::string& test, const std::string& se
     // Without a private namespace the test must not broadcast at all: it fails instead.
     ASSERT_EQ(std::system("unshare -rn true >/dev/null 2>&1"), 0)
         << "no private network namespaces here (unshare -rn failed)";
-    std::string command = std::string(kInsideVariable) + "=1 unshare -rn sh -c '" + setup +
-                          "exec \"$0\" --gtest_filter=" + test + "' '" + SelfPath() + "'";
+    char self[4096] = {};
+    ASSERT_GT(::readlink("/proc/self/exe", self, sizeof self - 1), 0);
+    std::string command = "TM80_TEST_IN_NAMESPACE=1 unshare -rn sh -c '" + setup +
+                          "exec \"$0\" --gtest_filter=" + test + "' '" + self + "'";
     int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the run inside the namespace failed";

@@ -1,72 +1,210 @@
-// A scripted stand-in for a unit in tests: a TCP server on one loopback
-// address, port 5000, that records every frame and answers as its handler
-// says. Unlike the simulator it can answer any bytes at all, so tests can feed
-// the unit model exact replies. Serves one connection at a time on a thread.
+// A scripted stand-in for a unit: a TCP server on one loopback address, port
+// 5000, that records every frame and answers as its handler says. Unlike the
+// simulator it can answer any bytes at all, so tests can feed the unit model
+// exact replies. Serves one connection at a time on a thread.
 #pragma once
 
-#include <atomic>
-#include <cstdint>
+#include "device/CTM80M1_Comm.h"
+#include "device/TCPCom.h"
+#include "sim/SocketUtil.h"
+#include "sim/UnitState.h"
+#include "tests/sim/RawClient.h"
+#include "tests/sim/SimTestUnit.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <functional>
+#include <map>
+#include <memory>
 #include <mutex>
-#include <string>
+#include <netinet/tcp.h>
 #include <thread>
-#include <vector>
+#include <unistd.h>
 
 namespace testpeer {
 
+using Bytes = std::vector<std::uint8_t>;
+
 struct PeerFrame {
     std::uint16_t command = 0;
-    std::vector<std::uint8_t> bytes; // the whole frame, header included
-
+    Bytes bytes; // the whole frame, header included
     std::uint8_t Payload(std::size_t i) const { return bytes.at(6 + i); }
 };
 
 struct Answer {
-    std::vector<std::uint8_t> bytes; // sent as they are; empty sends nothing
-    bool close = false;              // close the connection after sending
+    Bytes bytes;        // sent as they are; empty sends nothing
+    bool close = false; // close the connection after sending
 };
 
 class ScriptedPeer {
 public:
     using Handler = std::function<Answer(const PeerFrame&)>;
 
-    explicit ScriptedPeer(std::string address);
-    ~ScriptedPeer();
+    explicit ScriptedPeer(std::string address) : address_(std::move(address)) {}
+    ~ScriptedPeer() {
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+            ::shutdown(connectionFd_, SHUT_RDWR); // wakes the blocking accept and receive
+            ::shutdown(listenFd_, SHUT_RDWR);
+        }
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+        ::close(listenFd_);
+    }
     ScriptedPeer(const ScriptedPeer&) = delete;
     ScriptedPeer& operator=(const ScriptedPeer&) = delete;
 
     // Listens and serves; false when the address cannot be bound.
-    bool Start();
-    // Replaces the handler; the default answers every frame with a header
-    // and a zero payload of the length the command's reply has.
-    void SetHandler(Handler handler);
-
+    bool Start() {
+        listenFd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        int yes = 1;
+        ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        sockaddr_in addr{};
+        if (!sim::MakeAddress(address_, 5000, addr) ||
+            ::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+            ::listen(listenFd_, 4) != 0) {
+            return false;
+        }
+        thread_ = std::thread([this] { Serve(); });
+        return true;
+    }
+    void SetHandler(Handler handler) {
+        std::lock_guard lock(mutex_);
+        handler_ = std::move(handler);
+    }
     const std::string& Address() const { return address_; }
-    std::vector<PeerFrame> Frames() const;
-    void ClearFrames();
-    int ClosedConnections() const { return closed_; }
+    std::vector<PeerFrame> Frames() const {
+        std::lock_guard lock(mutex_);
+        return frames_;
+    }
+    void ClearFrames() {
+        std::lock_guard lock(mutex_);
+        frames_.clear();
+    }
+    int ClosedConnections() const {
+        std::lock_guard lock(mutex_);
+        return closed_;
+    }
 
-    // Header + zero payload of the reply length of `command`.
-    static std::vector<std::uint8_t> DefaultReply(std::uint16_t command);
-    // Header + `payload`.
-    static std::vector<std::uint8_t> Reply(std::uint16_t command,
-                                           const std::vector<std::uint8_t>& payload);
-    // Header + a block payload of 64 little-endian words.
-    static std::vector<std::uint8_t> BlockReply(const std::vector<std::uint16_t>& words);
+    static Bytes Reply(std::uint16_t command, const Bytes& payload) {
+        return simtest::Frame(command, payload);
+    }
+    // A zero payload of the reply length the simulator's table (not the
+    // application's: the peer must not share its faults) gives `command`.
+    static Bytes DefaultReply(std::uint16_t command) {
+        return Reply(command, Bytes(std::max(sim::UnitState::ReplyLength(command), 0), 0));
+    }
+    // A block payload of 64 little-endian words.
+    static Bytes BlockReply(const std::vector<std::uint16_t>& words) {
+        Bytes payload(128, 0);
+        for (std::size_t w = 0; w < words.size() && w < 64; ++w) {
+            payload[2 * w] = static_cast<std::uint8_t>(words[w] & 0xFF);
+            payload[2 * w + 1] = static_cast<std::uint8_t>(words[w] >> 8);
+        }
+        return Reply(0x2009, payload);
+    }
+
+    // Answers the commands in `replies` with their payloads and block reads
+    // from `blocks` (block number -> words); anything else with zeros.
+    static Handler Answering(std::map<std::uint16_t, Bytes> replies,
+                             std::map<int, std::vector<std::uint16_t>> blocks = {}) {
+        return [replies, blocks](const PeerFrame& frame) {
+            auto block = frame.command == 0x2009 ? blocks.find(frame.Payload(0)) : blocks.end();
+            auto reply = replies.find(frame.command);
+            return Answer{block != blocks.end()    ? BlockReply(block->second)
+                          : reply != replies.end() ? Reply(frame.command, reply->second)
+                                                   : DefaultReply(frame.command)};
+        };
+    }
 
 private:
-    void Serve();
-    void ServeConnection(int fd);
-    bool ReadExactly(int fd, std::uint8_t* to, std::size_t count);
+    void Serve() {
+        for (int fd; (fd = ::accept(listenFd_, nullptr, nullptr)) >= 0; ::close(fd)) {
+            {
+                std::lock_guard lock(mutex_);
+                if (stop_) {
+                    continue;
+                }
+                connectionFd_ = fd;
+            }
+            int yes = 1;
+            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+            ServeConnection(fd);
+            std::lock_guard lock(mutex_);
+            connectionFd_ = -1;
+            ++closed_;
+        }
+    }
+    // False when the client closed its side or the connection broke.
+    static bool ReadExactly(int fd, std::uint8_t* to, std::size_t count) {
+        return count == 0 || ::recv(fd, to, count, MSG_WAITALL) == static_cast<ssize_t>(count);
+    }
+    void ServeConnection(int fd) {
+        for (;;) {
+            PeerFrame frame;
+            frame.bytes.resize(6);
+            if (!ReadExactly(fd, frame.bytes.data(), 6)) {
+                return;
+            }
+            frame.command = static_cast<std::uint16_t>(frame.bytes[2] | (frame.bytes[3] << 8));
+            std::size_t length = frame.bytes[4] | (frame.bytes[5] << 8);
+            frame.bytes.resize(6 + length);
+            if (!ReadExactly(fd, frame.bytes.data() + 6, length)) {
+                return;
+            }
+            Handler handler;
+            {
+                std::lock_guard lock(mutex_);
+                frames_.push_back(frame);
+                handler = handler_;
+            }
+            Answer answer = handler ? handler(frame) : Answer{DefaultReply(frame.command)};
+            // Loopback takes a reply this small whole.
+            ::send(fd, answer.bytes.data(), answer.bytes.size(), MSG_NOSIGNAL);
+            if (answer.close) {
+                return;
+            }
+        }
+    }
 
     std::string address_;
     int listenFd_ = -1;
     std::thread thread_;
-    std::atomic<bool> stop_{false};
-    std::atomic<int> closed_{0};
-    mutable std::mutex mutex_;
-    Handler handler_;
+    mutable std::mutex mutex_; // guards what follows
+    bool stop_ = false;
+    int connectionFd_ = -1;
+    int closed_ = 0;
+    Handler handler_; // none: every frame gets its default reply
     std::vector<PeerFrame> frames_;
+};
+
+// A scripted peer on a loopback address of its own and a unit model connected to it.
+class PeerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (int attempt = 0; attempt < 50 && peer == nullptr; ++attempt) {
+            auto candidate = std::make_unique<ScriptedPeer>(
+                simtest::TestAddress(41, simtest::CurrentTestName(), attempt));
+            if (candidate->Start()) {
+                peer = std::move(candidate);
+            }
+        }
+        ASSERT_NE(peer, nullptr) << "no free loopback address for the scripted peer";
+        connection = std::make_unique<TCPCom>(peer->Address().c_str());
+        ASSERT_TRUE(connection->IsConnected());
+        unit = std::make_unique<CTM80M1_Comm>(connection.get());
+    }
+    void TearDown() override {
+        unit.reset();
+        connection.reset();
+    }
+
+    std::unique_ptr<ScriptedPeer> peer;
+    std::unique_ptr<TCPCom> connection;
+    std::unique_ptr<CTM80M1_Comm> unit;
 };
 
 } // namespace testpeer

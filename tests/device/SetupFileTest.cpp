@@ -1,7 +1,10 @@
-// Setup files of a unit slot: the bytes a save leaves (new files and files a
-// Windows user wrote), the read rules of a recall, files that are no setup,
-// and saves killed half-way.
+// What a unit slot keeps in files: setup files (the bytes a save leaves in new
+// files and in files a Windows user wrote, the read rules of a recall, files
+// that are no setup, saves killed half-way), and the health history, whose
+// CSV leaves a read the unit did not answer empty, never zero.
+#include "device/HealthCsv.h"
 #include "device/PageSetupParts.h"
+#include "device/UnitHistory.h"
 #include "device/UnitSlot.h"
 #include "tests/infra/TempFolder.h"
 
@@ -9,8 +12,9 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
-#include <functional>
 #include <random>
 #include <set>
 #include <sys/wait.h>
@@ -20,8 +24,11 @@ namespace {
 
 // A slot with the panes of a freshly opened window and a unit that never talks.
 struct Slot {
-    Slot() { slot.AttachWindow(&host); }
-    // Distinct values everywhere; output r on band 7 - r.
+    explicit Slot(int seed = 0) {
+        slot.AttachWindow(&host);
+        Fill(seed);
+    }
+    // Distinct values everywhere; output r on band 7 - r with seed 0.
     void Fill(int seed) {
         for (int b = 0; b < UnitSlot::kBands; ++b) {
             for (int c = 0; c < UnitSlot::kChannels; ++c) {
@@ -39,7 +46,7 @@ struct Slot {
     FreshWindowHost host;
 };
 
-// The DEVICE keys in write order with the values of Fill(0), CRLF lines;
+// The DEVICE keys in write order with the values of seed 0, CRLF lines;
 // `skip` leaves out keys the file already had.
 std::string DeviceLines(const std::set<std::string>& skip = {}) {
     std::string lines;
@@ -64,7 +71,6 @@ std::string DeviceLines(const std::set<std::string>& skip = {}) {
 TEST(SetupSave, WritesTheKeysInOrderAndKeepsWhatAWindowsFileHeld) {
     TempFolder dir;
     Slot s;
-    s.Fill(0);
     ASSERT_EQ(s.slot.SaveSetup(dir / "new.TM80"), 1);
     EXPECT_EQ(ReadFile(dir / "new.TM80"),
               "[DEVICE]\r\n" + DeviceLines() +
@@ -72,34 +78,18 @@ TEST(SetupSave, WritesTheKeysInOrderAndKeepsWhatAWindowsFileHeld) {
     EXPECT_NE(ReadFile(dir / "new.TM80").find("\r\n2_ATT_ADJ=-3\r\n"), std::string::npos);
 
     // Comments, other sections, blanks around "=" and the spelling of keys stay.
-    WriteFile(dir / "windows.TM80", "; TM80 setup\r\n"
-                                    "[NOTES]\r\n"
-                                    "Site=North mast\r\n"
-                                    "[device]\r\n"
-                                    "0_0_ATT_SETTING = 40\r\n"
-                                    "; hand edit\r\n"
-                                    "3_band_selection=2\r\n"
-                                    "\r\n"
-                                    "[CALIBRATION]\r\n"
-                                    "SPLIT_MODE=1\r\n"
-                                    "[OLD]\r\n"
-                                    "x=1\r\n");
+    const std::string head = "; TM80 setup\r\n[NOTES]\r\nSite=North mast\r\n[device]\r\n";
+    const std::string tail = "[OLD]\r\nx=1\r\n";
+    WriteFile(dir / "windows.TM80", head +
+                                        "0_0_ATT_SETTING = 40\r\n; hand edit\r\n"
+                                        "3_band_selection=2\r\n\r\n[CALIBRATION]\r\n"
+                                        "SPLIT_MODE=1\r\n" +
+                                        tail);
     ASSERT_EQ(s.slot.SaveSetup(dir / "windows.TM80"), 1);
     EXPECT_EQ(ReadFile(dir / "windows.TM80"),
-              "; TM80 setup\r\n"
-              "[NOTES]\r\n"
-              "Site=North mast\r\n"
-              "[device]\r\n"
-              "0_0_ATT_SETTING = 20\r\n"
-              "; hand edit\r\n"
-              "3_band_selection=4\r\n" +
+              head + "0_0_ATT_SETTING = 20\r\n; hand edit\r\n3_band_selection=4\r\n" +
                   DeviceLines({"0_0_ATT_SETTING", "3_BAND_SELECTION"}) +
-                  "\r\n"
-                  "[CALIBRATION]\r\n"
-                  "SPLIT_MODE=0\r\n"
-                  "CAL_BAND_SELECTION=0\r\n"
-                  "[OLD]\r\n"
-                  "x=1\r\n");
+                  "\r\n[CALIBRATION]\r\nSPLIT_MODE=0\r\nCAL_BAND_SELECTION=0\r\n" + tail);
 
     // A folder that is not there: nothing is written.
     EXPECT_EQ(s.slot.SaveSetup(dir / "absent/x.TM80"), 0);
@@ -108,86 +98,67 @@ TEST(SetupSave, WritesTheKeysInOrderAndKeepsWhatAWindowsFileHeld) {
 
 TEST(SetupRecall, TakesWhatReadsAsAnIntegerAndKeepsTheRest) {
     TempFolder dir;
-    Slot saved;
-    saved.Fill(0);
+    Slot saved, before(1);
     ASSERT_EQ(saved.slot.SaveSetup(dir / "saved.TM80"), 1);
-
-    struct Case {
-        const char* name;
-        std::string content; // none: the file saved above
-        std::function<void(const UnitSlot& before, const UnitSlot& after, const FreshWindowPanes&)>
-            check;
-        int bands = UnitSlot::kBands; // the unit's band count
-    };
-    const Case cases[] = {
-        {"round trip", "",
-         [&](const UnitSlot&, const UnitSlot& after, const FreshWindowPanes&) {
-             UnitSlot::Table expected = saved.slot.calibrationTable;
-             expected[7][9] = 119; // 200, written as it was held, comes back in range
-             EXPECT_EQ(after.calibrationTable, expected);
-             EXPECT_EQ(after.bandSelection, saved.slot.bandSelection);
-             EXPECT_EQ(after.adjustments, saved.slot.adjustments);
-             EXPECT_EQ(after.adjustments[2], -3);
-         }},
-        {"only CALIBRATION", "[CALIBRATION]\nSPLIT_MODE=1\nCAL_BAND_SELECTION=5\n",
-         [](const UnitSlot& before, const UnitSlot& after, const FreshWindowPanes& panes) {
-             EXPECT_EQ(after.calibrationTable, before.calibrationTable);
-             EXPECT_EQ(after.bandSelection, before.bandSelection);
-             EXPECT_EQ(after.adjustments, before.adjustments);
-             EXPECT_EQ(panes.calibration.band, 5);
-             EXPECT_EQ(panes.calibration.split, 1);
-         }},
-        {"odd values",
-         "[DEVICE]\r\n4_BAND_SELECTION=6\r\n1_BAND_SELECTION=8\r\n2_BAND_SELECTION=-1\r\n"
-         "3_BAND_SELECTION=2x\r\n6_BAND_SELECTION=7\r\n0_0_ATT_SETTING=300\r\n"
-         "0_1_ATT_SETTING=0x10\r\n0_9_ATT_SETTING=-5\r\n1_ATT_ADJ=255\r\n2_ATT_ADJ = -3 \r\n"
-         "3_ATT_ADJ=\r\n9_ATT_ADJ=-130\r\n"
-         "[CALIBRATION]\r\nSPLIT_MODE=2\r\nCAL_BAND_SELECTION=9\r\n",
-         [](const UnitSlot& before, const UnitSlot& after, const FreshWindowPanes& panes) {
-             EXPECT_EQ(after.bandSelection[4], 6);
-             // Out of 0..7, at or beyond the unit's 7 bands, or no integer:
-             // kept. No 5_BAND_SELECTION: kept.
-             for (int output : {1, 2, 3, 5, 6}) {
-                 EXPECT_EQ(after.bandSelection[output], before.bandSelection[output]) << output;
-             }
-             // Clamped into the channel's range, never wrapped.
-             EXPECT_EQ(after.calibrationTable[0][0], 115);
-             EXPECT_EQ(after.calibrationTable[0][9], 8);
-             EXPECT_EQ(after.calibrationTable[0][1], before.calibrationTable[0][1]);
-             EXPECT_EQ(after.adjustments[1], 12);
-             EXPECT_EQ(after.adjustments[9], -8);
-             EXPECT_EQ(after.adjustments[2], -3);
-             EXPECT_EQ(after.adjustments[3], 0); // an empty value reads as 0
-             EXPECT_EQ(after.adjustments[4], before.adjustments[4]);
-             EXPECT_EQ(panes.calibration.split, 2); // sends no values later
-             EXPECT_EQ(panes.calibration.band, 0);
-         },
-         7},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string file = c.content.empty() ? dir / "saved.TM80" : dir / "case.TM80";
-        if (!c.content.empty()) {
-            WriteFile(file, c.content);
+    // A slot of seed 1 whose unit has `bands` bands, after recalling `content`
+    // (none: the file saved above).
+    auto recall = [&](const std::string& content, int bands = UnitSlot::kBands) {
+        auto s = std::make_unique<Slot>(1);
+        s->slot.bandCount = bands;
+        if (!content.empty()) {
+            WriteFile(dir / "case.TM80", content);
         }
-        Slot s;
-        s.Fill(1);
-        s.slot.bandCount = c.bands;
-        Slot reference;
-        reference.Fill(1);
-        ASSERT_EQ(s.slot.RecallSetup(file), 1);
-        c.check(reference.slot, s.slot, *s.host.Panes());
+        EXPECT_EQ(s->slot.RecallSetup(dir / (content.empty() ? "saved.TM80" : "case.TM80")), 1);
+        return s;
+    };
+
+    auto s = recall("");
+    UnitSlot::Table expected = saved.slot.calibrationTable;
+    expected[7][9] = 119; // 200, written as it was held, comes back in range
+    EXPECT_EQ(s->slot.calibrationTable, expected);
+    EXPECT_EQ(s->slot.bandSelection, saved.slot.bandSelection);
+    EXPECT_EQ(s->slot.adjustments, saved.slot.adjustments);
+    EXPECT_EQ(s->slot.adjustments[2], -3);
+
+    s = recall("[CALIBRATION]\nSPLIT_MODE=1\nCAL_BAND_SELECTION=5\n");
+    EXPECT_EQ(s->slot.calibrationTable, before.slot.calibrationTable);
+    EXPECT_EQ(s->slot.bandSelection, before.slot.bandSelection);
+    EXPECT_EQ(s->slot.adjustments, before.slot.adjustments);
+    EXPECT_EQ(s->host.Panes()->calibration.band, 5);
+    EXPECT_EQ(s->host.Panes()->calibration.split, 1);
+
+    s = recall("[DEVICE]\r\n4_BAND_SELECTION=6\r\n1_BAND_SELECTION=8\r\n2_BAND_SELECTION=-1\r\n"
+               "3_BAND_SELECTION=2x\r\n6_BAND_SELECTION=7\r\n0_0_ATT_SETTING=300\r\n"
+               "0_1_ATT_SETTING=0x10\r\n0_9_ATT_SETTING=-5\r\n1_ATT_ADJ=255\r\n2_ATT_ADJ = -3 \r\n"
+               "3_ATT_ADJ=\r\n9_ATT_ADJ=-130\r\n"
+               "[CALIBRATION]\r\nSPLIT_MODE=2\r\nCAL_BAND_SELECTION=9\r\n",
+               7);
+    EXPECT_EQ(s->slot.bandSelection[4], 6);
+    // Out of 0..7, at or beyond the unit's 7 bands, or no integer: kept. No
+    // 5_BAND_SELECTION: kept.
+    for (int output : {1, 2, 3, 5, 6}) {
+        EXPECT_EQ(s->slot.bandSelection[output], before.slot.bandSelection[output]) << output;
     }
+    // Clamped into the channel's range, never wrapped.
+    EXPECT_EQ(s->slot.calibrationTable[0][0], 115);
+    EXPECT_EQ(s->slot.calibrationTable[0][9], 8);
+    EXPECT_EQ(s->slot.calibrationTable[0][1], before.slot.calibrationTable[0][1]);
+    EXPECT_EQ(s->slot.adjustments[1], 12);
+    EXPECT_EQ(s->slot.adjustments[9], -8);
+    EXPECT_EQ(s->slot.adjustments[2], -3);
+    EXPECT_EQ(s->slot.adjustments[3], 0); // an empty value reads as 0
+    EXPECT_EQ(s->slot.adjustments[4], before.slot.adjustments[4]);
+    EXPECT_EQ(s->host.Panes()->calibration.split, 2); // sends no values later
+    EXPECT_EQ(s->host.Panes()->calibration.band, 0);
 
     // Not a setup file, or no file: nothing read.
     WriteFile(dir / "notes.ini", "; DEVICE\r\n[NOTES]\r\nDEVICE=1\r\n0_ATT_ADJ=4\r\n");
     for (const std::string& file : {dir / "notes.ini", dir / "missing.TM80"}) {
-        Slot s;
-        s.Fill(1);
-        s.host.Panes()->calibration.band = 3;
-        EXPECT_EQ(s.slot.RecallSetup(file), 0) << file;
-        EXPECT_EQ(s.slot.adjustments[0], -4) << file;
-        EXPECT_EQ(s.host.Panes()->calibration.band, 3) << file;
+        Slot none(1);
+        none.host.Panes()->calibration.band = 3;
+        EXPECT_EQ(none.slot.RecallSetup(file), 0) << file;
+        EXPECT_EQ(none.slot.adjustments[0], -4) << file;
+        EXPECT_EQ(none.host.Panes()->calibration.band, 3) << file;
     }
 }
 
@@ -213,22 +184,18 @@ TEST(SetupSave, KilledSavesLeaveWholeFiles) {
         states.insert(ReadFile(file));
     }
     ASSERT_EQ(states.size(), 3u);
-    const long span = std::max<long>(200, std::chrono::duration_cast<std::chrono::microseconds>(
-                                              (std::chrono::steady_clock::now() - start) / 4)
-                                                  .count() *
-                                              3);
+    const auto save = std::chrono::duration_cast<std::chrono::microseconds>(
+        (std::chrono::steady_clock::now() - start) / 4);
     WriteFile(file, original);
 
     std::mt19937 random(13);
-    std::uniform_int_distribution<long> delay(0, span);
+    std::uniform_int_distribution<long> delay(0, std::max<long>(200, save.count() * 3));
     for (int round = 0; round < kKilledSaves; ++round) {
         const pid_t child = fork();
         ASSERT_GE(child, 0);
-        if (child == 0) {
-            for (int i = 0;; ++i) {
-                s.Fill(i % 2);
-                s.slot.SaveSetup(file);
-            }
+        for (int i = 0; child == 0; ++i) {
+            s.Fill(i % 2);
+            s.slot.SaveSetup(file);
         }
         usleep(static_cast<useconds_t>(delay(random)));
         kill(child, SIGKILL);
@@ -236,6 +203,78 @@ TEST(SetupSave, KilledSavesLeaveWholeFiles) {
         ASSERT_EQ(waitpid(child, &status, 0), child);
         ASSERT_EQ(states.count(ReadFile(file)), 1u) << "round " << round;
     }
+}
+
+using Outcome = HealthReading::Outcome;
+
+constexpr std::int64_t kSecond = 1000;
+
+HealthReading Reading(std::int64_t timeMs, Outcome outcome = Outcome::Answered,
+                      UnitStatus status = {41, 12.0, 1.5}, bool lost = false) {
+    return HealthReading::Of(timeMs, status, outcome, lost);
+}
+
+TEST(UnitHistory, KeepsTheNewestReadingsInTimeOrder) {
+    for (const auto& [capacity, recorded] :
+         {std::pair<std::size_t, int>{5, 3}, {5, 5}, {5, 12}, {1, 4}}) {
+        SCOPED_TRACE(testing::Message() << capacity << " " << recorded);
+        UnitHistory history(capacity);
+        for (int i = 1; i <= recorded; ++i) {
+            history.Record(Reading(i * kSecond));
+        }
+        const std::size_t kept = std::min<std::size_t>(capacity, recorded);
+        ASSERT_EQ(history.Size(), kept);
+        EXPECT_EQ(history.Recorded(), static_cast<std::uint64_t>(recorded));
+        EXPECT_LE(history.MemoryBytes(), capacity * sizeof(HealthReading));
+        const std::int64_t oldest = (recorded - static_cast<int>(kept) + 1) * kSecond;
+        for (std::size_t i = 0; i < kept; ++i) {
+            EXPECT_EQ(history[i].timeMs, oldest + static_cast<std::int64_t>(i) * kSecond);
+        }
+        EXPECT_EQ(history.FirstAtOrAfter(0), 0u);
+        EXPECT_EQ(history.FirstAtOrAfter(oldest + 1), kept > 1 ? 1u : kept);
+        EXPECT_EQ(history.FirstAtOrAfter(recorded * kSecond + 1), kept);
+        // A clock set back does not put a reading before the newest.
+        history.Record(Reading(0));
+        EXPECT_EQ(history.Newest().timeMs, recorded * kSecond);
+    }
+    // The default ring holds a day of readings once a second in the memory the README states.
+    UnitHistory day;
+    constexpr std::int64_t kDay = 24 * 60 * 60;
+    for (std::int64_t s = 0; s < kDay + 2 * 60 * 60; ++s) {
+        day.Record(Reading(s * kSecond));
+    }
+    EXPECT_GE(day.Newest().timeMs - day[0].timeMs, kDay * kSecond);
+    EXPECT_LE(day.MemoryBytes(), 1440000u);
+}
+
+TEST(HealthCsv, BytesInEachTimeZoneWithEmptyCellsForUnansweredReads) {
+    constexpr std::int64_t kAt = 1779026602000; // 2026-05-17 14:03:22 UTC
+    const char* saved = std::getenv("TZ");
+    const std::string before = saved != nullptr ? saved : "";
+    for (const auto& [zone, stamp, next] : {
+             std::tuple{"UTC0", "2026-05-17T14:03:22+00:00", "2026-05-17T14:03:23+00:00"},
+             {"<+0530>-5:30", "2026-05-17T19:33:22+05:30", "2026-05-17T19:33:23+05:30"},
+             {"EST5", "2026-05-17T09:03:22-05:00", "2026-05-17T09:03:23-05:00"},
+         }) {
+        SCOPED_TRACE(zone);
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+        UnitHistory history;
+        history.Record(Reading(kAt, Outcome::Answered, {41, 12.0, 1.5}));
+        history.Record(Reading(kAt + 500, Outcome::Answered, {88, 11.9, 2.0})); // too hot
+        // The unit model's values after a failed read must not show.
+        history.Record(Reading(kAt + kSecond, Outcome::Failed, {55, 11.0, 2.0}));
+        history.Record(Reading(kAt + kSecond, Outcome::LeftOut, {}, true));
+        const std::string header = "time,ok,temperature_c,voltage_v,current_a,power_w,alarm\n";
+        const std::string hot = std::string(stamp) + ",true,88,11.9,2.0,23.8,true\n";
+        EXPECT_EQ(HealthCsv::Document(history), header + stamp + ",true,41,12.0,1.5,18.0,false\n" +
+                                                    hot + next + ",false,,,,,true\n" + next +
+                                                    ",false,,,,,true\n");
+        // A span takes the readings made within it.
+        EXPECT_EQ(HealthCsv::Document(history, kAt + 1, kAt + 500), header + hot);
+    }
+    saved != nullptr ? ::setenv("TZ", before.c_str(), 1) : ::unsetenv("TZ");
+    ::tzset();
 }
 
 } // namespace

@@ -13,11 +13,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
-#include <functional>
 #include <mutex>
-#include <string>
 #include <thread>
-#include <vector>
 
 namespace {
 
@@ -25,10 +22,8 @@ namespace {
 class TestThread : public GuiThread {
 public:
     void Post(std::function<void()> call) override {
-        {
-            std::lock_guard lock(mutex_);
-            calls_.push_back(std::move(call));
-        }
+        std::lock_guard lock(mutex_);
+        calls_.push_back(std::move(call));
         posted_.notify_one();
     }
     void WaitUntil(const std::function<bool()>& done) override {
@@ -82,8 +77,7 @@ TEST(UnitWorker, ExchangesGoOneAtATimeInOrderAndResultsComeBackToTheCaller) {
     rig.unit->SetStatus(45, 120, 15);
     rig.unit->SetFault(sim::Fault::DelayedReply, 200);
     std::vector<std::string> done;
-    const auto caller = std::this_thread::get_id();
-    auto record = [&](const char* what) {
+    auto record = [&done, caller = std::this_thread::get_id()](const char* what) {
         return [&done, what, caller](int result, std::int64_t) {
             EXPECT_EQ(std::this_thread::get_id(), caller);
             done.push_back(std::string(what) + (result == 1 ? " ok" : " failed"));

@@ -1,17 +1,23 @@
-// Start-up of the environment, the application's folders and the example
-// language pack and options file.
+// Start-up of the environment and the application's folders, the colour
+// scheme, the language catalogue, the system configuration file, and the
+// example language pack and options file against their loaders.
 #include "infra/Environment.h"
 #include "TempFolder.h"
 #include "infra/ApplicationFolders.h"
 #include "infra/ColorScheme.h"
 #include "infra/ErrorLog.h"
 #include "infra/LanguageTables.h"
+#include "infra/SystemConfiguration.h"
 #include "infra/WinAppplus.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <climits>
 #include <cstring>
 #include <filesystem>
+#include <tuple>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -21,124 +27,299 @@ class EnvironmentTest : public ::testing::Test {
 protected:
     TempFolder root;
     WorkingFolder here{root.Path()};
-    void SetUp() override { ResetProcessValues(); }
+    std::string languages = root / "SystemTools/Languages";
+    void SetUp() override {
+        ResetProcessValues();
+        TheEnvironment().SystemRoot = root.Path();
+    }
     void TearDown() override { ResetProcessValues(); }
+    static void Init() { WinAppplus().InitEnvironment(); }
+    void Catalogue(const std::string& body) {
+        fs::create_directories(languages);
+        WriteFile(languages + "/Languages.ini", "[LANGUAGES]\r\n" + body);
+    }
+    void Language(const std::string& extension, const std::string& body) {
+        WriteFile(languages + "/KD50." + extension, body);
+    }
+    std::string ConfigurationFile() {
+        CreateApplicationFolders();
+        return TheEnvironment().SystemConfigurationFile;
+    }
 };
+using ColorSchemeTest = EnvironmentTest;
+using LanguageTablesTest = EnvironmentTest;
+using SystemConfigurationTest = EnvironmentTest;
+
+// The scheme's 26 colours in their order: MAIN, DIALOG, BUTTONS, DIALOG1U.
+std::array<COLORREF, 26> Fields(const ColorScheme& s) {
+    static_assert(sizeof(ColorScheme) == 26 * sizeof(COLORREF));
+    std::array<COLORREF, 26> fields{};
+    std::memcpy(fields.data(), &s, sizeof s);
+    return fields;
+}
 
 TEST_F(EnvironmentTest, EverythingHangsOffTheWorkingFolder) {
-    WinAppplus app;
-    EXPECT_EQ(TheEnvironment().SystemRoot, root.Path());
-    EXPECT_TRUE(app.InitEnvironment());
+    TheEnvironment().SystemRoot.clear();
+    TheColorScheme().Main.Background = 1; // InitEnvironment sets the defaults first
+    Init();
     const Environment& env = TheEnvironment();
     EXPECT_EQ(env.SystemRoot, root.Path());
-    EXPECT_EQ(env.ProductKey, "KD50");
     EXPECT_EQ(env.SystemOptionsFile, root.Path() + "/SYSTEM/OPTIONS/VELTSYS.OPT");
     EXPECT_EQ(env.ImagesFolder, root.Path() + "/SystemTools/Images/");
     EXPECT_EQ(env.AppLogFolder, root.Path() + "/SystemTools/AppLogs");
+    EXPECT_EQ(env.LanguageName, "English");
+    EXPECT_EQ(Fields(TheColorScheme()), Fields(DefaultColorScheme()));
+    EXPECT_FALSE(TheLanguageTables().LanguageLoaded);
+    EXPECT_EQ(TheLanguageTables().CurrentLanguageFile, "");
+    EXPECT_EQ(LanguageText("S", "k", "fallback"), "fallback");
+    EXPECT_EQ(LanguageTextWithCommon("S", "k", "fallback"), "fallback");
     ASSERT_NE(TheErrorLog(), nullptr);
     EXPECT_TRUE(fs::exists(root / ".Log"));
     // Nothing but the fallback log is created here.
     EXPECT_FALSE(fs::exists(root / "SystemTools"));
     EXPECT_FALSE(fs::exists(root / "SYSTEM"));
-}
 
-TEST_F(EnvironmentTest, WithoutAnOptionsFileDefaultsAndEnglish) {
-    TheColorScheme().Main.Background = 1; // InitEnvironment sets the defaults first
-    WinAppplus app;
-    app.InitEnvironment();
-    EXPECT_EQ(TheEnvironment().LanguageName, "English");
-    EXPECT_EQ(TheColorScheme().Main.Background, DefaultColorScheme().Main.Background);
-    EXPECT_FALSE(TheLanguageTables().LanguageLoaded);
-}
-
-TEST_F(EnvironmentTest, ALanguageNotInTheCatalogueLeavesNoneSelected) {
+    // A language not in the catalogue leaves none selected; the options' colours count.
     fs::create_directories(root / "SYSTEM/OPTIONS");
-    fs::create_directories(root / "SystemTools/Languages");
-    WriteFile(root / "SYSTEM/OPTIONS/VELTSYS.OPT", "[GLOBAL]\r\nLanguage=Klingon\r\n"
-                                                   "[MAIN]\r\nBackgroundColor=255\r\n");
-    WriteFile(root / "SystemTools/Languages/Languages.ini",
-              "[LANGUAGES]\r\nENTRIES=1\r\nLANG_1=English\r\nLANG_EXT_1=ENG\r\n");
-    WriteFile(root / "SystemTools/Languages/KD50.ENG", "[DLG]\r\nTITLE=Title\r\n");
-    WinAppplus app;
-    EXPECT_TRUE(app.InitEnvironment());
-    EXPECT_EQ(TheEnvironment().LanguageName, "Klingon");
+    WriteFile(root / "SYSTEM/OPTIONS/VELTSYS.OPT",
+              "[GLOBAL]\r\nLanguage=Klingon\r\n[MAIN]\r\nBackgroundColor=255\r\n");
+    Catalogue("ENTRIES=1\r\nLANG_1=English\r\nLANG_EXT_1=ENG\r\n");
+    Language("ENG", "[DLG]\r\nTITLE=Title\r\n");
+    Init();
+    EXPECT_EQ(env.LanguageName, "Klingon");
     EXPECT_FALSE(TheLanguageTables().LanguageLoaded);
     EXPECT_EQ(TheColorScheme().Main.Background, 255u);
+    fs::remove(env.SystemOptionsFile);
+    Init(); // and without the options again: English
+    EXPECT_EQ(env.LanguageName, "English");
 }
 
-TEST_F(EnvironmentTest, CreatesTheApplicationFoldersOneLevelAtATime) {
-    WinAppplus app;
-    app.InitEnvironment();
-    CreateApplicationFolders();
-    const Environment& env = TheEnvironment();
-    EXPECT_EQ(env.SystemConfigurationFile, root.Path() + "/SystemTools/Options/Tm80M1System.CFG");
+// One level at a time; what is there already is left alone.
+TEST_F(EnvironmentTest, CreatesTheApplicationFolders) {
+    fs::create_directories(root / "User/Setup Files");
+    WriteFile(root / "User/Setup Files/unit.TM8", "[DEVICE]\r\n");
+    const std::string file = ConfigurationFile();
+    EXPECT_EQ(file, root.Path() + "/SystemTools/Options/Tm80M1System.CFG");
     for (const char* folder : {"SystemTools", "SystemTools/Options", "User", "User/Setup Files",
                                "SystemTools/AppLogs"}) {
         EXPECT_TRUE(fs::is_directory(root / folder)) << folder;
     }
-    EXPECT_FALSE(fs::exists(env.SystemConfigurationFile));
-}
-
-TEST_F(EnvironmentTest, ExistingFoldersAreLeftAlone) {
-    fs::create_directories(root / "User/Setup Files");
-    WriteFile(root / "User/Setup Files/unit.TM8", "[DEVICE]\r\n");
-    WinAppplus app;
-    app.InitEnvironment();
-    CreateApplicationFolders();
+    EXPECT_FALSE(fs::exists(file));
     EXPECT_EQ(ReadFile(root / "User/Setup Files/unit.TM8"), "[DEVICE]\r\n");
-    EXPECT_TRUE(fs::is_directory(root / "SystemTools/AppLogs"));
 }
 
-// The example resources installed as the README describes.
-class ExampleResources : public EnvironmentTest {
-protected:
-    void Install(const std::string& language) {
-        const fs::path resources = TM80_RESOURCES_DIR;
-        fs::create_directories(root / "SystemTools/Languages");
-        fs::create_directories(root / "SYSTEM/OPTIONS");
-        for (const char* name : {"Languages.ini", "KD50.ENG", "KD50.DEU"}) {
-            fs::copy_file(resources / "languages" / name, root / "SystemTools/Languages/" + name,
-                          fs::copy_options::overwrite_existing);
+TEST_F(ColorSchemeTest, EachKeyFillsItsOwnField) {
+    const std::vector<std::string> palette = {"BackgroundColor",  "LabelColor", "DataColor",
+                                              "DataBlockBkColor", "TextColor",  "DisabledText",
+                                              "PanelText"};
+    const std::vector<std::string> buttons = {"Btnface", "BtnHighlight", "BtnShadow", "TextColor",
+                                              "DisabledText"};
+    // The file lists DIALOG1U before BUTTONS: the order in the file does not matter.
+    std::string file;
+    int next = 1;
+    for (const std::string section : {"MAIN", "DIALOG", "DIALOG1U", "BUTTONS"}) {
+        file += "[" + section + "]\r\n";
+        for (const std::string& key : section == "BUTTONS" ? buttons : palette) {
+            file += key + "=" + std::to_string(next++) + "\r\n";
         }
-        std::string options = ReadFile((resources / "options/VELTSYS.OPT").string());
-        const std::string english = "Language=English";
-        options.replace(options.find(english), english.size(), "Language=" + language);
-        WriteFile(root / "SYSTEM/OPTIONS/VELTSYS.OPT", options);
-        WinAppplus app;
-        app.InitEnvironment();
     }
-};
+    WriteFile(root / "VELTSYS.OPT", file);
+    LoadColorScheme(root / "VELTSYS.OPT");
+    EXPECT_EQ(Fields(TheColorScheme()),
+              (std::array<COLORREF, 26>{1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13,
+                                        14, 22, 23, 24, 25, 26, 15, 16, 17, 18, 19, 20, 21}));
+}
 
-const char* const kSections[] = {
-    "TM80MAINDLG", "PV62_LAUNCH_OPTIONS", "TM80_CONFIG_DLG", "PV62_DEVICE_COLOR",
-    "KD5_INFO",    "PRIMARY_SETUP",       "SYSTEM",          "CALIBRATION",
-    "STATUS"};
+TEST_F(ColorSchemeTest, MissingFileOrBadValuesKeepTheDefaults) {
+    TheColorScheme().Main.Background = 1;
+    LoadColorScheme(root / "VELTSYS.OPT");
+    EXPECT_EQ(TheColorScheme().Main.Background, 1u); // a missing file changes nothing
+    SetDefaultColors();
+    WriteFile(root / "VELTSYS.OPT",
+              "[MAIN]\r\nBackgroundColor=255\r\nLabelColor=red\r\nDataColor=-1\r\n");
+    LoadColorScheme(root / "VELTSYS.OPT");
+    ColorScheme expected = DefaultColorScheme();
+    expected.Main.Background = 255;   // the low byte is red
+    expected.Main.Data = 0xFFFFFFFFu; // used as read, top bits too
+    EXPECT_EQ(Fields(TheColorScheme()), Fields(expected));
+}
 
-TEST_F(ExampleResources, EnglishIsSelectedAndColoursAreTheDefaults) {
-    Install("English");
+// Style 10 is DIALOG, 11 DIALOG1U, any other MAIN; an override flag puts the
+// colour in its field, both flags put black in the background only.
+TEST_F(ColorSchemeTest, PaletteForStyleAndOverride) {
+    const ColorScheme& s = TheColorScheme();
+    EXPECT_EQ(Fields({PaletteFor(0, 0), PaletteFor(10, 0), {}, PaletteFor(11, 0)}),
+              Fields({s.Main, s.Dialog, {}, s.Dialog1U}));
+    EXPECT_EQ(PaletteFor(11, kOverrideBackground | 0xFF0000).Background, 0xFF0000u);
+    EXPECT_EQ(PaletteFor(11, kOverrideBackground | 0xFF0000).PanelText, s.Dialog1U.PanelText);
+    EXPECT_EQ(PaletteFor(0, kOverridePanelText | 0xFF00).PanelText, 0xFF00u);
+    EXPECT_EQ(PaletteFor(0, kOverridePanelText | 0xFF00).Background, s.Main.Background);
+    EXPECT_EQ(PaletteFor(10, kOverrideBackground | kOverridePanelText).Background, 0u);
+    EXPECT_EQ(PaletteFor(10, kOverrideBackground | kOverridePanelText).PanelText,
+              s.Dialog.PanelText);
+    EXPECT_EQ(Fields({PaletteFor(9, 0xFF00), {}, {}, {}}), Fields({s.Main, {}, {}, {}}));
+}
+
+TEST_F(LanguageTablesTest, KeepsOnlyEntriesWhoseFileExists) {
+    Catalogue("ENTRIES=3\r\nLANG_1=English\r\nLANG_EXT_1=ENG\r\nLANG_2=Francais\r\n"
+              "LANG_EXT_2=FRA\r\nLANG_3=Deutsch\r\nLANG_EXT_3=DEU\r\n");
+    Language("ENG", "[S]\r\nk=english\r\n");
+    Language("DEU", "[S]\r\nk=deutsch\r\n");
+    ASSERT_TRUE(LoadLanguageCatalogue("KD50"));
     const LanguageTables& t = TheLanguageTables();
     EXPECT_EQ(t.Kept, 2);
-    ASSERT_TRUE(t.LanguageLoaded);
+    EXPECT_EQ(t.Names[0], "English");
+    EXPECT_EQ(t.Names[1], "Deutsch");
+    EXPECT_EQ(t.Extensions[1], "DEU");
+    EXPECT_FALSE(SelectLanguage("Francais"));
+    EXPECT_FALSE(SelectLanguage("deutsch")); // names match exactly
+    EXPECT_FALSE(t.LanguageLoaded);
+    // After a failed selection, lookups read the file of the last entry examined.
+    EXPECT_EQ(LanguageTextWithCommon("S", "k", ""), "deutsch");
+    ASSERT_TRUE(SelectLanguage("Deutsch"));
+    EXPECT_TRUE(t.LanguageLoaded);
+    EXPECT_EQ(t.SelectedIndex, 1);
+    EXPECT_EQ(t.CurrentLanguageFile, languages + "/KD50.DEU");
+    EXPECT_EQ(LanguageText("S", "k", "fallback"), "deutsch");
+}
+
+// A missing entry key stops the load but keeps the earlier entries; an entry
+// count outside 0..99 means no language.
+TEST_F(LanguageTablesTest, CatalogueLimits) {
+    fs::create_directories(languages);
+    for (const char* extension : {"ENG", "DEU", "ITA"}) {
+        Language(extension, "");
+    }
+    const std::string entries =
+        "\r\nLANG_1=English\r\nLANG_EXT_1=ENG\r\nLANG_2=Deutsch\r\n"
+        "LANG_EXT_2=DEU\r\nLANG_EXT_3=FRA\r\nLANG_4=Italiano\r\nLANG_EXT_4=ITA\r\n";
+    for (const std::string count : {"5", "-1", "100", "2147483647", "-2147483648"}) {
+        const bool inRange = count == "5";
+        ResetLanguageTables();
+        Catalogue("ENTRIES=" + count + entries);
+        EXPECT_EQ(LoadLanguageCatalogue("KD50"), !inRange) << count;
+        EXPECT_EQ(TheLanguageTables().Names.size(), inRange ? 5u : 0u) << count;
+        EXPECT_EQ(SelectLanguage("English"), inRange) << count;
+        EXPECT_EQ(SelectLanguage("Deutsch"), inRange) << count;
+        EXPECT_FALSE(SelectLanguage("Italiano")) << count;
+    }
+    ResetLanguageTables();
+    Catalogue("ENTRIES=99\r\n");
+    EXPECT_FALSE(LoadLanguageCatalogue("KD50")); // LANG_1 missing
+    EXPECT_EQ(TheLanguageTables().Names.size(), 99u);
+}
+
+TEST_F(LanguageTablesTest, LookupCleansRemarksAndFallsBackToCommon) {
+    Catalogue("ENTRIES=1\r\nLANG_1=English\r\nLANG_EXT_1=ENG\r\n");
+    Language("ENG", "[DLG]\r\nremark=Start   // the start button\r\nown=from the dialog\r\n"
+                    "[COMMON]\r\nown=from common\r\nshared=from common\r\n");
+    ASSERT_TRUE(LoadLanguageCatalogue("KD50"));
+    ASSERT_TRUE(SelectLanguage("English"));
+    EXPECT_EQ(LanguageText("DLG", "remark", "x"), "Start");
+    EXPECT_EQ(LanguageText("DLG", "shared", "fallback"), "fallback");
+    EXPECT_EQ(LanguageTextWithCommon("DLG", "shared", "fallback"), "from common");
+    EXPECT_EQ(LanguageTextWithCommon("DLG", "own", "fallback"), "from the dialog");
+    EXPECT_EQ(LanguageTextWithCommon("DLG", "absent", "fallback"), "fallback");
+    EXPECT_EQ(CleanLanguageValue("Start\t//remark // more"), "Start");
+    EXPECT_EQ(CleanLanguageValue("//whole"), "//whole");
+    EXPECT_EQ(CleanLanguageValue(" //b"), "");
+    EXPECT_EQ(CleanLanguageValue("http://host"), "http:");
+    EXPECT_EQ(CleanLanguageValue("a/b"), "a/b");
+}
+
+// Without a file every field takes its default, and a save writes all fifteen keys.
+TEST_F(SystemConfigurationTest, DefaultsWithoutAFileAreSavedAsFifteenKeys) {
+    const std::string file = ConfigurationFile();
+    TheSystemConfiguration().LaunchDirectly = true; // loading resets every field
+    TheSystemConfiguration().DirectAddress[2] = "127.51.100.1";
+    LoadConfiguration();
+    ASSERT_TRUE(SaveConfiguration());
+    std::string expected = "[TM80M1]\r\nLAUNCH_DIRECT=0\r\nNUMBER_OF_LAUNCH_DEVICES=1\r\n";
+    const char* const backgrounds[] = {"0", "3289650", "6579300",
+                                       "9868950"}; // greys 0, 50, 100, 150
+    for (int slot = 0; slot < 4; ++slot) {
+        const std::string n = std::to_string(slot);
+        expected += "DEVICE_BACKGROUND_COLOR_" + n + "=" + backgrounds[slot] +
+                    "\r\nDEVICE_LINE_COLOR_" + n + "=16777215\r\nDEVICE_DIRECT_IP_ADDRESS_" + n +
+                    "=\r\n";
+    }
+    EXPECT_EQ(ReadFile(file), expected + "LAST_IP_USED=\r\n");
+}
+
+TEST_F(SystemConfigurationTest, ReadsSlotKeysFromZeroAndRewritesInPlace) {
+    const std::string file = ConfigurationFile();
+    WriteFile(file, "; written by hand\n[tm80m1]\nLAUNCH_DIRECT = 2\nNUMBER_OF_LAUNCH_DEVICES=3\n"
+                    "DEVICE_LINE_COLOR_0=255\nDEVICE_BACKGROUND_COLOR_1=not a colour\n"
+                    "DEVICE_DIRECT_IP_ADDRESS_0=127.51.100.10\nDEVICE_DIRECT_IP_ADDRESS_1=0.0.0.0\n"
+                    "LAST_IP_USED=127.0.113.3\n[OTHER]\nkeep=me\n");
+    for (int run = 0; run < 2; ++run) { // a second run reads back what the first one wrote
+        TheSystemConfiguration() = SystemConfiguration{};
+        ReadLastIpUsed();
+        LoadConfiguration();
+        const SystemConfiguration& c = TheSystemConfiguration();
+        EXPECT_TRUE(c.LaunchDirectly);
+        EXPECT_EQ(c.LaunchCount, 3);
+        EXPECT_EQ(c.DeviceColors[0].Text, 255u); // the low byte is red
+        EXPECT_EQ(c.DeviceColors[0].Background, 0u);
+        EXPECT_EQ(c.DeviceColors[1].Background, 0x323232u);
+        EXPECT_EQ(c.DirectAddress[0], "127.51.100.10");
+        EXPECT_EQ(c.DirectAddress[1], "0.0.0.0");
+        EXPECT_EQ(c.LastIpUsed, "127.0.113.3");
+        ASSERT_TRUE(SaveConfiguration());
+    }
+    const std::string saved = ReadFile(file);
+    EXPECT_EQ(saved.rfind("; written by hand\n[tm80m1]\nLAUNCH_DIRECT = 1\n", 0), 0u) << saved;
+    EXPECT_NE(saved.find("LAST_IP_USED=127.0.113.3\n"), std::string::npos);
+    EXPECT_NE(saved.find("DEVICE_BACKGROUND_COLOR_1=3289650\n"), std::string::npos);
+    EXPECT_NE(saved.find("[OTHER]\nkeep=me\n"), std::string::npos);
+}
+
+TEST_F(SystemConfigurationTest, TheLaunchCountIsKeptButADirectLaunchUsesAtMostFour) {
+    const std::string file = ConfigurationFile();
+    const std::tuple<const char*, std::int32_t, int> cases[] = {
+        {"-3", -3, 0}, {"0", 0, 0}, {"2", 2, 2},
+        {"4", 4, 4},   {"7", 7, 4}, {"99999999999", INT32_MAX, 4}};
+    for (const auto& [stored, kept, used] : cases) {
+        WriteFile(file, std::string("[TM80M1]\r\nNUMBER_OF_LAUNCH_DEVICES=") + stored + "\r\n");
+        LoadConfiguration();
+        EXPECT_EQ(TheSystemConfiguration().LaunchCount, kept) << stored;
+        EXPECT_EQ(TheSystemConfiguration().LaunchAddressCount(), used) << stored;
+    }
+}
+
+// The example resources installed as the README describes: every window has a
+// title in both languages; English is selected with the built-in colours.
+TEST_F(EnvironmentTest, ExampleResources) {
+    const fs::path resources = TM80_RESOURCES_DIR;
+    fs::create_directories(root / "SYSTEM/OPTIONS");
+    fs::create_directories(languages);
+    for (const char* name : {"Languages.ini", "KD50.ENG", "KD50.DEU"}) {
+        fs::copy_file(resources / "languages" / name, languages + "/" + name,
+                      fs::copy_options::overwrite_existing);
+    }
+    const std::string options = ReadFile((resources / "options/VELTSYS.OPT").string());
+    ASSERT_NE(options.find("Language=English"), std::string::npos);
+    for (const char* language : {"Deutsch", "English"}) {
+        ResetProcessValues();
+        std::string chosen = options;
+        chosen.replace(chosen.find("Language=English") + 9, 7, language);
+        WriteFile(root / "SYSTEM/OPTIONS/VELTSYS.OPT", chosen);
+        Init();
+        ASSERT_TRUE(TheLanguageTables().LanguageLoaded) << language;
+        for (const char* section :
+             {"TM80MAINDLG", "PV62_LAUNCH_OPTIONS", "TM80_CONFIG_DLG", "PV62_DEVICE_COLOR",
+              "KD5_INFO", "PRIMARY_SETUP", "SYSTEM", "CALIBRATION", "STATUS"}) {
+            EXPECT_NE(LanguageTextWithCommon(section, "TITLE", ""), "") << language << section;
+        }
+    }
+    const LanguageTables& t = TheLanguageTables();
+    EXPECT_EQ(t.Kept, 2);
     EXPECT_EQ(t.Names[t.SelectedIndex], "English");
-    const ColorScheme defaults = DefaultColorScheme();
-    const ColorScheme& loaded = TheColorScheme();
-    EXPECT_EQ(0, std::memcmp(&defaults, &loaded, sizeof defaults));
+    EXPECT_EQ(Fields(TheColorScheme()), Fields(DefaultColorScheme()));
     EXPECT_EQ(LanguageTextWithCommon("PRIMARY_SETUP", "IDL_DECREASE", ""), "- Decr.");
     EXPECT_EQ(LanguageTextWithCommon("KD5_INFO", "IDL_HW_IP", ""), "HW IP Address: ");
     EXPECT_EQ(LanguageTextWithCommon("SYSTEM", "IDL_DEVICE_ID", ""), "Device ID");
-    EXPECT_EQ(LanguageText("TOOLTIPS", "IDC_SPLIT_18", "").empty(), false);
-}
-
-TEST_F(ExampleResources, EveryWindowHasATitleInBothLanguages) {
-    for (const char* language : {"English", "Deutsch"}) {
-        Install(language);
-        ASSERT_TRUE(TheLanguageTables().LanguageLoaded) << language;
-        for (const char* section : kSections) {
-            EXPECT_NE(LanguageTextWithCommon(section, "TITLE", ""), "")
-                << language << " " << section;
-        }
-        ResetProcessValues();
-    }
+    EXPECT_NE(LanguageText("TOOLTIPS", "IDC_SPLIT_18", ""), "");
 }
 
 } // namespace

@@ -1,19 +1,25 @@
-// The Windows profile-file calls: reading files written by hand, writing that
-// keeps every other byte, and atomic replacement.
+// The Windows profile-file calls (reading files written by hand, writing that
+// keeps every other byte, atomic replacement) and the typed store above them.
 #include "TempFolder.h"
+#include "infra/ProfileStore.h"
+#include "infra/SystemConfiguration.h"
 #include "platform/Profile.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 using win::GetPrivateProfileStringA;
 using win::WritePrivateProfileStringA;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -26,64 +32,47 @@ std::string Get(const std::string& file, const char* section, const char* key,
     return buffer;
 }
 
-// A hand-written file with odd spacing; "\n" stands for the line end under test.
-const char* const kHandWritten = "; comment=hidden\n"
-                                 "orphan=before any section\n"
-                                 "  [ Sec One ] junk after\n"
-                                 "  Key1 =  value one \t \n"
-                                 "key2=\t\"quoted  \"\t\n"
-                                 "KEY3='single'\n"
-                                 "mixed=\"a'\n"
-                                 "key1=second of duplicates\n"
-                                 "no equals sign here\n"
-                                 " ;commented=1\n"
-                                 "#hash=1\n"
-                                 "empty=\n"
-                                 "lonequote=\"\n"
-                                 "nested=\"\"x\"\"\n"
-                                 "semi=a;b\n"
-                                 "[sec one]\n"
-                                 "onlyInSecond=1\n"
-                                 "[Other\n"
-                                 "k = v";
-
-std::string WithLineEnd(const std::string& text, const std::string& lineEnd) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') {
-            out += lineEnd;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-class HandWrittenFile : public ::testing::TestWithParam<const char*> {
+class ProfileTest : public ::testing::Test {
 protected:
     TempFolder dir;
-    std::string file = dir / "hand.ini";
-    void SetUp() override { WriteFile(file, WithLineEnd(kHandWritten, GetParam())); }
+    std::string file = dir / "profile.ini";
 };
+using ProfileRead = ProfileTest;
+using ProfileWrite = ProfileTest;
+using ProfileStore = ProfileTest;
+
+// A hand-written file with odd spacing; "\n" stands for the line end under test.
+const std::string kHandWritten = "\xEF\xBB\xBF[First]\na=1\n; comment=hidden\norphan=before\n"
+                                 "  [ Sec One ] junk after\n  Key1 =  value one \t \n"
+                                 "key2=\t\"quoted  \"\t\nKEY3='single'\nmixed=\"a'\n"
+                                 "key1=second of duplicates\nno equals sign here\n"
+                                 " ;commented=1\n#hash=1\nempty=\nlonequote=\"\nquotes=\"\"\n"
+                                 "nested=\"\"x\"\"\nsemi=a;b\n[sec one]\nonlyInSecond=1\n"
+                                 "[Other\nk = v";
+
+class HandWrittenFile : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(HandWrittenFile, ReadsAsWindowsDoes) {
-    struct Case {
-        const char* section;
-        const char* key;
-        const char* expected;
-    };
-    const Case cases[] = {
+    TempFolder dir;
+    std::string content;
+    for (char c : kHandWritten) {
+        content += c == '\n' ? std::string(GetParam()) : std::string(1, c);
+    }
+    WriteFile(dir / "hand.ini", content);
+    const char* const cases[][3] = {
         {"Sec One", "key1", "value one"},
         {"  sec one  ", " KEY1 ", "value one"}, // names match ignoring case and spaces
         {"SEC ONE", "Key2", "quoted  "},        // one pair of quotes goes, inside stays
         {"Sec One", "key3", "single"},
         {"Sec One", "mixed", "\"a'"}, // quotes that do not match stay
         {"Sec One", "lonequote", "\""},
+        {"Sec One", "quotes", ""},
         {"Sec One", "nested", "\"x\""}, // only the outer pair goes
         {"Sec One", "empty", ""},
         {"Sec One", "#hash", "1"}, // "#" starts no comment
         {"Sec One", "semi", "a;b"},
-        {"Sec One", "orphan", kDefault}, // keys before the first section
+        {"First", "a", kDefault}, // a byte-order mark is part of the line
+        {"Sec One", "orphan", kDefault},
         {"Sec One", "no equals sign here", kDefault},
         {"Sec One", ";commented", kDefault},
         {"Sec One", "comment", kDefault},
@@ -92,50 +81,39 @@ TEST_P(HandWrittenFile, ReadsAsWindowsDoes) {
         {"Missing", "k", kDefault},
         {"Sec One", "missing", kDefault},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Get(file, c.section, c.key), c.expected) << c.section << " / " << c.key;
+    for (const auto& c : cases) {
+        EXPECT_EQ(Get(dir / "hand.ini", c[0], c[1]), c[2]) << c[0] << " / " << c[1];
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(LineEnds, HandWrittenFile, ::testing::Values("\r\n", "\n", "\r"));
 
-class ProfileRead : public ::testing::Test {
-protected:
-    TempFolder dir;
-    std::string file = dir / "read.ini";
-};
-
-TEST_F(ProfileRead, ByteOrderMarkIsNotSpecialAndTheFileIsReadEveryTime) {
-    WriteFile(file, "\xEF\xBB\xBF[First]\r\na=1\r\n[Second]\r\nb=2\r\n");
-    EXPECT_EQ(Get(file, "First", "a"), kDefault);
-    EXPECT_EQ(Get(file, "Second", "b"), "2");
-    WriteFile(file, "[Second]\r\nb=3\r\n");
-    EXPECT_EQ(Get(file, "Second", "b"), "3");
-}
-
 TEST_F(ProfileRead, CopiesAtMostSizeMinusOneAndTerminates) {
-    WriteFile(file, "[S]\r\nk=abcdef\r\n");
-    char buffer[8] = "zzzzzzz";
-    EXPECT_EQ(GetPrivateProfileStringA("S", "k", "", buffer, 4, file.c_str()), 3u);
-    EXPECT_STREQ(buffer, "abc");
-    EXPECT_EQ(GetPrivateProfileStringA("S", "k", "", buffer, 0, file.c_str()), 0u);
-    EXPECT_STREQ(buffer, "abc");
-    EXPECT_EQ(GetPrivateProfileStringA("S", "none", "long default", buffer, 5, file.c_str()), 4u);
-    EXPECT_STREQ(buffer, "long");
+    WriteFile(file, "[S]\r\nk=abcd\r\n");
+    const std::tuple<const char*, const char*, win::DWORD, const char*> cases[] = {
+        {"k", "", 4, "abc"},  // a value of exactly the buffer's size
+        {"k", "", 5, "abcd"}, // and one that just fits
+        {"k", "", 1, ""},
+        {"k", "", 0, "zzzzzzz"}, // no room: nothing written
+        {"none", "long default", 5, "long"},
+    };
+    for (const auto& [key, deflt, size, text] : cases) {
+        char buffer[8] = "zzzzzzz";
+        EXPECT_EQ(GetPrivateProfileStringA("S", key, deflt, buffer, size, file.c_str()),
+                  size == 0 ? 0 : std::strlen(text))
+            << size;
+        EXPECT_STREQ(buffer, text) << size;
+    }
     // Without a file the default loses its trailing spaces only.
     EXPECT_EQ(Get(dir / "missing.ini", "S", "k", "  dflt \t  "), "  dflt \t");
     EXPECT_EQ(Get(dir / "missing.ini", "S", "k", nullptr), "");
+    WriteFile(file, "[S]\r\nk=new\r\n");
+    EXPECT_EQ(Get(file, "S", "k"), "new"); // the file is read anew every time
 }
 
-TEST(ProfileWrite, NewFilesSectionsAndValues) {
-    struct Case {
-        const char* before; // nullptr: no file yet
-        const char* section;
-        const char* key;
-        const char* value;
-        const char* after;
-    };
-    const Case cases[] = {
+TEST_F(ProfileWrite, NewFilesSectionsAndValues) {
+    const char* const cases[][5] = {
+        // before (nullptr: no file yet), section, key, value, after
         {nullptr, " Sec ", " key ", "value", "[Sec]\r\nkey=value\r\n"},
         // A new section goes at the end, after a line end.
         {"[A]\nk=1", "B", "k", "2", "[A]\nk=1\r\n[B]\r\nk=2\r\n"},
@@ -145,39 +123,22 @@ TEST(ProfileWrite, NewFilesSectionsAndValues) {
         // The value is written as it is.
         {nullptr, "S", "k", "  padded ; \"q\"  ", "[S]\r\nk=  padded ; \"q\"  \r\n"},
     };
-    for (const Case& c : cases) {
-        TempFolder dir;
-        const std::string file = dir / "write.ini";
-        if (c.before != nullptr) {
-            WriteFile(file, c.before);
+    for (const auto& c : cases) {
+        fs::remove(file);
+        if (c[0] != nullptr) {
+            WriteFile(file, c[0]);
         }
-        ASSERT_NE(WritePrivateProfileStringA(c.section, c.key, c.value, file.c_str()), 0);
-        EXPECT_EQ(ReadFile(file), c.after) << c.section;
+        ASSERT_NE(WritePrivateProfileStringA(c[1], c[2], c[3], file.c_str()), 0);
+        EXPECT_EQ(ReadFile(file), c[4]) << c[1];
     }
 }
 
 // Each write changes only the bytes it has to.
-TEST(ProfileWrite, KeepsEveryOtherByte) {
-    TempFolder dir;
-    const std::string file = dir / "keep.ini";
-    const std::string original = "; settings\n"
-                                 "[Main]\n"
-                                 "  Alpha = 1   \n"
-                                 "\n"
-                                 "; about beta\n"
-                                 "Beta=2\n"
-                                 "odd line\n"
-                                 "[Empty]\n"
-                                 "[Next]\n"
-                                 "x=1";
-    struct Step {
-        const char* section;
-        const char* key;
-        const char* value;
-        const char* from;
-        const char* to;
-    };
-    const Step steps[] = {
+TEST_F(ProfileWrite, KeepsEveryOtherByte) {
+    const std::string original = "; settings\n[Main]\n  Alpha = 1   \n\n; about beta\nBeta=2\nodd "
+                                 "line\n[Empty]\n[Next]\nx=1";
+    const char* const steps[][5] = {
+        // section, key, value, the bytes it changes, what they become
         {"main", "ALPHA", "9", "  Alpha = 1   \n", "  Alpha = 9\n"},
         {"Main", "Gamma", "3", "Beta=2\n", "Beta=2\nGamma=3\r\n"},
         {"Empty", "e", "1", "[Empty]\n", "[Empty]\ne=1\r\n"},
@@ -185,74 +146,71 @@ TEST(ProfileWrite, KeepsEveryOtherByte) {
         {"Main", "Beta", nullptr, "Beta=2\n", ""},
         {"Main", "Absent", nullptr, "", ""},
     };
-    for (const Step& s : steps) {
+    for (const auto& s : steps) {
         WriteFile(file, original);
-        ASSERT_NE(WritePrivateProfileStringA(s.section, s.key, s.value, file.c_str()), 0);
+        ASSERT_NE(WritePrivateProfileStringA(s[0], s[1], s[2], file.c_str()), 0);
         std::string expected = original;
-        if (*s.from != '\0') {
-            expected.replace(expected.find(s.from), std::string(s.from).size(), s.to);
+        if (*s[3] != '\0') {
+            expected.replace(expected.find(s[3]), std::string(s[3]).size(), s[4]);
         }
-        EXPECT_EQ(ReadFile(file), expected) << s.section << " / " << s.key;
+        EXPECT_EQ(ReadFile(file), expected) << s[0] << " / " << s[1];
     }
 }
 
-TEST(ProfileWrite, WhatCannotBeWrittenFailsAndCreatesNothing) {
-    TempFolder dir;
+TEST_F(ProfileWrite, WhatCannotBeWrittenFailsAndCreatesNothing) {
     EXPECT_EQ(WritePrivateProfileStringA("S", "k", "v", (dir / "absent/x.ini").c_str()), 0);
-    EXPECT_FALSE(std::filesystem::exists(dir / "absent"));
-    const std::string folder = dir / "isdir.ini";
-    std::filesystem::create_directory(folder);
-    EXPECT_EQ(WritePrivateProfileStringA("S", "k", "v", folder.c_str()), 0);
-    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_FALSE(WriteProfileInt(dir / "absent/x.ini", "S", "k", 1));
+    EXPECT_FALSE(SaveConfiguration((dir / "absent/x.CFG").c_str()));
+    EXPECT_FALSE(fs::exists(dir / "absent"));
+    fs::create_directory(file);
+    EXPECT_EQ(WritePrivateProfileStringA("S", "k", "v", file.c_str()), 0);
+    EXPECT_TRUE(fs::is_directory(file));
     // Deleting from a missing file succeeds without making one.
     const std::string none = dir / "none.ini";
     EXPECT_NE(WritePrivateProfileStringA("S", "k", nullptr, none.c_str()), 0);
     EXPECT_NE(WritePrivateProfileStringA("S", nullptr, nullptr, none.c_str()), 0);
-    EXPECT_FALSE(std::filesystem::exists(none));
+    EXPECT_FALSE(fs::exists(none));
 }
 
-TEST(ProfileWrite, KeepsPermissionsAndSymbolicLinks) {
-    TempFolder dir;
-    const std::string target = dir / "target.ini";
-    const std::string link = dir / "link.ini";
-    WriteFile(target, "[S]\r\nk=1\r\n");
-    ASSERT_EQ(chmod(target.c_str(), 0640), 0);
-    std::filesystem::create_symlink(target, link);
-    ASSERT_NE(WritePrivateProfileStringA("S", "k", "2", link.c_str()), 0);
-    EXPECT_TRUE(std::filesystem::is_symlink(link));
-    EXPECT_EQ(ReadFile(target), "[S]\r\nk=2\r\n");
-    struct stat st {};
-    ASSERT_EQ(stat(target.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
+TEST_F(ProfileWrite, KeepsPermissionsAndSymbolicLinks) {
+    WriteFile(file, "[S]\r\nk=1\r\n");
+    ASSERT_EQ(chmod(file.c_str(), 0640), 0);
+    fs::create_symlink(file, dir / "link.ini");
+    ASSERT_NE(WritePrivateProfileStringA("S", "k", "2", (dir / "link.ini").c_str()), 0);
+    EXPECT_TRUE(fs::is_symlink(dir / "link.ini"));
+    EXPECT_EQ(ReadFile(file), "[S]\r\nk=2\r\n");
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));
 }
 
 // A write cut short (here by the file-size limit, as a full disk would) fails
-// and leaves the old file whole, with no temporary file behind.
-TEST(ProfileWrite, InterruptedWriteLeavesTheOldFileWhole) {
-    TempFolder dir;
-    const std::string file = dir / "setup.ini";
-    const std::string original = "[DEVICE]\r\nSPLIT=1\r\n; keep\r\n";
-    WriteFile(file, original);
-    EXPECT_EQ(RunInChild([&] {
-                  std::signal(SIGXFSZ, SIG_IGN);
-                  rlimit limit{64, 64};
-                  setrlimit(RLIMIT_FSIZE, &limit);
-                  const std::string big(4096, 'x');
-                  return WritePrivateProfileStringA("DEVICE", "NOTE", big.c_str(), file.c_str()) !=
-                         0;
-              }),
-              0)
-        << "the cut write was reported as success";
-    EXPECT_EQ(ReadFile(file), original);
-    const std::filesystem::directory_iterator entries(dir.Path());
-    EXPECT_EQ(std::distance(begin(entries), end(entries)), 1);
+// and leaves the old file whole, with no temporary file behind: a single write,
+// and the configuration's save of all its keys at once.
+TEST_F(ProfileWrite, InterruptedWriteLeavesTheOldFileWhole) {
+    const std::string original = "[DEVICE]\r\nSPLIT=1\r\n[TM80M1]\r\n; keep\r\n";
+    const std::string big(4096, 'x');
+    for (const bool configuration : {false, true}) {
+        WriteFile(file, original);
+        TheSystemConfiguration().LastIpUsed = big;
+        EXPECT_EQ(RunInChild([&] {
+                      std::signal(SIGXFSZ, SIG_IGN);
+                      const rlimit limit{96, 96};
+                      setrlimit(RLIMIT_FSIZE, &limit);
+                      return configuration ? SaveConfiguration(file.c_str())
+                                           : WritePrivateProfileStringA(
+                                                 "DEVICE", "NOTE", big.c_str(), file.c_str()) != 0;
+                  }),
+                  0)
+            << "the cut write was reported as success";
+        EXPECT_EQ(ReadFile(file), original);
+        const fs::directory_iterator entries(dir.Path());
+        EXPECT_EQ(std::distance(begin(entries), end(entries)), 1);
+    }
+    TheSystemConfiguration() = SystemConfiguration{};
 }
 
 // A read-only file stays as it is, although its folder may be written. Run
 // as an unprivileged user, since root may write anything.
-TEST(ProfileWrite, AReadOnlyFileIsNotRewritten) {
-    TempFolder dir;
-    const std::string file = dir / "readonly.ini";
+TEST_F(ProfileWrite, AReadOnlyFileIsNotRewritten) {
     WriteFile(file, "[S]\r\nk=1\r\n");
     ASSERT_EQ(chmod(dir.Path().c_str(), 0777), 0);
     ASSERT_EQ(chmod(file.c_str(), 0444), 0);
@@ -262,6 +220,66 @@ TEST(ProfileWrite, AReadOnlyFileIsNotRewritten) {
     const auto write = [&] { return WritePrivateProfileStringA("S", "k", "2", file.c_str()) != 0; };
     EXPECT_EQ(RunInChild(write, true), 0);
     EXPECT_EQ(ReadFile(file), "[S]\r\nk=1\r\n");
+}
+
+TEST_F(ProfileStore, ReadsWholeDecimalIntegersAndTexts) {
+    const std::string longValue(2000, 'v');
+    WriteFile(file, "[S]\r\nempty=\r\nminus=-7\r\nplus=+7\r\nquoted=\"42\"\r\nhuge=99999999999\r\n"
+                    "tiny=-99999999999\r\ntrailing=12abc\r\nhex=0x10\r\nfraction=1.5\r\nsign=+\r\n"
+                    "marker=BOGUS SECTION or KEY\r\nlower=bogus section or key\r\nlong=" +
+                        longValue + "\r\n");
+    const std::pair<const char*, std::int32_t> numbers[] = {
+        {"empty", 0},        {"minus", -7},       {"plus", 7},       {"quoted", 42},
+        {"huge", INT32_MAX}, {"tiny", INT32_MIN}, {"trailing", 555}, {"hex", 555},
+        {"fraction", 555},   {"sign", 555},       {"marker", 555},   {"absent", 555},
+    };
+    for (const auto& [key, expected] : numbers) {
+        std::int32_t value = 555; // 555: not read, and left as it was
+        EXPECT_EQ(ReadProfileInt(file, "S", key, value), expected != 555) << key;
+        EXPECT_EQ(value, expected) << key;
+    }
+    const std::pair<const char*, std::string> texts[] = {{"empty", ""},
+                                                         {"marker", "default"},
+                                                         {"lower", "bogus section or key"},
+                                                         {"long", longValue.substr(0, 1023)}};
+    for (const auto& [key, expected] : texts) {
+        std::string text = "default"; // "default": not read, and left as it was
+        EXPECT_EQ(ReadProfileText(file, "S", key, text), expected != "default") << key;
+        EXPECT_EQ(text, expected) << key;
+    }
+    std::int32_t value = 555;
+    std::string text = "default";
+    EXPECT_FALSE(ReadProfileInt(dir / "missing.ini", "S", "minus", value));
+    EXPECT_FALSE(ReadProfileText(dir / "missing.ini", "S", "empty", text));
+    EXPECT_EQ(value, 555);
+    EXPECT_EQ(text, "default");
+}
+
+TEST_F(ProfileStore, WritesPlainDecimal) {
+    for (const std::int32_t value : {0, 1, -1, INT32_MAX, INT32_MIN}) {
+        EXPECT_TRUE(WriteProfileInt(file, "S", std::to_string(value), value));
+    }
+    EXPECT_EQ(ReadFile(file),
+              "[S]\r\n0=0\r\n1=1\r\n-1=-1\r\n2147483647=2147483647\r\n-2147483648=-2147483648\r\n");
+}
+
+TEST_F(ProfileStore, FilesFoldersTitlesAndTheCurrentFolder) {
+    WriteFile(file, "x");
+    EXPECT_TRUE(FileExists(file) && !FolderExists(file));
+    EXPECT_TRUE(FolderExists(dir.Path()) && !FileExists(dir.Path()));
+    EXPECT_FALSE(FileExists(dir / "missing") || FolderExists(dir / "missing"));
+    EXPECT_EQ(FileTitleOf("/a/b/ErrorLog.Log"), "ErrorLog");
+    EXPECT_EQ(FileTitleOf("/a.b/c"), "c");
+    EXPECT_EQ(FileTitleOf("a.b.c"), "a.b");
+    EXPECT_EQ(FileTitleOf(".Log"), "");
+    // A null or missing folder changes nothing; there are no drive letters: "D:" is a name.
+    fs::create_directories(dir / "D:");
+    WorkingFolder here(dir.Path());
+    ChangeToFolder(static_cast<const char*>(nullptr));
+    ChangeToFolder(dir / "missing");
+    EXPECT_EQ(fs::current_path(), fs::path(dir.Path()));
+    ChangeToFolder("D:");
+    EXPECT_EQ(fs::current_path(), fs::path(dir / "D:"));
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 TempFolder::TempFolder(bool inMemory) {
     const char* base = std::getenv("TMPDIR");
@@ -15,22 +14,16 @@ TempFolder::TempFolder(bool inMemory) {
     }
     std::string pattern =
         std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/tm80-infra-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) == nullptr) {
+    if (mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("mkdtemp failed");
     }
     // The real path, as the current folder reads back.
-    path_ = std::filesystem::canonical(buffer.data()).string();
+    path_ = std::filesystem::canonical(pattern).string();
 }
 
 TempFolder::~TempFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
-}
-
-WorkingFolder::WorkingFolder(const std::string& path) : previous_(std::filesystem::current_path()) {
-    std::filesystem::current_path(path);
 }
 
 WorkingFolder::~WorkingFolder() {
@@ -39,14 +32,12 @@ WorkingFolder::~WorkingFolder() {
 }
 
 void WriteFile(const std::string& path, const std::string& content) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
 }
 
 std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream s;
-    s << in.rdbuf();
+    s << std::ifstream(path, std::ios::binary).rdbuf();
     return s.str();
 }
 

@@ -25,13 +25,13 @@ private:
 // Makes the folder the current one for the test's lifetime.
 class WorkingFolder {
 public:
-    explicit WorkingFolder(const std::string& path);
+    explicit WorkingFolder(const std::string& path) { std::filesystem::current_path(path); }
     ~WorkingFolder();
     WorkingFolder(const WorkingFolder&) = delete;
     WorkingFolder& operator=(const WorkingFolder&) = delete;
 
 private:
-    std::filesystem::path previous_;
+    std::filesystem::path previous_ = std::filesystem::current_path();
 };
 
 void WriteFile(const std::string& path, const std::string& content);

@@ -16,7 +16,7 @@ Bytes Frame(std::uint16_t command, const Bytes& payload = {}, std::uint16_t unit
 class RawClient {
 public:
     RawClient() = default;
-    ~RawClient();
+    ~RawClient() { Close(); }
     RawClient(const RawClient&) = delete;
     RawClient& operator=(const RawClient&) = delete;
 

@@ -30,8 +30,7 @@ inline std::unique_ptr<sim::SimUnit> StartUnit(int second, const std::string& na
                                                sim::UnitConfig config = {}) {
     for (int attempt = 0; attempt < 50; ++attempt) {
         config.address = TestAddress(second, name, attempt);
-        auto unit = std::make_unique<sim::SimUnit>(config);
-        if (unit->Start()) {
+        if (auto unit = std::make_unique<sim::SimUnit>(config); unit->Start()) {
             return unit;
         }
     }

@@ -1,18 +1,24 @@
-// The platform controls the windows use: IP address fields, radio groups,
-// drop-down lists, sliders, edit limits, colour buttons, tooltips.
+// The platform's windows and controls: messages and timers, IP address
+// fields, radio groups, drop-down lists, sliders, edit limits, colour buttons,
+// tooltips, image lists and the colours a parent answers.
 
 #include "platform/ui/CButton.h"
 #include "platform/ui/CColorButton.h"
 #include "platform/ui/CComboBox.h"
+#include "platform/ui/CDC.h"
 #include "platform/ui/CEdit.h"
 #include "platform/ui/CIPAddressCtrl.h"
+#include "platform/ui/CImage.h"
+#include "platform/ui/CImageList.h"
 #include "platform/ui/CSliderCtrl.h"
+#include "platform/ui/CStatic.h"
 #include "platform/ui/CToolTipCtrl.h"
 #include "testsupport/ScriptedCommonDialogs.h"
 #include "testsupport/UiTestSupport.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
@@ -20,28 +26,57 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <optional>
+#include <set>
+#include <tuple>
+
 using namespace win;
 
 namespace {
 
-// A top-level parent that records the commands and notifications of its children.
+using Note = std::pair<int, int>; // id, code
+using Message = std::tuple<UINT, WPARAM, LPARAM>;
+
+// A top-level window that records what reaches it: messages of the program's
+// own range, its children's commands and notifications, scrolls, timer ticks.
 class Parent : public CWnd {
 public:
-    struct Note {
-        int id;
-        int code;
-        bool operator==(const Note&) const = default;
-    };
+    LRESULT WindowProc(UINT message, WPARAM w, LPARAM l) override {
+        if (message >= WM_USER) {
+            log->emplace_back(message, w, l);
+        }
+        if (message == WM_TIMER) {
+            ++ticks[w];
+        }
+        return message == WM_USER + 9 ? 42 : CWnd::WindowProc(message, w, l);
+    }
     bool OnCommand(int id, int code) override {
-        commands.push_back({id, code});
+        commands.emplace_back(id, code);
         return true;
     }
     bool OnNotify(int id, int code) override {
-        notes.push_back({id, code});
+        notes.emplace_back(id, code);
         return true;
     }
-    std::vector<Note> commands;
-    std::vector<Note> notes;
+    void OnHScroll(UINT code, UINT pos, CWnd* bar) override { scroll = {code, pos, bar}; }
+    // With a brush, it answers its children's colour requests.
+    const CBrush* OnCtlColor(CDC& dc, CWnd* wnd, UINT kind) override {
+        if (!brush) {
+            return CWnd::OnCtlColor(dc, wnd, kind);
+        }
+        colourKinds.insert(kind);
+        dc.SetTextColor(RGB(255, 251, 240));
+        return &*brush;
+    }
+    Note Last() const { return commands.empty() ? Note{} : commands.back(); }
+    std::vector<Note> commands, notes;
+    std::vector<Message> messages;
+    std::vector<Message>* log = &messages;
+    std::map<WPARAM, int> ticks;
+    std::tuple<UINT, UINT, CWnd*> scroll{};
+    std::optional<CBrush> brush;
+    std::set<UINT> colourKinds;
 };
 
 class PlatformControlsTest : public ::testing::Test {
@@ -55,51 +90,69 @@ protected:
     Parent parent;
 };
 
-TEST_F(PlatformControlsTest, IpAddressReadsBlankFieldsAsZero) {
-    CIPAddressCtrl ip;
-    ASSERT_TRUE(ip.Create(child, CRect(10, 10, 160, 32), &parent, 1110));
-    BYTE a = 9, b = 9, c = 9, d = 9;
-    EXPECT_TRUE(ip.IsBlank());
-    EXPECT_EQ(ip.GetAddress(a, b, c, d), 0);
-    EXPECT_EQ((std::array<int, 4>{a, b, c, d}), (std::array<int, 4>{0, 0, 0, 0}));
+TEST_F(PlatformControlsTest, TimersTickByIdUntilKilled) {
+    EXPECT_EQ(parent.SetTimer(250, 10), 250u);
+    EXPECT_EQ(parent.SetTimer(1001, 30), 1001u);
+    ASSERT_TRUE(uitest::WaitUntil([&] { return parent.ticks[250] >= 3 && parent.ticks[1001]; }));
+    EXPECT_TRUE(parent.KillTimer(250));
+    EXPECT_FALSE(parent.KillTimer(250));
+    EXPECT_FALSE(parent.KillTimer(77));
+    const int ticks = parent.ticks[250];
+    ASSERT_TRUE(uitest::WaitUntil([&] { return parent.ticks[1001] >= 3; }));
+    EXPECT_EQ(parent.ticks[250], ticks);
+    EXPECT_EQ(CWnd().SetTimer(5, 10), 0u); // no window yet
+}
 
-    const auto fields = ip.GetNative()->findChildren<QLineEdit*>();
-    ASSERT_EQ(fields.size(), 4);
-    QTest::keyClicks(fields[0], "127.");
-    QTest::keyClicks(fields[1], "300"); // over 255
-    QTest::keyClicks(fields[3], "7");
-    EXPECT_EQ(ip.GetAddress(a, b, c, d), 3);
-    EXPECT_EQ((std::array<int, 4>{a, b, c, d}), (std::array<int, 4>{127, 255, 0, 7}));
-    EXPECT_EQ(ip.GetWindowText(), "127.255.0.7");
-    EXPECT_FALSE(parent.commands.empty());
-    EXPECT_EQ(parent.commands.back(), (Parent::Note{1110, EN_CHANGE}));
+// Posted messages arrive later, in order, sent ones at once; a window's posted
+// messages go with it. Commands, notifications and scrolls reach their handlers.
+TEST_F(PlatformControlsTest, PostedMessagesArriveLaterInOrderSentOnesAtOnce) {
+    EXPECT_TRUE(parent.PostMessage(WM_USER + 1, 1, 10));
+    EXPECT_TRUE(parent.PostMessage(0x662, 1011, -5));
+    EXPECT_TRUE(parent.messages.empty());
+    EXPECT_EQ(parent.SendMessage(WM_USER + 9, 2, 3), 42);
+    ASSERT_EQ(parent.messages.size(), 1u);
+    std::vector<Message> gone;
+    {
+        Parent shortLived;
+        shortLived.log = &gone;
+        ASSERT_TRUE(shortLived.Create("", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
+        EXPECT_TRUE(shortLived.PostMessage(WM_USER, 0, 0));
+    }
+    uitest::Settle();
+    EXPECT_TRUE(gone.empty());
+    EXPECT_EQ(parent.messages,
+              (std::vector<Message>{{WM_USER + 9, 2, 3}, {WM_USER + 1, 1, 10}, {0x662, 1011, -5}}));
+    EXPECT_FALSE(CWnd().PostMessage(WM_USER, 0, 0));
 
-    ip.SetAddress(0x7F150102);
-    DWORD address = 0;
-    EXPECT_EQ(ip.GetAddress(address), 4);
-    EXPECT_EQ(address, 0x7F150102u);
-    ip.ClearAddress();
-    EXPECT_EQ(ip.GetAddress(address), 0);
-    EXPECT_EQ(address, 0u);
+    EXPECT_EQ(parent.SendMessage(WM_COMMAND, MAKEWPARAM(1069, EN_CHANGE), 0), 1);
+    EXPECT_EQ(parent.Last(), (Note{1069, EN_CHANGE}));
+    parent.SendMessage(WM_NOTIFY, 1011, TCN_SELCHANGE);
+    EXPECT_EQ(parent.notes, (std::vector<Note>{{1011, TCN_SELCHANGE}}));
+    Parent bar;
+    parent.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 37), bar.ToLParam());
+    EXPECT_EQ(parent.scroll, std::make_tuple(UINT{SB_THUMBTRACK}, 37u, static_cast<CWnd*>(&bar)));
 }
 
 // Keys typed as on a keyboard: each goes to the widget that has the focus
-// then ('\b' is Backspace).
+// then ('\b' is Backspace, '<' the Left key).
 void Type(const char* keys) {
     for (const char* k = keys; *k != '\0'; ++k) {
         QWidget* focus = QApplication::focusWidget();
         ASSERT_NE(focus, nullptr) << "before '" << *k << "'";
-        QTest::keyClick(focus, *k);
+        if (*k == '<') {
+            QTest::keyClick(focus, Qt::Key_Left);
+        } else {
+            QTest::keyClick(focus, *k);
+        }
     }
 }
 
+// Addresses typed or pasted in one go; blank fields read as zero; Left at the
+// start of a field goes back into the one before; Tab leaves the control.
 TEST_F(PlatformControlsTest, IpAddressTakesAnAddressTypedOrPastedInOneGo) {
     parent.GetNative()->activateWindow();
     ASSERT_TRUE(uitest::WaitUntil([&] { return parent.GetNative()->isActiveWindow(); }));
-    struct Case {
-        const char* keys;
-        const char* address;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"127.0.0.2", "127.0.0.2"},
         {"127.168.1.50", "127.168.1.50"},     // the dot after a third digit is passed already
         {"127 1 1 200", "127.1.1.200"},       // blanks move on as dots do
@@ -107,51 +160,75 @@ TEST_F(PlatformControlsTest, IpAddressTakesAnAddressTypedOrPastedInOneGo) {
         {"127.0.0.22\b\b\b\b5", "127.0.5.0"}, // Backspace crosses back into the field before
         {"999", "255.0.0.0"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.keys);
+    for (const auto& [keys, address] : cases) {
         CIPAddressCtrl ip;
         ASSERT_TRUE(ip.Create(child | WS_TABSTOP, CRect(10, 10, 160, 32), &parent, 1110));
         ip.SetFocus();
-        Type(c.keys);
-        EXPECT_EQ(ip.GetAddressText(), c.address);
+        Type(keys);
+        EXPECT_EQ(ip.GetAddressText(), address) << keys;
     }
 
     CIPAddressCtrl ip;
     ASSERT_TRUE(ip.Create(child | WS_TABSTOP, CRect(10, 10, 160, 32), &parent, 1110));
     CEdit next;
     ASSERT_TRUE(next.Create(child | WS_TABSTOP, CRect(10, 40, 160, 62), &parent, 1111));
-    ip.SetAddress(10, 0, 0, 1);
+    EXPECT_TRUE(ip.IsBlank());
+    BYTE f[4] = {9, 9, 9, 9};
+    EXPECT_EQ(ip.GetAddress(f[0], f[1], f[2], f[3]), 0);
+    EXPECT_EQ(f[0] | f[1] | f[2] | f[3], 0);
+    const auto fields = ip.GetNative()->findChildren<QLineEdit*>();
+    ASSERT_EQ(fields.size(), 4);
+    QTest::keyClicks(fields[0], "127.");
+    QTest::keyClicks(fields[1], "300"); // over 255
+    QTest::keyClicks(fields[3], "7");
+    DWORD address = 0;
+    EXPECT_EQ(ip.GetAddress(address), 3);
+    EXPECT_EQ(address, 0x7FFF0007u);
+    EXPECT_EQ(ip.GetWindowText(), "127.255.0.7");
+    EXPECT_EQ(parent.Last(), (Note{1110, EN_CHANGE}));
+    ip.SetAddress(0x7F150102);
+    EXPECT_EQ(ip.GetAddressText(), "127.21.1.2");
+
+    parent.commands.clear();
     ip.SetFocus();
     QApplication::clipboard()->setText(QStringLiteral(" 127.0.0.2\n"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(ip.GetAddressText(), "127.0.0.2");
-    EXPECT_EQ(parent.commands.back(), (Parent::Note{1110, EN_CHANGE}));
-    // Left at the start of a field goes back into the one before; Tab leaves the control.
-    Type("\b");
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
-    Type("\b9");
+    EXPECT_EQ(parent.Last(), (Note{1110, EN_CHANGE}));
+    Type("\b<\b9");
     EXPECT_EQ(ip.GetAddressText(), "127.0.9.0");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_FALSE(ip.GetNative()->isAncestorOf(QApplication::focusWidget()));
+    ip.ClearAddress();
+    EXPECT_EQ(ip.GetAddress(address), 0);
 }
 
-TEST_F(PlatformControlsTest, AutoRadioButtonsClearTheirGroupOnly) {
-    CButton r1, r2, r3, r4;
-    ASSERT_TRUE(r1.Create("Scan", child | WS_GROUP | BS_AUTORADIOBUTTON, CRect(10, 10, 90, 30),
-                          &parent, 1));
-    ASSERT_TRUE(r2.Create("Direct", child | BS_AUTORADIOBUTTON, CRect(10, 30, 90, 50), &parent, 2));
-    ASSERT_TRUE(
-        r3.Create("1:8", child | WS_GROUP | BS_AUTORADIOBUTTON, CRect(10, 60, 90, 80), &parent, 3));
-    ASSERT_TRUE(r4.Create("2:4", child | BS_AUTORADIOBUTTON, CRect(10, 80, 90, 100), &parent, 4));
-    r1.SetCheck(BST_CHECKED);
-    r3.SetCheck(BST_CHECKED);
-    QTest::mouseClick(r2.GetNative(), Qt::LeftButton);
-    EXPECT_EQ(r1.GetCheck(), BST_UNCHECKED);
-    EXPECT_EQ(r2.GetCheck(), BST_CHECKED);
-    EXPECT_EQ(r3.GetCheck(), BST_CHECKED);             // other group
-    QTest::mouseClick(r2.GetNative(), Qt::LeftButton); // a second click keeps it
-    EXPECT_EQ(r2.GetCheck(), BST_CHECKED);
-    EXPECT_EQ(parent.commands.back(), (Parent::Note{2, BN_CLICKED}));
+// Auto radio buttons clear their group only; tooltips attach to their windows.
+TEST_F(PlatformControlsTest, AutoRadioButtonsClearTheirGroupOnlyAndTakeTooltips) {
+    CButton r[4];
+    const char* texts[] = {"Scan", "Direct", "1:8", "2:4"};
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(r[i].Create(texts[i], child | BS_AUTORADIOBUTTON | (i % 2 ? 0 : WS_GROUP),
+                                CRect(10, 10 + 25 * i, 90, 30 + 25 * i), &parent, i + 1));
+    }
+    r[0].SetCheck(BST_CHECKED);
+    r[2].SetCheck(BST_CHECKED);
+    QTest::mouseClick(r[1].GetNative(), Qt::LeftButton);
+    EXPECT_EQ(r[0].GetCheck(), BST_UNCHECKED);
+    EXPECT_EQ(r[1].GetCheck(), BST_CHECKED);
+    EXPECT_EQ(r[2].GetCheck(), BST_CHECKED);             // other group
+    QTest::mouseClick(r[1].GetNative(), Qt::LeftButton); // a second click keeps it
+    EXPECT_EQ(r[1].GetCheck(), BST_CHECKED);
+    EXPECT_EQ(parent.Last(), (Note{2, BN_CLICKED}));
+
+    CToolTipCtrl tips;
+    EXPECT_FALSE(tips.AddTool(&r[0], "x")); // not created yet
+    ASSERT_TRUE(tips.Create(&parent, TTS_ALWAYSTIP | TTS_BALLOON));
+    EXPECT_TRUE(tips.AddTool(&r[0], "Scans for units"));
+    EXPECT_EQ(r[0].GetNative()->toolTip(), QString("Scans for units"));
+    std::string text;
+    EXPECT_TRUE(tips.GetText(text, &r[0]));
+    EXPECT_EQ(text, "Scans for units");
 }
 
 TEST_F(PlatformControlsTest, DropDownListTellsAChoiceFromTheListApart) {
@@ -163,7 +240,7 @@ TEST_F(PlatformControlsTest, DropDownListTellsAChoiceFromTheListApart) {
     EXPECT_EQ(list.GetCurSel(), CB_ERR); // nothing chosen yet
     EXPECT_EQ(list.SetCurSel(1), 1);
     EXPECT_TRUE(parent.commands.empty()); // SetCurSel tells nobody
-    EXPECT_EQ(list.SetCurSel(7), CB_ERR);
+    EXPECT_EQ(list.SetCurSel(3), CB_ERR); // one past the end
     EXPECT_EQ(list.GetCurSel(), CB_ERR);
     EXPECT_EQ(list.GetLBText(2), "C1");
 
@@ -171,7 +248,7 @@ TEST_F(PlatformControlsTest, DropDownListTellsAChoiceFromTheListApart) {
     list.SetFocus();
     QTest::keyClick(list.GetNative(), Qt::Key_Down);
     EXPECT_EQ(list.GetCurSel(), 1);
-    EXPECT_EQ(parent.commands, (std::vector<Parent::Note>{{11, CBN_SELCHANGE}}));
+    EXPECT_EQ(parent.commands, (std::vector<Note>{{11, CBN_SELCHANGE}}));
 
     parent.commands.clear();
     auto* combo = static_cast<QComboBox*>(list.GetNative());
@@ -182,8 +259,7 @@ TEST_F(PlatformControlsTest, DropDownListTellsAChoiceFromTheListApart) {
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
                       QPoint(view->viewport()->width() / 2, item.center().y()));
     ASSERT_TRUE(uitest::WaitUntil([&] { return parent.commands.size() >= 2; }));
-    EXPECT_EQ(parent.commands,
-              (std::vector<Parent::Note>{{11, CBN_SELCHANGE}, {11, CBN_SELENDOK}}));
+    EXPECT_EQ(parent.commands, (std::vector<Note>{{11, CBN_SELCHANGE}, {11, CBN_SELENDOK}}));
     EXPECT_EQ(list.GetCurSel(), 2);
 }
 
@@ -191,8 +267,7 @@ TEST_F(PlatformControlsTest, SliderKeepsItsPositionInsideTheRange) {
     CSliderCtrl slider;
     slider.SetRange(-12, 12); // before the window exists
     ASSERT_TRUE(slider.Create(child, CRect(0, 0, 202, 30), &parent, 1500));
-    EXPECT_EQ(slider.GetRangeMin(), -12);
-    EXPECT_EQ(slider.GetRangeMax(), 12);
+    EXPECT_EQ(std::make_pair(slider.GetRangeMin(), slider.GetRangeMax()), std::make_pair(-12, 12));
     slider.SetPos(40);
     EXPECT_EQ(slider.GetPos(), 12);
     slider.SetRange(0, 5);
@@ -206,18 +281,14 @@ TEST_F(PlatformControlsTest, EditLimitCountsCharactersTyped) {
     edit.SetFocus();
     QTest::keyClicks(edit.GetNative(), "12345");
     EXPECT_EQ(edit.GetWindowText(), "123");
-    EXPECT_EQ(parent.commands.back(), (Parent::Note{11, EN_CHANGE}));
-
+    EXPECT_EQ(parent.Last(), (Note{11, EN_CHANGE}));
     // A longer text from the program is shown whole; typing waits until it is shorter.
     edit.SetWindowText("123456");
     EXPECT_EQ(edit.GetWindowText(), "123456");
     QTest::keyClick(edit.GetNative(), Qt::Key_End);
     QTest::keyClicks(edit.GetNative(), "7");
     EXPECT_EQ(edit.GetWindowText(), "123456");
-    for (int i = 0; i < 4; ++i) {
-        QTest::keyClick(edit.GetNative(), Qt::Key_Backspace);
-    }
-    QTest::keyClicks(edit.GetNative(), "89");
+    QTest::keyClicks(edit.GetNative(), "\b\b\b\b89");
     EXPECT_EQ(edit.GetWindowText(), "128");
 }
 
@@ -235,23 +306,41 @@ TEST_F(PlatformControlsTest, ColourButtonOpensThePickerWithItsColour) {
     EXPECT_TRUE(parent.commands.empty());
     button.Click();
     EXPECT_EQ(button.GetColor(), RGB(255, 0, 0));
-    EXPECT_EQ(parent.commands, (std::vector<Parent::Note>{{1094, BN_CLICKED}}));
+    EXPECT_EQ(parent.commands, (std::vector<Note>{{1094, BN_CLICKED}}));
     ASSERT_EQ(dialogs->History().size(), 2u);
     EXPECT_EQ(dialogs->History()[1].color.initial, RGB(128, 128, 128));
     CommonDialogs::Install(std::move(previous));
 }
 
-TEST_F(PlatformControlsTest, TooltipsAttachToTheirWindows) {
-    CButton button;
-    ASSERT_TRUE(button.Create("Add Device", child, CRect(0, 0, 80, 24), &parent, 1069));
-    CToolTipCtrl tips;
-    EXPECT_FALSE(tips.AddTool(&button, "x")); // not created yet
-    ASSERT_TRUE(tips.Create(&parent, TTS_ALWAYSTIP | TTS_BALLOON));
-    EXPECT_TRUE(tips.AddTool(&button, "Adds a unit"));
-    EXPECT_EQ(button.GetNative()->toolTip(), QString("Adds a unit"));
-    std::string text;
-    EXPECT_TRUE(tips.GetText(text, &button));
-    EXPECT_EQ(text, "Adds a unit");
+TEST_F(PlatformControlsTest, ImagesDecodeFromMemoryAndCutIntoLists) {
+    QImage strip(75, 10, QImage::Format_RGB32);
+    strip.fill(Qt::white);
+    strip.setPixel(50, 0, qRgb(255, 0, 0));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(strip.save(&buffer, "PNG"));
+    CImage image;
+    EXPECT_FALSE(image.LoadFromMemory({1, 2, 3}));
+    EXPECT_TRUE(image.IsNull());
+    ASSERT_TRUE(image.LoadFromMemory(std::vector<unsigned char>(bytes.begin(), bytes.end())));
+    CImageList list;
+    ASSERT_TRUE(list.Create(25, 10, 3, 10));
+    EXPECT_EQ(list.Add(image), 0);
+    EXPECT_EQ(list.GetImageCount(), 3);
+    EXPECT_EQ(QColor(list.GetImage(2).Image().pixel(0, 0)), QColor(255, 0, 0));
+    EXPECT_TRUE(list.GetImage(3).IsNull());
+}
+
+TEST_F(PlatformControlsTest, StaticTextTakesTheColoursItsParentAnswers) {
+    parent.brush.emplace(RGB(0, 51, 102));
+    CStatic label;
+    ASSERT_TRUE(label.Create("Label", child | SS_LEFT, CRect(0, 0, 100, 40), &parent, 1025));
+    uitest::Settle();
+    const QImage image = uitest::Grab(label);
+    EXPECT_EQ(uitest::PixelAt(image, 95, 35), RGB(0, 51, 102));
+    EXPECT_GT(uitest::CountColour(image, RGB(255, 251, 240), 0, 0, 50, 20), 0); // text ink
+    EXPECT_EQ(parent.colourKinds, std::set<UINT>{CTLCOLOR_STATIC});
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Dialogs built from templates: places in dialog units, controls made by kind
-// or bound to members, and the commands that end a modal dialog.
+// or bound to members, the commands that end a modal dialog, modality, and the
+// Qt message box and file dialogs as the system shows them.
 
 #include "platform/ui/CButton.h"
 #include "platform/ui/CDataExchange.h"
@@ -7,28 +8,36 @@
 #include "platform/ui/CEdit.h"
 #include "platform/ui/CMenu.h"
 #include "platform/ui/CStatic.h"
+#include "platform/ui/CWinApp.h"
+#include "platform/ui/QtCommonDialogs.h"
 #include "platform/ui/TabOrder.h"
 #include "testsupport/UiTestSupport.h"
 
-#include <QAction>
-#include <QLineEdit>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
+#include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
 
 using namespace win;
 using uitest::WhenReady;
 
 namespace {
 
-DialogTemplate SampleTemplate() {
+DialogTemplate Sample(const char* caption = "Sample", bool visible = false) {
     DialogTemplate t;
-    t.caption = "Sample";
+    t.caption = caption;
     t.cx = 200;
     t.cy = 100;
+    t.style |= visible ? WS_VISIBLE : 0;
     t.items = {LTEXT("Name:", IDC_STATIC, 7, 9, 30, 8),
                EDITTEXT(1001, 40, 7, 80, 12),
                Hidden(LTEXT("hidden", 1002, 7, 30, 40, 8)),
@@ -38,9 +47,11 @@ DialogTemplate SampleTemplate() {
     return t;
 }
 
-class SampleDlg : public CDialogEx {
+// Binds its edit to a member and records the commands it is sent.
+class Dlg : public CDialogEx {
 public:
-    SampleDlg() : CDialogEx(SampleTemplate()) {}
+    explicit Dlg(DialogTemplate t = Sample(), CWnd* parent = nullptr)
+        : CDialogEx(std::move(t), parent) {}
     CEdit name;
     std::vector<int> commands;
     std::function<void()> onInit;
@@ -62,55 +73,45 @@ public:
 class DialogTest : public ::testing::Test {
 protected:
     void SetUp() override { uitest::EnsureApplication(); }
+    void TearDown() override { AfxSetMainWnd(nullptr); }
 };
 
-TEST_F(DialogTest, DialogUnitsFollowTheBaseUnits) {
+// Places in dialog units follow the base units; the tab order is the reading order.
+TEST_F(DialogTest, DialogUnitsFollowTheBaseUnitsAndTabsTheReadingOrder) {
     const DialogUnits du(7, 16);
-    struct Case {
-        int x, y, cx, cy;
-        CRect px;
-    } cases[] = {
-        {0, 0, 4, 8, CRect(0, 0, 7, 16)},
-        {7, 9, 30, 8, CRect(12, 18, 12 + 53, 18 + 16)}, // 7*7/4 = 12.25, 30*7/4 = 52.5 -> 53
-        {2, 1, 1, 3, CRect(4, 2, 4 + 2, 2 + 6)},        // halves round away from zero
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(du.ToPixels(c.x, c.y, c.cx, c.cy), c.px) << c.x << "," << c.y;
-    }
+    EXPECT_EQ(du.ToPixels(0, 0, 4, 8), CRect(0, 0, 7, 16));
+    EXPECT_EQ(du.ToPixels(7, 9, 30, 8), CRect(12, 18, 12 + 53, 18 + 16)); // 52.5 -> 53
+    EXPECT_EQ(du.ToPixels(2, 1, 1, 3), CRect(4, 2, 4 + 2, 2 + 6)); // halves round away from 0
     const DialogUnits font = DialogUnits::ForFont(FontFromPoints("Segoe UI", 10));
     EXPECT_GT(font.BaseX(), 3);
     EXPECT_GT(font.BaseY(), 10);
-}
 
-TEST(TabOrder, ReadingOrderTakesRowsTopDownThenLeftToRight) {
     // A row's controls need not share a top: a button a unit higher than
     // the check box beside it is still in its row.
-    const std::vector<CRect> places = {
-        CRect(596, 354, 686, 374), // "Hard Copy", row 3 right
-        CRect(382, 356, 560, 372), // check box, row 3 left
-        CRect(218, 76, 352, 92),   // value, row 1 right
-        CRect(72, 76, 206, 92),    // label, row 1 left
-        CRect(72, 200, 206, 216),  // row 2
-    };
-    EXPECT_EQ(ReadingOrder(places), (std::vector<int>{3, 2, 4, 1, 0}));
+    EXPECT_EQ(
+        ReadingOrder({CRect(596, 354, 686, 374), CRect(382, 356, 560, 372), CRect(218, 76, 352, 92),
+                      CRect(72, 76, 206, 92), CRect(72, 200, 206, 216)}),
+        (std::vector<int>{3, 2, 4, 1, 0}));
     EXPECT_EQ(ReadingOrder({}), std::vector<int>{});
 }
 
-TEST_F(DialogTest, TemplateMakesEveryControlWithIdTextPlaceAndStyle) {
-    SampleDlg dlg;
+// The menu's commands are queued like the platform's.
+TEST_F(DialogTest, TemplateMakesEveryControlWithIdTextPlaceAndStyleAndItsMenu) {
+    CMenu menu;
+    menu.LoadMenu({{"File", 0, {{"Save", 32780, {}}, {"", 0, {}, true}, {"Recall", 32775, {}}}},
+                   {"Tools", 0, {{"Colour", 32771, {}}}}});
+    Dlg dlg;
+    dlg.SetMenu(&menu);
     dlg.onInit = [&] {
         const DialogUnits& du = dlg.Units();
-        CRect client;
-        dlg.GetClientRect(&client);
-        EXPECT_EQ(client.Width(), du.X(200));
-        EXPECT_EQ(client.Height(), du.Y(100));
-
+        CRect r;
+        dlg.GetClientRect(&r);
+        EXPECT_EQ(r, CRect(0, 0, du.X(200), du.Y(100)));
         // The member is the control of id 1001; the others are made by kind.
         EXPECT_EQ(dlg.GetDlgItem(1001), &dlg.name);
         auto* apply = dynamic_cast<CButton*>(dlg.GetDlgItem(1003));
         ASSERT_NE(apply, nullptr);
         EXPECT_EQ(apply->GetWindowText(), "Apply");
-        CRect r;
         apply->GetWindowRect(&r);
         dlg.ScreenToClient(&r);
         EXPECT_EQ(r, du.ToPixels(7, 80, 50, 14));
@@ -118,36 +119,47 @@ TEST_F(DialogTest, TemplateMakesEveryControlWithIdTextPlaceAndStyle) {
         EXPECT_FALSE(dlg.GetDlgItem(1002)->GetStyle() & WS_VISIBLE);
         EXPECT_TRUE(dlg.GetDlgItem(1003)->GetStyle() & WS_VISIBLE);
         EXPECT_EQ(dlg.GetDlgItem(4711), nullptr);
-        dlg.EndDialog(IDCANCEL);
+
+        auto* bar = dlg.GetNative()->window()->findChild<QMenuBar*>();
+        ASSERT_NE(bar, nullptr);
+        ASSERT_EQ(bar->actions().size(), 2);
+        QMenu* file = bar->actions()[0]->menu();
+        ASSERT_NE(file, nullptr);
+        EXPECT_EQ(file->actions().size(), 3);
+        file->actions()[0]->trigger();
+        EXPECT_TRUE(dlg.commands.empty());
+        WhenReady([&] { return !dlg.commands.empty(); }, [&] { dlg.EndDialog(IDOK); });
     };
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_EQ(dlg.commands.front(), 32780);
 }
 
+// One dialog run again and again: each run builds its window afresh.
 TEST_F(DialogTest, ModalResultFollowsTheClosingCommand) {
     struct Case {
         const char* what;
-        std::function<void(SampleDlg&)> act;
+        std::function<void(Dlg&)> act;
         INT_PTR result;
         int lastCommand;
     } cases[] = {
-        {"Enter in the edit",
-         [](SampleDlg& d) { QTest::keyClick(d.name.GetNative(), Qt::Key_Return); }, IDOK, IDOK},
-        {"Escape", [](SampleDlg& d) { QTest::keyClick(d.name.GetNative(), Qt::Key_Escape); },
-         IDCANCEL, IDCANCEL},
-        {"close box", [](SampleDlg& d) { d.GetNative()->window()->close(); }, IDCANCEL, IDCANCEL},
-        {"OK clicked",
-         [](SampleDlg& d) { QTest::mouseClick(d.GetDlgItem(IDOK)->GetNative(), Qt::LeftButton); },
+        {"Enter in the edit", [](Dlg& d) { QTest::keyClick(d.name.GetNative(), Qt::Key_Return); },
          IDOK, IDOK},
+        {"Escape", [](Dlg& d) { QTest::keyClick(d.name.GetNative(), Qt::Key_Escape); }, IDCANCEL,
+         IDCANCEL},
+        {"close box", [](Dlg& d) { d.GetNative()->window()->close(); }, IDCANCEL, IDCANCEL},
+        {"OK clicked",
+         [](Dlg& d) { QTest::mouseClick(d.GetDlgItem(IDOK)->GetNative(), Qt::LeftButton); }, IDOK,
+         IDOK},
         {"Enter on a focused push button",
-         [](SampleDlg& d) {
+         [](Dlg& d) {
              d.GetDlgItem(1003)->SetFocus();
              QTest::keyClick(d.GetDlgItem(1003)->GetNative(), Qt::Key_Return);
              d.EndDialog(7);
          },
          7, 1003},
     };
+    Dlg dlg;
     for (const Case& c : cases) {
-        SampleDlg dlg;
         // Active, so that the focus is where the window put it.
         WhenReady([&] { return dlg.IsWindowVisible() && dlg.GetNative()->isActiveWindow(); },
                   [&] { c.act(dlg); });
@@ -158,37 +170,142 @@ TEST_F(DialogTest, ModalResultFollowsTheClosingCommand) {
     }
 }
 
-TEST_F(DialogTest, EachRunBuildsTheWindowAfresh) {
-    SampleDlg dlg;
-    for (int run = 0; run < 2; ++run) {
+// A modal dialog disables only its owner: a modeless top-level window (a
+// unit's device window) stays usable while the main window runs modally, also
+// under the main window's own modal dialog, and a dialog the device window
+// owns leaves the main window alone. Cancel hides a modeless dialog.
+TEST_F(DialogTest, ModalDialogsDisableOnlyTheirOwner) {
+    Dlg main(Sample("Main"));
+    AfxSetMainWnd(&main);
+    Dlg device(Sample("Device 1", true));
+    ASSERT_TRUE(device.Create(nullptr));
+    const auto press = [&] {
+        QTest::mouseClick(device.GetDlgItem(1003)->GetNative(), Qt::LeftButton);
+    };
+    // Runs `dlg` modally; `check` looks at the windows while it shows.
+    const auto runModal = [](Dlg& dlg, const std::function<void()>& check) {
         WhenReady([&] { return dlg.IsWindowVisible(); },
                   [&] {
-                      QTest::keyClicks(dlg.name.GetNative(), "abc");
+                      check();
                       dlg.EndDialog(IDOK);
                   });
-        EXPECT_EQ(dlg.DoModal(), IDOK);
+        EXPECT_EQ(dlg.DoModal(), IDOK) << dlg.GetWindowText();
+    };
+    runModal(main, [&] {
+        EXPECT_TRUE(device.IsWindowEnabled());
+        press();
+        EXPECT_EQ(device.commands, std::vector<int>{1003});
+        Dlg nested(Sample("Nested")); // owner: the main window
+        const auto active = [&] { return nested.GetNative()->window()->isActiveWindow(); };
+        runModal(nested, [&] {
+            EXPECT_FALSE(main.IsWindowEnabled());
+            EXPECT_TRUE(device.IsWindowEnabled());
+            press();
+            EXPECT_EQ(device.commands.size(), 2u);
+            // A box for the main window (no owner given) belongs to the dialog
+            // that covers it, and gives it the focus back.
+            ASSERT_TRUE(uitest::WaitUntil(active));
+            WhenReady([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
+                      [&] {
+                          auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                          ASSERT_NE(box->parentWidget(), nullptr);
+                          EXPECT_EQ(box->parentWidget()->window(), nested.GetNative()->window());
+                          box->button(QMessageBox::Ok)->click();
+                      });
+            ShowMessageBox(nullptr, "TCP connection to Device 1 (127.0.0.2) was lost.",
+                           "Communication to TM80", MB_OK);
+            EXPECT_TRUE(uitest::WaitUntil(active, 3000));
+        });
+        EXPECT_TRUE(main.IsWindowEnabled());
+        Dlg entry(Sample("Entry"), &device);
+        runModal(entry, [&] {
+            EXPECT_FALSE(device.IsWindowEnabled());
+            EXPECT_TRUE(main.IsWindowEnabled());
+        });
+        EXPECT_TRUE(device.IsWindowEnabled());
+    });
+    EXPECT_TRUE(device.IsWindowVisible()); // the modeless window outlives the modal run
+    QTest::keyClick(device.GetDlgItem(1003)->GetNative(), Qt::Key_Escape);
+    EXPECT_FALSE(device.IsWindowVisible());
+    EXPECT_TRUE(device.IsWindow());
+    device.ShowWindow(SW_SHOW);
+    EXPECT_TRUE(device.IsWindowVisible());
+    EXPECT_NE(device.GetDlgItem(1003), nullptr);
+}
+
+// Runs `act` on the window titled `title`, of class T, once a modal loop shows it.
+template <class T> void WhenShown(const std::string& title, std::function<void(T*)> act) {
+    WhenReady([title] { return uitest::VisibleWindowTitled(title) != nullptr; },
+              [title, act] {
+                  auto* window = qobject_cast<T*>(uitest::VisibleWindowTitled(title));
+                  ASSERT_NE(window, nullptr);
+                  act(window);
+              });
+}
+
+TEST_F(DialogTest, MessageBoxIsWideEnoughForItsCaptionAndItsTextIsNoMarkup) {
+    QtCommonDialogs dialogs;
+    MessageBoxRequest request;
+    request.text = "<b>TCP</b>";
+    request.caption = "Communication to TM80";
+    WhenShown<QMessageBox>(request.caption, [&](QMessageBox* box) {
+        const QFontMetrics title(QApplication::font("QMdiSubWindowTitleBar"));
+        // The caption and the title bar's buttons fit.
+        EXPECT_GE(box->width(), title.horizontalAdvance(box->windowTitle()) + 100);
+        EXPECT_EQ(box->textFormat(), Qt::PlainText);
+        box->accept(); // no button: the only answer
+    });
+    EXPECT_EQ(dialogs.MessageBox(request), IDOK);
+}
+
+// Paths cross into and out of the dialogs as the file system's bytes (UTF-8).
+// Saving over a file asks nothing; a path whose folder does not exist is
+// refused with a box over the save dialog, which stays open.
+TEST_F(DialogTest, FileDialogsTakePathsOutsideAsciiAndSaveOnlyIntoAFolderThatExists) {
+    QTemporaryDir root;
+    const std::string folder = root.path().toStdString() + "/j\xC3\xB6rg";
+    ASSERT_TRUE(std::filesystem::create_directories(folder));
+    ASSERT_TRUE(std::ofstream(folder + "/old.TM80"));
+
+    QtCommonDialogs dialogs;
+    for (const bool save : {false, true}) {
+        FileDialogRequest request;
+        request.save = save;
+        request.title = save ? "TM80 Setup File" : "TM80 M1 Setup File";
+        request.initialFolder = folder;
+        request.filter = "File Type (*.TM80)|*.TM80||";
+        request.defaultExtension = "TM80";
+        const std::string chosen = save ? "new.TM80" : "old.TM80";
+        std::string refusal;
+        WhenShown<QFileDialog>(request.title, [&](QFileDialog* dialog) {
+            EXPECT_EQ(dialog->directory().absolutePath().toUtf8().toStdString(), folder);
+            if (save) {
+                EXPECT_TRUE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+                WhenReady([&] { return dialog->findChild<QMessageBox*>() != nullptr; },
+                          [&] {
+                              auto* box = dialog->findChild<QMessageBox*>();
+                              refusal = box->text().toStdString();
+                              box->accept();
+                          });
+                dialog->selectFile(QString::fromStdString(folder + "/missing/new.TM80"));
+                static_cast<QDialog*>(dialog)->accept(); // as the Save button does
+                EXPECT_TRUE(dialog->isVisible());
+            }
+            dialog->selectFile(QString::fromStdString(chosen));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        std::string path;
+        EXPECT_TRUE(dialogs.ChooseFile(request, path)) << request.title;
+        EXPECT_EQ(path, folder + "/" + chosen);
+        EXPECT_EQ(refusal, save ? "The folder " + folder + "/missing does not exist." : "");
     }
 }
 
-TEST_F(DialogTest, MenuItemsSendTheirCommands) {
-    CMenu menu;
-    menu.LoadMenu({{"File", 0, {{"Save", 32780, {}}, {"", 0, {}, true}, {"Recall", 32775, {}}}},
-                   {"Tools", 0, {{"Colour", 32771, {}}}}});
-    SampleDlg dlg;
-    dlg.SetMenu(&menu);
-    dlg.onInit = [&] {
-        auto* bar = dlg.GetNative()->window()->findChild<QMenuBar*>();
-        ASSERT_NE(bar, nullptr);
-        ASSERT_EQ(bar->actions().size(), 2);
-        QMenu* file = bar->actions()[0]->menu();
-        ASSERT_NE(file, nullptr);
-        EXPECT_EQ(file->actions().size(), 3);
-        file->actions()[0]->trigger(); // queued like the platform's menu commands
-        EXPECT_TRUE(dlg.commands.empty());
-        WhenReady([&] { return !dlg.commands.empty(); }, [&] { dlg.EndDialog(IDOK); });
-    };
-    EXPECT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_EQ(dlg.commands.front(), 32780);
+TEST(QtFileFilterTest, WindowsFiltersBecomeQtFilters) {
+    EXPECT_EQ(QtFileFilter("Setup Files (*.TM80)|*.TM80|All Files (*.*)|*.*||"),
+              "Setup Files (*.TM80);;All Files (*)");
+    EXPECT_EQ(QtFileFilter("Pictures|*.jpg;*.png|"), "Pictures (*.jpg *.png)");
+    EXPECT_EQ(QtFileFilter(""), "");
 }
 
 } // namespace
