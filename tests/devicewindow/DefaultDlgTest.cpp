@@ -1,10 +1,13 @@
 // The device window: template, tabs, pane list and layout, page switching,
-// hiding by the close box and showing again.
+// hiding by the close box and showing again; its status header and identity
+// pane, read from the unit's slot, its colours and the setup file recalled last.
+#include "device/UnitFlags.h"
+#include "infra/ColorScheme.h"
+#include "infra/Environment.h"
+#include "infra/SystemConfiguration.h"
+#include "tests/device/ResourceUsage.h"
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 
-#include "tests/device/ResourceUsage.h"
-
-#include <QTabBar>
 #include <QTest>
 #include <QWidget>
 
@@ -12,29 +15,11 @@ namespace {
 
 using namespace dwtest;
 using win::CRect;
+using win::RGB;
 
-class DefaultDlgTest : public DeviceWindowTest {
+class DefaultDlgTest : public On<72> {
 protected:
-    DefaultDlgTest() : DeviceWindowTest(72) {}
-
-    // Opens one unit and returns its window.
-    DefaultDlg& OpenOne() {
-        sim::SimUnit& unit = StartUnit({.note = "Mast 7"});
-        return Window(AddUnit(unit));
-    }
-    static SystemDlg& SystemPage(DefaultDlg& w) {
-        return dynamic_cast<SystemDlg&>(*w.GetPage(DefaultDlg::kSystemPage));
-    }
-    static int PageUnitIndex(DefaultDlg& w, int index) {
-        switch (index) {
-        case DefaultDlg::kPrimarySetupPage:
-            return dynamic_cast<PrimarySetupDlg&>(*w.GetPage(index)).GetUnitIndex();
-        case DefaultDlg::kSystemPage:
-            return SystemPage(w).GetUnitIndex();
-        default:
-            return dynamic_cast<Calibration&>(*w.GetPage(index)).GetUnitIndex();
-        }
-    }
+    DefaultDlg& OpenOne() { return Window(AddUnit(StartUnit({.note = "Mast 7"}))); }
     static bool Shown(const win::CWnd& wnd) { return !wnd.GetNative()->isHidden(); }
     // Which pages are shown, as a string of 0 and 1.
     static std::string ShownPages(DefaultDlg& w) {
@@ -44,13 +29,6 @@ protected:
         }
         return s;
     }
-    static void ClickTab(DefaultDlg& w, int index) {
-        CRect r;
-        ASSERT_TRUE(w.GetTabStrip().GetItemRect(index, &r));
-        QTest::mouseClick(w.GetTabStrip().GetNative(), Qt::LeftButton, Qt::NoModifier,
-                          QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
-        Settle();
-    }
     static CRect RectIn(const win::CWnd& parent, const win::CWnd& child) {
         CRect r;
         child.GetWindowRect(&r);
@@ -59,29 +37,47 @@ protected:
     }
 };
 
+// The second unit's window: every pane of it is that unit's.
 TEST_F(DefaultDlgTest, OpensHiddenWithTheFirstPageStarted) {
-    DefaultDlg& w = OpenOne();
-    EXPECT_EQ(host.refreshes, 1);
+    sim::SimUnit& a = StartUnit({.note = "Mast 7"});
+    sim::SimUnit& b = StartUnit({.note = "ABCDEFGHIJKLMNOP"});
+    AddUnit(a);
+    ASSERT_EQ(AddUnit(b), 1);
+    DefaultDlg& w = Window(1);
+    ASSERT_NE(&Window(0), &w);
+    EXPECT_EQ(host.refreshes, 2);
     EXPECT_FALSE(w.IsWindowVisible());
-    const UnitSlot& slot = Slot(0);
-    EXPECT_EQ(w.GetWindowText(), slot.userNote + " (" + slot.addressText + ") \x96 TM80");
+    EXPECT_EQ(w.GetWindowText(), "ABCDEFGHIJKLMNOP (" + b.Config().address + ") \x96 TM80");
     EXPECT_EQ(w.GetTabStrip().GetItemCount(), 2);
     EXPECT_FALSE(w.HasCalibrationTab());
-
-    // The pages, then the status header and the identity pane, all of this unit.
+    EXPECT_EQ(w.GetUnitIndex(), 1);
+    // The pages, then the status header and the identity pane.
     ASSERT_EQ(w.GetPaneCount(), 5);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(w.GetPane(i), w.GetPage(i));
-        EXPECT_EQ(PageUnitIndex(w, i), 0);
     }
+    EXPECT_EQ(Page<PrimarySetupDlg>(1, DefaultDlg::kPrimarySetupPage).GetUnitIndex(), 1);
+    EXPECT_EQ(Page<SystemDlg>(1, DefaultDlg::kSystemPage).GetUnitIndex(), 1);
+    EXPECT_EQ(Page<Calibration>(1, DefaultDlg::kCalibrationPage).GetUnitIndex(), 1);
     EXPECT_EQ(w.GetPane(3), &w.GetStatusHeader());
     EXPECT_EQ(w.GetPane(4), &w.GetIdentityPane());
     EXPECT_EQ(w.GetPane(5), nullptr);
-
+    EXPECT_EQ(w.GetStatusHeader().GetUnitIndex(), 1);
+    EXPECT_EQ(w.GetIdentityPane().GetUnitIndex(), 1);
     // The first page is started and shown; the others stay hidden and idle.
     EXPECT_EQ(ShownPages(w), "100");
-    EXPECT_TRUE(Shown(w.GetStatusHeader()));
-    EXPECT_TRUE(Shown(w.GetIdentityPane()));
+    EXPECT_TRUE(Shown(w.GetStatusHeader()) && Shown(w.GetIdentityPane()));
+
+    // The identity pane's texts are written when asked: a note edited on the
+    // system page shows at the pane's next refresh.
+    Info& info = w.GetIdentityPane();
+    EXPECT_EQ(info.GetDlgItemText(Info::kIdAddress), b.Config().address);
+    EXPECT_EQ(info.GetDlgItemText(Info::kIdDeviceId), "ABCDEFGHIJKLMNOP");
+    Slot(1).userNote = "Edited";
+    EXPECT_EQ(info.GetDlgItemText(Info::kIdDeviceId), "ABCDEFGHIJKLMNOP");
+    info.UpdateValues();
+    EXPECT_EQ(info.GetDlgItemText(Info::kIdDeviceId), "Edited");
+    EXPECT_EQ(Window(0).GetIdentityPane().GetDlgItemText(Info::kIdAddress), a.Config().address);
 }
 
 TEST_F(DefaultDlgTest, PanesSitOnTheirFramesAndTheIdentityFrameMoves) {
@@ -94,13 +90,11 @@ TEST_F(DefaultDlgTest, PanesSitOnTheirFramesAndTheIdentityFrameMoves) {
     EXPECT_EQ(identity.left, tabs.right);
     EXPECT_GE(identity.top, page.bottom);
     EXPECT_EQ(identity.bottom, tabs.bottom);
-
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(RectIn(w, *w.GetPage(i)->GetWindow()), page) << i;
     }
     EXPECT_EQ(RectIn(w, w.GetStatusHeader()), RectIn(w, *w.GetDlgItem(DefaultDlg::kIdHeaderFrame)));
     EXPECT_EQ(RectIn(w, w.GetIdentityPane()), identity);
-
     // The tabs stay clickable above the page area they overlap.
     w.ShowNormal();
     Settle();
@@ -112,14 +106,11 @@ TEST_F(DefaultDlgTest, ChoosingATabShowsExactlyThatPage) {
     DefaultDlg& w = OpenOne();
     w.ShowNormal();
     Settle();
-
     ClickTab(w, 1);
     EXPECT_EQ(w.GetCurrentPage(), 1);
     EXPECT_EQ(ShownPages(w), "010");
-
     ClickTab(w, 0);
     EXPECT_EQ(ShownPages(w), "100");
-
     // The system page's calibration switch adds the third tab, once.
     w.ShowCalibrationTab(true);
     w.ShowCalibrationTab(true);
@@ -127,7 +118,6 @@ TEST_F(DefaultDlgTest, ChoosingATabShowsExactlyThatPage) {
     EXPECT_EQ(w.GetTabStrip().GetItemText(2), "Calibration");
     ClickTab(w, 2);
     EXPECT_EQ(ShownPages(w), "001");
-
     // Taking the tab away while its page shows goes back home.
     w.ShowCalibrationTab(false);
     EXPECT_EQ(w.GetTabStrip().GetItemCount(), 2);
@@ -139,44 +129,35 @@ TEST_F(DefaultDlgTest, ChoosingATabShowsExactlyThatPage) {
 TEST_F(DefaultDlgTest, CloseBoxHidesAndShowingAgainKeepsThePage) {
     DefaultDlg& w = OpenOne();
     SlotTable::Position& position = TheSlotTable().At(0);
-    position.windowShown = true;
-    w.ShowNormal();
-    Settle();
+    const auto showAgain = [&] {
+        position.windowShown = true;
+        w.ShowNormal();
+        Settle();
+    };
+    const auto hidden = [&] { return !w.IsWindowVisible() && !position.windowShown; };
+    showAgain();
     ClickTab(w, 1);
-
     w.GetNative()->window()->close();
     Settle();
-    EXPECT_FALSE(w.IsWindowVisible());
-    EXPECT_FALSE(position.windowShown);
+    EXPECT_TRUE(hidden());
     EXPECT_TRUE(w.IsWindow());
-
-    position.windowShown = true;
-    w.ShowNormal();
-    Settle();
+    showAgain();
     EXPECT_TRUE(w.IsWindowVisible());
     EXPECT_EQ(w.GetCurrentPage(), 1);
     EXPECT_EQ(w.GetTabStrip().GetCurSel(), 1);
     EXPECT_EQ(ShownPages(w), "010");
-
     // Escape and the hidden "Exit" button hide it as well; Enter does not.
     QTest::keyClick(w.GetNative(), Qt::Key_Return);
     Settle();
     EXPECT_TRUE(w.IsWindowVisible());
     QTest::keyClick(w.GetNative(), Qt::Key_Escape);
     Settle();
-    EXPECT_FALSE(w.IsWindowVisible());
-    EXPECT_FALSE(position.windowShown);
-    position.windowShown = true;
-    w.ShowNormal();
+    EXPECT_TRUE(hidden());
+    showAgain();
     w.SendMessage(win::WM_COMMAND, win::MAKEWPARAM(win::IDCANCEL, win::BN_CLICKED), 0);
-    EXPECT_FALSE(w.IsWindowVisible());
-    EXPECT_FALSE(position.windowShown);
-}
-
-TEST_F(DefaultDlgTest, MinimisedWindowIsRestored) {
-    DefaultDlg& w = OpenOne();
-    w.ShowNormal();
-    Settle();
+    EXPECT_TRUE(hidden());
+    // A minimised window is restored.
+    showAgain();
     w.ShowWindow(win::SW_MINIMIZE);
     Settle();
     EXPECT_TRUE(w.IsMinimized());
@@ -188,18 +169,6 @@ TEST_F(DefaultDlgTest, MinimisedWindowIsRestored) {
     EXPECT_TRUE(w.IsWindowVisible());
 }
 
-TEST_F(DefaultDlgTest, EachUnitHasItsOwnWindow) {
-    sim::SimUnit& a = StartUnit({.note = "Mast 7"});
-    sim::SimUnit& b = StartUnit({.note = "Roof 2"});
-    const int ia = AddUnit(a);
-    const int ib = AddUnit(b);
-    ASSERT_NE(&Window(ia), &Window(ib));
-    EXPECT_EQ(Window(ib).GetUnitIndex(), 1);
-    EXPECT_EQ(Window(ib).GetStatusHeader().GetUnitIndex(), 1);
-    EXPECT_EQ(Window(ib).GetIdentityPane().GetUnitIndex(), 1);
-    EXPECT_EQ(PageUnitIndex(Window(ib), DefaultDlg::kCalibrationPage), 1);
-}
-
 // Windows opened, their pages refreshed and closed again many times: the
 // process's descriptors and heap do not grow.
 TEST_F(DefaultDlgTest, OpenRefreshCloseCyclesKeepDescriptorsAndHeap) {
@@ -208,9 +177,7 @@ TEST_F(DefaultDlgTest, OpenRefreshCloseCyclesKeepDescriptorsAndHeap) {
         for (int i = 0; i < count; ++i) {
             DefaultDlg& w = Window(AddUnit(unit));
             for (int page = 0; page < DefaultDlg::kPageCount; ++page) {
-                if (Dlgplus* p = w.GetPage(page)) {
-                    p->UpdateValues();
-                }
+                w.GetPage(page)->UpdateValues();
             }
             w.UpdateHeader();
             TheSlotTable().Release(w.GetUnitIndex());
@@ -225,6 +192,50 @@ TEST_F(DefaultDlgTest, OpenRefreshCloseCyclesKeepDescriptorsAndHeap) {
     EXPECT_EQ(resourcetest::OpenDescriptors(), descriptors);
     // One window kept alive would be far more than this.
     EXPECT_LT(resourcetest::HeapInUse() - heap, 256 * 1024);
+}
+
+TEST_F(DefaultDlgTest, HeaderShowsUnitLineInItsColoursRecalledFileLogoAndQuietAlarm) {
+    TheSystemConfiguration().DeviceColors[1] = {RGB(200, 30, 40), RGB(255, 255, 255)};
+    const std::pair<const char*, const char*> cases[] = {{"Mast 7", " Mast 7  "}, {"", "   "}};
+    for (const auto& [note, before] : cases) {
+        SCOPED_TRACE(note);
+        sim::SimUnit& unit = StartUnit({.note = note});
+        StatusDlg& header = Window(AddUnit(unit)).GetStatusHeader();
+        EXPECT_EQ(header.GetUnitLine().GetLabelText(), before + unit.Config().address);
+        EXPECT_EQ(header.GetFileLine().GetLabelText(), "No File Loaded");
+        EXPECT_TRUE(header.GetLogo().IsLoaded());
+        // The alarm label cannot be seen until an alarm colours it.
+        const win::COLORREF background = TheColorScheme().Main.Background;
+        EXPECT_EQ(header.GetAlarmLabel().GetTextColor(), background);
+        EXPECT_EQ(header.GetAlarmLabel().GetBkColor(), background);
+    }
+    // The second unit's line in its colours: the strip left of the file line,
+    // past the short text.
+    DefaultDlg& w = Window(1);
+    w.ShowNormal();
+    Settle();
+    StatusDlg& header = w.GetStatusHeader();
+    const int height = header.Units().ToPixels(0, 0, 383, 10).Height();
+    const CRect file = header.Units().ToPixels(106, 0, 275, 10);
+    const int x = file.left - 20;
+    QImage image = Grab(header);
+    EXPECT_EQ(CountColour(image, RGB(200, 30, 40), x, 0, 16, height), 16 * height);
+    EXPECT_EQ(PixelAt(image, file.left + 4, file.top + 1), RGB(255, 255, 255));
+
+    // The recalled file belongs to the application, and new colours are the
+    // configuration's: every header shows them once refreshed.
+    TheSystemConfiguration().DeviceColors[1].Background = RGB(10, 120, 60);
+    CurrentSetupFile() = "/tmp/setups/Mast.stp";
+    for (int i = 0; i < 2; ++i) {
+        Window(i).UpdateHeader();
+        EXPECT_EQ(Window(i).GetStatusHeader().GetFileLine().GetLabelText(), "/tmp/setups/Mast.stp");
+    }
+    Settle();
+    image = Grab(header);
+    EXPECT_EQ(CountColour(image, RGB(10, 120, 60), x, 0, 16, height), 16 * height);
+    // A missing logo leaves the picture empty, nothing else.
+    TheEnvironment().ImagesFolder = "/nonexistent/images/";
+    EXPECT_FALSE(Window(AddUnit(StartUnit())).GetStatusHeader().GetLogo().IsLoaded());
 }
 
 } // namespace

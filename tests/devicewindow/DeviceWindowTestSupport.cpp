@@ -1,15 +1,15 @@
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 
-#include "device/UnitFlags.h"
 #include "devicewindow/QtGuiThread.h"
 #include "infra/Environment.h"
 #include "infra/SystemConfiguration.h"
 #include "tests/sim/SimTestUnit.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
-#include <QTest>
+#include <QRegularExpression>
 #include <QWidget>
 
 #include <algorithm>
@@ -24,8 +24,8 @@ int NoteReads(const sim::SimUnit& unit) {
     return n;
 }
 
-std::vector<std::vector<std::uint8_t>> Payloads(const sim::SimUnit& unit, std::uint16_t command) {
-    std::vector<std::vector<std::uint8_t>> out;
+std::vector<Bytes> Payloads(const sim::SimUnit& unit, std::uint16_t command) {
+    std::vector<Bytes> out;
     for (const auto& frame : unit.Frames()) {
         if (frame.command == command) {
             out.emplace_back(frame.bytes.begin() + std::min<std::size_t>(6, frame.bytes.size()),
@@ -33,6 +33,25 @@ std::vector<std::vector<std::uint8_t>> Payloads(const sim::SimUnit& unit, std::u
         }
     }
     return out;
+}
+
+bool StampedName(const std::string& name, const std::string& prefix, const char* extension) {
+    return QRegularExpression(
+               QString::fromStdString("^" + prefix + "_\\d{4}-\\d\\d-\\d\\d_\\d{4}\\.") +
+               extension + "$")
+        .match(QString::fromStdString(name))
+        .hasMatch();
+}
+
+QByteArray FileBytes(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void ClickTab(DefaultDlg& window, int tab) {
+    win::CRect r;
+    ASSERT_TRUE(window.GetTabStrip().GetItemRect(tab, &r));
+    Click(window.GetTabStrip(), QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
 }
 
 void AnswerBandChoice(int index, BandChoice* offered) {
@@ -60,16 +79,28 @@ void AnswerBandChoice(int index, BandChoice* offered) {
                       });
 }
 
-std::unique_ptr<UnitDeviceWindow> TestHost::CreateDeviceWindow(UnitSlot& slot) {
-    return DefaultDlg::CreateHidden(slot.Index());
+void RefreshNow(SystemDlg& page) {
+    page.StatusRefresh();
+    const UnitSlot* slot = TheSlotTable().Slot(page.GetUnitIndex());
+    WaitUntil([slot] { return slot == nullptr || !slot->Unit()->Busy(); });
 }
 
-void TestHost::RefreshMainWindow(UnitSlot&) {
-    ++refreshes;
-}
-
-void TestHost::RefreshMainWindowStates(UnitSlot&) {
-    ++stateRefreshes;
+int OpenInTable(const std::string& address, UnitSlotHost& host, bool* opened) {
+    const int index = TheSlotTable().Claim();
+    if (index < 0) {
+        return index;
+    }
+    auto worker = std::make_unique<UnitWorker>(TheGuiThread());
+    auto connection = worker->Connect(address);
+    EXPECT_TRUE(connection != nullptr && connection->IsConnected());
+    auto model = std::make_unique<CTM80M1_Comm>(connection.get());
+    TheSlotTable().At(index).slot = std::make_unique<UnitSlot>(index, std::move(connection),
+                                                               std::move(model), std::move(worker));
+    const bool open = TheSlotTable().Slot(index)->Open(&host) == 1;
+    if (opened != nullptr) {
+        *opened = open;
+    }
+    return index;
 }
 
 void DeviceWindowTest::SetUp() {
@@ -100,33 +131,13 @@ sim::SimUnit& DeviceWindowTest::StartUnit(sim::UnitConfig config) {
     return *units_.back();
 }
 
-int DeviceWindowTest::AddUnit(const sim::SimUnit& unit) {
-    const int index = TheSlotTable().Claim();
-    EXPECT_GE(index, 0);
-    auto worker = std::make_unique<UnitWorker>(TheGuiThread());
-    auto connection = worker->Connect(unit.Config().address);
-    EXPECT_TRUE(connection != nullptr && connection->IsConnected());
-    auto model = std::make_unique<CTM80M1_Comm>(connection.get());
-    TheSlotTable().At(index).slot = std::make_unique<UnitSlot>(index, std::move(connection),
-                                                               std::move(model), std::move(worker));
-    TheSlotTable().Slot(index)->Open(&host);
-    return index;
-}
-
-void RefreshNow(SystemDlg& page) {
-    page.StatusRefresh();
-    const UnitSlot* slot = TheSlotTable().Slot(page.GetUnitIndex());
-    WaitUntil([slot] { return slot == nullptr || !slot->Unit()->Busy(); });
-}
-
-UnitSlot& DeviceWindowTest::Slot(int index) {
-    return *TheSlotTable().Slot(index);
-}
-
-DefaultDlg& DeviceWindowTest::Window(int index) {
-    auto* window = dynamic_cast<DefaultDlg*>(Slot(index).DeviceWindow());
-    EXPECT_NE(window, nullptr);
-    return *window;
+DefaultDlg& DeviceWindowTest::ShowAt(int index, int page) {
+    DefaultDlg& w = Window(index);
+    w.ShowNormal();
+    w.GetTabStrip().SetCurSel(page);
+    w.OnNotify(DefaultDlg::kIdTabStrip, win::TCN_SELCHANGE);
+    Settle();
+    return w;
 }
 
 } // namespace dwtest

@@ -1,9 +1,10 @@
-// Helpers of the device window tests: the Qt application, waiting on events,
-// simulated units on loopback, and a stand-in for the main window that opens
-// units into TheSlotTable() and gives each its DefaultDlg.
+// Helpers of the device window tests: simulated units on loopback, a stand-in
+// for the main window that opens units into TheSlotTable() with their
+// DefaultDlg, and acting on the windows as an operator would.
 #pragma once
 
 #include "device/SlotTable.h"
+#include "device/UnitFlags.h"
 #include "device/UnitSlotHost.h"
 #include "devicewindow/DefaultDlg.h"
 #include "platform/ui/Colorref.h"
@@ -11,11 +12,13 @@
 #include "testsupport/ScriptedCommonDialogs.h"
 #include "testsupport/UiTestSupport.h"
 
+#include <QByteArray>
 #include <QImage>
+#include <QPoint>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,16 +31,34 @@ using uitest::Grab;
 using uitest::PixelAt;
 using uitest::Settle;
 using uitest::WaitUntil;
+using Bytes = std::vector<std::uint8_t>;
 
 // Note reads (command 0x1003, mode 0) the simulated unit has received.
 int NoteReads(const sim::SimUnit& unit);
 // The payloads of the frames of `command` the simulated unit has received.
-std::vector<std::vector<std::uint8_t>> Payloads(const sim::SimUnit& unit, std::uint16_t command);
+std::vector<Bytes> Payloads(const sim::SimUnit& unit, std::uint16_t command);
+// Waits for `count` payloads of `command`, and a little longer for more.
+inline std::vector<Bytes> Sent(const sim::SimUnit& unit, std::uint16_t command, std::size_t count) {
+    WaitUntil([&] { return Payloads(unit, command).size() >= count; }, 3000);
+    Settle();
+    return Payloads(unit, command);
+}
+inline void Click(const win::CWnd& control, QPoint at = QPoint(2, 2)) {
+    QTest::mouseClick(control.GetNative(), Qt::LeftButton, Qt::NoModifier, at);
+    Settle();
+}
+void ClickTab(DefaultDlg& window, int tab);
+// Whether `name` is `prefix`, a date and time stamp and `extension`, as Hard
+// Copy names its files.
+bool StampedName(const std::string& name, const std::string& prefix, const char* extension);
+// The bytes of the file at `path` (none when it cannot be read).
+QByteArray FileBytes(const std::string& path);
+inline bool Lost(int index) {
+    return ConnectionLostFlag()[static_cast<std::size_t>(index)] != 0;
+}
 
-// Answers the next band choice window ("Band Selection") as the operator
-// would: picks list entry `index` and presses OK, or presses Cancel when
-// `index` is negative. What the window offered is kept in `offered` (its
-// items and the entry selected when it opened).
+// Answers the next "Band Selection" window: picks entry `index` and presses
+// OK, or Cancel when `index` is negative; keeps what it offered in `offered`.
 struct BandChoice {
     std::vector<std::string> items;
     int selected = -2;
@@ -51,16 +72,23 @@ void RefreshNow(SystemDlg& page);
 // Stands in for the main window: the open sequence's window steps.
 class TestHost : public UnitSlotHost {
 public:
-    std::unique_ptr<UnitDeviceWindow> CreateDeviceWindow(UnitSlot& slot) override;
-    void RefreshMainWindow(UnitSlot& slot) override;
-    void RefreshMainWindowStates(UnitSlot& slot) override;
+    std::unique_ptr<UnitDeviceWindow> CreateDeviceWindow(UnitSlot& slot) override {
+        return DefaultDlg::CreateHidden(slot.Index());
+    }
+    void RefreshMainWindow(UnitSlot&) override { ++refreshes; }
+    void RefreshMainWindowStates(UnitSlot&) override { ++stateRefreshes; }
     int refreshes = 0;
     int stateRefreshes = 0;
 };
 
+// Connects to `address` on an I/O worker of its own, places the slot in the
+// lowest free position and opens it with `host`, as the main window does;
+// returns the position, or -1 with nothing placed when no position is free.
+int OpenInTable(const std::string& address, UnitSlotHost& host, bool* opened = nullptr);
+
 // Each test starts with an empty slot table, clear process values, scripted
-// message boxes and the images folder of the source
-// tree; units listen on 127.<octet>.x.y, x and y from the test's name.
+// message boxes and the images folder of the source tree; units listen on
+// 127.<octet>.x.y, x and y from the test's name.
 class DeviceWindowTest : public ::testing::Test {
 protected:
     explicit DeviceWindowTest(int octet) : octet_(octet) {}
@@ -69,12 +97,18 @@ protected:
 
     // A started simulated unit (the test fails when none can be started).
     sim::SimUnit& StartUnit(sim::UnitConfig config = {});
-    // Connects to `unit` on an I/O worker of its own, places the slot in the
-    // lowest free position and opens it, as the main window does; returns
-    // the position.
-    int AddUnit(const sim::SimUnit& unit);
-    DefaultDlg& Window(int index);
-    UnitSlot& Slot(int index);
+    int AddUnit(const sim::SimUnit& unit) {
+        const int index = OpenInTable(unit.Config().address, host);
+        EXPECT_GE(index, 0);
+        return index;
+    }
+    UnitSlot& Slot(int index) { return *TheSlotTable().Slot(index); }
+    DefaultDlg& Window(int index) { return dynamic_cast<DefaultDlg&>(*Slot(index).DeviceWindow()); }
+    template <class T> T& Page(int index, int page) {
+        return dynamic_cast<T&>(*Window(index).GetPage(page));
+    }
+    // Shows the window of `index` at `page` chosen on its tab strip.
+    DefaultDlg& ShowAt(int index, int page);
 
     win::ScriptedCommonDialogs* dialogs = nullptr;
     TestHost host;
@@ -83,6 +117,12 @@ private:
     int octet_;
     int started_ = 0;
     std::vector<std::unique_ptr<sim::SimUnit>> units_;
+};
+
+// A fixture whose units listen on 127.<octet>.x.y.
+template <int octet> class On : public DeviceWindowTest {
+protected:
+    On() : DeviceWindowTest(octet) {}
 };
 
 } // namespace dwtest

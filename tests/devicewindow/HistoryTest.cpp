@@ -11,14 +11,14 @@
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 #include "tests/infra/TempFolder.h"
 
-#include <QFile>
 #include <QLineSeries>
-#include <QRegularExpression>
 #include <QTest>
 
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -32,28 +32,26 @@ constexpr std::int64_t kSecond = 1000;
 // left out (the unit quiet), 15-20 answered, nothing 21-39, 40-45 answered.
 UnitHistory ScriptedHistory() {
     UnitHistory history;
-    auto add = [&](int s, Outcome outcome, int temperature = 41) {
-        history.Record(HealthReading::Of(s * kSecond, {static_cast<double>(temperature), 12.0, 1.5},
-                                         outcome, false));
-    };
-    for (int s = 0; s <= 9; ++s) {
-        add(s, Outcome::Answered, s == 5 ? 88 : 41);
-    }
-    add(10, Outcome::Failed);
-    for (int s = 11; s <= 14; ++s) {
-        add(s, Outcome::LeftOut);
-    }
-    for (int s = 15; s <= 20; ++s) {
-        add(s, Outcome::Answered);
-    }
-    for (int s = 40; s <= 45; ++s) {
-        add(s, Outcome::Answered);
+    const std::tuple<int, int, Outcome> runs[] = {{0, 9, Outcome::Answered},
+                                                  {10, 10, Outcome::Failed},
+                                                  {11, 14, Outcome::LeftOut},
+                                                  {15, 20, Outcome::Answered},
+                                                  {40, 45, Outcome::Answered}};
+    for (const auto& [from, to, outcome] : runs) {
+        for (int s = from; s <= to; ++s) {
+            const double temperature = s == 5 ? 88 : 41;
+            history.Record(
+                HealthReading::Of(s * kSecond, {temperature, 12.0, 1.5}, outcome, false));
+        }
     }
     return history;
 }
 
 TEST(HistoryPlot, SegmentsGapsAndThinning) {
     const UnitHistory history = ScriptedHistory();
+    const std::vector<Plot::Gap> all = {{{9 * kSecond, 11 * kSecond}, Plot::GapKind::NoAnswer},
+                                        {{11 * kSecond, 15 * kSecond}, Plot::GapKind::Quiet},
+                                        {{20 * kSecond, 40 * kSecond}, Plot::GapKind::NotRead}};
     const struct {
         Plot::Span span;
         int columns;
@@ -61,28 +59,15 @@ TEST(HistoryPlot, SegmentsGapsAndThinning) {
         std::vector<int> ends;          // second of each segment's last point
         std::vector<Plot::Gap> gaps;
     } cases[] = {
-        {{0, 45 * kSecond},
-         1000,
-         {10, 6, 6},
-         {9, 20, 45},
-         {{{9 * kSecond, 11 * kSecond}, Plot::GapKind::NoAnswer},
-          {{11 * kSecond, 15 * kSecond}, Plot::GapKind::Quiet},
-          {{20 * kSecond, 40 * kSecond}, Plot::GapKind::NotRead}}},
+        {{0, 45 * kSecond}, 1000, {10, 6, 6}, {9, 20, 45}, all},
         // Starting amid the silence: the gap enters from the left edge.
         {{12 * kSecond, 45 * kSecond},
          1000,
          {6, 6},
          {20, 45},
-         {{{12 * kSecond, 15 * kSecond}, Plot::GapKind::Quiet},
-          {{20 * kSecond, 40 * kSecond}, Plot::GapKind::NotRead}}},
+         {{{12 * kSecond, 15 * kSecond}, Plot::GapKind::Quiet}, all[2]}},
         // Two columns: first, lowest, highest and last of a segment per column.
-        {{0, 45 * kSecond},
-         2,
-         {3, 2, 2},
-         {9, 20, 45},
-         {{{9 * kSecond, 11 * kSecond}, Plot::GapKind::NoAnswer},
-          {{11 * kSecond, 15 * kSecond}, Plot::GapKind::Quiet},
-          {{20 * kSecond, 40 * kSecond}, Plot::GapKind::NotRead}}},
+        {{0, 45 * kSecond}, 2, {3, 2, 2}, {9, 20, 45}, all},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.span.startMs << " " << c.columns);
@@ -120,8 +105,8 @@ TEST(HistoryPlot, SegmentsGapsAndThinning) {
 }
 
 TEST(HistoryPlot, TimeMarksFallOnRoundLocalTimes) {
-    const char* saved = std::getenv("TZ");
-    const std::string before = saved != nullptr ? saved : "";
+    const char* zone = std::getenv("TZ");
+    const std::optional<std::string> saved = zone ? std::optional<std::string>(zone) : std::nullopt;
     ::setenv("TZ", "<+0530>-5:30", 1); // half an hour off UTC
     ::tzset();
     constexpr std::int64_t kAt = 1779026602000; // 19:33:22 there
@@ -144,24 +129,18 @@ TEST(HistoryPlot, TimeMarksFallOnRoundLocalTimes) {
         }
         EXPECT_EQ(labels, c.labels) << c.length;
     }
-    if (saved != nullptr) {
-        ::setenv("TZ", before.c_str(), 1);
-    } else {
-        ::unsetenv("TZ");
-    }
+    saved ? ::setenv("TZ", saved->c_str(), 1) : ::unsetenv("TZ");
     ::tzset();
 }
 
-class HistoryWindowTest : public DeviceWindowTest {
+class HistoryWindowTest : public On<79> {
 protected:
-    HistoryWindowTest() : DeviceWindowTest(79) {}
-
     // A unit opened and run: steady, hot (88 degrees), silent for one read
     // and one left out, then answering again; `spacingMs` between reads.
     int ScriptedRun(int spacingMs) {
         unit = &StartUnit({.note = "MAST 9"});
         const int index = AddUnit(*unit);
-        SystemDlg& page = dynamic_cast<SystemDlg&>(*Window(index).GetPage(DefaultDlg::kSystemPage));
+        SystemDlg& page = Page<SystemDlg>(index, DefaultDlg::kSystemPage);
         // The test's reads are the only ones.
         page.KillTimer(SystemDlg::kStatusTimer);
         Window(index).KillTimer(DefaultDlg::kNoteTimer);
@@ -186,32 +165,25 @@ protected:
     }
     // The history window as the Info page's button opens it.
     HistoryDlg& OpenHistory(int index) {
-        DefaultDlg& w = Window(index);
-        w.ShowNormal();
-        w.GetTabStrip().SetCurSel(DefaultDlg::kSystemPage);
-        w.OnNotify(DefaultDlg::kIdTabStrip, win::TCN_SELCHANGE);
-        const win::CWnd* button = Window(index)
-                                      .GetPage(DefaultDlg::kSystemPage)
-                                      ->GetWindow()
-                                      ->GetDlgItem(SystemDlg::kIdHistory);
-        QTest::mouseClick(button->GetNative(), Qt::LeftButton);
-        Settle();
+        Click(*ShowAt(index, DefaultDlg::kSystemPage)
+                   .GetPage(DefaultDlg::kSystemPage)
+                   ->GetWindow()
+                   ->GetDlgItem(SystemDlg::kIdHistory));
         HistoryDlg* history = Window(index).GetHistoryWindow();
-        EXPECT_NE(history, nullptr);
-        EXPECT_TRUE(history->IsWindowVisible());
+        EXPECT_TRUE(history != nullptr && history->IsWindowVisible());
         return *history;
     }
 
     sim::SimUnit* unit = nullptr;
 };
 
-TEST_F(HistoryWindowTest, ChartOfAScriptedRun) {
+TEST_F(HistoryWindowTest, ChartOfAScriptedRunAndItsExportsWhereHardCopyPutsThem) {
+    TempFolder folder;
+    TheEnvironment().SetupFilesFolder = folder.Path();
     const int index = ScriptedRun(250);
     HistoryDlg& history = OpenHistory(index);
     EXPECT_EQ(history.GetRange(), Plot::Range::TenMinutes);
-    QTest::mouseClick(history.GetDlgItem(HistoryDlg::kIdRange[3])->GetNative(), Qt::LeftButton,
-                      Qt::NoModifier, QPoint(4, 4));
-    Settle();
+    Click(*history.GetDlgItem(HistoryDlg::kIdRange[3]), QPoint(4, 4));
     ASSERT_EQ(history.GetRange(), Plot::Range::All);
 
     // Two lines in each plot, none through the silence, no zeros.
@@ -273,33 +245,20 @@ TEST_F(HistoryWindowTest, ChartOfAScriptedRun) {
     EXPECT_TRUE(hoverAt(readings[7].timeMs).startsWith("not read (unit quiet)  "));
     EXPECT_EQ(view.HoverText().right(8).toStdString(),
               PlainLocalTime(readings[7].timeMs).substr(11));
-}
 
-TEST_F(HistoryWindowTest, ExportsCsvPngAndPdfWhereHardCopyDoes) {
-    TempFolder folder;
-    TheEnvironment().SetupFilesFolder = folder.Path();
-    const int index = ScriptedRun(0);
-    HistoryDlg& history = OpenHistory(index);
+    // The exports: CSV as the operator asks for it, the chart as PNG and PDF.
     const std::string serial = Slot(index).Unit()->SerialNumberText();
 
     const std::string csv = UnitSetupFolder(serial) + "/history.csv";
     dialogs->AnswerFile(csv);
-    QTest::mouseClick(history.GetDlgItem(HistoryDlg::kIdExport)->GetNative(), Qt::LeftButton);
-    Settle();
+    Click(*history.GetDlgItem(HistoryDlg::kIdExport));
     ASSERT_EQ(dialogs->History().size(), 1u);
     const win::FileDialogRequest& asked = dialogs->History()[0].file;
     EXPECT_TRUE(asked.save);
     EXPECT_EQ(asked.title, "Export History");
     EXPECT_EQ(asked.initialFolder, UnitSetupFolder(serial));
-    EXPECT_TRUE(QRegularExpression("^" + QString::fromStdString(serial) +
-                                   "_\\d{4}-\\d\\d-\\d\\d_\\d{4}\\.csv$")
-                    .match(QString::fromStdString(asked.fileName))
-                    .hasMatch())
-        << asked.fileName;
-
-    QFile file(QString::fromStdString(csv));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QStringList rows = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    EXPECT_TRUE(StampedName(asked.fileName, serial, "csv")) << asked.fileName;
+    const QStringList rows = QString::fromUtf8(FileBytes(csv)).split('\n', Qt::SkipEmptyParts);
     ASSERT_GE(rows.size(), 12);
     EXPECT_EQ(rows[0], "time,ok,temperature_c,voltage_v,current_a,power_w,alarm");
     EXPECT_TRUE(rows[4].endsWith(",true,88,12.0,1.5,18.0,true")) << rows[4].toStdString();
@@ -307,6 +266,7 @@ TEST_F(HistoryWindowTest, ExportsCsvPngAndPdfWhereHardCopyDoes) {
     EXPECT_TRUE(rows[8].endsWith(",false,,,,,true")) << rows[8].toStdString();
 
     // A picture right after a change of range carries the new time marks.
+    history.SetRange(Plot::Range::Day);
     history.SetRange(Plot::Range::All);
     const std::string png = folder.Path() + "/chart.png";
     ASSERT_TRUE(history.ExportTo(png));
@@ -318,9 +278,7 @@ TEST_F(HistoryWindowTest, ExportsCsvPngAndPdfWhereHardCopyDoes) {
               0);
     const std::string pdf = folder.Path() + "/chart.PDF";
     ASSERT_TRUE(history.ExportTo(pdf));
-    QFile written(QString::fromStdString(pdf));
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(written.read(5) == "%PDF-");
+    EXPECT_TRUE(FileBytes(pdf).startsWith("%PDF-"));
 
     dialogs->AnswerFile(folder.Path() + "/no such folder/history.csv");
     history.Export();

@@ -1,45 +1,34 @@
-// The device window's connection watch: timer 1001 re-reads the note; a read
-// that fails or a note that differs from the slot's marks the unit lost for
-// as long as it keeps its position, and its window shows the notice once,
-// naming the unit and what was seen.
+// The device window's connection watch (timer 1001 re-reads the note), and
+// the window never waiting on a unit: a healthy unit keeps its pace beside
+// units that answer badly, an action waits for its own unit only, and removal
+// and exit with exchanges in flight end at once.
 #include "device/UnitFlags.h"
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <chrono>
+#include <filesystem>
+#include <iterator>
 
 namespace {
 
 using namespace dwtest;
+using namespace std::chrono_literals;
 
-class NoteCheckTest : public DeviceWindowTest {
+class NoteCheckTest : public On<71> {
 protected:
-    NoteCheckTest() : DeviceWindowTest(71) {}
-
     // Waits for `count` further note reads of `unit`.
-    bool WaitForNoteReads(const sim::SimUnit& unit, int count) {
+    static bool WaitForNoteReads(const sim::SimUnit& unit, int count) {
         const int target = NoteReads(unit) + count;
         return WaitUntil([&] { return NoteReads(unit) >= target; }, 1500 * count + 3000);
     }
-    static bool Lost(int index) { return ConnectionLostFlag()[static_cast<size_t>(index)] != 0; }
+    static std::string LostText(int index, const sim::SimUnit& unit) {
+        return "TCP connection to Device " + std::to_string(index + 1) + " (" +
+               unit.Config().address + ") was lost.";
+    }
 };
-
-TEST_F(NoteCheckTest, ChangedNoteFlagsOnlyThatUnit) {
-    sim::SimUnit& a = StartUnit({.note = "Mast 7"});
-    sim::SimUnit& b = StartUnit({.note = "Roof 2"});
-    const int ia = AddUnit(a);
-    const int ib = AddUnit(b);
-
-    // Unchanged notes, read by the timer with the window hidden: no loss.
-    ASSERT_TRUE(WaitForNoteReads(a, 2));
-    EXPECT_FALSE(Window(ia).IsWindowVisible());
-    EXPECT_FALSE(Lost(ia));
-    EXPECT_FALSE(Lost(ib));
-
-    a.SetNote("Mast 8");
-    ASSERT_TRUE(WaitUntil([&] { return Lost(ia); }));
-    ASSERT_TRUE(WaitForNoteReads(b, 2));
-    EXPECT_FALSE(Lost(ib));
-    // The slot keeps the note read at open.
-    EXPECT_EQ(Slot(ia).userNote, "Mast 7");
-}
 
 TEST_F(NoteCheckTest, SilentUnitIsFlaggedAndStaysFlaggedAfterRecovery) {
     sim::SimUnit& unit = StartUnit({.note = "Mast 7"});
@@ -49,10 +38,7 @@ TEST_F(NoteCheckTest, SilentUnitIsFlaggedAndStaysFlaggedAfterRecovery) {
     ASSERT_TRUE(WaitUntil([&] { return Lost(index); }, 8000));
     EXPECT_STREQ(Slot(index).Unit()->identity.userNote.data(), "");
     ASSERT_EQ(dialogs->History().size(), 1u);
-    EXPECT_EQ(dialogs->History()[0].message.text, "TCP connection to Device " +
-                                                      std::to_string(index + 1) + " (" +
-                                                      unit.Config().address + ") was lost.");
-
+    EXPECT_EQ(dialogs->History()[0].message.text, LostText(index, unit));
     // A silent unit's note is read every ten seconds only.
     unit.SetFault(sim::Fault::None);
     ASSERT_TRUE(WaitUntil(
@@ -70,61 +56,169 @@ TEST_F(NoteCheckTest, AFailedReadIsALostConnectionWhateverTheNote) {
     EXPECT_FALSE(Lost(index));
     // A failed read yields an empty note too, but it is no answer.
     unit.SetFault(sim::Fault::Silent);
-    ASSERT_TRUE(WaitUntil([&] { return Lost(index); }, 8000));
-    ASSERT_TRUE(WaitUntil([&] { return dialogs->History().size() == 1; }));
-    EXPECT_EQ(dialogs->History()[0].message.text, "TCP connection to Device " +
-                                                      std::to_string(index + 1) + " (" +
-                                                      unit.Config().address + ") was lost.");
+    ASSERT_TRUE(WaitUntil([&] { return Lost(index) && dialogs->History().size() == 1; }, 14000));
+    EXPECT_EQ(dialogs->History()[0].message.text, LostText(index, unit));
 }
 
-TEST_F(NoteCheckTest, LostNoticeIsShownOncePerUnitConnection) {
+TEST_F(NoteCheckTest, ChangedNoteFlagsOnlyThatUnitAndIsToldOncePerConnection) {
     sim::SimUnit& a = StartUnit({.note = "Mast 7"});
     sim::SimUnit& b = StartUnit({.note = "Roof 2"});
     const int ia = AddUnit(a);
     const int ib = AddUnit(b);
-    a.SetNote("other");
-    b.SetNote("other too");
-    ASSERT_TRUE(WaitUntil([&] { return Lost(ia) && Lost(ib); }));
-    // Both keep being found lost on every tick; each has told it once.
+    // Unchanged notes, read by the timer with the window hidden: no loss.
     ASSERT_TRUE(WaitForNoteReads(a, 2));
+    EXPECT_FALSE(Window(ia).IsWindowVisible());
+    EXPECT_FALSE(Lost(ia) || Lost(ib));
+    a.SetNote("other");
+    ASSERT_TRUE(WaitUntil([&] { return Lost(ia); }));
     ASSERT_TRUE(WaitForNoteReads(b, 2));
-    ASSERT_EQ(dialogs->History().size(), 2u);
+    EXPECT_FALSE(Lost(ib));
+    EXPECT_EQ(Slot(ia).userNote, "Mast 7"); // the slot keeps the note read at open
+    b.SetNote("other too");
+    ASSERT_TRUE(WaitUntil([&] { return Lost(ib); }));
+    // Both keep being found lost on every tick; each has told it once.
+    ASSERT_TRUE(WaitForNoteReads(a, 2) && WaitForNoteReads(b, 2));
+    const auto& shown = dialogs->History();
+    ASSERT_EQ(shown.size(), 2u);
     for (const int index : {ia, ib}) {
         const sim::SimUnit& named = index == ia ? a : b;
-        const std::string text = "Device " + std::to_string(index + 1) + " (" +
-                                 named.Config().address + ") now reports the note \"" +
-                                 named.Note() + "\"; remove it and add it again to control it.";
-        EXPECT_TRUE(dialogs->History()[0].message.text == text ||
-                    dialogs->History()[1].message.text == text)
-            << text;
+        EXPECT_EQ(shown[index == ia ? 0 : 1].message.text,
+                  "Device " + std::to_string(index + 1) + " (" + named.Config().address +
+                      ") now reports the note \"" + named.Note() +
+                      "\"; remove it and add it again to control it.");
         EXPECT_FALSE(Window(index).IsLostNoticeArmed());
     }
-    const win::MessageBoxRequest& shown = dialogs->History()[0].message;
-    EXPECT_EQ(shown.caption, "Communication to TM80");
-    EXPECT_EQ(shown.type, win::MB_OK);
+    EXPECT_EQ(shown[0].message.caption, "Communication to TM80");
+    EXPECT_EQ(shown[0].message.type, win::MB_OK);
 
-    // The position released, the unit added again is another connection: not
-    // lost, and its loss is told again.
+    // Removed, its window stops checking. The position released, the unit
+    // added again is another connection: not lost, and its loss told again.
     TheSlotTable().Release(ia);
     EXPECT_FALSE(Lost(ia));
+    const int reads = NoteReads(a);
+    WaitUntil([] { return false; }, 2500);
+    EXPECT_EQ(NoteReads(a), reads);
     ASSERT_EQ(AddUnit(a), ia);
     ASSERT_TRUE(WaitForNoteReads(a, 2));
     EXPECT_FALSE(Lost(ia));
     EXPECT_TRUE(Window(ia).IsLostNoticeArmed());
     a.SetNote("third");
-    ASSERT_TRUE(WaitUntil([&] { return dialogs->History().size() == 3; }));
-    EXPECT_TRUE(dialogs->History()[2].message.text.starts_with("Device " + std::to_string(ia + 1)));
+    ASSERT_TRUE(WaitUntil([&] { return shown.size() == 3; }));
+    EXPECT_TRUE(shown[2].message.text.starts_with("Device " + std::to_string(ia + 1)));
 }
 
-TEST_F(NoteCheckTest, RemovedUnitsWindowStopsChecking) {
-    sim::SimUnit& unit = StartUnit({.note = "Mast 7"});
-    const int index = AddUnit(unit);
-    ASSERT_TRUE(WaitForNoteReads(unit, 1));
-    TheSlotTable().Release(index);
-    const int reads = NoteReads(unit);
-    WaitUntil([] { return false; }, 2500);
-    EXPECT_EQ(NoteReads(unit), reads);
-    EXPECT_FALSE(Lost(index));
+class UnitWaitsTest : public On<79> {
+protected:
+    // Status reads the unit received from `from` on, as times.
+    static std::vector<std::chrono::steady_clock::time_point>
+    StatusReads(const sim::SimUnit& unit, std::chrono::steady_clock::time_point from) {
+        std::vector<std::chrono::steady_clock::time_point> reads;
+        for (const auto& frame : unit.Frames()) {
+            if (frame.command == 0x2002 && frame.at >= from) {
+                reads.push_back(frame.at);
+            }
+        }
+        return reads;
+    }
+    static int Threads() {
+        return static_cast<int>(
+            std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                          std::filesystem::directory_iterator{}));
+    }
+};
+
+TEST_F(UnitWaitsTest, HealthyUnitKeepsItsPaceBesideFaultyOnes) {
+    sim::SimUnit& healthy = StartUnit({.note = "Healthy"});
+    AddUnit(healthy);
+    const std::pair<sim::Fault, int> faults[] = {
+        {sim::Fault::Silent, 0}, {sim::Fault::DelayedReply, 1500}, {sim::Fault::SlowBytes, 50}};
+    std::vector<sim::SimUnit*> faulty;
+    for (std::size_t i = 0; i < std::size(faults); ++i) {
+        faulty.push_back(&StartUnit({.note = "Faulty"}));
+        AddUnit(*faulty.back());
+    }
+    for (std::size_t i = 0; i < faulty.size(); ++i) {
+        faulty[i]->SetFault(faults[i].first, faults[i].second);
+        faulty[i]->ClearFrames();
+    }
+    // A 10 ms timer over 6 s: how long the event loop was ever held. Each
+    // faulty unit's first failing reads come in this time; waited for on the
+    // GUI thread, each held it for a second.
+    std::chrono::steady_clock::duration longest{};
+    auto last = std::chrono::steady_clock::now();
+    const auto start = last;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const auto now = std::chrono::steady_clock::now();
+        longest = std::max(longest, now - last);
+        last = now;
+    });
+    tick.start(10);
+    WaitUntil([] { return false; }, 6000);
+    tick.stop();
+
+    EXPECT_LT(longest, 500ms) << "the goal is 50 ms";
+    const auto reads = StatusReads(healthy, start);
+    ASSERT_GE(reads.size(), 4u);
+    for (std::size_t i = 1; i < reads.size(); ++i) {
+        EXPECT_LT(reads[i] - reads[i - 1], 2000ms) << "the goal is 1.3 s; read " << i;
+    }
+    for (const sim::SimUnit* unit : faulty) {
+        EXPECT_FALSE(unit->Frames().empty()) << "each faulty unit was read meanwhile";
+    }
+}
+
+// One exchange at a time per unit is the worker's own (its tests show it);
+// here: while an action waits 2.5 s for its unit, the other unit is read on,
+// and nothing else went to the busy unit during the action.
+TEST_F(UnitWaitsTest, AnActionWaitsForItsUnitOnlyAndNeverInterleaves) {
+    sim::SimUnit& busy = StartUnit({.note = "Busy"});
+    sim::SimUnit& other = StartUnit({.note = "Other"});
+    UnitSlot& slot = Slot(AddUnit(busy));
+    AddUnit(other);
+    // The other unit's timer has begun its reads.
+    const auto added = std::chrono::steady_clock::now();
+    ASSERT_TRUE(WaitUntil([&] { return !StatusReads(other, added).empty(); }));
+    WaitUntil([&] { return !slot.Unit()->Busy(); });
+    busy.SetFault(sim::Fault::DelayedReply, 2500);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(slot.Unit()->FlashLeds(), 1);
+    EXPECT_GE(StatusReads(other, start).size(), 2u);
+    EXPECT_EQ(busy.Frames().back().command, 0x1001);
+}
+
+TEST_F(UnitWaitsTest, RemovalAndExitWithExchangesInFlightEndAtOnce) {
+    std::vector<sim::SimUnit*> units;
+    for (int i = 0; i < 3; ++i) {
+        units.push_back(&StartUnit({.note = "Silent"}));
+    }
+    const int threads = Threads();
+    std::vector<int> indexes;
+    for (sim::SimUnit* unit : units) {
+        indexes.push_back(AddUnit(*unit));
+    }
+    EXPECT_EQ(Threads(), threads + 3) << "one worker per unit";
+    // Each unit goes silent with a note read in flight, which would wait out
+    // its budget of a second.
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        WaitUntil([&] { return !Slot(indexes[i]).Unit()->Busy(); });
+        units[i]->SetFault(sim::Fault::Silent);
+        Window(indexes[i]).NoteCheck();
+    }
+    QElapsedTimer clock;
+    clock.start();
+    TheSlotTable().Release(indexes[0]);
+    EXPECT_LT(clock.elapsed(), 500);
+    EXPECT_TRUE(WaitUntil([&] { return units[0]->OpenConnections() == 0; }, 1000));
+    clock.restart();
+    TheSlotTable().Clear();
+    EXPECT_LT(clock.elapsed(), 500);
+    for (const sim::SimUnit* unit : units) {
+        EXPECT_TRUE(WaitUntil([&] { return unit->OpenConnections() == 0; }, 1000));
+    }
+    EXPECT_EQ(Threads(), threads);
+    Settle(); // results still posted are dropped
 }
 
 } // namespace

@@ -1,6 +1,9 @@
-// The primary setup page driven as an operator would, checked against what
-// reached the simulated unit.
+// The primary setup and calibration pages driven as an operator would,
+// checked against what reached the simulated unit; the calibration page's
+// setup-file section.
+#include "infra/ProfileStore.h"
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
+#include "tests/infra/TempFolder.h"
 
 #include <QApplication>
 #include <QTest>
@@ -13,51 +16,43 @@
 namespace {
 
 using namespace dwtest;
-using Bytes = std::vector<std::uint8_t>;
 
-class PrimarySetupTest : public DeviceWindowTest {
+double Number(const win::CWnd& text) {
+    return std::atof(text.GetWindowText().c_str());
+}
+
+// A unit opened with its window showing page `P` (its tab added first where
+// it has to be); from here the unit's frames and the main-window refreshes
+// the page asks for are counted.
+template <class P, int octet, int pageIndex> class PageTest : public On<octet> {
 protected:
-    PrimarySetupTest() : DeviceWindowTest(76) {}
-
     void SetUp() override {
         DeviceWindowTest::SetUp();
-        unit = &StartUnit({.note = "Mast 7"});
-        DefaultDlg& w = Window(AddUnit(*unit));
-        page = dynamic_cast<PrimarySetupDlg*>(w.GetPage(DefaultDlg::kPrimarySetupPage));
-        ASSERT_NE(page, nullptr);
-        w.ShowNormal();
-        Settle();
+        unit = &this->StartUnit({.note = "Mast 7"});
+        DefaultDlg& w = this->Window(this->AddUnit(*unit));
+        page = &this->template Page<P>(0, pageIndex);
+        if (pageIndex == DefaultDlg::kCalibrationPage) {
+            w.ShowCalibrationTab(true);
+        }
+        this->ShowAt(0, pageIndex);
+        ASSERT_TRUE(page->IsWindowVisible());
         unit->ClearFrames();
-        // From here the host counts the main-window refreshes the page asks for.
-        host.refreshes = 0;
+        this->host.refreshes = 0;
     }
-
-    double Gain(int n) { return std::atof(page->Columns().Gain(n).GetWindowText().c_str()); }
-    // Waits for `count` frames of `command` and a little longer for more.
-    std::vector<Bytes> Sent(std::uint16_t command, std::size_t count) {
-        WaitUntil([&] { return Payloads(*unit, command).size() >= count; }, 3000);
-        Settle();
-        return Payloads(*unit, command);
-    }
-    void ClickBand(int n) {
-        QTest::mouseClick(page->BandText(n).GetNative(), Qt::LeftButton);
-        Settle();
-    }
-
     sim::SimUnit* unit = nullptr;
-    PrimarySetupDlg* page = nullptr;
+    P* page = nullptr;
 };
 
-TEST_F(PrimarySetupTest, SliderSendsTheNegatedPositionAndMovesTheGain) {
-    UnitSlot& slot = Slot(0);
-    QWidget* slider = page->Columns().Slider(3).GetNative();
-    const double before = Gain(3);
-    QTest::keyClick(slider, Qt::Key_Right);
-    ASSERT_EQ(Sent(0x1000, 1), (std::vector<Bytes>{{2, 0xFF}}));
-    EXPECT_EQ(slot.adjustments[2], -1);
-    EXPECT_EQ(unit->Adjustments()[2], -1);
-    EXPECT_DOUBLE_EQ(Gain(3), before + 0.25);
+using PrimarySetupTest = PageTest<PrimarySetupDlg, 76, DefaultDlg::kPrimarySetupPage>;
 
+TEST_F(PrimarySetupTest, SliderSendsTheNegatedPositionAndMovesTheGain) {
+    QWidget* slider = page->Columns().Slider(3).GetNative();
+    const double before = Number(page->Columns().Gain(3));
+    QTest::keyClick(slider, Qt::Key_Right);
+    ASSERT_EQ(Sent(*unit, 0x1000, 1), (std::vector<Bytes>{{2, 0xFF}}));
+    EXPECT_EQ(Slot(0).adjustments[2], -1);
+    EXPECT_EQ(unit->Adjustments()[2], -1);
+    EXPECT_DOUBLE_EQ(Number(page->Columns().Gain(3)), before + 0.25);
     // The ends of the slider: adjustments 12 and -12, 3 dB either side of 0.
     const struct {
         int x;
@@ -66,9 +61,9 @@ TEST_F(PrimarySetupTest, SliderSendsTheNegatedPositionAndMovesTheGain) {
     } ends[] = {{0, 12, -3.0}, {slider->width() - 1, 0xF4, 3.0}};
     for (const auto& end : ends) {
         unit->ClearFrames();
-        QTest::mouseClick(slider, Qt::LeftButton, Qt::NoModifier, QPoint(end.x, 4));
-        ASSERT_EQ(Sent(0x1000, 1), (std::vector<Bytes>{{2, end.sent}})) << end.x;
-        EXPECT_DOUBLE_EQ(Gain(3), before + end.gain);
+        Click(page->Columns().Slider(3), QPoint(end.x, 4));
+        ASSERT_EQ(Sent(*unit, 0x1000, 1), (std::vector<Bytes>{{2, end.sent}})) << end.x;
+        EXPECT_DOUBLE_EQ(Number(page->Columns().Gain(3)), before + end.gain);
     }
     EXPECT_EQ(host.refreshes + host.stateRefreshes, 0); // the main window is not refreshed
 }
@@ -78,7 +73,7 @@ TEST_F(PrimarySetupTest, BandChoiceSendsEveryBandAndCancelSendsNothing) {
     const std::array<int, 8> bands = slot.bandSelection;
     BandChoice offered;
     AnswerBandChoice(-1, &offered);
-    ClickBand(2);
+    Click(page->BandText(2));
     EXPECT_EQ(offered.items, std::vector<std::string>(slot.bandTexts.begin(),
                                                       slot.bandTexts.begin() + slot.bandCount));
     EXPECT_EQ(offered.selected, bands[1]);
@@ -88,12 +83,12 @@ TEST_F(PrimarySetupTest, BandChoiceSendsEveryBandAndCancelSendsNothing) {
     EXPECT_EQ(host.refreshes, 0);
 
     AnswerBandChoice(3);
-    ClickBand(2);
+    Click(page->BandText(2));
     Bytes expected = {0, 0};
     for (int k = 0; k < 8; ++k) {
         expected.push_back(static_cast<std::uint8_t>((k == 1 ? 3 : bands[k]) * 16));
     }
-    ASSERT_EQ(Sent(0x1004, 1), std::vector<Bytes>{expected});
+    ASSERT_EQ(Sent(*unit, 0x1004, 1), std::vector<Bytes>{expected});
     EXPECT_EQ(unit->BandSelection()[1], 3);
     EXPECT_EQ(page->BandText(2).GetWindowText(), slot.bandTexts[3]);
     EXPECT_EQ(host.refreshes, 1);
@@ -116,10 +111,8 @@ TEST_F(PrimarySetupTest, SplitButtonsAndSendSettings) {
     };
     EXPECT_EQ(b18.GetCheck(), win::BST_CHECKED);
     EXPECT_GT(ink(b18), ink(b24));
-
-    QTest::mouseClick(b24.GetNative(), Qt::LeftButton);
-    Settle();
-    ASSERT_EQ(Sent(0x1004, 1).at(0).at(0), 1);
+    Click(b24, QPoint(b24.GetNative()->width() / 2, b24.GetNative()->height() / 2));
+    ASSERT_EQ(Sent(*unit, 0x1004, 1).at(0).at(0), 1);
     EXPECT_EQ(unit->Split(), 1);
     EXPECT_EQ(b18.GetCheck(), win::BST_UNCHECKED);
     EXPECT_GT(ink(b24), ink(b18));
@@ -141,18 +134,14 @@ TEST_F(PrimarySetupTest, SplitButtonsAndSendSettings) {
     EXPECT_EQ(page->BandText(1).GetWindowText(), "");
     EXPECT_EQ(page->Columns().Gain(2).GetWindowText(), "");
     page->SendSettings();
-    EXPECT_EQ(Sent(0x1004, 1),
+    EXPECT_EQ(Sent(*unit, 0x1004, 1),
               (std::vector<Bytes>{{0, 0, 0x70, 0, 0x10, 0x20, 0x30, 0x40, 0, 0x10}}));
-    EXPECT_EQ(Sent(0x1000, 10), (std::vector<Bytes>{{0, 1},
-                                                    {1, 0xFE},
-                                                    {2, 3},
-                                                    {3, 0},
-                                                    {4, 0},
-                                                    {5, 0},
-                                                    {6, 0},
-                                                    {7, 12},
-                                                    {8, 0xF8},
-                                                    {9, 8}}));
+    const std::uint8_t sent[] = {1, 0xFE, 3, 0, 0, 0, 0, 12, 0xF8, 8};
+    std::vector<Bytes> adjustments;
+    for (std::uint8_t ch = 0; ch < 10; ++ch) {
+        adjustments.push_back({ch, sent[ch]});
+    }
+    EXPECT_EQ(Sent(*unit, 0x1000, 10), adjustments);
     const auto frames = unit->Frames();
     const auto first = std::find_if(frames.begin(), frames.end(), [](const auto& f) {
         return f.command == 0x1000 || f.command == 0x1004;
@@ -163,23 +152,21 @@ TEST_F(PrimarySetupTest, SplitButtonsAndSendSettings) {
 // Writes the unit does not confirm are taken back: the page (and through the
 // slot the main window's row) shows what the unit last confirmed.
 TEST_F(PrimarySetupTest, WritesTheUnitDoesNotTakeAreTakenBack) {
-    UnitSlot& slot = Slot(0);
-    const std::int8_t held = slot.adjustments[2];
+    const std::int8_t held = Slot(0).adjustments[2];
     unit->SetFault(sim::Fault::Garbage);
     QTest::mouseClick(page->Columns().Split24().GetNative(), Qt::LeftButton);
     QTest::keyClick(page->Columns().Slider(3).GetNative(), Qt::Key_Right);
     Settle();
     ASSERT_EQ(Payloads(*unit, 0x1004).size(), 1u);
     ASSERT_EQ(Payloads(*unit, 0x1000).size(), 1u);
-    EXPECT_EQ(slot.split, 0);
+    EXPECT_EQ(Slot(0).split, 0);
     EXPECT_EQ(page->Columns().Split18().GetCheck(), win::BST_CHECKED);
-    EXPECT_EQ(slot.adjustments[2], held);
+    EXPECT_EQ(Slot(0).adjustments[2], held);
     EXPECT_EQ(page->Columns().Slider(3).GetPos(), -held);
 }
 
 TEST_F(PrimarySetupTest, TabGoesThroughThePageInReadingOrderThenTheTabStrip) {
-    DefaultDlg& w = Window(0);
-    ASSERT_TRUE(WaitUntil([&] { return w.GetNative()->window()->isActiveWindow(); }));
+    ASSERT_TRUE(WaitUntil([&] { return Window(0).GetNative()->window()->isActiveWindow(); }));
     std::vector<int> expected = {OutputColumns::kIdSplit18, OutputColumns::kIdSplit24};
     for (int n = 1; n <= 8; ++n) {
         expected.push_back(page->BandText(n).GetDlgCtrlID());
@@ -195,6 +182,147 @@ TEST_F(PrimarySetupTest, TabGoesThroughThePageInReadingOrderThenTheTabStrip) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
     EXPECT_EQ(visited, expected);
+}
+
+using CalibrationTest = PageTest<Calibration, 77, DefaultDlg::kCalibrationPage>;
+
+TEST_F(CalibrationTest, BandSplitAndSliderEndsReachTheUnit) {
+    UnitSlot& slot = Slot(0);
+    // The band choice: cancel keeps band 0, a choice sends nothing.
+    AnswerBandChoice(-1);
+    Click(page->BandText());
+    EXPECT_EQ(page->GetCalBand(), 0);
+    AnswerBandChoice(2);
+    Click(page->BandText());
+    EXPECT_EQ(page->GetCalBand(), 2);
+    EXPECT_EQ(page->BandText().GetWindowText(), slot.bandTexts[2]);
+    Settle();
+    EXPECT_TRUE(Payloads(*unit, 0x3001).empty() && Payloads(*unit, 0x3000).empty());
+
+    // The split goes out with the band the unit reported, not the page's.
+    slot.Unit()->calibration.calibrationBand = 3;
+    Click(page->Columns().Split24());
+    EXPECT_EQ(Sent(*unit, 0x3001, 1), (std::vector<Bytes>{{0x39}}));
+    EXPECT_EQ(unit->CalibrationBand(), 3);
+    EXPECT_EQ(unit->CalibrationSplit(), 1);
+    EXPECT_EQ(page->GetCalSplitMode(), 1);
+    EXPECT_EQ(page->Columns().Split24().GetCheck(), win::BST_CHECKED);
+
+    // Left end: value 115; right end: value 12, for band 2 with split 1.
+    const int right = page->Columns().Slider(1).GetNative()->width() - 1;
+    for (const auto& [x, value] : {std::pair{0, 115}, std::pair{right, 12}}) {
+        unit->ClearFrames();
+        Click(page->Columns().Slider(1), QPoint(x, 4));
+        const auto byte = static_cast<std::uint8_t>(value);
+        ASSERT_EQ(Sent(*unit, 0x3000, 1), (std::vector<Bytes>{{0, byte, 0x21}})) << x;
+        EXPECT_EQ(unit->Calibration(2, 0), byte);
+        EXPECT_EQ(slot.calibrationTable[2][0], byte);
+        const double gain = (slot.referenceTable[2][0] - value - slot.adjustments[0]) * 0.25 + 3;
+        EXPECT_DOUBLE_EQ(Number(page->Columns().Gain(1)), gain);
+    }
+}
+
+TEST_F(CalibrationTest, FactoryResetAsksAndSaysWhetherItWorked) {
+    // The question names the band to be reset.
+    char ask[256];
+    std::snprintf(ask, sizeof ask, Calibration::kResetQuestion, BandTextOf(Slot(0), 1).c_str());
+    const std::string done = Calibration::kResetDone, failed = Calibration::kResetFailed;
+    // A reset that fails reads nothing back, and the page keeps its tables.
+    const struct {
+        int answer;
+        bool silent;
+        std::size_t resets, blockReads;
+        std::vector<std::string> boxes;
+    } cases[] = {
+        {win::IDCANCEL, false, 0, 0, {ask}},
+        {win::IDOK, false, 1, 4, {ask, done}},
+        {win::IDOK, true, 1, 0, {ask, failed}},
+    };
+    UnitSlot& slot = Slot(0);
+    AnswerBandChoice(1);
+    Click(page->BandText());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.boxes.back());
+        unit->SetCalibration(1, 4, 90);
+        slot.calibrationTable[1][4] = 90;
+        unit->ClearFrames();
+        dialogs->ClearHistory();
+        dialogs->AnswerMessageBox(c.answer);
+        unit->SetFault(c.silent ? sim::Fault::Silent : sim::Fault::None);
+        // The click runs the whole reset before it returns.
+        QTest::mouseClick(page->GetDlgItem(Calibration::kIdReset)->GetNative(), Qt::LeftButton);
+        unit->SetFault(sim::Fault::None);
+        Settle();
+        std::vector<std::string> boxes; // the "Factory Reset" boxes shown
+        for (const auto& shown : dialogs->History()) {
+            if (shown.message.caption == Calibration::kResetCaption) {
+                boxes.push_back(shown.message.text);
+            }
+        }
+        EXPECT_EQ(boxes, c.boxes);
+        // The request names the band; the tables are then read whole.
+        EXPECT_EQ(Payloads(*unit, 0x3002), std::vector<Bytes>(c.resets, Bytes{0x10}));
+        EXPECT_EQ(Payloads(*unit, 0x2009).size(), c.blockReads);
+        if (c.resets != 0 && !c.silent) {
+            EXPECT_NE(slot.calibrationTable[1][4], 90);
+            EXPECT_EQ(slot.calibrationTable[1][4], unit->Calibration(1, 4));
+        } else {
+            EXPECT_EQ(slot.calibrationTable[1][4], 90);
+            EXPECT_NE(slot.referenceTable[1][4], 0);
+        }
+    }
+}
+
+TEST_F(CalibrationTest, SetupSectionAndSendSettings) {
+    TempFolder folder;
+    const std::string file = folder / "Mast.stp";
+    const struct {
+        const char* section; // the file's CALIBRATION section
+        int band;
+        int split;
+        std::size_t writes; // of SendSettings
+    } cases[] = {
+        {"SPLIT_MODE=1\nCAL_BAND_SELECTION=3\n", 3, 1, 10},
+        {"", 0, 0, 10},
+        {"SPLIT_MODE=0\nCAL_BAND_SELECTION=9\n", 0, 0, 10}, // band out of range
+        {"SPLIT_MODE=2\nCAL_BAND_SELECTION=1\n", 1, 2, 0},  // split 2 writes nothing
+    };
+    UnitSlot& slot = Slot(0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.section);
+        WriteFile(file, std::string("[CALIBRATION]\n") + c.section);
+        page->LoadSettings(file.c_str());
+        EXPECT_EQ(page->GetCalBand(), c.band);
+        EXPECT_EQ(page->GetCalSplitMode(), c.split);
+        page->UpdateValues();
+        EXPECT_EQ(page->Columns().Split18().GetCheck(), c.split == 0 ? 1 : 0);
+        EXPECT_EQ(page->Columns().Split24().GetCheck(), c.split == 1 ? 1 : 0);
+        // Values from outside 12..115 are shown where the slider stops and
+        // sent clamped.
+        slot.calibrationTable[c.band][0] = 200;
+        slot.calibrationTable[c.band][1] = 5;
+        page->UpdateValues();
+        EXPECT_EQ(page->Columns().Slider(1).GetPos(), 0);
+        EXPECT_EQ(page->Columns().Slider(2).GetPos(), Calibration::kSliderMax);
+        unit->ClearFrames();
+        page->SendSettings();
+        const auto sent = Sent(*unit, 0x3000, c.writes);
+        ASSERT_EQ(sent.size(), c.writes);
+        for (std::size_t ch = 0; ch < sent.size(); ++ch) {
+            const int value = ch == 0 ? 115 : ch == 1 ? 12 : slot.calibrationTable[c.band][ch];
+            EXPECT_EQ(sent[ch],
+                      (Bytes{static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(value),
+                             static_cast<std::uint8_t>(c.band * 16 + c.split)}))
+                << ch;
+        }
+    }
+    // Saved as loaded.
+    page->SaveSettings(file.c_str());
+    std::int32_t split = -1, band = -1;
+    EXPECT_TRUE(ReadProfileInt(file, "CALIBRATION", "SPLIT_MODE", split));
+    EXPECT_TRUE(ReadProfileInt(file, "CALIBRATION", "CAL_BAND_SELECTION", band));
+    EXPECT_EQ(split, 2);
+    EXPECT_EQ(band, 1);
 }
 
 } // namespace

@@ -9,9 +9,7 @@
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 #include "tests/infra/TempFolder.h"
 
-#include <QFile>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -21,74 +19,58 @@
 namespace {
 
 using namespace dwtest;
-using Bytes = std::vector<std::uint8_t>;
 using win::COLORREF;
 using win::RGB;
 
 constexpr COLORREF kGreen = RGB(0, 255, 0);
 constexpr COLORREF kYellow = RGB(255, 255, 0);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
 
-class SystemPageTest : public DeviceWindowTest {
+class SystemPageTest : public On<78> {
 protected:
-    SystemPageTest() : DeviceWindowTest(78) {}
-
-    SystemDlg& Page(int index) {
-        return dynamic_cast<SystemDlg&>(*Window(index).GetPage(DefaultDlg::kSystemPage));
-    }
-    // The system page of a new unit, its window showing the Info tab.
+    SystemDlg& Sys(int index) { return Page<SystemDlg>(index, DefaultDlg::kSystemPage); }
+    // The system page of a new unit, its window showing the Info tab; the
+    // test's refreshes are the only ones.
     SystemDlg& Open(sim::UnitConfig config) {
         unit = &StartUnit(config);
         const int index = AddUnit(*unit);
-        DefaultDlg& w = Window(index);
-        w.ShowNormal();
-        w.GetTabStrip().SetCurSel(DefaultDlg::kSystemPage);
-        w.OnNotify(DefaultDlg::kIdTabStrip, win::TCN_SELCHANGE);
-        // The test's refreshes are the only ones.
-        Page(index).KillTimer(SystemDlg::kStatusTimer);
+        ShowAt(index, DefaultDlg::kSystemPage);
+        Sys(index).KillTimer(SystemDlg::kStatusTimer);
         WaitUntil([&] { return !Slot(index).Unit()->Busy(); });
-        return Page(index);
+        return Sys(index);
     }
     // The header label's look: 'Y' black on yellow, '-' invisible, '?' other.
     char AlarmLook(int index) {
         const CNewLabel& label = Window(index).GetStatusHeader().GetAlarmLabel();
         const COLORREF background = TheColorScheme().Main.Background;
-        if (label.GetTextColor() == kBlack && label.GetBkColor() == kYellow) {
+        if (label.GetTextColor() == RGB(0, 0, 0) && label.GetBkColor() == kYellow) {
             return 'Y';
         }
         return label.GetTextColor() == background && label.GetBkColor() == background ? '-' : '?';
     }
     // Runs one refresh and returns the look the counter's phase asks for.
-    char RefreshExpectingBlink(SystemDlg& page) {
+    static char RefreshExpectingBlink(SystemDlg& page) {
         const char expected = AlarmBlinkCounter() % 2 == 0 ? 'Y' : '-';
         RefreshNow(page);
         return expected;
     }
-    static void Click(const win::CWnd& control) {
-        QTest::mouseClick(control.GetNative(), Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
-        Settle();
-    }
-    // Answers the next "User Notes" entry with `text` (Escape when null).
-    static void AnswerNote(const char* text) {
+    // Clicks the note with the next "User Notes" entry answered with `text`
+    // (Escape when null).
+    static void EditNote(SystemDlg& page, const char* text) {
         uitest::WhenReady(
             [] { return uitest::VisibleWindowTitled("User Notes") != nullptr; },
             [text] {
                 auto* edit = uitest::VisibleWindowTitled("User Notes")->findChild<QLineEdit*>();
                 edit->clear();
                 QTest::keyClicks(edit, text != nullptr ? text : "");
-                QTest::keyClick(edit, text != nullptr ? Qt::Key_Return : Qt::Key_Escape);
+                QTest::keyClick(edit, text ? Qt::Key_Return : Qt::Key_Escape);
             });
+        Click(page.DeviceId());
     }
     std::vector<Bytes> NoteWrites() const {
-        std::vector<Bytes> writes;
-        for (const Bytes& p : Payloads(*unit, 0x1003)) {
-            if (!p.empty() && p[0] == 0x80) {
-                writes.push_back(p);
-            }
-        }
+        std::vector<Bytes> writes = Payloads(*unit, 0x1003);
+        std::erase_if(writes, [](const Bytes& p) { return p.empty() || p[0] != 0x80; });
         return writes;
     }
-
     sim::SimUnit* unit = nullptr;
 };
 
@@ -138,10 +120,8 @@ TEST_F(SystemPageTest, TemperatureLightsTextsAndBlink) {
 }
 
 TEST_F(SystemPageTest, OneCounterForAllUnitsAndItsWrap) {
-    sim::SimUnit& a = StartUnit({.note = "A"});
-    sim::SimUnit& b = StartUnit({.note = "B"});
-    SystemDlg& pa = Page(AddUnit(a));
-    SystemDlg& pb = Page(AddUnit(b));
+    SystemDlg& pa = Sys(AddUnit(StartUnit({.note = "A"})));
+    SystemDlg& pb = Sys(AddUnit(StartUnit({.note = "B"})));
     pa.KillTimer(SystemDlg::kStatusTimer);
     pb.KillTimer(SystemDlg::kStatusTimer);
     const int start = AlarmBlinkCounter();
@@ -154,7 +134,6 @@ TEST_F(SystemPageTest, OneCounterForAllUnitsAndItsWrap) {
     pb.SetTimer(SystemDlg::kStatusTimer, SystemDlg::kStatusTimerMs);
     const int now = AlarmBlinkCounter();
     EXPECT_TRUE(WaitUntil([&] { return AlarmBlinkCounter() >= now + 4; }, 5000));
-
     AlarmBlinkCounter() = INT_MAX;
     SystemDlg::StepAlarmBlinkCounter();
     EXPECT_EQ(AlarmBlinkCounter(), 1);
@@ -163,22 +142,18 @@ TEST_F(SystemPageTest, OneCounterForAllUnitsAndItsWrap) {
 TEST_F(SystemPageTest, IdentityAndThreeBands) {
     SystemDlg& page =
         Open({.model = "80C2", .serialHigh = 0x00AB, .serialLow = 1001, .note = "Roof 2"});
-    EXPECT_EQ(page.IdentityText(0), "1.01.02");
-    EXPECT_EQ(page.IdentityText(1), "00AB-1001");
-    EXPECT_EQ(page.IdentityText(2), "Roof 2");
-    EXPECT_EQ(page.IdentityText(3), unit->Config().address);
+    const std::string identity[] = {"1.01.02", "00AB-1001", "Roof 2", unit->Config().address};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(page.IdentityText(i), identity[i]);
+    }
     EXPECT_EQ(page.Firmware().GetWindowText(), "01020304");
     const char* ranges[] = {": 2200 - 2395", ": 4400 - 4940", ": 5091 - 5150"};
     for (int k = 1; k <= 8; ++k) {
-        SCOPED_TRACE(k);
         const std::string text = page.BandValue(k).GetWindowText();
-        if (k <= 3) {
-            EXPECT_TRUE(text.ends_with(ranges[k - 1])) << text;
-            EXPECT_EQ(page.BandLight(k).GetFillColor(), kGreen);
-        } else {
-            EXPECT_EQ(text, "---");
-            EXPECT_EQ(page.BandLight(k).GetFillColor(), TheColorScheme().Main.Background);
-        }
+        EXPECT_TRUE(k <= 3 ? text.ends_with(ranges[k - 1]) : text == "---") << k << text;
+        EXPECT_EQ(page.BandLight(k).GetFillColor(),
+                  k <= 3 ? kGreen : TheColorScheme().Main.Background)
+            << k;
     }
     // The first band's light, as painted.
     const QImage shot = Grab(page.BandLight(1));
@@ -212,58 +187,45 @@ TEST_F(SystemPageTest, MonitoringLayoutBothWays) {
         ConnectionLostFlag()[static_cast<std::size_t>(index)] = 1;
         const char expected = RefreshExpectingBlink(page);
         EXPECT_EQ(AlarmLook(index), expected);
-        EXPECT_EQ(page.MonitorLight(SystemDlg::Temperature).GetFillColor(),
-                  TheColorScheme().Main.Background);
-        EXPECT_EQ(page.BandLight(1).GetFillColor(), TheColorScheme().Main.Background);
+        const COLORREF background = TheColorScheme().Main.Background;
+        EXPECT_EQ(page.MonitorLight(SystemDlg::Temperature).GetFillColor(), background);
+        EXPECT_EQ(page.BandLight(1).GetFillColor(), background);
         EXPECT_EQ(page.MonitorValue(SystemDlg::Voltage).GetWindowText(),
                   monitoring ? "---" : "Source Voltage");
     }
 }
 
 TEST_F(SystemPageTest, DateLines) {
-    const struct {
-        win::SYSTEMTIME time;
-        const char* line;
-    } cases[] = {
-        {{.wYear = 2026, .wMonth = 7, .wDay = 6, .wHour = 14, .wMinute = 5, .wSecond = 9},
-         "Jul  06,2026 14:05:09"},
-        {{.wYear = 2027, .wMonth = 3, .wDay = 21, .wHour = 0, .wMinute = 0, .wSecond = 0},
-         "Mar 21,2027 00:00:00"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(SystemDlg::DateLine(c.time), c.line);
-    }
+    EXPECT_EQ(SystemDlg::DateLine(
+                  {.wYear = 2026, .wMonth = 7, .wDay = 6, .wHour = 14, .wMinute = 5, .wSecond = 9}),
+              "Jul  06,2026 14:05:09");
+    EXPECT_EQ(SystemDlg::DateLine({.wYear = 2027, .wMonth = 3, .wDay = 21}),
+              "Mar 21,2027 00:00:00");
 }
 
 TEST_F(SystemPageTest, NoteEditConfirmedCancelledAndFailing) {
     SystemDlg& page = Open({.note = "Mast 7"});
     UnitSlot& slot = Slot(0);
     unit->ClearFrames();
-
-    AnswerNote(nullptr);
-    Click(page.DeviceId());
+    EditNote(page, nullptr);
     EXPECT_TRUE(NoteWrites().empty());
-
-    AnswerNote("Roof 3");
-    Click(page.DeviceId());
+    EditNote(page, "Roof 3");
     Bytes expected(17, 0);
     expected[0] = 0x80;
     std::copy_n("Roof 3", 6, expected.begin() + 1);
     EXPECT_EQ(NoteWrites(), std::vector<Bytes>{expected});
     EXPECT_EQ(slot.userNote, "Roof 3");
     EXPECT_EQ(page.IdentityText(2), "Roof 3");
-    // The identity pane beside the tabs follows at once too.
+    // The identity pane beside the tabs and the title follow at once too.
     EXPECT_EQ(Window(0).GetIdentityPane().GetDlgItem(Info::kIdDeviceId)->GetWindowText(), "Roof 3");
     EXPECT_EQ(Window(0).GetWindowText().substr(0, 8), "Roof 3 (");
     // The connection watch follows the new note.
     const int reads = NoteReads(*unit);
     ASSERT_TRUE(WaitUntil([&] { return NoteReads(*unit) > reads + 1; }));
-    EXPECT_EQ(ConnectionLostFlag()[0], 0);
-
+    EXPECT_FALSE(Lost(0));
     // A silent unit: the model's note is empty, the slot keeps its own.
     unit->SetFault(sim::Fault::Silent);
-    AnswerNote("Cellar");
-    Click(page.DeviceId());
+    EditNote(page, "Cellar");
     unit->SetFault(sim::Fault::None);
     EXPECT_EQ(NoteWrites().size(), 2u);
     EXPECT_STREQ(slot.Unit()->identity.userNote.data(), "");
@@ -272,54 +234,48 @@ TEST_F(SystemPageTest, NoteEditConfirmedCancelledAndFailing) {
 
 TEST_F(SystemPageTest, CalibrationTabOffAndOn) {
     SystemDlg& page = Open({.note = "Mast 7"});
-    DefaultDlg& w = Window(0);
+    Tabctrlplus& tabs = Window(0).GetTabStrip();
     EXPECT_EQ(page.DisplayCalibration().GetCheck(), win::BST_UNCHECKED);
     Click(page.DisplayCalibration());
-    ASSERT_EQ(w.GetTabStrip().GetItemCount(), 3);
-    EXPECT_EQ(w.GetTabStrip().GetItemText(2), "Calibration");
+    ASSERT_EQ(tabs.GetItemCount(), 3);
+    EXPECT_EQ(tabs.GetItemText(2), "Calibration");
     Click(page.DisplayCalibration());
-    EXPECT_EQ(w.GetTabStrip().GetItemCount(), 2);
-    EXPECT_EQ(w.GetCurrentPage(), DefaultDlg::kSystemPage);
+    EXPECT_EQ(tabs.GetItemCount(), 2);
+    EXPECT_EQ(Window(0).GetCurrentPage(), DefaultDlg::kSystemPage);
     Click(page.DisplayCalibration());
-    EXPECT_EQ(w.GetTabStrip().GetItemCount(), 3);
+    EXPECT_EQ(tabs.GetItemCount(), 3);
 }
 
 TEST_F(SystemPageTest, HardCopyPdfPngAndUnwritable) {
     TempFolder folder;
     TheEnvironment().SetupFilesFolder = folder.Path();
     SystemDlg& page = Open({.serialHigh = 0x00AB, .serialLow = 1001, .note = "Mast 7"});
-    auto* button = page.GetDlgItem(SystemDlg::kIdHardCopy);
+    const auto& button = *page.GetDlgItem(SystemDlg::kIdHardCopy);
     const std::string unitFolder = folder / "00AB-1001_Setup";
+    const auto& shown = dialogs->History();
 
     // Cancelled: no folder left behind. A unit whose serial is not known has
     // no folder of its own: the dialog starts in the setup files folder.
     for (const bool known : {true, false}) {
         Slot(0).Unit()->identity.identityRead = known ? 1 : 0;
         dialogs->CancelFile();
-        Click(*button);
-        ASSERT_FALSE(dialogs->History().empty());
-        const auto& asked = dialogs->History().back().file;
-        EXPECT_EQ(asked.initialFolder, known ? unitFolder : folder.Path());
-        EXPECT_EQ(asked.fileName.rfind(known ? "00AB-1001_" : "TM80_", 0), 0u) << asked.fileName;
+        Click(button);
+        ASSERT_FALSE(shown.empty());
+        EXPECT_EQ(shown.back().file.initialFolder, known ? unitFolder : folder.Path());
+        EXPECT_TRUE(shown.back().file.fileName.starts_with(known ? "00AB-1001_" : "TM80_"));
         EXPECT_TRUE(std::filesystem::is_empty(folder.Path())) << known;
     }
     Slot(0).Unit()->identity.identityRead = 1;
 
     // PDF: one A4 landscape page (842 x 595 points).
     dialogs->AnswerFile(unitFolder + "/copy.pdf");
-    Click(*button);
-    ASSERT_FALSE(dialogs->History().empty());
-    const auto& asked = dialogs->History().back().file;
+    Click(button);
+    const auto& asked = shown.back().file;
     EXPECT_EQ(asked.title, "Hard Copy");
     EXPECT_EQ(asked.initialFolder, unitFolder);
     EXPECT_TRUE(std::filesystem::is_directory(unitFolder));
-    EXPECT_TRUE(QRegularExpression("^00AB-1001_\\d{4}-\\d\\d-\\d\\d_\\d{4}\\.pdf$")
-                    .match(QString::fromStdString(asked.fileName))
-                    .hasMatch())
-        << asked.fileName;
-    QFile pdf(QString::fromStdString(unitFolder + "/copy.pdf"));
-    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
-    const QByteArray bytes = pdf.readAll();
+    EXPECT_TRUE(StampedName(asked.fileName, "00AB-1001", "pdf")) << asked.fileName;
+    const QByteArray bytes = FileBytes(unitFolder + "/copy.pdf");
     EXPECT_TRUE(bytes.startsWith("%PDF-"));
     EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") +
                   bytes.count("/Type /Page "),
@@ -332,7 +288,7 @@ TEST_F(SystemPageTest, HardCopyPdfPngAndUnwritable) {
 
     // PNG: the page at screen size, its green band lights included.
     dialogs->AnswerFile(unitFolder + "/copy.png");
-    Click(*button);
+    Click(button);
     QImage png(QString::fromStdString(unitFolder + "/copy.png"));
     ASSERT_FALSE(png.isNull());
     EXPECT_EQ(png.size(), page.GetNative()->size());
@@ -343,10 +299,9 @@ TEST_F(SystemPageTest, HardCopyPdfPngAndUnwritable) {
         const std::string path = "/nonexistent/hard" + std::string(name);
         dialogs->ClearHistory();
         dialogs->AnswerFile(path);
-        Click(*button);
-        ASSERT_EQ(dialogs->History().size(), 2u) << name;
-        EXPECT_EQ(dialogs->History()[1].message.text,
-                  "The hard copy could not be written to " + path + ".");
+        Click(button);
+        ASSERT_EQ(shown.size(), 2u) << name;
+        EXPECT_EQ(shown[1].message.text, "The hard copy could not be written to " + path + ".");
     }
 }
 
