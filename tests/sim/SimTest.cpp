@@ -137,6 +137,7 @@ TEST_F(SimUnitTest, CalibrationSelectionAndFactoryReset) {
     Ask(0x3002, {0x20}, 0); // only band 2 goes back to the factory values
     EXPECT_EQ(unit->Calibration(2, 4), factory2);
     EXPECT_EQ(unit->Calibration(1, 4), 98);
+    EXPECT_EQ(unit->Calibration(1, 10), -1); // past the last channel
     EXPECT_EQ(Ask(0x3001, {0x39}, 1), Bytes{0x31});
     EXPECT_EQ(Ask(0x3001, {0x00}, 1), Bytes{0x31}); // without bit 3 it only reports
 }
