@@ -107,6 +107,8 @@ TEST_F(ProfileRead, CopiesAtMostSizeMinusOneAndTerminates) {
     // Without a file the default loses its trailing spaces only.
     EXPECT_EQ(Get(dir / "missing.ini", "S", "k", "  dflt \t  "), "  dflt \t");
     EXPECT_EQ(Get(dir / "missing.ini", "S", "k", nullptr), "");
+    // A file whose read fails (EIO at address 0 of this process) gives the default too.
+    EXPECT_EQ(Get("/proc/self/mem", "S", "k", "dflt"), "dflt");
     WriteFile(file, "[S]\r\nk=new\r\n");
     EXPECT_EQ(Get(file, "S", "k"), "new"); // the file is read anew every time
 }
