@@ -183,6 +183,11 @@ TEST_F(HistoryWindowTest, ChartOfAScriptedRunAndItsExportsWhereHardCopyPutsThem)
     const int index = ScriptedRun(250);
     HistoryDlg& history = OpenHistory(index);
     EXPECT_EQ(history.GetRange(), Plot::Range::TenMinutes);
+    // The chart follows a new reading by itself.
+    const auto drawn = [&] { return history.View().Lines(Plot::Temperature).back()->count(); };
+    const qsizetype before = drawn();
+    RefreshNow(Page<SystemDlg>(index, DefaultDlg::kSystemPage));
+    EXPECT_TRUE(WaitUntil([&] { return drawn() > before; }));
     Click(*history.GetDlgItem(HistoryDlg::kIdRange[3]), QPoint(4, 4));
     ASSERT_EQ(history.GetRange(), Plot::Range::All);
 

@@ -93,6 +93,13 @@ TEST_F(PrimarySetupTest, BandChoiceSendsEveryBandAndCancelSendsNothing) {
     EXPECT_EQ(page->BandText(2).GetWindowText(), slot.bandTexts[3]);
     EXPECT_EQ(host.refreshes, 1);
     EXPECT_EQ(host.stateRefreshes, 0);
+
+    // A unit that tells of no bands offers none.
+    slot.bandCount = 0;
+    BandChoice none;
+    AnswerBandChoice(-1, &none);
+    Click(page->BandText(2));
+    EXPECT_EQ(none.items, std::vector<std::string>{});
 }
 
 TEST_F(PrimarySetupTest, SplitButtonsAndSendSettings) {
