@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <mutex>
 
 using namespace std::chrono_literals;
 using Action = ExporterCommand::Action;
@@ -102,7 +103,10 @@ struct Rig {
         for (int attempt = 0; attempt < 20; ++attempt) {
             address = simtest::TestAddress(39, simtest::CurrentTestName(), attempt);
             options.listenAddress = address + ":" + std::to_string(kPort);
-            exporter = std::make_unique<Exporter>(options, [](const std::string&) {});
+            exporter = std::make_unique<Exporter>(options, [this](const std::string& line) {
+                std::lock_guard lock(logMutex);
+                logLines.push_back(line);
+            });
             if (exporter->Start()) {
                 return true;
             }
@@ -125,6 +129,8 @@ struct Rig {
     std::unique_ptr<sim::SimUnit> unit;
     std::string address;
     std::unique_ptr<Exporter> exporter;
+    std::mutex logMutex;
+    std::vector<std::string> logLines;
 };
 
 } // namespace
@@ -229,4 +235,12 @@ TEST(Exporter, AUnitThatCannotBeReadIsDownWithItsReasonAndComesBack) {
         rig.unit->SetFault(sim::Fault::None);
     }
     EXPECT_TRUE(rig.WaitUp(1));
+    // The journal has one line per change, with the reason.
+    const std::string u = "unit " + rig.unit->Config().address;
+    std::lock_guard lock(rig.logMutex);
+    EXPECT_EQ(rig.logLines, (std::vector<std::string>{
+                                "listening on " + rig.address + ":" + std::to_string(kPort) +
+                                    ", reading 1 unit every 300 ms",
+                                u + " is down (busy)", u + " is up", u + " is down (timeout)",
+                                u + " is up", u + " is down (closed)", u + " is up"}));
 }
