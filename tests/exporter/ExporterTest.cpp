@@ -64,6 +64,9 @@ TEST(ExporterOptions, FlagsAndPrometheusDurations) {
         const auto d = ParseDuration(c.text);
         EXPECT_EQ(d ? d->count() : -1, c.ms) << c.text;
     }
+    // The longest duration taken: 2^52 ms.
+    EXPECT_EQ(ParseDuration("142808y75d16h29m30s496ms"), milliseconds(std::int64_t{1} << 52));
+    EXPECT_EQ(ParseDuration("142808y75d16h29m30s497ms"), std::nullopt);
 }
 
 TEST(UnitList, LinesOrTheApplicationsConfiguration) {
