@@ -203,6 +203,10 @@ TEST(Exporter, ReadsOnlyAndRequestsNeverReachTheUnit) {
                     (f.command == 0x1003 && f.bytes.size() > 6 && f.bytes[6] == 0x00))
             << std::hex << "command 0x" << f.command;
     }
+    // A stop wakes the server's listener rather than waiting out its 2 s poll.
+    const auto stop = Clock::now();
+    rig.exporter->Stop();
+    EXPECT_LT(Clock::now() - stop, 1s);
 }
 
 TEST(Exporter, AUnitThatCannotBeReadIsDownWithItsReasonAndComesBack) {
