@@ -22,6 +22,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -60,6 +61,10 @@ public:
         return true;
     }
     void OnHScroll(UINT code, UINT pos, CWnd* bar) override { scroll = {code, pos, bar}; }
+    bool OnMouseMove(UINT flags, CPoint) override {
+        moveFlags = flags;
+        return true;
+    }
     // With a brush, it answers its children's colour requests.
     const CBrush* OnCtlColor(CDC& dc, CWnd* wnd, UINT kind) override {
         if (!brush) {
@@ -77,6 +82,7 @@ public:
     std::tuple<UINT, UINT, CWnd*> scroll{};
     std::optional<CBrush> brush;
     std::set<UINT> colourKinds;
+    UINT moveFlags = 0;
 };
 
 class PlatformControlsTest : public ::testing::Test {
@@ -131,6 +137,10 @@ TEST_F(PlatformControlsTest, PostedMessagesArriveLaterInOrderSentOnesAtOnce) {
     Parent bar;
     parent.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 37), bar.ToLParam());
     EXPECT_EQ(parent.scroll, std::make_tuple(UINT{SB_THUMBTRACK}, 37u, static_cast<CWnd*>(&bar)));
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
+                     Qt::ShiftModifier); // a hover with Shift held, no button down
+    QApplication::sendEvent(parent.GetNative(), &move);
+    EXPECT_EQ(parent.moveFlags, UINT{MK_SHIFT});
 }
 
 // Keys typed as on a keyboard: each goes to the widget that has the focus
@@ -180,6 +190,7 @@ TEST_F(PlatformControlsTest, IpAddressTakesAnAddressTypedOrPastedInOneGo) {
     ASSERT_EQ(fields.size(), 4);
     QTest::keyClicks(fields[0], "127.");
     QTest::keyClicks(fields[1], "300"); // over 255
+    EXPECT_EQ(fields[1]->text(), "255");
     QTest::keyClicks(fields[3], "7");
     DWORD address = 0;
     EXPECT_EQ(ip.GetAddress(address), 3);

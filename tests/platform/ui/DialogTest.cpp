@@ -10,6 +10,7 @@
 #include "platform/ui/CStatic.h"
 #include "platform/ui/CWinApp.h"
 #include "platform/ui/QtCommonDialogs.h"
+#include "platform/ui/QtConvert.h"
 #include "platform/ui/TabOrder.h"
 #include "testsupport/UiTestSupport.h"
 
@@ -85,6 +86,11 @@ TEST_F(DialogTest, DialogUnitsFollowTheBaseUnitsAndTabsTheReadingOrder) {
     const DialogUnits font = DialogUnits::ForFont(FontFromPoints("Segoe UI", 10));
     EXPECT_GT(font.BaseX(), 3);
     EXPECT_GT(font.BaseY(), 10);
+    EXPECT_EQ(FontFromPoints("Segoe UI", 36).lfHeight, -48); // 96 pixels an inch
+    LOGFONT cell = FontFromPoints("Segoe UI", 10);
+    cell.lfHeight = 40; // a cell height: the characters are smaller
+    EXPECT_GT(ToQFont(cell).pixelSize(), 26);
+    EXPECT_LT(ToQFont(cell).pixelSize(), 40);
 
     // A row's controls need not share a top: a button a unit higher than
     // the check box beside it is still in its row.
