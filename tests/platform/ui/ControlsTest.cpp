@@ -272,6 +272,10 @@ TEST_F(PlatformControlsTest, DropDownListTellsAChoiceFromTheListApart) {
     ASSERT_TRUE(uitest::WaitUntil([&] { return parent.commands.size() >= 2; }));
     EXPECT_EQ(parent.commands, (std::vector<Note>{{11, CBN_SELCHANGE}, {11, CBN_SELENDOK}}));
     EXPECT_EQ(list.GetCurSel(), 2);
+    parent.commands.clear();
+    uitest::Settle();
+    QTest::keyClick(list.GetNative(), Qt::Key_Up); // the list is closed again
+    EXPECT_EQ(parent.commands, (std::vector<Note>{{11, CBN_SELCHANGE}}));
 }
 
 TEST_F(PlatformControlsTest, SliderKeepsItsPositionInsideTheRange) {

@@ -91,6 +91,9 @@ TEST_F(DialogTest, DialogUnitsFollowTheBaseUnitsAndTabsTheReadingOrder) {
     cell.lfHeight = 40; // a cell height: the characters are smaller
     EXPECT_GT(ToQFont(cell).pixelSize(), 26);
     EXPECT_LT(ToQFont(cell).pixelSize(), 40);
+    CRect inner(0, 0, 40, 20);
+    inner.DeflateRect(4, 3);
+    EXPECT_EQ(inner, CRect(4, 3, 36, 17));
 
     // A row's controls need not share a top: a button a unit higher than
     // the check box beside it is still in its row.
