@@ -23,6 +23,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -359,3 +360,23 @@ TEST_F(PlatformControlsTest, StaticTextTakesTheColoursItsParentAnswers) {
 }
 
 } // namespace
+
+// A filled rectangle keeps inside its corners; a single line of text centres
+// both ways in its rectangle.
+TEST(PlatformDrawingTest, RectanglesAndCentredTextStayInPlace) {
+    QImage image(60, 100, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        CDC dc(painter, DefaultGuiFont());
+        CBrush red(RGB(255, 0, 0));
+        dc.SelectObject(&red);
+        dc.Rectangle(10, 10, 20, 20);
+        CRect text(0, 40, 60, 100);
+        dc.DrawText("X", text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+    EXPECT_EQ(uitest::CountColour(image, RGB(255, 0, 0), 0, 20, 60, 20), 0);
+    EXPECT_EQ(uitest::CountNear(image, RGB(0, 0, 0), 0, 40, 60, 12, 100), 0); // not at the top
+    EXPECT_EQ(uitest::CountNear(image, RGB(0, 0, 0), 0, 40, 20, 60, 100), 0); // nor at the left
+    EXPECT_GT(uitest::CountNear(image, RGB(0, 0, 0), 20, 60, 20, 20, 100), 0);
+}
