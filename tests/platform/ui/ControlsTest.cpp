@@ -25,6 +25,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -288,6 +289,10 @@ TEST_F(PlatformControlsTest, SliderKeepsItsPositionInsideTheRange) {
     EXPECT_EQ(slider.GetPos(), 12);
     slider.SetRange(0, 5);
     EXPECT_EQ(slider.GetPos(), 5);
+    QWheelEvent turn(QPointF(5, 5), QPointF(5, 5), {}, {0, -120}, Qt::NoButton, {},
+                     Qt::NoScrollPhase, false); // the wheel reaches the control itself
+    QApplication::sendEvent(slider.GetNative(), &turn);
+    EXPECT_LT(slider.GetPos(), 5);
 }
 
 TEST_F(PlatformControlsTest, EditLimitCountsCharactersTyped) {
