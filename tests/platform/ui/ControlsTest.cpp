@@ -385,3 +385,17 @@ TEST(PlatformDrawingTest, RectanglesAndCentredTextStayInPlace) {
     EXPECT_EQ(uitest::CountNear(image, RGB(0, 0, 0), 0, 40, 20, 60, 100), 0); // nor at the left
     EXPECT_GT(uitest::CountNear(image, RGB(0, 0, 0), 20, 60, 20, 20, 100), 0);
 }
+
+// A group box's etched frame: the shadow line outside, the light one inside.
+TEST_F(PlatformControlsTest, GroupBoxFrameHasItsShadowOutside) {
+    CButton group;
+    ASSERT_TRUE(group.Create("", child | BS_GROUPBOX, CRect(0, 0, 100, 60), &parent, 1));
+    uitest::Settle();
+    const QImage image = uitest::Grab(group);
+    int y = 0;
+    while (y < 59 && uitest::PixelAt(image, 50, y) == uitest::PixelAt(image, 50, 0)) {
+        ++y;
+    }
+    EXPECT_EQ(uitest::PixelAt(image, 50, y), GetSysColor(COLOR_BTNSHADOW)) << y;
+    EXPECT_EQ(uitest::PixelAt(image, 50, y + 1), GetSysColor(COLOR_BTNHIGHLIGHT)) << y;
+}
