@@ -298,17 +298,15 @@ TEST_F(DialogTest, FileDialogsTakePathsOutsideAsciiAndSaveOnlyIntoAFolderThatExi
         WhenShown<QFileDialog>(request.title, [&](QFileDialog* dialog) {
             EXPECT_EQ(dialog->directory().absolutePath().toUtf8().toStdString(), folder);
             EXPECT_TRUE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
-            {
-                WhenReady([&] { return dialog->findChild<QMessageBox*>() != nullptr; },
-                          [&] {
-                              auto* box = dialog->findChild<QMessageBox*>();
-                              refusal = box->text().toStdString();
-                              box->accept();
-                          });
-                dialog->selectFile(QString::fromStdString(folder + "/missing/new.TM80"));
-                static_cast<QDialog*>(dialog)->accept(); // as the Save button does
-                EXPECT_TRUE(dialog->isVisible());
-            }
+            WhenReady([&] { return dialog->findChild<QMessageBox*>() != nullptr; },
+                      [&] {
+                          auto* box = dialog->findChild<QMessageBox*>();
+                          refusal = box->text().toStdString();
+                          box->accept();
+                      });
+            dialog->selectFile(QString::fromStdString(folder + "/missing/new.TM80"));
+            static_cast<QDialog*>(dialog)->accept(); // as the Save or Open button does
+            EXPECT_TRUE(dialog->isVisible());
             dialog->selectFile(QString::fromStdString(chosen));
             static_cast<QDialog*>(dialog)->accept();
         });
