@@ -369,6 +369,7 @@ TEST_F(PlatformControlsTest, StaticTextTakesTheColoursItsParentAnswers) {
 // A filled rectangle keeps inside its corners; a single line of text centres
 // both ways in its rectangle.
 TEST(PlatformDrawingTest, RectanglesAndCentredTextStayInPlace) {
+    uitest::EnsureApplication();
     QImage image(60, 100, QImage::Format_RGB32);
     image.fill(Qt::white);
     {
