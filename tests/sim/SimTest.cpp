@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <map>
 #include <set>
 #include <thread>
@@ -236,6 +237,9 @@ TEST_F(SimUnitTest, NotListeningRefusesUntilCleared) {
     ASSERT_TRUE(refused.Connect(unit->Config().address));
     EXPECT_EQ(refused.Exchange(0x4004, {}, 10).size(), 16u);
     EXPECT_EQ(unit->OpenConnections(), 2);
+    const std::clock_t idle = std::clock(); // woken, then idle: the unit's thread sleeps
+    std::this_thread::sleep_for(500ms);
+    EXPECT_LT(std::clock() - idle, CLOCKS_PER_SEC / 5) << "CPU time while idle";
 }
 
 // A module of its own and two units' modules share the port; each answers a
@@ -286,15 +290,26 @@ TEST(SimModule, BroadcastSearchIsAnsweredByEveryModuleOnThePort) {
 TEST(Tm80sim, RunsUnitsUntilTerminated) {
     QProcess sim; // killed when the test stops early
     sim.setProcessChannelMode(QProcess::MergedChannels);
-    sim.start(TM80SIM_PATH,
-              {"--no-module", "--unit", "127.34.0.1", "--model", "80C2", "--note", "RACK B",
-               "--fault", "DelayedReply=50", "--temperature", "-56", "--unit", "127.34.0.2"});
+    sim.start(TM80SIM_PATH, {"--no-module", "--unit", "127.34.0.1", "--model", "80C2", "--note",
+                             "RACK B", "--fault", "DelayedReply=50", "--temperature", "-56",
+                             "--module", "--unit", "127.34.0.2"});
     for (const char* line : {"127.34.0.1:5000  80M1  00AB-1001  \"UNIT 1\"  (no module)\n",
-                             "127.34.0.2:5000  80C2  00AB-1002  \"RACK B\"  (no module)\n"}) {
+                             "127.34.0.2:5000  80C2  00AB-1002  \"RACK B\"\n"}) {
         while (!sim.canReadLine() && sim.waitForReadyRead(5000)) {
         }
         EXPECT_EQ(sim.readLine().toStdString(), line);
     }
+    QUdpSocket searcher; // the module answers a search on the default discovery port
+    ASSERT_TRUE(searcher.bind(QHostAddress::AnyIPv4, 0));
+    const Bytes request = sim::MakeSearchRequest();
+    searcher.writeDatagram(reinterpret_cast<const char*>(request.data()), std::ssize(request),
+                           QHostAddress("127.255.255.255"), 50001);
+    QString from;
+    while (from != "127.34.0.2" &&
+           (searcher.hasPendingDatagrams() || searcher.waitForReadyRead(5000))) {
+        from = searcher.receiveDatagram().senderAddress().toString();
+    }
+    EXPECT_EQ(from.toStdString(), "127.34.0.2");
     simtest::RawClient client, second;
     ASSERT_TRUE(client.Connect("127.34.0.2"));
     ASSERT_TRUE(second.Connect("127.34.0.2"));

@@ -22,7 +22,10 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -60,6 +63,10 @@ public:
         return true;
     }
     void OnHScroll(UINT code, UINT pos, CWnd* bar) override { scroll = {code, pos, bar}; }
+    bool OnMouseMove(UINT flags, CPoint) override {
+        moveFlags = flags;
+        return true;
+    }
     // With a brush, it answers its children's colour requests.
     const CBrush* OnCtlColor(CDC& dc, CWnd* wnd, UINT kind) override {
         if (!brush) {
@@ -77,6 +84,7 @@ public:
     std::tuple<UINT, UINT, CWnd*> scroll{};
     std::optional<CBrush> brush;
     std::set<UINT> colourKinds;
+    UINT moveFlags = 0;
 };
 
 class PlatformControlsTest : public ::testing::Test {
@@ -131,6 +139,10 @@ TEST_F(PlatformControlsTest, PostedMessagesArriveLaterInOrderSentOnesAtOnce) {
     Parent bar;
     parent.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 37), bar.ToLParam());
     EXPECT_EQ(parent.scroll, std::make_tuple(UINT{SB_THUMBTRACK}, 37u, static_cast<CWnd*>(&bar)));
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
+                     Qt::ShiftModifier); // a hover with Shift held, no button down
+    QApplication::sendEvent(parent.GetNative(), &move);
+    EXPECT_EQ(parent.moveFlags, UINT{MK_SHIFT});
 }
 
 // Keys typed as on a keyboard: each goes to the widget that has the focus
@@ -180,6 +192,7 @@ TEST_F(PlatformControlsTest, IpAddressTakesAnAddressTypedOrPastedInOneGo) {
     ASSERT_EQ(fields.size(), 4);
     QTest::keyClicks(fields[0], "127.");
     QTest::keyClicks(fields[1], "300"); // over 255
+    EXPECT_EQ(fields[1]->text(), "255");
     QTest::keyClicks(fields[3], "7");
     DWORD address = 0;
     EXPECT_EQ(ip.GetAddress(address), 3);
@@ -261,6 +274,10 @@ TEST_F(PlatformControlsTest, DropDownListTellsAChoiceFromTheListApart) {
     ASSERT_TRUE(uitest::WaitUntil([&] { return parent.commands.size() >= 2; }));
     EXPECT_EQ(parent.commands, (std::vector<Note>{{11, CBN_SELCHANGE}, {11, CBN_SELENDOK}}));
     EXPECT_EQ(list.GetCurSel(), 2);
+    parent.commands.clear();
+    uitest::Settle();
+    QTest::keyClick(list.GetNative(), Qt::Key_Up); // the list is closed again
+    EXPECT_EQ(parent.commands, (std::vector<Note>{{11, CBN_SELCHANGE}}));
 }
 
 TEST_F(PlatformControlsTest, SliderKeepsItsPositionInsideTheRange) {
@@ -272,6 +289,10 @@ TEST_F(PlatformControlsTest, SliderKeepsItsPositionInsideTheRange) {
     EXPECT_EQ(slider.GetPos(), 12);
     slider.SetRange(0, 5);
     EXPECT_EQ(slider.GetPos(), 5);
+    QWheelEvent turn(QPointF(5, 5), QPointF(5, 5), {}, {0, -120}, Qt::NoButton, {},
+                     Qt::NoScrollPhase, false); // the wheel reaches the control itself
+    QApplication::sendEvent(slider.GetNative(), &turn);
+    EXPECT_LT(slider.GetPos(), 5);
 }
 
 TEST_F(PlatformControlsTest, EditLimitCountsCharactersTyped) {
@@ -344,3 +365,38 @@ TEST_F(PlatformControlsTest, StaticTextTakesTheColoursItsParentAnswers) {
 }
 
 } // namespace
+
+// A filled rectangle keeps inside its corners; a single line of text centres
+// both ways in its rectangle.
+TEST(PlatformDrawingTest, RectanglesAndCentredTextStayInPlace) {
+    uitest::EnsureApplication();
+    QImage image(60, 100, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        CDC dc(painter, DefaultGuiFont());
+        CBrush red(RGB(255, 0, 0));
+        dc.SelectObject(&red);
+        dc.Rectangle(10, 10, 20, 20);
+        CRect text(0, 40, 60, 100);
+        dc.DrawText("X", text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+    EXPECT_EQ(uitest::CountColour(image, RGB(255, 0, 0), 0, 20, 60, 20), 0);
+    EXPECT_EQ(uitest::CountNear(image, RGB(0, 0, 0), 0, 40, 60, 12, 100), 0); // not at the top
+    EXPECT_EQ(uitest::CountNear(image, RGB(0, 0, 0), 0, 40, 20, 60, 100), 0); // nor at the left
+    EXPECT_GT(uitest::CountNear(image, RGB(0, 0, 0), 20, 60, 20, 20, 100), 0);
+}
+
+// A group box's etched frame: the shadow line outside, the light one inside.
+TEST_F(PlatformControlsTest, GroupBoxFrameHasItsShadowOutside) {
+    CButton group;
+    ASSERT_TRUE(group.Create("", child | BS_GROUPBOX, CRect(0, 0, 100, 60), &parent, 1));
+    uitest::Settle();
+    const QImage image = uitest::Grab(group);
+    int y = 0;
+    while (y < 59 && uitest::PixelAt(image, 50, y) == uitest::PixelAt(image, 50, 0)) {
+        ++y;
+    }
+    EXPECT_EQ(uitest::PixelAt(image, 50, y), GetSysColor(COLOR_BTNSHADOW)) << y;
+    EXPECT_EQ(uitest::PixelAt(image, 50, y + 1), GetSysColor(COLOR_BTNHIGHLIGHT)) << y;
+}

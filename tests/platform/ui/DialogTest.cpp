@@ -10,6 +10,7 @@
 #include "platform/ui/CStatic.h"
 #include "platform/ui/CWinApp.h"
 #include "platform/ui/QtCommonDialogs.h"
+#include "platform/ui/QtConvert.h"
 #include "platform/ui/TabOrder.h"
 #include "testsupport/UiTestSupport.h"
 
@@ -85,6 +86,14 @@ TEST_F(DialogTest, DialogUnitsFollowTheBaseUnitsAndTabsTheReadingOrder) {
     const DialogUnits font = DialogUnits::ForFont(FontFromPoints("Segoe UI", 10));
     EXPECT_GT(font.BaseX(), 3);
     EXPECT_GT(font.BaseY(), 10);
+    EXPECT_EQ(FontFromPoints("Segoe UI", 36).lfHeight, -48); // 96 pixels an inch
+    LOGFONT cell = FontFromPoints("Segoe UI", 10);
+    cell.lfHeight = 40; // a cell height: the characters are smaller
+    EXPECT_GT(ToQFont(cell).pixelSize(), 26);
+    EXPECT_LT(ToQFont(cell).pixelSize(), 40);
+    CRect inner(0, 0, 40, 20);
+    inner.DeflateRect(4, 3);
+    EXPECT_EQ(inner, CRect(4, 3, 36, 17));
 
     // A row's controls need not share a top: a button a unit higher than
     // the check box beside it is still in its row.
@@ -268,7 +277,8 @@ TEST_F(DialogTest, MessageBoxIsWideEnoughForItsCaptionAndItsTextIsNoMarkup) {
 
 // Paths cross into and out of the dialogs as the file system's bytes (UTF-8).
 // Saving over a file asks nothing; a path whose folder does not exist is
-// refused with a box over the save dialog, which stays open.
+// refused with a box over the save dialog, which stays open; the open dialog
+// leaves a missing path to its own check.
 TEST_F(DialogTest, FileDialogsTakePathsOutsideAsciiAndSaveOnlyIntoAFolderThatExists) {
     QTemporaryDir root;
     const std::string folder = root.path().toStdString() + "/j\xC3\xB6rg";
@@ -287,25 +297,23 @@ TEST_F(DialogTest, FileDialogsTakePathsOutsideAsciiAndSaveOnlyIntoAFolderThatExi
         std::string refusal;
         WhenShown<QFileDialog>(request.title, [&](QFileDialog* dialog) {
             EXPECT_EQ(dialog->directory().absolutePath().toUtf8().toStdString(), folder);
-            if (save) {
-                EXPECT_TRUE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
-                WhenReady([&] { return dialog->findChild<QMessageBox*>() != nullptr; },
-                          [&] {
-                              auto* box = dialog->findChild<QMessageBox*>();
-                              refusal = box->text().toStdString();
-                              box->accept();
-                          });
-                dialog->selectFile(QString::fromStdString(folder + "/missing/new.TM80"));
-                static_cast<QDialog*>(dialog)->accept(); // as the Save button does
-                EXPECT_TRUE(dialog->isVisible());
-            }
+            EXPECT_TRUE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+            WhenReady([&] { return dialog->findChild<QMessageBox*>() != nullptr; },
+                      [&] {
+                          auto* box = dialog->findChild<QMessageBox*>();
+                          refusal = box->text().toStdString();
+                          box->accept();
+                      });
+            dialog->selectFile(QString::fromStdString(folder + "/missing/new.TM80"));
+            static_cast<QDialog*>(dialog)->accept(); // as the Save or Open button does
+            EXPECT_TRUE(dialog->isVisible());
             dialog->selectFile(QString::fromStdString(chosen));
             static_cast<QDialog*>(dialog)->accept();
         });
         std::string path;
         EXPECT_TRUE(dialogs.ChooseFile(request, path)) << request.title;
         EXPECT_EQ(path, folder + "/" + chosen);
-        EXPECT_EQ(refusal, save ? "The folder " + folder + "/missing does not exist." : "");
+        EXPECT_EQ(refusal.find("The folder " + folder + "/missing does not exist.") == 0, save);
     }
 }
 
