@@ -206,7 +206,7 @@ TEST(Exporter, ReadsOnlyAndRequestsNeverReachTheUnit) {
     // A stop wakes the server's listener rather than waiting out its 2 s poll.
     const auto stop = Clock::now();
     rig.exporter->Stop();
-    EXPECT_LT(Clock::now() - stop, 1s);
+    EXPECT_LT(Clock::now() - stop, 1500ms); // about 90 ms; the poll would take 2 s
 }
 
 TEST(Exporter, AUnitThatCannotBeReadIsDownWithItsReasonAndComesBack) {
