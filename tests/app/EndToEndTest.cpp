@@ -9,6 +9,7 @@
 #include "sim/SimUnit.h"
 #include "tests/app/WorkFolder.h"
 #include "tests/device/PrivateNamespace.h"
+#include "tests/metrics/MonitoringTestSupport.h"
 
 #include "Version.h"
 
@@ -16,12 +17,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <future>
 #include <sys/wait.h>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -36,11 +35,14 @@ std::unique_ptr<sim::SimUnit> StartUnit(const char* address) {
     return unit;
 }
 
+int ExitStatus(int waitStatus) {
+    return WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
+}
+
 // The exit status of the shell command `command` run in `folder` (made if missing).
 int Shell(const std::string& folder, const std::string& command) {
     std::filesystem::create_directories(folder);
-    const int status = std::system(("cd '" + folder + "' && " + command).c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return ExitStatus(std::system(("cd '" + folder + "' && " + command).c_str()));
 }
 
 unsigned PayloadByte(const sim::ReceivedFrame& f, std::size_t i) {
@@ -104,21 +106,17 @@ TEST(EndToEnd, Tm80AndTheDemoAgainstTheirUnitInAPrivateNamespace) {
     CheckCommandLine(dir, *unit);
     const std::string config = MakeWorkFolder(dir, {"127.63.0.1"});
     const std::string work = dir / "work";
-    // SIGTERM once the device window has read the note a few times (waiting on
-    // the unit, not on a clock); a tm80 that does not end on it within 20 s is
-    // killed and fails on its status. It ends cleanly, without saving the
-    // configuration.
-    const std::string stop = dir / "stop";
-    auto run = std::async(std::launch::async, [&work, &stop] {
-        // The first line only enters the folder: `cd && app &` would enter it
-        // in the background's shell alone.
-        return Shell(work, "true\nQT_QPA_PLATFORM=offscreen '" TM80_BINARY
-                           "' >../tm80.out 2>&1 & app=$!\ni=0\nwhile [ ! -e '" +
-                               stop +
-                               "' ] && [ $i -lt 600 ]; do i=$((i+1)); sleep 0.1; done\n"
-                               "kill -TERM $app; (sleep 20; kill -KILL $app) & guard=$!\n"
-                               "wait $app; status=$?; kill $guard; exit $status");
-    });
+    // tm80 gets SIGTERM when its shell reads the end of its input (pclose), once
+    // the device window has read the note a few times (waiting on the unit, not
+    // on a clock); one that does not end on it within 20 s is killed (timeout's
+    // -k; its own limit, 0, is off) and fails on its status. It ends cleanly,
+    // without saving the configuration.
+    FILE* shell = ::popen(("cd '" + work +
+                           "' || exit 9; QT_QPA_PLATFORM=offscreen timeout -k 20 0 '" TM80_BINARY
+                           "' >../tm80.out 2>&1 & read stop; kill -TERM $!; wait $!")
+                              .c_str(),
+                          "w");
+    ASSERT_NE(shell, nullptr);
     const std::size_t openLength = 19;
     // The device window reads the note about once a second; the discovery's own
     // note read follows its identity request (0x2001).
@@ -133,12 +131,8 @@ TEST(EndToEnd, Tm80AndTheDemoAgainstTheirUnitInAPrivateNamespace) {
         }
         return reads;
     };
-    const auto waitEnd = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (noteReads().size() < 4 && std::chrono::steady_clock::now() < waitEnd) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    { std::ofstream(stop).put('\n'); }
-    EXPECT_EQ(run.get(), 0) << ReadFile(dir / "tm80.out");
+    montest::WaitFor([&] { return noteReads().size() >= 4; }, std::chrono::seconds(60));
+    EXPECT_EQ(ExitStatus(::pclose(shell)), 0) << ReadFile(dir / "tm80.out");
     EXPECT_EQ(ReadFile(work + "/SystemTools/Options/Tm80M1System.CFG"), config);
     EXPECT_GT(unit->ModuleSearches(), 0); // it heard the start-up search
     // The open sequence starts with the flash and the open control; its order
