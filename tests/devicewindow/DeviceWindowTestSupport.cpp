@@ -6,7 +6,6 @@
 #include "tests/sim/SimTestUnit.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -41,11 +40,6 @@ bool StampedName(const std::string& name, const std::string& prefix, const char*
                extension + "$")
         .match(QString::fromStdString(name))
         .hasMatch();
-}
-
-QByteArray FileBytes(const std::string& path) {
-    QFile file(QString::fromStdString(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void ClickTab(DefaultDlg& window, int tab) {

@@ -12,7 +12,6 @@
 #include "testsupport/ScriptedCommonDialogs.h"
 #include "testsupport/UiTestSupport.h"
 
-#include <QByteArray>
 #include <QImage>
 #include <QPoint>
 #include <QTest>
@@ -51,8 +50,6 @@ void ClickTab(DefaultDlg& window, int tab);
 // Whether `name` is `prefix`, a date and time stamp and `extension`, as Hard
 // Copy names its files.
 bool StampedName(const std::string& name, const std::string& prefix, const char* extension);
-// The bytes of the file at `path` (none when it cannot be read).
-QByteArray FileBytes(const std::string& path);
 inline bool Lost(int index) {
     return ConnectionLostFlag()[static_cast<std::size_t>(index)] != 0;
 }

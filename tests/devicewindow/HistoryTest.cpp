@@ -263,7 +263,7 @@ TEST_F(HistoryWindowTest, ChartOfAScriptedRunAndItsExportsWhereHardCopyPutsThem)
     EXPECT_EQ(asked.title, "Export History");
     EXPECT_EQ(asked.initialFolder, UnitSetupFolder(serial));
     EXPECT_TRUE(StampedName(asked.fileName, serial, "csv")) << asked.fileName;
-    const QStringList rows = QString::fromUtf8(FileBytes(csv)).split('\n', Qt::SkipEmptyParts);
+    const QStringList rows = QString::fromStdString(ReadFile(csv)).split('\n', Qt::SkipEmptyParts);
     ASSERT_GE(rows.size(), 12);
     EXPECT_EQ(rows[0], "time,ok,temperature_c,voltage_v,current_a,power_w,alarm");
     EXPECT_TRUE(rows[4].endsWith(",true,88,12.0,1.5,18.0,true")) << rows[4].toStdString();
@@ -283,7 +283,7 @@ TEST_F(HistoryWindowTest, ChartOfAScriptedRunAndItsExportsWhereHardCopyPutsThem)
               0);
     const std::string pdf = folder.Path() + "/chart.PDF";
     ASSERT_TRUE(history.ExportTo(pdf));
-    EXPECT_TRUE(FileBytes(pdf).startsWith("%PDF-"));
+    EXPECT_TRUE(ReadFile(pdf).starts_with("%PDF-"));
 
     dialogs->AnswerFile(folder.Path() + "/no such folder/history.csv");
     history.Export();

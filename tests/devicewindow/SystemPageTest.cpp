@@ -275,7 +275,7 @@ TEST_F(SystemPageTest, HardCopyPdfPngAndUnwritable) {
     EXPECT_EQ(asked.initialFolder, unitFolder);
     EXPECT_TRUE(std::filesystem::is_directory(unitFolder));
     EXPECT_TRUE(StampedName(asked.fileName, "00AB-1001", "pdf")) << asked.fileName;
-    const QByteArray bytes = FileBytes(unitFolder + "/copy.pdf");
+    const QByteArray bytes = QByteArray::fromStdString(ReadFile(unitFolder + "/copy.pdf"));
     EXPECT_TRUE(bytes.startsWith("%PDF-"));
     EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") +
                   bytes.count("/Type /Page "),

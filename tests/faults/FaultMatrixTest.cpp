@@ -16,12 +16,11 @@
 #include "platform/WinSock.h"
 #include "tests/device/PrivateNamespace.h"
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
+#include "tests/infra/TempFolder.h"
 #include "tests/sim/SimTestUnit.h"
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <sys/wait.h>
 #include <thread>
 
@@ -72,6 +71,7 @@ struct Cell {
     sim::SimUnit& unit;
     std::string address;
     win::ScriptedCommonDialogs& dialogs;
+    const TempFolder& files;
     int index = -1;
 
     UnitSlot& Slot() const { return *TheSlotTable().Slot(index); }
@@ -82,10 +82,7 @@ struct Cell {
     void Settle() const {
         dwtest::WaitUntil([this] { return !Slot().Unit()->Busy(); });
     }
-    // A file of the cell's own in the temporary folder.
-    std::string TempFile(const char* extension) const {
-        return std::filesystem::temp_directory_path() / ("tm80-matrix-" + address + extension);
-    }
+    std::string TempFile(const char* extension) const { return files / (address + extension); }
 };
 
 // `act` on a slot on a new connection to the cell's unit; a refused connection
@@ -149,7 +146,6 @@ Outcome SetupRecall(const Cell& cell) {
         if (slot.SaveSetup(file) == 0 || slot.RecallSetup(file) == 0) {
             return {false, false, "the setup file could not be saved and recalled"};
         }
-        std::filesystem::remove(file);
         return {slot.ApplyRecalledSetup() == 1, cell.unit.Adjustments()[2] == -3, ""};
     });
 }
@@ -160,13 +156,7 @@ Outcome CtlNote(const Cell& cell) {
     const int ended = std::system(
         ("'" TM80CTL_PATH "' " + cell.address + " note >" + output + " 2>" + errors).c_str());
     const int status = WIFEXITED(ended) ? WEXITSTATUS(ended) : -1;
-    const auto read = [](const std::string& path) {
-        std::ifstream stream(path);
-        std::string text{std::istreambuf_iterator<char>(stream), {}};
-        std::filesystem::remove(path);
-        return text;
-    };
-    const std::string printed = read(output), err = read(errors);
+    const std::string printed = ReadFile(output), err = ReadFile(errors);
     const std::string failed = "Exchange with " + cell.address + " failed: reading the note\n";
     const std::string refused = "Connection could not be made with " + cell.address + "\n";
     const bool rightFailure = status == 1 && printed.empty() && (err == failed || err == refused);
@@ -244,7 +234,6 @@ Outcome RecallReported(const Cell& cell) {
     CurrentSetupFile() = "before.TM80";
     cell.dialogs.AnswerFile(file);
     SetupMenuCommands::RecallSetup(nullptr, cell.index + 1);
-    std::filesystem::remove(file);
 
     const auto& shown = cell.dialogs.History();
     const bool sent = shown.size() == 1 && CurrentSetupFile() == file;
@@ -332,6 +321,7 @@ TEST_P(FaultMatrix, EveryFault) {
     if (row.run == Run::InNamespace && nstest::RanInPrivateNamespace()) {
         return;
     }
+    const TempFolder files;
     // Each cell has a unit of its own, there only while the cell runs: in a
     // discovery every module present would answer. Only the discovery's unit
     // has its WIZnet module.
@@ -344,7 +334,7 @@ TEST_P(FaultMatrix, EveryFault) {
             outcomes[c].wrongFailure = "no simulated unit could be started";
             return;
         }
-        Cell cell{*unit, unit->Config().address, *dialogs};
+        Cell cell{*unit, unit->Config().address, *dialogs, files};
         bool opened = true;
         if (row.run == Run::Opened) {
             // As the main window opens it, with no flags set; a read the
