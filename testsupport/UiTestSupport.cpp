@@ -92,6 +92,17 @@ std::vector<std::string> LayoutFaults(const win::CWnd& window,
     return faults;
 }
 
+win::CRect RectIn(const win::CWnd& parent, const win::CWnd& control) {
+    win::CRect r;
+    control.GetWindowRect(&r);
+    parent.ScreenToClient(&r);
+    return r;
+}
+
+win::CRect RectIn(const win::CWnd& parent, int id) {
+    return RectIn(parent, *parent.GetDlgItem(id));
+}
+
 void EnsureApplication() {
     if (QApplication::instance()) {
         return;

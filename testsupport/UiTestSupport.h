@@ -46,6 +46,9 @@ template <class T> T* DialogBehind(QWidget* window) {
     }
     return nullptr;
 }
+// The rectangle of `control` (or of the control `id`) in `parent`'s client area.
+win::CRect RectIn(const win::CWnd& parent, const win::CWnd& control);
+win::CRect RectIn(const win::CWnd& parent, int id);
 // Two sibling controls the design stacks on purpose, by id (either order).
 struct StackedOnPurpose {
     int first;

@@ -19,13 +19,6 @@ void Click(const win::CWnd& window, int id) {
     QTest::mouseClick(window.GetDlgItem(id)->GetNative(), Qt::LeftButton);
 }
 
-win::CRect Place(const win::CWnd& window, int id) {
-    win::CRect r;
-    window.GetDlgItem(id)->GetWindowRect(&r);
-    window.ScreenToClient(&r);
-    return r;
-}
-
 std::string LabelText(const win::CWnd& window, int id) {
     const win::CWnd* control = window.GetDlgItem(id);
     if (const auto* label = dynamic_cast<const CNewLabel*>(control)) {

@@ -20,6 +20,7 @@ namespace apptest {
 
 using uitest::Grab;
 using uitest::PixelAt;
+using uitest::RectIn;
 using uitest::Settle;
 using uitest::VisibleWindowTitled;
 using uitest::WaitUntil;
@@ -37,8 +38,6 @@ template <class D, class F> int RunModal(D& dialog, F inside) {
 }
 
 void Click(const win::CWnd& window, int id);
-// The control's rectangle in its dialog's client area.
-win::CRect Place(const win::CWnd& window, int id);
 // The label's text (a CNewLabel's own) or the control's window text.
 std::string LabelText(const win::CWnd& window, int id);
 

@@ -133,8 +133,9 @@ TEST_F(AddDeviceTest, PickersShowTheChosenUnitAndOkWithoutAnEntryIsRefused) {
             // Direct IP: one line, the address control where the note was.
             Click(config, Config::kIdNetworkDirect);
             EXPECT_EQ(config.GetMode(), Config::kNetworkDirect);
-            EXPECT_EQ(Place(config, Config::kIdDirectLabel), Place(config, Config::kIdNoteLabel));
-            EXPECT_EQ(Place(config, Config::kIdDirectAddress), Place(config, Config::kIdNoteValue));
+            EXPECT_EQ(RectIn(config, Config::kIdDirectLabel), RectIn(config, Config::kIdNoteLabel));
+            EXPECT_EQ(RectIn(config, Config::kIdDirectAddress),
+                      RectIn(config, Config::kIdNoteValue));
             // Which of the direct line and of the scan lines show, in that order.
             auto shown = [&] {
                 std::string seen;

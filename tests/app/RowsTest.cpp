@@ -113,14 +113,14 @@ TEST_F(RowsTest, SplitTwoFourLightsItsLightAndShowsTheHalfFrames) {
         EXPECT_FALSE(Visible(dlg, IDC_FRAME_FIRST_HALF[1]));
         // Outputs 5-8 stand apart from 1-4, room for the half frames between them.
         const auto gapBefore = [&](int k) {
-            return Place(dlg, IDC_OUTPUT_FIRST[0] + k).left -
-                   Place(dlg, IDC_OUTPUT_FIRST[0] + k - 1).right;
+            return RectIn(dlg, IDC_OUTPUT_FIRST[0] + k).left -
+                   RectIn(dlg, IDC_OUTPUT_FIRST[0] + k - 1).right;
         };
         EXPECT_GT(gapBefore(4), gapBefore(3));
         // On screen: the ball of the 2:4 light is green, the 1:8 ball is not.
         const QImage image = Grab(dlg);
         const auto ball = [&](int id) {
-            const win::CRect r = Place(dlg, id);
+            const win::CRect r = RectIn(dlg, id);
             return PixelAt(image, r.left + 7, (r.top + r.bottom) / 2);
         };
         EXPECT_EQ(ball(IDC_MODE_2_4[0]), kGreen);
@@ -163,7 +163,7 @@ TEST_F(RowsTest, StateMarkerShowsAnsweringHotAndLost) {
             {grey, grey, "Connection lost: remove the unit and add it again"},
         };
         const auto painted = [&](int row, win::COLORREF colour) {
-            const win::CRect r = Place(dlg, IDC_STATE[row]);
+            const win::CRect r = RectIn(dlg, IDC_STATE[row]);
             return uitest::CountColour(Grab(dlg), colour, r.left, r.top, r.Width(), r.Height()) >
                    10;
         };

@@ -29,12 +29,6 @@ protected:
         }
         return s;
     }
-    static CRect RectIn(const win::CWnd& parent, const win::CWnd& child) {
-        CRect r;
-        child.GetWindowRect(&r);
-        parent.ScreenToClient(&r);
-        return r;
-    }
 };
 
 // The second unit's window: every pane of it is that unit's.
@@ -82,9 +76,9 @@ TEST_F(DefaultDlgTest, OpensHiddenWithTheFirstPageStarted) {
 
 TEST_F(DefaultDlgTest, PanesSitOnTheirFramesAndTheIdentityFrameMoves) {
     DefaultDlg& w = OpenOne();
-    const CRect page = RectIn(w, *w.GetDlgItem(DefaultDlg::kIdPageFrame));
+    const CRect page = RectIn(w, DefaultDlg::kIdPageFrame);
     const CRect tabs = RectIn(w, w.GetTabStrip());
-    const CRect identity = RectIn(w, *w.GetDlgItem(DefaultDlg::kIdIdentityFrame));
+    const CRect identity = RectIn(w, DefaultDlg::kIdIdentityFrame);
     // The identity frame runs from the tabs' right end down to their bottom,
     // below the page area.
     EXPECT_EQ(identity.left, tabs.right);
@@ -93,7 +87,7 @@ TEST_F(DefaultDlgTest, PanesSitOnTheirFramesAndTheIdentityFrameMoves) {
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(RectIn(w, *w.GetPage(i)->GetWindow()), page) << i;
     }
-    EXPECT_EQ(RectIn(w, w.GetStatusHeader()), RectIn(w, *w.GetDlgItem(DefaultDlg::kIdHeaderFrame)));
+    EXPECT_EQ(RectIn(w, w.GetStatusHeader()), RectIn(w, DefaultDlg::kIdHeaderFrame));
     EXPECT_EQ(RectIn(w, w.GetIdentityPane()), identity);
     // The tabs stay clickable above the page area they overlap.
     w.ShowNormal();

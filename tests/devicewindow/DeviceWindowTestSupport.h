@@ -28,6 +28,7 @@ using uitest::CountColour;
 using uitest::CountNear;
 using uitest::Grab;
 using uitest::PixelAt;
+using uitest::RectIn;
 using uitest::Settle;
 using uitest::WaitUntil;
 using Bytes = std::vector<std::uint8_t>;

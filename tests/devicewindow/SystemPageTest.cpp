@@ -165,12 +165,7 @@ TEST_F(SystemPageTest, MonitoringLayoutBothWays) {
         SCOPED_TRACE(monitoring);
         SystemDlg& page = Open({.note = "M", .monitoring = monitoring});
         const int index = page.GetUnitIndex();
-        auto left = [&page](const win::CWnd& w) {
-            win::CRect r;
-            w.GetWindowRect(&r);
-            page.ScreenToClient(&r);
-            return r.left;
-        };
+        auto left = [&page](const win::CWnd& w) { return RectIn(page, w).left; };
         const int column = left(*page.GetDlgItem(SystemDlg::kIdLightColumn));
         for (int m = SystemDlg::Voltage; m <= SystemDlg::Temperature; ++m) {
             const auto which = static_cast<SystemDlg::Monitor>(m);
