@@ -75,8 +75,9 @@ void AnswerBandChoice(int index, BandChoice* offered) {
 
 void RefreshNow(SystemDlg& page) {
     page.StatusRefresh();
-    const UnitSlot* slot = TheSlotTable().Slot(page.GetUnitIndex());
-    WaitUntil([slot] { return slot == nullptr || !slot->Unit()->Busy(); });
+    if (const UnitSlot* slot = TheSlotTable().Slot(page.GetUnitIndex())) {
+        WaitIdle(*slot);
+    }
 }
 
 int OpenInTable(const std::string& address, UnitSlotHost& host, bool* opened) {

@@ -64,6 +64,10 @@ struct BandChoice {
 };
 void AnswerBandChoice(int index, BandChoice* offered = nullptr);
 
+// Waits until the slot's unit has no exchange in flight.
+inline bool WaitIdle(const UnitSlot& slot) {
+    return WaitUntil([&slot] { return !slot.Unit()->Busy(); });
+}
 // One status refresh of `page`, waiting until its read is back.
 void RefreshNow(SystemDlg& page);
 

@@ -158,7 +158,7 @@ protected:
         refresh(2); // the first waits out its budget, then the unit is quiet
         unit->SetFault(sim::Fault::None);
         Window(index).NoteCheck(); // the unit answers again
-        WaitUntil([&] { return !Slot(index).Unit()->Busy(); });
+        WaitIdle(Slot(index));
         unit->SetStatus(42, 121, 15);
         refresh(3);
         return index;

@@ -180,7 +180,7 @@ TEST_F(UnitWaitsTest, AnActionWaitsForItsUnitOnlyAndNeverInterleaves) {
     // The other unit's timer has begun its reads.
     const auto added = std::chrono::steady_clock::now();
     ASSERT_TRUE(WaitUntil([&] { return !StatusReads(other, added).empty(); }));
-    WaitUntil([&] { return !slot.Unit()->Busy(); });
+    WaitIdle(slot);
     busy.SetFault(sim::Fault::DelayedReply, 2500);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(slot.Unit()->FlashLeds(), 1);
@@ -202,7 +202,7 @@ TEST_F(UnitWaitsTest, RemovalAndExitWithExchangesInFlightEndAtOnce) {
     // Each unit goes silent with a note read in flight, which would wait out
     // its budget of a second.
     for (std::size_t i = 0; i < units.size(); ++i) {
-        WaitUntil([&] { return !Slot(indexes[i]).Unit()->Busy(); });
+        WaitIdle(Slot(indexes[i]));
         units[i]->SetFault(sim::Fault::Silent);
         Window(indexes[i]).NoteCheck();
     }

@@ -35,7 +35,7 @@ protected:
         const int index = AddUnit(*unit);
         ShowAt(index, DefaultDlg::kSystemPage);
         Sys(index).KillTimer(SystemDlg::kStatusTimer);
-        WaitUntil([&] { return !Slot(index).Unit()->Busy(); });
+        WaitIdle(Slot(index));
         return Sys(index);
     }
     // The header label's look: 'Y' black on yellow, '-' invisible, '?' other.

@@ -79,9 +79,7 @@ struct Cell {
     SystemDlg& Info() const {
         return dynamic_cast<SystemDlg&>(*Window().GetPage(DefaultDlg::kSystemPage));
     }
-    void Settle() const {
-        dwtest::WaitUntil([this] { return !Slot().Unit()->Busy(); });
-    }
+    void Settle() const { dwtest::WaitIdle(Slot()); }
     std::string TempFile(const char* extension) const { return files / (address + extension); }
 };
 
