@@ -5,7 +5,11 @@
 #include "platform/ui/WinConstants.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -147,6 +151,32 @@ void WhenReady(std::function<bool()> ready, std::function<void()> action, QObjec
         action();
     });
     timer->start();
+}
+
+std::shared_ptr<ListChoice> AnswerListChoice(std::string title, int index) {
+    auto offered = std::make_shared<ListChoice>();
+    WhenReady([title] { return VisibleWindowTitled(title) != nullptr; },
+              [title, index, offered] {
+                  QWidget* w = VisibleWindowTitled(title);
+                  if (auto* prompt = w->findChild<QLabel*>()) {
+                      offered->prompt = prompt->text().toStdString();
+                  }
+                  if (auto* list = w->findChild<QComboBox*>()) {
+                      for (int i = 0; i < list->count(); ++i) {
+                          offered->items.push_back(list->itemText(i).toStdString());
+                      }
+                      offered->selected = list->currentIndex();
+                      if (index >= 0) {
+                          list->setCurrentIndex(index);
+                      }
+                  }
+                  for (auto* b : w->findChildren<QPushButton*>()) {
+                      if (b->text() == (index >= 0 ? "OK" : "Cancel")) {
+                          QTest::mouseClick(b, Qt::LeftButton);
+                      }
+                  }
+              });
+    return offered;
 }
 
 QWidget* VisibleWindowTitled(const QString& title) {

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,15 @@ void Settle();
 // few milliseconds), for acting on a window that a modal loop shows. With an
 // `owner`, the wait ends unanswered when the owner goes.
 void WhenReady(std::function<bool()> ready, std::function<void()> action, QObject* owner = nullptr);
+// What a list choice window offered.
+struct ListChoice {
+    std::vector<std::string> items;
+    int selected = -2;
+    std::string prompt;
+};
+// Answers the next list choice window titled `title`: picks entry `index` and
+// presses OK, or Cancel when `index` is negative. The result fills in then.
+std::shared_ptr<ListChoice> AnswerListChoice(std::string title, int index);
 // The visible top-level window whose title is `title`, or nullptr.
 QWidget* VisibleWindowTitled(const QString& title);
 QWidget* VisibleWindowTitled(const std::string& title);

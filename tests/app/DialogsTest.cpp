@@ -18,11 +18,9 @@
 #include "toolkit/Contrast.h"
 #include "toolkit/EntryDialogs.h"
 
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -65,21 +63,10 @@ void AddByAddress(CTM80_AppDlg& dlg, const std::string& dotted) {
 
 // Picks entry `index` in the list choice value `id` opens; the prompt it showed.
 std::string Pick(Config& config, int id, int index) {
-    auto prompt = std::make_shared<std::string>();
-    WhenReady([] { return VisibleWindowTitled(Config::kPickerTitle) != nullptr; },
-              [prompt, index] {
-                  QWidget* w = VisibleWindowTitled(Config::kPickerTitle);
-                  *prompt = w->findChild<QLabel*>()->text().toStdString();
-                  w->findChild<QComboBox*>()->setCurrentIndex(index);
-                  for (auto* button : w->findChildren<QPushButton*>()) {
-                      if (button->text() == "OK") {
-                          QTest::mouseClick(button, Qt::LeftButton);
-                      }
-                  }
-              });
+    const auto offered = uitest::AnswerListChoice(Config::kPickerTitle, index);
     Click(config, id);
-    EXPECT_TRUE(WaitUntil([prompt] { return !prompt->empty(); }));
-    return *prompt;
+    EXPECT_TRUE(WaitUntil([&] { return !offered->prompt.empty(); }));
+    return offered->prompt;
 }
 
 const DiscoveredUnit& Found(int k) {

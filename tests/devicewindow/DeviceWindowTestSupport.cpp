@@ -5,9 +5,6 @@
 #include "infra/SystemConfiguration.h"
 #include "tests/sim/SimTestUnit.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QWidget>
 
@@ -46,31 +43,6 @@ void ClickTab(DefaultDlg& window, int tab) {
     win::CRect r;
     ASSERT_TRUE(window.GetTabStrip().GetItemRect(tab, &r));
     Click(window.GetTabStrip(), QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
-}
-
-void AnswerBandChoice(int index, BandChoice* offered) {
-    uitest::WhenReady([] { return uitest::VisibleWindowTitled("Band Selection") != nullptr; },
-                      [index, offered] {
-                          QWidget* w = uitest::VisibleWindowTitled("Band Selection");
-                          auto* list = w->findChild<QComboBox*>();
-                          if (offered != nullptr && list != nullptr) {
-                              for (int i = 0; i < list->count(); ++i) {
-                                  offered->items.push_back(list->itemText(i).toStdString());
-                              }
-                              offered->selected = list->currentIndex();
-                              if (auto* prompt = w->findChild<QLabel*>()) {
-                                  offered->prompt = prompt->text().toStdString();
-                              }
-                          }
-                          if (index >= 0 && list != nullptr) {
-                              list->setCurrentIndex(index);
-                          }
-                          for (auto* b : w->findChildren<QPushButton*>()) {
-                              if (b->text() == (index >= 0 ? "OK" : "Cancel")) {
-                                  QTest::mouseClick(b, Qt::LeftButton);
-                              }
-                          }
-                      });
 }
 
 void RefreshNow(SystemDlg& page) {

@@ -55,14 +55,10 @@ inline bool Lost(int index) {
     return ConnectionLostFlag()[static_cast<std::size_t>(index)] != 0;
 }
 
-// Answers the next "Band Selection" window: picks entry `index` and presses
-// OK, or Cancel when `index` is negative; keeps what it offered in `offered`.
-struct BandChoice {
-    std::vector<std::string> items;
-    int selected = -2;
-    std::string prompt;
-};
-void AnswerBandChoice(int index, BandChoice* offered = nullptr);
+// Answers the next "Band Selection" window (see uitest::AnswerListChoice).
+inline std::shared_ptr<uitest::ListChoice> AnswerBandChoice(int index) {
+    return uitest::AnswerListChoice("Band Selection", index);
+}
 
 // Waits until the slot's unit has no exchange in flight.
 inline bool WaitIdle(const UnitSlot& slot) {

@@ -71,13 +71,12 @@ TEST_F(PrimarySetupTest, SliderSendsTheNegatedPositionAndMovesTheGain) {
 TEST_F(PrimarySetupTest, BandChoiceSendsEveryBandAndCancelSendsNothing) {
     UnitSlot& slot = Slot(0);
     const std::array<int, 8> bands = slot.bandSelection;
-    BandChoice offered;
-    AnswerBandChoice(-1, &offered);
+    const auto offered = AnswerBandChoice(-1);
     Click(page->BandText(2));
-    EXPECT_EQ(offered.items, std::vector<std::string>(slot.bandTexts.begin(),
-                                                      slot.bandTexts.begin() + slot.bandCount));
-    EXPECT_EQ(offered.selected, bands[1]);
-    EXPECT_EQ(offered.prompt, "Select Band for Out 2A:");
+    EXPECT_EQ(offered->items, std::vector<std::string>(slot.bandTexts.begin(),
+                                                       slot.bandTexts.begin() + slot.bandCount));
+    EXPECT_EQ(offered->selected, bands[1]);
+    EXPECT_EQ(offered->prompt, "Select Band for Out 2A:");
     EXPECT_EQ(slot.bandSelection, bands);
     EXPECT_TRUE(Payloads(*unit, 0x1004).empty());
     EXPECT_EQ(host.refreshes, 0);
@@ -96,10 +95,9 @@ TEST_F(PrimarySetupTest, BandChoiceSendsEveryBandAndCancelSendsNothing) {
 
     // A unit that tells of no bands offers none.
     slot.bandCount = 0;
-    BandChoice none;
-    AnswerBandChoice(-1, &none);
+    const auto none = AnswerBandChoice(-1);
     Click(page->BandText(2));
-    EXPECT_EQ(none.items, std::vector<std::string>{});
+    EXPECT_EQ(none->items, std::vector<std::string>{});
 }
 
 TEST_F(PrimarySetupTest, SplitButtonsAndSendSettings) {
