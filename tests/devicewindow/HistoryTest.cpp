@@ -136,8 +136,8 @@ TEST(HistoryPlot, TimeMarksFallOnRoundLocalTimes) {
 class HistoryWindowTest : public On<79> {
 protected:
     // A unit opened and run: steady, hot (88 degrees), silent for one read
-    // and one left out, then answering again; `spacingMs` between reads.
-    int ScriptedRun(int spacingMs) {
+    // and one left out, then answering again; a quarter second between reads.
+    int ScriptedRun() {
         unit = &StartUnit({.note = "MAST 9"});
         const int index = AddUnit(*unit);
         SystemDlg& page = Page<SystemDlg>(index, DefaultDlg::kSystemPage);
@@ -146,7 +146,7 @@ protected:
         Window(index).KillTimer(DefaultDlg::kNoteTimer);
         auto refresh = [&](int times) {
             for (int i = 0; i < times; ++i) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(spacingMs));
+                std::this_thread::sleep_for(std::chrono::milliseconds(250));
                 RefreshNow(page);
             }
         };
@@ -180,7 +180,7 @@ protected:
 TEST_F(HistoryWindowTest, ChartOfAScriptedRunAndItsExportsWhereHardCopyPutsThem) {
     TempFolder folder;
     TheEnvironment().SetupFilesFolder = folder.Path();
-    const int index = ScriptedRun(250);
+    const int index = ScriptedRun();
     HistoryDlg& history = OpenHistory(index);
     EXPECT_EQ(history.GetRange(), Plot::Range::TenMinutes);
     // The chart follows a new reading by itself.
