@@ -97,16 +97,6 @@ void AppTest::WriteConfiguration(const std::string& keys) {
     WriteFile(ConfigPath(), "[TM80M1]\r\n" + keys);
 }
 
-void AppTest::WriteDirectLaunch(const std::vector<std::string>& addresses, int launch, int count) {
-    std::string keys = "LAUNCH_DIRECT=" + std::to_string(launch) + "\r\nNUMBER_OF_LAUNCH_DEVICES=" +
-                       std::to_string(count < 0 ? static_cast<int>(addresses.size()) : count) +
-                       "\r\n";
-    for (std::size_t i = 0; i < addresses.size(); ++i) {
-        keys += "DEVICE_DIRECT_IP_ADDRESS_" + std::to_string(i) + "=" + addresses[i] + "\r\n";
-    }
-    WriteConfiguration(keys);
-}
-
 void AppTest::StartUp() {
     WinAppplus environment;
     environment.InitEnvironment();

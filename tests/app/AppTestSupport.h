@@ -57,9 +57,6 @@ protected:
     void Close(CTM80_AppDlg& dlg, CloseBy how);
     // Writes the system configuration file (section "TM80M1").
     void WriteConfiguration(const std::string& keys);
-    // Writes a configuration that launches directly to `addresses`.
-    void WriteDirectLaunch(const std::vector<std::string>& addresses, int launch = 1,
-                           int count = -1);
     // The application object's steps before its main window (taken unless told not to).
     void StartUp();
 

@@ -15,6 +15,7 @@
 #include "platform/ui/CWinApp.h"
 #include "platform/ui/EventBridge.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/app/WorkFolder.h"
 #include "toolkit/CNewLabel.h"
 
 #include "Version.h"
@@ -102,8 +103,8 @@ TEST_F(StartupTest, DirectLaunchNamesEachAddressThatDoesNotAnswer) {
     sim::SimUnit& silent = StartUnit(2, 3, "SILENT");
     silent.SetFault(sim::Fault::Silent);
     sim::SimUnit& fourth = StartUnit(2, 4, "FOURTH");
-    WriteDirectLaunch({"0.0.0.0", Address(2, 2), Address(2, 3), Address(2, 4), Address(2, 5)}, 2,
-                      9);
+    WriteConfiguration(DirectLaunchKeys(
+        {"0.0.0.0", Address(2, 2), Address(2, 3), Address(2, 4), Address(2, 5)}, 2, 9));
     StartUp();
     CTM80_AppDlg dlg;
     QElapsedTimer start;
@@ -150,7 +151,7 @@ TEST(Version, TextIsThePlainVersionWithTwoDigitMinorAndPatch) {
 TEST_F(StartupTest, StartupWindowShowsTheStepsAndAnAddressListedTwiceIsConnectedOnce) {
     sim::SimUnit& twice = StartUnit(6, 1, "TWICE");
     sim::SimUnit& other = StartUnit(6, 2, "OTHER");
-    WriteDirectLaunch({Address(6, 1), Address(6, 2), Address(6, 1)});
+    WriteConfiguration(DirectLaunchKeys({Address(6, 1), Address(6, 2), Address(6, 1)}));
     std::vector<std::string> seen;
     const auto note = [&seen](const std::string& what) {
         if ((seen.empty() || seen.back() != what) &&
