@@ -6,6 +6,7 @@
 
 #include "device/CTM80M1_Comm.h"
 #include "device/TCPCom.h"
+#include "sim/FrameReader.h"
 #include "sim/SocketUtil.h"
 #include "sim/UnitState.h"
 #include "tests/sim/RawClient.h"
@@ -26,9 +27,8 @@ namespace testpeer {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct PeerFrame {
-    std::uint16_t command = 0;
-    Bytes bytes; // the whole frame, header included
+// A frame as the peer received it, taken apart by the simulator's reader.
+struct PeerFrame : sim::ReceivedFrame {
     std::uint8_t Payload(std::size_t i) const { return bytes.at(6 + i); }
 };
 
@@ -138,34 +138,24 @@ private:
             ++closed_;
         }
     }
-    // False when the client closed its side or the connection broke.
-    static bool ReadExactly(int fd, std::uint8_t* to, std::size_t count) {
-        return count == 0 || ::recv(fd, to, count, MSG_WAITALL) == static_cast<ssize_t>(count);
-    }
     void ServeConnection(int fd) {
-        for (;;) {
-            PeerFrame frame;
-            frame.bytes.resize(6);
-            if (!ReadExactly(fd, frame.bytes.data(), 6)) {
-                return;
-            }
-            frame.command = static_cast<std::uint16_t>(frame.bytes[2] | (frame.bytes[3] << 8));
-            std::size_t length = frame.bytes[4] | (frame.bytes[5] << 8);
-            frame.bytes.resize(6 + length);
-            if (!ReadExactly(fd, frame.bytes.data() + 6, length)) {
-                return;
-            }
-            Handler handler;
-            {
-                std::lock_guard lock(mutex_);
-                frames_.push_back(frame);
-                handler = handler_;
-            }
-            Answer answer = handler ? handler(frame) : Answer{DefaultReply(frame.command)};
-            // Loopback takes a reply this small whole.
-            ::send(fd, answer.bytes.data(), answer.bytes.size(), MSG_NOSIGNAL);
-            if (answer.close) {
-                return;
+        sim::FrameReader reader;
+        std::uint8_t received[512];
+        for (ssize_t n; (n = ::recv(fd, received, sizeof received, 0)) > 0;) {
+            reader.Append(received, static_cast<std::size_t>(n));
+            for (PeerFrame frame; reader.Next(frame);) {
+                Handler handler;
+                {
+                    std::lock_guard lock(mutex_);
+                    frames_.push_back(frame);
+                    handler = handler_;
+                }
+                Answer answer = handler ? handler(frame) : Answer{DefaultReply(frame.command)};
+                // Loopback takes a reply this small whole.
+                ::send(fd, answer.bytes.data(), answer.bytes.size(), MSG_NOSIGNAL);
+                if (answer.close) {
+                    return;
+                }
             }
         }
     }
