@@ -50,15 +50,14 @@ const std::string kHandWritten = "\xEF\xBB\xBF[First]\na=1\n; comment=hidden\nor
                                  "nested=\"\"x\"\"\nsemi=a;b\n[sec one]\nonlyInSecond=1\n"
                                  "[Other\nk = v";
 
-class HandWrittenFile : public ::testing::TestWithParam<const char*> {};
+class HandWrittenFile : public ProfileTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(HandWrittenFile, ReadsAsWindowsDoes) {
-    TempFolder dir;
     std::string content;
     for (char c : kHandWritten) {
         content += c == '\n' ? std::string(GetParam()) : std::string(1, c);
     }
-    WriteFile(dir / "hand.ini", content);
+    WriteFile(file, content);
     const char* const cases[][3] = {
         {"Sec One", "key1", "value one"},
         {"  sec one  ", " KEY1 ", "value one"}, // names match ignoring case and spaces
@@ -82,7 +81,7 @@ TEST_P(HandWrittenFile, ReadsAsWindowsDoes) {
         {"Sec One", "missing", kDefault},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(Get(dir / "hand.ini", c[0], c[1]), c[2]) << c[0] << " / " << c[1];
+        EXPECT_EQ(Get(file, c[0], c[1]), c[2]) << c[0] << " / " << c[1];
     }
 }
 

@@ -300,9 +300,7 @@ TEST_F(DlgplusTest, ControlsFoundByExactNameOrWindowAnswerTheirColourAndPanelsAr
     EXPECT_FALSE(dlg.SetControlStyle("IDC_NONE", 10));
     // A panel is painted from seven pixels below its top.
     Settle();
-    CRect p;
-    dlg.panelBox.GetWindowRect(&p);
-    dlg.ScreenToClient(&p);
+    const CRect p = Place(dlg.panelBox);
     EXPECT_EQ(
         Pixels(Grab(dlg),
                {{p.left + 20, p.top + 30}, {p.left + 20, p.top + 3}, {p.left - 3, p.top + 30}}),
