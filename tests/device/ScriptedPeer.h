@@ -89,13 +89,10 @@ public:
         return closed_;
     }
 
-    static Bytes Reply(std::uint16_t command, const Bytes& payload) {
-        return simtest::Frame(command, payload);
-    }
     // A zero payload of the reply length the simulator's table (not the
     // application's: the peer must not share its faults) gives `command`.
     static Bytes DefaultReply(std::uint16_t command) {
-        return Reply(command, Bytes(std::max(sim::UnitState::ReplyLength(command), 0), 0));
+        return simtest::Frame(command, Bytes(std::max(sim::UnitState::ReplyLength(command), 0), 0));
     }
     // A block payload of 64 little-endian words.
     static Bytes BlockReply(const std::vector<std::uint16_t>& words) {
@@ -104,7 +101,7 @@ public:
             payload[2 * w] = static_cast<std::uint8_t>(words[w] & 0xFF);
             payload[2 * w + 1] = static_cast<std::uint8_t>(words[w] >> 8);
         }
-        return Reply(0x2009, payload);
+        return simtest::Frame(0x2009, payload);
     }
 
     // Answers the commands in `replies` with their payloads and block reads
@@ -115,7 +112,7 @@ public:
             auto block = frame.command == 0x2009 ? blocks.find(frame.Payload(0)) : blocks.end();
             auto reply = replies.find(frame.command);
             return Answer{block != blocks.end()    ? BlockReply(block->second)
-                          : reply != replies.end() ? Reply(frame.command, reply->second)
+                          : reply != replies.end() ? simtest::Frame(frame.command, reply->second)
                                                    : DefaultReply(frame.command)};
         };
     }
