@@ -172,13 +172,9 @@ private:
 class PeerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (int attempt = 0; attempt < 50 && peer == nullptr; ++attempt) {
-            auto candidate = std::make_unique<ScriptedPeer>(
-                simtest::TestAddress(41, simtest::CurrentTestName(), attempt));
-            if (candidate->Start()) {
-                peer = std::move(candidate);
-            }
-        }
+        peer = simtest::StartOnFreeAddress(41, simtest::CurrentTestName(), [](std::string address) {
+            return std::make_unique<ScriptedPeer>(std::move(address));
+        });
         ASSERT_NE(peer, nullptr) << "no free loopback address for the scripted peer";
         connection = std::make_unique<TCPCom>(peer->Address().c_str());
         ASSERT_TRUE(connection->IsConnected());
