@@ -224,8 +224,7 @@ TEST_F(Discovery, UnitCyclesAndDiscoveriesKeepDescriptorsAndHeap) {
         return;
     }
     sim::SimUnit& sim = AddUnit("127.53.0.2", 51530);
-    win::SetStandardOutputSink([](std::string_view) {});
-    win::SetDebugOutputSink([](std::string_view) {});
+    OutputCapture quiet(false);
     SlotTable table;
     auto cycles = [&](int discoveries) {
         for (int d = 0; d < discoveries; ++d) {
@@ -253,8 +252,6 @@ TEST_F(Discovery, UnitCyclesAndDiscoveriesKeepDescriptorsAndHeap) {
     EXPECT_EQ(resourcetest::OpenDescriptors(), descriptors);
     // One lost connection object alone is 2 kB; 200 cycles would lose 400 kB.
     EXPECT_LT(resourcetest::HeapInUse() - heap, 64 * 1024);
-    win::SetStandardOutputSink({});
-    win::SetDebugOutputSink({});
 }
 
 // The network interfaces of this process's namespace.
