@@ -4,15 +4,13 @@
 #pragma once
 
 #include "platform/DebugOutput.h"
+#include "tests/infra/TempFolder.h"
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -32,29 +30,8 @@ inline std::string_view Text(const std::uint8_t* data, std::size_t size) {
 // This process's folder for the files a harness writes: in memory under
 // /dev/shm when there is one (profile writes flush every file), removed at exit.
 inline const std::string& ScratchFolder() {
-    static const struct Scratch {
-        std::string path = [] {
-            std::string p = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-            p += "/tm80-fuzz-XXXXXX";
-            Check(mkdtemp(p.data()) != nullptr);
-            return p;
-        }();
-        ~Scratch() {
-            std::error_code ignored;
-            std::filesystem::remove_all(path, ignored);
-        }
-    } scratch;
-    return scratch.path;
-}
-
-inline void WriteBytes(const std::string& path, std::string_view bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    static const TempFolder scratch(true);
+    return scratch.Path();
 }
 
 // The input as N texts, each ended by a 0 byte (missing ones are empty), and the rest.

@@ -74,11 +74,11 @@ void LoadAndSaveConfiguration(const Files& files) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const Files files;
-    const std::string_view bytes = fuzz::Text(data, size);
+    const std::string bytes(fuzz::Text(data, size));
     for (const std::string& path :
          {files.languages + "/Languages.ini", files.languages + "/KD50.ENG",
           files.languages + "/KD50.DEU", files.options, files.configuration}) {
-        fuzz::WriteBytes(path, bytes);
+        WriteFile(path, bytes);
     }
     std::filesystem::remove(files.saved);
     ResetEnvironment();

@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto [texts, rest] = fuzz::SplitFields<5>(data + 1, size - 1);
     const auto& [section, key, value, otherSection, otherKey] = texts;
     const std::string single = fuzz::ScratchFolder() + "/single.ini";
-    fuzz::WriteBytes(single, rest);
+    WriteFile(single, std::string(rest));
 
     // Any buffer size: the copy stays inside it and is terminated.
     std::vector<char> buffer(1 + (mode >> 3) * 40, '\x55');
@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const char* valueArg = action >= 2 ? nullptr : value.c_str();
     const std::optional<std::string> otherBefore = Get(single, otherSection, otherKey);
     const std::string batched = fuzz::ScratchFolder() + "/batched.ini";
-    fuzz::WriteBytes(batched, rest);
+    WriteFile(batched, std::string(rest));
 
     Check(win::WritePrivateProfileStringA(section.c_str(), keyArg, valueArg, single.c_str()) != 0);
     // Names and values are written verbatim, as on Windows: one with a line
@@ -104,6 +104,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(batch.Write(otherSection.c_str(), otherKey.c_str(), second.c_str()) != 0);
         Check(batch.Commit() != 0);
     }
-    Check(fuzz::ReadBytes(single) == fuzz::ReadBytes(batched));
+    Check(ReadFile(single) == ReadFile(batched));
     return 0;
 }

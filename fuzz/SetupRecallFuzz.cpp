@@ -51,8 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::SilenceOutput();
     const std::string file = fuzz::ScratchFolder() + "/unit.TM80";
     const std::string copy = fuzz::ScratchFolder() + "/copy.TM80";
-    fuzz::WriteBytes(file, fuzz::Text(data, size));
-    fuzz::WriteBytes(copy, fuzz::Text(data, size));
+    WriteFile(file, std::string(fuzz::Text(data, size)));
+    WriteFile(copy, std::string(fuzz::Text(data, size)));
 
     Slot recalled;
     const Slot untouched;

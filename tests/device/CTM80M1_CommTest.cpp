@@ -119,7 +119,7 @@ TEST_F(CommTest, NotesSendTheirFirstSixteenCharacters) {
     // The unit answers with what it now holds: the written characters.
     peer->SetHandler([](const PeerFrame& frame) {
         return Answer{
-            ScriptedPeer::Reply(frame.command, Bytes(frame.bytes.begin() + 7, frame.bytes.end()))};
+            simtest::Frame(frame.command, Bytes(frame.bytes.begin() + 7, frame.bytes.end()))};
     });
     ASSERT_EQ(unit->WriteUserNote("ABCDEFGHIJKLMNOPQRS"), 1);
     ASSERT_EQ(unit->ReadUserNote(), 1);

@@ -17,6 +17,7 @@
 #include "tests/device/OutputCapture.h"
 #include "tests/device/PrivateNamespace.h"
 #include "tests/device/ResourceUsage.h"
+#include "tests/infra/TempFolder.h"
 #include "tools/DiscoverCommand.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +30,6 @@
 #include <set>
 #include <string>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -224,8 +224,7 @@ TEST_F(Discovery, UnitCyclesAndDiscoveriesKeepDescriptorsAndHeap) {
         return;
     }
     sim::SimUnit& sim = AddUnit("127.53.0.2", 51530);
-    win::SetStandardOutputSink([](std::string_view) {});
-    win::SetDebugOutputSink([](std::string_view) {});
+    OutputCapture quiet(false);
     SlotTable table;
     auto cycles = [&](int discoveries) {
         for (int d = 0; d < discoveries; ++d) {
@@ -253,8 +252,6 @@ TEST_F(Discovery, UnitCyclesAndDiscoveriesKeepDescriptorsAndHeap) {
     EXPECT_EQ(resourcetest::OpenDescriptors(), descriptors);
     // One lost connection object alone is 2 kB; 200 cycles would lose 400 kB.
     EXPECT_LT(resourcetest::HeapInUse() - heap, 64 * 1024);
-    win::SetStandardOutputSink({});
-    win::SetDebugOutputSink({});
 }
 
 // The network interfaces of this process's namespace.
@@ -273,9 +270,7 @@ std::vector<std::string> Interfaces() {
 // with no route for the broadcast (a namespace whose loopback is down).
 TEST(DiscoverCommand, ASearchThatCannotBeSentIsAFailure) {
     if (!nstest::Inside()) {
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
+        const auto withoutSocket = [] {
             OutputCapture out;
             const int lowestFree = ::dup(0);
             ::close(lowestFree);
@@ -283,11 +278,9 @@ TEST(DiscoverCommand, ASearchThatCannotBeSentIsAFailure) {
             ::setrlimit(RLIMIT_NOFILE, &limit);
             // Loopback only, should the socket come after all.
             const int result = RunDiscoverCommand({"--broadcast", "127.255.255.255"}, false);
-            _exit(result == 1 && out.Stdout().empty() ? 0 : 1);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "without a socket";
+            return result == 1 && out.Stdout().empty() ? 0 : 1;
+        };
+        EXPECT_EQ(RunInChild(withoutSocket), 0) << "without a socket";
         nstest::RunInPrivateNamespace(simtest::CurrentTestName(), "");
         return;
     }

@@ -1,5 +1,5 @@
 // Keeps what is written to standard output and to the debugger output channel
-// while it lives.
+// while it lives; with `keep` false drops it (long runs whose heap is measured).
 #pragma once
 
 #include "platform/DebugOutput.h"
@@ -9,7 +9,7 @@
 
 class OutputCapture {
 public:
-    OutputCapture() {
+    explicit OutputCapture(bool keep = true) : keep_(keep) {
         win::SetStandardOutputSink([this](std::string_view t) { Append(stdout_, t); });
         win::SetDebugOutputSink([this](std::string_view t) { Append(debug_, t); });
     }
@@ -29,13 +29,14 @@ public:
 private:
     void Append(std::string& to, std::string_view text) {
         std::lock_guard guard(lock_);
-        to.append(text);
+        to.append(keep_ ? text : std::string_view());
     }
     std::string Copy(const std::string& from) const {
         std::lock_guard guard(lock_);
         return from;
     }
 
+    const bool keep_;
     mutable std::mutex lock_;
     std::string stdout_, debug_;
 };

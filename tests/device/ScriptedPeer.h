@@ -6,6 +6,7 @@
 
 #include "device/CTM80M1_Comm.h"
 #include "device/TCPCom.h"
+#include "sim/FrameReader.h"
 #include "sim/SocketUtil.h"
 #include "sim/UnitState.h"
 #include "tests/sim/RawClient.h"
@@ -26,9 +27,8 @@ namespace testpeer {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct PeerFrame {
-    std::uint16_t command = 0;
-    Bytes bytes; // the whole frame, header included
+// A frame as the peer received it, taken apart by the simulator's reader.
+struct PeerFrame : sim::ReceivedFrame {
     std::uint8_t Payload(std::size_t i) const { return bytes.at(6 + i); }
 };
 
@@ -89,13 +89,10 @@ public:
         return closed_;
     }
 
-    static Bytes Reply(std::uint16_t command, const Bytes& payload) {
-        return simtest::Frame(command, payload);
-    }
     // A zero payload of the reply length the simulator's table (not the
     // application's: the peer must not share its faults) gives `command`.
     static Bytes DefaultReply(std::uint16_t command) {
-        return Reply(command, Bytes(std::max(sim::UnitState::ReplyLength(command), 0), 0));
+        return simtest::Frame(command, Bytes(std::max(sim::UnitState::ReplyLength(command), 0), 0));
     }
     // A block payload of 64 little-endian words.
     static Bytes BlockReply(const std::vector<std::uint16_t>& words) {
@@ -104,7 +101,7 @@ public:
             payload[2 * w] = static_cast<std::uint8_t>(words[w] & 0xFF);
             payload[2 * w + 1] = static_cast<std::uint8_t>(words[w] >> 8);
         }
-        return Reply(0x2009, payload);
+        return simtest::Frame(0x2009, payload);
     }
 
     // Answers the commands in `replies` with their payloads and block reads
@@ -115,7 +112,7 @@ public:
             auto block = frame.command == 0x2009 ? blocks.find(frame.Payload(0)) : blocks.end();
             auto reply = replies.find(frame.command);
             return Answer{block != blocks.end()    ? BlockReply(block->second)
-                          : reply != replies.end() ? Reply(frame.command, reply->second)
+                          : reply != replies.end() ? simtest::Frame(frame.command, reply->second)
                                                    : DefaultReply(frame.command)};
         };
     }
@@ -138,34 +135,24 @@ private:
             ++closed_;
         }
     }
-    // False when the client closed its side or the connection broke.
-    static bool ReadExactly(int fd, std::uint8_t* to, std::size_t count) {
-        return count == 0 || ::recv(fd, to, count, MSG_WAITALL) == static_cast<ssize_t>(count);
-    }
     void ServeConnection(int fd) {
-        for (;;) {
-            PeerFrame frame;
-            frame.bytes.resize(6);
-            if (!ReadExactly(fd, frame.bytes.data(), 6)) {
-                return;
-            }
-            frame.command = static_cast<std::uint16_t>(frame.bytes[2] | (frame.bytes[3] << 8));
-            std::size_t length = frame.bytes[4] | (frame.bytes[5] << 8);
-            frame.bytes.resize(6 + length);
-            if (!ReadExactly(fd, frame.bytes.data() + 6, length)) {
-                return;
-            }
-            Handler handler;
-            {
-                std::lock_guard lock(mutex_);
-                frames_.push_back(frame);
-                handler = handler_;
-            }
-            Answer answer = handler ? handler(frame) : Answer{DefaultReply(frame.command)};
-            // Loopback takes a reply this small whole.
-            ::send(fd, answer.bytes.data(), answer.bytes.size(), MSG_NOSIGNAL);
-            if (answer.close) {
-                return;
+        sim::FrameReader reader;
+        std::uint8_t received[512];
+        for (ssize_t n; (n = ::recv(fd, received, sizeof received, 0)) > 0;) {
+            reader.Append(received, static_cast<std::size_t>(n));
+            for (PeerFrame frame; reader.Next(frame);) {
+                Handler handler;
+                {
+                    std::lock_guard lock(mutex_);
+                    frames_.push_back(frame);
+                    handler = handler_;
+                }
+                Answer answer = handler ? handler(frame) : Answer{DefaultReply(frame.command)};
+                // Loopback takes a reply this small whole.
+                ::send(fd, answer.bytes.data(), answer.bytes.size(), MSG_NOSIGNAL);
+                if (answer.close) {
+                    return;
+                }
             }
         }
     }
@@ -185,13 +172,9 @@ private:
 class PeerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (int attempt = 0; attempt < 50 && peer == nullptr; ++attempt) {
-            auto candidate = std::make_unique<ScriptedPeer>(
-                simtest::TestAddress(41, simtest::CurrentTestName(), attempt));
-            if (candidate->Start()) {
-                peer = std::move(candidate);
-            }
-        }
+        peer = simtest::StartOnFreeAddress(41, simtest::CurrentTestName(), [](std::string address) {
+            return std::make_unique<ScriptedPeer>(std::move(address));
+        });
         ASSERT_NE(peer, nullptr) << "no free loopback address for the scripted peer";
         connection = std::make_unique<TCPCom>(peer->Address().c_str());
         ASSERT_TRUE(connection->IsConnected());

@@ -7,9 +7,9 @@
 #include "device/SlotTable.h"
 #include "device/TCPCom.h"
 #include "platform/Clock.h"
+#include "sim/SocketUtil.h"
 #include "tests/sim/SimTestUnit.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sys/ioctl.h>
@@ -46,9 +46,7 @@ bool WaitPending(const TCPCom& com, int count) {
 int ListenWithoutAccepting(const char* address, int backlog) {
     int listener = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in at{};
-    at.sin_family = AF_INET;
-    at.sin_port = htons(5000);
-    at.sin_addr.s_addr = ::inet_addr(address);
+    EXPECT_TRUE(sim::MakeAddress(address, 5000, at));
     EXPECT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
     EXPECT_EQ(::listen(listener, backlog), 0);
     return listener;

@@ -25,16 +25,22 @@ inline std::string TestAddress(int second, const std::string& name, int attempt 
            std::to_string(h % 253 + 2);
 }
 
-// A started unit on the first free address of that series; nullptr when none could be had.
-inline std::unique_ptr<sim::SimUnit> StartUnit(int second, const std::string& name,
-                                               sim::UnitConfig config = {}) {
+// The first `make(address)` of that series whose Start() succeeds; nullptr when none did.
+template <class Make> auto StartOnFreeAddress(int second, const std::string& name, Make make) {
     for (int attempt = 0; attempt < 50; ++attempt) {
-        config.address = TestAddress(second, name, attempt);
-        if (auto unit = std::make_unique<sim::SimUnit>(config); unit->Start()) {
-            return unit;
+        if (auto started = make(TestAddress(second, name, attempt)); started->Start()) {
+            return started;
         }
     }
-    return nullptr;
+    return decltype(make(name))();
+}
+
+inline std::unique_ptr<sim::SimUnit> StartUnit(int second, const std::string& name,
+                                               sim::UnitConfig config = {}) {
+    return StartOnFreeAddress(second, name, [&config](const std::string& address) {
+        config.address = address;
+        return std::make_unique<sim::SimUnit>(config);
+    });
 }
 
 } // namespace simtest
