@@ -2,8 +2,11 @@
 // nothing, the printouts and the JSON, what each command does to the unit,
 // watch, and setups saved on one unit and recalled on another.
 #include "tools/Tm80Ctl.h"
+#include "device/CTM80M1_Comm.h"
 #include "tests/infra/TempFolder.h"
 #include "tests/sim/SimTestUnit.h"
+#include "tools/CtlArguments.h"
+#include "tools/CtlReport.h"
 #include "tools/JsonWriter.h"
 
 #include <QJsonArray>
@@ -220,6 +223,26 @@ TEST_F(CtlTest, SettingCommandsReachTheUnit) {
 
     Out("@ flash");
     EXPECT_EQ(unit->LedFlashes(), 1);
+}
+
+// discover hands on the words after it, without itself.
+TEST(CtlArgumentsTest, DiscoverPassesOnTheWordsAfterIt) {
+    CtlArguments parsed;
+    EXPECT_EQ(CtlArguments::Parse({"discover", "--broadcast", "127.1.2.255"}, parsed), "");
+    EXPECT_EQ(parsed.discoverArgs, (Args{"--broadcast", "127.1.2.255"}));
+}
+
+// info lists the entries that have both edges, however small, or "none".
+TEST(CtlReportTest, InfoListsTheBandsWithBothEdgesOrNone) {
+    UnitSlot slot{0, nullptr, std::make_unique<CTM80M1_Comm>(nullptr)};
+    EXPECT_NE(ctlreport::InfoText(slot).find("\nBands\n  none\n\nChannel"), npos);
+    slot.bandCount = 1;
+    slot.bandEntries[0] = {1, 1, 6, "X"};
+    slot.bandTexts[0] = "X: 0 - 0";
+    slot.bandEntries[1] = {1, 0, 7, "Y"};
+    slot.bandEntries[2] = {0, 1, 7, "Y"};
+    const std::string text = ctlreport::InfoText(slot);
+    EXPECT_NE(text.find("\nBands\n  6  X: 0 - 0\n\nChannel"), npos) << text;
 }
 
 TEST(JsonWriter, EscapesAndNests) {
