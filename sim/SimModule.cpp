@@ -60,6 +60,16 @@ std::vector<std::string> RequestedCodes(const std::vector<std::uint8_t>& request
 
 } // namespace
 
+std::optional<std::uint32_t> AnswerAddress(std::uint32_t source) {
+    if (source == INADDR_ANY) {
+        source = INADDR_LOOPBACK;
+    }
+    if ((source >> 24) != 127) {
+        return std::nullopt;
+    }
+    return source;
+}
+
 std::vector<std::uint8_t> MakeSearchRequest() {
     std::string text = "MA";
     text.append(6, '\xFF');
@@ -238,16 +248,11 @@ void SimModule::Serve() {
         if (n <= 0) {
             continue;
         }
-        // The simulator talks to loopback only: searches from elsewhere get no answer.
-        // A search sent before any address was chosen (source 0.0.0.0, as in a
-        // namespace whose default route has no source) came from this host:
-        // its answer goes to loopback.
-        if (from.sin_addr.s_addr == htonl(INADDR_ANY)) {
-            from.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        }
-        if ((ntohl(from.sin_addr.s_addr) >> 24) != 127) {
+        const std::optional<std::uint32_t> answerTo = AnswerAddress(ntohl(from.sin_addr.s_addr));
+        if (!answerTo) {
             continue;
         }
+        from.sin_addr.s_addr = htonl(*answerTo);
         request.resize(static_cast<std::size_t>(n));
         std::vector<std::uint8_t> answer = BuildAnswer(request);
         if (answer.empty()) {

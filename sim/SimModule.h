@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -75,5 +76,11 @@ private:
 // "MA", six 0xFF bytes, CR LF, "PW " CR LF and the 42 codes each with CR LF:
 // the 183-byte search request as the application sends it.
 std::vector<std::uint8_t> MakeSearchRequest();
+
+// Where the answer to a search from `source` (host order) goes: loopback only,
+// so nullopt for a search from elsewhere. A search sent before any address was
+// chosen (source 0.0.0.0, as in a namespace whose default route has no source)
+// came from this host: its answer goes to 127.0.0.1.
+std::optional<std::uint32_t> AnswerAddress(std::uint32_t source);
 
 } // namespace sim

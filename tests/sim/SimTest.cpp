@@ -287,6 +287,21 @@ TEST(SimModule, BroadcastSearchIsAnsweredByEveryModuleOnThePort) {
     EXPECT_EQ(first.ModuleSearches(), 1);
 }
 
+// Answers go to loopback only; a search from 0.0.0.0 came from this host.
+TEST(SimModule, AnswersGoToLoopbackOnly) {
+    const struct {
+        std::uint32_t source;
+        std::optional<std::uint32_t> answerTo;
+    } rows[] = {{0x00000000, 0x7F000001},
+                {0x7F000001, 0x7F000001},
+                {0x7FFFFFFE, 0x7FFFFFFE},
+                {0x01020304, std::nullopt},
+                {0x80000001, std::nullopt}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(sim::AnswerAddress(row.source), row.answerTo) << std::hex << row.source;
+    }
+}
+
 TEST(Tm80sim, RunsUnitsUntilTerminated) {
     QProcess sim; // killed when the test stops early
     sim.setProcessChannelMode(QProcess::MergedChannels);
