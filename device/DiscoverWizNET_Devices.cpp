@@ -20,7 +20,7 @@ namespace {
 
 constexpr const char* kStars = "*****************************************************";
 constexpr int kPauseAfterSearchMs = 100;
-constexpr int kAnswerBufferSize = 500;
+constexpr int kAnswerBufferSize = WizNetSearch::kAnswerBufferSize;
 // Each TCP wait (the connect, each reply) takes what is left of the window,
 // but never more than a unit's 1000 ms reply budget, so one module that
 // accepts and never answers cannot use up the window of all the others, and

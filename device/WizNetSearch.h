@@ -18,6 +18,7 @@ public:
     static constexpr const char* kDefaultBroadcastAddress = "255.255.255.255";
     static constexpr std::size_t kMacOffset = 2;   // answer bytes 2..7
     static constexpr std::size_t kTextOffset = 10; // answer lines start at byte 10
+    static constexpr int kAnswerBufferSize = 500;  // the discovery's receive buffer
 
     static std::array<std::uint8_t, kRequestSize> Request();
 

@@ -13,7 +13,7 @@ namespace {
 
 using fuzz::Check;
 
-constexpr int kAnswerBufferSize = 500; // as the discovery receives
+constexpr int kAnswerBufferSize = WizNetSearch::kAnswerBufferSize;
 
 // Sends the datagram to a UDP socket on 127.0.0.1 and receives it into `to`
 // as the discovery's poll does; nothing arrives of one larger than the system sends.
