@@ -33,7 +33,7 @@ void RemoveButton::DrawItem(const DRAWITEMSTRUCT& item) {
     dc.FillSolidRect(r.left, r.bottom - 1, r.Width(), 1, dark);
     dc.FillSolidRect(r.right - 1, r.top, 1, r.Height(), dark);
 
-    // The cross, centred, a third of the smaller side from each edge.
+    // The cross, centred, a quarter of the smaller side in from each edge.
     const int side = std::min(r.Width(), r.Height());
     const int half = std::max(2, side / 4);
     const int shift = pressed ? 1 : 0;
