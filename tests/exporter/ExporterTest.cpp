@@ -203,7 +203,9 @@ TEST(Exporter, ReadsOnlyAndRequestsNeverReachTheUnit) {
                     (f.command == 0x1003 && f.bytes.size() > 6 && f.bytes[6] == 0x00))
             << std::hex << "command 0x" << f.command;
     }
-    // A stop wakes the server's listener rather than waiting out its 2 s poll.
+    // A stop wakes the server's listener rather than waiting out its 2 s poll,
+    // which a scrape just before has started afresh.
+    EXPECT_EQ(rig.Scraped("tm80_up"), 1);
     const auto stop = Clock::now();
     rig.exporter->Stop();
     EXPECT_LT(Clock::now() - stop, 1500ms); // about 90 ms; the poll would take 2 s
