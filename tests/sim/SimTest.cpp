@@ -1,6 +1,7 @@
 // The simulated unit's answers, state and faults and its module's search
 // answers, seen through raw sockets; the tm80sim program's options and lines.
 #include "sim/SimModule.h"
+#include "tests/device/PrivateNamespace.h"
 #include "tests/sim/RawClient.h"
 #include "tests/sim/SimTestUnit.h"
 
@@ -343,6 +344,11 @@ TEST(Tm80sim, RunsUnitsUntilTerminated) {
 }
 
 TEST(Tm80sim, RejectsBadOptions) {
+    // In a network namespace of its own with no interface up: the refused
+    // address outside loopback could not be reached even if tm80sim tried.
+    if (nstest::RanInPrivateNamespace("")) {
+        return;
+    }
     const std::pair<QStringList, const char*> cases[] = {
         {{}, "no --unit given"},
         {{"--unit", "10.1.2.3"}, "--unit needs a loopback address"},
