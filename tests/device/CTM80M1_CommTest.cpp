@@ -1,6 +1,6 @@
-// The unit model against a scripted peer: the bytes each operation sends, how
-// values are clamped, how replies are parsed, and what happens when
-// exchanges fail.
+// The unit model against a scripted peer: the reads that fill its identity,
+// bands, note and tables, the blocks each asks for, and what a failed block
+// read leaves.
 #include "tests/device/ScriptedPeer.h"
 
 #include <cstring>
@@ -58,118 +58,6 @@ protected:
         return blocks;
     }
 };
-
-TEST_F(CommTest, RequestsCarryTheClampedValues) {
-    const std::array<int, 8> bands = {0, 1, 2, 3, 4, 5, 6, 7};
-    const std::array<int, 8> wide = {17, -1, 0, 0, 0, 0, 0, 15};
-    const struct {
-        const char* name;
-        std::function<int(CTM80M1_Comm&)> operation;
-        int result;
-        const char* sent; // empty: nothing may be sent
-    } cases[] = {
-        {OP(SetOutputAdjustment(3, -2)), 1, "16 00 00 10 02 00 03 FE"},
-        {OP(SetOutputAdjustment(3, 20)), 1, "16 00 00 10 02 00 03 0C"},
-        {OP(SetOutputAdjustment(7, -13)), 1, "16 00 00 10 02 00 07 F4"},
-        {OP(SetOutputAdjustment(9, -10)), 1, "16 00 00 10 02 00 09 F8"},
-        {OP(SetOutputAdjustment(10, 0)), 0, ""},
-        {OP(SetOutputAdjustment(-1, 0)), 0, ""},
-        {OP(SetCalibrationValue(2, 1, 0, 200)), 1, "16 00 00 30 03 00 00 73 21"},
-        {OP(SetCalibrationValue(0, 0, 0, 5)), 1, "16 00 00 30 03 00 00 0C 00"},
-        {OP(SetCalibrationValue(2, 1, 8, 3)), 1, "16 00 00 30 03 00 08 08 21"},
-        {OP(SetCalibrationValue(7, 0, 9, 255)), 1, "16 00 00 30 03 00 09 77 70"},
-        {OP(SetCalibrationValue(9, 1, 1, 50)), 1, "16 00 00 30 03 00 01 32 01"},
-        {OP(SetCalibrationValue(0, 0, 10, 50)), 0, ""},
-        {OP(SetCalibrationValue(0, 0, -1, 50)), 0, ""},
-        {OP(SetCalibrationValue(0, 2, 0, 50)), 0, ""},
-        {OP(SelectCalibrationBand(1, 3)), 1, "16 00 01 30 01 00 39"},
-        {OP(SelectCalibrationBand(5, 2)), 1, "16 00 01 30 01 00 28"},
-        {OP(SelectCalibrationBand(1, 8)), 1, "16 00 01 30 01 00 09"},
-        {OP(SelectCalibrationBand(-1, 2)), 0, ""},
-        {OP(SetSplitAndBands(1, bands)), 1, "16 00 04 10 0A 00 01 00 00 10 20 30 40 50 60 70"},
-        {OP(SetSplitAndBands(3, wide)), 1, "16 00 04 10 0A 00 00 00 10 F0 00 00 00 00 00 F0"},
-        {OP(SetSplitAndBands(-1, bands)), 0, ""},
-        {OP(FactoryReset(3)), 1, "16 00 02 30 01 00 30"},
-        {OP(FactoryReset(9)), 1, "16 00 02 30 01 00 00"},
-        {OP(FlashLeds()), 1, "16 00 01 10 06 00 06 00 00 00 00 00"},
-        {OP(ReadBlock(12)), 1, "16 00 09 20 01 00 0C"},
-        {OP(ReadIdentity()), 1, "16 00 01 20 00 00"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        peer->ClearFrames();
-        EXPECT_EQ(c.operation(*unit), c.result);
-        // A status read after each case shows whether the case itself sent anything.
-        unit->ReadStatus();
-        auto frames = peer->Frames();
-        ASSERT_FALSE(frames.empty());
-        EXPECT_EQ(frames.front().bytes, Hex(*c.sent ? c.sent : "16 00 02 20 00 00"));
-    }
-    // Settings that succeeded are kept clamped; split and bands, and factory
-    // resets, leave the model alone.
-    EXPECT_EQ(unit->settings.adjustments[3], 12);
-    EXPECT_EQ(unit->settings.adjustments[9], -8);
-    EXPECT_EQ(unit->calibration.calibration[2][0], 115);
-    EXPECT_EQ(unit->calibration.calibration[0][1], 50);
-    EXPECT_EQ(unit->settings.split, 0);
-    EXPECT_EQ(unit->settings.bandSelection[1], 0);
-}
-
-TEST_F(CommTest, NotesSendTheirFirstSixteenCharacters) {
-    // The unit answers with what it now holds: the written characters.
-    peer->SetHandler([](const PeerFrame& frame) {
-        return Answer{
-            simtest::Frame(frame.command, Bytes(frame.bytes.begin() + 7, frame.bytes.end()))};
-    });
-    ASSERT_EQ(unit->WriteUserNote("ABCDEFGHIJKLMNOPQRS"), 1);
-    ASSERT_EQ(unit->ReadUserNote(), 1);
-    auto frames = peer->Frames();
-    ASSERT_EQ(frames.size(), 2u);
-    EXPECT_EQ(frames[0].bytes, Hex("16 00 03 10 11 00 80 41 42 43 44 45 46 47 48 49 4A 4B 4C 4D "
-                                   "4E 4F 50"));
-    Bytes read = Hex("16 00 03 10 11 00");
-    read.resize(23, 0);
-    EXPECT_EQ(frames[1].bytes, read);
-    EXPECT_STREQ(unit->identity.userNote.data(), "");
-    ASSERT_EQ(unit->WriteUserNote("short"), 1);
-    EXPECT_STREQ(unit->identity.userNote.data(), "short");
-}
-
-TEST_F(CommTest, StatusAndSettingReplies) {
-    const struct {
-        const char* tail; // status reply bytes 8-11
-        double temperature, voltage, current;
-    } cases[] = {{"2D 00 78 0F", 45, 12.0, 1.5},
-                 {"2D FF 9C 0F", 45, -10.0, 1.5},
-                 {"F6 01 00 FF", -10, 25.6, 25.5}};
-    for (const auto& c : cases) {
-        peer->SetHandler(ScriptedPeer::Answering(
-            {{0x2002, Hex((std::string("09 09 09 09 09 09 09 09 ") + c.tail).c_str())}}));
-        ASSERT_EQ(unit->ReadStatus(), 1);
-        EXPECT_DOUBLE_EQ(unit->status.temperature, c.temperature);
-        EXPECT_DOUBLE_EQ(unit->status.voltage, c.voltage);
-        EXPECT_DOUBLE_EQ(unit->status.current, c.current);
-    }
-
-    peer->SetHandler(ScriptedPeer::Answering({{0x4004, Hex("FF AA 90 70 85 10 2F F0 00 30")}}));
-    unit->settings.bandSelection.fill(5);
-    ASSERT_EQ(unit->ReadSplitAndBands(), 1);
-    EXPECT_EQ(unit->settings.split, 1);
-    EXPECT_EQ(unit->settings.bandSelection, (std::array<int, 8>{0, 7, 0, 1, 2, 0, 0, 3}));
-    peer->SetHandler(ScriptedPeer::Answering({{0x4000, Hex("14 EC 05 FB 0C F4 0D 80 09 F7")}}));
-    ASSERT_EQ(unit->ReadOutputAdjustments(), 1);
-    EXPECT_EQ(unit->settings.adjustments,
-              (std::array<std::int8_t, 10>{12, -12, 5, -5, 12, -12, 12, -12, 8, -8}));
-
-    peer->SetHandler(ScriptedPeer::Answering({{0x3001, {0x51}}}));
-    ASSERT_EQ(unit->SelectCalibrationBand(0, 5), 1);
-    EXPECT_EQ(unit->calibration.calibrationBand, 5);
-    EXPECT_EQ(unit->calibration.calibrationSplit, 1);
-    peer->SetHandler(ScriptedPeer::Answering({{0x3001, {0x90}}}));
-    ASSERT_EQ(unit->SelectCalibrationBand(1, 3), 1);
-    EXPECT_EQ(unit->calibration.calibrationBand, 0);
-    EXPECT_EQ(unit->calibration.calibrationSplit, 0);
-}
 
 TEST_F(CommTest, ReadsFillIdentityBandsNoteAndTables) {
     Words product(64, 0), noteBlock(64, 0);
@@ -298,36 +186,6 @@ TEST_F(CommTest, AFailedBlockReadChangesNothingTheModelHolds) {
         EXPECT_STREQ(unit->identity.userNote.data(), noteRead ? "" : "old note");
         EXPECT_STREQ(unit->identity.productIdentifier.data(), "old product");
     }
-}
-
-TEST_F(CommTest, StaleInputIsDroppedAndAReplyToAnotherRequestFails) {
-    // A reply whose header names another command, or another length, is not
-    // this request's answer, however long it is.
-    for (const auto& [header, result] : {std::pair{"16 00 04 40 0A 00", 1},
-                                         {"16 00 00 40 0A 00", 0},    // the code of 0x4000
-                                         {"16 00 04 40 0B 00", 0}}) { // another length
-        SCOPED_TRACE(header);
-        peer->SetHandler([header = header](const PeerFrame&) {
-            Bytes reply = Hex(header);
-            reply.resize(16, 0x01);
-            return Answer{reply};
-        });
-        unit->settings.split = 0;
-        EXPECT_EQ(unit->ReadSplitAndBands(), result);
-        EXPECT_EQ(unit->settings.split, result);
-    }
-}
-
-TEST_F(CommTest, UnitClosingMidReplyLeavesAnEmptyNote) {
-    peer->SetHandler([](const PeerFrame&) {
-        return Answer{Hex("16 00 03 10 10 00 41 42 43 44"), true};
-    });
-    std::strcpy(unit->identity.userNote.data(), "old note");
-    unit->ReadUserNote();
-    EXPECT_STREQ(unit->identity.userNote.data(), "ABCD");
-    // The note check takes a vanished unit's empty note for a lost connection.
-    unit->ReadUserNote();
-    EXPECT_STREQ(unit->identity.userNote.data(), "");
 }
 
 } // namespace

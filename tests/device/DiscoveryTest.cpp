@@ -35,31 +35,6 @@
 
 namespace {
 
-TEST(WizNetSearch, FindsCodesAtLineStartsOnly) {
-    const struct {
-        const char* text;
-        const char* code;
-        std::optional<std::string> value;
-    } cases[] = {
-        {"MC00:08:DC\r\nLI127.1.2.3\r\nST LISTEN\r\n", "LI", "127.1.2.3"},
-        {"LI127.1.2.3\r\n", "LI", "127.1.2.3"},                 // the first line
-        {"MC00:08:DC\r\nSM255.0.0.0\r\n", "LI", std::nullopt},  // no address line
-        {"MNWIZ LINK 1\r\nLI127.0.0.9\r\n", "LI", "127.0.0.9"}, // "LI" inside a value
-        {"MNWIZ LINK 1\r\nSM255.0.0.0\r\n", "LI", std::nullopt},
-        {"LI10.0.0.9\r\nSTCONNECT\r\n", "ST", "CONNECT"},
-        {"STUDP", "ST", "UDP"}, // no CR: up to the end
-        {"", "LI", std::nullopt},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        auto found = WizNetSearch::FindLine(c.text, c.code);
-        ASSERT_EQ(found.has_value(), c.value.has_value());
-        if (found) {
-            EXPECT_EQ(std::string(WizNetSearch::LineValue(*found)), *c.value);
-        }
-    }
-}
-
 TEST(WizNetSearch, AddressOctetsTakeTheLowEightBits) {
     const struct {
         const char* afterCode;

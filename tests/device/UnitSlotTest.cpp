@@ -212,41 +212,4 @@ TEST_F(SlotTest, OpenReadsTheUnitInOrderAndFillsTheCopies) {
     EXPECT_EQ(slot->Unit()->settings.bandSelection[0], UnitSlot::kBands - 1);
 }
 
-// The open sequence stops at its first failed exchange, whichever it is: no
-// window, nothing for the main window to show. (The fault matrix fails the
-// first exchange; these fail later ones.)
-TEST_F(SlotTest, OpenStopsAtItsFirstFailedExchange) {
-    const struct {
-        const char* name;
-        int answered; // frames answered before the unit fails
-        bool hangUp;  // hangs up, or else stays silent
-    } cases[] = {{"hangs up after the flash", 1, true}, {"silent from the first block", 4, false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto answered = std::make_shared<std::atomic<int>>(0);
-        peer->SetHandler([answered, c](const PeerFrame& frame) {
-            return ++*answered <= c.answered ? Answer{ScriptedPeer::DefaultReply(frame.command)}
-                                             : Answer{{}, c.hangUp};
-        });
-        peer->ClearFrames();
-        RecordingHost host;
-        auto slot = MakeSlot();
-        EXPECT_EQ(slot->Open(&host), 0);
-        EXPECT_EQ(slot->DeviceWindow(), nullptr);
-        EXPECT_TRUE(host.log.empty());
-        EXPECT_EQ(peer->Frames().size(), static_cast<std::size_t>(c.answered + 1));
-    }
-}
-
-TEST_F(SlotTest, DestructionClosesTheConnectionFirst) {
-    RecordingHost host;
-    {
-        auto slot = MakeSlot(std::make_unique<RecordingComm>(connection.get(), host.log, *peer));
-        slot->Open(&host);
-        host.log.clear();
-        EXPECT_EQ(peer->ClosedConnections(), 0);
-    }
-    EXPECT_EQ(host.log, (std::vector<std::string>{"unit, peer saw close: 1", "window"}));
-}
-
 } // namespace

@@ -1,6 +1,5 @@
-// The device window: template, tabs, pane list and layout, page switching,
-// hiding by the close box and showing again; its status header and identity
-// pane, read from the unit's slot, its colours and the setup file recalled last.
+// The device window: template, tabs and pane list as it opens; its status
+// header read from the unit's slot, its colours and the setup file recalled last.
 #include "device/UnitFlags.h"
 #include "infra/ColorScheme.h"
 #include "infra/Environment.h"
@@ -19,7 +18,6 @@ using win::RGB;
 
 class DefaultDlgTest : public On<72> {
 protected:
-    DefaultDlg& OpenOne() { return Window(AddUnit(StartUnit({.note = "Mast 7"}))); }
     static bool Shown(const win::CWnd& wnd) { return !wnd.GetNative()->isHidden(); }
     // Which pages are shown, as a string of 0 and 1.
     static std::string ShownPages(DefaultDlg& w) {
@@ -72,120 +70,6 @@ TEST_F(DefaultDlgTest, OpensHiddenWithTheFirstPageStarted) {
     info.UpdateValues();
     EXPECT_EQ(info.GetDlgItemText(Info::kIdDeviceId), "Edited");
     EXPECT_EQ(Window(0).GetIdentityPane().GetDlgItemText(Info::kIdAddress), a.Config().address);
-}
-
-TEST_F(DefaultDlgTest, PanesSitOnTheirFramesAndTheIdentityFrameMoves) {
-    DefaultDlg& w = OpenOne();
-    const CRect page = RectIn(w, DefaultDlg::kIdPageFrame);
-    const CRect tabs = RectIn(w, w.GetTabStrip());
-    const CRect identity = RectIn(w, DefaultDlg::kIdIdentityFrame);
-    // The identity frame runs from the tabs' right end down to their bottom,
-    // below the page area.
-    EXPECT_EQ(identity.left, tabs.right);
-    EXPECT_GE(identity.top, page.bottom);
-    EXPECT_EQ(identity.bottom, tabs.bottom);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(RectIn(w, *w.GetPage(i)->GetWindow()), page) << i;
-    }
-    EXPECT_EQ(RectIn(w, w.GetStatusHeader()), RectIn(w, DefaultDlg::kIdHeaderFrame));
-    EXPECT_EQ(RectIn(w, w.GetIdentityPane()), identity);
-    // The tabs stay clickable above the page area they overlap.
-    w.ShowNormal();
-    Settle();
-    const QWidget* top = w.GetNative()->childAt((tabs.left + tabs.right) / 4, tabs.bottom - 3);
-    EXPECT_EQ(top, w.GetTabStrip().GetNative());
-}
-
-TEST_F(DefaultDlgTest, ChoosingATabShowsExactlyThatPage) {
-    DefaultDlg& w = OpenOne();
-    w.ShowNormal();
-    Settle();
-    ClickTab(w, 1);
-    EXPECT_EQ(w.GetCurrentPage(), 1);
-    EXPECT_EQ(ShownPages(w), "010");
-    ClickTab(w, 0);
-    EXPECT_EQ(ShownPages(w), "100");
-    // The system page's calibration switch adds the third tab, once.
-    w.ShowCalibrationTab(true);
-    w.ShowCalibrationTab(true);
-    ASSERT_EQ(w.GetTabStrip().GetItemCount(), 3);
-    EXPECT_EQ(w.GetTabStrip().GetItemText(2), "Calibration");
-    ClickTab(w, 2);
-    EXPECT_EQ(ShownPages(w), "001");
-    // Taking the tab away while its page shows goes back home.
-    w.ShowCalibrationTab(false);
-    EXPECT_EQ(w.GetTabStrip().GetItemCount(), 2);
-    EXPECT_EQ(w.GetCurrentPage(), 0);
-    EXPECT_EQ(ShownPages(w), "100");
-    EXPECT_EQ(w.GetTabStrip().GetCurSel(), 0);
-}
-
-TEST_F(DefaultDlgTest, CloseBoxHidesAndShowingAgainKeepsThePage) {
-    DefaultDlg& w = OpenOne();
-    SlotTable::Position& position = TheSlotTable().At(0);
-    const auto showAgain = [&] {
-        position.windowShown = true;
-        w.ShowNormal();
-        Settle();
-    };
-    const auto hidden = [&] { return !w.IsWindowVisible() && !position.windowShown; };
-    showAgain();
-    ClickTab(w, 1);
-    w.GetNative()->window()->close();
-    Settle();
-    EXPECT_TRUE(hidden());
-    EXPECT_TRUE(w.IsWindow());
-    showAgain();
-    EXPECT_TRUE(w.IsWindowVisible());
-    EXPECT_EQ(w.GetCurrentPage(), 1);
-    EXPECT_EQ(w.GetTabStrip().GetCurSel(), 1);
-    EXPECT_EQ(ShownPages(w), "010");
-    // Escape and the hidden "Exit" button hide it as well; Enter does not.
-    QTest::keyClick(w.GetNative(), Qt::Key_Return);
-    Settle();
-    EXPECT_TRUE(w.IsWindowVisible());
-    QTest::keyClick(w.GetNative(), Qt::Key_Escape);
-    Settle();
-    EXPECT_TRUE(hidden());
-    showAgain();
-    w.SendMessage(win::WM_COMMAND, win::MAKEWPARAM(win::IDCANCEL, win::BN_CLICKED), 0);
-    EXPECT_TRUE(hidden());
-    // A minimised window is restored.
-    showAgain();
-    w.ShowWindow(win::SW_MINIMIZE);
-    Settle();
-    EXPECT_TRUE(w.IsMinimized());
-    w.Restore();
-    Settle();
-    EXPECT_FALSE(w.IsMinimized());
-    EXPECT_TRUE(w.IsWindowVisible());
-    w.BringToFront();
-    EXPECT_TRUE(w.IsWindowVisible());
-}
-
-// Windows opened, their pages refreshed and closed again many times: the
-// process's descriptors and heap do not grow.
-TEST_F(DefaultDlgTest, OpenRefreshCloseCyclesKeepDescriptorsAndHeap) {
-    sim::SimUnit& unit = StartUnit({.note = "Mast 7"});
-    auto cycles = [&](int count) {
-        for (int i = 0; i < count; ++i) {
-            DefaultDlg& w = Window(AddUnit(unit));
-            for (int page = 0; page < DefaultDlg::kPageCount; ++page) {
-                w.GetPage(page)->UpdateValues();
-            }
-            w.UpdateHeader();
-            TheSlotTable().Release(w.GetUnitIndex());
-            Settle();
-        }
-        unit.ClearFrames();
-    };
-    cycles(3); // first-time allocations: fonts, images, statics
-    const int descriptors = resourcetest::OpenDescriptors();
-    const long heap = resourcetest::HeapInUse();
-    cycles(20);
-    EXPECT_EQ(resourcetest::OpenDescriptors(), descriptors);
-    // One window kept alive would be far more than this.
-    EXPECT_LT(resourcetest::HeapInUse() - heap, 256 * 1024);
 }
 
 TEST_F(DefaultDlgTest, HeaderShowsUnitLineInItsColoursRecalledFileLogoAndQuietAlarm) {

@@ -1,7 +1,8 @@
-// The device window's connection watch (timer 1001 re-reads the note), and
-// the window never waiting on a unit: a healthy unit keeps its pace beside
-// units that answer badly, an action waits for its own unit only, and removal
-// and exit with exchanges in flight end at once.
+// The device window's connection watch (timer 1001 re-reads the note: a failed
+// read is a lost connection), and the window never waiting on a unit: a
+// healthy unit keeps its pace beside units that answer badly, an action waits
+// for its own unit only, and removal and exit with exchanges in flight end at
+// once.
 #include "device/UnitFlags.h"
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 
@@ -30,24 +31,6 @@ protected:
     }
 };
 
-TEST_F(NoteCheckTest, SilentUnitIsFlaggedAndStaysFlaggedAfterRecovery) {
-    sim::SimUnit& unit = StartUnit({.note = "Mast 7"});
-    const int index = AddUnit(unit);
-    unit.SetFault(sim::Fault::Silent);
-    // Each unanswered read blocks for its one-second budget.
-    ASSERT_TRUE(WaitUntil([&] { return Lost(index); }, 8000));
-    EXPECT_STREQ(Slot(index).Unit()->identity.userNote.data(), "");
-    ASSERT_EQ(dialogs->History().size(), 1u);
-    EXPECT_EQ(dialogs->History()[0].message.text, LostText(index, unit));
-    // A silent unit's note is read every ten seconds only.
-    unit.SetFault(sim::Fault::None);
-    ASSERT_TRUE(WaitUntil(
-        [&] { return std::string(Slot(index).Unit()->identity.userNote.data()) == "Mast 7"; },
-        16000));
-    ASSERT_TRUE(WaitForNoteReads(unit, 1));
-    EXPECT_TRUE(Lost(index));
-}
-
 TEST_F(NoteCheckTest, AFailedReadIsALostConnectionWhateverTheNote) {
     sim::SimUnit& unit = StartUnit({.note = ""});
     const int index = AddUnit(unit);
@@ -58,53 +41,6 @@ TEST_F(NoteCheckTest, AFailedReadIsALostConnectionWhateverTheNote) {
     unit.SetFault(sim::Fault::Silent);
     ASSERT_TRUE(WaitUntil([&] { return Lost(index) && dialogs->History().size() == 1; }, 14000));
     EXPECT_EQ(dialogs->History()[0].message.text, LostText(index, unit));
-}
-
-TEST_F(NoteCheckTest, ChangedNoteFlagsOnlyThatUnitAndIsToldOncePerConnection) {
-    sim::SimUnit& a = StartUnit({.note = "Mast 7"});
-    sim::SimUnit& b = StartUnit({.note = "Roof 2"});
-    const int ia = AddUnit(a);
-    const int ib = AddUnit(b);
-    // Unchanged notes, read by the timer with the window hidden: no loss.
-    ASSERT_TRUE(WaitForNoteReads(a, 2));
-    EXPECT_FALSE(Window(ia).IsWindowVisible());
-    EXPECT_FALSE(Lost(ia) || Lost(ib));
-    a.SetNote("other");
-    ASSERT_TRUE(WaitUntil([&] { return Lost(ia); }));
-    ASSERT_TRUE(WaitForNoteReads(b, 2));
-    EXPECT_FALSE(Lost(ib));
-    EXPECT_EQ(Slot(ia).userNote, "Mast 7"); // the slot keeps the note read at open
-    b.SetNote("other too");
-    ASSERT_TRUE(WaitUntil([&] { return Lost(ib); }));
-    // Both keep being found lost on every tick; each has told it once.
-    ASSERT_TRUE(WaitForNoteReads(a, 2) && WaitForNoteReads(b, 2));
-    const auto& shown = dialogs->History();
-    ASSERT_EQ(shown.size(), 2u);
-    for (const int index : {ia, ib}) {
-        const sim::SimUnit& named = index == ia ? a : b;
-        EXPECT_EQ(shown[index == ia ? 0 : 1].message.text,
-                  "Device " + std::to_string(index + 1) + " (" + named.Config().address +
-                      ") now reports the note \"" + named.Note() +
-                      "\"; remove it and add it again to control it.");
-        EXPECT_FALSE(Window(index).IsLostNoticeArmed());
-    }
-    EXPECT_EQ(shown[0].message.caption, "Communication to TM80");
-    EXPECT_EQ(shown[0].message.type, win::MB_OK);
-
-    // Removed, its window stops checking. The position released, the unit
-    // added again is another connection: not lost, and its loss told again.
-    TheSlotTable().Release(ia);
-    EXPECT_FALSE(Lost(ia));
-    const int reads = NoteReads(a);
-    WaitUntil([] { return false; }, 2500);
-    EXPECT_EQ(NoteReads(a), reads);
-    ASSERT_EQ(AddUnit(a), ia);
-    ASSERT_TRUE(WaitForNoteReads(a, 2));
-    EXPECT_FALSE(Lost(ia));
-    EXPECT_TRUE(Window(ia).IsLostNoticeArmed());
-    a.SetNote("third");
-    ASSERT_TRUE(WaitUntil([&] { return shown.size() == 3; }));
-    EXPECT_TRUE(shown[2].message.text.starts_with("Device " + std::to_string(ia + 1)));
 }
 
 class UnitWaitsTest : public On<79> {

@@ -154,41 +154,6 @@ TEST_F(PrimarySetupTest, SplitButtonsAndSendSettings) {
     EXPECT_EQ(first->command, 0x1004); // the bands went first
 }
 
-// Writes the unit does not confirm are taken back: the page (and through the
-// slot the main window's row) shows what the unit last confirmed.
-TEST_F(PrimarySetupTest, WritesTheUnitDoesNotTakeAreTakenBack) {
-    const std::int8_t held = Slot(0).adjustments[2];
-    unit->SetFault(sim::Fault::Garbage);
-    QTest::mouseClick(page->Columns().Split24().GetNative(), Qt::LeftButton);
-    QTest::keyClick(page->Columns().Slider(3).GetNative(), Qt::Key_Right);
-    Settle();
-    ASSERT_EQ(Payloads(*unit, 0x1004).size(), 1u);
-    ASSERT_EQ(Payloads(*unit, 0x1000).size(), 1u);
-    EXPECT_EQ(Slot(0).split, 0);
-    EXPECT_EQ(page->Columns().Split18().GetCheck(), win::BST_CHECKED);
-    EXPECT_EQ(Slot(0).adjustments[2], held);
-    EXPECT_EQ(page->Columns().Slider(3).GetPos(), -held);
-}
-
-TEST_F(PrimarySetupTest, TabGoesThroughThePageInReadingOrderThenTheTabStrip) {
-    ASSERT_TRUE(WaitUntil([&] { return Window(0).GetNative()->window()->isActiveWindow(); }));
-    std::vector<int> expected = {OutputColumns::kIdSplit18, OutputColumns::kIdSplit24};
-    for (int n = 1; n <= 8; ++n) {
-        expected.push_back(page->BandText(n).GetDlgCtrlID());
-        expected.push_back(page->Columns().Slider(n).GetDlgCtrlID());
-    }
-    expected.push_back(DefaultDlg::kIdTabStrip);
-    expected.push_back(OutputColumns::kIdSplit18);
-    page->Columns().Split18().SetFocus();
-    std::vector<int> visited;
-    for (std::size_t k = 0; k < expected.size(); ++k) {
-        const win::CWnd* focus = win::CWnd::GetFocus();
-        visited.push_back(focus != nullptr ? focus->GetDlgCtrlID() : -1);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    }
-    EXPECT_EQ(visited, expected);
-}
-
 using CalibrationTest = PageTest<Calibration, 77, DefaultDlg::kCalibrationPage>;
 
 TEST_F(CalibrationTest, BandSplitAndSliderEndsReachTheUnit) {

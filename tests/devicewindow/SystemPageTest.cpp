@@ -1,6 +1,5 @@
-// The system page against simulated units: health and its lights, the alarm
-// blink of the header, bands and layout, note editing, the calibration tab
-// and Hard Copy.
+// The system page against simulated units: identity, bands and their lights,
+// the monitoring layout, dates, note editing and Hard Copy.
 #include "device/UnitFlags.h"
 #include "devicewindow/HardCopy.h"
 #include "devicewindow/Info.h"
@@ -73,71 +72,6 @@ protected:
     }
     sim::SimUnit* unit = nullptr;
 };
-
-TEST_F(SystemPageTest, TemperatureLightsTextsAndBlink) {
-    SystemDlg& page = Open({.note = "Mast 7"});
-    const struct {
-        int temperature;
-        const char* text;
-        COLORREF light;
-        bool alarm;
-    } cases[] = {
-        {80, "80 \260C", kGreen, false},
-        {81, "81 \260C", kYellow, true},
-        {200, "-56 \260C", kGreen, false}, // the unit's byte is signed
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.temperature);
-        unit->SetStatus(c.temperature, 125, 20);
-        const char expected = RefreshExpectingBlink(page);
-        EXPECT_EQ(page.MonitorValue(SystemDlg::Temperature).GetWindowText(), c.text);
-        EXPECT_EQ(page.MonitorLight(SystemDlg::Temperature).GetFillColor(), c.light);
-        EXPECT_EQ(AlarmLook(0), c.alarm ? expected : '-');
-    }
-    EXPECT_EQ(page.MonitorValue(SystemDlg::Voltage).GetWindowText(), "12.5 V");
-    EXPECT_EQ(page.MonitorValue(SystemDlg::Current).GetWindowText(), "2.0 A");
-    EXPECT_EQ(page.MonitorValue(SystemDlg::Power).GetWindowText(), "25.0 W");
-
-    // Hot: the label alternates tick by tick; cooled down it goes back to its
-    // quiet look from whichever phase it was in.
-    unit->SetTemperature(90);
-    std::string looks;
-    for (int tick = 0; tick < 4; ++tick) {
-        const char expected = RefreshExpectingBlink(page);
-        looks += AlarmLook(0);
-        EXPECT_EQ(AlarmLook(0), expected);
-    }
-    EXPECT_TRUE(looks == "Y-Y-" || looks == "-Y-Y") << looks;
-    if (AlarmLook(0) != 'Y') {
-        RefreshNow(page);
-    }
-    ASSERT_EQ(AlarmLook(0), 'Y');
-    unit->SetTemperature(41);
-    for (int tick = 0; tick < 2; ++tick) {
-        RefreshNow(page);
-        EXPECT_EQ(AlarmLook(0), '-');
-    }
-}
-
-TEST_F(SystemPageTest, OneCounterForAllUnitsAndItsWrap) {
-    SystemDlg& pa = Sys(AddUnit(StartUnit({.note = "A"})));
-    SystemDlg& pb = Sys(AddUnit(StartUnit({.note = "B"})));
-    pa.KillTimer(SystemDlg::kStatusTimer);
-    pb.KillTimer(SystemDlg::kStatusTimer);
-    const int start = AlarmBlinkCounter();
-    RefreshNow(pa);
-    RefreshNow(pb);
-    RefreshNow(pa);
-    EXPECT_EQ(AlarmBlinkCounter(), start + 3);
-    // The timers of both pages step it too, about once a second each.
-    pa.SetTimer(SystemDlg::kStatusTimer, SystemDlg::kStatusTimerMs);
-    pb.SetTimer(SystemDlg::kStatusTimer, SystemDlg::kStatusTimerMs);
-    const int now = AlarmBlinkCounter();
-    EXPECT_TRUE(WaitUntil([&] { return AlarmBlinkCounter() >= now + 4; }, 5000));
-    AlarmBlinkCounter() = INT_MAX;
-    SystemDlg::StepAlarmBlinkCounter();
-    EXPECT_EQ(AlarmBlinkCounter(), 1);
-}
 
 TEST_F(SystemPageTest, IdentityAndThreeBands) {
     SystemDlg& page =
@@ -225,20 +159,6 @@ TEST_F(SystemPageTest, NoteEditConfirmedCancelledAndFailing) {
     EXPECT_EQ(NoteWrites().size(), 2u);
     EXPECT_STREQ(slot.Unit()->identity.userNote.data(), "");
     EXPECT_EQ(slot.userNote, "Roof 3");
-}
-
-TEST_F(SystemPageTest, CalibrationTabOffAndOn) {
-    SystemDlg& page = Open({.note = "Mast 7"});
-    Tabctrlplus& tabs = Window(0).GetTabStrip();
-    EXPECT_EQ(page.DisplayCalibration().GetCheck(), win::BST_UNCHECKED);
-    Click(page.DisplayCalibration());
-    ASSERT_EQ(tabs.GetItemCount(), 3);
-    EXPECT_EQ(tabs.GetItemText(2), "Calibration");
-    Click(page.DisplayCalibration());
-    EXPECT_EQ(tabs.GetItemCount(), 2);
-    EXPECT_EQ(Window(0).GetCurrentPage(), DefaultDlg::kSystemPage);
-    Click(page.DisplayCalibration());
-    EXPECT_EQ(tabs.GetItemCount(), 3);
 }
 
 TEST_F(SystemPageTest, HardCopyPdfPngAndUnwritable) {

@@ -1,6 +1,6 @@
-// Profile files as Windows writes them (UTF-16 with a byte-order mark, a
-// folder that may not be written), write batches byte for byte against single
-// writes, and writers killed at random points.
+// Profile files as Windows writes them (UTF-16 with a byte-order mark), write
+// batches byte for byte against single writes, and writers killed at random
+// points.
 #include "../device/ResourceUsage.h"
 #include "../infra/TempFolder.h"
 #include "platform/Profile.h"
@@ -96,31 +96,6 @@ TEST(ProfileUnicode, ReadsAndKeepsWritingUtf16) {
     EXPECT_EQ(Get(file, "S", "k"), "??x");
 }
 
-// Windows writes such a file in place; only the atomic replacement needs the folder.
-TEST(ProfileWrite, AFileInAFolderThatMayNotBeWrittenIsWrittenInPlace) {
-    TempFolder dir(true);
-    ASSERT_EQ(chmod(dir.Path().c_str(), 0755), 0);
-    const std::string folder = dir / "locked";
-    std::filesystem::create_directory(folder);
-    const std::string file = folder + "/in-place.ini";
-    WriteFile(file, "[S]\r\nk=1\r\n");
-    if (geteuid() == 0) {
-        ASSERT_EQ(chown(file.c_str(), kNobody, kNobody), 0);
-    }
-    ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
-    const int status = RunInChild(
-        [&] {
-            const bool written = WritePrivateProfileStringA("S", "k", "22", file.c_str()) != 0;
-            const bool created =
-                WritePrivateProfileStringA("S", "k", "1", (folder + "/new.ini").c_str());
-            return written && !created ? 0 : 1;
-        },
-        true);
-    chmod(folder.c_str(), 0755);
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(ReadFile(file), "[S]\r\nk=22\r\n");
-}
-
 TEST(ProfileWriteBatch, LeavesExactlyTheBytesOfTheSameSingleWrites) {
     const std::pair<const char*, std::optional<std::string>> fixtures[] = {
         {"windows", kWindowsFile},
@@ -164,23 +139,6 @@ TEST(ProfileWriteBatch, LeavesExactlyTheBytesOfTheSameSingleWrites) {
         EXPECT_EQ(Get(batched, "DEVICE", "SPLIT"), "1");
     }
     EXPECT_EQ(resourcetest::OpenDescriptors(), descriptors); // every write closed what it opened
-}
-
-TEST(ProfileWriteBatch, FailsWithoutItsFolderAndDropsWhatIsNotCommitted) {
-    TempFolder dir(true);
-    {
-        win::ProfileWriteBatch batch(dir / "absent/setup.TM80");
-        EXPECT_NE(batch.Write("DEVICE", "SPLIT", "1"), 0);
-        EXPECT_EQ(batch.Commit(), 0);
-    }
-    EXPECT_FALSE(std::filesystem::exists(dir / "absent"));
-    {
-        win::ProfileWriteBatch onlyDeletes(dir / "none.ini");
-        EXPECT_NE(onlyDeletes.Write("DEVICE", "SPLIT", nullptr), 0);
-        EXPECT_NE(onlyDeletes.Commit(), 0);
-        EXPECT_NE(onlyDeletes.Write("DEVICE", "SPLIT", "1"), 0); // never committed
-    }
-    EXPECT_FALSE(std::filesystem::exists(dir / "none.ini"));
 }
 
 // A sanitizer makes every fork and write several times slower.

@@ -10,17 +10,6 @@
 
 namespace {
 
-sockaddr_in Address(const char* text, std::uint16_t port) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    a.sin_addr.s_addr = win::inet_addr(text);
-    return a;
-}
-sockaddr* Sa(sockaddr_in& a) {
-    return reinterpret_cast<sockaddr*>(&a);
-}
-
 TEST(WinSockStartup, SocketsAreRefusedUntilStartedAndCountsBalance) {
     int before = win::WSAStartupCount();
     if (before == 0) {
@@ -34,53 +23,6 @@ TEST(WinSockStartup, SocketsAreRefusedUntilStartedAndCountsBalance) {
     EXPECT_EQ(win::WSAStartupCount(), before + 1);
     EXPECT_EQ(win::WSACleanup(), 0);
     EXPECT_EQ(win::WSAStartupCount(), before);
-}
-
-// Errors as Windows tells them: connecting to 0.0.0.0 fails; a receive
-// time-out on a blocking socket is WSAETIMEDOUT, an empty non-blocking socket
-// WSAEWOULDBLOCK (the transport treats them differently). A one-byte "1" sets
-// a boolean option.
-TEST(WinSockTest, ErrorsAndOptionsAsOnWindows) {
-    win::WSADATA data{};
-    ASSERT_EQ(win::WSAStartup(win::MAKEWORD(2, 2), &data), 0);
-    win::SOCKET client = win::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in at = Address("0.0.0.0", 5000);
-    EXPECT_EQ(win::connect(client, Sa(at), sizeof at), win::SOCKET_ERROR);
-    EXPECT_EQ(win::WSAGetLastError(), win::WSAEADDRNOTAVAIL);
-    EXPECT_EQ(win::closesocket(client), 0);
-
-    win::SOCKET listener = win::socket(AF_INET, SOCK_STREAM, 0);
-    at = Address("127.11.9.1", 0);
-    ASSERT_EQ(win::bind(listener, Sa(at), sizeof at), 0);
-    ASSERT_EQ(win::listen(listener, 4), 0);
-    int len = sizeof at;
-    ASSERT_EQ(win::getsockname(listener, Sa(at), &len), 0);
-    client = win::socket(AF_INET, SOCK_STREAM, 0);
-    ASSERT_EQ(win::connect(client, Sa(at), sizeof at), 0);
-    win::DWORD timeout = 50;
-    ASSERT_EQ(win::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<char*>(&timeout),
-                              sizeof timeout),
-              0);
-    char byte = 0;
-    std::int64_t start = win::ProcessClock();
-    EXPECT_EQ(win::recv(client, &byte, 1, 0), win::SOCKET_ERROR);
-    EXPECT_EQ(win::WSAGetLastError(), win::WSAETIMEDOUT);
-    EXPECT_GE(win::ProcessClock() - start, 40);
-    win::u_long mode = 1;
-    ASSERT_EQ(win::ioctlsocket(client, win::FIONBIO_, &mode), 0);
-    EXPECT_EQ(win::recv(client, &byte, 1, 0), win::SOCKET_ERROR);
-    EXPECT_EQ(win::WSAGetLastError(), win::WSAEWOULDBLOCK);
-    win::closesocket(client);
-    win::closesocket(listener);
-
-    const win::SOCKET udp = win::socket(AF_INET, SOCK_DGRAM, 0);
-    EXPECT_EQ(win::setsockopt(udp, SOL_SOCKET, SO_BROADCAST, "1", 1), 0);
-    int value = 0;
-    socklen_t size = sizeof value;
-    ASSERT_EQ(::getsockopt(static_cast<int>(udp), SOL_SOCKET, SO_BROADCAST, &value, &size), 0);
-    EXPECT_NE(value, 0);
-    win::closesocket(udp);
-    win::WSACleanup();
 }
 
 TEST(ProcessClock, CountsWallTimeWhileSleeping) {
