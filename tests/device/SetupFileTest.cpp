@@ -236,6 +236,9 @@ TEST(UnitHistory, KeepsTheNewestReadingsInTimeOrder) {
         // A clock set back does not put a reading before the newest.
         history.Record(Reading(0));
         EXPECT_EQ(history.Newest().timeMs, recorded * kSecond);
+        history.Clear();
+        EXPECT_EQ(history.Size(), 0u);
+        EXPECT_EQ(history.Recorded(), 0u);
     }
     // The default ring holds a day of readings once a second in the memory the README states.
     UnitHistory day;

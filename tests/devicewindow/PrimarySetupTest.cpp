@@ -215,6 +215,7 @@ TEST_F(CalibrationTest, FactoryResetAsksAndSaysWhetherItWorked) {
         SCOPED_TRACE(c.boxes.back());
         unit->SetCalibration(1, 4, 90);
         slot.calibrationTable[1][4] = 90;
+        slot.referenceTable[1][4] = 91;
         unit->ClearFrames();
         dialogs->ClearHistory();
         dialogs->AnswerMessageBox(c.answer);
@@ -236,9 +237,10 @@ TEST_F(CalibrationTest, FactoryResetAsksAndSaysWhetherItWorked) {
         if (c.resets != 0 && !c.silent) {
             EXPECT_NE(slot.calibrationTable[1][4], 90);
             EXPECT_EQ(slot.calibrationTable[1][4], unit->Calibration(1, 4));
+            EXPECT_EQ(slot.referenceTable[1][4], unit->Reference(1, 4));
         } else {
             EXPECT_EQ(slot.calibrationTable[1][4], 90);
-            EXPECT_NE(slot.referenceTable[1][4], 0);
+            EXPECT_EQ(slot.referenceTable[1][4], 91);
         }
     }
 }
