@@ -130,6 +130,13 @@ TEST(TcpTransport, BufferedBytesComeInOrderAndGoWithFlushInput) {
     EXPECT_LT(win::ProcessClock() - start, 2000);
     EXPECT_EQ(byte, 0x5A);
     EXPECT_TRUE(com.IsConnected());
+
+    // The receive that meets the unit's reset ends the connection.
+    unit->SetFault(sim::Fault::Reset);
+    const std::uint8_t typeQuery[] = {0x16, 0x00, 0x00, 0x00, 0x00, 0x00};
+    ASSERT_EQ(com.Send(typeQuery, sizeof typeQuery), 1);
+    EXPECT_EQ(com.ReceiveByte(&byte), 0);
+    EXPECT_FALSE(com.IsConnected());
 }
 
 // Closing the application closes every unit at once: the ones that answer
