@@ -2,18 +2,23 @@
 
 namespace win {
 
-void ScriptedCommonDialogs::Record(const Shown& shown) {
-    shown_.push_back(shown);
-    if (hook_) {
-        hook_(shown);
+namespace {
+
+// The next scripted answer into `out`; false when it is a cancel or there is none.
+template <class T> bool Take(std::deque<std::optional<T>>& answers, T& out) {
+    if (answers.empty()) {
+        return false;
     }
+    const std::optional<T> answer = answers.front();
+    answers.pop_front();
+    out = answer.value_or(out);
+    return answer.has_value();
 }
 
+} // namespace
+
 int ScriptedCommonDialogs::MessageBox(const MessageBoxRequest& request) {
-    Shown shown;
-    shown.kind = Kind::MessageBox;
-    shown.message = request;
-    Record(shown);
+    shown_.push_back({Kind::MessageBox, request, {}, {}});
     if (!messageAnswers_.empty()) {
         const int answer = messageAnswers_.front();
         messageAnswers_.pop_front();
@@ -30,37 +35,13 @@ int ScriptedCommonDialogs::MessageBox(const MessageBoxRequest& request) {
 }
 
 bool ScriptedCommonDialogs::ChooseFile(const FileDialogRequest& request, std::string& path) {
-    Shown shown;
-    shown.kind = request.save ? Kind::SaveFile : Kind::OpenFile;
-    shown.file = request;
-    Record(shown);
-    if (fileAnswers_.empty()) {
-        return false;
-    }
-    const std::optional<std::string> answer = fileAnswers_.front();
-    fileAnswers_.pop_front();
-    if (!answer) {
-        return false;
-    }
-    path = *answer;
-    return true;
+    shown_.push_back({request.save ? Kind::SaveFile : Kind::OpenFile, {}, request, {}});
+    return Take(fileAnswers_, path);
 }
 
 bool ScriptedCommonDialogs::ChooseColor(const ColorRequest& request, COLORREF& colour) {
-    Shown shown;
-    shown.kind = Kind::Color;
-    shown.color = request;
-    Record(shown);
-    if (colorAnswers_.empty()) {
-        return false;
-    }
-    const std::optional<COLORREF> answer = colorAnswers_.front();
-    colorAnswers_.pop_front();
-    if (!answer) {
-        return false;
-    }
-    colour = *answer;
-    return true;
+    shown_.push_back({Kind::Color, {}, {}, request});
+    return Take(colorAnswers_, colour);
 }
 
 } // namespace win

@@ -2,14 +2,12 @@
 // from the script (first in, first out per kind), so nothing runs modally.
 // Without a scripted answer a message box answers IDOK for MB_OK boxes and
 // IDCANCEL (IDNO for yes/no boxes) otherwise; file and colour choices are
-// cancelled. A hook may run while a request is "showing" (for example to look
-// at the windows behind it).
+// cancelled.
 #pragma once
 
 #include "platform/ui/CommonDialogs.h"
 
 #include <deque>
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -30,7 +28,6 @@ public:
     void CancelFile() { fileAnswers_.emplace_back(std::nullopt); }
     void AnswerColor(COLORREF colour) { colorAnswers_.emplace_back(colour); }
     void CancelColor() { colorAnswers_.emplace_back(std::nullopt); }
-    void OnShow(std::function<void(const Shown&)> hook) { hook_ = std::move(hook); }
 
     const std::vector<Shown>& History() const { return shown_; }
     void ClearHistory() { shown_.clear(); }
@@ -40,11 +37,9 @@ public:
     bool ChooseColor(const ColorRequest& request, COLORREF& colour) override;
 
 private:
-    void Record(const Shown& shown);
     std::deque<int> messageAnswers_;
     std::deque<std::optional<std::string>> fileAnswers_;
     std::deque<std::optional<COLORREF>> colorAnswers_;
-    std::function<void(const Shown&)> hook_;
     std::vector<Shown> shown_;
 };
 

@@ -21,17 +21,12 @@ namespace uitest {
 namespace {
 
 bool IsFrame(const win::CWnd& w) {
-    const win::DWORD style = w.GetStyle();
-    if (dynamic_cast<const win::CDialogEx*>(&w) != nullptr) {
-        return false;
-    }
     const QString kind = QString::fromLatin1(w.GetNative()->metaObject()->className());
-    if (kind == QLatin1String("QGroupBox")) {
-        return true;
-    }
-    const win::DWORD type = style & win::SS_TYPEMASK;
-    return kind.contains(QLatin1String("Label")) &&
-           (type == win::SS_ETCHEDFRAME || type == win::SS_BLACKFRAME);
+    const win::DWORD type = w.GetStyle() & win::SS_TYPEMASK;
+    const bool frameLabel = kind.contains(QLatin1String("Label")) &&
+                            (type == win::SS_ETCHEDFRAME || type == win::SS_BLACKFRAME);
+    return dynamic_cast<const win::CDialogEx*>(&w) == nullptr &&
+           (kind == QLatin1String("QGroupBox") || frameLabel);
 }
 
 bool Allowed(int a, int b, const std::vector<StackedOnPurpose>& allowed) {
@@ -67,20 +62,16 @@ void Walk(const win::CWnd& parent, const std::vector<StackedOnPurpose>& allowed,
         for (std::size_t j = i + 1; j < shown.size(); ++j) {
             const QRect a = shown[i]->GetNative()->geometry();
             const QRect b = shown[j]->GetNative()->geometry();
-            if (!a.intersects(b)) {
-                continue;
-            }
-            if ((IsFrame(*shown[i]) && a.contains(b)) || (IsFrame(*shown[j]) && b.contains(a))) {
-                continue;
-            }
             const int idA = shown[i]->GetDlgCtrlID(), idB = shown[j]->GetDlgCtrlID();
-            if (Allowed(idA, idB, allowed)) {
+            const bool framed =
+                (IsFrame(*shown[i]) && a.contains(b)) || (IsFrame(*shown[j]) && b.contains(a));
+            if (!a.intersects(b) || framed || Allowed(idA, idB, allowed)) {
                 continue;
             }
             const QRect both = a.intersected(b);
-            faults.push_back("controls " + std::to_string(idA) + " and " + std::to_string(idB) +
-                             " overlap by " + std::to_string(both.width()) + "x" +
-                             std::to_string(both.height()) + " pixels");
+            faults.push_back(QString::asprintf("controls %d and %d overlap by %dx%d pixels", idA,
+                                               idB, both.width(), both.height())
+                                 .toStdString());
         }
     }
 }
@@ -116,8 +107,7 @@ void EnsureApplication() {
     static char* argv[] = {name, nullptr};
     // Kept to the end of the process: destroying it among the exit-time
     // destructors would run after Qt's own have gone.
-    static QApplication* app = new QApplication(argc, argv);
-    (void)app;
+    new QApplication(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
 }
 
@@ -209,13 +199,7 @@ win::COLORREF PixelAt(const QImage& image, int x, int y) {
 }
 
 int CountColour(const QImage& image, win::COLORREF colour, int x, int y, int w, int h) {
-    int n = 0;
-    for (int j = y; j < y + h; ++j) {
-        for (int i = x; i < x + w; ++i) {
-            n += PixelAt(image, i, j) == colour ? 1 : 0;
-        }
-    }
-    return n;
+    return CountNear(image, colour, x, y, w, h, 0);
 }
 
 int CountNear(const QImage& image, win::COLORREF colour, int x, int y, int w, int h,

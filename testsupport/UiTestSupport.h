@@ -43,14 +43,11 @@ QWidget* VisibleWindowTitled(const char* title);
 
 // The dialog of class T that owns `window` or one of its children, or nullptr.
 template <class T> T* DialogBehind(QWidget* window) {
-    if (window == nullptr) {
-        return nullptr;
-    }
-    if (auto* dialog = dynamic_cast<T*>(win::EventBridge::OwnerOf(window))) {
-        return dialog;
-    }
-    for (QWidget* child : window->findChildren<QWidget*>()) {
-        if (auto* dialog = dynamic_cast<T*>(win::EventBridge::OwnerOf(child))) {
+    QList<QWidget*> widgets =
+        window != nullptr ? window->findChildren<QWidget*>() : QList<QWidget*>();
+    widgets.prepend(window);
+    for (QWidget* widget : widgets) {
+        if (auto* dialog = dynamic_cast<T*>(win::EventBridge::OwnerOf(widget))) {
             return dialog;
         }
     }

@@ -13,6 +13,8 @@
 #include <QApplication>
 #include <QTest>
 
+#include <algorithm>
+
 namespace apptest {
 
 void Click(const win::CWnd& window, int id) {
@@ -31,10 +33,6 @@ void Press(const CTM80_AppDlg& dlg, Qt::Key key, Qt::KeyboardModifiers modifiers
     QWidget* target = QApplication::activePopupWidget();
     target = target != nullptr ? target : QApplication::focusWidget();
     QTest::keyClick(target != nullptr ? target : dlg.GetNative()->window(), key, modifiers);
-}
-
-bool Active(const CTM80_AppDlg& dlg) {
-    return dlg.GetNative()->window()->isActiveWindow();
 }
 
 void AppTest::Close(CTM80_AppDlg& dlg, CloseBy how) {
@@ -134,13 +132,12 @@ void AppTest::RunWithUnits(int a, const std::vector<std::string>& notes,
 }
 
 sim::SimUnit& AppTest::StartUnit(int a, int b, const std::string& note, bool findable) {
-    sim::UnitConfig config;
-    config.module = findable;
-    config.discoveryPort = discoveryPort_;
-    config.address = Address(a, b);
-    config.note = note;
-    config.serialLow = static_cast<std::uint16_t>(1000 + a * 10 + b);
-    units_.push_back(std::make_unique<sim::SimUnit>(config));
+    units_.push_back(std::make_unique<sim::SimUnit>(
+        sim::UnitConfig{.address = Address(a, b),
+                        .serialLow = static_cast<std::uint16_t>(1000 + a * 10 + b),
+                        .note = note,
+                        .module = findable,
+                        .discoveryPort = discoveryPort_}));
     EXPECT_TRUE(units_.back()->Start()) << units_.back()->Error();
     return *units_.back();
 }
@@ -153,21 +150,26 @@ bool AppTest::RowShown(const CTM80_AppDlg& dlg, int row) {
     for (int k = 0; k < res::kOutputs; ++k) {
         ids.push_back(res::IDC_OUTPUT_FIRST[row] + k);
     }
-    int shown = 0;
-    for (int id : ids) {
-        shown += dlg.GetDlgItem(id) != nullptr && dlg.GetDlgItem(id)->IsWindowVisible() ? 1 : 0;
-    }
+    const auto shown = std::count_if(ids.begin(), ids.end(), [&](int id) {
+        return dlg.GetDlgItem(id) != nullptr && dlg.GetDlgItem(id)->IsWindowVisible();
+    });
     EXPECT_TRUE(shown == 0 || shown == static_cast<int>(ids.size()))
         << "row " << row + 1 << " is partly shown";
     return shown > 0;
 }
 
+std::vector<win::ScriptedCommonDialogs::Shown>
+AppTest::Shown(win::ScriptedCommonDialogs::Kind kind) const {
+    std::vector<win::ScriptedCommonDialogs::Shown> shown;
+    std::copy_if(dialogs->History().begin(), dialogs->History().end(), std::back_inserter(shown),
+                 [kind](const auto& s) { return s.kind == kind; });
+    return shown;
+}
+
 std::vector<std::string> AppTest::Messages() const {
     std::vector<std::string> texts;
-    for (const auto& shown : dialogs->History()) {
-        if (shown.kind == win::ScriptedCommonDialogs::Kind::MessageBox) {
-            texts.push_back(shown.message.text);
-        }
+    for (const auto& shown : Shown(win::ScriptedCommonDialogs::Kind::MessageBox)) {
+        texts.push_back(shown.message.text);
     }
     return texts;
 }

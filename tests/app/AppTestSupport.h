@@ -18,18 +18,12 @@
 
 namespace apptest {
 
-using uitest::Grab;
-using uitest::PixelAt;
-using uitest::RectIn;
-using uitest::Settle;
-using uitest::VisibleWindowTitled;
-using uitest::WaitUntil;
-using uitest::WhenReady;
+using namespace uitest;
 
 // Runs `inside` on the dialog of class T behind the window titled `title` once it shows.
 template <class T, class F> void WhenShown(const char* title, F inside) {
-    WhenReady([title] { return uitest::DialogBehind<T>(VisibleWindowTitled(title)) != nullptr; },
-              [title, inside] { inside(*uitest::DialogBehind<T>(VisibleWindowTitled(title))); });
+    WhenReady([title] { return DialogBehind<T>(VisibleWindowTitled(title)) != nullptr; },
+              [title, inside] { inside(*DialogBehind<T>(VisibleWindowTitled(title))); });
 }
 // Runs `dialog` modally; `inside` runs once it shows.
 template <class D, class F> int RunModal(D& dialog, F inside) {
@@ -43,7 +37,6 @@ std::string LabelText(const win::CWnd& window, int id);
 
 // A key as the platform delivers it: to an open menu, the focus or the window.
 void Press(const CTM80_AppDlg& dlg, Qt::Key key, Qt::KeyboardModifiers modifiers = {});
-bool Active(const CTM80_AppDlg& dlg);
 
 enum class CloseBy { Escape, Enter, CloseBox };
 
@@ -82,6 +75,8 @@ protected:
     static bool RowShown(const CTM80_AppDlg& dlg, int row);
 
     std::string ConfigPath() const;
+    std::vector<win::ScriptedCommonDialogs::Shown>
+    Shown(win::ScriptedCommonDialogs::Kind kind) const;
     std::vector<std::string> Messages() const;
 
     std::unique_ptr<TempFolder> folder;
@@ -93,6 +88,12 @@ private:
     std::uint16_t discoveryPort_ = 0;
     std::unique_ptr<WorkingFolder> cwd_;
     std::vector<std::unique_ptr<sim::SimUnit>> units_;
+};
+
+// An AppTest whose units are on 127.<Octet>.x.y.
+template <int Octet> class AppTestOn : public AppTest {
+protected:
+    AppTestOn() : AppTest(Octet) {}
 };
 
 } // namespace apptest

@@ -25,16 +25,6 @@
 
 namespace {
 
-std::unique_ptr<sim::SimUnit> StartUnit(const char* address) {
-    sim::UnitConfig config;
-    config.address = address;
-    config.note = "END TO END";
-    config.module = true;
-    auto unit = std::make_unique<sim::SimUnit>(config);
-    EXPECT_TRUE(unit->Start()) << unit->Error();
-    return unit;
-}
-
 int ExitStatus(int waitStatus) {
     return WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
 }
@@ -59,37 +49,31 @@ std::string Describe(const sim::ReceivedFrame& f) {
 // counts them) and nothing is made in the working folder.
 void CheckCommandLine(const TempFolder& dir, const sim::SimUnit& unit) {
     const std::string empty = dir / "empty";
+    const std::string takes = "tm80: --metrics-listen takes HOST:PORT";
     const struct {
-        const char* name;
-        std::string command;
+        std::string env, args;
         int status;
-        std::string outStart;
-        const char* errStart;
+        std::string outStart, errStart;
     } cases[] = {
-        {"help", "'" TM80_BINARY "' --help", 0, "usage: tm80 [--metrics-listen=HOST:PORT]\n", ""},
-        {"version", "'" TM80_BINARY "' --version", 0, std::string("tm80 ") + kVersion + "\n", ""},
-        {"bad", "'" TM80_BINARY "' --help-me", 2, "", "tm80: unknown argument \"--help-me\""},
-        {"metrics-bad", "'" TM80_BINARY "' --metrics-listen=localhost:9380", 2, "",
-         "tm80: --metrics-listen takes HOST:PORT"},
-        {"metrics-no-value", "'" TM80_BINARY "' --metrics-listen", 2, "",
-         "tm80: --metrics-listen takes HOST:PORT"},
-        {"metrics-taken",
-         "env QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR='" + dir.Path() +
-             "' '" TM80_BINARY "' --metrics-listen=127.63.0.1:5000",
-         1, "", "tm80: cannot listen on 127.63.0.1:5000: cannot bind"},
-        {"display", "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" TM80_BINARY "'", 1, "",
-         "tm80: no display"},
+        {"", "--help", 0, "usage: tm80 [--metrics-listen=HOST:PORT]\n", ""},
+        {"", "--version", 0, std::string("tm80 ") + kVersion + "\n", ""},
+        {"", "--help-me", 2, "", "tm80: unknown argument \"--help-me\""},
+        {"", "--metrics-listen=localhost:9380", 2, "", takes},
+        {"", "--metrics-listen", 2, "", takes},
+        {"QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR='" + dir.Path() + "'",
+         "--metrics-listen=127.63.0.1:5000", 1, "",
+         "tm80: cannot listen on 127.63.0.1:5000: cannot bind"},
+        {"-u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM", "", 1, "", "tm80: no display"},
     };
+    const std::string out = dir / "run.out", err = dir / "run.err";
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.env + " " + c.args);
         // A run that starts the application is stopped after 20 s.
-        const std::string out = dir / (std::string(c.name) + ".out");
-        const std::string err = dir / (std::string(c.name) + ".err");
-        EXPECT_EQ(Shell(empty, "timeout 20 " + c.command + " >'" + out + "' 2>'" + err + "'"),
-                  c.status)
-            << ReadFile(err);
-        EXPECT_EQ(ReadFile(out).rfind(c.outStart, 0), 0u);
+        const int status = Shell(empty, "timeout 20 env " + c.env + " '" TM80_BINARY "' " + c.args +
+                                            " >'" + out + "' 2>'" + err + "'");
         const std::string errors = ReadFile(err);
+        EXPECT_EQ(status, c.status) << errors;
+        EXPECT_EQ(ReadFile(out).rfind(c.outStart, 0), 0u);
         EXPECT_EQ(errors.rfind(c.errStart, 0), 0u) << errors;
         EXPECT_LE(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
     }
@@ -101,9 +85,10 @@ TEST(EndToEnd, Tm80AndTheDemoAgainstTheirUnitInAPrivateNamespace) {
     if (nstest::RanInPrivateNamespace(nstest::kSearchOnLoopback)) {
         return;
     }
-    auto unit = StartUnit("127.63.0.1");
+    sim::SimUnit unit({.address = "127.63.0.1", .note = "END TO END", .module = true});
+    ASSERT_TRUE(unit.Start()) << unit.Error();
     TempFolder dir;
-    CheckCommandLine(dir, *unit);
+    CheckCommandLine(dir, unit);
     const std::string config = MakeWorkFolder(dir, {"127.63.0.1"});
     const std::string work = dir / "work";
     // tm80 gets SIGTERM when its shell reads the end of its input (pclose), once
@@ -121,7 +106,7 @@ TEST(EndToEnd, Tm80AndTheDemoAgainstTheirUnitInAPrivateNamespace) {
     // The device window reads the note about once a second; the discovery's own
     // note read follows its identity request (0x2001).
     const auto noteReads = [&unit, openLength] {
-        const auto frames = unit->Frames();
+        const auto frames = unit.Frames();
         std::vector<std::chrono::steady_clock::time_point> reads;
         for (std::size_t i = openLength; i < frames.size(); ++i) {
             if (frames[i].command == 0x1003 && PayloadByte(frames[i], 0) == 0 &&
@@ -134,10 +119,10 @@ TEST(EndToEnd, Tm80AndTheDemoAgainstTheirUnitInAPrivateNamespace) {
     montest::WaitFor([&] { return noteReads().size() >= 4; }, std::chrono::seconds(60));
     EXPECT_EQ(ExitStatus(::pclose(shell)), 0) << ReadFile(dir / "tm80.out");
     EXPECT_EQ(ReadFile(work + "/SystemTools/Options/Tm80M1System.CFG"), config);
-    EXPECT_GT(unit->ModuleSearches(), 0); // it heard the start-up search
+    EXPECT_GT(unit.ModuleSearches(), 0); // it heard the start-up search
     // The open sequence starts with the flash and the open control; its order
     // is the unit slot's (pinned by its own tests).
-    const auto frames = unit->Frames();
+    const auto frames = unit.Frames();
     ASSERT_GE(frames.size(), openLength);
     EXPECT_EQ(Describe(frames[0]), "1001/6");
     EXPECT_EQ(Describe(frames[1]), "1001/4");
@@ -150,7 +135,6 @@ TEST(EndToEnd, Tm80AndTheDemoAgainstTheirUnitInAPrivateNamespace) {
         EXPECT_GE(gap, std::chrono::milliseconds(800)) << "note reads " << i - 1 << " and " << i;
         EXPECT_LE(gap, std::chrono::milliseconds(1600)) << "note reads " << i - 1 << " and " << i;
     }
-
     // The error log with its banner, the trace of this run.
     EXPECT_NE(ReadFile(work + "/SYSTEM/ERLOGS/KD50.Log").find("PROGRAM START"), std::string::npos);
     const std::string trace = ReadFile(work + "/SystemTools/AppLogs/tm80-trace.log");
@@ -166,9 +150,8 @@ TEST(EndToEnd, Tm80AndTheDemoAgainstTheirUnitInAPrivateNamespace) {
     for (const char* line : {"WizNET", "recvfrom", "TCPCom", "signal"}) {
         EXPECT_EQ(out.find(line), std::string::npos) << out;
     }
-
     // The demo walks the windows, saves its screenshots and ends by itself.
-    unit->ClearFrames();
+    unit.ClearFrames();
     std::filesystem::create_directories(dir / "shots");
     EXPECT_EQ(Shell(work, "QT_QPA_PLATFORM=offscreen timeout 60 '" TM80_DEMO_BINARY
                           "' ../shots >../demo.out 2>&1"),
@@ -180,7 +163,7 @@ TEST(EndToEnd, Tm80AndTheDemoAgainstTheirUnitInAPrivateNamespace) {
     }
     // The walk moved a slider, which wrote an adjustment to the unit; it
     // ended without saving the configuration.
-    const auto walked = unit->Frames();
+    const auto walked = unit.Frames();
     EXPECT_TRUE(std::any_of(walked.begin(), walked.end(),
                             [](const sim::ReceivedFrame& f) { return f.command == 0x1000; }));
     EXPECT_EQ(ReadFile(work + "/SystemTools/Options/Tm80M1System.CFG"), config);

@@ -19,9 +19,7 @@ constexpr const char* kHot = "127.0.0.3";
 constexpr const char* kMetrics = "127.0.0.10";
 
 std::unique_ptr<sim::SimUnit> Unit(const char* address, int temperature) {
-    sim::UnitConfig config;
-    config.address = address;
-    auto unit = std::make_unique<sim::SimUnit>(config);
+    auto unit = std::make_unique<sim::SimUnit>(sim::UnitConfig{.address = address});
     unit->SetStatus(temperature, 120, 15);
     return unit->Start() ? std::move(unit) : nullptr;
 }
@@ -61,7 +59,6 @@ TEST(MetricsListen, PrometheusScrapesTheUnitsTheWindowHasOpen) {
     EXPECT_EQ(prometheus.Value("tm80_temperature_celsius" + At(kHot)), 85);
     EXPECT_EQ(prometheus.Value("tm80_supply_voltage_volts" + At(kHealthy)), 12);
     EXPECT_TRUE(WaitFor([&] { return prometheus.Firing("TM80OverTemperature", kHot); }, 20s));
-
     // Nothing but the window's own periodic reads reach a unit meanwhile.
     healthy->ClearFrames();
     std::this_thread::sleep_for(3s);
@@ -70,7 +67,6 @@ TEST(MetricsListen, PrometheusScrapesTheUnitsTheWindowHasOpen) {
     for (const sim::ReceivedFrame& frame : frames) {
         EXPECT_TRUE(IsPeriodicRead(frame)) << std::hex << frame.command;
     }
-
     // The hot unit goes silent: down, its readings gone; scrapes are answered
     // at once while the unit's reads run out their time.
     hot->SetFault(sim::Fault::Silent);
@@ -88,6 +84,5 @@ TEST(MetricsListen, PrometheusScrapesTheUnitsTheWindowHasOpen) {
               0);
     EXPECT_TRUE(WaitFor([&] { return prometheus.Firing("TM80UnitDown", kHot); }, 20s));
     EXPECT_EQ(prometheus.Value("tm80_up" + At(kHealthy)), 1);
-
     EXPECT_EQ(tm80.Stop(), 0) << ReadFile(folder / "tm80.log");
 }

@@ -18,10 +18,7 @@ namespace {
 
 constexpr win::COLORREF kGreen = win::RGB(0, 255, 0);
 
-class RowsTest : public AppTest {
-protected:
-    RowsTest() : AppTest(62) {}
-};
+using RowsTest = AppTestOn<62>;
 
 win::COLORREF Fill(const CTM80_AppDlg& dlg, int id) {
     return dynamic_cast<const Staticball&>(*dlg.GetDlgItem(id)).GetFillColor();
@@ -41,7 +38,6 @@ TEST_F(RowsTest, RemovedRowIsFilledFirstByTheNextUnitAndAFifthIsRefused) {
         EXPECT_EQ(TheSlotTable().Slot(1), nullptr);
         EXPECT_FALSE(TheSlotTable().At(1).occupied);
         EXPECT_TRUE(WaitUntil([&] { return Unit(1).OpenConnections() == 0; }));
-
         ASSERT_TRUE(Add(dlg, StartUnit(1, 4, "UNIT D")));
         EXPECT_TRUE(RowShown(dlg, 1));
         EXPECT_FALSE(RowShown(dlg, 3));
@@ -49,7 +45,6 @@ TEST_F(RowsTest, RemovedRowIsFilledFirstByTheNextUnitAndAFifthIsRefused) {
         EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[1]), "UNIT D");
         EXPECT_EQ(LabelText(dlg, IDC_ADDRESS[1]), Address(1, 4));
         EXPECT_EQ(LabelText(dlg, IDC_DEVICE_ID[2]), "UNIT C");
-
         // The refilled position opens the new unit's window at the first press.
         DefaultDlg* window = CTM80_AppDlg::DeviceWindowOf(1);
         ASSERT_NE(window, nullptr);
@@ -59,7 +54,6 @@ TEST_F(RowsTest, RemovedRowIsFilledFirstByTheNextUnitAndAFifthIsRefused) {
         EXPECT_TRUE(window->IsWindowVisible());
         EXPECT_TRUE(TheSlotTable().At(1).windowShown);
         EXPECT_EQ(window->GetUnitIndex(), 1);
-
         // Its close box hides it and clears the flag; the button shows it again.
         window->GetNative()->window()->close();
         Settle();
@@ -79,7 +73,6 @@ TEST_F(RowsTest, RemovedRowIsFilledFirstByTheNextUnitAndAFifthIsRefused) {
         // Removing the unit destroys its window.
         Click(dlg, IDC_REMOVE[1]);
         EXPECT_EQ(CTM80_AppDlg::DeviceWindowOf(1), nullptr);
-
         // A fifth unit is refused, never opened, its connection closed.
         for (int b = 4; b <= 6; ++b) {
             EXPECT_EQ(Add(dlg, StartUnit(1, b + 1, "UNIT " + std::to_string(b))), b < 6);
@@ -125,7 +118,6 @@ TEST_F(RowsTest, SplitTwoFourLightsItsLightAndShowsTheHalfFrames) {
         };
         EXPECT_EQ(ball(IDC_MODE_2_4[0]), kGreen);
         EXPECT_EQ(ball(IDC_MODE_1_8[0]), background);
-
         // A page switches the unit to 1:8 and tells the main window.
         UnitSlot* slot = TheSlotTable().Slot(0);
         ASSERT_NE(slot, nullptr);
@@ -139,7 +131,6 @@ TEST_F(RowsTest, SplitTwoFourLightsItsLightAndShowsTheHalfFrames) {
         EXPECT_FALSE(Visible(dlg, IDC_FRAME_FIRST_HALF[0]));
         EXPECT_FALSE(Visible(dlg, IDC_FRAME_SECOND_HALF[0]));
         EXPECT_TRUE(Visible(dlg, IDC_FRAME_ALL[0]));
-
         // A band number the unit has no band for names nothing.
         slot->bandSelection[0] = UnitSlot::kBands;
         slot->RefreshMainWindow();
@@ -164,8 +155,7 @@ TEST_F(RowsTest, StateMarkerShowsAnsweringHotAndLost) {
         };
         const auto painted = [&](int row, win::COLORREF colour) {
             const win::CRect r = RectIn(dlg, IDC_STATE[row]);
-            return uitest::CountColour(Grab(dlg), colour, r.left, r.top, r.Width(), r.Height()) >
-                   10;
+            return CountColour(Grab(dlg), colour, r.left, r.top, r.Width(), r.Height()) > 10;
         };
         const auto tip = [&](int row) {
             return dlg.GetDlgItem(IDC_STATE[row])->GetNative()->toolTip().toLatin1().toStdString();
@@ -185,16 +175,13 @@ TEST_F(RowsTest, StateMarkerShowsAnsweringHotAndLost) {
     });
 }
 
-class KeyboardTest : public AppTest {
-protected:
-    KeyboardTest() : AppTest(65) {}
-};
+using KeyboardTest = AppTestOn<65>;
 
 // A focused push button (the platform's and the owner-drawn) shows a dotted
 // rectangle inside its edge, every other pixel inverted.
 TEST_F(KeyboardTest, TabFocusMarksAndOneKeyAsksBeforeItRemovesAUnitOrEndsTheProgram) {
     RunWithUnits(2, {"ONE", "TWO"}, [&](CTM80_AppDlg& dlg) {
-        ASSERT_TRUE(WaitUntil([&] { return Active(dlg); }));
+        ASSERT_TRUE(WaitUntil([&] { return dlg.GetNative()->window()->isActiveWindow(); }));
         dlg.GetDlgItem(IDC_REMOVE[0])->SetFocus();
         std::vector<int> visited;
         for (int k = 0; k < 6; ++k) {
@@ -204,7 +191,6 @@ TEST_F(KeyboardTest, TabFocusMarksAndOneKeyAsksBeforeItRemovesAUnitOrEndsTheProg
         }
         EXPECT_EQ(visited, (std::vector<int>{IDC_REMOVE[0], IDC_DEVICE_BUTTON[0], IDC_REMOVE[1],
                                              IDC_DEVICE_BUTTON[1], IDC_ADD_DEVICE, IDC_REMOVE[0]}));
-
         const struct {
             int id, other, inset;
         } marks[] = {{IDC_DEVICE_BUTTON[0], IDC_REMOVE[0], 3},
@@ -221,7 +207,6 @@ TEST_F(KeyboardTest, TabFocusMarksAndOneKeyAsksBeforeItRemovesAUnitOrEndsTheProg
                                255 - win::GetBValue(plain)))
                 << c.id;
         }
-
         const std::string removeQuestion = "Remove Device 1 (" + Address(2, 1) + ")?";
         const struct {
             const char* what;

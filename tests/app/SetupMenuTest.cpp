@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
@@ -22,36 +23,19 @@ using win::ScriptedCommonDialogs;
 
 namespace {
 
-class SetupMenuTest : public AppTest {
-protected:
-    SetupMenuTest() : AppTest(64) {}
-
-    std::vector<ScriptedCommonDialogs::Shown> Shown(ScriptedCommonDialogs::Kind kind) const {
-        std::vector<ScriptedCommonDialogs::Shown> shown;
-        std::copy_if(dialogs->History().begin(), dialogs->History().end(),
-                     std::back_inserter(shown), [kind](const auto& s) { return s.kind == kind; });
-        return shown;
-    }
-};
-
-// The action of `actions` whose text is `text` and, unless `leaf`, that opens a menu.
-QAction* Entry(const QList<QAction*>& actions, const QString& text, bool leaf = false) {
-    for (QAction* action : actions) {
-        if (action->text() == text && (leaf || action->menu() != nullptr)) {
-            return action;
-        }
-    }
-    return nullptr;
-}
+using SetupMenuTest = AppTestOn<64>;
 
 // Chooses menu > item > "Device n" in the window's menu bar, as a click would.
 void Choose(CTM80_AppDlg& dlg, const char* menu, const char* item, int device) {
-    QAction* top = Entry(dlg.GetNative()->window()->findChild<QMenuBar*>()->actions(), menu);
-    QAction* sub = top != nullptr ? Entry(top->menu()->actions(), item) : nullptr;
-    QAction* found = sub != nullptr
-                         ? Entry(sub->menu()->actions(), QString("Device %1").arg(device), true)
-                         : nullptr;
-    ASSERT_NE(found, nullptr) << menu << " > " << item << " > " << device;
+    QList<QAction*> actions = dlg.GetNative()->window()->findChild<QMenuBar*>()->actions();
+    QAction* found = nullptr;
+    for (const QString& text : {QString(menu), QString(item), QString("Device %1").arg(device)}) {
+        const auto at = std::find_if(actions.begin(), actions.end(),
+                                     [&text](const QAction* a) { return a->text() == text; });
+        ASSERT_NE(at, actions.end()) << menu << " > " << item << " > " << device;
+        found = *at;
+        actions = found->menu() != nullptr ? found->menu()->actions() : QList<QAction*>();
+    }
     ASSERT_TRUE(found->isEnabled());
     found->trigger();
     Settle();
@@ -99,7 +83,6 @@ TEST_F(SetupMenuTest, MenusOfEachPositionAndARecallOnAnotherUnit) {
             EXPECT_EQ(box.caption, "");
             EXPECT_EQ(box.type, win::MB_OK | win::MB_ICONWARNING);
         }
-
         // A recall before any save names the folder but does not make it.
         const std::string setups = TheEnvironment().SetupFilesFolder + "/00AB-1021_Setup";
         Choose(dlg, "&File", "Recall Setup", 1);
@@ -108,7 +91,6 @@ TEST_F(SetupMenuTest, MenusOfEachPositionAndARecallOnAnotherUnit) {
         EXPECT_EQ(opened[0].file.title, "TM80 M1 Setup File");
         EXPECT_EQ(opened[0].file.initialFolder, setups);
         EXPECT_FALSE(std::filesystem::exists(setups));
-
         // A cancelled save leaves no folder behind; one that writes a file does.
         dialogs->CancelFile();
         Choose(dlg, "&File", "Save Setup", 1);
@@ -126,25 +108,21 @@ TEST_F(SetupMenuTest, MenusOfEachPositionAndARecallOnAnotherUnit) {
         }
         EXPECT_TRUE(std::filesystem::is_directory(setups));
         EXPECT_EQ(ReadFile(setups + "/first.TM80").rfind("[DEVICE]\r\n", 0), 0u);
-
         Choose(dlg, "&System", "History", 2);
         const HistoryDlg* history = CTM80_AppDlg::DeviceWindowOf(1)->GetHistoryWindow();
         ASSERT_NE(history, nullptr);
         EXPECT_TRUE(history->IsWindowVisible());
         EXPECT_EQ(history->GetWindowText(),
                   "History - Device 2: UNIT B (" + b.Config().address + ")");
-
         // Each unit flashed once already when it was added.
         Choose(dlg, "&System", "Flash LEDs", 2);
         EXPECT_EQ(b.LedFlashes(), 2);
         EXPECT_EQ(a.LedFlashes(), 1);
         EXPECT_EQ(CurrentSetupFile(), "");
-
         dialogs->ClearHistory();
         dialogs->AnswerFile(file);
         Choose(dlg, "&File", "Save Setup", 1);
         EXPECT_EQ(Header(0), "No File Loaded");
-
         b.ClearFrames();
         dialogs->AnswerFile(file);
         Choose(dlg, "&File", "Recall Setup", 2);
@@ -157,14 +135,12 @@ TEST_F(SetupMenuTest, MenusOfEachPositionAndARecallOnAnotherUnit) {
         EXPECT_EQ(TheSlotTable().Slot(1)->adjustments[2], -3);
         EXPECT_EQ(Header(0), file);
         EXPECT_EQ(Header(1), file);
-
         const auto frames = RecallFrames(b);
         ASSERT_EQ(frames.size(), 22u);
         std::ostringstream ctlOut, ctlErr;
         ASSERT_EQ(RunTm80Ctl({c.Config().address, "recall-setup", file}, ctlOut, ctlErr), 0)
             << ctlErr.str();
         EXPECT_EQ(RecallFrames(c), frames);
-
         // A save leaves the header as it was; one that writes nothing says so.
         dialogs->AnswerFile(other);
         Choose(dlg, "&File", "Save Setup", 2);
@@ -177,7 +153,6 @@ TEST_F(SetupMenuTest, MenusOfEachPositionAndARecallOnAnotherUnit) {
                   std::vector<std::string>{"The setup could not be saved to " + nowhere + "."});
         EXPECT_EQ(dialogs->History().back().message.caption, "Save Setup");
         EXPECT_EQ(Header(1), file);
-
         // A file that is no setup: said so, nothing sent, the header kept.
         WriteFile(other, "[NOTES]\r\nSite=North\r\n");
         a.ClearFrames();
@@ -190,7 +165,6 @@ TEST_F(SetupMenuTest, MenusOfEachPositionAndARecallOnAnotherUnit) {
         for (const auto& frame : a.Frames()) {
             EXPECT_EQ(frame.command, 0x1003) << "only the note check";
         }
-
         // A recall the unit stops taking after three frames: the slot shows
         // what the unit holds, what it took and its own values for the rest.
         UnitSlot& slot = *TheSlotTable().Slot(0);

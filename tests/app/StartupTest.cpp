@@ -8,7 +8,6 @@
 #include "app/startup/StartupWindow.h"
 #include "device/SlotTable.h"
 #include "devicewindow/DefaultDlg.h"
-#include "infra/Environment.h"
 #include "infra/ErrorLog.h"
 #include "infra/SystemConfiguration.h"
 #include "infra/TraceFile.h"
@@ -27,7 +26,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <sstream>
 
 using namespace apptest;
@@ -38,7 +36,6 @@ namespace {
 class StartupTest : public AppTest {
 protected:
     StartupTest() : AppTest(61, false) {}
-
     // Runs the application object's start; `inside` acts on its main window once it shows.
     static bool RunApp(const std::function<void(CTM80_AppDlg&)>& inside) {
         CTM80_AppApp app;
@@ -53,8 +50,7 @@ const std::string kMainTitle = std::string("Tm80_App Version ") + kVersionText;
 // The first start with nothing configured; its Help menu opens the About box,
 // the main window waiting behind it.
 TEST_F(StartupTest, FirstStartWithoutConfigurationOrUnitsAndTheAboutBox) {
-    bool checked = false;
-    bool shown = false;
+    bool checked = false, shown = false;
     EXPECT_FALSE(RunApp([&](CTM80_AppDlg& dlg) {
         for (int row = 0; row < kUnitPositions; ++row) {
             EXPECT_FALSE(RowShown(dlg, row)) << "row " << row + 1;
@@ -71,7 +67,7 @@ TEST_F(StartupTest, FirstStartWithoutConfigurationOrUnitsAndTheAboutBox) {
         EXPECT_TRUE(dlg.GetDlgItem(IDC_ADD_DEVICE)->IsWindowVisible());
         WhenShown<CAboutDlg>("About TM80_App", [&](CAboutDlg& about) {
             shown = true;
-            EXPECT_EQ(uitest::LayoutFaults(about), std::vector<std::string>{});
+            EXPECT_EQ(LayoutFaults(about), std::vector<std::string>{});
             EXPECT_EQ(about.GetDlgItemText(IDC_ABOUT_VERSION),
                       std::string("TM80_App, Version ") + kVersionText);
             EXPECT_EQ(about.GetDlgItemText(win::IDOK), "OK");
@@ -160,30 +156,28 @@ TEST_F(StartupTest, StartupWindowShowsTheStepsAndAnAddressListedTwiceIsConnected
         }
     };
     struct Recorder : QObject {
-        std::function<bool(QObject*, QEvent*)> filter;
+        std::function<void(QWidget*, QEvent::Type)> see;
         bool eventFilter(QObject* watched, QEvent* event) override {
-            return filter(watched, event);
-        }
-    } recorder;
-    recorder.filter = [&](QObject* watched, QEvent* event) {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget == nullptr) {
+            if (auto* widget = qobject_cast<QWidget*>(watched)) {
+                see(widget, event->type());
+            }
             return false;
         }
+    } recorder;
+    recorder.see = [&](QWidget* widget, QEvent::Type type) {
         const std::string title = widget->window()->windowTitle().toStdString();
-        const bool shown = event->type() == QEvent::Show;
-        if ((shown || event->type() == QEvent::Hide) && widget->isWindow() &&
+        const bool shown = type == QEvent::Show;
+        if ((shown || type == QEvent::Hide) && widget->isWindow() &&
             (title == StartupWindow::kTitle || (shown && title == kMainTitle))) {
             note((shown ? "show " : "hide ") + title);
         }
         const win::CWnd* control = win::EventBridge::OwnerOf(widget);
-        if (event->type() == QEvent::Paint && title == StartupWindow::kTitle &&
-            !widget->isWindow() && control != nullptr && !control->GetWindowText().empty()) {
+        if (type == QEvent::Paint && title == StartupWindow::kTitle && !widget->isWindow() &&
+            control != nullptr && !control->GetWindowText().empty()) {
             note("line " + control->GetWindowText());
             QTest::keyClick(widget->window(), Qt::Key_Escape);
             QTest::mouseClick(widget->window(), Qt::LeftButton);
         }
-        return false;
     };
     qApp->installEventFilter(&recorder);
     std::string log;
@@ -249,7 +243,7 @@ TEST_F(StartupTest, EscapeAndTheCloseBoxSaveTheConfigurationEnterDoesNot) {
                     Close(dlg, c.how);
                     return;
                 }
-                ASSERT_TRUE(WaitUntil([&] { return Active(dlg); }));
+                ASSERT_TRUE(WaitUntil([&] { return dlg.GetNative()->window()->isActiveWindow(); }));
                 int escapes = 1;
                 if (c.menuKey != Qt::Key_Escape) {
                     Press(dlg, c.menuKey, c.modifiers);
