@@ -387,10 +387,10 @@ protected:
         return out.empty() ? out : out.substr(1);
     }
     // Waits for `expected` and a little longer for any extra messages.
-    std::string WaitFor(const std::string& expected) {
+    void ExpectPosted(const std::string& expected) {
         WaitUntil([&] { return Received().size() >= expected.size(); });
         Settle();
-        return Received();
+        EXPECT_EQ(Received(), expected);
     }
     // Words of a script: press (P), move (M), release (R) at x; turn the wheel
     // (W) by so much; click the key Right, Left, Up, Down, Home, End or Page
@@ -448,7 +448,7 @@ TEST_F(SliderTest, MouseKeysAndWheelMoveItPostAndDrawTheThumb) {
         parent.messages.clear();
         Act(c.acts);
         EXPECT_EQ(slider.GetPos(), c.pos);
-        EXPECT_EQ(WaitFor(c.posted), c.posted);
+        ExpectPosted(c.posted);
         // The red thumb outline, hollow, nothing else red; into the border
         // line at x = 201 its edges stop short and it has no right side.
         const QImage img = Grab(slider);
@@ -497,14 +497,13 @@ TEST_F(SliderTest, DragThatLosesTheMouseEndsWhereTheThumbIs) {
             slider.ShowWindow(SW_HIDE);
         }
         EXPECT_FALSE(slider.IsDragging());
-        EXPECT_EQ(WaitFor("T10 T30 T30 V30 P30"), "T10 T30 T30 V30 P30");
+        ExpectPosted("T10 T30 T30 V30 P30");
         box.hide();
         slider.ShowWindow(SW_SHOW);
         Act("P150");
         EXPECT_EQ(slider.GetPos(), 75);
         Act("R150");
-        const std::string all = "T10 T30 T30 V30 P30 T75 T75 V75 P75";
-        EXPECT_EQ(WaitFor(all), all);
+        ExpectPosted("T10 T30 T30 V30 P30 T75 T75 V75 P75");
     }
 }
 

@@ -118,9 +118,7 @@ TEST_F(DialogTest, TemplateMakesEveryControlWithIdTextPlaceAndStyleAndItsMenu) {
         auto* apply = dynamic_cast<CButton*>(dlg.GetDlgItem(1003));
         ASSERT_NE(apply, nullptr);
         EXPECT_EQ(apply->GetWindowText(), "Apply");
-        apply->GetWindowRect(&r);
-        dlg.ScreenToClient(&r);
-        EXPECT_EQ(r, du.ToPixels(7, 80, 50, 14));
+        EXPECT_EQ(uitest::RectIn(dlg, *apply), du.ToPixels(7, 80, 50, 14));
         EXPECT_NE(dynamic_cast<CStatic*>(dlg.GetDlgItem(1002)), nullptr);
         EXPECT_FALSE(dlg.GetDlgItem(1002)->GetStyle() & WS_VISIBLE);
         EXPECT_TRUE(dlg.GetDlgItem(1003)->GetStyle() & WS_VISIBLE);
