@@ -306,7 +306,7 @@ TEST_F(CtlTest, WatchCtrlCEndsTheWatchWithTheConnectionClosed) {
     EXPECT_EQ(now.sa_handler, SIG_DFL); // given back
 }
 
-TEST_F(CtlTest, SetupSavedOnOneUnitRecalledOnAnotherAndOddFiles) {
+TEST_F(CtlTest, SetupSavedOnOneUnitRecalledOnAnother) {
     auto to = simtest::StartUnit(44, simtest::CurrentTestName(), {.note = "TO"});
     ASSERT_TRUE(to);
     unit->SetAdjustment(2, -3);
@@ -348,20 +348,22 @@ TEST_F(CtlTest, SetupSavedOnOneUnitRecalledOnAnotherAndOddFiles) {
     EXPECT_EQ(to->Calibration(0, 4), 77);
     EXPECT_EQ(to->BandSelection(), unit->BandSelection());
     EXPECT_EQ(to->Note(), "TO");
+}
 
-    // Out-of-range values reach the unit and the printout clamped, never
-    // wrapped; a calibration split other than 0 or 1 sends no calibration
-    // values and is no failure. Files that are no setup send nothing.
-    const std::string odd = dir / "odd.TM80";
-    WriteFile(odd, "[DEVICE]\r\n1_ATT_ADJ=-130\r\n9_ATT_ADJ=100\r\n0_0_ATT_SETTING=300\r\n"
-                   "[CALIBRATION]\r\nSPLIT_MODE=2\r\n");
+// Out-of-range values reach the unit and the printout clamped, never
+// wrapped; a calibration split other than 0 or 1 sends no calibration values
+// and is no failure. Files that are no setup send nothing.
+TEST_F(CtlTest, SetupOddValuesClampedAndFilesThatAreNoSetupSendNothing) {
+    const std::string file = dir / "odd.TM80";
+    WriteFile(file, "[DEVICE]\r\n1_ATT_ADJ=-130\r\n9_ATT_ADJ=100\r\n0_0_ATT_SETTING=300\r\n"
+                    "[CALIBRATION]\r\nSPLIT_MODE=2\r\n");
     std::string values; // the unit's own after the first
     for (int c = 1; c < 10; ++c) {
         values += ' '; // not " " + ...: GCC 12 at -O3 warns wrongly about the temporary
         values += std::to_string(unit->Calibration(0, c));
     }
-    EXPECT_EQ(Out("@ recall-setup " + odd),
-              "Setup " + odd + " sent to " + address +
+    EXPECT_EQ(Out("@ recall-setup " + file),
+              "Setup " + file + " sent to " + address +
                   "\nSplit            1:8\n"
                   "Band per output  0 1 2 3 4 0 1 2\nAdjustments      0 -12 0 0 0 0 0 0 0 8\n"
                   "Calibration      band 0, split 2: 115" +
@@ -370,8 +372,8 @@ TEST_F(CtlTest, SetupSavedOnOneUnitRecalledOnAnotherAndOddFiles) {
                   "Calibration values not sent: SPLIT_MODE is neither 0 (1:8) nor 1 (2:4).\n");
     std::replace(values.begin(), values.end(), ' ', ',');
     EXPECT_EQ(
-        Out("--json @ recall-setup " + odd),
-        "{\"file\":\"" + odd +
+        Out("--json @ recall-setup " + file),
+        "{\"file\":\"" + file +
             "\",\"split\":\"1:8\",\"band_selection\":[0,1,2,3,4,0,1,2],"
             "\"adjustments\":[0,-12,0,0,0,0,0,0,0,8],\"calibration\":{\"band\":0,\"split\":\"2\","
             "\"sent\":false,\"values\":[115" +
