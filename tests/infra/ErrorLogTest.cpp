@@ -248,6 +248,9 @@ TEST(TraceFileTest, RunsAppendLinesAfterTheirStartLine) {
     EXPECT_EQ(Count(text, "recvfrom() returned -1.\n"), 2);
     EXPECT_EQ(Count(text, "  ---- last 4 lines repeated 2999 more times ----\n"), 2);
     EXPECT_LT(text.size(), 2000U);
+    // The full file went whole: nothing of it before or among the runs' lines.
+    EXPECT_TRUE(text.starts_with("==== ")) << text.substr(0, 40);
+    EXPECT_EQ(Count(text, "xx"), 0);
     EXPECT_EQ(ReadFile(path + ".1").size(), static_cast<std::size_t>(TraceFile::kRotateBytes));
 }
 
