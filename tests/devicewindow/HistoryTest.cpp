@@ -2,7 +2,6 @@
 // gaps, thinning, time marks), then the window after a scripted run of a
 // simulated unit (a hot spell and a silence) with its lines, shading, range
 // buttons and hover, and its exports through the Hard Copy conventions.
-#include "devicewindow/HardCopy.h"
 #include "devicewindow/HistoryChartView.h"
 #include "devicewindow/HistoryDlg.h"
 #include "infra/ColorScheme.h"
@@ -73,6 +72,7 @@ TEST(HistoryPlot, SegmentsGapsAndThinning) {
         SCOPED_TRACE(testing::Message() << c.span.startMs << " " << c.columns);
         const Plot::Data data = Plot::Prepare(history, c.span, c.columns);
         EXPECT_EQ(data.gaps, c.gaps);
+        bool hotDrawn = false;
         for (int q = 0; q < Plot::kQuantities; ++q) {
             const Plot::Plot& plot = data.plots[static_cast<std::size_t>(q)];
             ASSERT_EQ(plot.segments.size(), c.sizes.size());
@@ -84,6 +84,7 @@ TEST(HistoryPlot, SegmentsGapsAndThinning) {
                 EXPECT_EQ(plot.segments[s].back().timeMs, c.ends[s] * kSecond) << q << " " << s;
                 for (const Plot::Point& p : plot.segments[s]) {
                     EXPECT_NE(p.value, 0.0); // no zeros drawn
+                    hotDrawn = hotDrawn || (q == Plot::Temperature && p.value == 88.0);
                     for (const Plot::Gap& gap : data.gaps) {
                         EXPECT_FALSE(p.timeMs > gap.span.startMs && p.timeMs < gap.span.endMs);
                     }
@@ -92,12 +93,6 @@ TEST(HistoryPlot, SegmentsGapsAndThinning) {
         }
         const Plot::Plot& temperature = data.plots[Plot::Temperature];
         const bool hotInView = c.span.startMs <= 5 * kSecond;
-        bool hotDrawn = false;
-        for (const auto& segment : temperature.segments) {
-            for (const Plot::Point& p : segment) {
-                hotDrawn = hotDrawn || p.value == 88.0;
-            }
-        }
         EXPECT_EQ(hotDrawn, hotInView);
         EXPECT_GE(temperature.axis.high, hotInView ? 88.0 : 80.0);
         EXPECT_LE(temperature.axis.low, 41.0);
@@ -141,7 +136,7 @@ protected:
     int ScriptedRun() {
         unit = &StartUnit({.note = "MAST 9"});
         const int index = AddUnit(*unit);
-        SystemDlg& page = Page<SystemDlg>(index, DefaultDlg::kSystemPage);
+        SystemDlg& page = Sys(index);
         // The test's reads are the only ones.
         page.KillTimer(SystemDlg::kStatusTimer);
         Window(index).KillTimer(DefaultDlg::kNoteTimer);
@@ -166,10 +161,8 @@ protected:
     }
     // The history window as the Info page's button opens it.
     HistoryDlg& OpenHistory(int index) {
-        Click(*ShowAt(index, DefaultDlg::kSystemPage)
-                   .GetPage(DefaultDlg::kSystemPage)
-                   ->GetWindow()
-                   ->GetDlgItem(SystemDlg::kIdHistory));
+        ShowAt(index, DefaultDlg::kSystemPage);
+        Click(*Sys(index).GetDlgItem(SystemDlg::kIdHistory));
         HistoryDlg* history = Window(index).GetHistoryWindow();
         EXPECT_TRUE(history != nullptr && history->IsWindowVisible());
         return *history;
@@ -187,7 +180,7 @@ TEST_F(HistoryWindowTest, ChartOfAScriptedRunAndItsExportsWhereHardCopyPutsThem)
     // The chart follows a new reading by itself.
     const auto drawn = [&] { return history.View().Lines(Plot::Temperature).back()->count(); };
     const qsizetype before = drawn();
-    RefreshNow(Page<SystemDlg>(index, DefaultDlg::kSystemPage));
+    RefreshNow(Sys(index));
     EXPECT_TRUE(WaitUntil([&] { return drawn() > before; }));
     Click(*history.GetDlgItem(HistoryDlg::kIdRange[3]), QPoint(4, 4));
     ASSERT_EQ(history.GetRange(), Plot::Range::All);
@@ -254,7 +247,6 @@ TEST_F(HistoryWindowTest, ChartOfAScriptedRunAndItsExportsWhereHardCopyPutsThem)
 
     // The exports: CSV as the operator asks for it, the chart as PNG and PDF.
     const std::string serial = Slot(index).Unit()->SerialNumberText();
-
     const std::string csv = UnitSetupFolder(serial) + "/history.csv";
     dialogs->AnswerFile(csv);
     Click(*history.GetDlgItem(HistoryDlg::kIdExport));

@@ -5,8 +5,6 @@
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 #include "tests/infra/TempFolder.h"
 
-#include <QApplication>
-#include <QTest>
 #include <QWidget>
 
 #include <algorithm>
@@ -29,10 +27,9 @@ protected:
     void SetUp() override {
         DeviceWindowTest::SetUp();
         unit = &this->StartUnit({.note = "Mast 7"});
-        DefaultDlg& w = this->Window(this->AddUnit(*unit));
-        page = &this->template Page<P>(0, pageIndex);
+        page = &Page<P>(this->AddUnit(*unit), pageIndex);
         if (pageIndex == DefaultDlg::kCalibrationPage) {
-            w.ShowCalibrationTab(true);
+            Window(0).ShowCalibrationTab(true);
         }
         this->ShowAt(0, pageIndex);
         ASSERT_TRUE(page->IsWindowVisible());
@@ -54,16 +51,13 @@ TEST_F(PrimarySetupTest, SliderSendsTheNegatedPositionAndMovesTheGain) {
     EXPECT_EQ(unit->Adjustments()[2], -1);
     EXPECT_DOUBLE_EQ(Number(page->Columns().Gain(3)), before + 0.25);
     // The ends of the slider: adjustments 12 and -12, 3 dB either side of 0.
-    const struct {
-        int x;
-        std::uint8_t sent;
-        double gain; // from the gain at position 0
-    } ends[] = {{0, 12, -3.0}, {slider->width() - 1, 0xF4, 3.0}};
-    for (const auto& end : ends) {
+    const int right = slider->width() - 1;
+    for (const auto& [x, sent, gain] : {std::tuple{0, 12, -3.0}, std::tuple{right, 0xF4, 3.0}}) {
         unit->ClearFrames();
-        Click(page->Columns().Slider(3), QPoint(end.x, 4));
-        ASSERT_EQ(Sent(*unit, 0x1000, 1), (std::vector<Bytes>{{2, end.sent}})) << end.x;
-        EXPECT_DOUBLE_EQ(Number(page->Columns().Gain(3)), before + end.gain);
+        Click(page->Columns().Slider(3), QPoint(x, 4));
+        const Bytes expected = {2, static_cast<std::uint8_t>(sent)};
+        ASSERT_EQ(Sent(*unit, 0x1000, 1), std::vector<Bytes>{expected}) << x;
+        EXPECT_DOUBLE_EQ(Number(page->Columns().Gain(3)), before + gain);
     }
     EXPECT_EQ(host.refreshes + host.stateRefreshes, 0); // the main window is not refreshed
 }
@@ -141,11 +135,8 @@ TEST_F(PrimarySetupTest, SplitButtonsAndSendSettings) {
     page->SendSettings();
     EXPECT_EQ(Sent(*unit, 0x1004, 1),
               (std::vector<Bytes>{{0, 0, 0x70, 0, 0x10, 0x20, 0x30, 0x40, 0, 0x10}}));
-    const std::uint8_t sent[] = {1, 0xFE, 3, 0, 0, 0, 0, 12, 0xF8, 8};
-    std::vector<Bytes> adjustments;
-    for (std::uint8_t ch = 0; ch < 10; ++ch) {
-        adjustments.push_back({ch, sent[ch]});
-    }
+    const std::vector<Bytes> adjustments = {{0, 1}, {1, 0xFE}, {2, 3},  {3, 0},    {4, 0},
+                                            {5, 0}, {6, 0},    {7, 12}, {8, 0xF8}, {9, 8}};
     EXPECT_EQ(Sent(*unit, 0x1000, 10), adjustments);
     const auto frames = unit->Frames();
     const auto first = std::find_if(frames.begin(), frames.end(), [](const auto& f) {
