@@ -341,15 +341,6 @@ protected:
         refresh(3);
         return index;
     }
-    // The history window as the Info page's button opens it.
-    HistoryDlg& OpenHistory(int index) {
-        ShowAt(index, DefaultDlg::kSystemPage);
-        Click(*Sys(index).GetDlgItem(SystemDlg::kIdHistory));
-        HistoryDlg* history = Window(index).GetHistoryWindow();
-        EXPECT_TRUE(history != nullptr && history->IsWindowVisible());
-        return *history;
-    }
-
     sim::SimUnit* unit = nullptr;
 };
 
@@ -357,7 +348,11 @@ TEST_F(HistoryWindowTest, ChartOfAScriptedRunAndItsExportsWhereHardCopyPutsThem)
     TempFolder folder;
     TheEnvironment().SetupFilesFolder = folder.Path();
     const int index = ScriptedRun();
-    HistoryDlg& history = OpenHistory(index);
+    ShowAt(index, DefaultDlg::kSystemPage);
+    Click(*Sys(index).GetDlgItem(SystemDlg::kIdHistory));
+    ASSERT_NE(Window(index).GetHistoryWindow(), nullptr);
+    HistoryDlg& history = *Window(index).GetHistoryWindow();
+    EXPECT_TRUE(history.IsWindowVisible());
     EXPECT_EQ(history.GetRange(), Plot::Range::TenMinutes);
     // The chart follows a new reading by itself.
     const auto drawn = [&] { return history.View().Lines(Plot::Temperature).back()->count(); };
@@ -460,12 +455,12 @@ TEST_F(HistoryWindowTest, ChartOfAScriptedRunAndItsExportsWhereHardCopyPutsThem)
     ASSERT_TRUE(history.ExportTo(pdf));
     EXPECT_TRUE(ReadFile(pdf).starts_with("%PDF-"));
 
-    dialogs->AnswerFile(folder.Path() + "/no such folder/history.csv");
+    const std::string unwritable = folder.Path() + "/no such folder/history.csv";
+    dialogs->AnswerFile(unwritable);
     history.Export();
     ASSERT_EQ(dialogs->History().size(), 3u);
-    EXPECT_EQ(dialogs->History()[2].message.text, "The history could not be written to " +
-                                                      folder.Path() +
-                                                      "/no such folder/history.csv.");
+    EXPECT_EQ(dialogs->History()[2].message.text,
+              "The history could not be written to " + unwritable + ".");
 }
 
 } // namespace

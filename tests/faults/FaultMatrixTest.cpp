@@ -342,16 +342,15 @@ TEST_P(FaultMatrix, EveryFault) {
         }
         took[c] = std::chrono::steady_clock::now() - start;
     };
-    std::vector<std::thread> threads;
-    for (std::size_t c = 0; c < kColumns; ++c) {
-        if (row.run == Run::Parallel) {
-            threads.emplace_back(runCell, c);
-        } else {
-            runCell(c);
+    {
+        std::vector<std::jthread> threads; // joined as the block ends
+        for (std::size_t c = 0; c < kColumns; ++c) {
+            if (row.run == Run::Parallel) {
+                threads.emplace_back(runCell, c);
+            } else {
+                runCell(c);
+            }
         }
-    }
-    for (auto& t : threads) {
-        t.join();
     }
 
     // The margin: room for a loaded machine and the sanitizers.
