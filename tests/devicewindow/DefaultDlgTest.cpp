@@ -11,7 +11,6 @@
 
 #include <QElapsedTimer>
 #include <QTimer>
-#include <QWidget>
 
 #include <chrono>
 #include <filesystem>

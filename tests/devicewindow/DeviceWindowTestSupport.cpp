@@ -6,7 +6,6 @@
 #include "tests/sim/SimTestUnit.h"
 
 #include <QRegularExpression>
-#include <QWidget>
 
 #include <algorithm>
 

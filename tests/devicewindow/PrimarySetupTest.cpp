@@ -5,8 +5,6 @@
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 #include "tests/infra/TempFolder.h"
 
-#include <QWidget>
-
 #include <algorithm>
 #include <array>
 #include <cstdlib>

@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QRegularExpression>
-#include <QTest>
 
 #include <cstdlib>
 #include <ctime>
