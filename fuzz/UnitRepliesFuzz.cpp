@@ -28,30 +28,25 @@ using fuzz::Check;
 using Pieces = std::vector<std::span<const std::uint8_t>>;
 
 // A listener on port 5000 of a loopback address of this process's own.
-class Listener {
-public:
+struct Listener {
     Listener() {
         for (unsigned attempt = 0, pid = static_cast<unsigned>(getpid()); attempt < 64; ++attempt) {
             const unsigned n = pid + attempt * 7919;
-            address_ =
+            address =
                 "127.250." + std::to_string((n >> 8) % 250 + 1) + "." + std::to_string(n % 250 + 2);
             const sockaddr_in at{.sin_family = AF_INET,
                                  .sin_port = htons(TCPCom::kCommandPort),
-                                 .sin_addr = {::inet_addr(address_.c_str())},
+                                 .sin_addr = {::inet_addr(address.c_str())},
                                  .sin_zero = {}};
-            if (::bind(fd_, reinterpret_cast<const sockaddr*>(&at), sizeof at) == 0 &&
-                ::listen(fd_, 4) == 0) {
+            if (::bind(fd, reinterpret_cast<const sockaddr*>(&at), sizeof at) == 0 &&
+                ::listen(fd, 4) == 0) {
                 return;
             }
         }
         std::abort();
     }
-    const std::string& Address() const { return address_; }
-    int Accept() const { return ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC); }
-
-private:
-    int fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    std::string address_;
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    std::string address;
 };
 
 // The peer's side of one connection, closed last.
@@ -163,12 +158,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     pieces.push_back(left);
 
-    auto connection = std::make_unique<TCPCom>(listener.Address().c_str());
+    auto connection = std::make_unique<TCPCom>(listener.address.c_str());
     Check(connection->IsConnected());
     const int clientFd = static_cast<int>(connection->Socket());
     auto unit = std::make_unique<CTM80M1_Comm>(connection.get());
     UnitSlot slot(0, std::move(connection), std::move(unit));
-    const Socket peerSocket{listener.Accept()};
+    const Socket peerSocket{::accept4(listener.fd, nullptr, nullptr, SOCK_CLOEXEC)};
     const std::jthread peer(Serve, peerSocket.fd, clientFd, std::cref(pieces));
     for (const Step& step : steps) {
         kOperations[step.op](slot, *slot.Unit(), step.a, step.b);

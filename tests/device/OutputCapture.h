@@ -22,9 +22,6 @@ public:
 
     std::string Stdout() const { return Copy(stdout_); }
     std::string Debug() const { return Copy(debug_); }
-    bool InDebug(const std::string& piece) const {
-        return Debug().find(piece) != std::string::npos;
-    }
 
 private:
     void Append(std::string& to, std::string_view text) {

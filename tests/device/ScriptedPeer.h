@@ -26,20 +26,17 @@
 namespace testpeer {
 
 using Bytes = std::vector<std::uint8_t>;
+using Words = std::vector<std::uint16_t>;
 
 // A frame as the peer received it, taken apart by the simulator's reader.
 struct PeerFrame : sim::ReceivedFrame {
     std::uint8_t Payload(std::size_t i) const { return bytes.at(6 + i); }
 };
 
-struct Answer {
-    Bytes bytes;        // sent as they are; empty sends nothing
-    bool close = false; // close the connection after sending
-};
-
 class ScriptedPeer {
 public:
-    using Handler = std::function<Answer(const PeerFrame&)>;
+    // The bytes to send back, as they are; empty sends nothing.
+    using Handler = std::function<Bytes(const PeerFrame&)>;
 
     explicit ScriptedPeer(std::string address) : address_(std::move(address)) {}
     ~ScriptedPeer() {
@@ -84,10 +81,6 @@ public:
         std::lock_guard lock(mutex_);
         frames_.clear();
     }
-    int ClosedConnections() const {
-        std::lock_guard lock(mutex_);
-        return closed_;
-    }
 
     // A zero payload of the reply length the simulator's table (not the
     // application's: the peer must not share its faults) gives `command`.
@@ -95,7 +88,7 @@ public:
         return simtest::Frame(command, Bytes(std::max(sim::UnitState::ReplyLength(command), 0), 0));
     }
     // A block payload of 64 little-endian words.
-    static Bytes BlockReply(const std::vector<std::uint16_t>& words) {
+    static Bytes BlockReply(const Words& words) {
         Bytes payload(128, 0);
         for (std::size_t w = 0; w < words.size() && w < 64; ++w) {
             payload[2 * w] = static_cast<std::uint8_t>(words[w] & 0xFF);
@@ -107,13 +100,13 @@ public:
     // Answers the commands in `replies` with their payloads and block reads
     // from `blocks` (block number -> words); anything else with zeros.
     static Handler Answering(std::map<std::uint16_t, Bytes> replies,
-                             std::map<int, std::vector<std::uint16_t>> blocks = {}) {
+                             std::map<int, Words> blocks = {}) {
         return [replies, blocks](const PeerFrame& frame) {
             auto block = frame.command == 0x2009 ? blocks.find(frame.Payload(0)) : blocks.end();
             auto reply = replies.find(frame.command);
-            return Answer{block != blocks.end()    ? BlockReply(block->second)
-                          : reply != replies.end() ? simtest::Frame(frame.command, reply->second)
-                                                   : DefaultReply(frame.command)};
+            return block != blocks.end()    ? BlockReply(block->second)
+                   : reply != replies.end() ? simtest::Frame(frame.command, reply->second)
+                                            : DefaultReply(frame.command);
         };
     }
 
@@ -129,31 +122,22 @@ private:
             }
             int yes = 1;
             ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-            ServeConnection(fd);
-            std::lock_guard lock(mutex_);
-            connectionFd_ = -1;
-            ++closed_;
-        }
-    }
-    void ServeConnection(int fd) {
-        sim::FrameReader reader;
-        std::uint8_t received[512];
-        for (ssize_t n; (n = ::recv(fd, received, sizeof received, 0)) > 0;) {
-            reader.Append(received, static_cast<std::size_t>(n));
-            for (PeerFrame frame; reader.Next(frame);) {
-                Handler handler;
-                {
-                    std::lock_guard lock(mutex_);
+            sim::FrameReader reader;
+            std::uint8_t received[512];
+            for (ssize_t n; (n = ::recv(fd, received, sizeof received, 0)) > 0;) {
+                reader.Append(received, static_cast<std::size_t>(n));
+                for (PeerFrame frame; reader.Next(frame);) {
+                    std::unique_lock lock(mutex_);
                     frames_.push_back(frame);
-                    handler = handler_;
-                }
-                Answer answer = handler ? handler(frame) : Answer{DefaultReply(frame.command)};
-                // Loopback takes a reply this small whole.
-                ::send(fd, answer.bytes.data(), answer.bytes.size(), MSG_NOSIGNAL);
-                if (answer.close) {
-                    return;
+                    const Handler handler = handler_;
+                    lock.unlock();
+                    const Bytes answer = handler(frame);
+                    // Loopback takes a reply this small whole.
+                    ::send(fd, answer.data(), answer.size(), MSG_NOSIGNAL);
                 }
             }
+            std::lock_guard lock(mutex_);
+            connectionFd_ = -1;
         }
     }
 
@@ -163,10 +147,31 @@ private:
     mutable std::mutex mutex_; // guards what follows
     bool stop_ = false;
     int connectionFd_ = -1;
-    int closed_ = 0;
-    Handler handler_; // none: every frame gets its default reply
+    Handler handler_ = Answering({});
     std::vector<PeerFrame> frames_;
 };
+
+// Block 0 with bands 1 (1435-1535 MHz) and 3 (2200-2395 MHz) and monitoring.
+inline Words BandBlock() {
+    Words words(64, 0);
+    words[2] = 14350;
+    words[3] = 15350;
+    words[6] = 22000;
+    words[7] = 23950;
+    words[50] = 0x0001;
+    return words;
+}
+
+// Four table rows of ten channels, sixteen words apart; `value(r, c)` fills them.
+inline Words TableBlock(const std::function<int(int, int)>& value) {
+    Words words(64, 0);
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 10; ++c) {
+            words[16 * r + c] = static_cast<std::uint16_t>(value(r, c));
+        }
+    }
+    return words;
+}
 
 // A scripted peer on a loopback address of its own and a unit model connected to it.
 class PeerTest : public ::testing::Test {
@@ -180,12 +185,7 @@ protected:
         ASSERT_TRUE(connection->IsConnected());
         unit = std::make_unique<CTM80M1_Comm>(connection.get());
     }
-    void TearDown() override {
-        unit.reset();
-        connection.reset();
-    }
-
-    std::unique_ptr<ScriptedPeer> peer;
+    std::unique_ptr<ScriptedPeer> peer; // declared first: goes last
     std::unique_ptr<TCPCom> connection;
     std::unique_ptr<CTM80M1_Comm> unit;
 };

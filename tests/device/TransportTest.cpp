@@ -7,8 +7,9 @@
 #include "device/SlotTable.h"
 #include "device/TCPCom.h"
 #include "platform/Clock.h"
+#include "sim/SimUnit.h"
 #include "sim/SocketUtil.h"
-#include "tests/sim/SimTestUnit.h"
+#include "tests/sim/RawClient.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -18,8 +19,6 @@
 #include <vector>
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
 
 std::unique_ptr<sim::SimUnit> StartUnit(const char* address) {
     auto unit = std::make_unique<sim::SimUnit>(sim::UnitConfig{.address = address});
@@ -52,10 +51,6 @@ int ListenWithoutAccepting(const char* address, int backlog) {
     return listener;
 }
 
-std::string ConnectFailure(const std::string& description) {
-    return "*****\r\n***** connect() failed.\r\n" + description + "\r\n*****\r\n";
-}
-
 TEST(TcpTransport, FailureTexts) {
     for (const auto& [address, description] :
          {std::pair{"127.11.0.1", "WSAECONNREFUSED: The attempt to connect was rejected."},
@@ -66,7 +61,8 @@ TEST(TcpTransport, FailureTexts) {
         {
             TCPCom com(address);
             EXPECT_FALSE(com.IsConnected());
-            EXPECT_EQ(com.LastErrorText(), ConnectFailure(description));
+            EXPECT_EQ(com.LastErrorText(), std::string("*****\r\n***** connect() failed.\r\n") +
+                                               description + "\r\n*****\r\n");
             EXPECT_STREQ(com.GetAddress(), address);
         }
         EXPECT_EQ(win::WSAStartupCount(), startups);
@@ -133,8 +129,8 @@ TEST(TcpTransport, BufferedBytesComeInOrderAndGoWithFlushInput) {
 
     // The receive that meets the unit's reset ends the connection.
     unit->SetFault(sim::Fault::Reset);
-    const std::uint8_t typeQuery[] = {0x16, 0x00, 0x00, 0x00, 0x00, 0x00};
-    ASSERT_EQ(com.Send(typeQuery, sizeof typeQuery), 1);
+    const auto typeQuery = simtest::Frame(0, {}, 0x16);
+    ASSERT_EQ(com.Send(typeQuery.data(), std::ssize(typeQuery)), 1);
     EXPECT_EQ(com.ReceiveByte(&byte), 0);
     EXPECT_FALSE(com.IsConnected());
 }

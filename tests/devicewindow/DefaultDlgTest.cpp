@@ -1,33 +1,33 @@
 // The device window: template, tabs and pane list as it opens; its status
-// header read from the unit's slot, its colours and the setup file recalled last.
-#include "device/UnitFlags.h"
+// header read from the unit's slot, its colours and the setup file recalled
+// last. Its connection watch (timer 1001 re-reads the note: a failed read is a
+// lost connection), and the window never waiting on a unit: a healthy unit
+// keeps its pace beside units that answer badly, an action waits for its own
+// unit only, and removal and exit with exchanges in flight end at once.
 #include "infra/ColorScheme.h"
 #include "infra/Environment.h"
 #include "infra/SystemConfiguration.h"
-#include "tests/device/ResourceUsage.h"
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 
-#include <QTest>
-#include <QWidget>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <chrono>
+#include <filesystem>
+#include <iterator>
 
 namespace {
 
 using namespace dwtest;
-using win::CRect;
+using namespace std::chrono_literals;
 using win::RGB;
+using Clock = std::chrono::steady_clock;
 
-class DefaultDlgTest : public On<72> {
-protected:
-    static bool Shown(const win::CWnd& wnd) { return !wnd.GetNative()->isHidden(); }
-    // Which pages are shown, as a string of 0 and 1.
-    static std::string ShownPages(DefaultDlg& w) {
-        std::string s;
-        for (int i = 0; i < DefaultDlg::kPageCount; ++i) {
-            s += Shown(*w.GetPage(i)->GetWindow()) ? '1' : '0';
-        }
-        return s;
-    }
-};
+using DefaultDlgTest = On<72>;
+
+bool Shown(const win::CWnd& wnd) {
+    return !wnd.GetNative()->isHidden();
+}
 
 // The second unit's window: every pane of it is that unit's.
 TEST_F(DefaultDlgTest, OpensHiddenWithTheFirstPageStarted) {
@@ -49,7 +49,7 @@ TEST_F(DefaultDlgTest, OpensHiddenWithTheFirstPageStarted) {
         EXPECT_EQ(w.GetPane(i), w.GetPage(i));
     }
     EXPECT_EQ(Page<PrimarySetupDlg>(1, DefaultDlg::kPrimarySetupPage).GetUnitIndex(), 1);
-    EXPECT_EQ(Page<SystemDlg>(1, DefaultDlg::kSystemPage).GetUnitIndex(), 1);
+    EXPECT_EQ(Sys(1).GetUnitIndex(), 1);
     EXPECT_EQ(Page<Calibration>(1, DefaultDlg::kCalibrationPage).GetUnitIndex(), 1);
     EXPECT_EQ(w.GetPane(3), &w.GetStatusHeader());
     EXPECT_EQ(w.GetPane(4), &w.GetIdentityPane());
@@ -57,7 +57,9 @@ TEST_F(DefaultDlgTest, OpensHiddenWithTheFirstPageStarted) {
     EXPECT_EQ(w.GetStatusHeader().GetUnitIndex(), 1);
     EXPECT_EQ(w.GetIdentityPane().GetUnitIndex(), 1);
     // The first page is started and shown; the others stay hidden and idle.
-    EXPECT_EQ(ShownPages(w), "100");
+    for (int i = 0; i < DefaultDlg::kPageCount; ++i) {
+        EXPECT_EQ(Shown(*w.GetPage(i)->GetWindow()), i == 0) << i;
+    }
     EXPECT_TRUE(Shown(w.GetStatusHeader()) && Shown(w.GetIdentityPane()));
 
     // The identity pane's texts are written when asked: a note edited on the
@@ -93,8 +95,8 @@ TEST_F(DefaultDlgTest, HeaderShowsUnitLineInItsColoursRecalledFileLogoAndQuietAl
     w.ShowNormal();
     Settle();
     StatusDlg& header = w.GetStatusHeader();
-    const int height = header.Units().ToPixels(0, 0, 383, 10).Height();
-    const CRect file = header.Units().ToPixels(106, 0, 275, 10);
+    const int height = RectIn(header, header.GetUnitLine()).Height();
+    const win::CRect file = RectIn(header, header.GetFileLine());
     const int x = file.left - 20;
     QImage image = Grab(header);
     EXPECT_EQ(CountColour(image, RGB(200, 30, 40), x, 0, 16, height), 16 * height);
@@ -114,6 +116,132 @@ TEST_F(DefaultDlgTest, HeaderShowsUnitLineInItsColoursRecalledFileLogoAndQuietAl
     // A missing logo leaves the picture empty, nothing else.
     TheEnvironment().ImagesFolder = "/nonexistent/images/";
     EXPECT_FALSE(Window(AddUnit(StartUnit())).GetStatusHeader().GetLogo().IsLoaded());
+}
+
+using NoteCheckTest = On<71>;
+
+TEST_F(NoteCheckTest, AFailedReadIsALostConnectionWhateverTheNote) {
+    sim::SimUnit& unit = StartUnit({.note = ""});
+    const int index = AddUnit(unit);
+    const int reads = NoteReads(unit);
+    ASSERT_TRUE(WaitUntil([&] { return NoteReads(unit) > reads; }, 4500));
+    Settle();
+    EXPECT_FALSE(Lost(index));
+    // A failed read yields an empty note too, but it is no answer.
+    unit.SetFault(sim::Fault::Silent);
+    ASSERT_TRUE(WaitUntil([&] { return Lost(index) && dialogs->History().size() == 1; }, 14000));
+    EXPECT_EQ(dialogs->History()[0].message.text, "TCP connection to Device " +
+                                                      std::to_string(index + 1) + " (" +
+                                                      unit.Config().address + ") was lost.");
+}
+
+using UnitWaitsTest = On<79>;
+
+// Status reads the unit received from `from` on, as times.
+std::vector<Clock::time_point> StatusReads(const sim::SimUnit& unit, Clock::time_point from) {
+    std::vector<Clock::time_point> reads;
+    for (const auto& frame : unit.Frames()) {
+        if (frame.command == 0x2002 && frame.at >= from) {
+            reads.push_back(frame.at);
+        }
+    }
+    return reads;
+}
+int Threads() {
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                                          std::filesystem::directory_iterator{}));
+}
+
+TEST_F(UnitWaitsTest, HealthyUnitKeepsItsPaceBesideFaultyOnes) {
+    sim::SimUnit& healthy = StartUnit({.note = "Healthy"});
+    AddUnit(healthy);
+    const std::pair<sim::Fault, int> faults[] = {
+        {sim::Fault::Silent, 0}, {sim::Fault::DelayedReply, 1500}, {sim::Fault::SlowBytes, 50}};
+    std::vector<sim::SimUnit*> faulty;
+    for (std::size_t i = 0; i < std::size(faults); ++i) {
+        AddUnit(*faulty.emplace_back(&StartUnit({.note = "Faulty"})));
+    }
+    for (std::size_t i = 0; i < faulty.size(); ++i) {
+        faulty[i]->SetFault(faults[i].first, faults[i].second);
+        faulty[i]->ClearFrames();
+    }
+    // A 10 ms timer over 6 s: how long the event loop was ever held. Each
+    // faulty unit's first failing reads come in this time; waited for on the
+    // GUI thread, each held it for a second.
+    Clock::duration longest{};
+    auto last = Clock::now();
+    const auto start = last;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const auto now = Clock::now();
+        longest = std::max(longest, now - last);
+        last = now;
+    });
+    tick.start(10);
+    WaitUntil([] { return false; }, 6000);
+    tick.stop();
+
+    EXPECT_LT(longest, 500ms) << "the goal is 50 ms";
+    const auto reads = StatusReads(healthy, start);
+    ASSERT_GE(reads.size(), 4u);
+    for (std::size_t i = 1; i < reads.size(); ++i) {
+        EXPECT_LT(reads[i] - reads[i - 1], 2000ms) << "the goal is 1.3 s; read " << i;
+    }
+    for (const sim::SimUnit* unit : faulty) {
+        EXPECT_FALSE(unit->Frames().empty()) << "each faulty unit was read meanwhile";
+    }
+}
+
+// One exchange at a time per unit is the worker's own (its tests show it);
+// here: while an action waits 2.5 s for its unit, the other unit is read on,
+// and nothing else went to the busy unit during the action.
+TEST_F(UnitWaitsTest, AnActionWaitsForItsUnitOnlyAndNeverInterleaves) {
+    sim::SimUnit& busy = StartUnit({.note = "Busy"});
+    sim::SimUnit& other = StartUnit({.note = "Other"});
+    UnitSlot& slot = Slot(AddUnit(busy));
+    AddUnit(other);
+    // The other unit's timer has begun its reads.
+    const auto added = Clock::now();
+    ASSERT_TRUE(WaitUntil([&] { return !StatusReads(other, added).empty(); }));
+    WaitIdle(slot);
+    busy.SetFault(sim::Fault::DelayedReply, 2500);
+    const auto start = Clock::now();
+    EXPECT_EQ(slot.Unit()->FlashLeds(), 1);
+    EXPECT_GE(StatusReads(other, start).size(), 2u);
+    EXPECT_EQ(busy.Frames().back().command, 0x1001);
+}
+
+TEST_F(UnitWaitsTest, RemovalAndExitWithExchangesInFlightEndAtOnce) {
+    std::vector<sim::SimUnit*> units;
+    for (int i = 0; i < 3; ++i) {
+        units.push_back(&StartUnit({.note = "Silent"}));
+    }
+    const int threads = Threads();
+    for (sim::SimUnit* unit : units) {
+        AddUnit(*unit);
+    }
+    EXPECT_EQ(Threads(), threads + 3) << "one worker per unit";
+    // Each unit goes silent with a note read in flight, which would wait out
+    // its budget of a second.
+    for (int i = 0; i < 3; ++i) {
+        WaitIdle(Slot(i));
+        units[i]->SetFault(sim::Fault::Silent);
+        Window(i).NoteCheck();
+    }
+    QElapsedTimer clock;
+    clock.start();
+    TheSlotTable().Release(0);
+    EXPECT_LT(clock.elapsed(), 500);
+    EXPECT_TRUE(WaitUntil([&] { return units[0]->OpenConnections() == 0; }, 1000));
+    clock.restart();
+    TheSlotTable().Clear();
+    EXPECT_LT(clock.elapsed(), 500);
+    for (const sim::SimUnit* unit : units) {
+        EXPECT_TRUE(WaitUntil([&] { return unit->OpenConnections() == 0; }, 1000));
+    }
+    EXPECT_EQ(Threads(), threads);
+    Settle(); // results still posted are dropped
 }
 
 } // namespace

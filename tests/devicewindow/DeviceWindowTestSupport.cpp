@@ -6,26 +6,18 @@
 #include "tests/sim/SimTestUnit.h"
 
 #include <QRegularExpression>
-#include <QWidget>
 
 #include <algorithm>
 
 namespace dwtest {
 
-int NoteReads(const sim::SimUnit& unit) {
-    int n = 0;
-    for (const auto& frame : unit.Frames()) {
-        n += frame.command == 0x1003 && frame.bytes.size() > 6 && frame.bytes[6] == 0 ? 1 : 0;
-    }
-    return n;
-}
-
-std::vector<Bytes> Payloads(const sim::SimUnit& unit, std::uint16_t command) {
+std::vector<Bytes> Payloads(const sim::SimUnit& unit, std::uint16_t command, int mode) {
     std::vector<Bytes> out;
     for (const auto& frame : unit.Frames()) {
-        if (frame.command == command) {
-            out.emplace_back(frame.bytes.begin() + std::min<std::size_t>(6, frame.bytes.size()),
-                             frame.bytes.end());
+        Bytes payload(frame.bytes.begin() + std::min<std::size_t>(6, frame.bytes.size()),
+                      frame.bytes.end());
+        if (frame.command == command && (mode < 0 || (!payload.empty() && payload[0] == mode))) {
+            out.push_back(std::move(payload));
         }
     }
     return out;
@@ -39,12 +31,6 @@ bool StampedName(const std::string& name, const std::string& prefix, const char*
         .hasMatch();
 }
 
-void ClickTab(DefaultDlg& window, int tab) {
-    win::CRect r;
-    ASSERT_TRUE(window.GetTabStrip().GetItemRect(tab, &r));
-    Click(window.GetTabStrip(), QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
-}
-
 void RefreshNow(SystemDlg& page) {
     page.StatusRefresh();
     if (const UnitSlot* slot = TheSlotTable().Slot(page.GetUnitIndex())) {
@@ -52,7 +38,7 @@ void RefreshNow(SystemDlg& page) {
     }
 }
 
-int OpenInTable(const std::string& address, UnitSlotHost& host, bool* opened) {
+int OpenInTable(const std::string& address, UnitSlotHost& host) {
     const int index = TheSlotTable().Claim();
     if (index < 0) {
         return index;
@@ -63,10 +49,7 @@ int OpenInTable(const std::string& address, UnitSlotHost& host, bool* opened) {
     auto model = std::make_unique<CTM80M1_Comm>(connection.get());
     TheSlotTable().At(index).slot = std::make_unique<UnitSlot>(index, std::move(connection),
                                                                std::move(model), std::move(worker));
-    const bool open = TheSlotTable().Slot(index)->Open(&host) == 1;
-    if (opened != nullptr) {
-        *opened = open;
-    }
+    TheSlotTable().Slot(index)->Open(&host);
     return index;
 }
 

@@ -7,12 +7,10 @@
 #include "device/UnitFlags.h"
 #include "device/UnitSlotHost.h"
 #include "devicewindow/DefaultDlg.h"
-#include "platform/ui/Colorref.h"
 #include "sim/SimUnit.h"
 #include "testsupport/ScriptedCommonDialogs.h"
 #include "testsupport/UiTestSupport.h"
 
-#include <QImage>
 #include <QPoint>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -24,19 +22,15 @@
 
 namespace dwtest {
 
-using uitest::CountColour;
-using uitest::CountNear;
-using uitest::Grab;
-using uitest::PixelAt;
-using uitest::RectIn;
-using uitest::Settle;
-using uitest::WaitUntil;
+using namespace uitest;
 using Bytes = std::vector<std::uint8_t>;
 
-// Note reads (command 0x1003, mode 0) the simulated unit has received.
-int NoteReads(const sim::SimUnit& unit);
-// The payloads of the frames of `command` the simulated unit has received.
-std::vector<Bytes> Payloads(const sim::SimUnit& unit, std::uint16_t command);
+// The payloads of the frames of `command` the simulated unit has received;
+// with a `mode`, only those whose first byte is `mode`.
+std::vector<Bytes> Payloads(const sim::SimUnit& unit, std::uint16_t command, int mode = -1);
+inline int NoteReads(const sim::SimUnit& unit) {
+    return static_cast<int>(Payloads(unit, 0x1003, 0).size());
+}
 // Waits for `count` payloads of `command`, and a little longer for more.
 inline std::vector<Bytes> Sent(const sim::SimUnit& unit, std::uint16_t command, std::size_t count) {
     WaitUntil([&] { return Payloads(unit, command).size() >= count; }, 3000);
@@ -47,20 +41,28 @@ inline void Click(const win::CWnd& control, QPoint at = QPoint(2, 2)) {
     QTest::mouseClick(control.GetNative(), Qt::LeftButton, Qt::NoModifier, at);
     Settle();
 }
-void ClickTab(DefaultDlg& window, int tab);
 // Whether `name` is `prefix`, a date and time stamp and `extension`, as Hard
 // Copy names its files.
 bool StampedName(const std::string& name, const std::string& prefix, const char* extension);
 inline bool Lost(int index) {
     return ConnectionLostFlag()[static_cast<std::size_t>(index)] != 0;
 }
-
-// Answers the next "Band Selection" window (see uitest::AnswerListChoice).
-inline std::shared_ptr<uitest::ListChoice> AnswerBandChoice(int index) {
-    return uitest::AnswerListChoice("Band Selection", index);
+inline std::shared_ptr<ListChoice> AnswerBandChoice(int index) {
+    return AnswerListChoice("Band Selection", index);
 }
 
-// Waits until the slot's unit has no exchange in flight.
+inline UnitSlot& Slot(int index) {
+    return *TheSlotTable().Slot(index);
+}
+inline DefaultDlg& Window(int index) {
+    return dynamic_cast<DefaultDlg&>(*Slot(index).DeviceWindow());
+}
+template <class T> T& Page(int index, int page) {
+    return dynamic_cast<T&>(*Window(index).GetPage(page));
+}
+inline SystemDlg& Sys(int index) {
+    return Page<SystemDlg>(index, DefaultDlg::kSystemPage);
+}
 inline bool WaitIdle(const UnitSlot& slot) {
     return WaitUntil([&slot] { return !slot.Unit()->Busy(); });
 }
@@ -82,7 +84,8 @@ public:
 // Connects to `address` on an I/O worker of its own, places the slot in the
 // lowest free position and opens it with `host`, as the main window does;
 // returns the position, or -1 with nothing placed when no position is free.
-int OpenInTable(const std::string& address, UnitSlotHost& host, bool* opened = nullptr);
+// An open that failed leaves the slot without a window.
+int OpenInTable(const std::string& address, UnitSlotHost& host);
 
 // Each test starts with an empty slot table, clear process values, scripted
 // message boxes and the images folder of the source tree; units listen on
@@ -100,12 +103,7 @@ protected:
         EXPECT_GE(index, 0);
         return index;
     }
-    UnitSlot& Slot(int index) { return *TheSlotTable().Slot(index); }
-    DefaultDlg& Window(int index) { return dynamic_cast<DefaultDlg&>(*Slot(index).DeviceWindow()); }
-    template <class T> T& Page(int index, int page) {
-        return dynamic_cast<T&>(*Window(index).GetPage(page));
-    }
-    // Shows the window of `index` at `page` chosen on its tab strip.
+    // Shows the window of `index` at `page`, as its tab strip would.
     DefaultDlg& ShowAt(int index, int page);
 
     win::ScriptedCommonDialogs* dialogs = nullptr;
@@ -117,7 +115,6 @@ private:
     std::vector<std::unique_ptr<sim::SimUnit>> units_;
 };
 
-// A fixture whose units listen on 127.<octet>.x.y.
 template <int octet> class On : public DeviceWindowTest {
 protected:
     On() : DeviceWindowTest(octet) {}

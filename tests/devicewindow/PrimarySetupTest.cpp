@@ -5,10 +5,6 @@
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
 #include "tests/infra/TempFolder.h"
 
-#include <QApplication>
-#include <QTest>
-#include <QWidget>
-
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -29,10 +25,9 @@ protected:
     void SetUp() override {
         DeviceWindowTest::SetUp();
         unit = &this->StartUnit({.note = "Mast 7"});
-        DefaultDlg& w = this->Window(this->AddUnit(*unit));
-        page = &this->template Page<P>(0, pageIndex);
+        page = &Page<P>(this->AddUnit(*unit), pageIndex);
         if (pageIndex == DefaultDlg::kCalibrationPage) {
-            w.ShowCalibrationTab(true);
+            Window(0).ShowCalibrationTab(true);
         }
         this->ShowAt(0, pageIndex);
         ASSERT_TRUE(page->IsWindowVisible());
@@ -45,7 +40,7 @@ protected:
 
 using PrimarySetupTest = PageTest<PrimarySetupDlg, 76, DefaultDlg::kPrimarySetupPage>;
 
-TEST_F(PrimarySetupTest, SliderSendsTheNegatedPositionAndMovesTheGain) {
+TEST_F(PrimarySetupTest, SliderSendsTheNegatedPositionAndBandChoiceEveryBand) {
     QWidget* slider = page->Columns().Slider(3).GetNative();
     const double before = Number(page->Columns().Gain(3));
     QTest::keyClick(slider, Qt::Key_Right);
@@ -54,21 +49,17 @@ TEST_F(PrimarySetupTest, SliderSendsTheNegatedPositionAndMovesTheGain) {
     EXPECT_EQ(unit->Adjustments()[2], -1);
     EXPECT_DOUBLE_EQ(Number(page->Columns().Gain(3)), before + 0.25);
     // The ends of the slider: adjustments 12 and -12, 3 dB either side of 0.
-    const struct {
-        int x;
-        std::uint8_t sent;
-        double gain; // from the gain at position 0
-    } ends[] = {{0, 12, -3.0}, {slider->width() - 1, 0xF4, 3.0}};
-    for (const auto& end : ends) {
+    const int right = slider->width() - 1;
+    for (const auto& [x, sent, gain] : {std::tuple{0, 12, -3.0}, std::tuple{right, 0xF4, 3.0}}) {
         unit->ClearFrames();
-        Click(page->Columns().Slider(3), QPoint(end.x, 4));
-        ASSERT_EQ(Sent(*unit, 0x1000, 1), (std::vector<Bytes>{{2, end.sent}})) << end.x;
-        EXPECT_DOUBLE_EQ(Number(page->Columns().Gain(3)), before + end.gain);
+        Click(page->Columns().Slider(3), QPoint(x, 4));
+        const Bytes expected = {2, static_cast<std::uint8_t>(sent)};
+        ASSERT_EQ(Sent(*unit, 0x1000, 1), std::vector<Bytes>{expected}) << x;
+        EXPECT_DOUBLE_EQ(Number(page->Columns().Gain(3)), before + gain);
     }
     EXPECT_EQ(host.refreshes + host.stateRefreshes, 0); // the main window is not refreshed
-}
 
-TEST_F(PrimarySetupTest, BandChoiceSendsEveryBandAndCancelSendsNothing) {
+    // A band choice sends every band; cancel sends nothing.
     UnitSlot& slot = Slot(0);
     const std::array<int, 8> bands = slot.bandSelection;
     const auto offered = AnswerBandChoice(-1);
@@ -141,11 +132,8 @@ TEST_F(PrimarySetupTest, SplitButtonsAndSendSettings) {
     page->SendSettings();
     EXPECT_EQ(Sent(*unit, 0x1004, 1),
               (std::vector<Bytes>{{0, 0, 0x70, 0, 0x10, 0x20, 0x30, 0x40, 0, 0x10}}));
-    const std::uint8_t sent[] = {1, 0xFE, 3, 0, 0, 0, 0, 12, 0xF8, 8};
-    std::vector<Bytes> adjustments;
-    for (std::uint8_t ch = 0; ch < 10; ++ch) {
-        adjustments.push_back({ch, sent[ch]});
-    }
+    const std::vector<Bytes> adjustments = {{0, 1}, {1, 0xFE}, {2, 3},  {3, 0},    {4, 0},
+                                            {5, 0}, {6, 0},    {7, 12}, {8, 0xF8}, {9, 8}};
     EXPECT_EQ(Sent(*unit, 0x1000, 10), adjustments);
     const auto frames = unit->Frames();
     const auto first = std::find_if(frames.begin(), frames.end(), [](const auto& f) {
@@ -198,28 +186,22 @@ TEST_F(CalibrationTest, FactoryResetAsksAndSaysWhetherItWorked) {
     std::snprintf(ask, sizeof ask, Calibration::kResetQuestion, BandTextOf(Slot(0), 1).c_str());
     const std::string done = Calibration::kResetDone, failed = Calibration::kResetFailed;
     // A reset that fails reads nothing back, and the page keeps its tables.
-    const struct {
-        int answer;
-        bool silent;
-        std::size_t resets, blockReads;
-        std::vector<std::string> boxes;
-    } cases[] = {
-        {win::IDCANCEL, false, 0, 0, {ask}},
-        {win::IDOK, false, 1, 4, {ask, done}},
-        {win::IDOK, true, 1, 0, {ask, failed}},
-    };
+    using Case = std::tuple<int, bool, std::size_t, std::size_t, std::vector<std::string>>;
+    const Case cases[] = {{win::IDCANCEL, false, 0, 0, {ask}},
+                          {win::IDOK, false, 1, 4, {ask, done}},
+                          {win::IDOK, true, 1, 0, {ask, failed}}};
     UnitSlot& slot = Slot(0);
     AnswerBandChoice(1);
     Click(page->BandText());
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.boxes.back());
+    for (const auto& [answer, silent, resets, blockReads, expectedBoxes] : cases) {
+        SCOPED_TRACE(expectedBoxes.back());
         unit->SetCalibration(1, 4, 90);
         slot.calibrationTable[1][4] = 90;
         slot.referenceTable[1][4] = 91;
         unit->ClearFrames();
         dialogs->ClearHistory();
-        dialogs->AnswerMessageBox(c.answer);
-        unit->SetFault(c.silent ? sim::Fault::Silent : sim::Fault::None);
+        dialogs->AnswerMessageBox(answer);
+        unit->SetFault(silent ? sim::Fault::Silent : sim::Fault::None);
         // The click runs the whole reset before it returns.
         QTest::mouseClick(page->GetDlgItem(Calibration::kIdReset)->GetNative(), Qt::LeftButton);
         unit->SetFault(sim::Fault::None);
@@ -230,11 +212,11 @@ TEST_F(CalibrationTest, FactoryResetAsksAndSaysWhetherItWorked) {
                 boxes.push_back(shown.message.text);
             }
         }
-        EXPECT_EQ(boxes, c.boxes);
+        EXPECT_EQ(boxes, expectedBoxes);
         // The request names the band; the tables are then read whole.
-        EXPECT_EQ(Payloads(*unit, 0x3002), std::vector<Bytes>(c.resets, Bytes{0x10}));
-        EXPECT_EQ(Payloads(*unit, 0x2009).size(), c.blockReads);
-        if (c.resets != 0 && !c.silent) {
+        EXPECT_EQ(Payloads(*unit, 0x3002), std::vector<Bytes>(resets, Bytes{0x10}));
+        EXPECT_EQ(Payloads(*unit, 0x2009).size(), blockReads);
+        if (resets != 0 && !silent) {
             EXPECT_NE(slot.calibrationTable[1][4], 90);
             EXPECT_EQ(slot.calibrationTable[1][4], unit->Calibration(1, 4));
             EXPECT_EQ(slot.referenceTable[1][4], unit->Reference(1, 4));
@@ -248,45 +230,40 @@ TEST_F(CalibrationTest, FactoryResetAsksAndSaysWhetherItWorked) {
 TEST_F(CalibrationTest, SetupSectionAndSendSettings) {
     TempFolder folder;
     const std::string file = folder / "Mast.stp";
-    const struct {
-        const char* section; // the file's CALIBRATION section
-        int band;
-        int split;
-        std::size_t writes; // of SendSettings
-    } cases[] = {
+    // The file's calibration section: the band and split it sets, and the
+    // writes of SendSettings then.
+    const std::tuple<const char*, int, int, std::size_t> cases[] = {
         {"SPLIT_MODE=1\nCAL_BAND_SELECTION=3\n", 3, 1, 10},
         {"", 0, 0, 10},
         {"SPLIT_MODE=0\nCAL_BAND_SELECTION=9\n", 0, 0, 10}, // band out of range
         {"SPLIT_MODE=2\nCAL_BAND_SELECTION=1\n", 1, 2, 0},  // split 2 writes nothing
     };
     UnitSlot& slot = Slot(0);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.section);
-        WriteFile(file, std::string("[CALIBRATION]\n") + c.section);
+    for (const auto& [section, band, split, writes] : cases) {
+        SCOPED_TRACE(section);
+        WriteFile(file, std::string("[CALIBRATION]\n") + section);
         page->LoadSettings(file.c_str());
-        EXPECT_EQ(page->GetCalBand(), c.band);
-        EXPECT_EQ(page->GetCalSplitMode(), c.split);
+        EXPECT_EQ(page->GetCalBand(), band);
+        EXPECT_EQ(page->GetCalSplitMode(), split);
         page->UpdateValues();
-        EXPECT_EQ(page->Columns().Split18().GetCheck(), c.split == 0 ? 1 : 0);
-        EXPECT_EQ(page->Columns().Split24().GetCheck(), c.split == 1 ? 1 : 0);
+        EXPECT_EQ(page->Columns().Split18().GetCheck(), split == 0 ? 1 : 0);
+        EXPECT_EQ(page->Columns().Split24().GetCheck(), split == 1 ? 1 : 0);
         // Values from outside 12..115 are shown where the slider stops and
         // sent clamped.
-        slot.calibrationTable[c.band][0] = 200;
-        slot.calibrationTable[c.band][1] = 5;
+        slot.calibrationTable[band][0] = 200;
+        slot.calibrationTable[band][1] = 5;
         page->UpdateValues();
         EXPECT_EQ(page->Columns().Slider(1).GetPos(), 0);
         EXPECT_EQ(page->Columns().Slider(2).GetPos(), Calibration::kSliderMax);
         unit->ClearFrames();
         page->SendSettings();
-        const auto sent = Sent(*unit, 0x3000, c.writes);
-        ASSERT_EQ(sent.size(), c.writes);
-        for (std::size_t ch = 0; ch < sent.size(); ++ch) {
-            const int value = ch == 0 ? 115 : ch == 1 ? 12 : slot.calibrationTable[c.band][ch];
-            EXPECT_EQ(sent[ch],
-                      (Bytes{static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(value),
-                             static_cast<std::uint8_t>(c.band * 16 + c.split)}))
-                << ch;
+        std::vector<Bytes> expected;
+        for (std::size_t ch = 0; ch < writes; ++ch) {
+            const int value = ch == 0 ? 115 : ch == 1 ? 12 : slot.calibrationTable[band][ch];
+            expected.push_back({static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(value),
+                                static_cast<std::uint8_t>(band * 16 + split)});
         }
+        EXPECT_EQ(Sent(*unit, 0x3000, writes), expected);
     }
     // Saved as loaded.
     page->SaveSettings(file.c_str());

@@ -18,7 +18,7 @@ using Action = ExporterCommand::Action;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-TEST(ExporterOptions, FlagsAndPrometheusDurations) {
+TEST(ExporterOptions, FlagsPrometheusDurationsAndUnitFiles) {
     const struct {
         std::vector<std::string> args;
         Action action;
@@ -67,9 +67,8 @@ TEST(ExporterOptions, FlagsAndPrometheusDurations) {
     // The longest duration taken: 2^52 ms.
     EXPECT_EQ(ParseDuration("142808y75d16h29m30s496ms"), milliseconds(std::int64_t{1} << 52));
     EXPECT_EQ(ParseDuration("142808y75d16h29m30s497ms"), std::nullopt);
-}
 
-TEST(UnitList, LinesOrTheApplicationsConfiguration) {
+    // A unit file: lines, or the application's configuration.
     TempFolder folder;
     WriteFile(folder / "units", "# site A\n127.0.0.2\n  127.0.0.3  # rack 2\r\n\n");
     EXPECT_EQ(ReadUnitList(folder / "units").units,
@@ -172,8 +171,7 @@ TEST(Exporter, ReadsOnlyAndRequestsNeverReachTheUnit) {
         {"GET /x/../metrics HTTP/1.1\r\n\r\n", 404},
         {"GET /metrics%00 HTTP/1.1\r\n\r\n", 404},
         {"GET http://example.org/metrics HTTP/1.1\r\n\r\n", 0},
-        {"OPTIONS * HTTP/1.1\r\n\r\n", 0},
-    };
+        {"OPTIONS * HTTP/1.1\r\n\r\n", 0}};
     for (const auto& c : cases) {
         const montest::HttpReply reply = montest::HttpExchange(rig.address, kPort, c.request);
         EXPECT_EQ(reply.status, c.status) << c.request.substr(0, 40);

@@ -8,8 +8,6 @@
 #include "device/DiscoverWizNET_Devices.h"
 #include "device/DiscoveryList.h"
 #include "device/PageSetupParts.h"
-#include "device/SlotTable.h"
-#include "device/UnitFlags.h"
 #include "devicewindow/UnitCondition.h"
 #include "infra/ColorScheme.h"
 #include "platform/DebugOutput.h"
@@ -21,11 +19,13 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <sys/wait.h>
 #include <thread>
 
 namespace {
 
+using namespace dwtest;
 using MF = sim::ModuleFault;
 using UF = sim::Fault;
 
@@ -74,12 +74,6 @@ struct Cell {
     const TempFolder& files;
     int index = -1;
 
-    UnitSlot& Slot() const { return *TheSlotTable().Slot(index); }
-    DefaultDlg& Window() const { return dynamic_cast<DefaultDlg&>(*Slot().DeviceWindow()); }
-    SystemDlg& Info() const {
-        return dynamic_cast<SystemDlg&>(*Window().GetPage(DefaultDlg::kSystemPage));
-    }
-    void Settle() const { dwtest::WaitIdle(Slot()); }
     std::string TempFile(const char* extension) const { return files / (address + extension); }
 };
 
@@ -88,9 +82,7 @@ struct Cell {
 template <class Act> Outcome OnNewSlot(const Cell& cell, Act act) {
     auto connection = std::make_unique<TCPCom>(cell.address.c_str());
     if (!connection->IsConnected()) {
-        const bool said =
-            std::string(connection->LastErrorText()).find("***** connect() failed.\r\n") !=
-            std::string::npos;
+        const bool said = std::strstr(connection->LastErrorText(), "***** connect() failed.\r\n");
         return {false, false, said ? "" : "no failure text for the refused connect"};
     }
     auto model = std::make_unique<CTM80M1_Comm>(connection.get());
@@ -164,24 +156,23 @@ Outcome CtlNote(const Cell& cell) {
 
 // One tick of the device window's note check.
 Outcome NoteCheck(const Cell& cell) {
-    cell.Window().NoteCheck();
-    cell.Settle();
-    const int index = cell.index;
+    Window(cell.index).NoteCheck();
+    WaitIdle(Slot(cell.index));
     const auto& shown = cell.dialogs.History();
     // Garbage, whose header answers no request, fails the read like silence.
-    const std::string expected = "TCP connection to Device " + std::to_string(index + 1) + " (" +
-                                 cell.address + ") was lost.";
+    const std::string expected = "TCP connection to Device " + std::to_string(cell.index + 1) +
+                                 " (" + cell.address + ") was lost.";
     const bool told = shown.size() == 1 && shown[0].message.text.starts_with(expected);
-    return {ConnectionLostFlag()[static_cast<std::size_t>(index)] == 0,
-            cell.Slot().Unit()->identity.userNote.data() == cell.unit.Note(),
+    return {!Lost(cell.index),
+            Slot(cell.index).Unit()->identity.userNote.data() == cell.unit.Note(),
             told ? "" : "notice: " + (shown.empty() ? "none" : shown[0].message.text)};
 }
 
 // One tick of the Info page's status refresh: the unit's readings, or zeroes.
 Outcome StatusRefresh(const Cell& cell) {
-    UnitStatus& got = cell.Slot().Unit()->status;
+    UnitStatus& got = Slot(cell.index).Unit()->status;
     got = UnitStatus{99.0, 99.0, 99.0}; // an earlier reading
-    dwtest::RefreshNow(cell.Info());
+    RefreshNow(Sys(cell.index));
     const bool zeroed = got.temperature == 0.0 && got.voltage == 0.0 && got.current == 0.0;
     const bool unit = got.temperature == 45.0 && got.voltage == 12.0 && got.current == 1.5;
     return {!zeroed, unit, !zeroed && !unit ? "readings neither the unit's nor zeroed" : ""};
@@ -192,11 +183,11 @@ Outcome StatusRefresh(const Cell& cell) {
 // while it answers; unknown readings ("---"), unlit lights and "Connection
 // lost" on its row once the check found it lost.
 Outcome LostShown(const Cell& cell) {
-    DefaultDlg& window = cell.Window();
-    SystemDlg& page = cell.Info();
+    DefaultDlg& window = Window(cell.index);
+    SystemDlg& page = Sys(cell.index);
     window.NoteCheck();
-    cell.Settle();
-    dwtest::RefreshNow(page);
+    WaitIdle(Slot(cell.index));
+    RefreshNow(page);
     const std::string temperature = page.MonitorValue(SystemDlg::Temperature).GetWindowText();
     const std::string voltage = page.MonitorValue(SystemDlg::Voltage).GetWindowText();
     const win::COLORREF unlit = TheColorScheme().Main.Background;
@@ -217,7 +208,7 @@ Outcome LostShown(const Cell& cell) {
 // failure says so, keeps the file named before, and the slot shows what the
 // unit holds.
 Outcome RecallReported(const Cell& cell) {
-    UnitSlot& slot = cell.Slot();
+    UnitSlot& slot = Slot(cell.index);
     const std::string file = cell.TempFile(".TM80");
     const std::int8_t held = slot.adjustments[2];
     const int band = slot.bandSelection[0];
@@ -237,10 +228,8 @@ Outcome RecallReported(const Cell& cell) {
     const bool sent = shown.size() == 1 && CurrentSetupFile() == file;
     const std::string message = "The setup in " + file + " could not be sent to Device " +
                                 std::to_string(cell.index + 1) + ".";
-    const std::vector<int> shownAdjustments(slot.adjustments.begin(), slot.adjustments.end());
-    const std::vector<int> shownBands(slot.bandSelection.begin(), slot.bandSelection.end());
-    const bool slotShowsUnit = shownAdjustments == cell.unit.Adjustments() &&
-                               shownBands == cell.unit.BandSelection() &&
+    const bool slotShowsUnit = std::ranges::equal(slot.adjustments, cell.unit.Adjustments()) &&
+                               std::ranges::equal(slot.bandSelection, cell.unit.BandSelection()) &&
                                slot.split == cell.unit.Split();
     return {sent,
             cell.unit.Adjustments()[2] == -3 && cell.unit.BandSelection()[0] == 1 - band &&
@@ -311,7 +300,7 @@ void PrintTo(const Row& row, std::ostream* os) {
     *os << row.name;
 }
 
-class FaultMatrix : public dwtest::On<61>, public ::testing::WithParamInterface<Row> {};
+class FaultMatrix : public On<61>, public ::testing::WithParamInterface<Row> {};
 
 TEST_P(FaultMatrix, EveryFault) {
     const Row& row = GetParam();
@@ -333,12 +322,11 @@ TEST_P(FaultMatrix, EveryFault) {
             return;
         }
         Cell cell{*unit, unit->Config().address, *dialogs, files};
-        bool opened = true;
         if (row.run == Run::Opened) {
             // As the main window opens it, with no flags set; a read the
             // window's timers sent meanwhile must not meet the fault.
-            cell.index = dwtest::OpenInTable(cell.address, host, &opened);
-            cell.Settle();
+            cell.index = OpenInTable(cell.address, host);
+            WaitIdle(Slot(cell.index));
             dialogs->ClearHistory();
             ResetUnitFlags();
         }
@@ -346,7 +334,7 @@ TEST_P(FaultMatrix, EveryFault) {
         unit->SetFault(kFaults[c].unit, kFaults[c].param);
         unit->SetModuleFault(kFaults[c].module, kFaults[c].param);
         const auto start = std::chrono::steady_clock::now();
-        outcomes[c] = opened
+        outcomes[c] = cell.index < 0 || Slot(cell.index).DeviceWindow() != nullptr
                           ? row.place(cell)
                           : Outcome{false, false, "the unit could not be opened before the fault"};
         if (cell.index >= 0) {
@@ -354,16 +342,15 @@ TEST_P(FaultMatrix, EveryFault) {
         }
         took[c] = std::chrono::steady_clock::now() - start;
     };
-    std::vector<std::thread> threads;
-    for (std::size_t c = 0; c < kColumns; ++c) {
-        if (row.run == Run::Parallel) {
-            threads.emplace_back(runCell, c);
-        } else {
-            runCell(c);
+    {
+        std::vector<std::jthread> threads; // joined as the block ends
+        for (std::size_t c = 0; c < kColumns; ++c) {
+            if (row.run == Run::Parallel) {
+                threads.emplace_back(runCell, c);
+            } else {
+                runCell(c);
+            }
         }
-    }
-    for (auto& t : threads) {
-        t.join();
     }
 
     // The margin: room for a loaded machine and the sanitizers.

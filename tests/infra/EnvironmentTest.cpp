@@ -41,14 +41,7 @@ protected:
     void Language(const std::string& extension, const std::string& body) {
         WriteFile(languages + "/KD50." + extension, body);
     }
-    std::string ConfigurationFile() {
-        CreateApplicationFolders();
-        return TheEnvironment().SystemConfigurationFile;
-    }
 };
-using ColorSchemeTest = EnvironmentTest;
-using LanguageTablesTest = EnvironmentTest;
-using SystemConfigurationTest = EnvironmentTest;
 
 // The scheme's 26 colours in their order: MAIN, DIALOG, BUTTONS, DIALOG1U.
 std::array<COLORREF, 26> Fields(const ColorScheme& s) {
@@ -94,21 +87,22 @@ TEST_F(EnvironmentTest, EverythingHangsOffTheWorkingFolder) {
     EXPECT_EQ(env.LanguageName, "English");
 }
 
-// One level at a time; what is there already is left alone.
-TEST_F(EnvironmentTest, CreatesTheApplicationFolders) {
-    fs::create_directories(root / "User/Setup Files");
-    WriteFile(root / "User/Setup Files/unit.TM8", "[DEVICE]\r\n");
-    const std::string file = ConfigurationFile();
-    EXPECT_EQ(file, root.Path() + "/SystemTools/Options/Tm80M1System.CFG");
-    for (const char* folder : {"SystemTools", "SystemTools/Options", "User", "User/Setup Files",
-                               "SystemTools/AppLogs"}) {
-        EXPECT_TRUE(fs::is_directory(root / folder)) << folder;
-    }
-    EXPECT_FALSE(fs::exists(file));
-    EXPECT_EQ(ReadFile(root / "User/Setup Files/unit.TM8"), "[DEVICE]\r\n");
-}
+// A missing file changes nothing; a bad value keeps the default. Style 10 is
+// DIALOG, 11 DIALOG1U, any other MAIN; an override flag puts the colour in its
+// field, both flags put black in the background only.
+TEST_F(EnvironmentTest, ColorsEachKeyFillsItsOwnFieldAndPalettesByStyle) {
+    TheColorScheme().Main.Background = 1;
+    LoadColorScheme(root / "VELTSYS.OPT");
+    EXPECT_EQ(TheColorScheme().Main.Background, 1u);
+    SetDefaultColors();
+    WriteFile(root / "VELTSYS.OPT",
+              "[MAIN]\r\nBackgroundColor=255\r\nLabelColor=red\r\nDataColor=-1\r\n");
+    LoadColorScheme(root / "VELTSYS.OPT");
+    ColorScheme expected = DefaultColorScheme();
+    expected.Main.Background = 255;   // the low byte is red
+    expected.Main.Data = 0xFFFFFFFFu; // used as read, top bits too
+    EXPECT_EQ(Fields(TheColorScheme()), Fields(expected));
 
-TEST_F(ColorSchemeTest, EachKeyFillsItsOwnField) {
     const std::vector<std::string> palette = {"BackgroundColor",  "LabelColor", "DataColor",
                                               "DataBlockBkColor", "TextColor",  "DisabledText",
                                               "PanelText"};
@@ -128,25 +122,7 @@ TEST_F(ColorSchemeTest, EachKeyFillsItsOwnField) {
     EXPECT_EQ(Fields(TheColorScheme()),
               (std::array<COLORREF, 26>{1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13,
                                         14, 22, 23, 24, 25, 26, 15, 16, 17, 18, 19, 20, 21}));
-}
 
-TEST_F(ColorSchemeTest, MissingFileOrBadValuesKeepTheDefaults) {
-    TheColorScheme().Main.Background = 1;
-    LoadColorScheme(root / "VELTSYS.OPT");
-    EXPECT_EQ(TheColorScheme().Main.Background, 1u); // a missing file changes nothing
-    SetDefaultColors();
-    WriteFile(root / "VELTSYS.OPT",
-              "[MAIN]\r\nBackgroundColor=255\r\nLabelColor=red\r\nDataColor=-1\r\n");
-    LoadColorScheme(root / "VELTSYS.OPT");
-    ColorScheme expected = DefaultColorScheme();
-    expected.Main.Background = 255;   // the low byte is red
-    expected.Main.Data = 0xFFFFFFFFu; // used as read, top bits too
-    EXPECT_EQ(Fields(TheColorScheme()), Fields(expected));
-}
-
-// Style 10 is DIALOG, 11 DIALOG1U, any other MAIN; an override flag puts the
-// colour in its field, both flags put black in the background only.
-TEST_F(ColorSchemeTest, PaletteForStyleAndOverride) {
     const ColorScheme& s = TheColorScheme();
     EXPECT_EQ(Fields({PaletteFor(0, 0), PaletteFor(10, 0), {}, PaletteFor(11, 0)}),
               Fields({s.Main, s.Dialog, {}, s.Dialog1U}));
@@ -160,10 +136,11 @@ TEST_F(ColorSchemeTest, PaletteForStyleAndOverride) {
     EXPECT_EQ(Fields({PaletteFor(9, 0xFF00), {}, {}, {}}), Fields({s.Main, {}, {}, {}}));
 }
 
-TEST_F(LanguageTablesTest, KeepsOnlyEntriesWhoseFileExists) {
+TEST_F(EnvironmentTest, LanguagesKeepOnlyEntriesWhoseFileExistsAndLookupsCleanRemarks) {
     Catalogue("ENTRIES=3\r\nLANG_1=English\r\nLANG_EXT_1=ENG\r\nLANG_2=Francais\r\n"
               "LANG_EXT_2=FRA\r\nLANG_3=Deutsch\r\nLANG_EXT_3=DEU\r\n");
-    Language("ENG", "[S]\r\nk=english\r\n");
+    Language("ENG", "[DLG]\r\nremark=Start   // the start button\r\nown=from the dialog\r\n"
+                    "[COMMON]\r\nown=from common\r\nshared=from common\r\n");
     Language("DEU", "[S]\r\nk=deutsch\r\n");
     ASSERT_TRUE(LoadLanguageCatalogue("KD50"));
     const LanguageTables& t = TheLanguageTables();
@@ -181,11 +158,24 @@ TEST_F(LanguageTablesTest, KeepsOnlyEntriesWhoseFileExists) {
     EXPECT_EQ(t.SelectedIndex, 1);
     EXPECT_EQ(t.CurrentLanguageFile, languages + "/KD50.DEU");
     EXPECT_EQ(LanguageText("S", "k", "fallback"), "deutsch");
+
+    // Remarks are cleaned off; a lookup with common falls back to COMMON.
+    ASSERT_TRUE(SelectLanguage("English"));
+    EXPECT_EQ(LanguageText("DLG", "remark", "x"), "Start");
+    EXPECT_EQ(LanguageText("DLG", "shared", "fallback"), "fallback");
+    EXPECT_EQ(LanguageTextWithCommon("DLG", "shared", "fallback"), "from common");
+    EXPECT_EQ(LanguageTextWithCommon("DLG", "own", "fallback"), "from the dialog");
+    EXPECT_EQ(LanguageTextWithCommon("DLG", "absent", "fallback"), "fallback");
+    EXPECT_EQ(CleanLanguageValue("Start\t//remark // more"), "Start");
+    EXPECT_EQ(CleanLanguageValue("//whole"), "//whole");
+    EXPECT_EQ(CleanLanguageValue(" //b"), "");
+    EXPECT_EQ(CleanLanguageValue("http://host"), "http:");
+    EXPECT_EQ(CleanLanguageValue("a/b"), "a/b");
 }
 
 // A missing entry key stops the load but keeps the earlier entries; an entry
 // count outside 0..99 means no language.
-TEST_F(LanguageTablesTest, CatalogueLimits) {
+TEST_F(EnvironmentTest, LanguagesCatalogueLimits) {
     fs::create_directories(languages);
     for (const char* extension : {"ENG", "DEU", "ITA"}) {
         Language(extension, "");
@@ -209,34 +199,26 @@ TEST_F(LanguageTablesTest, CatalogueLimits) {
     EXPECT_EQ(TheLanguageTables().Names.size(), 99u);
 }
 
-TEST_F(LanguageTablesTest, LookupCleansRemarksAndFallsBackToCommon) {
-    Catalogue("ENTRIES=1\r\nLANG_1=English\r\nLANG_EXT_1=ENG\r\n");
-    Language("ENG", "[DLG]\r\nremark=Start   // the start button\r\nown=from the dialog\r\n"
-                    "[COMMON]\r\nown=from common\r\nshared=from common\r\n");
-    ASSERT_TRUE(LoadLanguageCatalogue("KD50"));
-    ASSERT_TRUE(SelectLanguage("English"));
-    EXPECT_EQ(LanguageText("DLG", "remark", "x"), "Start");
-    EXPECT_EQ(LanguageText("DLG", "shared", "fallback"), "fallback");
-    EXPECT_EQ(LanguageTextWithCommon("DLG", "shared", "fallback"), "from common");
-    EXPECT_EQ(LanguageTextWithCommon("DLG", "own", "fallback"), "from the dialog");
-    EXPECT_EQ(LanguageTextWithCommon("DLG", "absent", "fallback"), "fallback");
-    EXPECT_EQ(CleanLanguageValue("Start\t//remark // more"), "Start");
-    EXPECT_EQ(CleanLanguageValue("//whole"), "//whole");
-    EXPECT_EQ(CleanLanguageValue(" //b"), "");
-    EXPECT_EQ(CleanLanguageValue("http://host"), "http:");
-    EXPECT_EQ(CleanLanguageValue("a/b"), "a/b");
-}
-
+// The folders are made one level at a time, what is there already left alone.
 // Without a file every field takes its default, and a save writes all fifteen keys.
-TEST_F(SystemConfigurationTest, DefaultsWithoutAFileAreSavedAsFifteenKeys) {
-    const std::string file = ConfigurationFile();
+TEST_F(EnvironmentTest, FoldersAndTheSystemConfiguration) {
+    fs::create_directories(root / "User/Setup Files");
+    WriteFile(root / "User/Setup Files/unit.TM8", "[DEVICE]\r\n");
+    CreateApplicationFolders();
+    const std::string file = TheEnvironment().SystemConfigurationFile;
+    EXPECT_EQ(file, root.Path() + "/SystemTools/Options/Tm80M1System.CFG");
+    for (const char* folder : {"SystemTools", "SystemTools/Options", "User", "User/Setup Files",
+                               "SystemTools/AppLogs"}) {
+        EXPECT_TRUE(fs::is_directory(root / folder)) << folder;
+    }
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_EQ(ReadFile(root / "User/Setup Files/unit.TM8"), "[DEVICE]\r\n");
     TheSystemConfiguration().LaunchDirectly = true; // loading resets every field
     TheSystemConfiguration().DirectAddress[2] = "127.51.100.1";
     LoadConfiguration();
     ASSERT_TRUE(SaveConfiguration());
     std::string expected = "[TM80M1]\r\nLAUNCH_DIRECT=0\r\nNUMBER_OF_LAUNCH_DEVICES=1\r\n";
-    const char* const backgrounds[] = {"0", "3289650", "6579300",
-                                       "9868950"}; // greys 0, 50, 100, 150
+    const char* const backgrounds[] = {"0", "3289650", "6579300", "9868950"}; // greys 0..150
     for (int slot = 0; slot < 4; ++slot) {
         const std::string n = std::to_string(slot);
         expected += "DEVICE_BACKGROUND_COLOR_" + n + "=" + backgrounds[slot] +
@@ -244,10 +226,8 @@ TEST_F(SystemConfigurationTest, DefaultsWithoutAFileAreSavedAsFifteenKeys) {
                     "=\r\n";
     }
     EXPECT_EQ(ReadFile(file), expected + "LAST_IP_USED=\r\n");
-}
 
-TEST_F(SystemConfigurationTest, ReadsSlotKeysFromZeroAndRewritesInPlace) {
-    const std::string file = ConfigurationFile();
+    // Slot keys count from zero; a save rewrites the file in place.
     WriteFile(file, "; written by hand\n[tm80m1]\nLAUNCH_DIRECT = 2\nNUMBER_OF_LAUNCH_DEVICES=3\n"
                     "DEVICE_LINE_COLOR_0=255\nDEVICE_BACKGROUND_COLOR_1=not a colour\n"
                     "DEVICE_DIRECT_IP_ADDRESS_0=127.51.100.10\nDEVICE_DIRECT_IP_ADDRESS_1=0.0.0.0\n"
@@ -272,10 +252,7 @@ TEST_F(SystemConfigurationTest, ReadsSlotKeysFromZeroAndRewritesInPlace) {
     EXPECT_NE(saved.find("LAST_IP_USED=127.0.113.3\n"), std::string::npos);
     EXPECT_NE(saved.find("DEVICE_BACKGROUND_COLOR_1=3289650\n"), std::string::npos);
     EXPECT_NE(saved.find("[OTHER]\nkeep=me\n"), std::string::npos);
-}
-
-TEST_F(SystemConfigurationTest, TheLaunchCountIsKeptButADirectLaunchUsesAtMostFour) {
-    const std::string file = ConfigurationFile();
+    // The launch count is kept, but a direct launch uses at most four.
     const std::tuple<const char*, std::int32_t, int> cases[] = {
         {"-3", -3, 0}, {"0", 0, 0}, {"2", 2, 2},
         {"4", 4, 4},   {"7", 7, 4}, {"99999999999", INT32_MAX, 4}};

@@ -30,7 +30,7 @@
 
 namespace {
 
-TEST(TimerClassTime, DayOfYearAndSecondsOfYear) {
+TEST(TimerClassTime, DayOfYearSecondsOfYearTheLogsStampAndTheTimer) {
     const std::pair<win::SYSTEMTIME, int> cases[] = {
         // year, month, (day of the week), day: the day of the year
         {{2023, 1, 0, 1}, 1},     {{2023, 5, 0, 3}, 123},
@@ -50,9 +50,24 @@ TEST(TimerClassTime, DayOfYearAndSecondsOfYear) {
     const double t = TimerClass::SecondsOfYear({2024, 12, 0, 31, 23, 59, 59, 999});
     EXPECT_GT(t, 366 * 86400.0);
     EXPECT_LT(t, TimerClass::kUpperBound);
-}
+    // The log's stamp of such a time: split into its parts, carried, zero outside the year.
+    const std::pair<double, const char*> stamps[] = {
+        {0.0, "000:00:00:00.000000"},
+        {123 * 86400.0 + 14 * 3600 + 5 * 60 + 7.1234, "123:14:05:07.123400"},
+        {86400.0 + 59.9999996, "001:00:01:00.000000"},        // seconds carry
+        {2 * 86400.0 + 3599.9999999, "002:01:00:00.000000"},  // and the minutes
+        {5 * 86400.0 + 86399.9999999, "005:00:00:00.000000"}, // an hour of 24 wraps only
+        {366 * 86400.0 + 86399.999, "366:23:59:59.999000"},
+        {-1.0, "000:00:00:00.000000"},
+        {TimerClass::kUpperBound + 1.0, "000:00:00:00.000000"},
+        {std::numeric_limits<double>::quiet_NaN(), "000:00:00:00.000000"},
+        {std::numeric_limits<double>::infinity(), "000:00:00:00.000000"},
+    };
+    for (const auto& [seconds, stamp] : stamps) {
+        EXPECT_EQ(ErrorLog::FormatStamp(seconds), stamp) << seconds;
+    }
 
-TEST(TimerClassTime, AdvancesAndGivesBackItsResolutionRequests) {
+    // A timer advances and gives back its resolution requests.
     const int before = win::OutstandingTimerPeriods();
     {
         TimerClass timer;
@@ -67,24 +82,6 @@ TEST(TimerClassTime, AdvancesAndGivesBackItsResolutionRequests) {
     EXPECT_EQ(UtcOffsetMs(WallClockMs()), 2 * 3600 * 1000);
     ::unsetenv("TZ");
     ::tzset();
-}
-
-TEST(ErrorLogStamp, SplitsAndCarries) {
-    const std::pair<double, const char*> cases[] = {
-        {0.0, "000:00:00:00.000000"},
-        {123 * 86400.0 + 14 * 3600 + 5 * 60 + 7.1234, "123:14:05:07.123400"},
-        {86400.0 + 59.9999996, "001:00:01:00.000000"},        // seconds carry
-        {2 * 86400.0 + 3599.9999999, "002:01:00:00.000000"},  // and the minutes
-        {5 * 86400.0 + 86399.9999999, "005:00:00:00.000000"}, // an hour of 24 wraps only
-        {366 * 86400.0 + 86399.999, "366:23:59:59.999000"},
-        {-1.0, "000:00:00:00.000000"},
-        {TimerClass::kUpperBound + 1.0, "000:00:00:00.000000"},
-        {std::numeric_limits<double>::quiet_NaN(), "000:00:00:00.000000"},
-        {std::numeric_limits<double>::infinity(), "000:00:00:00.000000"},
-    };
-    for (const auto& [t, stamp] : cases) {
-        EXPECT_EQ(ErrorLog::FormatStamp(t), stamp) << t;
-    }
 }
 
 class ErrorLogTest : public ::testing::Test {
@@ -112,15 +109,24 @@ std::vector<std::string> Fields(const std::string& line) {
                                              : std::vector<std::string>(3);
 }
 
-TEST_F(ErrorLogTest, LineFormat) {
+// Started with its standard input closed, the program gives the log descriptor
+// 0: the log writes to it and closes it like any other.
+TEST_F(ErrorLogTest, LineFormatOnDescriptorZero) {
     EXPECT_EQ(ErrorLog::Create(root / "absent/x.Log"), nullptr);
     LogText("nowhere", 1); // no log: nothing happens
+    const int savedInput = dup(0);
+    close(0);
     auto log = ErrorLog::Create(root / "line.Log");
     ASSERT_TRUE(log);
     EXPECT_EQ(ReadFile(root / "line.Log"), "");
     log->Log("hello there", 7);
+    EXPECT_NE(fcntl(0, F_GETFD), -1);
     log->Log("second", -3);
     log->Log(std::string(20000, 'x'), 1); // a long line is cut to the buffer
+    log.reset();
+    EXPECT_EQ(fcntl(0, F_GETFD), -1);
+    dup2(savedInput, 0);
+    close(savedInput);
     const auto lines = Lines(root / "line.Log");
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(Fields(lines[0])[0], "000007") << lines[0];
@@ -128,25 +134,6 @@ TEST_F(ErrorLogTest, LineFormat) {
     EXPECT_EQ(lines[1].substr(0, 6), "-00003");
     EXPECT_EQ(lines[2].size() + 1, ErrorLog::kLineBufferSize - 1); // + the LF
     EXPECT_EQ(lines[2].back(), '\r');
-}
-
-// Started with its standard input closed, the program gives the log descriptor
-// 0: the log writes to it and closes it like any other.
-TEST_F(ErrorLogTest, DescriptorZeroIsTheLogsLikeAnyOther) {
-    const int savedInput = dup(0);
-    close(0);
-    {
-        auto log = ErrorLog::Create(root / "zero.Log");
-        EXPECT_TRUE(log);
-        if (log) {
-            log->Log("on descriptor 0", 1);
-        }
-        EXPECT_NE(fcntl(0, F_GETFD), -1);
-    }
-    EXPECT_EQ(fcntl(0, F_GETFD), -1);
-    dup2(savedInput, 0);
-    close(savedInput);
-    EXPECT_EQ(Lines(root / "zero.Log").size(), 1u);
 }
 
 TEST_F(ErrorLogTest, EachStartWritesAFreshBannerIntoTheLogFolderWhenThereIsOne) {
@@ -222,12 +209,13 @@ int Count(const std::string& text, const std::string& part) {
     return n;
 }
 
-// Each run appends after a start line; debugger-channel and standard-output
-// texts land in it as lines, and an empty discovery window's polls take a few
-// lines. Stderr stays quiet unless TM80_TRACE=1.
+// A full file becomes the previous one; each run appends after a start line;
+// debugger-channel and standard-output texts land in it as lines, and an empty
+// discovery window's polls take a few lines. Stderr stays quiet unless TM80_TRACE=1.
 TEST(TraceFileTest, RunsAppendLinesAfterTheirStartLine) {
     TempFolder folder;
     const std::string path = folder / "tm80-trace.log";
+    WriteFile(path, std::string(TraceFile::kRotateBytes, 'x'));
     for (int run = 0; run < 2; ++run) {
         ::setenv(TraceFile::kStderrVariable, run == 0 ? "0" : "1", 1);
         ::testing::internal::CaptureStderr();
@@ -260,16 +248,10 @@ TEST(TraceFileTest, RunsAppendLinesAfterTheirStartLine) {
     EXPECT_EQ(Count(text, "recvfrom() returned -1.\n"), 2);
     EXPECT_EQ(Count(text, "  ---- last 4 lines repeated 2999 more times ----\n"), 2);
     EXPECT_LT(text.size(), 2000U);
-}
-
-TEST(TraceFileTest, AFullFileBecomesThePreviousOne) {
-    TempFolder folder;
-    const std::string path = folder / "tm80-trace.log";
-    WriteFile(path, std::string(TraceFile::kRotateBytes, 'x'));
-    { TraceFile trace(folder.Path()); }
+    // The full file went whole: nothing of it before or among the runs' lines.
+    EXPECT_TRUE(text.starts_with("==== ")) << text.substr(0, 40);
+    EXPECT_EQ(Count(text, "xx"), 0);
     EXPECT_EQ(ReadFile(path + ".1").size(), static_cast<std::size_t>(TraceFile::kRotateBytes));
-    EXPECT_EQ(Count(ReadFile(path), "tm80 started"), 1);
-    EXPECT_LT(ReadFile(path).size(), 200U);
 }
 
 TEST(RepeatedLinesTest, RepeatsOfALineOrAGroupAreCounted) {

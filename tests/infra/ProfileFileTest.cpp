@@ -37,9 +37,6 @@ protected:
     TempFolder dir;
     std::string file = dir / "profile.ini";
 };
-using ProfileRead = ProfileTest;
-using ProfileWrite = ProfileTest;
-using ProfileStore = ProfileTest;
 
 // A hand-written file with odd spacing; "\n" stands for the line end under test.
 const std::string kHandWritten = "\xEF\xBB\xBF[First]\na=1\n; comment=hidden\norphan=before\n"
@@ -87,7 +84,7 @@ TEST_P(HandWrittenFile, ReadsAsWindowsDoes) {
 
 INSTANTIATE_TEST_SUITE_P(LineEnds, HandWrittenFile, ::testing::Values("\r\n", "\n", "\r"));
 
-TEST_F(ProfileRead, CopiesAtMostSizeMinusOneAndTerminates) {
+TEST_F(ProfileTest, ReadCopiesAtMostSizeMinusOneAndTerminates) {
     WriteFile(file, "[S]\r\nk=abcd\r\n");
     const std::tuple<const char*, const char*, win::DWORD, const char*> cases[] = {
         {"k", "", 4, "abc"},  // a value of exactly the buffer's size
@@ -112,9 +109,19 @@ TEST_F(ProfileRead, CopiesAtMostSizeMinusOneAndTerminates) {
     EXPECT_EQ(Get(file, "S", "k"), "new"); // the file is read anew every time
 }
 
-TEST_F(ProfileWrite, NewFilesSectionsAndValues) {
-    const char* const cases[][5] = {
-        // before (nullptr: no file yet), section, key, value, after
+// Each write changes only the bytes it has to.
+TEST_F(ProfileTest, WriteNewFilesSectionsAndValuesAndKeepEveryOtherByte) {
+    const std::string original = "; settings\n[Main]\n  Alpha = 1   \n\n; about beta\nBeta=2\nodd "
+                                 "line\n[Empty]\n[Next]\nx=1";
+    const char* const o = original.c_str();
+    const auto edited = [&](const std::string& from, const std::string& to) {
+        return std::string(original).replace(original.find(from), from.size(), to);
+    };
+    const struct {
+        const char* before; // nullptr: no file yet
+        const char *section, *key, *value;
+        std::string after;
+    } cases[] = {
         {nullptr, " Sec ", " key ", "value", "[Sec]\r\nkey=value\r\n"},
         // A new section goes at the end, after a line end.
         {"[A]\nk=1", "B", "k", "2", "[A]\nk=1\r\n[B]\r\nk=2\r\n"},
@@ -123,42 +130,24 @@ TEST_F(ProfileWrite, NewFilesSectionsAndValues) {
          "; note\r\n[B]\r\nc=3\r\n"},
         // The value is written as it is.
         {nullptr, "S", "k", "  padded ; \"q\"  ", "[S]\r\nk=  padded ; \"q\"  \r\n"},
+        {o, "main", "ALPHA", "9", edited("  Alpha = 1   \n", "  Alpha = 9\n")},
+        {o, "Main", "Gamma", "3", edited("Beta=2\n", "Beta=2\nGamma=3\r\n")},
+        {o, "Empty", "e", "1", edited("[Empty]\n", "[Empty]\ne=1\r\n")},
+        {o, "Next", "y", "2", edited("x=1", "x=1\r\ny=2\r\n")},
+        {o, "Main", "Beta", nullptr, edited("Beta=2\n", "")},
+        {o, "Main", "Absent", nullptr, original},
     };
     for (const auto& c : cases) {
         fs::remove(file);
-        if (c[0] != nullptr) {
-            WriteFile(file, c[0]);
+        if (c.before != nullptr) {
+            WriteFile(file, c.before);
         }
-        ASSERT_NE(WritePrivateProfileStringA(c[1], c[2], c[3], file.c_str()), 0);
-        EXPECT_EQ(ReadFile(file), c[4]) << c[1];
+        ASSERT_NE(WritePrivateProfileStringA(c.section, c.key, c.value, file.c_str()), 0);
+        EXPECT_EQ(ReadFile(file), c.after) << c.section;
     }
 }
 
-// Each write changes only the bytes it has to.
-TEST_F(ProfileWrite, KeepsEveryOtherByte) {
-    const std::string original = "; settings\n[Main]\n  Alpha = 1   \n\n; about beta\nBeta=2\nodd "
-                                 "line\n[Empty]\n[Next]\nx=1";
-    const char* const steps[][5] = {
-        // section, key, value, the bytes it changes, what they become
-        {"main", "ALPHA", "9", "  Alpha = 1   \n", "  Alpha = 9\n"},
-        {"Main", "Gamma", "3", "Beta=2\n", "Beta=2\nGamma=3\r\n"},
-        {"Empty", "e", "1", "[Empty]\n", "[Empty]\ne=1\r\n"},
-        {"Next", "y", "2", "x=1", "x=1\r\ny=2\r\n"},
-        {"Main", "Beta", nullptr, "Beta=2\n", ""},
-        {"Main", "Absent", nullptr, "", ""},
-    };
-    for (const auto& s : steps) {
-        WriteFile(file, original);
-        ASSERT_NE(WritePrivateProfileStringA(s[0], s[1], s[2], file.c_str()), 0);
-        std::string expected = original;
-        if (*s[3] != '\0') {
-            expected.replace(expected.find(s[3]), std::string(s[3]).size(), s[4]);
-        }
-        EXPECT_EQ(ReadFile(file), expected) << s[0] << " / " << s[1];
-    }
-}
-
-TEST_F(ProfileWrite, WhatCannotBeWrittenFailsAndCreatesNothing) {
+TEST_F(ProfileTest, WriteWhatCannotBeWrittenFailsAndCreatesNothing) {
     EXPECT_EQ(WritePrivateProfileStringA("S", "k", "v", (dir / "absent/x.ini").c_str()), 0);
     EXPECT_FALSE(WriteProfileInt(dir / "absent/x.ini", "S", "k", 1));
     EXPECT_FALSE(SaveConfiguration((dir / "absent/x.CFG").c_str()));
@@ -173,20 +162,10 @@ TEST_F(ProfileWrite, WhatCannotBeWrittenFailsAndCreatesNothing) {
     EXPECT_FALSE(fs::exists(none));
 }
 
-TEST_F(ProfileWrite, KeepsPermissionsAndSymbolicLinks) {
-    WriteFile(file, "[S]\r\nk=1\r\n");
-    ASSERT_EQ(chmod(file.c_str(), 0640), 0);
-    fs::create_symlink(file, dir / "link.ini");
-    ASSERT_NE(WritePrivateProfileStringA("S", "k", "2", (dir / "link.ini").c_str()), 0);
-    EXPECT_TRUE(fs::is_symlink(dir / "link.ini"));
-    EXPECT_EQ(ReadFile(file), "[S]\r\nk=2\r\n");
-    EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));
-}
-
 // A write cut short (here by the file-size limit, as a full disk would) fails
 // and leaves the old file whole, with no temporary file behind: a single write,
 // and the configuration's save of all its keys at once.
-TEST_F(ProfileWrite, InterruptedWriteLeavesTheOldFileWhole) {
+TEST_F(ProfileTest, WriteInterruptedWriteLeavesTheOldFileWhole) {
     const std::string original = "[DEVICE]\r\nSPLIT=1\r\n[TM80M1]\r\n; keep\r\n";
     const std::string big(4096, 'x');
     for (const bool configuration : {false, true}) {
@@ -209,9 +188,17 @@ TEST_F(ProfileWrite, InterruptedWriteLeavesTheOldFileWhole) {
     TheSystemConfiguration() = SystemConfiguration{};
 }
 
-// A read-only file stays as it is, although its folder may be written. Run
-// as an unprivileged user, since root may write anything.
-TEST_F(ProfileWrite, AReadOnlyFileIsNotRewritten) {
+// A write keeps permissions and symbolic links. A read-only file stays as it
+// is, although its folder may be written: run as an unprivileged user, since
+// root may write anything.
+TEST_F(ProfileTest, WriteKeepsPermissionsAndLinksAndLeavesAReadOnlyFile) {
+    WriteFile(file, "[S]\r\nk=1\r\n");
+    ASSERT_EQ(chmod(file.c_str(), 0640), 0);
+    fs::create_symlink(file, dir / "link.ini");
+    ASSERT_NE(WritePrivateProfileStringA("S", "k", "2", (dir / "link.ini").c_str()), 0);
+    EXPECT_TRUE(fs::is_symlink(dir / "link.ini"));
+    EXPECT_EQ(ReadFile(file), "[S]\r\nk=2\r\n");
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));
     WriteFile(file, "[S]\r\nk=1\r\n");
     ASSERT_EQ(chmod(dir.Path().c_str(), 0777), 0);
     ASSERT_EQ(chmod(file.c_str(), 0444), 0);
@@ -223,7 +210,7 @@ TEST_F(ProfileWrite, AReadOnlyFileIsNotRewritten) {
     EXPECT_EQ(ReadFile(file), "[S]\r\nk=1\r\n");
 }
 
-TEST_F(ProfileStore, ReadsWholeDecimalIntegersAndTexts) {
+TEST_F(ProfileTest, StoreReadsWholeDecimalIntegersAndTextsAndWritesPlainDecimal) {
     const std::string longValue(2000, 'v');
     WriteFile(file, "[S]\r\nempty=\r\nminus=-7\r\nplus=+7\r\nquoted=\"42\"\r\nhuge=99999999999\r\n"
                     "tiny=-99999999999\r\ntrailing=12abc\r\nhex=0x10\r\nfraction=1.5\r\nsign=+\r\n"
@@ -254,17 +241,16 @@ TEST_F(ProfileStore, ReadsWholeDecimalIntegersAndTexts) {
     EXPECT_FALSE(ReadProfileText(dir / "missing.ini", "S", "empty", text));
     EXPECT_EQ(value, 555);
     EXPECT_EQ(text, "default");
-}
-
-TEST_F(ProfileStore, WritesPlainDecimal) {
+    // Written as plain decimal.
+    const std::string plain = dir / "plain.ini";
     for (const std::int32_t value : {0, 1, -1, INT32_MAX, INT32_MIN}) {
-        EXPECT_TRUE(WriteProfileInt(file, "S", std::to_string(value), value));
+        EXPECT_TRUE(WriteProfileInt(plain, "S", std::to_string(value), value));
     }
-    EXPECT_EQ(ReadFile(file),
+    EXPECT_EQ(ReadFile(plain),
               "[S]\r\n0=0\r\n1=1\r\n-1=-1\r\n2147483647=2147483647\r\n-2147483648=-2147483648\r\n");
 }
 
-TEST_F(ProfileStore, FilesFoldersTitlesAndTheCurrentFolder) {
+TEST_F(ProfileTest, StoreFilesFoldersTitlesAndTheCurrentFolder) {
     WriteFile(file, "x");
     EXPECT_TRUE(FileExists(file) && !FolderExists(file));
     EXPECT_TRUE(FolderExists(dir.Path()) && !FileExists(dir.Path()));

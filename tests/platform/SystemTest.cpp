@@ -1,12 +1,31 @@
-// Sockets, the clock and named mutexes as the Windows calls behave.
+// The Windows calls as the platform gives them: sockets, the clock, named mutexes, and profile
+// files as Windows writes them (UTF-16 with a byte-order mark), write batches byte for byte
+// against single writes, and writers killed at random points.
+#include "../device/ResourceUsage.h"
+#include "../infra/TempFolder.h"
 #include "platform/Clock.h"
 #include "platform/NamedMutex.h"
+#include "platform/Profile.h"
+#include "platform/ProfileWriteBatch.h"
 #include "platform/WinSock.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <filesystem>
 #include <future>
+#include <optional>
+#include <random>
+#include <set>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+using win::GetPrivateProfileStringA;
+using win::WritePrivateProfileStringA;
 
 namespace {
 
@@ -70,6 +89,182 @@ TEST(NamedMutexTest, OneLockPerNameOwnedByItsThread) {
     EXPECT_TRUE(m.Release());
     EXPECT_EQ(handedOver.get(), win::WAIT_OBJECT_0);
     EXPECT_EQ(WaitElsewhere("NAMED_MUTEX_TEST", 0), win::WAIT_OBJECT_0);
+}
+
+std::string Get(const std::string& file, const char* section, const char* key) {
+    char buffer[256];
+    GetPrivateProfileStringA(section, key, "DEFAULT", buffer, sizeof buffer, file.c_str());
+    return buffer;
+}
+
+std::string Utf16File(std::u16string_view text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : text) {
+        bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    }
+    return bytes;
+}
+
+struct Write {
+    std::string section;
+    std::optional<std::string> key;   // none: the section goes
+    std::optional<std::string> value; // none: the key goes
+};
+
+// Makes the writes one by one; whether every one was done.
+bool WriteAll(const std::vector<Write>& writes, const std::string& file) {
+    bool all = true;
+    for (const Write& w : writes) {
+        all &= WritePrivateProfileStringA(w.section.c_str(), w.key ? w.key->c_str() : nullptr,
+                                          w.value ? w.value->c_str() : nullptr, file.c_str()) != 0;
+    }
+    return all;
+}
+
+// The writes of a setup save, with `seed` varying the values: keys the
+// Windows file below holds (one with blanks around "="), new keys, a new section.
+std::vector<Write> SetupSave(int seed) {
+    std::vector<Write> writes{{"DEVICE", "3_BAND_SELECTION", std::to_string(seed % 8)}};
+    for (int i = 0; i < 90; ++i) {
+        writes.push_back({i < 80 ? "DEVICE" : "CALIBRATION",
+                          std::to_string(i / 10) + "_" + std::to_string(i % 10) + "_ATT_SETTING",
+                          std::to_string((i + seed) % 25 - 12)});
+    }
+    return writes;
+}
+
+// A file as a Windows user leaves it: comments, other sections, part of the
+// keys present with blanks around "=".
+const std::string kWindowsFile = "; TM80 setup\r\n[NOTES]\r\nSite=North mast\r\n[DEVICE]\r\n"
+                                 "0_0_ATT_SETTING = 40\r\n; hand edit\r\n3_BAND_SELECTION=2\r\n"
+                                 "\r\n[OLD]\r\nx=1\r\n";
+const std::u16string kWindowsFileWide = u"; TM80 \u8A2D\u5B9A\r\n[NOTES]\r\n"
+                                        u"Site=Nordmast \u00DC\u20AC\r\n[DEVICE]\r\n"
+                                        u"0_0_ATT_SETTING = 40\r\n";
+
+TEST(ProfileUnicode, ReadsAndKeepsWritingUtf16) {
+    TempFolder dir(true);
+    const std::string file = dir / "unicode.ini";
+    WriteFile(file, Utf16File(kWindowsFileWide));
+    EXPECT_EQ(Get(file, "notes", "site"), "Nordmast \xDC\x80"); // 8-bit as Windows-1252
+    EXPECT_EQ(Get(file, "DEVICE", "0_0_ATT_SETTING"), "40");
+
+    ASSERT_NE(WritePrivateProfileStringA("NOTES", "Site", "M\xFCnchen \x80\x81", file.c_str()), 0);
+    ASSERT_NE(WritePrivateProfileStringA("NEW", "k", "v", file.c_str()), 0);
+    EXPECT_EQ(ReadFile(file), Utf16File(u"; TM80 \u8A2D\u5B9A\r\n[NOTES]\r\n"
+                                        u"Site=M\u00FCnchen \u20AC\u0081\r\n[DEVICE]\r\n"
+                                        u"0_0_ATT_SETTING = 40\r\n[NEW]\r\nk=v\r\n"));
+    EXPECT_EQ(Get(file, "NOTES", "Site"), "M\xFCnchen \x80\x81");
+
+    // What 1252 cannot hold reads as "?"; an odd last byte is no character.
+    WriteFile(file, Utf16File(u"[S]\r\nk=\u8A2D\U0001F600x\r\n") + "\x41");
+    EXPECT_EQ(Get(file, "S", "k"), "??x");
+}
+
+TEST(ProfileWriteBatch, LeavesExactlyTheBytesOfTheSameSingleWrites) {
+    const std::pair<const char*, std::optional<std::string>> fixtures[] = {
+        {"windows", kWindowsFile},
+        {"lf-without-last-line-end", "[DEVICE]\n1_ATT_ADJ=4\n[CALIBRATION]\nSPLIT_MODE=1"},
+        {"utf16", Utf16File(kWindowsFileWide)},
+        // Deleting [OLD] leaves the UTF-16 mark at the start: from then on the
+        // file reads as UTF-16 (found by fuzzing).
+        {"mark-after-the-first-section", "[OLD]\r\nx=1\r\n\xFF\xFE\r\n"},
+        {"missing", std::nullopt},
+    };
+    std::vector<Write> writes = SetupSave(3);
+    writes.push_back({"OLD", std::nullopt, std::nullopt});   // a section goes
+    writes.push_back({"DEVICE", "9_ATT_ADJ", std::nullopt}); // a key goes
+    writes.push_back({"DEVICE", "9_ATT_ADJ", "-3"});         // and comes back last
+    writes.push_back({"ABSENT", "gone", std::nullopt});      // nothing to delete
+    const int descriptors = resourcetest::OpenDescriptors();
+    for (const auto& [name, content] : fixtures) {
+        SCOPED_TRACE(name);
+        TempFolder dir(true);
+        const std::string single = dir / "single.ini";
+        const std::string batched = dir / "batched.ini";
+        if (content) {
+            WriteFile(single, *content);
+            WriteFile(batched, *content);
+        }
+        ASSERT_TRUE(WriteAll(writes, single));
+        {
+            // The ordinary calls, as a save makes them, go into the open batch.
+            win::ProfileWriteBatch batch(batched);
+            ASSERT_TRUE(WriteAll(writes, batched));
+            EXPECT_EQ(std::filesystem::exists(batched), content.has_value());
+            if (content) {
+                EXPECT_EQ(ReadFile(batched), *content) << "written before Commit";
+            }
+            EXPECT_EQ(Get(batched, "DEVICE", "9_ATT_ADJ"), "-3"); // reads see the batch
+            ASSERT_NE(batch.Commit(), 0);
+        }
+        EXPECT_EQ(ReadFile(batched), ReadFile(single));
+        // With the batch gone, writes go to the file again.
+        ASSERT_NE(WritePrivateProfileStringA("DEVICE", "SPLIT", "1", batched.c_str()), 0);
+        EXPECT_EQ(Get(batched, "DEVICE", "SPLIT"), "1");
+    }
+    EXPECT_EQ(resourcetest::OpenDescriptors(), descriptors); // every write closed what it opened
+}
+
+// A sanitizer makes every fork and write several times slower.
+#ifdef __SANITIZE_ADDRESS__
+constexpr int kKilledWriters = 300;
+#else
+constexpr int kKilledWriters = 1000;
+#endif
+
+// Writers killed (SIGKILL) at random points, a thousand times: each file is
+// always the old one or a new one, whole, and a killed writer's temporary file
+// is gone after the next write.
+TEST(ProfileWrite, KilledWritersLeaveWholeFiles) {
+    TempFolder dir(true);
+    const std::string single = dir / "Tm80M1System.CFG";
+    const std::string setup = dir / "unit.TM80";
+    const auto restore = [&] {
+        WriteFile(single, kWindowsFile);
+        WriteFile(setup, kWindowsFile);
+    };
+    const auto writeBoth = [&](int i) {
+        win::ProfileWriteBatch batch(setup);
+        WriteAll(SetupSave(i % 2), setup);
+        return WritePrivateProfileStringA("TM80M1", "LAUNCH_DIRECT", i % 2 != 0 ? "1" : "0",
+                                          single.c_str()) != 0 &&
+               batch.Commit() != 0;
+    };
+    // Every content a file may have: the original and the results of each kind of write.
+    std::set<std::string> singleStates{kWindowsFile};
+    std::set<std::string> setupStates{kWindowsFile};
+    restore();
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(writeBoth(i));
+        singleStates.insert(ReadFile(single));
+        setupStates.insert(ReadFile(setup));
+    }
+    const auto perRound = (std::chrono::steady_clock::now() - start) / 4;
+    const int spanMicros = static_cast<int>(std::max<long>(
+        200, std::chrono::duration_cast<std::chrono::microseconds>(perRound).count() * 3));
+    restore();
+
+    std::mt19937 random(15);
+    std::uniform_int_distribution<int> delay(0, spanMicros);
+    for (int round = 0; round < kKilledWriters; ++round) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int i = 0;; ++i) {
+                writeBoth(i);
+            }
+        }
+        usleep(static_cast<useconds_t>(delay(random)));
+        kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_EQ(singleStates.count(ReadFile(single)), 1u) << "round " << round;
+        ASSERT_EQ(setupStates.count(ReadFile(setup)), 1u) << "round " << round;
+    }
+    ASSERT_TRUE(writeBoth(0)); // the two files, and no temporary one beside them
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
 }
 
 } // namespace

@@ -29,12 +29,9 @@ bool RawClient::Connect(const std::string& address, std::uint16_t port) {
     fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int one = 1;
     ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    error_ = 0;
-    if (::inet_pton(AF_INET, address.c_str(), &a.sin_addr) != 1) {
-        error_ = EINVAL;
-    } else if (::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        error_ = errno;
-    }
+    error_ = ::inet_pton(AF_INET, address.c_str(), &a.sin_addr) != 1          ? EINVAL
+             : ::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ? errno
+                                                                              : 0;
     if (error_ != 0) {
         Close();
     }

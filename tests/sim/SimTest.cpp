@@ -67,6 +67,26 @@ std::string Line(const std::string& answer, const std::string& code) {
                                    : answer.substr(at + 4, answer.find("\r\n", at + 4) - at - 4);
 }
 
+// The answers to one search broadcast on `port`, by sender, once every one of `from` came.
+std::map<std::string, std::string> Search(std::uint16_t port, const std::set<std::string>& from) {
+    QUdpSocket searcher;
+    const Bytes request = sim::MakeSearchRequest();
+    std::map<std::string, std::string> answers;
+    const bool sent =
+        searcher.bind(QHostAddress::AnyIPv4, 0) &&
+        searcher.writeDatagram(reinterpret_cast<const char*>(request.data()), std::ssize(request),
+                               QHostAddress("127.255.255.255"), port) > 0;
+    auto missing = [&] {
+        return std::ranges::any_of(from, [&](const auto& a) { return !answers.contains(a); });
+    };
+    while (sent && missing() &&
+           (searcher.hasPendingDatagrams() || searcher.waitForReadyRead(5000))) {
+        const QNetworkDatagram d = searcher.receiveDatagram();
+        answers[d.senderAddress().toString().toStdString()] = d.data().toStdString();
+    }
+    return answers;
+}
+
 } // namespace
 
 TEST_F(SimUnitTest, EveryCommandIsAnsweredWithItsReplyLength) {
@@ -95,7 +115,7 @@ TEST_F(SimUnitTest, EveryCommandIsAnsweredWithItsReplyLength) {
     EXPECT_EQ(unit->LedFlashes(), 1);
 }
 
-TEST_F(SimUnitTest, IdentityBlocksAndNoteHoldTheUnitsValues) {
+TEST_F(SimUnitTest, IdentityBlocksNoteAndCalibrationHoldTheUnitsValues) {
     EXPECT_EQ(client.Exchange(0x2001, {}, 20), kIdentity);
     const Bytes b0 = Ask(0x2009, {0}, 128);
     EXPECT_EQ((std::vector{Word(b0, 0), Word(b0, 2), Word(b0, 3), Word(b0, 50) & 1}),
@@ -130,9 +150,8 @@ TEST_F(SimUnitTest, IdentityBlocksAndNoteHoldTheUnitsValues) {
         fromBlock += {static_cast<char>(Word(b1, k) >> 8), static_cast<char>(Word(b1, k))};
     }
     EXPECT_EQ(fromBlock, note);
-}
 
-TEST_F(SimUnitTest, CalibrationSelectionAndFactoryReset) {
+    // Calibration writes, the band selection and a factory reset of one band.
     const int factory2 = unit->Calibration(2, 4);
     Ask(0x3000, {4, 99, 0x20}, 0);
     Ask(0x3000, {4, 98, 0x10}, 0);
@@ -209,25 +228,7 @@ TEST_F(SimUnitTest, RepliesUnderEachFault) {
     EXPECT_EQ(unit->Frames().size(), std::size(cases)); // every frame is recorded
 }
 
-TEST_F(SimUnitTest, CloseAfterFramesAnswersThenCloses) {
-    unit->SetFault(sim::Fault::CloseAfterFrames, 2);
-    EXPECT_EQ(client.Exchange(0x4000, {}, 10).size(), 16u);
-    EXPECT_EQ(client.Exchange(0x4000, {}, 10).size(), 16u);
-    EXPECT_TRUE(client.Receive(1, 1000).empty());
-    EXPECT_TRUE(client.PeerClosed());
-    // A new connection is answered again.
-    ASSERT_TRUE(client.Connect(unit->Config().address));
-    EXPECT_EQ(client.Exchange(0x4000, {}, 10).size(), 16u);
-}
-
-TEST_F(SimUnitTest, ResetAbortsTheConnection) {
-    unit->SetFault(sim::Fault::Reset);
-    ASSERT_TRUE(client.Send(Frame(0x1003, Bytes(17, 0))));
-    EXPECT_TRUE(client.Receive(22, 1000).empty());
-    EXPECT_EQ(client.LastError(), ECONNRESET);
-}
-
-TEST_F(SimUnitTest, NotListeningRefusesUntilCleared) {
+TEST_F(SimUnitTest, NotListeningRefusesUntilClearedCloseAfterFramesAndReset) {
     ASSERT_TRUE(unit->WaitForConnections(1, 1000)); // accepted before the listener goes
     unit->SetFault(sim::Fault::NotListening);
     simtest::RawClient refused;
@@ -243,6 +244,21 @@ TEST_F(SimUnitTest, NotListeningRefusesUntilCleared) {
     const std::clock_t idle = std::clock();
     std::this_thread::sleep_for(1s);
     EXPECT_LT(std::clock() - idle, CLOCKS_PER_SEC / 20) << "CPU time while idle";
+
+    // Closing after a connection's second frame, then a reset that aborts the connection.
+    ASSERT_TRUE(client.Connect(unit->Config().address));
+    unit->SetFault(sim::Fault::CloseAfterFrames, 2);
+    EXPECT_EQ(client.Exchange(0x4000, {}, 10).size(), 16u);
+    EXPECT_EQ(client.Exchange(0x4000, {}, 10).size(), 16u);
+    EXPECT_TRUE(client.Receive(1, 1000).empty());
+    EXPECT_TRUE(client.PeerClosed());
+    // A new connection is answered again.
+    ASSERT_TRUE(client.Connect(unit->Config().address));
+    EXPECT_EQ(client.Exchange(0x4000, {}, 10).size(), 16u);
+    unit->SetFault(sim::Fault::Reset);
+    ASSERT_TRUE(client.Send(Frame(0x1003, Bytes(17, 0))));
+    EXPECT_TRUE(client.Receive(22, 1000).empty());
+    EXPECT_EQ(client.LastError(), ECONNRESET);
 }
 
 // A module of its own and two units' modules share the port; each answers a
@@ -261,18 +277,7 @@ TEST(SimModule, BroadcastSearchIsAnsweredByEveryModuleOnThePort) {
     ASSERT_TRUE(client.Connect("127.33.1.2"));
     ASSERT_TRUE(second.WaitForConnections(1, 1000));
 
-    QUdpSocket searcher;
-    ASSERT_TRUE(searcher.bind(QHostAddress::AnyIPv4, 0));
-    const Bytes request = sim::MakeSearchRequest();
-    const QByteArray datagram(reinterpret_cast<const char*>(request.data()), std::ssize(request));
-    ASSERT_GT(searcher.writeDatagram(datagram, QHostAddress("127.255.255.255"), kPort), 0);
-    std::map<std::string, std::string> answers; // by sender
-    while (answers.size() < 3 && searcher.waitForReadyRead(2000)) {
-        while (searcher.hasPendingDatagrams()) {
-            const QNetworkDatagram d = searcher.receiveDatagram();
-            answers[d.senderAddress().toString().toStdString()] = d.data().toStdString();
-        }
-    }
+    auto answers = Search(kPort, {"127.33.0.1", "127.33.1.1", "127.33.1.2"});
     ASSERT_EQ(answers.size(), 3u);
     for (const auto& [from, answer] : answers) {
         SCOPED_TRACE(from);
@@ -317,17 +322,8 @@ TEST(Tm80sim, RunsUnitsUntilTerminated) {
         }
         EXPECT_EQ(sim.readLine().toStdString(), line);
     }
-    QUdpSocket searcher; // the module answers a search on the default discovery port
-    ASSERT_TRUE(searcher.bind(QHostAddress::AnyIPv4, 0));
-    const Bytes request = sim::MakeSearchRequest();
-    searcher.writeDatagram(reinterpret_cast<const char*>(request.data()), std::ssize(request),
-                           QHostAddress("127.255.255.255"), 50001);
-    QString from;
-    while (from != "127.34.0.2" &&
-           (searcher.hasPendingDatagrams() || searcher.waitForReadyRead(5000))) {
-        from = searcher.receiveDatagram().senderAddress().toString();
-    }
-    EXPECT_EQ(from.toStdString(), "127.34.0.2");
+    // The module answers a search on the default discovery port.
+    EXPECT_TRUE(Search(50001, {"127.34.0.2"}).contains("127.34.0.2"));
     simtest::RawClient client, second;
     ASSERT_TRUE(client.Connect("127.34.0.2"));
     ASSERT_TRUE(second.Connect("127.34.0.2"));

@@ -91,11 +91,8 @@ public:
 
 private:
     static DialogTemplate Layout() {
-        DialogTemplate t;
-        t.caption = "Template Title";
-        t.cx = 300;
-        t.cy = 200;
-        t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
+        DialogTemplate t{.caption = "Template Title", .cx = 300, .cy = 200, .items = {}};
+        t.style |= WS_VISIBLE;
         for (int i = 0; i < 6; ++i) {
             t.items.push_back(
                 LTEXT("Label " + std::to_string(i), 1001 + i, 50, 10 + 14 * i, 100, 8));
@@ -122,12 +119,7 @@ protected:
         TheLanguageTables().CurrentLanguageFile = folder_ / "TM80.ENG";
         TheLanguageTables().LanguageLoaded = loaded;
     }
-    static CRect Place(CWnd& w) {
-        CRect r;
-        w.GetWindowRect(&r);
-        w.GetParent()->ScreenToClient(&r);
-        return r;
-    }
+    static CRect Place(CWnd& w) { return uitest::RectIn(*w.GetParent(), w); }
     TempFolder folder_;
 };
 
@@ -159,6 +151,17 @@ TEST_F(DlgplusTest, StartRefreshesAndTicksUntilStopped) {
 }
 
 TEST_F(DlgplusTest, TextsComeFromTheLanguageFileWithTemplateFallbacks) {
+    // Without a language the template's title stays and no tip is added, but texts are looked
+    // up; a title missing from a selected language file is empty.
+    for (const bool loaded : {false, true}) {
+        UseLanguage(loaded ? "[COMMON]\nX=1\n" : kLanguage, loaded);
+        TestDialog dlg;
+        dlg.Open({{"IDL_WIDE", &dlg.labels[0], LeftLabel}});
+        EXPECT_EQ(dlg.GetWindowText(), loaded ? "" : "Template Title");
+        EXPECT_EQ(dlg.GetTooltip().GetToolCount(), loaded ? 1 : 0);
+        EXPECT_EQ(dlg.labels[0].GetWindowText(),
+                  loaded ? "Label 0" : "A considerably longer heading text");
+    }
     UseLanguage(kLanguage, true);
     TestDialog dlg;
     dlg.Open({{"IDL_WIDE", &dlg.labels[0], LeftLabel},
@@ -178,20 +181,6 @@ TEST_F(DlgplusTest, TextsComeFromTheLanguageFileWithTemplateFallbacks) {
         std::string tip;
         ASSERT_TRUE(dlg.GetTooltip().GetText(tip, &dlg.labels[i]));
         EXPECT_EQ(tip, tips[i]);
-    }
-}
-
-TEST_F(DlgplusTest, WithoutALanguageSelectedTitleAndTipsStayButTextsAreLookedUp) {
-    // A title missing from a selected language file is empty.
-    for (const bool loaded : {false, true}) {
-        UseLanguage(loaded ? "[COMMON]\nX=1\n" : kLanguage, loaded);
-        TestDialog dlg;
-        dlg.Open({{"IDL_WIDE", &dlg.labels[0], LeftLabel}});
-        EXPECT_EQ(dlg.GetWindowText(), loaded ? "" : "Template Title");
-        EXPECT_EQ(dlg.GetTooltip().GetToolCount(), loaded ? 1 : 0);
-        if (!loaded) {
-            EXPECT_EQ(dlg.labels[0].GetWindowText(), "A considerably longer heading text");
-        }
     }
 }
 
@@ -222,7 +211,7 @@ TEST_F(DlgplusTest, LabelsFitTheirTextAboutTheEdgeTheirTypeKeeps) {
     EXPECT_EQ(Place(dlg.labels[4]), before[4]) << "a value field is not fitted";
 }
 
-TEST_F(DlgplusTest, LabelTypesTakeTheirPaletteColoursOverridesAndEnrolment) {
+TEST_F(DlgplusTest, ControlTypesTakeTheirPaletteOrButtonColoursOverridesAndEnrolment) {
     const Palette main = PaletteFor(kMainStyle, 0), dialog = PaletteFor(kDialogStyle, 0);
     const struct {
         ControlType type;
@@ -254,16 +243,12 @@ TEST_F(DlgplusTest, LabelTypesTakeTheirPaletteColoursOverridesAndEnrolment) {
         EXPECT_EQ(l.GetType(), enrolled ? c.type : Tplus::kNotEnrolled);
         EXPECT_EQ(l.GetTableIndex(), enrolled ? 1 : -1);
     }
-}
-
-TEST_F(DlgplusTest, ButtonTypesTakeTheButtonColours) {
     const ButtonColors& b = TheColorScheme().Buttons;
     TestDialog dlg;
     dlg.Open(
         {{"IDC_APPLY", &dlg.buttons[0], PushButton}, {"IDC_SCAN", &dlg.buttons[1], OptionButton5}});
     EXPECT_EQ(dlg.buttons[0].GetButtonStyle(), BS_OWNERDRAW);
-    EXPECT_EQ(dlg.buttons[0].face, b.Face);
-    EXPECT_EQ(dlg.buttons[0].text, b.Text);
+    EXPECT_EQ(std::pair(dlg.buttons[0].face, dlg.buttons[0].text), std::pair(b.Face, b.Text));
     EXPECT_EQ(dlg.buttons[0].GetType(), Tplus::kNotEnrolled);
     // Option buttons: the palette background first (the old face kept), then the button colours.
     EXPECT_EQ(dlg.buttons[1].calls, "face colours ");

@@ -27,14 +27,12 @@ TEST(SliderGeometry, ClickPositions) {
 
 TEST(SliderGeometry, SingleValueRangesExtremesThumbAndTicks) {
     // 5..5 draws as 4..5; 0..0 cannot go down past 1 and goes up instead.
-    const auto single = [](int v) {
+    const std::array<int, 3> singles[] = {
+        {5, 4, 5}, {0, 0, 1}, {-3, -3, -2}, {INT_MAX, INT_MAX - 1, INT_MAX}};
+    for (const auto [v, lo, hi] : singles) {
         const SliderScale s = MakeSliderScale(202, v, v);
-        return std::pair(s.minimum, s.maximum);
-    };
-    EXPECT_EQ(single(5), std::pair(4, 5));
-    EXPECT_EQ(single(0), std::pair(0, 1));
-    EXPECT_EQ(single(-3), std::pair(-3, -2));
-    EXPECT_EQ(single(INT_MAX), std::pair(INT_MAX - 1, INT_MAX));
+        EXPECT_EQ(std::pair(s.minimum, s.maximum), std::pair(lo, hi)) << v;
+    }
     const SliderScale tiny = MakeSliderScale(1, 0, 10),
                       big = MakeSliderScale(202, INT_MIN, INT_MAX);
     EXPECT_EQ(tiny.width, 1);

@@ -80,8 +80,6 @@ protected:
     std::string address;
     TempFolder dir;
 };
-class WatchTest : public CtlTest {};
-class CtlSetup : public CtlTest {};
 
 TEST_F(CtlTest, HelpAndUsageErrorsSendNothing) {
     const CtlRun help = Ctl("--help");
@@ -115,19 +113,6 @@ TEST_F(CtlTest, HelpAndUsageErrorsSendNothing) {
         EXPECT_NE(run.err.find("\nRun 'tm80ctl --help'"), npos) << run.err;
     }
     EXPECT_EQ(unit->Connections(), 0);
-}
-
-TEST_F(CtlTest, StatusWithPowerAndFailures) {
-    EXPECT_EQ(Out("--json @ status"),
-              "{\"temperature_c\":41,\"voltage_v\":12.0,\"current_a\":1.5,\"power_w\":18.00}\n");
-    EXPECT_EQ(Out("@ status"), "Temperature   41 C\nVoltage       12.0 V\n"
-                               "Current       1.5 A\nPower         18.00 W\n");
-    const std::string nobody = simtest::TestAddress(43, simtest::CurrentTestName(), 1000);
-    EXPECT_EQ(Ctl(nobody + " info"),
-              (CtlRun{1, "", "Connection could not be made with " + nobody + "\n"}));
-    unit->SetFault(sim::Fault::Silent);
-    EXPECT_EQ(Ctl("--json @ status"),
-              (CtlRun{1, "", "Exchange with " + address + " failed: reading the status\n"}));
 }
 
 TEST_F(CtlTest, InfoReadsOnlyAndShowsTheUnitsPicture) {
@@ -168,7 +153,7 @@ TEST_F(CtlTest, InfoReadsOnlyAndShowsTheUnitsPicture) {
     EXPECT_EQ(unit->LedFlashes(), 0);
 }
 
-TEST_F(CtlTest, NoteReadWriteAndEscaping) {
+TEST_F(CtlTest, NoteReadWriteAndEscapingThenTheStatusAndItsFailures) {
     EXPECT_EQ(Out("--json @ note"), "{\"note\":\"Rack 4\"}\n");
     EXPECT_EQ(Run({"@", "note", "--", "-Roof \"east\""}), (CtlRun{0, "-Roof \"east\"\n", ""}));
     EXPECT_EQ(unit->Note(), "-Roof \"east\"");
@@ -179,6 +164,18 @@ TEST_F(CtlTest, NoteReadWriteAndEscaping) {
     EXPECT_EQ(Ctl("@ note").out, "a\\b\\x1B[2J\\xE9\n");
     EXPECT_NE(Ctl("@ info").out.find("Note          a\\b\\x1B[2J\\xE9\n"), npos);
     EXPECT_EQ(Out("@ note --json"), "{\"note\":\"a\\\\b\\u001B[2J\\u00E9\"}\n");
+
+    // The status, with its power; a unit that cannot be reached, or is silent.
+    EXPECT_EQ(Out("--json @ status"),
+              "{\"temperature_c\":41,\"voltage_v\":12.0,\"current_a\":1.5,\"power_w\":18.00}\n");
+    EXPECT_EQ(Out("@ status"), "Temperature   41 C\nVoltage       12.0 V\n"
+                               "Current       1.5 A\nPower         18.00 W\n");
+    const std::string nobody = simtest::TestAddress(43, simtest::CurrentTestName(), 1000);
+    EXPECT_EQ(Ctl(nobody + " info"),
+              (CtlRun{1, "", "Connection could not be made with " + nobody + "\n"}));
+    unit->SetFault(sim::Fault::Silent);
+    EXPECT_EQ(Ctl("--json @ status"),
+              (CtlRun{1, "", "Exchange with " + address + " failed: reading the status\n"}));
 }
 
 TEST_F(CtlTest, SettingCommandsReachTheUnit) {
@@ -225,15 +222,13 @@ TEST_F(CtlTest, SettingCommandsReachTheUnit) {
     EXPECT_EQ(unit->LedFlashes(), 1);
 }
 
-// discover hands on the words after it, without itself.
-TEST(CtlArgumentsTest, DiscoverPassesOnTheWordsAfterIt) {
+// discover hands on the words after it, without itself; info lists the band
+// entries that have both edges, however small, or "none"; JSON is escaped.
+TEST(CtlParts, DiscoverArgumentsBandListAndJson) {
     CtlArguments parsed;
     EXPECT_EQ(CtlArguments::Parse({"discover", "--broadcast", "127.1.2.255"}, parsed), "");
     EXPECT_EQ(parsed.discoverArgs, (Args{"--broadcast", "127.1.2.255"}));
-}
 
-// info lists the entries that have both edges, however small, or "none".
-TEST(CtlReportTest, InfoListsTheBandsWithBothEdgesOrNone) {
     UnitSlot slot{0, nullptr, std::make_unique<CTM80M1_Comm>(nullptr)};
     EXPECT_NE(ctlreport::InfoText(slot).find("\nBands\n  none\n\nChannel"), npos);
     slot.bandCount = 1;
@@ -243,16 +238,14 @@ TEST(CtlReportTest, InfoListsTheBandsWithBothEdgesOrNone) {
     slot.bandEntries[2] = {0, 1, 7, "Y"};
     const std::string text = ctlreport::InfoText(slot);
     EXPECT_NE(text.find("\nBands\n  6  X: 0 - 0\n\nChannel"), npos) << text;
-}
 
-TEST(JsonWriter, EscapesAndNests) {
     JsonWriter json;
     json.BeginObject().Key("a\"").BeginArray().Integer(-3).Fixed(-0.001, 2).Bool(false);
     json.BeginObject().EndObject().EndArray().Key("t").String("x\n\x7F\xFF").EndObject();
     EXPECT_EQ(json.Text(), R"({"a\"":[-3,0.00,false,{}],"t":"x\u000A\u007F\u00FF"})");
 }
 
-TEST_F(WatchTest, CountedReadingsAsTextJsonLinesAndCsvAndTheirAlarm) {
+TEST_F(CtlTest, WatchCountedReadingsAsTextJsonLinesAndCsvAndTheirAlarm) {
     const std::string text = Out("@ watch --interval 200 --count 2");
     ASSERT_EQ(Split(text, '\n').size(), 2u);
     EXPECT_NE(Split(text, '\n')[0].find("41 C   12.0 V   1.5 A    18.0 W"), npos) << text;
@@ -277,7 +270,7 @@ TEST_F(WatchTest, CountedReadingsAsTextJsonLinesAndCsvAndTheirAlarm) {
     }
 }
 
-TEST_F(WatchTest, AUnitGoingSilentGivesAlarmsAndStatusOne) {
+TEST_F(CtlTest, WatchAUnitGoingSilentGivesAlarmsAndStatusOne) {
     std::thread silence([&] {
         if (unit->WaitForFrames(1, 5000)) {
             unit->SetFault(sim::Fault::Silent);
@@ -295,7 +288,7 @@ TEST_F(WatchTest, AUnitGoingSilentGivesAlarmsAndStatusOne) {
     EXPECT_NE(run.err.find("stopped answering"), npos);
 }
 
-TEST_F(WatchTest, CtrlCEndsTheWatchWithTheConnectionClosed) {
+TEST_F(CtlTest, WatchCtrlCEndsTheWatchWithTheConnectionClosed) {
     std::thread interrupt([&] {
         if (unit->WaitForFrames(2, 5000)) {
             ::kill(::getpid(), SIGINT);
@@ -313,7 +306,7 @@ TEST_F(WatchTest, CtrlCEndsTheWatchWithTheConnectionClosed) {
     EXPECT_EQ(now.sa_handler, SIG_DFL); // given back
 }
 
-TEST_F(CtlSetup, SavedOnOneUnitRecalledOnAnother) {
+TEST_F(CtlTest, SetupSavedOnOneUnitRecalledOnAnother) {
     auto to = simtest::StartUnit(44, simtest::CurrentTestName(), {.note = "TO"});
     ASSERT_TRUE(to);
     unit->SetAdjustment(2, -3);
@@ -345,12 +338,11 @@ TEST_F(CtlSetup, SavedOnOneUnitRecalledOnAnother) {
               (std::vector<std::uint8_t>{0x16, 0, 0x01, 0x10, 6, 0, 0x04, 0x80, 0, 0, 0, 0}));
     EXPECT_EQ(frames[1][2], 0x04);
     for (int c = 0; c < 10; ++c) {
-        EXPECT_EQ(frames[2 + c][3], 0x10);
-        EXPECT_EQ(frames[2 + c][6], c);
-        EXPECT_EQ(frames[12 + c][2], 0x00);
-        EXPECT_EQ(frames[12 + c][3], 0x30);
-        EXPECT_EQ(frames[12 + c][6], c);
-        EXPECT_EQ(frames[12 + c][8], 0x00); // band 0, split 1:8
+        const auto& adjust = frames[2 + c];
+        const auto& calibrate = frames[12 + c]; // band 0, split 1:8
+        EXPECT_EQ(std::tuple(adjust[3], adjust[6]), std::tuple(0x10, c));
+        EXPECT_EQ(std::tuple(calibrate[2], calibrate[3], calibrate[6], calibrate[8]),
+                  std::tuple(0x00, 0x30, c, 0x00));
     }
     EXPECT_EQ(to->Adjustments(), unit->Adjustments());
     EXPECT_EQ(to->Calibration(0, 4), 77);
@@ -361,7 +353,7 @@ TEST_F(CtlSetup, SavedOnOneUnitRecalledOnAnother) {
 // Out-of-range values reach the unit and the printout clamped, never
 // wrapped; a calibration split other than 0 or 1 sends no calibration values
 // and is no failure. Files that are no setup send nothing.
-TEST_F(CtlSetup, OddValuesClampedAndFilesThatAreNoSetupSendNothing) {
+TEST_F(CtlTest, SetupOddValuesClampedAndFilesThatAreNoSetupSendNothing) {
     const std::string file = dir / "odd.TM80";
     WriteFile(file, "[DEVICE]\r\n1_ATT_ADJ=-130\r\n9_ATT_ADJ=100\r\n0_0_ATT_SETTING=300\r\n"
                     "[CALIBRATION]\r\nSPLIT_MODE=2\r\n");

@@ -98,21 +98,9 @@ protected:
     Parent parent;
 };
 
-TEST_F(PlatformControlsTest, TimersTickByIdUntilKilled) {
-    EXPECT_EQ(parent.SetTimer(250, 10), 250u);
-    EXPECT_EQ(parent.SetTimer(1001, 30), 1001u);
-    ASSERT_TRUE(uitest::WaitUntil([&] { return parent.ticks[250] >= 3 && parent.ticks[1001]; }));
-    EXPECT_TRUE(parent.KillTimer(250));
-    EXPECT_FALSE(parent.KillTimer(250));
-    EXPECT_FALSE(parent.KillTimer(77));
-    const int ticks = parent.ticks[250];
-    ASSERT_TRUE(uitest::WaitUntil([&] { return parent.ticks[1001] >= 3; }));
-    EXPECT_EQ(parent.ticks[250], ticks);
-    EXPECT_EQ(CWnd().SetTimer(5, 10), 0u); // no window yet
-}
-
 // Posted messages arrive later, in order, sent ones at once; a window's posted
-// messages go with it. Commands, notifications and scrolls reach their handlers.
+// messages go with it. Commands, notifications and scrolls reach their handlers;
+// timers tick by id until killed.
 TEST_F(PlatformControlsTest, PostedMessagesArriveLaterInOrderSentOnesAtOnce) {
     EXPECT_TRUE(parent.PostMessage(WM_USER + 1, 1, 10));
     EXPECT_TRUE(parent.PostMessage(0x662, 1011, -5));
@@ -143,6 +131,16 @@ TEST_F(PlatformControlsTest, PostedMessagesArriveLaterInOrderSentOnesAtOnce) {
                      Qt::ShiftModifier); // a hover with Shift held, no button down
     QApplication::sendEvent(parent.GetNative(), &move);
     EXPECT_EQ(parent.moveFlags, UINT{MK_SHIFT});
+    EXPECT_EQ(parent.SetTimer(250, 10), 250u);
+    EXPECT_EQ(parent.SetTimer(1001, 30), 1001u);
+    ASSERT_TRUE(uitest::WaitUntil([&] { return parent.ticks[250] >= 3 && parent.ticks[1001]; }));
+    EXPECT_TRUE(parent.KillTimer(250));
+    EXPECT_FALSE(parent.KillTimer(250));
+    EXPECT_FALSE(parent.KillTimer(77));
+    const int ticks = parent.ticks[250];
+    ASSERT_TRUE(uitest::WaitUntil([&] { return parent.ticks[1001] >= 3; }));
+    EXPECT_EQ(parent.ticks[250], ticks);
+    EXPECT_EQ(CWnd().SetTimer(5, 10), 0u); // no window yet
 }
 
 // Keys typed as on a keyboard: each goes to the widget that has the focus
@@ -280,7 +278,7 @@ TEST_F(PlatformControlsTest, DropDownListTellsAChoiceFromTheListApart) {
     EXPECT_EQ(parent.commands, (std::vector<Note>{{11, CBN_SELCHANGE}}));
 }
 
-TEST_F(PlatformControlsTest, SliderKeepsItsPositionInsideTheRange) {
+TEST_F(PlatformControlsTest, SliderAndEditKeepTheirValuesInsideTheirBounds) {
     CSliderCtrl slider;
     slider.SetRange(-12, 12); // before the window exists
     ASSERT_TRUE(slider.Create(child, CRect(0, 0, 202, 30), &parent, 1500));
@@ -293,9 +291,8 @@ TEST_F(PlatformControlsTest, SliderKeepsItsPositionInsideTheRange) {
                      Qt::NoScrollPhase, false); // the wheel reaches the control itself
     QApplication::sendEvent(slider.GetNative(), &turn);
     EXPECT_LT(slider.GetPos(), 5);
-}
 
-TEST_F(PlatformControlsTest, EditLimitCountsCharactersTyped) {
+    // The edit limit counts characters typed.
     CEdit edit;
     ASSERT_TRUE(edit.Create(child | ES_AUTOHSCROLL, CRect(0, 0, 100, 24), &parent, 11));
     edit.SetLimitText(3);
@@ -353,7 +350,7 @@ TEST_F(PlatformControlsTest, ImagesDecodeFromMemoryAndCutIntoLists) {
     EXPECT_TRUE(list.GetImage(3).IsNull());
 }
 
-TEST_F(PlatformControlsTest, StaticTextTakesTheColoursItsParentAnswers) {
+TEST_F(PlatformControlsTest, StaticTextTakesItsParentsColoursAndGroupBoxesAreEtched) {
     parent.brush.emplace(RGB(0, 51, 102));
     CStatic label;
     ASSERT_TRUE(label.Create("Label", child | SS_LEFT, CRect(0, 0, 100, 40), &parent, 1025));
@@ -362,9 +359,20 @@ TEST_F(PlatformControlsTest, StaticTextTakesTheColoursItsParentAnswers) {
     EXPECT_EQ(uitest::PixelAt(image, 95, 35), RGB(0, 51, 102));
     EXPECT_GT(uitest::CountColour(image, RGB(255, 251, 240), 0, 0, 50, 20), 0); // text ink
     EXPECT_EQ(parent.colourKinds, std::set<UINT>{CTLCOLOR_STATIC});
+    // A group box's etched frame, in the default colours: the shadow line outside, the light
+    // one inside.
+    parent.brush.reset();
+    CButton group;
+    ASSERT_TRUE(group.Create("", child | BS_GROUPBOX, CRect(0, 0, 100, 60), &parent, 1));
+    uitest::Settle();
+    const QImage frame = uitest::Grab(group);
+    int y = 0;
+    while (y < 59 && uitest::PixelAt(frame, 50, y) == uitest::PixelAt(frame, 50, 0)) {
+        ++y;
+    }
+    EXPECT_EQ(uitest::PixelAt(frame, 50, y), GetSysColor(COLOR_BTNSHADOW)) << y;
+    EXPECT_EQ(uitest::PixelAt(frame, 50, y + 1), GetSysColor(COLOR_BTNHIGHLIGHT)) << y;
 }
-
-} // namespace
 
 // A filled rectangle keeps inside its corners; a single line of text centres
 // both ways in its rectangle.
@@ -387,16 +395,4 @@ TEST(PlatformDrawingTest, RectanglesAndCentredTextStayInPlace) {
     EXPECT_GT(uitest::CountNear(image, RGB(0, 0, 0), 20, 60, 20, 20, 100), 0);
 }
 
-// A group box's etched frame: the shadow line outside, the light one inside.
-TEST_F(PlatformControlsTest, GroupBoxFrameHasItsShadowOutside) {
-    CButton group;
-    ASSERT_TRUE(group.Create("", child | BS_GROUPBOX, CRect(0, 0, 100, 60), &parent, 1));
-    uitest::Settle();
-    const QImage image = uitest::Grab(group);
-    int y = 0;
-    while (y < 59 && uitest::PixelAt(image, 50, y) == uitest::PixelAt(image, 50, 0)) {
-        ++y;
-    }
-    EXPECT_EQ(uitest::PixelAt(image, 50, y), GetSysColor(COLOR_BTNSHADOW)) << y;
-    EXPECT_EQ(uitest::PixelAt(image, 50, y + 1), GetSysColor(COLOR_BTNHIGHLIGHT)) << y;
-}
+} // namespace

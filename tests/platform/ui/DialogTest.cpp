@@ -34,17 +34,16 @@ using uitest::WhenReady;
 namespace {
 
 DialogTemplate Sample(const char* caption = "Sample", bool visible = false) {
-    DialogTemplate t;
-    t.caption = caption;
-    t.cx = 200;
-    t.cy = 100;
+    DialogTemplate t{.caption = caption,
+                     .cx = 200,
+                     .cy = 100,
+                     .items = {LTEXT("Name:", IDC_STATIC, 7, 9, 30, 8),
+                               EDITTEXT(1001, 40, 7, 80, 12),
+                               Hidden(LTEXT("hidden", 1002, 7, 30, 40, 8)),
+                               PUSHBUTTON("Apply", 1003, 7, 80, 50, 14),
+                               DEFPUSHBUTTON("OK", IDOK, 90, 80, 50, 14),
+                               PUSHBUTTON("Cancel", IDCANCEL, 143, 80, 50, 14)}};
     t.style |= visible ? WS_VISIBLE : 0;
-    t.items = {LTEXT("Name:", IDC_STATIC, 7, 9, 30, 8),
-               EDITTEXT(1001, 40, 7, 80, 12),
-               Hidden(LTEXT("hidden", 1002, 7, 30, 40, 8)),
-               PUSHBUTTON("Apply", 1003, 7, 80, 50, 14),
-               DEFPUSHBUTTON("OK", IDOK, 90, 80, 50, 14),
-               PUSHBUTTON("Cancel", IDCANCEL, 143, 80, 50, 14)};
     return t;
 }
 
@@ -55,14 +54,12 @@ public:
         : CDialogEx(std::move(t), parent) {}
     CEdit name;
     std::vector<int> commands;
-    std::function<void()> onInit;
+    std::function<void()> onInit = [] {};
 
     void DoDataExchange(CDataExchange* dx) override { DDX_Control(dx, 1001, name); }
     bool OnInitDialog() override {
         CDialogEx::OnInitDialog();
-        if (onInit) {
-            onInit();
-        }
+        onInit();
         return true;
     }
     bool OnCommand(int id, int code) override {
@@ -121,9 +118,7 @@ TEST_F(DialogTest, TemplateMakesEveryControlWithIdTextPlaceAndStyleAndItsMenu) {
         auto* apply = dynamic_cast<CButton*>(dlg.GetDlgItem(1003));
         ASSERT_NE(apply, nullptr);
         EXPECT_EQ(apply->GetWindowText(), "Apply");
-        apply->GetWindowRect(&r);
-        dlg.ScreenToClient(&r);
-        EXPECT_EQ(r, du.ToPixels(7, 80, 50, 14));
+        EXPECT_EQ(uitest::RectIn(dlg, *apply), du.ToPixels(7, 80, 50, 14));
         EXPECT_NE(dynamic_cast<CStatic*>(dlg.GetDlgItem(1002)), nullptr);
         EXPECT_FALSE(dlg.GetDlgItem(1002)->GetStyle() & WS_VISIBLE);
         EXPECT_TRUE(dlg.GetDlgItem(1003)->GetStyle() & WS_VISIBLE);
@@ -153,16 +148,17 @@ TEST_F(DialogTest, TemplateMakesEveryControlWithIdTextPlaceAndStyleAndItsMenu) {
 
 // One dialog run again and again: each run builds its window afresh.
 TEST_F(DialogTest, ModalResultFollowsTheClosingCommand) {
-    struct Case {
+    const auto key = [](Qt::Key k) {
+        return [k](Dlg& d) { QTest::keyClick(d.name.GetNative(), k); };
+    };
+    const struct {
         const char* what;
         std::function<void(Dlg&)> act;
         INT_PTR result;
         int lastCommand;
     } cases[] = {
-        {"Enter in the edit", [](Dlg& d) { QTest::keyClick(d.name.GetNative(), Qt::Key_Return); },
-         IDOK, IDOK},
-        {"Escape", [](Dlg& d) { QTest::keyClick(d.name.GetNative(), Qt::Key_Escape); }, IDCANCEL,
-         IDCANCEL},
+        {"Enter in the edit", key(Qt::Key_Return), IDOK, IDOK},
+        {"Escape", key(Qt::Key_Escape), IDCANCEL, IDCANCEL},
         {"close box", [](Dlg& d) { d.GetNative()->window()->close(); }, IDCANCEL, IDCANCEL},
         {"OK clicked",
          [](Dlg& d) { QTest::mouseClick(d.GetDlgItem(IDOK)->GetNative(), Qt::LeftButton); }, IDOK,
@@ -176,7 +172,7 @@ TEST_F(DialogTest, ModalResultFollowsTheClosingCommand) {
          7, 1003},
     };
     Dlg dlg;
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         // Active, so that the focus is where the window put it.
         WhenReady([&] { return dlg.IsWindowVisible() && dlg.GetNative()->isActiveWindow(); },
                   [&] { c.act(dlg); });
@@ -260,32 +256,26 @@ template <class T> void WhenShown(const std::string& title, std::function<void(T
               });
 }
 
-TEST_F(DialogTest, MessageBoxIsWideEnoughForItsCaptionAndItsTextIsNoMarkup) {
+// A message box is wide enough for its caption, and its text is no markup. Paths cross into and
+// out of the file dialogs as the file system's bytes (UTF-8). Saving over a file asks nothing; a
+// path whose folder does not exist is refused with a box over the save dialog, which stays open;
+// the open dialog leaves a missing path to its own check.
+TEST_F(DialogTest, MessageBoxFitsItsCaptionAndFileDialogsSaveOnlyIntoAFolderThatExists) {
     QtCommonDialogs dialogs;
-    MessageBoxRequest request;
-    request.text = "<b>TCP</b>";
-    request.caption = "Communication to TM80";
-    WhenShown<QMessageBox>(request.caption, [&](QMessageBox* box) {
+    const MessageBoxRequest message{.text = "<b>TCP</b>", .caption = "Communication to TM80"};
+    WhenShown<QMessageBox>(message.caption, [&](QMessageBox* box) {
         const QFontMetrics title(QApplication::font("QMdiSubWindowTitleBar"));
         // The caption and the title bar's buttons fit.
         EXPECT_GE(box->width(), title.horizontalAdvance(box->windowTitle()) + 100);
         EXPECT_EQ(box->textFormat(), Qt::PlainText);
         box->accept(); // no button: the only answer
     });
-    EXPECT_EQ(dialogs.MessageBox(request), IDOK);
-}
+    EXPECT_EQ(dialogs.MessageBox(message), IDOK);
 
-// Paths cross into and out of the dialogs as the file system's bytes (UTF-8).
-// Saving over a file asks nothing; a path whose folder does not exist is
-// refused with a box over the save dialog, which stays open; the open dialog
-// leaves a missing path to its own check.
-TEST_F(DialogTest, FileDialogsTakePathsOutsideAsciiAndSaveOnlyIntoAFolderThatExists) {
     QTemporaryDir root;
     const std::string folder = root.path().toStdString() + "/j\xC3\xB6rg";
     ASSERT_TRUE(std::filesystem::create_directories(folder));
     ASSERT_TRUE(std::ofstream(folder + "/old.TM80"));
-
-    QtCommonDialogs dialogs;
     for (const bool save : {false, true}) {
         FileDialogRequest request;
         request.save = save;
