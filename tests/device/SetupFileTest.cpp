@@ -6,19 +6,16 @@
 #include "device/PageSetupParts.h"
 #include "device/UnitHistory.h"
 #include "device/UnitSlot.h"
+#include "tests/infra/KilledWriter.h"
 #include "tests/infra/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <random>
 #include <set>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -160,12 +157,6 @@ TEST(SetupRecall, TakesWhatReadsAsAnIntegerAndKeepsTheRest) {
     }
 }
 
-#ifdef __SANITIZE_ADDRESS__
-constexpr int kKilledSaves = 100;
-#else
-constexpr int kKilledSaves = 300;
-#endif
-
 // Whole setup saves killed (SIGKILL) at random points: the file is always
 // the one before or a whole save, never a part.
 TEST(SetupSave, KilledSavesLeaveWholeFiles) {
@@ -182,25 +173,15 @@ TEST(SetupSave, KilledSavesLeaveWholeFiles) {
         states.insert(ReadFile(file));
     }
     ASSERT_EQ(states.size(), 3u);
-    const auto save = std::chrono::duration_cast<std::chrono::microseconds>(
-        (std::chrono::steady_clock::now() - start) / 4);
+    const auto save = (std::chrono::steady_clock::now() - start) / 4;
     WriteFile(file, original);
-
-    std::mt19937 random(13);
-    std::uniform_int_distribution<long> delay(0, std::max<long>(200, save.count() * 3));
-    for (int round = 0; round < kKilledSaves; ++round) {
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        for (int i = 0; child == 0; ++i) {
+    killtest::KillWhileWriting(
+        300, save, 13,
+        [&](int i) {
             s.Fill(i % 2);
             s.slot.SaveSetup(file);
-        }
-        usleep(static_cast<useconds_t>(delay(random)));
-        kill(child, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_EQ(states.count(ReadFile(file)), 1u) << "round " << round;
-    }
+        },
+        [&] { return states.count(ReadFile(file)) == 1; });
 }
 
 using Outcome = HealthReading::Outcome;

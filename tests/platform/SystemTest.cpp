@@ -2,6 +2,7 @@
 // files as Windows writes them (UTF-16 with a byte-order mark), write batches byte for byte
 // against single writes, and writers killed at random points.
 #include "../device/ResourceUsage.h"
+#include "../infra/KilledWriter.h"
 #include "../infra/TempFolder.h"
 #include "platform/Clock.h"
 #include "platform/NamedMutex.h"
@@ -13,15 +14,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <future>
 #include <optional>
-#include <random>
 #include <set>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 using win::GetPrivateProfileStringA;
@@ -206,13 +203,6 @@ TEST(ProfileWriteBatch, LeavesExactlyTheBytesOfTheSameSingleWrites) {
     EXPECT_EQ(resourcetest::OpenDescriptors(), descriptors); // every write closed what it opened
 }
 
-// A sanitizer makes every fork and write several times slower.
-#ifdef __SANITIZE_ADDRESS__
-constexpr int kKilledWriters = 300;
-#else
-constexpr int kKilledWriters = 1000;
-#endif
-
 // Writers killed (SIGKILL) at random points, a thousand times: each file is
 // always the old one or a new one, whole, and a killed writer's temporary file
 // is gone after the next write.
@@ -242,27 +232,10 @@ TEST(ProfileWrite, KilledWritersLeaveWholeFiles) {
         setupStates.insert(ReadFile(setup));
     }
     const auto perRound = (std::chrono::steady_clock::now() - start) / 4;
-    const int spanMicros = static_cast<int>(std::max<long>(
-        200, std::chrono::duration_cast<std::chrono::microseconds>(perRound).count() * 3));
     restore();
-
-    std::mt19937 random(15);
-    std::uniform_int_distribution<int> delay(0, spanMicros);
-    for (int round = 0; round < kKilledWriters; ++round) {
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            for (int i = 0;; ++i) {
-                writeBoth(i);
-            }
-        }
-        usleep(static_cast<useconds_t>(delay(random)));
-        kill(child, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_EQ(singleStates.count(ReadFile(single)), 1u) << "round " << round;
-        ASSERT_EQ(setupStates.count(ReadFile(setup)), 1u) << "round " << round;
-    }
+    killtest::KillWhileWriting(1000, perRound, 15, writeBoth, [&] {
+        return singleStates.count(ReadFile(single)) == 1 && setupStates.count(ReadFile(setup)) == 1;
+    });
     ASSERT_TRUE(writeBoth(0)); // the two files, and no temporary one beside them
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
 }
