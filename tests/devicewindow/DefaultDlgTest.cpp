@@ -95,8 +95,9 @@ TEST_F(DefaultDlgTest, HeaderShowsUnitLineInItsColoursRecalledFileLogoAndQuietAl
     w.ShowNormal();
     Settle();
     StatusDlg& header = w.GetStatusHeader();
-    const int height = RectIn(header, header.GetUnitLine()).Height();
-    const win::CRect file = RectIn(header, header.GetFileLine());
+    // The template's rectangles, so that a line moved by the code shows.
+    const int height = header.Units().ToPixels(0, 0, 383, 10).Height();
+    const win::CRect file = header.Units().ToPixels(106, 0, 275, 10);
     const int x = file.left - 20;
     QImage image = Grab(header);
     EXPECT_EQ(CountColour(image, RGB(200, 30, 40), x, 0, 16, height), 16 * height);
