@@ -136,43 +136,6 @@ TEST_F(EnvironmentTest, ColorsEachKeyFillsItsOwnFieldAndPalettesByStyle) {
     EXPECT_EQ(Fields({PaletteFor(9, 0xFF00), {}, {}, {}}), Fields({s.Main, {}, {}, {}}));
 }
 
-TEST_F(EnvironmentTest, LanguagesKeepOnlyEntriesWhoseFileExistsAndLookupsCleanRemarks) {
-    Catalogue("ENTRIES=3\r\nLANG_1=English\r\nLANG_EXT_1=ENG\r\nLANG_2=Francais\r\n"
-              "LANG_EXT_2=FRA\r\nLANG_3=Deutsch\r\nLANG_EXT_3=DEU\r\n");
-    Language("ENG", "[DLG]\r\nremark=Start   // the start button\r\nown=from the dialog\r\n"
-                    "[COMMON]\r\nown=from common\r\nshared=from common\r\n");
-    Language("DEU", "[S]\r\nk=deutsch\r\n");
-    ASSERT_TRUE(LoadLanguageCatalogue("KD50"));
-    const LanguageTables& t = TheLanguageTables();
-    EXPECT_EQ(t.Kept, 2);
-    EXPECT_EQ(t.Names[0], "English");
-    EXPECT_EQ(t.Names[1], "Deutsch");
-    EXPECT_EQ(t.Extensions[1], "DEU");
-    EXPECT_FALSE(SelectLanguage("Francais"));
-    EXPECT_FALSE(SelectLanguage("deutsch")); // names match exactly
-    EXPECT_FALSE(t.LanguageLoaded);
-    // After a failed selection, lookups read the file of the last entry examined.
-    EXPECT_EQ(LanguageTextWithCommon("S", "k", ""), "deutsch");
-    ASSERT_TRUE(SelectLanguage("Deutsch"));
-    EXPECT_TRUE(t.LanguageLoaded);
-    EXPECT_EQ(t.SelectedIndex, 1);
-    EXPECT_EQ(t.CurrentLanguageFile, languages + "/KD50.DEU");
-    EXPECT_EQ(LanguageText("S", "k", "fallback"), "deutsch");
-
-    // Remarks are cleaned off; a lookup with common falls back to COMMON.
-    ASSERT_TRUE(SelectLanguage("English"));
-    EXPECT_EQ(LanguageText("DLG", "remark", "x"), "Start");
-    EXPECT_EQ(LanguageText("DLG", "shared", "fallback"), "fallback");
-    EXPECT_EQ(LanguageTextWithCommon("DLG", "shared", "fallback"), "from common");
-    EXPECT_EQ(LanguageTextWithCommon("DLG", "own", "fallback"), "from the dialog");
-    EXPECT_EQ(LanguageTextWithCommon("DLG", "absent", "fallback"), "fallback");
-    EXPECT_EQ(CleanLanguageValue("Start\t//remark // more"), "Start");
-    EXPECT_EQ(CleanLanguageValue("//whole"), "//whole");
-    EXPECT_EQ(CleanLanguageValue(" //b"), "");
-    EXPECT_EQ(CleanLanguageValue("http://host"), "http:");
-    EXPECT_EQ(CleanLanguageValue("a/b"), "a/b");
-}
-
 // A missing entry key stops the load but keeps the earlier entries; an entry
 // count outside 0..99 means no language.
 TEST_F(EnvironmentTest, LanguagesCatalogueLimits) {

@@ -138,38 +138,6 @@ TEST_F(ErrorLogTest, LineFormatOnDescriptorZero) {
     EXPECT_EQ(lines[2].back(), '\r');
 }
 
-TEST_F(ErrorLogTest, EachStartWritesAFreshBannerIntoTheLogFolderWhenThereIsOne) {
-    StartErrorLog("1.0", "KD50", "", "");
-    EXPECT_EQ(Lines(root / "LogFile.Log").size(), 2u); // no log folder named
-    StopErrorLog();
-    StartErrorLog("", "KD50", "/SYSTEM/ERLOGS/", "");
-    EXPECT_EQ(TheErrorLog()->LockName(), "ERRORLOGGING_" + std::to_string(getpid()));
-    // The folder does not exist: the log goes to the root, whatever the current folder.
-    std::filesystem::create_directories(root / "elsewhere");
-    std::filesystem::current_path(root / "elsewhere");
-    LogText("from elsewhere", 1);
-    EXPECT_EQ(Lines(root / ".Log").size(), 3u);
-    EXPECT_FALSE(std::filesystem::exists(root / "SYSTEM"));
-    EXPECT_FALSE(std::filesystem::exists(root / "elsewhere/.Log"));
-    StopErrorLog();
-
-    std::filesystem::current_path(root.Path());
-    std::filesystem::create_directories(root / "SYSTEM/ERLOGS");
-    for (int run = 0; run < 2; ++run) { // a second run empties the log
-        StartErrorLog("", "KD50", "/SYSTEM/ERLOGS/", "");
-        ASSERT_NE(TheErrorLog(), nullptr);
-        EXPECT_EQ(TheErrorLog()->Path(), root.Path() + "/SYSTEM/ERLOGS/KD50.Log");
-        EXPECT_EQ(TheErrorLog()->LockName(), "ERRORLOGGING_KD50" + std::to_string(getpid()));
-        const auto lines = Lines(root / "SYSTEM/ERLOGS/KD50.Log");
-        ASSERT_EQ(lines.size(), 2u);
-        EXPECT_EQ(Fields(lines[0])[0], "000000") << lines[0];
-        EXPECT_EQ(Fields(lines[0])[2], "------------------PROGRAM START--------------------");
-        EXPECT_EQ(Fields(lines[1])[2], "Program Version ") << lines[1];
-        LogText("first run only", 5);
-        StopErrorLog();
-    }
-}
-
 // Runs `body` while another thread holds the named lock `name`.
 void WhileHeld(const std::string& name, const std::function<void()>& body) {
     std::promise<void> held;
