@@ -41,6 +41,14 @@ std::string ReadFile(const std::string& path) {
     return s.str();
 }
 
+std::set<std::string> FileNames(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
 int RunInChild(const std::function<int()>& body, bool asNobody) {
     const pid_t child = fork();
     if (child == 0) {

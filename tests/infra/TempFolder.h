@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 
 class TempFolder {
@@ -36,6 +37,7 @@ private:
 
 void WriteFile(const std::string& path, const std::string& content);
 std::string ReadFile(const std::string& path);
+std::set<std::string> FileNames(const std::string& folder);
 
 // The exit status of `body` run in a child process, -1 when it did not exit.
 // With `asNobody` a root parent runs it as user nobody, since root may write anything.

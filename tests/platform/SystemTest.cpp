@@ -237,11 +237,7 @@ TEST(ProfileWrite, KilledWritersLeaveWholeFiles) {
         return singleStates.count(ReadFile(single)) == 1 && setupStates.count(ReadFile(setup)) == 1;
     });
     ASSERT_TRUE(writeBoth(0)); // the two files, and no temporary one beside them
-    std::set<std::string> left;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
-        left.insert(entry.path().filename().string());
-    }
-    EXPECT_EQ(left, (std::set<std::string>{"Tm80M1System.CFG", "unit.TM80"}));
+    EXPECT_EQ(FileNames(dir.Path()), (std::set<std::string>{"Tm80M1System.CFG", "unit.TM80"}));
 }
 
 } // namespace
