@@ -40,10 +40,8 @@ void AppTest::Close(CTM80_AppDlg& dlg, CloseBy how) {
         dlg.GetNative()->window()->close();
         return;
     }
-    if (how == CloseBy::Escape) {
-        dialogs->AnswerMessageBox(win::IDYES); // "Exit TM80?"
-    }
-    QTest::keyClick(dlg.GetNative(), how == CloseBy::Escape ? Qt::Key_Escape : Qt::Key_Return);
+    dialogs->AnswerMessageBox(win::IDYES); // "Exit TM80?"
+    QTest::keyClick(dlg.GetNative(), Qt::Key_Escape);
 }
 
 void AppTest::SetUp() {

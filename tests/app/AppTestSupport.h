@@ -38,7 +38,7 @@ std::string LabelText(const win::CWnd& window, int id);
 // A key as the platform delivers it: to an open menu, the focus or the window.
 void Press(const CTM80_AppDlg& dlg, Qt::Key key, Qt::KeyboardModifiers modifiers = {});
 
-enum class CloseBy { Escape, Enter, CloseBox };
+enum class CloseBy { Escape, CloseBox };
 
 class AppTest : public ::testing::Test {
 protected:

@@ -21,7 +21,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QMenu>
 #include <QTest>
 
 #include <algorithm>
@@ -207,72 +206,6 @@ TEST_F(StartupTest, StartupWindowShowsTheStepsAndAnAddressListedTwiceIsConnected
                                  " is listed more than once; it is connected once, as Device 1."),
               std::string::npos)
         << log;
-}
-
-// Escape (also after a menu was opened and closed with it, also with nothing
-// focused) and the close box save the configuration; Enter does not.
-TEST_F(StartupTest, EscapeAndTheCloseBoxSaveTheConfigurationEnterDoesNot) {
-    const struct {
-        const char* what;
-        CloseBy how;
-        Qt::Key menuKey; // Qt::Key_unknown: no menu; else the menu first, then Esc as pressed
-        Qt::KeyboardModifiers modifiers;
-    } cases[] = {
-        {"Escape", CloseBy::Escape, Qt::Key_unknown, {}},
-        {"close box", CloseBy::CloseBox, Qt::Key_unknown, {}},
-        {"Enter", CloseBy::Enter, Qt::Key_unknown, {}},
-        {"Escape, nothing focused", CloseBy::Escape, Qt::Key_Escape, {}},
-        {"Alt+F", CloseBy::Escape, Qt::Key_F, Qt::AltModifier},
-        {"F10", CloseBy::Escape, Qt::Key_F10, {}},
-    };
-    const std::string stored = "LAUNCH_DIRECT=0\r\nLAST_IP_USED=127.61.9.9\r\n";
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        WriteConfiguration(stored);
-        ResetProcessValues();
-        TheStartupNetwork().localAddress = [] { return std::string(); }; // does not resolve
-        StartUp();
-        CTM80_AppDlg dlg;
-        const int result = RunMainWindow(
-            dlg,
-            [&] {
-                EXPECT_EQ(dlg.GetDlgItemText(IDC_LOCAL_SW_IP), "Local Software IP: ");
-                // A change made during the run (as the launch options dialog would).
-                TheSystemConfiguration().LaunchCount = 3;
-                if (c.menuKey == Qt::Key_unknown) {
-                    Close(dlg, c.how);
-                    return;
-                }
-                ASSERT_TRUE(WaitUntil([&] { return dlg.GetNative()->window()->isActiveWindow(); }));
-                int escapes = 1;
-                if (c.menuKey != Qt::Key_Escape) {
-                    Press(dlg, c.menuKey, c.modifiers);
-                    const auto menu = [] {
-                        const auto* open = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-                        return open != nullptr ? open->title() : QString();
-                    };
-                    ASSERT_TRUE(WaitUntil([&] { return !menu().isEmpty(); }));
-                    EXPECT_EQ(menu(), "&File");
-                    // The first closes the menu, the second leaves the menu bar.
-                    escapes = 3;
-                }
-                dialogs->AnswerMessageBox(win::IDYES); // "Exit TM80?"
-                for (int k = 0; k < escapes && dlg.IsWindowVisible(); ++k) {
-                    Press(dlg, Qt::Key_Escape);
-                }
-            },
-            true);
-        const bool saves = c.how != CloseBy::Enter;
-        EXPECT_EQ(result, saves ? win::IDCANCEL : win::IDOK);
-        const std::string after = ReadFile(ConfigPath());
-        if (saves) {
-            EXPECT_NE(after.find("NUMBER_OF_LAUNCH_DEVICES=3"), std::string::npos) << after;
-            // The last address used goes back unchanged.
-            EXPECT_NE(after.find("LAST_IP_USED=127.61.9.9"), std::string::npos) << after;
-        } else {
-            EXPECT_EQ(after, "[TM80M1]\r\n" + stored);
-        }
-    }
 }
 
 // Also: the address label is written when the host name does not resolve.

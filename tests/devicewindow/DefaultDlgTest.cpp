@@ -1,9 +1,8 @@
 // The device window: template, tabs and pane list as it opens; its status
 // header read from the unit's slot, its colours and the setup file recalled
-// last. Its connection watch (timer 1001 re-reads the note: a failed read is a
-// lost connection), and the window never waiting on a unit: a healthy unit
-// keeps its pace beside units that answer badly, an action waits for its own
-// unit only, and removal and exit with exchanges in flight end at once.
+// last. The window never waits on a unit: a healthy unit keeps its pace beside
+// units that answer badly, an action waits for its own unit only, and removal
+// and exit with exchanges in flight end at once.
 #include "infra/ColorScheme.h"
 #include "infra/Environment.h"
 #include "infra/SystemConfiguration.h"
@@ -117,23 +116,6 @@ TEST_F(DefaultDlgTest, HeaderShowsUnitLineInItsColoursRecalledFileLogoAndQuietAl
     // A missing logo leaves the picture empty, nothing else.
     TheEnvironment().ImagesFolder = "/nonexistent/images/";
     EXPECT_FALSE(Window(AddUnit(StartUnit())).GetStatusHeader().GetLogo().IsLoaded());
-}
-
-using NoteCheckTest = On<71>;
-
-TEST_F(NoteCheckTest, AFailedReadIsALostConnectionWhateverTheNote) {
-    sim::SimUnit& unit = StartUnit({.note = ""});
-    const int index = AddUnit(unit);
-    const int reads = NoteReads(unit);
-    ASSERT_TRUE(WaitUntil([&] { return NoteReads(unit) > reads; }, 4500));
-    Settle();
-    EXPECT_FALSE(Lost(index));
-    // A failed read yields an empty note too, but it is no answer.
-    unit.SetFault(sim::Fault::Silent);
-    ASSERT_TRUE(WaitUntil([&] { return Lost(index) && dialogs->History().size() == 1; }, 14000));
-    EXPECT_EQ(dialogs->History()[0].message.text, "TCP connection to Device " +
-                                                      std::to_string(index + 1) + " (" +
-                                                      unit.Config().address + ") was lost.");
 }
 
 using UnitWaitsTest = On<79>;

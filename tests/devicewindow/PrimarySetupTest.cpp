@@ -1,9 +1,6 @@
 // The primary setup and calibration pages driven as an operator would,
-// checked against what reached the simulated unit; the calibration page's
-// setup-file section.
-#include "infra/ProfileStore.h"
+// checked against what reached the simulated unit.
 #include "tests/devicewindow/DeviceWindowTestSupport.h"
-#include "tests/infra/TempFolder.h"
 
 #include <algorithm>
 #include <array>
@@ -225,53 +222,6 @@ TEST_F(CalibrationTest, FactoryResetAsksAndSaysWhetherItWorked) {
             EXPECT_EQ(slot.referenceTable[1][4], 91);
         }
     }
-}
-
-TEST_F(CalibrationTest, SetupSectionAndSendSettings) {
-    TempFolder folder;
-    const std::string file = folder / "Mast.stp";
-    // The file's calibration section: the band and split it sets, and the
-    // writes of SendSettings then.
-    const std::tuple<const char*, int, int, std::size_t> cases[] = {
-        {"SPLIT_MODE=1\nCAL_BAND_SELECTION=3\n", 3, 1, 10},
-        {"", 0, 0, 10},
-        {"SPLIT_MODE=0\nCAL_BAND_SELECTION=9\n", 0, 0, 10}, // band out of range
-        {"SPLIT_MODE=2\nCAL_BAND_SELECTION=1\n", 1, 2, 0},  // split 2 writes nothing
-    };
-    UnitSlot& slot = Slot(0);
-    for (const auto& [section, band, split, writes] : cases) {
-        SCOPED_TRACE(section);
-        WriteFile(file, std::string("[CALIBRATION]\n") + section);
-        page->LoadSettings(file.c_str());
-        EXPECT_EQ(page->GetCalBand(), band);
-        EXPECT_EQ(page->GetCalSplitMode(), split);
-        page->UpdateValues();
-        EXPECT_EQ(page->Columns().Split18().GetCheck(), split == 0 ? 1 : 0);
-        EXPECT_EQ(page->Columns().Split24().GetCheck(), split == 1 ? 1 : 0);
-        // Values from outside 12..115 are shown where the slider stops and
-        // sent clamped.
-        slot.calibrationTable[band][0] = 200;
-        slot.calibrationTable[band][1] = 5;
-        page->UpdateValues();
-        EXPECT_EQ(page->Columns().Slider(1).GetPos(), 0);
-        EXPECT_EQ(page->Columns().Slider(2).GetPos(), Calibration::kSliderMax);
-        unit->ClearFrames();
-        page->SendSettings();
-        std::vector<Bytes> expected;
-        for (std::size_t ch = 0; ch < writes; ++ch) {
-            const int value = ch == 0 ? 115 : ch == 1 ? 12 : slot.calibrationTable[band][ch];
-            expected.push_back({static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(value),
-                                static_cast<std::uint8_t>(band * 16 + split)});
-        }
-        EXPECT_EQ(Sent(*unit, 0x3000, writes), expected);
-    }
-    // Saved as loaded.
-    page->SaveSettings(file.c_str());
-    std::int32_t split = -1, band = -1;
-    EXPECT_TRUE(ReadProfileInt(file, "CALIBRATION", "SPLIT_MODE", split));
-    EXPECT_TRUE(ReadProfileInt(file, "CALIBRATION", "CAL_BAND_SELECTION", band));
-    EXPECT_EQ(split, 2);
-    EXPECT_EQ(band, 1);
 }
 
 } // namespace

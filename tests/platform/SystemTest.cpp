@@ -1,11 +1,10 @@
-// The Windows calls as the platform gives them: sockets, the clock, named mutexes, and profile
+// The Windows calls as the platform gives them: sockets, the clock, and profile
 // files as Windows writes them (UTF-16 with a byte-order mark), write batches byte for byte
 // against single writes, and writers killed at random points.
 #include "../device/ResourceUsage.h"
 #include "../infra/KilledWriter.h"
 #include "../infra/TempFolder.h"
 #include "platform/Clock.h"
-#include "platform/NamedMutex.h"
 #include "platform/Profile.h"
 #include "platform/ProfileWriteBatch.h"
 #include "platform/WinSock.h"
@@ -15,7 +14,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <future>
 #include <optional>
 #include <set>
 #include <string>
@@ -45,47 +43,6 @@ TEST(ProcessClock, CountsWallTimeWhileSleeping) {
     std::int64_t start = win::ProcessClock();
     win::Sleep(30);
     EXPECT_GE(win::ProcessClock() - start, 30);
-}
-
-// Another thread opens `name`, waits `ms` for it and lets it go again.
-win::DWORD WaitElsewhere(const std::string& name, win::DWORD ms) {
-    return std::async(std::launch::async,
-                      [name, ms] {
-                          win::NamedMutex m(name);
-                          const win::DWORD r = m.Wait(ms);
-                          m.Release();
-                          return r;
-                      })
-        .get();
-}
-
-// One lock per name, owned by a thread, taken again by it, handed to a waiter
-// when let go.
-TEST(NamedMutexTest, OneLockPerNameOwnedByItsThread) {
-    win::NamedMutex m("NAMED_MUTEX_TEST");
-    EXPECT_FALSE(m.Release());
-    ASSERT_EQ(m.Wait(0), win::WAIT_OBJECT_0);
-    ASSERT_EQ(m.Wait(0), win::WAIT_OBJECT_0);
-    EXPECT_EQ(WaitElsewhere("NAMED_MUTEX_TEST", 20), win::WAIT_TIMEOUT);
-    EXPECT_EQ(WaitElsewhere("NAMED_MUTEX_OTHER", 0), win::WAIT_OBJECT_0);
-    EXPECT_EQ(WaitElsewhere("", 0), win::WAIT_OBJECT_0);
-    EXPECT_FALSE(std::async(std::launch::async, [] {
-                     return win::NamedMutex("NAMED_MUTEX_TEST").Release(); // not the owner
-                 }).get());
-    EXPECT_TRUE(m.Release());
-    EXPECT_EQ(WaitElsewhere("NAMED_MUTEX_TEST", 0), win::WAIT_TIMEOUT); // still held once
-    std::promise<void> waiting;
-    auto handedOver = std::async(std::launch::async, [&waiting] {
-        win::NamedMutex same("NAMED_MUTEX_TEST");
-        waiting.set_value();
-        const win::DWORD r = same.Wait(10000);
-        same.Release();
-        return r;
-    });
-    waiting.get_future().wait();
-    EXPECT_TRUE(m.Release());
-    EXPECT_EQ(handedOver.get(), win::WAIT_OBJECT_0);
-    EXPECT_EQ(WaitElsewhere("NAMED_MUTEX_TEST", 0), win::WAIT_OBJECT_0);
 }
 
 std::string Get(const std::string& file, const char* section, const char* key) {

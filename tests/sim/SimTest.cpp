@@ -60,13 +60,6 @@ Bytes Padded(std::string text, std::size_t n) {
 const Bytes kIdentity =
     Frame(0x2001, {'8', '0', 'M', '1', 0x00, 0xAB, 0, 17, 1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0});
 
-// The value of `code` from the answer's lines, or "<none>".
-std::string Line(const std::string& answer, const std::string& code) {
-    const std::size_t at = answer.find("\r\n" + code);
-    return at == std::string::npos ? "<none>"
-                                   : answer.substr(at + 4, answer.find("\r\n", at + 4) - at - 4);
-}
-
 // The answers to one search broadcast on `port`, by sender, once every one of `from` came.
 std::map<std::string, std::string> Search(std::uint16_t port, const std::set<std::string>& from) {
     QUdpSocket searcher;
@@ -163,21 +156,6 @@ TEST_F(SimUnitTest, IdentityBlocksNoteAndCalibrationHoldTheUnitsValues) {
     EXPECT_EQ(Ask(0x3001, {0x00}, 1), Bytes{0x31}); // without bit 3 it only reports
 }
 
-TEST_F(SimUnitTest, StatusDriftsInRangeOrHoldsWhatWasSet) {
-    std::set<int> voltages;
-    for (int i = 0; i < 30; ++i) {
-        const Bytes s = Ask(0x2002, {}, 12);
-        ASSERT_EQ(s.size(), 12u);
-        voltages.insert(static_cast<std::int16_t>(s[9] << 8 | s[10]));
-    }
-    EXPECT_GE(*voltages.begin(), 100);
-    EXPECT_LE(*voltages.rbegin(), 300);
-    EXPECT_GT(voltages.size(), 1u) << "the readings should move a little";
-    unit->SetStatus(-5, -100, 15);
-    const Bytes s = Ask(0x2002, {}, 12);
-    EXPECT_EQ(Bytes(s.begin() + 8, s.end()), (Bytes{0xFB, 0xFF, 0x9C, 0x0F}));
-}
-
 TEST_F(SimUnitTest, FramesSplitAcrossSegmentsAndJoinedInOne) {
     for (std::uint8_t b : Frame(0x2009, {12})) {
         ASSERT_TRUE(client.Send({b}));
@@ -259,40 +237,6 @@ TEST_F(SimUnitTest, NotListeningRefusesUntilClearedCloseAfterFramesAndReset) {
     ASSERT_TRUE(client.Send(Frame(0x1003, Bytes(17, 0))));
     EXPECT_TRUE(client.Receive(22, 1000).empty());
     EXPECT_EQ(client.LastError(), ECONNRESET);
-}
-
-// A module of its own and two units' modules share the port; each answers a
-// broadcast search from its own address.
-TEST(SimModule, BroadcastSearchIsAnsweredByEveryModuleOnThePort) {
-    constexpr std::uint16_t kPort = 53301;
-    sim::SimModule module({.address = "127.33.0.1",
-                           .mac = {0x00, 0x08, 0xDC, 0x12, 0x34, 0x56},
-                           .discoveryPort = kPort,
-                           .state = {}});
-    ASSERT_TRUE(module.Start()) << module.Error();
-    sim::SimUnit first({.address = "127.33.1.1", .module = true, .discoveryPort = kPort});
-    sim::SimUnit second({.address = "127.33.1.2", .module = true, .discoveryPort = kPort});
-    ASSERT_TRUE(first.Start() && second.Start());
-    simtest::RawClient client;
-    ASSERT_TRUE(client.Connect("127.33.1.2"));
-    ASSERT_TRUE(second.WaitForConnections(1, 1000));
-
-    auto answers = Search(kPort, {"127.33.0.1", "127.33.1.1", "127.33.1.2"});
-    ASSERT_EQ(answers.size(), 3u);
-    for (const auto& [from, answer] : answers) {
-        SCOPED_TRACE(from);
-        EXPECT_EQ(Line(answer, "LI"), from);
-        EXPECT_EQ(Line(answer, "ST"), from == "127.33.1.2" ? "CONNECTED" : "OPEN");
-        // A line per requested code, each a code, its value and CR LF; the first LI is the address.
-        EXPECT_EQ(std::count(answer.begin(), answer.end(), '\n'), 43);
-        EXPECT_EQ(answer.substr(answer.size() - 2), "\r\n");
-        EXPECT_EQ(answer.find("LI", 8), answer.find("\r\nLI") + 2);
-    }
-    EXPECT_EQ(answers["127.33.0.1"].substr(0, 8), "MA\x00\x08\xDC\x12\x34\x56"s);
-    EXPECT_EQ(answers["127.33.1.1"].substr(0, 8), "MA\x00\x08\xDC\x21\x01\x01"s);
-    EXPECT_EQ(module.Searches(), 1);
-    EXPECT_TRUE(module.WaitForAnswers(1, 1000));
-    EXPECT_EQ(first.ModuleSearches(), 1);
 }
 
 // Answers go to loopback only; a search from 0.0.0.0 came from this host.

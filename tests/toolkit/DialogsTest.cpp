@@ -211,52 +211,6 @@ TEST_F(DlgplusTest, LabelsFitTheirTextAboutTheEdgeTheirTypeKeeps) {
     EXPECT_EQ(Place(dlg.labels[4]), before[4]) << "a value field is not fitted";
 }
 
-TEST_F(DlgplusTest, ControlTypesTakeTheirPaletteOrButtonColoursOverridesAndEnrolment) {
-    const Palette main = PaletteFor(kMainStyle, 0), dialog = PaletteFor(kDialogStyle, 0);
-    const struct {
-        ControlType type;
-        std::uint32_t override;
-        int style;
-        COLORREF back, text, disabled;
-    } cases[] = {
-        {DialogLabel, 0, kMainStyle, main.Background, main.Label, main.DisabledText},
-        {ValueField, 0, kMainStyle, RGB(255, 255, 255), RGB(0, 0, 0), main.DisabledText},
-        {ValueBlock, 0, kDialogStyle, dialog.DataBlockBackground, dialog.Data, dialog.DisabledText},
-        {CentredLabel, 0, kMainStyle, main.Background, main.PanelText, main.DisabledText},
-        {LeftLabel, 0, kDialogStyle, dialog.Background, dialog.PanelText, dialog.DisabledText},
-        {CentredLabel, kOverrideBackground | RGB(0, 200, 0), kMainStyle, RGB(0, 200, 0),
-         main.PanelText, main.DisabledText},
-        {CentredLabel, kOverridePanelText | RGB(0, 0, 255), kMainStyle, main.Background,
-         RGB(0, 0, 255), main.DisabledText},
-        {Light, 0, kMainStyle, CLR_NONE, CLR_NONE, CLR_NONE},           // lights: nothing
-        {ControlType{25}, 0, kMainStyle, CLR_NONE, CLR_NONE, CLR_NONE}, // outside 0..19
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.type));
-        TestDialog dlg;
-        dlg.Open({{"IDL_X", &dlg.labels[0], DialogLabel},
-                  {"IDL_Y", &dlg.labels[1], c.type, c.override, c.style}});
-        const auto& l = dlg.labels[1];
-        EXPECT_EQ(std::vector({l.back, l.text, l.disabled}),
-                  std::vector({c.back, c.text, c.disabled}));
-        const bool enrolled = c.back != CLR_NONE;
-        EXPECT_EQ(l.GetType(), enrolled ? c.type : Tplus::kNotEnrolled);
-        EXPECT_EQ(l.GetTableIndex(), enrolled ? 1 : -1);
-    }
-    const ButtonColors& b = TheColorScheme().Buttons;
-    TestDialog dlg;
-    dlg.Open(
-        {{"IDC_APPLY", &dlg.buttons[0], PushButton}, {"IDC_SCAN", &dlg.buttons[1], OptionButton5}});
-    EXPECT_EQ(dlg.buttons[0].GetButtonStyle(), BS_OWNERDRAW);
-    EXPECT_EQ(std::pair(dlg.buttons[0].face, dlg.buttons[0].text), std::pair(b.Face, b.Text));
-    EXPECT_EQ(dlg.buttons[0].GetType(), Tplus::kNotEnrolled);
-    // Option buttons: the palette background first (the old face kept), then the button colours.
-    EXPECT_EQ(dlg.buttons[1].calls, "face colours ");
-    EXPECT_EQ(dlg.buttons[1].alternate, CLR_NONE);
-    EXPECT_EQ(dlg.buttons[1].highlight, b.Highlight);
-    EXPECT_EQ(dlg.buttons[1].GetButtonStyle(), BS_AUTORADIOBUTTON);
-}
-
 TEST_F(DlgplusTest, ControlsFoundByExactNameOrWindowAnswerTheirColourAndPanelsArePainted) {
     TestDialog dlg;
     dlg.Open({{"IDC_DATA", &dlg.labels[0], ValueBlock},
@@ -376,51 +330,6 @@ TEST_F(EntryDialogsTest, EnterNumberExpandsUnitLettersAndReadsEmptyAsZero) {
     const std::string asked = "Input Range 1 to 999|Count|";
     EXPECT_EQ(op.seen, std::vector({asked + "|7", asked + "Entry is Out of Range|1000",
                                     asked + "Entry is Out of Range|"}));
-}
-
-TEST_F(EntryDialogsTest, TypingStopsAtTheEntrysLimit) {
-    std::string typed;
-    const Step typeTooMuch = [&](QWidget* w) {
-        auto* edit = w->findChild<QLineEdit*>();
-        edit->selectAll();
-        QTest::keyClicks(edit, "1234567890ABCDEFGH");
-        typed = edit->text().toStdString();
-        QTest::keyClick(edit, Qt::Key_Escape);
-    };
-    Operator op({typeTooMuch, typeTooMuch});
-    int value = 1;
-    EXPECT_FALSE(EnterNumber(value, 1, 4, "Count", "99")); // as long as the template
-    EXPECT_EQ(typed, "12");
-    std::string note;
-    EXPECT_FALSE(EnterText("User Notes", "Note:", "", note, 250, 1, nullptr)); // 16
-    EXPECT_EQ(typed, "1234567890ABCDEF");
-}
-
-TEST_F(EntryDialogsTest, UnitLettersAndNumbersReadAsTheEntryRulesSay) {
-    const std::pair<const char*, const char*> expansions[] = {
-        {"2k", "2000"}, {"3M", "3000000"},           {"1g", "1000000000"},
-        {"kK", "000K"}, {"1Gm", "1000000000000000"}, {"12", "12"}};
-    for (const auto& [in, out] : expansions) {
-        EXPECT_EQ(ExpandUnitLetters(in), out) << in;
-    }
-    // Decimal or 0x hexadecimal, saturated; "-" where the entry is refused.
-    for (const std::string c : {"0x1F=31", " 12=12", "-3=-3", "=0", "12a=-", "x=-", "0x=-",
-                                "99999999999=2147483647", "-99999999999=-2147483648"}) {
-        int n = 0;
-        const auto eq = c.find('=');
-        EXPECT_EQ(ParseEntryNumber(c.substr(0, eq), n) ? std::to_string(n) : "-", c.substr(eq + 1));
-    }
-}
-
-TEST_F(EntryDialogsTest, EnterTextReturnsTheTextOnOkOnly) {
-    Operator op({Type("Rack 2, slot 3"), Type("ignored", Qt::Key_Escape)});
-    std::string notes = "before";
-    for (const bool ok : {true, false}) {
-        EXPECT_EQ(EnterText("User Notes", "Enter the note:", "old", notes, 250, 1, nullptr), ok);
-        EXPECT_EQ(notes, "Rack 2, slot 3");
-    }
-    EXPECT_EQ(op.seen[0], "User Notes|Enter the note:||old");
-    EXPECT_EQ(op.widths[0], 250);
 }
 
 TEST_F(EntryDialogsTest, ChooseFromListByMouseKeysAndButtons) {

@@ -1,8 +1,7 @@
-// Placement arithmetic of the slider, the labels and the tab texts; readable text colours.
+// Placement arithmetic of the slider and the tab texts; readable text colours.
 
 #include "toolkit/Contrast.h"
 #include "toolkit/ControlGeometry.h"
-#include "toolkit/LabelLayout.h"
 #include "toolkit/SliderGeometry.h"
 
 #include <array>
@@ -50,42 +49,6 @@ TEST(SliderGeometry, SingleValueRangesExtremesThumbAndTicks) {
     EXPECT_EQ((std::vector{t.longX[0], t.longX[3], t.longX[8], t.shortX[0], t.shortX[8], t.longTop,
                            t.longBottom, t.shortTop, t.shortBottom}),
               (std::vector{4, 70, 180, 15, 191, 5, 12, 10, 7}));
-}
-
-TEST(LabelLayout, AlignmentRules) {
-    // Applied: a horizontal bit replaces the whole (left beats centre beats
-    // right), then the vertical bit is added (bottom beats middle beats top).
-    const std::array<int, 3> applied[] = {{9, 2, 2},     {2, 16, 18},         {9, 1 | 2 | 4, 1},
-                                          {9, 2 | 4, 2}, {9, 4 | 8 | 32, 36}, {9, 16 | 8, 25},
-                                          {9, 0, 9}};
-    for (auto [current, flags, result] : applied) {
-        EXPECT_EQ(LabelApplyAlignment(current, flags), result) << current << "+" << flags;
-    }
-    // Drawn: right beats centre beats left, bottom beats middle beats top.
-    const std::array<int, 3> drawn[] = {
-        {9, 0, 0}, {2, 1, 0}, {18, 1, 1}, {32, 0, 2}, {4 | 2 | 1 | 32 | 16, 2, 2}, {0, 0, 0}};
-    for (auto [flags, h, v] : drawn) {
-        const LabelAlignment a = LabelDrawAlignment(flags);
-        EXPECT_EQ(std::pair(a.horizontal, a.vertical), std::pair(h, v)) << flags;
-    }
-}
-
-TEST(LabelLayout, LinesColumnsAndPlacement) {
-    EXPECT_EQ(LabelLines("AB\n\nC\n"), (std::vector<std::string>{"AB", "C"}));
-    EXPECT_TRUE(LabelLines("\n\n").empty());
-    EXPECT_EQ(LabelColumnText("INFO"), "I\nN\nF\nO");
-    EXPECT_EQ(LabelColumnText(""), "");
-    EXPECT_EQ(LabelTurnedSize(60, 15, 90).width, 15);
-    EXPECT_EQ(LabelTurnedSize(60, 15, 45).width, 60); // only quarter turns swap
-    const auto place = [](int w, int h, int W, int H, int flags) {
-        const LabelBox b = LabelPlace(w, h, W, H, LabelDrawAlignment(flags));
-        return std::vector{b.x, b.y, b.width, b.height};
-    };
-    EXPECT_EQ(place(15, 60, 20, 100, 32), (std::vector{0, 40, 15, 60}));     // bottom, left
-    EXPECT_EQ(place(15, 60, 20, 101, 2 | 16), (std::vector{2, 20, 15, 60})); // odd: rounds down
-    EXPECT_EQ(place(150, 60, 20, 30, 4 | 32), (std::vector{0, 0, 20, 30}));  // cut, at the origin
-    EXPECT_EQ((std::vector{LabelLineX(10, 40, 0), LabelLineX(10, 40, 1), LabelLineX(10, 40, 2)}),
-              (std::vector{0, 15, 30}));
 }
 
 TEST(ControlGeometry, PicturesAndTabTexts) {

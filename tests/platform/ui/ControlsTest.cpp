@@ -1,24 +1,19 @@
 // The platform's windows and controls: messages and timers, IP address
-// fields, radio groups, drop-down lists, sliders, edit limits, colour buttons,
-// tooltips, image lists and the colours a parent answers.
+// fields, radio groups, drop-down lists, sliders, edit limits, tooltips and
+// the colours a parent answers.
 
 #include "platform/ui/CButton.h"
-#include "platform/ui/CColorButton.h"
 #include "platform/ui/CComboBox.h"
 #include "platform/ui/CDC.h"
 #include "platform/ui/CEdit.h"
 #include "platform/ui/CIPAddressCtrl.h"
-#include "platform/ui/CImage.h"
-#include "platform/ui/CImageList.h"
 #include "platform/ui/CSliderCtrl.h"
 #include "platform/ui/CStatic.h"
 #include "platform/ui/CToolTipCtrl.h"
-#include "testsupport/ScriptedCommonDialogs.h"
 #include "testsupport/UiTestSupport.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QBuffer>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
@@ -308,46 +303,6 @@ TEST_F(PlatformControlsTest, SliderAndEditKeepTheirValuesInsideTheirBounds) {
     EXPECT_EQ(edit.GetWindowText(), "123456");
     QTest::keyClicks(edit.GetNative(), "\b\b\b\b89");
     EXPECT_EQ(edit.GetWindowText(), "128");
-}
-
-TEST_F(PlatformControlsTest, ColourButtonOpensThePickerWithItsColour) {
-    auto scripted = std::make_unique<ScriptedCommonDialogs>();
-    ScriptedCommonDialogs* dialogs = scripted.get();
-    auto previous = CommonDialogs::Install(std::move(scripted));
-    CColorButton button;
-    ASSERT_TRUE(button.Create("", child, CRect(0, 0, 40, 20), &parent, 1094));
-    button.SetColor(RGB(128, 128, 128));
-    dialogs->CancelColor();
-    dialogs->AnswerColor(RGB(255, 0, 0));
-    button.Click(); // cancelled: nothing changes, nobody is told
-    EXPECT_EQ(button.GetColor(), RGB(128, 128, 128));
-    EXPECT_TRUE(parent.commands.empty());
-    button.Click();
-    EXPECT_EQ(button.GetColor(), RGB(255, 0, 0));
-    EXPECT_EQ(parent.commands, (std::vector<Note>{{1094, BN_CLICKED}}));
-    ASSERT_EQ(dialogs->History().size(), 2u);
-    EXPECT_EQ(dialogs->History()[1].color.initial, RGB(128, 128, 128));
-    CommonDialogs::Install(std::move(previous));
-}
-
-TEST_F(PlatformControlsTest, ImagesDecodeFromMemoryAndCutIntoLists) {
-    QImage strip(75, 10, QImage::Format_RGB32);
-    strip.fill(Qt::white);
-    strip.setPixel(50, 0, qRgb(255, 0, 0));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    ASSERT_TRUE(strip.save(&buffer, "PNG"));
-    CImage image;
-    EXPECT_FALSE(image.LoadFromMemory({1, 2, 3}));
-    EXPECT_TRUE(image.IsNull());
-    ASSERT_TRUE(image.LoadFromMemory(std::vector<unsigned char>(bytes.begin(), bytes.end())));
-    CImageList list;
-    ASSERT_TRUE(list.Create(25, 10, 3, 10));
-    EXPECT_EQ(list.Add(image), 0);
-    EXPECT_EQ(list.GetImageCount(), 3);
-    EXPECT_EQ(QColor(list.GetImage(2).Image().pixel(0, 0)), QColor(255, 0, 0));
-    EXPECT_TRUE(list.GetImage(3).IsNull());
 }
 
 TEST_F(PlatformControlsTest, StaticTextTakesItsParentsColoursAndGroupBoxesAreEtched) {
