@@ -21,13 +21,21 @@ constexpr int kSlowdown = 3;
 constexpr int kSlowdown = 1;
 #endif
 
-// Forks `rounds` children (fewer under a sanitizer), each running write(0),
-// write(1), ... until it is killed after a random delay of up to three times
-// `oneWrite`; whole() is asked after each kill.
-inline void KillWhileWriting(int rounds, std::chrono::nanoseconds oneWrite, unsigned seed,
-                             const std::function<void(int)>& write,
+// Times four writes, write(0) to write(3), each of which must succeed and
+// after each of which seen() may note what it left; then forks `rounds`
+// children (fewer under a sanitizer), each running write(0), write(1), ...
+// until it is killed after a random delay of up to three times one write;
+// whole() is asked after each kill.
+inline void KillWhileWriting(int rounds, unsigned seed, const std::function<bool(int)>& write,
+                             const std::function<void()>& seen,
                              const std::function<bool()>& whole) {
-    const long span = std::chrono::duration_cast<std::chrono::microseconds>(oneWrite).count() * 3;
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(write(i)) << "write " << i;
+        seen();
+    }
+    const long span =
+        (std::chrono::steady_clock::now() - start) * 3 / 4 / std::chrono::microseconds(1);
     std::mt19937 random(seed);
     std::uniform_int_distribution<long> delay(0, std::max<long>(200, span));
     for (int round = 0; round < rounds / kSlowdown; ++round) {

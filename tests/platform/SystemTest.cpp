@@ -12,7 +12,6 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -167,10 +166,8 @@ TEST(ProfileWrite, KilledWritersLeaveWholeFiles) {
     TempFolder dir(true);
     const std::string single = dir / "Tm80M1System.CFG";
     const std::string setup = dir / "unit.TM80";
-    const auto restore = [&] {
-        WriteFile(single, kWindowsFile);
-        WriteFile(setup, kWindowsFile);
-    };
+    WriteFile(single, kWindowsFile);
+    WriteFile(setup, kWindowsFile);
     const auto writeBoth = [&](int i) {
         win::ProfileWriteBatch batch(setup);
         WriteAll(SetupSave(i % 2), setup);
@@ -181,18 +178,16 @@ TEST(ProfileWrite, KilledWritersLeaveWholeFiles) {
     // Every content a file may have: the original and the results of each kind of write.
     std::set<std::string> singleStates{kWindowsFile};
     std::set<std::string> setupStates{kWindowsFile};
-    restore();
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < 4; ++i) {
-        ASSERT_TRUE(writeBoth(i));
-        singleStates.insert(ReadFile(single));
-        setupStates.insert(ReadFile(setup));
-    }
-    const auto perRound = (std::chrono::steady_clock::now() - start) / 4;
-    restore();
-    killtest::KillWhileWriting(1000, perRound, 15, writeBoth, [&] {
-        return singleStates.count(ReadFile(single)) == 1 && setupStates.count(ReadFile(setup)) == 1;
-    });
+    killtest::KillWhileWriting(
+        1000, 15, writeBoth,
+        [&] {
+            singleStates.insert(ReadFile(single));
+            setupStates.insert(ReadFile(setup));
+        },
+        [&] {
+            return singleStates.count(ReadFile(single)) == 1 &&
+                   setupStates.count(ReadFile(setup)) == 1;
+        });
     ASSERT_TRUE(writeBoth(0)); // the two files, and no temporary one beside them
     EXPECT_EQ(FileNames(dir.Path()), (std::set<std::string>{"Tm80M1System.CFG", "unit.TM80"}));
 }
