@@ -27,7 +27,6 @@ public:
     void AnswerFile(const std::string& path) { fileAnswers_.emplace_back(path); }
     void CancelFile() { fileAnswers_.emplace_back(std::nullopt); }
     void AnswerColor(COLORREF colour) { colorAnswers_.emplace_back(colour); }
-    void CancelColor() { colorAnswers_.emplace_back(std::nullopt); }
 
     const std::vector<Shown>& History() const { return shown_; }
     void ClearHistory() { shown_.clear(); }

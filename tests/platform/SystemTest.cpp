@@ -18,8 +18,7 @@
 #include <string>
 #include <vector>
 
-using win::GetPrivateProfileStringA;
-using win::WritePrivateProfileStringA;
+using win::GetPrivateProfileStringA, win::WritePrivateProfileStringA;
 
 namespace {
 
@@ -64,7 +63,6 @@ struct Write {
     std::optional<std::string> value; // none: the key goes
 };
 
-// Makes the writes one by one; whether every one was done.
 bool WriteAll(const std::vector<Write>& writes, const std::string& file) {
     bool all = true;
     for (const Write& w : writes) {
@@ -102,8 +100,7 @@ TEST(ProfileUnicode, ReadsAndKeepsWritingUtf16) {
     EXPECT_EQ(Get(file, "notes", "site"), "Nordmast \xDC\x80"); // 8-bit as Windows-1252
     EXPECT_EQ(Get(file, "DEVICE", "0_0_ATT_SETTING"), "40");
 
-    ASSERT_NE(WritePrivateProfileStringA("NOTES", "Site", "M\xFCnchen \x80\x81", file.c_str()), 0);
-    ASSERT_NE(WritePrivateProfileStringA("NEW", "k", "v", file.c_str()), 0);
+    ASSERT_TRUE(WriteAll({{"NOTES", "Site", "M\xFCnchen \x80\x81"}, {"NEW", "k", "v"}}, file));
     EXPECT_EQ(ReadFile(file), Utf16File(u"; TM80 \u8A2D\u5B9A\r\n[NOTES]\r\n"
                                         u"Site=M\u00FCnchen \u20AC\u0081\r\n[DEVICE]\r\n"
                                         u"0_0_ATT_SETTING = 40\r\n[NEW]\r\nk=v\r\n"));
@@ -133,8 +130,7 @@ TEST(ProfileWriteBatch, LeavesExactlyTheBytesOfTheSameSingleWrites) {
     for (const auto& [name, content] : fixtures) {
         SCOPED_TRACE(name);
         TempFolder dir(true);
-        const std::string single = dir / "single.ini";
-        const std::string batched = dir / "batched.ini";
+        const std::string single = dir / "single.ini", batched = dir / "batched.ini";
         if (content) {
             WriteFile(single, *content);
             WriteFile(batched, *content);
@@ -164,20 +160,17 @@ TEST(ProfileWriteBatch, LeavesExactlyTheBytesOfTheSameSingleWrites) {
 // is gone after the next write.
 TEST(ProfileWrite, KilledWritersLeaveWholeFiles) {
     TempFolder dir(true);
-    const std::string single = dir / "Tm80M1System.CFG";
-    const std::string setup = dir / "unit.TM80";
+    const std::string single = dir / "Tm80M1System.CFG", setup = dir / "unit.TM80";
     WriteFile(single, kWindowsFile);
     WriteFile(setup, kWindowsFile);
     const auto writeBoth = [&](int i) {
         win::ProfileWriteBatch batch(setup);
         WriteAll(SetupSave(i % 2), setup);
-        return WritePrivateProfileStringA("TM80M1", "LAUNCH_DIRECT", i % 2 != 0 ? "1" : "0",
-                                          single.c_str()) != 0 &&
+        return WriteAll({{"TM80M1", "LAUNCH_DIRECT", i % 2 != 0 ? "1" : "0"}}, single) &&
                batch.Commit() != 0;
     };
     // Every content a file may have: the original and the results of each kind of write.
-    std::set<std::string> singleStates{kWindowsFile};
-    std::set<std::string> setupStates{kWindowsFile};
+    std::set<std::string> singleStates{kWindowsFile}, setupStates{kWindowsFile};
     killtest::KillWhileWriting(
         1000, 15, writeBoth,
         [&] {

@@ -232,8 +232,7 @@ class LabelTest : public ::testing::Test {
 protected:
     // A label of the given client size in the test colours, drawn.
     CNewLabel& Make(int w, int h, const std::string& text, int angle, int flags) {
-        labels.push_back(std::make_unique<CNewLabel>());
-        CNewLabel& l = *labels.back();
+        CNewLabel& l = *labels.emplace_back(std::make_unique<CNewLabel>());
         l.Create(text, WS_CHILD | WS_VISIBLE, CRect(5, 5, 5 + w, 5 + h), &parent,
                  1000 + static_cast<int>(labels.size()));
         StyleLabel(l, kNavy, kWhite, angle, flags);
@@ -320,7 +319,6 @@ TEST_F(LabelTest, ColumnModeDrawsOneCharacterPerLineAndCentredLinesShareTheCentr
     EXPECT_EQ(FindInk(ic, kNavy, 0, 2 * h, 40, 90).count, 0);
     EXPECT_EQ(ic.copy(0, 0, 40, h), ia.copy(0, 0, 40, h)) << "A on top";
     EXPECT_EQ(ic.copy(0, h, 40, h), ib.copy(0, 0, 40, h)) << "B below";
-    // Two centred lines share the centre.
     CNewLabel& l = Make(200, 80, "MMMMMMMMMM\nI", 0, kLabelCentre | kLabelMiddle);
     const QImage img = Grab(l);
     const InkBox all = FindInk(img, kNavy);
@@ -411,10 +409,9 @@ protected:
             } else if (w[0] == 'W') {
                 Wheel(arg);
             } else {
-                const std::string keys = "rludhep";
                 const Qt::Key key[] = {Qt::Key_Right, Qt::Key_Left, Qt::Key_Up,    Qt::Key_Down,
                                        Qt::Key_Home,  Qt::Key_End,  Qt::Key_PageUp};
-                QTest::keyClick(W(), key[keys.find(w[0])]);
+                QTest::keyClick(W(), key[std::string_view("rludhep").find(w[0])]);
             }
         }
     }

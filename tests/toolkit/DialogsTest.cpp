@@ -8,13 +8,12 @@
 #include "platform/ui/CButton.h"
 #include "platform/ui/CDC.h"
 #include "platform/ui/CDataExchange.h"
-#include "platform/ui/CStatic.h"
 #include "tests/infra/TempFolder.h"
 #include "tests/toolkit/TestWindows.h"
 #include "testsupport/ScriptedCommonDialogs.h"
 #include "toolkit/Dlgplus.h"
 #include "toolkit/EntryDialogs.h"
-#include "toolkit/Tplus.h"
+#include "toolkit/Staticplus.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -33,30 +32,8 @@ using enum ControlType;
 
 namespace {
 
-// A control with Tplus that records the colours the dialog base gives it, and in what order.
-template <class Control> class Fake : public Control, public Tplus {
-public:
-    void SetBackColor(COLORREF c) override { back = c; }
-    void SetTextColor(COLORREF c) override { text = c; }
-    void SetDisabledTextColor(COLORREF c) override { disabled = c; }
-    void SetDisabled(bool d) override { enabled_ = !d; }
-    bool IsDisabled() const override { return !enabled_; }
-    void SetButtonColors(COLORREF f, COLORREF h, COLORREF, COLORREF t, COLORREF) override {
-        calls += "colours ";
-        face = f, highlight = h, text = t;
-    }
-    void SetButtonFace(COLORREF f) override {
-        calls += "face ";
-        alternate = std::exchange(face, f);
-    }
-    COLORREF back = CLR_NONE, text = CLR_NONE, disabled = CLR_NONE;
-    COLORREF face = CLR_NONE, highlight = 0, alternate = CLR_NONE;
-    std::string calls;
-};
-
-// Labels 1001.. of 100 x 8 dialog units, push buttons 1101.., a group box 1201
-// used as a panel. Opened modeless and shown, with a table enrolled as the
-// windows do it.
+// Labels 1001.. of 100 x 8 dialog units and a group box 1201 used as a panel.
+// Opened modeless and shown, with a table enrolled as the windows do it.
 class TestDialog : public CDialogEx, public Dlgplus {
 public:
     TestDialog() : CDialogEx(Layout()) { Setup(this, "TESTDLG"); }
@@ -68,24 +45,19 @@ public:
         for (int i = 0; i < 6; ++i) {
             DDX_Control(dx, 1001 + i, labels[i]);
         }
-        DDX_Control(dx, 1101, buttons[0]);
-        DDX_Control(dx, 1102, buttons[1]);
         DDX_Control(dx, 1201, panelBox);
     }
     bool OnInitDialog() override {
         CDialogEx::OnInitDialog();
         SetControlTable(table_.data(), static_cast<int>(table_.size()));
         UpdateValues();
-        ApplyTooltips();
-        Invalidate();
-        ApplyScheme();
+        ApplyTooltipsAndScheme();
         UpdateStates();
         return true;
     }
     void UpdateValues() override { calls += "UpdateValues "; }
     void UpdateStates() override { calls += "UpdateStates "; }
-    Fake<CStatic> labels[6];
-    Fake<CButton> buttons[2];
+    Staticplus labels[6];
     CButton panelBox;
     std::string calls;
 
@@ -97,8 +69,6 @@ private:
             t.items.push_back(
                 LTEXT("Label " + std::to_string(i), 1001 + i, 50, 10 + 14 * i, 100, 8));
         }
-        t.items.push_back(PUSHBUTTON("Apply", 1101, 200, 10, 50, 14));
-        t.items.push_back(AUTORADIOBUTTON("Scan", 1102, 200, 30, 50, 10, WS_GROUP));
         t.items.push_back(GROUPBOX("", 1201, 160, 100, 120, 80));
         return t;
     }
@@ -112,7 +82,6 @@ protected:
         SetDefaultColors();
     }
     void TearDown() override { ResetLanguageTables(); }
-    // A language file in a fresh folder, taken as the current one.
     void UseLanguage(const std::string& contents, bool loaded) {
         WriteFile(folder_ / "TM80.ENG", contents);
         ResetLanguageTables();
@@ -199,15 +168,13 @@ TEST_F(DlgplusTest, LabelsFitTheirTextAboutTheEdgeTheirTypeKeeps) {
     const CSize text =
         CClientDC(&dlg.labels[0]).GetTextExtent("A considerably longer heading text");
     ASSERT_GT(text.cx, before[0].Width());
-    const CRect centred = Place(dlg.labels[0]), left = Place(dlg.labels[1]);
-    EXPECT_EQ(centred.Width(), text.cx);
-    EXPECT_EQ(centred.Height(), text.cy);
+    const CRect centred = Place(dlg.labels[0]), left = Place(dlg.labels[1]),
+                right = Place(dlg.labels[2]);
+    EXPECT_EQ((std::vector<int>{centred.Width(), centred.Height(), left.left, left.Width(),
+                                right.right, right.Width(), Place(dlg.labels[3]).left}),
+              (std::vector<int>{text.cx, text.cy, before[1].left, text.cx, before[2].right, text.cx,
+                                before[3].left}));
     EXPECT_LE(std::abs((centred.left + centred.right) - (before[0].left + before[0].right)), 1);
-    EXPECT_EQ(left.left, before[1].left);
-    EXPECT_EQ(left.Width(), text.cx);
-    EXPECT_EQ(Place(dlg.labels[2]).right, before[2].right);
-    EXPECT_EQ(Place(dlg.labels[2]).Width(), text.cx);
-    EXPECT_EQ(Place(dlg.labels[3]).left, before[3].left);
     EXPECT_EQ(Place(dlg.labels[4]), before[4]) << "a value field is not fitted";
 }
 
@@ -221,14 +188,13 @@ TEST_F(DlgplusTest, ControlsFoundByExactNameOrWindowAnswerTheirColourAndPanelsAr
     const Palette& main = TheColorScheme().Main;
     CDC dc(DefaultGuiFont());
     auto answer = [&](CWnd* w) { return dlg.AnswerCtlColor(dc, w, CTLCOLOR_STATIC)->Colour(); };
-    EXPECT_EQ(answer(&dlg.labels[0]), main.DataBlockBackground);
-    EXPECT_EQ(answer(&dlg.labels[1]), RGB(255, 255, 255));
-    EXPECT_EQ(answer(&dlg.labels[2]), RGB(255, 255, 255));
+    EXPECT_EQ(Colours({answer(&dlg.labels[0]), answer(&dlg.labels[1]), answer(&dlg.labels[2])}),
+              Colours({main.DataBlockBackground, RGB(255, 255, 255), RGB(255, 255, 255)}));
     dlg.labels[2].SetDisabled(true);
-    EXPECT_EQ(answer(&dlg.labels[2]), main.DisabledText);
-    EXPECT_EQ(answer(&dlg.labels[3]), main.Background);
-    EXPECT_EQ(answer(&dlg.labels[5]), main.Background); // not enrolled
-    EXPECT_EQ(answer(&dlg), main.Background);
+    // labels[5] is not enrolled.
+    EXPECT_EQ(Colours({answer(&dlg.labels[2]), answer(&dlg.labels[3]), answer(&dlg.labels[5]),
+                       answer(&dlg)}),
+              Colours({main.DisabledText, main.Background, main.Background, main.Background}));
     EXPECT_EQ(dlg.FindControlByName("IDC_VALUE"), 1);
     EXPECT_EQ(dlg.FindControlByName("idc_value"), -1);
     EXPECT_EQ(dlg.FindControlByName("IDC_VALUE_1"), -1);
@@ -254,7 +220,6 @@ class Operator {
 public:
     explicit Operator(std::deque<Step> steps) : steps_(std::move(steps)) { Next(); }
     std::vector<std::string> seen;
-    std::vector<int> widths;
 
 private:
     void Next() {
@@ -279,7 +244,6 @@ private:
                        (labels.size() > 0 ? labels[0]->text().toStdString() : "") + "|" +
                        (labels.size() > 1 ? labels[1]->text().toStdString() : "") + "|" +
                        (edit ? edit->text().toStdString() : ""));
-        widths.push_back(w->width());
         const Step step = std::move(steps_.front());
         steps_.pop_front();
         Next();

@@ -8,10 +8,7 @@
 #include <algorithm>
 #include <vector>
 
-using uitest::Grab;
-using uitest::PixelAt;
-using uitest::Settle;
-using uitest::WaitUntil;
+using uitest::Grab, uitest::PixelAt, uitest::Settle, uitest::WaitUntil;
 
 class MessageLog : public win::CWnd {
 public:
@@ -20,7 +17,6 @@ public:
         win::WPARAM wParam;
         win::LPARAM lParam;
     };
-    // A visible top-level window of the given client size.
     MessageLog(int width = 400, int height = 300) {
         uitest::EnsureApplication();
         Create("test parent", win::WS_POPUP | win::WS_VISIBLE, win::CRect(0, 0, width, height),

@@ -129,9 +129,8 @@ TEST_F(PlatformControlsTest, PostedMessagesArriveLaterInOrderSentOnesAtOnce) {
     EXPECT_EQ(parent.SetTimer(250, 10), 250u);
     EXPECT_EQ(parent.SetTimer(1001, 30), 1001u);
     ASSERT_TRUE(uitest::WaitUntil([&] { return parent.ticks[250] >= 3 && parent.ticks[1001]; }));
-    EXPECT_TRUE(parent.KillTimer(250));
-    EXPECT_FALSE(parent.KillTimer(250));
-    EXPECT_FALSE(parent.KillTimer(77));
+    EXPECT_EQ((std::vector{parent.KillTimer(250), parent.KillTimer(250), parent.KillTimer(77)}),
+              (std::vector{true, false, false}));
     const int ticks = parent.ticks[250];
     ASSERT_TRUE(uitest::WaitUntil([&] { return parent.ticks[1001] >= 3; }));
     EXPECT_EQ(parent.ticks[250], ticks);
@@ -209,7 +208,6 @@ TEST_F(PlatformControlsTest, IpAddressTakesAnAddressTypedOrPastedInOneGo) {
     EXPECT_EQ(ip.GetAddress(address), 0);
 }
 
-// Auto radio buttons clear their group only; tooltips attach to their windows.
 TEST_F(PlatformControlsTest, AutoRadioButtonsClearTheirGroupOnlyAndTakeTooltips) {
     CButton r[4];
     const char* texts[] = {"Scan", "Direct", "1:8", "2:4"};
@@ -240,9 +238,8 @@ TEST_F(PlatformControlsTest, AutoRadioButtonsClearTheirGroupOnlyAndTakeTooltips)
 TEST_F(PlatformControlsTest, DropDownListTellsAChoiceFromTheListApart) {
     CComboBox list;
     ASSERT_TRUE(list.Create(child | CBS_DROPDOWNLIST, CRect(10, 10, 150, 34), &parent, 11));
-    EXPECT_EQ(list.AddString("LL"), 0);
-    EXPECT_EQ(list.AddString("UL"), 1);
-    EXPECT_EQ(list.AddString("C1"), 2);
+    EXPECT_EQ((std::vector{list.AddString("LL"), list.AddString("UL"), list.AddString("C1")}),
+              (std::vector{0, 1, 2}));
     EXPECT_EQ(list.GetCurSel(), CB_ERR); // nothing chosen yet
     EXPECT_EQ(list.SetCurSel(1), 1);
     EXPECT_TRUE(parent.commands.empty()); // SetCurSel tells nobody

@@ -74,7 +74,6 @@ protected:
     void TearDown() override { AfxSetMainWnd(nullptr); }
 };
 
-// Places in dialog units follow the base units; the tab order is the reading order.
 TEST_F(DialogTest, DialogUnitsFollowTheBaseUnitsAndTabsTheReadingOrder) {
     const DialogUnits du(7, 16);
     EXPECT_EQ(du.ToPixels(0, 0, 4, 8), CRect(0, 0, 7, 16));
@@ -183,6 +182,16 @@ TEST_F(DialogTest, ModalResultFollowsTheClosingCommand) {
     }
 }
 
+// Runs `act` on the window titled `title`, of class T, once a modal loop shows it.
+template <class T> void WhenShown(const std::string& title, std::function<void(T*)> act) {
+    WhenReady([title] { return uitest::VisibleWindowTitled(title) != nullptr; },
+              [title, act] {
+                  auto* window = qobject_cast<T*>(uitest::VisibleWindowTitled(title));
+                  ASSERT_NE(window, nullptr);
+                  act(window);
+              });
+}
+
 // A modal dialog disables only its owner: a modeless top-level window (a
 // unit's device window) stays usable while the main window runs modally, also
 // under the main window's own modal dialog, and a dialog the device window
@@ -192,9 +201,6 @@ TEST_F(DialogTest, ModalDialogsDisableOnlyTheirOwner) {
     AfxSetMainWnd(&main);
     Dlg device(Sample("Device 1", true));
     ASSERT_TRUE(device.Create(nullptr));
-    const auto press = [&] {
-        QTest::mouseClick(device.GetDlgItem(1003)->GetNative(), Qt::LeftButton);
-    };
     // Runs `dlg` modally; `check` looks at the windows while it shows.
     const auto runModal = [](Dlg& dlg, const std::function<void()>& check) {
         WhenReady([&] { return dlg.IsWindowVisible(); },
@@ -206,25 +212,23 @@ TEST_F(DialogTest, ModalDialogsDisableOnlyTheirOwner) {
     };
     runModal(main, [&] {
         EXPECT_TRUE(device.IsWindowEnabled());
-        press();
+        QTest::mouseClick(device.GetDlgItem(1003)->GetNative(), Qt::LeftButton);
         EXPECT_EQ(device.commands, std::vector<int>{1003});
         Dlg nested(Sample("Nested")); // owner: the main window
         const auto active = [&] { return nested.GetNative()->window()->isActiveWindow(); };
         runModal(nested, [&] {
             EXPECT_FALSE(main.IsWindowEnabled());
             EXPECT_TRUE(device.IsWindowEnabled());
-            press();
+            QTest::mouseClick(device.GetDlgItem(1003)->GetNative(), Qt::LeftButton);
             EXPECT_EQ(device.commands.size(), 2u);
             // A box for the main window (no owner given) belongs to the dialog
             // that covers it, and gives it the focus back.
             ASSERT_TRUE(uitest::WaitUntil(active));
-            WhenReady([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
-                      [&] {
-                          auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-                          ASSERT_NE(box->parentWidget(), nullptr);
-                          EXPECT_EQ(box->parentWidget()->window(), nested.GetNative()->window());
-                          box->button(QMessageBox::Ok)->click();
-                      });
+            WhenShown<QMessageBox>("Communication to TM80", [&](QMessageBox* box) {
+                ASSERT_NE(box->parentWidget(), nullptr);
+                EXPECT_EQ(box->parentWidget()->window(), nested.GetNative()->window());
+                box->button(QMessageBox::Ok)->click();
+            });
             ShowMessageBox(nullptr, "TCP connection to Device 1 (127.0.0.2) was lost.",
                            "Communication to TM80", MB_OK);
             EXPECT_TRUE(uitest::WaitUntil(active, 3000));
@@ -244,16 +248,6 @@ TEST_F(DialogTest, ModalDialogsDisableOnlyTheirOwner) {
     device.ShowWindow(SW_SHOW);
     EXPECT_TRUE(device.IsWindowVisible());
     EXPECT_NE(device.GetDlgItem(1003), nullptr);
-}
-
-// Runs `act` on the window titled `title`, of class T, once a modal loop shows it.
-template <class T> void WhenShown(const std::string& title, std::function<void(T*)> act) {
-    WhenReady([title] { return uitest::VisibleWindowTitled(title) != nullptr; },
-              [title, act] {
-                  auto* window = qobject_cast<T*>(uitest::VisibleWindowTitled(title));
-                  ASSERT_NE(window, nullptr);
-                  act(window);
-              });
 }
 
 // A message box is wide enough for its caption, and its text is no markup. Paths cross into and
