@@ -8,6 +8,7 @@
 #include "infra/ApplicationFolders.h"
 #include "infra/WinAppplus.h"
 #include "platform/DebugOutput.h"
+#include "tests/sim/SimTestUnit.h"
 #include "toolkit/CNewLabel.h"
 
 #include <QApplication>
@@ -54,9 +55,7 @@ void AppTest::SetUp() {
     DiscoveryList::Instance().Clear();
     // The start-up search goes to a loopback broadcast address and a port
     // no simulated module of another test listens on.
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    const std::size_t hash =
-        std::hash<std::string>{}(std::string(test->test_suite_name()) + "." + test->name());
+    const std::size_t hash = std::hash<std::string>{}(simtest::CurrentTestName());
     discoveryPort_ = static_cast<std::uint16_t>(54000 + hash % 2000);
     StartupNetwork& network = TheStartupNetwork();
     network.discoveryTarget = DiscoveryTarget{"127.255.255.255", discoveryPort_, 50};
@@ -164,8 +163,8 @@ AppTest::Shown(win::ScriptedCommonDialogs::Kind kind) const {
     return shown;
 }
 
-std::vector<std::string> AppTest::Messages() const {
-    std::vector<std::string> texts;
+Texts AppTest::Messages() const {
+    Texts texts;
     for (const auto& shown : Shown(win::ScriptedCommonDialogs::Kind::MessageBox)) {
         texts.push_back(shown.message.text);
     }

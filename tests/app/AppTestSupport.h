@@ -19,6 +19,7 @@
 namespace apptest {
 
 using namespace uitest;
+using Texts = std::vector<std::string>;
 
 // Runs `inside` on the dialog of class T behind the window titled `title` once it shows.
 template <class T, class F> void WhenShown(const char* title, F inside) {
@@ -77,7 +78,7 @@ protected:
     std::string ConfigPath() const;
     std::vector<win::ScriptedCommonDialogs::Shown>
     Shown(win::ScriptedCommonDialogs::Kind kind) const;
-    std::vector<std::string> Messages() const;
+    Texts Messages() const;
 
     std::unique_ptr<TempFolder> folder;
     win::ScriptedCommonDialogs* dialogs = nullptr;

@@ -32,7 +32,7 @@ using namespace apptest;
 
 namespace {
 
-const std::vector<std::string> kNoFaults;
+const Texts kNoFaults;
 
 class AddDeviceTest : public AppTestOn<74> {
 protected:
@@ -175,8 +175,7 @@ TEST_F(AddDeviceTest, AddDeviceOffersOnlyUnitsWithoutARowAndRefusesADuplicate) {
         });
         // The first unit again: refused before any connection.
         AddByAddress(dlg, first);
-        EXPECT_EQ(Messages(),
-                  std::vector<std::string>{first + " is already connected as Device 1."});
+        EXPECT_EQ(Messages(), Texts{first + " is already connected as Device 1."});
         // A blank address is tried and fails with the message.
         AddByAddress(dlg, "");
         EXPECT_EQ(Messages().back(), "Connection could not be made with 0.0.0.0");
@@ -210,7 +209,7 @@ TEST_F(AddDeviceTest, UnitThatAnswersTooSlowlyGetsNoRowAndTheBoxSaysWhatItDid) {
         AddByAddress(dlg, Address(4, 1));
         watch.stop();
         EXPECT_LT(clock.elapsed(), 5000) << "12-14 s when every read waited out its budget";
-        EXPECT_EQ(Messages(), std::vector<std::string>{Address(4, 1) + " did not answer."});
+        EXPECT_EQ(Messages(), Texts{Address(4, 1) + " did not answer."});
         EXPECT_EQ(TheSlotTable().Slot(0), nullptr);
         EXPECT_FALSE(RowShown(dlg, 0));
         EXPECT_EQ(slow.Frames().size(), 3u);
@@ -340,17 +339,17 @@ TEST_F(LaunchOptionsTest, EnablingFollowsTheCountAndSaveWritesAllFourControls) {
         true);
     // The next start launches them.
     const std::string saved = ReadFile(ConfigPath());
-    for (const std::string& key : std::vector<std::string>{
-             "LAUNCH_DIRECT=1", "NUMBER_OF_LAUNCH_DEVICES=2",
-             "DEVICE_DIRECT_IP_ADDRESS_0=" + Address(1, 1),
-             "DEVICE_DIRECT_IP_ADDRESS_1=" + Address(1, 3), "DEVICE_DIRECT_IP_ADDRESS_2=0.0.0.0"}) {
+    for (const std::string& key : Texts{"LAUNCH_DIRECT=1", "NUMBER_OF_LAUNCH_DEVICES=2",
+                                        "DEVICE_DIRECT_IP_ADDRESS_0=" + Address(1, 1),
+                                        "DEVICE_DIRECT_IP_ADDRESS_1=" + Address(1, 3),
+                                        "DEVICE_DIRECT_IP_ADDRESS_2=0.0.0.0"}) {
         EXPECT_NE(saved.find(key + "\r\n"), std::string::npos) << key << saved;
     }
 }
 
 using DeviceColorTest = AppTestOn<76>;
 
-void CheckEntryBox(const char* title, std::vector<std::string>& faults) {
+void CheckEntryBox(const char* title, Texts& faults) {
     faults = {"not shown"};
     WhenShown<win::CDialogEx>(title, [&faults](win::CDialogEx& box) {
         faults = LayoutFaults(box);
@@ -392,7 +391,7 @@ TEST_F(DeviceColorTest, PickedColoursShowAtOnceEverywhereAndCancelKeepsThem) {
         // Every control of the main window, the entry boxes and the device
         // window's pages shows whole (the dialogs are checked where their tests open them).
         EXPECT_EQ(LayoutFaults(dlg), kNoFaults) << "main";
-        std::vector<std::string> faults;
+        Texts faults;
         std::string text;
         CheckEntryBox("User Notes", faults);
         EnterText("User Notes", "Enter the note for this unit:", "FIRST", text, 250, 1, &dlg);

@@ -45,9 +45,15 @@ std::string Describe(const sim::ReceivedFrame& f) {
     return text;
 }
 
-// tm80's command line starts nothing: no search goes out (the unit's module
-// counts them) and nothing is made in the working folder.
-void CheckCommandLine(const TempFolder& dir, const sim::SimUnit& unit) {
+TEST(EndToEnd, Tm80AndTheDemoAgainstTheirUnitInAPrivateNamespace) {
+    if (nstest::RanInPrivateNamespace(nstest::kSearchOnLoopback)) {
+        return;
+    }
+    sim::SimUnit unit({.address = "127.63.0.1", .note = "END TO END", .module = true});
+    ASSERT_TRUE(unit.Start()) << unit.Error();
+    TempFolder dir;
+    // tm80's command line starts nothing: no search goes out (the unit's module
+    // counts them) and nothing is made in the working folder.
     const std::string empty = dir / "empty";
     const std::string takes = "tm80: --metrics-listen takes HOST:PORT";
     const struct {
@@ -79,16 +85,6 @@ void CheckCommandLine(const TempFolder& dir, const sim::SimUnit& unit) {
     }
     EXPECT_EQ(unit.ModuleSearches(), 0);
     EXPECT_TRUE(std::filesystem::is_empty(empty));
-}
-
-TEST(EndToEnd, Tm80AndTheDemoAgainstTheirUnitInAPrivateNamespace) {
-    if (nstest::RanInPrivateNamespace(nstest::kSearchOnLoopback)) {
-        return;
-    }
-    sim::SimUnit unit({.address = "127.63.0.1", .note = "END TO END", .module = true});
-    ASSERT_TRUE(unit.Start()) << unit.Error();
-    TempFolder dir;
-    CheckCommandLine(dir, unit);
     const std::string config = MakeWorkFolder(dir, {"127.63.0.1"});
     const std::string work = dir / "work";
     // tm80 gets SIGTERM when its shell reads the end of its input (pclose), once
@@ -146,9 +142,9 @@ TEST(EndToEnd, Tm80AndTheDemoAgainstTheirUnitInAPrivateNamespace) {
     // The empty polls of the discovery window are counted, not written out,
     // and the trace stays out of stderr (which holds only Qt's own notices).
     EXPECT_LT(trace.size(), 8000u) << trace.substr(0, 4000);
-    const std::string out = ReadFile(dir / "tm80.out");
+    const std::string console = ReadFile(dir / "tm80.out");
     for (const char* line : {"WizNET", "recvfrom", "TCPCom", "signal"}) {
-        EXPECT_EQ(out.find(line), std::string::npos) << out;
+        EXPECT_EQ(console.find(line), std::string::npos) << console;
     }
     // The demo walks the windows, saves its screenshots and ends by itself.
     unit.ClearFrames();

@@ -24,11 +24,6 @@ std::unique_ptr<sim::SimUnit> Unit(const char* address, int temperature) {
     return unit->Start() ? std::move(unit) : nullptr;
 }
 
-bool IsPeriodicRead(const sim::ReceivedFrame& frame) {
-    return frame.command == 0x2002 ||
-           (frame.command == 0x1003 && frame.bytes.size() > 6 && frame.bytes[6] == 0x00);
-}
-
 std::string At(const char* unit) {
     return std::string("{unit=\"") + unit + "\"}";
 }
@@ -45,13 +40,12 @@ TEST(MetricsListen, PrometheusScrapesTheUnitsTheWindowHasOpen) {
     TempFolder folder;
     MakeWorkFolder(folder, {kHealthy, kHot});
     const std::string work = folder / "work";
-    montest::ChildProcess tm80("sh",
-                               {"-c", "cd '" + work +
-                                          "' && QT_QPA_PLATFORM=offscreen exec '" TM80_BINARY
-                                          "' --metrics-listen=" +
-                                          kMetrics + ":9380"},
-                               folder / "tm80.log");
-    montest::Prometheus prometheus(folder.Path(), "127.0.0.11", std::string(kMetrics) + ":9380");
+    const std::string listen = std::string(kMetrics) + ":9380";
+    const std::string run =
+        "cd '" + work +
+        "' && QT_QPA_PLATFORM=offscreen exec '" TM80_BINARY "' --metrics-listen=" + listen;
+    montest::ChildProcess tm80("sh", {"-c", run}, folder / "tm80.log");
+    montest::Prometheus prometheus(folder.Path(), "127.0.0.11", listen);
     ASSERT_TRUE(prometheus.Ready()) << ReadFile(folder / "prometheus.log");
     ASSERT_TRUE(WaitFor([&] { return prometheus.Value("count(tm80_up == 1)") == 2; }, 60s))
         << ReadFile(folder / "tm80.log");
@@ -65,7 +59,9 @@ TEST(MetricsListen, PrometheusScrapesTheUnitsTheWindowHasOpen) {
     const auto frames = healthy->Frames();
     EXPECT_GE(frames.size(), 2u);
     for (const sim::ReceivedFrame& frame : frames) {
-        EXPECT_TRUE(IsPeriodicRead(frame)) << std::hex << frame.command;
+        EXPECT_TRUE(frame.command == 0x2002 ||
+                    (frame.command == 0x1003 && frame.bytes.size() > 6 && frame.bytes[6] == 0x00))
+            << std::hex << frame.command;
     }
     // The hot unit goes silent: down, its readings gone; scrapes are answered
     // at once while the unit's reads run out their time.

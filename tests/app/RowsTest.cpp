@@ -7,8 +7,6 @@
 #include "tests/app/AppTestSupport.h"
 #include "toolkit/Staticball.h"
 
-#include <QTest>
-
 #include <filesystem>
 
 using namespace apptest;
@@ -77,7 +75,7 @@ TEST_F(RowsTest, RemovedRowIsFilledFirstByTheNextUnitAndAFifthIsRefused) {
         for (int b = 4; b <= 6; ++b) {
             EXPECT_EQ(Add(dlg, StartUnit(1, b + 1, "UNIT " + std::to_string(b))), b < 6);
         }
-        EXPECT_EQ(Messages(), std::vector<std::string>{"All four device positions are in use."});
+        EXPECT_EQ(Messages(), Texts{"All four device positions are in use."});
         EXPECT_EQ(dialogs->History()[0].message.caption, "Add Device");
         EXPECT_TRUE(WaitUntil([&] { return Unit(6).OpenConnections() == 0; }));
         EXPECT_EQ(Unit(6).LedFlashes(), 0);
@@ -241,7 +239,7 @@ TEST_F(KeyboardTest, TabFocusMarksAndOneKeyAsksBeforeItRemovesAUnitOrEndsTheProg
         dialogs->AnswerMessageBox(win::IDNO);
         Press(dlg, Qt::Key_Escape);
         Settle();
-        EXPECT_EQ(Messages(), std::vector<std::string>{CTM80_AppDlg::kExitQuestion});
+        EXPECT_EQ(Messages(), Texts{CTM80_AppDlg::kExitQuestion});
         EXPECT_TRUE(dlg.IsWindowVisible());
         EXPECT_FALSE(std::filesystem::exists(ConfigPath()));
     });

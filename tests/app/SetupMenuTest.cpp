@@ -70,6 +70,10 @@ TEST_F(SetupMenuTest, MenusOfEachPositionAndARecallOnAnotherUnit) {
     const std::string other = folder->Path() + "/b.TM80";
     CTM80_AppDlg dlg;
     RunMainWindow(dlg, [&] {
+        const auto chooseFile = [&](const std::string& path, const char* item, int device) {
+            dialogs->AnswerFile(path);
+            Choose(dlg, "&File", item, device);
+        };
         ASSERT_TRUE(Add(dlg, a));
         ASSERT_TRUE(Add(dlg, b));
         Choose(dlg, "&File", "Save Setup", 3);
@@ -95,8 +99,7 @@ TEST_F(SetupMenuTest, MenusOfEachPositionAndARecallOnAnotherUnit) {
         dialogs->CancelFile();
         Choose(dlg, "&File", "Save Setup", 1);
         EXPECT_FALSE(std::filesystem::exists(setups));
-        dialogs->AnswerFile(setups + "/first.TM80");
-        Choose(dlg, "&File", "Save Setup", 1);
+        chooseFile(setups + "/first.TM80", "Save Setup", 1);
         auto saved = Shown(ScriptedCommonDialogs::Kind::SaveFile);
         ASSERT_EQ(saved.size(), 2u);
         EXPECT_EQ(saved[1].file.title, "TM80 Setup File");
@@ -120,12 +123,10 @@ TEST_F(SetupMenuTest, MenusOfEachPositionAndARecallOnAnotherUnit) {
         EXPECT_EQ(a.LedFlashes(), 1);
         EXPECT_EQ(CurrentSetupFile(), "");
         dialogs->ClearHistory();
-        dialogs->AnswerFile(file);
-        Choose(dlg, "&File", "Save Setup", 1);
+        chooseFile(file, "Save Setup", 1);
         EXPECT_EQ(Header(0), "No File Loaded");
         b.ClearFrames();
-        dialogs->AnswerFile(file);
-        Choose(dlg, "&File", "Recall Setup", 2);
+        chooseFile(file, "Recall Setup", 2);
         EXPECT_EQ(b.Adjustments(), a.Adjustments());
         EXPECT_EQ(b.Calibration(0, 4), 77);
         EXPECT_EQ(b.BandSelection()[0], 3);
@@ -142,22 +143,18 @@ TEST_F(SetupMenuTest, MenusOfEachPositionAndARecallOnAnotherUnit) {
             << ctlErr.str();
         EXPECT_EQ(RecallFrames(c), frames);
         // A save leaves the header as it was; one that writes nothing says so.
-        dialogs->AnswerFile(other);
-        Choose(dlg, "&File", "Save Setup", 2);
+        chooseFile(other, "Save Setup", 2);
         EXPECT_EQ(Header(1), file);
         EXPECT_TRUE(Messages().empty());
         const std::string nowhere = folder->Path() + "/missing/c.TM80";
-        dialogs->AnswerFile(nowhere);
-        Choose(dlg, "&File", "Save Setup", 2);
-        EXPECT_EQ(Messages(),
-                  std::vector<std::string>{"The setup could not be saved to " + nowhere + "."});
+        chooseFile(nowhere, "Save Setup", 2);
+        EXPECT_EQ(Messages(), Texts{"The setup could not be saved to " + nowhere + "."});
         EXPECT_EQ(dialogs->History().back().message.caption, "Save Setup");
         EXPECT_EQ(Header(1), file);
         // A file that is no setup: said so, nothing sent, the header kept.
         WriteFile(other, "[NOTES]\r\nSite=North\r\n");
         a.ClearFrames();
-        dialogs->AnswerFile(other);
-        Choose(dlg, "&File", "Recall Setup", 1);
+        chooseFile(other, "Recall Setup", 1);
         ASSERT_FALSE(Messages().empty());
         EXPECT_EQ(Messages().back(), other + " holds no TM80 setup.");
         EXPECT_EQ(dialogs->History().back().message.caption, "Recall Setup");
@@ -184,18 +181,15 @@ TEST_F(SetupMenuTest, MenusOfEachPositionAndARecallOnAnotherUnit) {
         SetupMenuCommands::RecallSetup(&dlg, 1);
         EXPECT_LT(clock.elapsed(), 1500);
         EXPECT_EQ(a.Frames().size(), 3u);
-        EXPECT_EQ(Messages(), std::vector<std::string>{"The setup in " + third +
-                                                       " could not be sent to Device 1."});
+        EXPECT_EQ(Messages(), Texts{"The setup in " + third + " could not be sent to Device 1."});
         EXPECT_EQ(dialogs->History().back().message.caption, "Recall Setup");
         EXPECT_EQ(Header(0), file);
-        const std::vector<int> bands(slot.bandSelection.begin(), slot.bandSelection.end());
-        const std::vector<int> adjustments(slot.adjustments.begin(), slot.adjustments.end());
-        EXPECT_EQ(bands, a.BandSelection());
-        EXPECT_EQ(adjustments, a.Adjustments());
-        EXPECT_EQ(adjustments[0], 3);
-        EXPECT_EQ(adjustments[1], 0);
+        EXPECT_TRUE(std::ranges::equal(slot.bandSelection, a.BandSelection()));
+        EXPECT_TRUE(std::ranges::equal(slot.adjustments, a.Adjustments()));
+        EXPECT_EQ(slot.adjustments[0], 3);
+        EXPECT_EQ(slot.adjustments[1], 0);
         EXPECT_EQ(LabelText(dlg, res::IDC_OUTPUT_FIRST[0] + 1),
-                  slot.bandEntries[static_cast<std::size_t>(bands[1])].name);
+                  slot.bandEntries[static_cast<std::size_t>(slot.bandSelection[1])].name);
     });
 }
 

@@ -4,12 +4,10 @@
 #include "app/mainwindow/Resources.h"
 #include "app/startup/CTM80_AppApp.h"
 #include "app/startup/LocalAddress.h"
-#include "app/startup/StartupNetwork.h"
 #include "app/startup/StartupWindow.h"
 #include "device/SlotTable.h"
 #include "devicewindow/DefaultDlg.h"
 #include "infra/ErrorLog.h"
-#include "infra/SystemConfiguration.h"
 #include "infra/TraceFile.h"
 #include "platform/ui/CWinApp.h"
 #include "platform/ui/EventBridge.h"
@@ -66,7 +64,7 @@ TEST_F(StartupTest, FirstStartWithoutConfigurationOrUnitsAndTheAboutBox) {
         EXPECT_TRUE(dlg.GetDlgItem(IDC_ADD_DEVICE)->IsWindowVisible());
         WhenShown<CAboutDlg>("About TM80_App", [&](CAboutDlg& about) {
             shown = true;
-            EXPECT_EQ(LayoutFaults(about), std::vector<std::string>{});
+            EXPECT_EQ(LayoutFaults(about), Texts{});
             EXPECT_EQ(about.GetDlgItemText(IDC_ABOUT_VERSION),
                       std::string("TM80_App, Version ") + kVersionText);
             EXPECT_EQ(about.GetDlgItemText(win::IDOK), "OK");
@@ -107,8 +105,8 @@ TEST_F(StartupTest, DirectLaunchNamesEachAddressThatDoesNotAnswer) {
     RunMainWindow(dlg, [&] {
         EXPECT_LT(start.elapsed(), 8000);
         const std::string no = "Connection could not be made with ";
-        EXPECT_EQ(Messages(), (std::vector<std::string>{no + "0.0.0.0", no + Address(2, 2),
-                                                        Address(2, 3) + " did not answer."}));
+        EXPECT_EQ(Messages(),
+                  (Texts{no + "0.0.0.0", no + Address(2, 2), Address(2, 3) + " did not answer."}));
         const auto& box = dialogs->History()[0].message;
         EXPECT_EQ(box.caption, "Add Device");
         EXPECT_EQ(box.type & win::MB_TYPEMASK, win::MB_OK);
@@ -147,37 +145,35 @@ TEST_F(StartupTest, StartupWindowShowsTheStepsAndAnAddressListedTwiceIsConnected
     sim::SimUnit& twice = StartUnit(6, 1, "TWICE");
     sim::SimUnit& other = StartUnit(6, 2, "OTHER");
     WriteConfiguration(DirectLaunchKeys({Address(6, 1), Address(6, 2), Address(6, 1)}));
-    std::vector<std::string> seen;
-    const auto note = [&seen](const std::string& what) {
-        if ((seen.empty() || seen.back() != what) &&
-            std::find(seen.begin(), seen.end(), "show " + kMainTitle) == seen.end()) {
-            seen.push_back(what);
-        }
-    };
     struct Recorder : QObject {
-        std::function<void(QWidget*, QEvent::Type)> see;
+        std::vector<std::string> seen;
+        void Note(const std::string& what) {
+            if ((seen.empty() || seen.back() != what) &&
+                std::find(seen.begin(), seen.end(), "show " + kMainTitle) == seen.end()) {
+                seen.push_back(what);
+            }
+        }
         bool eventFilter(QObject* watched, QEvent* event) override {
-            if (auto* widget = qobject_cast<QWidget*>(watched)) {
-                see(widget, event->type());
+            auto* widget = qobject_cast<QWidget*>(watched);
+            // Not a widget: no title, so neither check below reaches it.
+            const std::string title =
+                widget != nullptr ? widget->window()->windowTitle().toStdString() : "";
+            const bool shown = event->type() == QEvent::Show;
+            if ((shown || event->type() == QEvent::Hide) &&
+                (title == StartupWindow::kTitle || (shown && title == kMainTitle)) &&
+                widget->isWindow()) {
+                Note((shown ? "show " : "hide ") + title);
+            }
+            const win::CWnd* control = win::EventBridge::OwnerOf(widget);
+            if (event->type() == QEvent::Paint && title == StartupWindow::kTitle &&
+                !widget->isWindow() && control != nullptr && !control->GetWindowText().empty()) {
+                Note("line " + control->GetWindowText());
+                QTest::keyClick(widget->window(), Qt::Key_Escape);
+                QTest::mouseClick(widget->window(), Qt::LeftButton);
             }
             return false;
         }
     } recorder;
-    recorder.see = [&](QWidget* widget, QEvent::Type type) {
-        const std::string title = widget->window()->windowTitle().toStdString();
-        const bool shown = type == QEvent::Show;
-        if ((shown || type == QEvent::Hide) && widget->isWindow() &&
-            (title == StartupWindow::kTitle || (shown && title == kMainTitle))) {
-            note((shown ? "show " : "hide ") + title);
-        }
-        const win::CWnd* control = win::EventBridge::OwnerOf(widget);
-        if (type == QEvent::Paint && title == StartupWindow::kTitle && !widget->isWindow() &&
-            control != nullptr && !control->GetWindowText().empty()) {
-            note("line " + control->GetWindowText());
-            QTest::keyClick(widget->window(), Qt::Key_Escape);
-            QTest::mouseClick(widget->window(), Qt::LeftButton);
-        }
-    };
     qApp->installEventFilter(&recorder);
     std::string log;
     RunApp([&](CTM80_AppDlg& dlg) {
@@ -196,12 +192,12 @@ TEST_F(StartupTest, StartupWindowShowsTheStepsAndAnAddressListedTwiceIsConnected
     const auto line = [](const char* what, const std::string& address) {
         return std::string("line ") + what + address + "\x85";
     };
-    EXPECT_EQ(seen,
-              (std::vector<std::string>{
-                  "show TM80", line("Starting", ""), line("Connecting to ", Address(6, 1)),
-                  line("Reading ", Address(6, 1)), line("Connecting to ", Address(6, 2)),
-                  line("Reading ", Address(6, 2)), line("Searching the network for TM80 units", ""),
-                  "hide TM80", "show " + kMainTitle}));
+    EXPECT_EQ(
+        recorder.seen,
+        (Texts{"show TM80", line("Starting", ""), line("Connecting to ", Address(6, 1)),
+               line("Reading ", Address(6, 1)), line("Connecting to ", Address(6, 2)),
+               line("Reading ", Address(6, 2)), line("Searching the network for TM80 units", ""),
+               "hide TM80", "show " + kMainTitle}));
     EXPECT_NE(ReadFile(log).find("Direct launch: " + Address(6, 1) +
                                  " is listed more than once; it is connected once, as Device 1."),
               std::string::npos)

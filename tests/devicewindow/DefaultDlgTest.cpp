@@ -44,15 +44,14 @@ TEST_F(DefaultDlgTest, OpensHiddenWithTheFirstPageStarted) {
     EXPECT_EQ(w.GetUnitIndex(), 1);
     // The pages, then the status header and the identity pane.
     ASSERT_EQ(w.GetPaneCount(), 5);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(w.GetPane(i), w.GetPage(i));
+    const Dlgplus* panes[] = {w.GetPage(0),         w.GetPage(1),         w.GetPage(2),
+                              &w.GetStatusHeader(), &w.GetIdentityPane(), nullptr};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(w.GetPane(i), panes[i]) << i;
     }
     EXPECT_EQ(Page<PrimarySetupDlg>(1, DefaultDlg::kPrimarySetupPage).GetUnitIndex(), 1);
     EXPECT_EQ(Sys(1).GetUnitIndex(), 1);
     EXPECT_EQ(Page<Calibration>(1, DefaultDlg::kCalibrationPage).GetUnitIndex(), 1);
-    EXPECT_EQ(w.GetPane(3), &w.GetStatusHeader());
-    EXPECT_EQ(w.GetPane(4), &w.GetIdentityPane());
-    EXPECT_EQ(w.GetPane(5), nullptr);
     EXPECT_EQ(w.GetStatusHeader().GetUnitIndex(), 1);
     EXPECT_EQ(w.GetIdentityPane().GetUnitIndex(), 1);
     // The first page is started and shown; the others stay hidden and idle.

@@ -28,9 +28,6 @@ using Bytes = std::vector<std::uint8_t>;
 // The payloads of the frames of `command` the simulated unit has received;
 // with a `mode`, only those whose first byte is `mode`.
 std::vector<Bytes> Payloads(const sim::SimUnit& unit, std::uint16_t command, int mode = -1);
-inline int NoteReads(const sim::SimUnit& unit) {
-    return static_cast<int>(Payloads(unit, 0x1003, 0).size());
-}
 // Waits for `count` payloads of `command`, and a little longer for more.
 inline std::vector<Bytes> Sent(const sim::SimUnit& unit, std::uint16_t command, std::size_t count) {
     WaitUntil([&] { return Payloads(unit, command).size() >= count; }, 3000);

@@ -121,8 +121,8 @@ TEST_F(SystemPageTest, NoteEditConfirmedCancelledAndFailing) {
     EXPECT_EQ(Window(0).GetIdentityPane().GetDlgItem(Info::kIdDeviceId)->GetWindowText(), "Roof 3");
     EXPECT_EQ(Window(0).GetWindowText().substr(0, 8), "Roof 3 (");
     // The connection watch follows the new note.
-    const int reads = NoteReads(*unit);
-    ASSERT_TRUE(WaitUntil([&] { return NoteReads(*unit) > reads + 1; }));
+    const std::size_t reads = Payloads(*unit, 0x1003, 0).size();
+    ASSERT_TRUE(WaitUntil([&] { return Payloads(*unit, 0x1003, 0).size() > reads + 1; }));
     EXPECT_FALSE(Lost(0));
     // A silent unit: the model's note is empty, the slot keeps its own.
     unit->SetFault(sim::Fault::Silent);
