@@ -153,8 +153,8 @@ void DemoScreenshots::Poll() {
 }
 
 void DemoScreenshots::AddSpareUnit() {
-    const QString setupTitle = QStringLiteral("Communications Setup");
-    const QString pickerTitle = QString::fromUtf8(Config::kPickerTitle);
+    const std::string setupTitle = "Communications Setup";
+    const std::string pickerTitle = Config::kPickerTitle;
     uitest::WhenReady(
         [setupTitle] { return uitest::VisibleWindowTitled(setupTitle) != nullptr; },
         [this, setupTitle, pickerTitle] {

@@ -24,14 +24,8 @@ int ScriptedCommonDialogs::MessageBox(const MessageBoxRequest& request) {
         messageAnswers_.pop_front();
         return answer;
     }
-    switch (request.type & MB_TYPEMASK) {
-    case MB_OK:
-        return IDOK;
-    case MB_YESNO:
-        return IDNO;
-    default:
-        return IDCANCEL;
-    }
+    const auto type = request.type & MB_TYPEMASK;
+    return type == MB_OK ? IDOK : type == MB_YESNO ? IDNO : IDCANCEL;
 }
 
 bool ScriptedCommonDialogs::ChooseFile(const FileDialogRequest& request, std::string& path) {

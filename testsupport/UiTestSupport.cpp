@@ -48,11 +48,11 @@ void Walk(const win::CWnd& parent, const std::vector<StackedOnPurpose>& allowed,
         shown.push_back(child);
         const QRect r = w->geometry();
         if (!client.contains(r)) {
-            faults.push_back("control " + std::to_string(child->GetDlgCtrlID()) +
-                             " reaches outside its window (" + std::to_string(r.left()) + "," +
-                             std::to_string(r.top()) + " " + std::to_string(r.width()) + "x" +
-                             std::to_string(r.height()) + " in " + std::to_string(client.width()) +
-                             "x" + std::to_string(client.height()) + ")");
+            faults.push_back(
+                QString::asprintf("control %d reaches outside its window (%d,%d %dx%d in %dx%d)",
+                                  child->GetDlgCtrlID(), r.left(), r.top(), r.width(), r.height(),
+                                  client.width(), client.height())
+                    .toStdString());
         }
         if (dynamic_cast<const win::CDialogEx*>(child) != nullptr) {
             Walk(*child, allowed, faults);
@@ -169,21 +169,14 @@ std::shared_ptr<ListChoice> AnswerListChoice(std::string title, int index) {
     return offered;
 }
 
-QWidget* VisibleWindowTitled(const QString& title) {
+QWidget* VisibleWindowTitled(const std::string& title) {
+    const QString wanted = QString::fromStdString(title);
     for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->isVisible() && w->windowTitle() == title) {
+        if (w->isVisible() && w->windowTitle() == wanted) {
             return w;
         }
     }
     return nullptr;
-}
-
-QWidget* VisibleWindowTitled(const std::string& title) {
-    return VisibleWindowTitled(QString::fromStdString(title));
-}
-
-QWidget* VisibleWindowTitled(const char* title) {
-    return VisibleWindowTitled(QString::fromUtf8(title));
 }
 
 QImage Grab(const win::CWnd& wnd) {
@@ -192,10 +185,7 @@ QImage Grab(const win::CWnd& wnd) {
 }
 
 win::COLORREF PixelAt(const QImage& image, int x, int y) {
-    if (!image.valid(x, y)) {
-        return win::CLR_NONE;
-    }
-    return win::FromQColor(QColor(image.pixel(x, y)));
+    return image.valid(x, y) ? win::FromQColor(QColor(image.pixel(x, y))) : win::CLR_NONE;
 }
 
 int CountColour(const QImage& image, win::COLORREF colour, int x, int y, int w, int h) {

@@ -37,9 +37,7 @@ struct ListChoice {
 // presses OK, or Cancel when `index` is negative. The result fills in then.
 std::shared_ptr<ListChoice> AnswerListChoice(std::string title, int index);
 // The visible top-level window whose title is `title`, or nullptr.
-QWidget* VisibleWindowTitled(const QString& title);
 QWidget* VisibleWindowTitled(const std::string& title);
-QWidget* VisibleWindowTitled(const char* title);
 
 // The dialog of class T that owns `window` or one of its children, or nullptr.
 template <class T> T* DialogBehind(QWidget* window) {

@@ -127,7 +127,6 @@ TEST_F(StartupTest, DirectLaunchNamesEachAddressThatDoesNotAnswer) {
     });
 }
 
-// The windows' version text is the plain version with minor and patch as two digits.
 TEST(Version, TextIsThePlainVersionWithTwoDigitMinorAndPatch) {
     int major = -1, minor = -1, patch = -1;
     ASSERT_EQ(std::sscanf(kVersion, "%d.%d.%d", &major, &minor, &patch), 3);

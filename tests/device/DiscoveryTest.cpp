@@ -141,7 +141,6 @@ TEST_F(Discovery, ModulesThatFailAStepAreLeftOut) {
     }
 }
 
-// Thirty-two units are all listed, and silent modules do not hold the discovery.
 TEST_F(Discovery, SilentModulesDoNotHoldTheDiscoveryOfThirtyTwoUnits) {
     if (nstest::RanInPrivateNamespace()) {
         return;

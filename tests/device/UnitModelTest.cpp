@@ -8,6 +8,7 @@
 #include "tests/device/ScriptedPeer.h"
 
 #include <cstring>
+#include <tuple>
 
 using namespace testpeer;
 
@@ -50,9 +51,9 @@ TEST_F(CommTest, ReadsFillIdentityBandsNoteAndTables) {
         blocks));
     ASSERT_EQ(unit->ReadUnitData(), 1);
     EXPECT_EQ(BlocksRequested(), (std::vector<int>{0, 1, 4, 5, 6, 7, 8, 9, 10, 11}));
-    EXPECT_EQ(unit->bandTable.monitoring, 1);
-    EXPECT_EQ(unit->bandTable.lower[1], 1435000000);
-    EXPECT_EQ(unit->bandTable.upper[3], 2395000000);
+    const auto& read = unit->bandTable;
+    EXPECT_EQ(std::tuple(read.monitoring, read.lower[1], read.upper[3]),
+              std::tuple(1, 1435000000, 2395000000));
     EXPECT_EQ(unit->bandTable.bandList[1].position, 1u); // the list is built from the bands read
     EXPECT_EQ(unit->identity.userNote.data(), note);
 
@@ -88,10 +89,9 @@ TEST_F(CommTest, ReadsFillIdentityBandsNoteAndTables) {
     table.upper[7] = 5200000000;
     table.bandList[5] = {1, 2, 3};
     unit->BuildBandList();
-    EXPECT_EQ(table.bandList[0].lower, 300000000);
-    EXPECT_EQ(table.bandList[0].position, 0u);
-    EXPECT_EQ(table.bandList[1].lower, 5100000000);
-    EXPECT_EQ(table.bandList[1].position, 1u);
+    EXPECT_EQ(std::tuple(table.bandList[0].lower, table.bandList[0].position,
+                         table.bandList[1].lower, table.bandList[1].position),
+              std::tuple(300000000, 0u, 5100000000, 1u));
     for (int e = 2; e < 8; ++e) {
         EXPECT_EQ(table.bandList[e].upper, 0);
         EXPECT_EQ(table.bandList[e].position, 8u);
@@ -201,18 +201,16 @@ TEST(UnitSlotOffline, BandNamesTextsAndGains) {
     EXPECT_EQ(slot.bandCount, 3);
     EXPECT_EQ(slot.bandTexts, (std::array<std::string, 8>{"LL: 1435 - 1535", "S: 2200 - 2395",
                                                           ": 100 - 150", "", "", "", "", ""}));
-    EXPECT_EQ(slot.bandEntries[1].name, "S");
-    EXPECT_EQ(slot.bandEntries[1].position, 1u);
-    EXPECT_EQ(slot.bandEntries[3].position, 8u);
+    EXPECT_EQ(std::tuple(slot.bandEntries[1].name, slot.bandEntries[1].position,
+                         slot.bandEntries[3].position),
+              std::tuple("S", 1u, 8u));
     // A band that goes away leaves its entry's name and text behind; the count tells.
     bands.lower[3] = 0;
     bands.lower[6] = 0;
     slot.BuildBandTexts();
-    EXPECT_EQ(slot.bandCount, 1);
-    EXPECT_EQ(slot.bandEntries[1].lower, 0);
-    EXPECT_EQ(slot.bandEntries[1].position, 8u);
-    EXPECT_EQ(slot.bandEntries[1].name, "S");
-    EXPECT_EQ(slot.bandTexts[1], "S: 2200 - 2395");
+    const auto& gone = slot.bandEntries[1];
+    EXPECT_EQ(std::tuple(slot.bandCount, gone.lower, gone.position, gone.name, slot.bandTexts[1]),
+              std::tuple(1, 0, 8u, "S", "S: 2200 - 2395"));
 
     const struct {
         std::uint8_t reference, calibration;
@@ -299,11 +297,9 @@ TEST_F(SlotTest, OpenReadsTheUnitInOrderAndFillsTheCopies) {
     EXPECT_EQ(slot->split, 1);
     EXPECT_EQ(slot->bandSelection, (std::array<int, 8>{0, 1, 1, 0, 1, 0, 0, 1}));
     EXPECT_EQ(slot->adjustments, (std::array<std::int8_t, 10>{1, 2, 3, 4, -1, -2, -3, -4, 8, -8}));
-    EXPECT_EQ(slot->bandCount, 2);
-    EXPECT_EQ(slot->bandTexts[0], "LL: 1435 - 1535");
-    EXPECT_EQ(slot->bandTexts[1], "S: 2200 - 2395");
-    EXPECT_EQ(slot->calibrationTable[7][9], 55);
-    EXPECT_EQ(slot->referenceTable[5][2], 61);
+    EXPECT_EQ(std::tuple(slot->bandCount, slot->bandTexts[0], slot->bandTexts[1],
+                         slot->calibrationTable[7][9], slot->referenceTable[5][2]),
+              std::tuple(2, "LL: 1435 - 1535", "S: 2200 - 2395", 55, 61));
     EXPECT_DOUBLE_EQ(slot->gainTable[5][2], (61 - 53 - 3) * 0.25 + 3.0);
     EXPECT_EQ(slot->userNote, "Roof");
     EXPECT_EQ(slot->addressText, peer->Address());

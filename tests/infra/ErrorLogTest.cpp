@@ -2,7 +2,6 @@
 // timer, and the trace file with its collapsed repeats.
 #include "infra/ErrorLog.h"
 #include "TempFolder.h"
-#include "infra/Environment.h"
 #include "infra/RepeatedLines.h"
 #include "infra/TimerClass.h"
 #include "infra/TraceFile.h"

@@ -1,7 +1,6 @@
 // The dialog base (control lookup, start and stop, texts and tooltips from the
-// language file, the fitting of labels to their text, the colour scheme by
-// control type, the control-colour answer, panels) and the entry dialogs,
-// driven as an operator would while they run modally.
+// language file, the fitting of labels to their text, the control-colour
+// answer, panels) and the entry dialogs, driven by keys and clicks while modal.
 
 #include "infra/ColorScheme.h"
 #include "infra/LanguageTables.h"
