@@ -27,14 +27,14 @@ TEST(SliderGeometry, ClickPositions) {
 TEST(SliderGeometry, SingleValueRangesExtremesThumbAndTicks) {
     // 5..5 draws as 4..5; 0..0 cannot go down past 1 and goes up instead.
     const std::array<int, 3> singles[] = {
-        {5, 4, 5}, {0, 0, 1}, {-3, -3, -2}, {INT_MAX, INT_MAX - 1, INT_MAX}};
+        {5, 4, 5}, {1, 0, 1}, {0, 0, 1}, {-3, -3, -2}, {INT_MAX, INT_MAX - 1, INT_MAX}};
     for (const auto [v, lo, hi] : singles) {
         const SliderScale s = MakeSliderScale(202, v, v);
         EXPECT_EQ(std::pair(s.minimum, s.maximum), std::pair(lo, hi)) << v;
     }
     const SliderScale tiny = MakeSliderScale(1, 0, 10),
                       big = MakeSliderScale(202, INT_MIN, INT_MAX);
-    EXPECT_EQ(tiny.width, 1);
+    EXPECT_EQ(std::pair(tiny.width, MakeSliderScale(2, 0, 10).width), std::pair(1, 1));
     EXPECT_EQ(SliderThumbFor(tiny, 10, 0, 0, 1, 8).x, 1);
     EXPECT_EQ(SliderThumbFor(big, INT_MAX, 0, 0, 202, 20).x, 200);
     EXPECT_EQ(SliderThumbFor(big, INT_MIN, 0, 0, 202, 20).x, 0);
