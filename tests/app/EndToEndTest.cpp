@@ -10,6 +10,7 @@
 #include "tests/app/WorkFolder.h"
 #include "tests/device/PrivateNamespace.h"
 #include "tests/metrics/MonitoringTestSupport.h"
+#include "tests/sim/SimTestUnit.h"
 
 #include "Version.h"
 
@@ -105,8 +106,7 @@ TEST(EndToEnd, Tm80AndTheDemoAgainstTheirUnitInAPrivateNamespace) {
         const auto frames = unit.Frames();
         std::vector<std::chrono::steady_clock::time_point> reads;
         for (std::size_t i = openLength; i < frames.size(); ++i) {
-            if (frames[i].command == 0x1003 && PayloadByte(frames[i], 0) == 0 &&
-                frames[i - 1].command != 0x2001) {
+            if (simtest::IsNoteRead(frames[i]) && frames[i - 1].command != 0x2001) {
                 reads.push_back(frames[i].at);
             }
         }

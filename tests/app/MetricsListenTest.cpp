@@ -5,6 +5,7 @@
 #include "tests/device/PrivateNamespace.h"
 #include "tests/infra/TempFolder.h"
 #include "tests/metrics/MonitoringTestSupport.h"
+#include "tests/sim/SimTestUnit.h"
 
 #include <gtest/gtest.h>
 
@@ -59,8 +60,7 @@ TEST(MetricsListen, PrometheusScrapesTheUnitsTheWindowHasOpen) {
     const auto frames = healthy->Frames();
     EXPECT_GE(frames.size(), 2u);
     for (const sim::ReceivedFrame& frame : frames) {
-        EXPECT_TRUE(frame.command == 0x2002 ||
-                    (frame.command == 0x1003 && frame.bytes.size() > 6 && frame.bytes[6] == 0x00))
+        EXPECT_TRUE(frame.command == 0x2002 || simtest::IsNoteRead(frame))
             << std::hex << frame.command;
     }
     // The hot unit goes silent: down, its readings gone; scrapes are answered

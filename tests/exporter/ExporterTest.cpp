@@ -197,8 +197,7 @@ TEST(Exporter, ReadsOnlyAndRequestsNeverReachTheUnit) {
     EXPECT_EQ(log.size(), frames) << "a request made the exporter talk to the unit";
     for (const sim::ReceivedFrame& f : log) {
         EXPECT_TRUE(f.command == 0x2001 || f.command == 0x2002 || f.command == 0x2009 ||
-                    f.command == 0x4000 || f.command == 0x4004 ||
-                    (f.command == 0x1003 && f.bytes.size() > 6 && f.bytes[6] == 0x00))
+                    f.command == 0x4000 || f.command == 0x4004 || simtest::IsNoteRead(f))
             << std::hex << "command 0x" << f.command;
     }
     // A stop wakes the server's listener rather than waiting out its 2 s poll,

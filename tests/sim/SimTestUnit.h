@@ -13,6 +13,11 @@
 
 namespace simtest {
 
+// A read of the unit's note: command 0x1003 with mode 0 (0x80 would write it).
+inline bool IsNoteRead(const sim::ReceivedFrame& frame) {
+    return frame.command == 0x1003 && frame.bytes.size() > 6 && frame.bytes[6] == 0x00;
+}
+
 inline std::string CurrentTestName() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     return std::string(info->test_suite_name()) + "." + info->name();

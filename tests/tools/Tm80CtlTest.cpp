@@ -153,7 +153,7 @@ TEST_F(CtlTest, InfoReadsOnlyAndShowsTheUnitsPicture) {
     for (const auto& frame : unit->Frames()) {
         const int command = frame.command;
         EXPECT_TRUE(command == 0x2001 || command == 0x2009 || command == 0x4000 ||
-                    command == 0x4004 || (command == 0x1003 && frame.bytes[6] == 0x00))
+                    command == 0x4004 || simtest::IsNoteRead(frame))
             << std::hex << command;
     }
     EXPECT_EQ(unit->LedFlashes(), 0);
